@@ -1,0 +1,85 @@
+#include "valueref.h"
+
+#include <variablescope.h>
+
+#include <QObject>
+#include <algorithm>
+
+ValueRef parseValueRef(const QString& text)
+{
+    ValueRef ref;
+    if (text.startsWith(QLatin1Char('$')) && text.size() >= 2) {
+        const QString rest = text.mid(1);
+        const int dot = rest.indexOf(QLatin1Char('.'));
+        ref.isRef = true;
+        // A dot straight after the "$" belongs to the name: "$.x" names the variable ".x".
+        if (dot > 0) {
+            ref.name = rest.left(dot);
+            ref.member = rest.mid(dot + 1);
+        } else {
+            ref.name = rest;
+        }
+        return ref;
+    }
+    ref.literal = text;
+    return ref;
+}
+
+static QVariant longestRowLength(const QVariantList& rows)
+{
+    if (rows.isEmpty() || !rows.first().canConvert<QVariantList>())
+        return QVariant();
+    int longest = 0;
+    for (const QVariant& row : rows) {
+        if (row.canConvert<QVariantList>())
+            longest = std::max(longest, toVariantList(row).size());
+    }
+    return longest;
+}
+
+static QVariant listMember(const QVariant& value, const QString& member, bool* matched)
+{
+    *matched = true;
+    if (member.compare(QLatin1String("Rows"), Qt::CaseInsensitive) == 0)
+        return toVariantList(value).size();
+    if (member.compare(QLatin1String("Columns"), Qt::CaseInsensitive) == 0)
+        return longestRowLength(toVariantList(value));
+    if (member.compare(QLatin1String("Count"), Qt::CaseInsensitive) == 0)
+        return toVariantList(value).size();
+    if (member.compare(QLatin1String("Items"), Qt::CaseInsensitive) == 0)
+        return value;
+    *matched = false;
+    return QVariant();
+}
+
+QVariant resolveValueRef(const ValueRef& ref, VariableScope* scope)
+{
+    if (!ref.isRef) {
+        bool isNumber = false;
+        const double number = ref.literal.toDouble(&isNumber);
+        return isNumber ? QVariant(number) : QVariant(ref.literal);
+    }
+    const QVariant value = scope ? scope->get(ref.name) : QVariant();
+    if (ref.member.isEmpty())
+        return value;
+
+    if (value.canConvert<QVariantList>()) {
+        bool matched = false;
+        const QVariant result = listMember(value, ref.member, &matched);
+        if (matched)
+            return result;
+    }
+    if (value.canConvert<QObject*>()) {
+        if (const QObject* object = qvariant_cast<QObject*>(value)) {
+            const QVariant property = object->property(ref.member.toUtf8().constData());
+            if (property.isValid())
+                return property;
+        }
+    }
+    return QVariant();
+}
+
+QVariantList toVariantList(const QVariant& value)
+{
+    return value.value<QVariantList>();
+}

@@ -1,0 +1,11 @@
+#include "ioperationplugin.h"
+#include "ieditorregistry.h"
+
+IOperationPlugin::~IOperationPlugin() = default;
+
+void IOperationPlugin::registerEditors(IEditorRegistry& registry)
+{
+    Q_UNUSED(registry)
+}
+
+IEditorRegistry::~IEditorRegistry() = default;

@@ -1,0 +1,71 @@
+#include "fileoperplugin.h"
+
+#include "operations/fileexistoperation.h"
+
+#include <QCoreApplication>
+
+static const int kApiVersion = 2;
+
+static QStringList capabilities()
+{
+    return {QStringLiteral("hasListType")};
+}
+
+FileOperPlugin::FileOperPlugin() : QObject(nullptr) {}
+
+FileOperPlugin::~FileOperPlugin() = default;
+
+QList<Operation*> FileOperPlugin::createPrototypes()
+{
+    QList<Operation*> prototypes;
+    prototypes.reserve(10);
+    prototypes.append(new FileExistOperation);
+    return prototypes;
+}
+
+QString FileOperPlugin::pluginId() const
+{
+    return QStringLiteral("org.stephost.FileOperPlugin");
+}
+
+QString FileOperPlugin::name() const
+{
+    return QCoreApplication::translate("QObject", "文件操作插件");
+}
+
+QString FileOperPlugin::version() const
+{
+    return QStringLiteral("1.0.0");
+}
+
+int FileOperPlugin::apiVersion() const
+{
+    return kApiVersion;
+}
+
+PluginManifest FileOperPlugin::manifest() const
+{
+    PluginManifest manifest;
+    manifest.pluginId = pluginId();
+    manifest.name = name();
+    manifest.version = version();
+    manifest.apiVersion = kApiVersion;
+    manifest.typeIdPrefix = QStringLiteral("file.");
+    manifest.requiredCapabilities = capabilities();
+    manifest.extraList = QStringList();
+    manifest.categoryOrder.insert(QStringLiteral("文件"), 700);
+    const char* const typeIds[] = {"file.copy",    "file.move",     "file.delete", "file.rename",
+                                   "file.read",    "file.write",    "file.readcsv",
+                                   "file.writecsv", "file.exists",  "file.parse"};
+    int order = 0;
+    for (const char* typeId : typeIds) {
+        manifest.typeOrder.insert(QString::fromLatin1(typeId), order);
+        order += 10;
+    }
+    return manifest;
+}
+
+QStringList FileOperPlugin::requiredCapabilities() const
+{
+    return capabilities();
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <ioperationplugin.h>
+
+#include <QObject>
+
+// The plug-in object the host finds through the Qt plug-in loader: identity, manifest and the
+// prototypes of the ten file steps.
+class Q_DECL_EXPORT FileOperPlugin : public QObject, public IOperationPlugin
+{
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID "org.stephost.IOperationPlugin/1.0")
+    Q_INTERFACES(IOperationPlugin)
+
+public:
+    FileOperPlugin();
+    ~FileOperPlugin() override;
+
+    QList<Operation*> createPrototypes() override;
+    QString pluginId() const override;
+    QString name() const override;
+    QString version() const override;
+    int apiVersion() const override;
+    PluginManifest manifest() const override;
+    QStringList requiredCapabilities() const override;
+};
