@@ -1,6 +1,8 @@
 #include "fileoperplugin.h"
 
+#include "operations/filecopyoperation.h"
 #include "operations/fileexistoperation.h"
+#include "operations/filemoveoperation.h"
 
 #include <QCoreApplication>
 
@@ -20,6 +22,8 @@ QList<Operation*> FileOperPlugin::createPrototypes()
     QList<Operation*> prototypes;
     prototypes.reserve(10);
     prototypes.append(new FileExistOperation);
+    prototypes.append(new FileCopyOperation);
+    prototypes.append(new FileMoveOperation);
     return prototypes;
 }
 
