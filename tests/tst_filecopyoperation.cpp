@@ -3,6 +3,8 @@
 #include "transferscenario.h"
 
 #include <QDataStream>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QtTest>
 
 class tst_FileCopyOperation : public QObject
@@ -19,6 +21,9 @@ private slots:
     void texts();
     void cloneCarriesSettings();
     void loadsMovePayload();
+    void flowThroughStephost_data();
+    void flowThroughStephost();
+    void exampleFlow();
 };
 
 // The tree every row starts from, plus the row's own entries, sorted as readTree gives them.
@@ -291,6 +296,71 @@ void tst_FileCopyOperation::loadsMovePayload()
     QCOMPARE(copy.destDir(), QString());
     QCOMPARE(copy.ifExist(), -3);
     QCOMPARE(copy.listVar(), move.listVar());
+}
+
+static QJsonObject variableValues(const QJsonObject& report)
+{
+    QJsonObject values;
+    const QJsonObject variables = report.value("variables").toObject();
+    for (auto it = variables.begin(); it != variables.end(); ++it)
+        values.insert(it.key(), it.value().toObject().value("value"));
+    return values;
+}
+
+void tst_FileCopyOperation::flowThroughStephost_data()
+{
+    QTest::addColumn<bool>("roundtrip");
+    QTest::newRow("JSON flow") << false;
+    QTest::newRow("saved and loaded steps") << true;
+}
+
+void tst_FileCopyOperation::flowThroughStephost()
+{
+    QFETCH(bool, roundtrip);
+    if (!QFile::exists(STEPHOST_PATH))
+        QSKIP("stephost is not built");
+    QTemporaryDir dir;
+    QVERIFY(makeTree(dir.path(), {"in/a.txt=A", "in/b.txt=B"}));
+    QStringList arguments{"run", FLOWS_DIR "/copy-move.json"};
+    if (roundtrip)
+        arguments << "--roundtrip";
+    const StephostResult result = runStephost(arguments, dir.path());
+    QCOMPARE(result.exitCode, 0);
+    const QJsonObject report = result.report();
+
+    QCOMPARE(readTree(dir.path()), (QStringList{"archive/", "archive/2024/", "archive/2024/b.txt=B",
+                                                "in/", "in/a.txt=A", "out/", "out/a(1).txt=A",
+                                                "out/a.txt=A", "out/b(1).txt=B", "out/b.txt=B"}));
+    const QJsonObject values = variableValues(report);
+    QCOMPARE(values.value("firstCopy"), QJsonValue(QJsonArray{"out/a.txt", "out/b.txt"}));
+    QCOMPARE(values.value("secondCopy"), QJsonValue(QJsonArray{"out/a(1).txt", "out/b(1).txt"}));
+    QCOMPARE(values.value("ontoItself"), QJsonValue(QJsonArray()));
+    QCOMPARE(values.value("notAList"), QJsonValue("kept"));
+    QCOMPARE(values.value("untouched"), QJsonValue(QJsonArray{"kept"}));
+    QCOMPARE(report.value("log").toArray(),
+             (QJsonArray{"[OpVar] 目标变量 \"notAList\" 未声明为列表，已跳过",
+                         "[FileMove] 目标文件夹为空，已跳过"}));
+}
+
+void tst_FileCopyOperation::exampleFlow()
+{
+    if (!QFile::exists(STEPHOST_PATH))
+        QSKIP("stephost is not built");
+    const QString examples = QStringLiteral(FLOWS_DIR "/../../examples");
+    QTemporaryDir dir;
+    QVERIFY(makeTree(dir.path(), {"inbox/"}));
+    for (const QString& name : QDir(examples + "/copy-files/inbox").entryList(QDir::Files))
+        QVERIFY(QFile::copy(examples + "/copy-files/inbox/" + name, dir.filePath("inbox/" + name)));
+    const StephostResult result =
+        runStephost({"run", examples + "/copy-numbered.json"}, dir.path());
+    QCOMPARE(result.exitCode, 0);
+    const QJsonObject values = variableValues(result.report());
+    QCOMPARE(values.value("firstCopy"),
+             QJsonValue(QJsonArray{"backup/inbox/notes.txt", "backup/inbox/budget.2024.csv",
+                                   "backup/inbox/README"}));
+    QCOMPARE(values.value("secondCopy"),
+             QJsonValue(QJsonArray{"backup/inbox/notes(1).txt", "backup/inbox/budget.2024(1).csv",
+                                   "backup/inbox/README(1)"}));
 }
 
 QTEST_GUILESS_MAIN(tst_FileCopyOperation)
