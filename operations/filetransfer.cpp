@@ -31,69 +31,66 @@ class Transfer
 public:
     Transfer(TransferKind kind, int ifExist) : m_kind(kind), m_ifExist(ifExist) {}
 
-    // Copies (or moves) one source into the folder; true when the target is to be listed.
-    bool put(const QString& source, const QDir& folder)
+    // Copies (or moves) one source into the folder. Returns the path it produced, or an empty
+    // string when the source was skipped or its copy failed.
+    QString put(const QString& source, const QDir& folder)
     {
         const QFileInfo sourceInfo(source);
-        if (!sourceInfo.exists())
-            return false;
-        m_target = folder.filePath(sourceInfo.fileName());
-        if (QFile::exists(m_target) && !settleClash(sourceInfo))
-            return false;
+        // Only regular files (or links to them) are copied. A folder cannot be; a FIFO or a
+        // device could block the flow or never end. They are skipped like missing files.
+        if (!sourceInfo.isFile())
+            return QString();
+        QString target = folder.filePath(sourceInfo.fileName());
+        if (QFile::exists(target) && !settleClash(sourceInfo, target))
+            return QString();
         // QFile::copy never replaces an existing file, and the source is removed only once its
         // copy is complete under its final name.
-        if (!QFile::copy(source, m_target))
-            return false;
+        if (!QFile::copy(source, target))
+            return QString();
         if (m_kind == TransferKind::Move && !QFile::remove(source))
-            return false;
-        m_produced.insert(m_target);
-        return true;
+            return QString();
+        m_produced.insert(target);
+        return target;
     }
 
-    QString target() const { return m_target; }
-
 private:
-    // Decides what happens when the target name is taken; false skips the source.
-    bool settleClash(const QFileInfo& source)
+    // Decides what happens when the target name is taken: false skips the source; a numbered
+    // name replaces the target.
+    bool settleClash(const QFileInfo& source, QString& target) const
     {
         if (m_ifExist == kLeaveAlone)
             return false;
         if (m_ifExist == kOverwrite)
-            return makeRoomForOverwrite(source);
+            return makeRoomForOverwrite(source, target);
         // A file this move has already put here is not moved a second time: the path listed for
         // it must still exist after the step.
-        if (m_kind == TransferKind::Move && m_produced.contains(m_target) &&
-            isSameFile(source, m_target))
+        if (m_kind == TransferKind::Move && m_produced.contains(target) &&
+            isSameFile(source, target))
             return false;
-        m_target = makeUniquePath(m_target);
+        target = makeUniquePath(target);
         return true;
     }
 
     // Removes the clashing target, unless that could lose a file the user keeps.
-    bool makeRoomForOverwrite(const QFileInfo& source)
+    bool makeRoomForOverwrite(const QFileInfo& source, const QString& target) const
     {
         // A folder in the way stays, with everything in it; the source stays too.
-        if (QFileInfo(m_target).isDir())
+        if (QFileInfo(target).isDir())
             return false;
         // The target is the source itself (written another way, or reached through a link):
         // removing it would remove the only copy. The file is left as it is and not listed.
-        if (isSameFile(source, m_target))
+        if (isSameFile(source, target))
             return false;
         // A file this step put here a moment ago (two sources with one name) is not replaced:
         // for a move it is the only copy of the earlier source, and a listed path must exist.
-        if (m_produced.contains(m_target))
+        if (m_produced.contains(target))
             return false;
-        // A source that is not a regular file (a folder) cannot be copied; the target would be
-        // removed for nothing.
-        if (!source.isFile())
-            return false;
-        QFile::remove(m_target);
+        QFile::remove(target);
         return true;
     }
 
     const TransferKind m_kind;
     const int m_ifExist;
-    QString m_target;
     QSet<QString> m_produced;
 };
 
@@ -122,8 +119,9 @@ void transferFiles(TransferKind kind, const TransferSettings& settings, Variable
     Transfer transfer(kind, settings.ifExist);
     QStringList produced;
     for (const QString& source : sources) {
-        if (transfer.put(source, folder))
-            produced.append(transfer.target());
+        const QString target = transfer.put(source, folder);
+        if (!target.isEmpty())
+            produced.append(target);
     }
     storeListVariable(scope, settings.listVar, produced);
 }

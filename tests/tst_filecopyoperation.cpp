@@ -7,6 +7,8 @@
 #include <QJsonObject>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 class tst_FileCopyOperation : public QObject
 {
     Q_OBJECT
@@ -17,6 +19,7 @@ private slots:
     void emptyDestination_data();
     void emptyDestination();
     void listVariableNotAList();
+    void fifoSkipped();
     void withoutScope();
     void texts();
     void cloneCarriesSettings();
@@ -138,6 +141,10 @@ void tst_FileCopyOperation::run_data()
     QTest::newRow("a folder in the way stays")
         << sources({"out/a.txt/in=keep"}) << "src/a.txt"
         << "out" << 1 << sources({"out/", "out/a.txt/", "out/a.txt/in=keep"}) << QStringList();
+    // A dangling link is not an existing target, but the copy will not replace it either.
+    QTest::newRow("a dangling link in the way stays")
+        << sources({"out/a.txt->gone"}) << "src/a.txt"
+        << "out" << 1 << sources({"out/", "out/a.txt->gone"}) << QStringList();
     QTest::newRow("a link to a folder in the way stays")
         << sources({"keep/in=keep", "out/a.txt->keep"}) << "src/a.txt"
         << "out" << 1 << sources({"keep/", "keep/in=keep", "out/", "out/a.txt->keep"})
@@ -212,6 +219,24 @@ void tst_FileCopyOperation::listVariableNotAList()
     QVERIFY(outcome.ready);
     QCOMPARE(outcome.tree, sources({"out/", "out/a.txt=A"}));
     QCOMPARE(outcome.warnings, QStringList{"[OpVar] 目标变量 \"text\" 未声明为列表，已跳过"});
+}
+
+void tst_FileCopyOperation::fifoSkipped()
+{
+    // Opening a FIFO for reading would wait for a writer that never comes.
+    QTemporaryDir dir;
+    QVERIFY(makeTree(dir.path(), sources()));
+    QCOMPARE(mkfifo(QFile::encodeName(dir.filePath("src/pipe")).constData(), 0600), 0);
+    VariableScope scope;
+    scope.declare("done", VarType::List);
+    FileCopyOperation op;
+    op.setFiles(dir.filePath("src/pipe") + "\n" + dir.filePath("src/a.txt"));
+    op.setDestDir(dir.filePath("out"));
+    op.setListVar("done");
+    op.setVariableScope(&scope);
+    op.doOperation();
+    QCOMPARE(scope.get("done"), listValue({dir.filePath("out/a.txt")}));
+    QVERIFY(!QFile::exists(dir.filePath("out/pipe")));
 }
 
 void tst_FileCopyOperation::withoutScope()

@@ -92,6 +92,10 @@ void tst_FileMoveOperation::run_data()
     QTest::newRow("a folder in the way stays")
         << sources({"out/a.txt/in=keep"}) << "src/a.txt"
         << "out" << 1 << sources({"out/", "out/a.txt/", "out/a.txt/in=keep"}) << QStringList();
+    // A dangling link is not an existing target, but the copy will not replace it either.
+    QTest::newRow("a dangling link in the way stays")
+        << sources({"out/a.txt->gone"}) << "src/a.txt"
+        << "out" << 1 << sources({"out/", "out/a.txt->gone"}) << QStringList();
     QTest::newRow("a link to a folder in the way stays")
         << sources({"keep/in=keep", "out/a.txt->keep"}) << "src/a.txt"
         << "out" << 1 << sources({"keep/", "keep/in=keep", "out/", "out/a.txt->keep"})
