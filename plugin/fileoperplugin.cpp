@@ -1,6 +1,8 @@
 #include "fileoperplugin.h"
 
 #include "operations/fileexistoperation.h"
+#include "operations/filereadoperation.h"
+#include "operations/filewriteoperation.h"
 
 #include <QCoreApplication>
 
@@ -20,6 +22,8 @@ QList<Operation*> FileOperPlugin::createPrototypes()
     QList<Operation*> prototypes;
     prototypes.reserve(10);
     prototypes.append(new FileExistOperation);
+    prototypes.append(new FileReadOperation);
+    prototypes.append(new FileWriteOperation);
     return prototypes;
 }
 
