@@ -5,6 +5,7 @@
 
 #include <QDataStream>
 #include <QDir>
+#include <QJsonArray>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -39,6 +40,8 @@ private slots:
     void texts_data();
     void texts();
     void cloneAndPersistence();
+    void flowThroughStephost_data();
+    void flowThroughStephost();
 
 private:
     QTemporaryDir* m_dir = nullptr;
@@ -288,6 +291,51 @@ void tst_FileReadOperation::cloneAndPersistence()
     QCOMPARE(loaded.storeAs(), -3);
     QCOMPARE(loaded.targetVarStr(), QString());
     QCOMPARE(loaded.targetVarList(), op.targetVarList());
+}
+
+void tst_FileReadOperation::flowThroughStephost_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("as built") << QStringList();
+    QTest::newRow("saved and loaded first") << QStringList{QStringLiteral("--roundtrip")};
+}
+
+// Writes, appends (a list, a data table, to a UTF-16 file) and reads back through the loaded
+// plug-in, as a host runs them.
+void tst_FileReadOperation::flowThroughStephost()
+{
+    QFETCH(QStringList, options);
+    QVERIFY(QDir().mkdir(QStringLiteral("out")));
+    QVERIFY(writeFile(QStringLiteral("utf16.txt"), raw("\xFF\xFE"
+                                                       "A\0")));
+    const StephostResult run = runStephost(
+        QStringList{QStringLiteral("run"), QStringLiteral(FLOWS_DIR "/text.json")} + options,
+        m_dir->path());
+    QVERIFY2(run.exitCode == 0, run.err.constData());
+    const QJsonObject report = run.report();
+
+    const QStringList log = report.value(QLatin1String("log")).toVariant().toStringList();
+    QCOMPARE(log, (QStringList{
+                      QStringLiteral("[FileRead] 目标变量 \"notList\" 未声明为列表，已跳过"),
+                      QStringLiteral("[FileRead] 文件不存在： \"missing.txt\""),
+                      QStringLiteral("[FileWrite] 写入失败： \"nofolder/x.txt\""),
+                  }));
+    const QJsonObject variables = report.value(QLatin1String("variables")).toObject();
+    const auto value = [&](const char* name) {
+        return variables.value(QLatin1String(name)).toObject().value(QLatin1String("value"));
+    };
+    QCOMPARE(value("text").toString(), QStringLiteral("第一行\n第二行\nthird1, 2\n3, 4"));
+    QCOMPARE(value("items").toArray(),
+             (QJsonArray{QStringLiteral("第一行"), QStringLiteral("第二行"),
+                         QStringLiteral("third1, 2"), QStringLiteral("3, 4")}));
+    QCOMPARE(value("utf16").toString(), QStringLiteral("A\n尾"));
+    QCOMPARE(value("notList").toString(), QStringLiteral("kept"));
+
+    QCOMPARE(readFile(QStringLiteral("out/new.txt")),
+             QStringLiteral("\uFEFF第一行\n第二行\nthird1, 2\n3, 4").toUtf8());
+    QCOMPARE(readFile(QStringLiteral("utf16.txt")), raw("\xFF\xFE"
+                                                        "A\0\n\0\x3E\x5C"));
+    QVERIFY(!QFileInfo::exists(QStringLiteral("nofolder")));
 }
 
 QTEST_GUILESS_MAIN(tst_FileReadOperation)
