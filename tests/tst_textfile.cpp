@@ -34,6 +34,7 @@ private slots:
     void read();
     void readRefusesWhatIsNoFile_data();
     void readRefusesWhatIsNoFile();
+    void readRefusesFileTooLargeForText();
     void readsFileWhoseSizeReadsZero();
     void write_data();
     void write();
@@ -190,6 +191,14 @@ void tst_TextFile::read_data()
     QTest::newRow("truncated UTF-8 in the locale")
         << raw("ab\xE4\xB8") << QStringLiteral("ab\u00E4\u00B8");
     QTest::newRow("EF BB in the locale") << raw("\xEF\xBB") << QStringLiteral("\u00EF\u00BB");
+    QTest::newRow("UTF-16LE cut in half a unit") << raw("\xFF\xFE"
+                                                        "a\0b")
+                                                 << QStringLiteral("a");
+    QTest::newRow("control bytes and NULs") << raw("\0\x01\x7F"
+                                                   "a")
+                                            << QString::fromLatin1("\0\x01\x7F"
+                                                                   "a",
+                                                                   4);
     QTest::newRow("lone UTF-16 surrogate") << raw("\xFF\xFE\x00\xD8"
                                                   "A\0")
                                            << QString(QChar(0xD800)) + QLatin1Char('A');
@@ -225,6 +234,18 @@ void tst_TextFile::readRefusesWhatIsNoFile()
         QCOMPARE(mkfifo(QFile::encodeName(target).constData(), 0600), 0);
     bool ok = true;
     QCOMPARE(readTextFile(target, &ok), QString());
+    QVERIFY(!ok);
+}
+
+// More bytes than a QString could hold once decoded: refused up front, nothing is read (the file
+// is sparse, so it takes no room).
+void tst_TextFile::readRefusesFileTooLargeForText()
+{
+    const QString file = path(QStringLiteral("huge.txt"));
+    QVERIFY(writeFile(file, "abc"));
+    QVERIFY(QFile::resize(file, qint64(1) << 30));
+    bool ok = true;
+    QCOMPARE(readTextFile(file, &ok), QString());
     QVERIFY(!ok);
 }
 
