@@ -1,7 +1,7 @@
 #include "testsupport.h"
 #include "text/textfile.h"
 
-#include <QElapsedTimer>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextCodec>
 #include <QtTest>
@@ -28,6 +28,7 @@ private slots:
     void cleanup();
     void detect_data();
     void detect();
+    void structureTestMatchesPlainWalk();
     void byteOrderMark_data();
     void byteOrderMark();
     void read_data();
@@ -123,6 +124,17 @@ void tst_TextFile::detect_data()
                                                "a")
                                         << false;
     QTest::newRow("lead then ASCII") << raw("caf\xE9 ok") << kLocale << raw("caf\xE9 ok") << false;
+    // The test looks at eight bytes at a time: sequences across and after word boundaries.
+    QTest::newRow("sequence across a word boundary")
+        << raw("abcdefg\xE4\xB8\xAD") << QByteArray("UTF-8") << raw("abcdefg\xE4\xB8\xAD") << false;
+    QTest::newRow("lead, a word of ASCII, then its continuations") << raw("abcdefg\xE4"
+                                                                          "abcdefgh\xB8\xAD")
+                                                                   << kLocale
+                                                                   << raw("abcdefg\xE4"
+                                                                          "abcdefgh\xB8\xAD")
+                                                                   << false;
+    QTest::newRow("word ends in a lead, buffer ends there")
+        << raw("abcdefg\xC3") << kLocale << raw("abcdefg\xC3") << false;
     QTest::newRow("invalid after a long ASCII run")
         << QByteArray(1000, 'a') + raw("\xC3(") << kLocale << QByteArray(1000, 'a') + raw("\xC3(")
         << false;
@@ -136,6 +148,75 @@ void tst_TextFile::detect()
     QTEST(detectTextEncoding(data, &payload, &hadBom), "encoding");
     QTEST(payload, "payload");
     QTEST(hadBom, "hadBom");
+}
+
+// The structure test as a plain walk, byte by byte, for comparison with the word-wise one.
+static bool plainUtf8Walk(const QByteArray& data)
+{
+    for (int i = 0; i < data.size();) {
+        const uchar lead = uchar(data.at(i));
+        int further = 0;
+        if (lead >= 0xC0 && lead <= 0xDF)
+            further = 1;
+        else if (lead >= 0xE0 && lead <= 0xEF)
+            further = 2;
+        else if (lead >= 0xF0 && lead <= 0xF7)
+            further = 3;
+        else if (lead >= 0x80)
+            return false;
+        if (i + further >= data.size() && further > 0)
+            return false;
+        for (int k = 1; k <= further; ++k) {
+            if ((uchar(data.at(i + k)) & 0xC0) != 0x80)
+                return false;
+        }
+        i += further + 1;
+    }
+    return true;
+}
+
+// Random buffers over the bytes where the verdict changes, at every length and alignment.
+void tst_TextFile::structureTestMatchesPlainWalk()
+{
+    const uchar alphabet[] = {0x00, 0x41, 0x7F, 0x80, 0x9F, 0xBF, 0xC0, 0xC3, 0xDF,
+                              0xE0, 0xE4, 0xEF, 0xF0, 0xF4, 0xF7, 0xF8, 0xFE, 0xFF};
+    QRandomGenerator random(20240611);
+    int passed = 0;
+    // Whole characters (ASCII most often, so that whole ASCII words occur), structurally valid
+    // oddities (overlong, surrogate, lead F5), and leads F8-FF with continuations after them.
+    const char* const characters[] = {"a",
+                                      "abc",
+                                      "\n",
+                                      "\xC3\xA9",
+                                      "\xE4\xB8\xAD",
+                                      "\xF0\x9F\x98\x80",
+                                      "\xC0\x80",
+                                      "\xED\xA0\x80",
+                                      "\xF5\x80\x80\x80",
+                                      "\xF8\x80\x80\x80",
+                                      "\xFF\x80\x80\x80"};
+    const int characterCount = int(sizeof characters / sizeof characters[0]);
+    for (int round = 0; round < 20000; ++round) {
+        // Now and then a stray byte, so that both verdicts are common.
+        QByteArray data;
+        const int count = random.bounded(40);
+        for (int n = 0; n < count; ++n) {
+            const int pick = random.bounded(characterCount + 40);
+            if (pick > characterCount)
+                data.append('a');
+            else if (pick == characterCount)
+                data.append(char(alphabet[random.bounded(int(sizeof alphabet))]));
+            else
+                data.append(characters[pick]);
+        }
+        data.prepend('a'); // no mark
+        QByteArray payload;
+        bool hadBom = true;
+        const bool valid = detectTextEncoding(data, &payload, &hadBom) == "UTF-8";
+        QVERIFY2(valid == plainUtf8Walk(data), data.toHex().constData());
+        passed += valid;
+    }
+    QVERIFY2(passed > 2000 && passed < 18000, QByteArray::number(passed)); // both verdicts
 }
 
 void tst_TextFile::byteOrderMark_data()

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTextCodec>
+#include <QtEndian>
 
 #include <climits>
 #include <cstring>
@@ -59,38 +60,63 @@ bool isContinuation(uchar byte)
     return (byte & 0xC0) == 0x80;
 }
 
-// Structure only: overlong forms, encoded surrogates and leads F5-F7 pass; a sequence cut off by
-// the end of the buffer fails.
+// The structure test eight bytes at a time. Only bit 7 of each byte of these masks counts.
+// A byte must be a continuation byte (10xxxxxx) exactly where the lead before it asks for one:
+// the byte after any lead (C0-FF), the second after a lead E0-FF, the third after F0-FF.
+// Everything else must be ASCII or a lead no higher than F7.
+struct Utf8Masks {
+    quint64 continuation; // 10xxxxxx
+    quint64 needs1;       // 11xxxxxx
+    quint64 needs2;       // 111xxxxx
+    quint64 needs3;       // 1111xxxx
+    quint64 badLead;      // 11111xxx
+};
+
+Utf8Masks masksOf(quint64 word)
+{
+    const quint64 high = 0x8080808080808080ULL;
+    const quint64 top2 = word & (word << 1);
+    const quint64 top3 = top2 & (word << 2);
+    const quint64 top4 = top3 & (word << 3);
+    return {word & ~(word << 1) & high, top2 & high, top3 & high, top4 & high,
+            top4 & (word << 4) & high};
+}
+
 bool passesUtf8StructureTest(const uchar* data, qsizetype size)
 {
-    const quint64 highBits = 0x8080808080808080ULL;
+    // Continuations still owed to leads of the previous word, in byte order of this one.
+    quint64 owed = 0;
     qsizetype i = 0;
-    while (i < size) {
-        // Runs of ASCII dominate most text: step over them a word at a time.
-        while (i + 8 <= size) {
-            quint64 word;
-            std::memcpy(&word, data + i, sizeof word);
-            if (word & highBits)
-                break;
-            i += 8;
-        }
-        if (i >= size)
-            break;
-        const uchar lead = data[i];
-        if (lead < 0x80) {
-            ++i;
+    for (; i + 8 <= size; i += 8) {
+        // Byte i at the low end on every machine, so that "later" is "higher".
+        const quint64 word = qFromLittleEndian<quint64>(data + i);
+        if (!owed && !(word & 0x8080808080808080ULL))
+            continue; // plain ASCII
+        const Utf8Masks m = masksOf(word);
+        const quint64 required = owed | (m.needs1 << 8) | (m.needs2 << 16) | (m.needs3 << 24);
+        if ((required ^ m.continuation) | m.badLead)
+            return false;
+        owed = (m.needs1 >> 56) | (m.needs2 >> 48) | (m.needs3 >> 40);
+    }
+    // The tail, byte by byte, with what the last whole word still owes.
+    int pending = owed ? (owed >> 16 ? 3 : owed >> 8 ? 2 : 1) : 0;
+    for (; i < size; ++i) {
+        const uchar byte = data[i];
+        if (pending > 0) {
+            if (!isContinuation(byte))
+                return false;
+            --pending;
             continue;
         }
-        const int further = continuationCount(lead);
-        if (further < 0 || i + further >= size)
+        if (byte < 0x80)
+            continue;
+        const int further = continuationCount(byte);
+        if (further < 0)
             return false;
-        for (int k = 1; k <= further; ++k) {
-            if (!isContinuation(data[i + k]))
-                return false;
-        }
-        i += further + 1;
+        pending = further;
     }
-    return true;
+    // A sequence cut off by the end of the buffer counts as invalid.
+    return pending == 0;
 }
 
 Detection detectEncoding(const char* data, qsizetype size)
