@@ -29,6 +29,7 @@ private slots:
     void detect_data();
     void detect();
     void structureTestMatchesPlainWalk();
+    void utf8LocaleReadsInvalidBytesAsReplacement();
     void byteOrderMark_data();
     void byteOrderMark();
     void read_data();
@@ -217,6 +218,23 @@ void tst_TextFile::structureTestMatchesPlainWalk()
         passed += valid;
     }
     QVERIFY2(passed > 2000 && passed < 18000, QByteArray::number(passed)); // both verdicts
+}
+
+// With a UTF-8 locale codec, as on these machines, both verdicts name UTF-8: invalid bytes
+// come out as U+FFFD.
+void tst_TextFile::utf8LocaleReadsInvalidBytesAsReplacement()
+{
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
+    QByteArray payload;
+    bool hadBom = true;
+    const QByteArray encoding = detectTextEncoding(raw("caf\xE9"), &payload, &hadBom);
+    const QString file = path(QStringLiteral("invalid.txt"));
+    QVERIFY(writeFile(file, raw("caf\xE9")));
+    const QString text = readTextFile(file, nullptr);
+    QTextCodec::setCodecForLocale(QTextCodec::codecForName(kLocale));
+    QCOMPARE(encoding, QByteArray("UTF-8"));
+    QVERIFY(!hadBom);
+    QCOMPARE(text, QStringLiteral("caf\uFFFD"));
 }
 
 void tst_TextFile::byteOrderMark_data()

@@ -125,9 +125,13 @@ Detection detectEncoding(const char* data, qsizetype size)
         if (size >= mark.length && std::memcmp(data, mark.bytes, size_t(mark.length)) == 0)
             return {QByteArray(mark.encoding), mark.length};
     }
-    if (size == 0 || passesUtf8StructureTest(reinterpret_cast<const uchar*>(data), size))
+    // The test only chooses between UTF-8 and the locale codec. Where the locale codec is UTF-8
+    // itself, as on most systems, both answers are the same and the pass over the data is saved.
+    const QByteArray localeName = QTextCodec::codecForLocale()->name();
+    if (size == 0 || localeName == kUtf8 ||
+        passesUtf8StructureTest(reinterpret_cast<const uchar*>(data), size))
         return {QByteArray(kUtf8), 0};
-    return {QTextCodec::codecForLocale()->name(), 0};
+    return {localeName, 0};
 }
 
 // How many bytes at the end of the sample belong to a UTF-8 sequence that the sample cuts off
