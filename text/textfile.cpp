@@ -181,7 +181,9 @@ bool readWholeFile(const QString& path, QByteArray* bytes)
         return false;
     // A file whose size reads as 0 (as under /proc) is read in chunks up to its real end.
     *bytes = file.readAll();
-    return true;
+    // A read that broke off would pass for the whole text; one that grew past what can be
+    // decoded would fail in the allocation.
+    return file.error() == QFileDevice::NoError && bytes->size() <= kMaxReadableSize;
 }
 
 struct AppendEncoding {
