@@ -4,6 +4,8 @@
 
 #include <variablescope.h>
 
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -21,6 +23,7 @@ private slots:
     void withoutScope();
     void texts();
     void cloneCarriesSettings();
+    void flowThroughHost();
 
 private:
     QTemporaryDir* m_dir = nullptr;
@@ -184,6 +187,25 @@ void tst_FileDeleteOperation::cloneCarriesSettings()
     QCOMPARE(deleted->files(), QStringLiteral("x"));
     QCOMPARE(deleted->deletedList(), QStringLiteral("y"));
     QCOMPARE(deleted->carriedState(), 7u);
+}
+
+void tst_FileDeleteOperation::flowThroughHost()
+{
+    if (!QFile::exists(STEPHOST_PATH))
+        QSKIP("stephost is not built");
+    QVERIFY(makeTree({"a.txt", "b.txt", "c.txt", "sub/in.txt", "link->sub"}));
+    const StephostResult run =
+        runStephost({"run", FLOWS_DIR "/delete-list.json", "--roundtrip"}, QDir::currentPath());
+    QCOMPARE(run.exitCode, 0);
+    const QJsonObject report = run.report();
+    QCOMPARE(report.value("log").toArray(),
+             QJsonArray({"[OpVar] 目标变量 \"text\" 未声明为列表，已跳过"}));
+    const QJsonObject vars = report.value("variables").toObject();
+    QCOMPARE(vars.value("deleted").toObject().value("value").toArray(),
+             QJsonArray({"a.txt", "link", "b.txt"}));
+    QCOMPARE(vars.value("text").toObject().value("value").toString(), QStringLiteral("keep"));
+    // The folder and the link's target stay; c.txt is deleted although its list is not stored.
+    QCOMPARE(treeSnapshot(), QStringList({"sub/", "sub/in.txt=sub/in.txt"}));
 }
 
 QTEST_GUILESS_MAIN(tst_FileDeleteOperation)

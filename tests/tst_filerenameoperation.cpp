@@ -5,6 +5,8 @@
 #include <variablescope.h>
 
 #include <QDataStream>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QMetaClassInfo>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -26,6 +28,7 @@ private slots:
     void defaults();
     void payloadOrder();
     void cloneCarriesSettings();
+    void exampleFlow();
 
 private:
     void addRow(const char* tag, const QStringList& tree, const QString& files,
@@ -485,6 +488,40 @@ void tst_FileRenameOperation::cloneCarriesSettings()
     QCOMPARE(renamed->step(), 3);
     QCOMPARE(renamed->newList(), QStringLiteral("out"));
     QCOMPARE(renamed->carriedState(), 42u);
+}
+
+void tst_FileRenameOperation::exampleFlow()
+{
+    if (!QFile::exists(STEPHOST_PATH))
+        QSKIP("stephost is not built");
+    // The example runs in a copy of its input files: it renames them, then parses a new path.
+    const QString examples = QStringLiteral(FLOWS_DIR "/../../examples");
+    const QStringList inputs = QDir(examples + "/rename-files/notes").entryList(QDir::Files);
+    QCOMPARE(inputs.size(), 4);
+    QVERIFY(QDir().mkdir("notes"));
+    for (const QString& name : inputs)
+        QVERIFY(QFile::copy(examples + "/rename-files/notes/" + name, "notes/" + name));
+
+    const StephostResult run = runStephost(
+        {"run", examples + "/rename-numbered.json", "--roundtrip"}, QDir::currentPath());
+    QCOMPARE(run.exitCode, 0);
+    const QJsonObject report = run.report();
+    QCOMPARE(report.value("log").toArray(), QJsonArray());
+    const QJsonObject vars = report.value("variables").toObject();
+    const QStringList renamed{"notes/001_meeting.txt", "notes/002_plan.txt", "notes/003_todo.txt",
+                              "notes/004_report.draft.txt"};
+    QCOMPARE(vars.value("renamed").toObject().value("value").toVariant().toStringList(), renamed);
+    const auto text = [&](const char* name) {
+        return vars.value(QLatin1String(name)).toObject().value("value").toString();
+    };
+    QCOMPARE(text("folder"), QDir::currentPath() + "/notes");
+    QCOMPARE(text("name"), QStringLiteral("004_report.draft"));
+    QCOMPARE(text("ext"), QStringLiteral("txt"));
+    QCOMPARE(text("fullName"), QStringLiteral("004_report.draft.txt"));
+    QCOMPARE(
+        QDir("notes").entryList(QDir::Files),
+        QStringList({"001_meeting.txt", "002_plan.txt", "003_todo.txt", "004_report.draft.txt"}));
+    QCOMPARE(readFile("notes/003_todo.txt"), QByteArray("Buy milk\nCall Ann\n"));
 }
 
 QTEST_GUILESS_MAIN(tst_FileRenameOperation)
