@@ -8,8 +8,8 @@
 //   "d/link->a.txt"    a symbolic link ("a.txt" relative to the link's folder)
 //   "d/b.txt=>d/a.txt" a hard link to an existing file
 //
-// A snapshot lists files as "path=content", folders as "path/" and links as "path->target",
-// sorted. Hard links show as two files with the same content.
+// A snapshot lists files as "path=content", empty folders as "path/" and links as
+// "path->target", sorted. Hard links show as two files with the same content.
 
 #include <QDir>
 #include <QDirIterator>
@@ -49,6 +49,12 @@ inline bool makeTree(const QStringList& entries)
     return true;
 }
 
+// Several entries written as one text, separated by "|".
+inline QStringList entries(const char* text)
+{
+    return QString::fromUtf8(text).split(QLatin1Char('|'), Qt::SkipEmptyParts);
+}
+
 inline QStringList treeSnapshot(const QString& root = QStringLiteral("."))
 {
     QStringList lines;
@@ -63,7 +69,9 @@ inline QStringList treeSnapshot(const QString& root = QStringLiteral("."))
             lines << relative + QLatin1String("->") +
                          QDir(info.absolutePath()).relativeFilePath(info.symLinkTarget());
         } else if (info.isDir()) {
-            lines << relative + QLatin1Char('/');
+            if (QDir(path).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                   QDir::NoDotAndDotDot))
+                lines << relative + QLatin1Char('/');
         } else {
             QFile file(path);
             file.open(QIODevice::ReadOnly);
