@@ -68,9 +68,9 @@ bool sameFileData(const QString& a, const QString& b)
 #endif
 }
 
-// Two paths that name one directory entry itself: the same path written another way, or a name
-// that differs only in letter case on a file system that ignores case. A link and its target are
-// two entries.
+// Two paths whose last components are one and the same file, links not followed: the same path
+// written another way, a name that differs only in letter case on a file system that ignores
+// case, or two hard links. A symbolic link and its target are not.
 bool sameDirectoryEntry(const QString& a, const QString& b)
 {
 #ifdef Q_OS_UNIX
@@ -98,7 +98,7 @@ bool renameOverExisting(const QString& source, const QString& target)
         // The new path is the source itself. An unchanged name (the method changed nothing, the
         // mode is unknown) is already where the user wants it: counted as renamed. A change of
         // letter case alone is left to QFile::rename, which does it without removing anything;
-        // two hard links under different names refuse there and the file is skipped.
+        // for two hard links it refuses, and the file is skipped with both names kept.
         if (QFileInfo(source).fileName() == QFileInfo(target).fileName())
             return true;
         return QFile::rename(source, target);
