@@ -10,6 +10,10 @@
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <cstdio>
+#include <fcntl.h>
+#endif
 
 namespace
 {
@@ -88,6 +92,21 @@ bool isRealFolder(const QString& path)
 {
     const QFileInfo info(path);
     return info.isDir() && !info.isSymLink();
+}
+
+// Renames only where nothing is in the way, in one system call. QFile::rename asks first whether
+// both paths exist, which triples the cost of a large batch; every failure here, a clash
+// included, goes on to the full path below, so the outcome is the same.
+bool renameIntoFreePath(const QString& source, const QString& target)
+{
+#if defined(Q_OS_LINUX) && defined(RENAME_NOREPLACE)
+    return ::renameat2(AT_FDCWD, QFile::encodeName(source).constData(), AT_FDCWD,
+                       QFile::encodeName(target).constData(), RENAME_NOREPLACE) == 0;
+#else
+    Q_UNUSED(source)
+    Q_UNUSED(target)
+    return false;
+#endif
 }
 
 // Overwriting must never cost the user the file being renamed, nor a folder that happens to
@@ -198,6 +217,8 @@ FileRenameOperation::NameParts FileRenameOperation::renamedParts(const NameParts
 
 bool FileRenameOperation::renameInPlace(const QString& source, const QString& target) const
 {
+    if (renameIntoFreePath(source, target))
+        return true;
     if (!QFile::exists(target))
         return QFile::rename(source, target);
     if (m_ifNewExist == kLeaveAlone)

@@ -196,6 +196,10 @@ void tst_FileRenameOperation::rename_data()
            "newName=link", "d/link.txt", "d/link.txt=d/a.txt|d/o.txt=d/o.txt");
     addRow("new path links to a folder", "d/a.txt|d/dir/in.txt|d/link.txt->dir", "d/a.txt",
            "newName=link", "d/link.txt", "d/dir/in.txt=d/dir/in.txt|d/link.txt=d/a.txt");
+    // A dangling link does not exist, so nothing clashes; Qt's rename then writes the file
+    // through the link and removes the source. Nothing is lost.
+    addRow("new path is a dangling link", "d/a.txt|d/b.txt->gone.txt", "d/a.txt", "newName=b",
+           "d/b.txt", "d/b.txt->gone.txt|d/gone.txt=d/a.txt");
     addRow("dangling link is missing", "d/link.txt->gone.txt", "d/link.txt", "mode=5", "",
            "d/link.txt->gone.txt");
     addRow("folder over a file", "d/sub/in.txt|d/new.txt", "d/sub", "newName=new.txt", "d/new.txt",
