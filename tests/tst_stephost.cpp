@@ -51,6 +51,8 @@ private:
 
     QTemporaryDir* m_dir = nullptr;
     QByteArray m_savedExistsFlow; // tests/flows/exists.json in the binary format
+    StephostResult m_list;         // the output of "list" and "schema file.exists"
+    StephostResult m_schemaOfExists;
 };
 
 namespace
@@ -106,6 +108,8 @@ void tst_Stephost::initTestCase()
     init();
     m_savedExistsFlow = savedExistsFlow();
     QVERIFY(m_savedExistsFlow.startsWith("STEPFLOW"));
+    m_list = run({QStringLiteral("list")});
+    m_schemaOfExists = run({QStringLiteral("schema"), QStringLiteral("file.exists")});
     cleanup();
 }
 
@@ -170,7 +174,7 @@ void tst_Stephost::list()
 {
     QFETCH(QString, at);
     QFETCH(QByteArray, expected);
-    const StephostResult result = run({QStringLiteral("list")});
+    const StephostResult& result = m_list;
     QCOMPARE(result.exitCode, 0);
     const QJsonValue value = documentValue(result.out);
     QCOMPARE(valueAt(value, at), parseJson(expected));
@@ -214,7 +218,7 @@ void tst_Stephost::schemaOfExists()
 {
     QFETCH(QString, at);
     QFETCH(QByteArray, expected);
-    const StephostResult result = run({QStringLiteral("schema"), QStringLiteral("file.exists")});
+    const StephostResult& result = m_schemaOfExists;
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(valueAt(documentValue(result.out), at), parseJson(expected));
 }
@@ -222,7 +226,7 @@ void tst_Stephost::schemaOfExists()
 void tst_Stephost::schemaOfAllMatchesList()
 {
     const StephostResult schema = run({QStringLiteral("schema")});
-    const StephostResult list = run({QStringLiteral("list")});
+    const StephostResult& list = m_list;
     QCOMPARE(schema.exitCode, 0);
     const QJsonArray schemas = documentValue(schema.out).toArray();
     const QJsonArray prototypes =
