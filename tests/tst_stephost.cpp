@@ -51,7 +51,7 @@ private:
 
     QTemporaryDir* m_dir = nullptr;
     QByteArray m_savedExistsFlow; // tests/flows/exists.json in the binary format
-    StephostResult m_list;         // the output of "list" and "schema file.exists"
+    StephostResult m_list;        // the output of "list" and "schema file.exists"
     StephostResult m_schemaOfExists;
 };
 
@@ -73,6 +73,12 @@ QJsonValue valueAt(QJsonValue value, const QString& path)
         value = isIndex ? value.toArray().at(index) : value.toObject().value(part);
     }
     return value;
+}
+
+// Raw bytes of a literal that may hold zero bytes.
+template <int N> QByteArray bytes(const char (&text)[N])
+{
+    return QByteArray(text, N - 1);
 }
 
 // An empty text stands for a value that is absent.
@@ -357,7 +363,8 @@ void tst_Stephost::badJsonFlows()
 
 void tst_Stephost::damagedBinaryFlows_data()
 {
-    QTest::addColumn<int>("cut");           // keep this many bytes of a saved flow; -1: all
+    QTest::addColumn<int>(
+        "cut"); // bytes of a saved flow kept (negative: dropped at the end, 0: all)
     QTest::addColumn<QByteArray>("append"); // then these
     QTest::addColumn<QString>("problem");
 
@@ -372,45 +379,40 @@ void tst_Stephost::damagedBinaryFlows_data()
     QTest::newRow("garbage after the flow")
         << 0 << QByteArray("xyz") << QStringLiteral("3 unexpected bytes");
     QTest::newRow("garbage after magic")
-        << 8 << QByteArray("\x13\x37\xbe\xef garbage that is not a flow", 30)
+        << 8 << bytes("\x13\x37\xbe\xef garbage that is not a flow")
         << QStringLiteral("format version");
     QTest::newRow("huge variable count")
-        << 12 << QByteArray("\xff\xff\xff\xf0\0\0\0\0", 8) << QStringLiteral("variable count");
+        << 12 << bytes("\xff\xff\xff\xf0\0\0\0\0") << QStringLiteral("variable count");
     QTest::newRow("huge list in a value")
         << 12
-        << QByteArray("\0\0\0\1"
-                      "\0\0\0\2\0v"
-                      "\0\0\0\x08\0l\0i\0s\0t"
-                      "\0\0\0\x09\0"
-                      "\x7f\xff\xff\xff"
-                      "\0\0\0\0",
-                      37)
+        << bytes("\0\0\0\1"
+                 "\0\0\0\2\0v"
+                 "\0\0\0\x08\0l\0i\0s\0t"
+                 "\0\0\0\x09\0"
+                 "\x7f\xff\xff\xff"
+                 "\0\0\0\0")
         << QStringLiteral("variable 1 \"v\": a list of 2147483647");
     QTest::newRow("huge text length") << 12
-                                      << QByteArray("\0\0\0\1"
-                                                    "\x7f\xff\xff\xfe\0v",
-                                                    10) +
+                                      << bytes("\0\0\0\1"
+                                               "\x7f\xff\xff\xfe\0v") +
                                              QByteArray(16, '\0')
                                       << QStringLiteral("variable 1: the data ends early");
     QTest::newRow("odd text length") << 12
-                                     << QByteArray("\0\0\0\1"
-                                                   "\0\0\0\3\0v\0",
-                                                   11) +
+                                     << bytes("\0\0\0\1"
+                                              "\0\0\0\3\0v\0") +
                                             QByteArray(16, '\0')
                                      << QStringLiteral("variable 1: a text has an odd byte length");
     QTest::newRow("unknown value type") << 12
-                                        << QByteArray("\0\0\0\1"
-                                                      "\0\0\0\2\0v"
-                                                      "\0\0\0\x08\0l\0i\0s\0t"
-                                                      "\0\0\0\x40\0"
-                                                      "\0\0\0\0",
-                                                      33)
+                                        << bytes("\0\0\0\1"
+                                                 "\0\0\0\2\0v"
+                                                 "\0\0\0\x08\0l\0i\0s\0t"
+                                                 "\0\0\0\x40\0"
+                                                 "\0\0\0\0")
                                         << QStringLiteral("unsupported type id 64");
     QTest::newRow("unknown step type") << 12
-                                       << QByteArray("\0\0\0\0"
-                                                     "\0\0\0\1"
-                                                     "\0\0\0\x04\0x\0y",
-                                                     16)
+                                       << bytes("\0\0\0\0"
+                                                "\0\0\0\1"
+                                                "\0\0\0\x04\0x\0y")
                                        << QStringLiteral("step 1 (xy): unknown step type");
 }
 
@@ -421,8 +423,6 @@ void tst_Stephost::damagedBinaryFlows()
     QFETCH(QString, problem);
     const QByteArray& saved = m_savedExistsFlow;
     QByteArray damaged = cut > 0 ? saved.left(cut) : saved.left(saved.size() + cut);
-    if (cut == 0)
-        damaged = saved;
     damaged += append;
     QVERIFY(writeFile(path("damaged.bin"), damaged));
     checkFlowErrorLine(run({QStringLiteral("run"), path("damaged.bin")}), path("damaged.bin"),
