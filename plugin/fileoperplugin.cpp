@@ -1,5 +1,7 @@
 #include "fileoperplugin.h"
 
+#include "operations/filecsvreadoperation.h"
+#include "operations/filecsvwriteoperation.h"
 #include "operations/fileexistoperation.h"
 
 #include <QCoreApplication>
@@ -11,7 +13,9 @@ static QStringList capabilities()
     return {QStringLiteral("hasListType")};
 }
 
-FileOperPlugin::FileOperPlugin() : QObject(nullptr) {}
+FileOperPlugin::FileOperPlugin() : QObject(nullptr)
+{
+}
 
 FileOperPlugin::~FileOperPlugin() = default;
 
@@ -20,6 +24,8 @@ QList<Operation*> FileOperPlugin::createPrototypes()
     QList<Operation*> prototypes;
     prototypes.reserve(10);
     prototypes.append(new FileExistOperation);
+    prototypes.append(new FileCsvReadOperation);
+    prototypes.append(new FileCsvWriteOperation);
     return prototypes;
 }
 
@@ -54,9 +60,9 @@ PluginManifest FileOperPlugin::manifest() const
     manifest.requiredCapabilities = capabilities();
     manifest.extraList = QStringList();
     manifest.categoryOrder.insert(QStringLiteral("文件"), 700);
-    const char* const typeIds[] = {"file.copy",    "file.move",     "file.delete", "file.rename",
-                                   "file.read",    "file.write",    "file.readcsv",
-                                   "file.writecsv", "file.exists",  "file.parse"};
+    const char* const typeIds[] = {"file.copy",   "file.move",  "file.delete",  "file.rename",
+                                   "file.read",   "file.write", "file.readcsv", "file.writecsv",
+                                   "file.exists", "file.parse"};
     int order = 0;
     for (const char* typeId : typeIds) {
         manifest.typeOrder.insert(QString::fromLatin1(typeId), order);
