@@ -13,9 +13,7 @@ static QStringList capabilities()
     return {QStringLiteral("hasListType")};
 }
 
-FileOperPlugin::FileOperPlugin() : QObject(nullptr)
-{
-}
+FileOperPlugin::FileOperPlugin() : QObject(nullptr) {}
 
 FileOperPlugin::~FileOperPlugin() = default;
 
@@ -60,9 +58,9 @@ PluginManifest FileOperPlugin::manifest() const
     manifest.requiredCapabilities = capabilities();
     manifest.extraList = QStringList();
     manifest.categoryOrder.insert(QStringLiteral("文件"), 700);
-    const char* const typeIds[] = {"file.copy",   "file.move",  "file.delete",  "file.rename",
-                                   "file.read",   "file.write", "file.readcsv", "file.writecsv",
-                                   "file.exists", "file.parse"};
+    const char* const typeIds[] = {"file.copy",    "file.move",     "file.delete", "file.rename",
+                                   "file.read",    "file.write",    "file.readcsv",
+                                   "file.writecsv", "file.exists",  "file.parse"};
     int order = 0;
     for (const char* typeId : typeIds) {
         manifest.typeOrder.insert(QString::fromLatin1(typeId), order);
