@@ -24,18 +24,25 @@ static void appendQuoted(QString& out, const QString& text)
     out.append(kQuote);
 }
 
+static void appendCsvCell(QString& out, const QString& text, QChar delimiter)
+{
+    if (needsQuotes(text, delimiter))
+        appendQuoted(out, text);
+    else
+        out.append(text);
+}
+
 void appendCsvLine(QString& out, const QVariantList& cells, QChar delimiter)
 {
-    bool first = true;
-    for (const QVariant& cell : cells) {
-        if (!first)
+    for (int i = 0; i < cells.size(); ++i) {
+        if (i > 0)
             out.append(delimiter);
-        first = false;
-        const QString text = cell.toString();
-        if (needsQuotes(text, delimiter))
-            appendQuoted(out, text);
+        const QVariant& cell = cells.at(i);
+        // Cells this module makes hold a QString: it is read in place instead of copied out.
+        if (cell.userType() == QMetaType::QString)
+            appendCsvCell(out, *static_cast<const QString*>(cell.constData()), delimiter);
         else
-            out.append(text);
+            appendCsvCell(out, cell.toString(), delimiter);
     }
 }
 

@@ -26,8 +26,10 @@ struct CellSplitter {
     QChar delimiter = QLatin1Char(',');
     bool trim = false;
 
-    // Appends the cells of `line` to `cells`.
-    void split(QStringView line, QVariantList& cells) const;
+    // Appends the cells of the line at the start of `text` to `cells` and returns the line's
+    // length: the line ends at the first LF or CR, or with the text. Splitting and finding the
+    // line's end are one scan.
+    int splitLine(QStringView text, QVariantList& cells) const;
 };
 
 // The lines of a decoded text, walked in place: LF, CR LF and a lone CR each end a line, and
@@ -39,7 +41,12 @@ public:
     explicit TextLines(const QString& text);
 
     int count() const;
-    // The next line, or false when all lines have been given.
+    bool atEnd() const { return m_pos > m_end; }
+    // The text from the start of the current line to the end of the last line.
+    QStringView remaining() const;
+    // Moves past the current line, `length` characters long, and its line break.
+    void skipLine(int length);
+    // The current line, moving past it; false when all lines have been given.
     bool next(QStringView* line);
 
 private:

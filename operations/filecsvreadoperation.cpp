@@ -38,22 +38,23 @@ QString FileCsvReadOperation::icon() const
 }
 
 // The chosen lines split into cells, with the chosen columns picked from each. The lines are
-// walked in the decoded text itself, so no copy of them is held beside the table.
+// walked in the decoded text itself, so no copy of them is held beside the table; `last` is
+// within the text's line count.
 static QVariantList readRows(TextLines& lines, int first, int last, const CellSplitter& splitter,
                              const QList<int>& columns)
 {
     QVariantList rows;
     rows.reserve(last - first + 1);
+    QStringView skipped;
+    for (int row = 0; row < first; ++row)
+        lines.next(&skipped);
     int widthHint = 0;
-    QStringView line;
-    for (int row = 0; row <= last && lines.next(&line); ++row) {
-        if (row < first)
-            continue;
+    for (int row = first; row <= last; ++row) {
         QVariantList cells;
         // Rows of a file mostly share one width: sizing each row like the previous one spares
         // the list its growth steps.
         cells.reserve(widthHint);
-        splitter.split(line, cells);
+        lines.skipLine(splitter.splitLine(lines.remaining(), cells));
         widthHint = cells.size();
         if (!columns.isEmpty())
             cells = pickColumns(cells, columns);
