@@ -1,0 +1,246 @@
+#include "binaryflow.h"
+
+#include "operationprops.h"
+#include "pluginhost.h"
+
+#include <operation.h>
+
+#include <QDataStream>
+#include <QIODevice>
+#include <QScopedPointer>
+#include <QtEndian>
+
+#include <cstring>
+
+const char binaryFlowMagic[8] = {'S', 'T', 'E', 'P', 'F', 'L', 'O', 'W'};
+
+bool isBinaryFlow(const QByteArray& data)
+{
+    return data.size() >= int(sizeof binaryFlowMagic) &&
+           std::memcmp(data.constData(), binaryFlowMagic, sizeof binaryFlowMagic) == 0;
+}
+
+QByteArray writeBinaryFlow(const Flow& flow, const PluginHost& host)
+{
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_5_15);
+    out.writeRawData(binaryFlowMagic, sizeof binaryFlowMagic);
+    out << binaryFlowVersion << quint32(flow.variables.size());
+    for (const FlowVariable& variable : flow.variables)
+        out << variable.name << varTypeWord(variable.type) << variable.value;
+    out << quint32(flow.steps.size());
+    for (int i = 0; i < flow.steps.size(); ++i) {
+        const FlowStep& step = flow.steps.at(i);
+        QScopedPointer<Operation> op(host.createStep(step));
+        if (!op)
+            throw FlowError{
+                QStringLiteral("step %1 (%2): unknown step type").arg(i + 1).arg(step.type)};
+        out << step.type;
+        op->saveOperation(out);
+    }
+    return bytes;
+}
+
+namespace
+{
+
+// The smallest encoded sizes, used to bound counts read from the data.
+const qint64 minStringSize = 4;
+const qint64 minVariantSize = 5; // type id and null flag
+const int maxNesting = 64;
+
+class BinaryReader
+{
+public:
+    explicit BinaryReader(const QByteArray& data) : m_stream(data)
+    {
+        m_stream.setVersion(QDataStream::Qt_5_15);
+        m_size = data.size();
+    }
+
+    QDataStream& stream() { return m_stream; }
+    qint64 remaining() const { return m_size - m_stream.device()->pos(); }
+    bool atEnd() const { return remaining() == 0; }
+
+    void setContext(const QString& context) { m_context = context; }
+
+    [[noreturn]] void fail(const QString& problem) const
+    {
+        throw FlowError{QStringLiteral("damaged binary flow: %1%2")
+                            .arg(m_context.isEmpty() ? QString() : m_context + QStringLiteral(": "))
+                            .arg(problem)};
+    }
+
+    void check()
+    {
+        if (m_stream.status() == QDataStream::ReadPastEnd)
+            fail(QStringLiteral("the data ends early"));
+        if (m_stream.status() != QDataStream::Ok)
+            fail(QStringLiteral("the data is corrupt"));
+    }
+
+    template <typename T> T read()
+    {
+        T value{};
+        m_stream >> value;
+        check();
+        return value;
+    }
+
+    quint32 readCount(qint64 minItemSize, const char* what)
+    {
+        const quint32 count = read<quint32>();
+        if (qint64(count) * minItemSize > remaining())
+            fail(QStringLiteral("%1 %2 is more than the data can hold")
+                     .arg(QLatin1String(what))
+                     .arg(count));
+        return count;
+    }
+
+    QString readString()
+    {
+        const quint32 bytes = read<quint32>();
+        if (bytes == 0xffffffffu)
+            return QString();
+        if (bytes % 2 != 0)
+            fail(QStringLiteral("a text has an odd byte length"));
+        if (qint64(bytes) > remaining())
+            fail(QStringLiteral("the data ends early"));
+        QString text(int(bytes / 2), Qt::Uninitialized);
+        ushort* chars = reinterpret_cast<ushort*>(text.data());
+        if (m_stream.readRawData(reinterpret_cast<char*>(chars), int(bytes)) != int(bytes))
+            fail(QStringLiteral("the data ends early"));
+        qFromBigEndian<ushort>(chars, text.size(), chars);
+        return text;
+    }
+
+    QByteArray readBytes()
+    {
+        const quint32 size = read<quint32>();
+        if (size == 0xffffffffu)
+            return QByteArray();
+        if (qint64(size) > remaining())
+            fail(QStringLiteral("the data ends early"));
+        QByteArray bytes(int(size), Qt::Uninitialized);
+        if (m_stream.readRawData(bytes.data(), int(size)) != int(size))
+            fail(QStringLiteral("the data ends early"));
+        return bytes;
+    }
+
+    // The QVariant stream form of the value types flows hold; anything else is refused rather
+    // than handed to Qt's own reader, which trusts the counts it reads.
+    QVariant readVariant(int depth = 0)
+    {
+        if (depth > maxNesting)
+            fail(QStringLiteral("a value is nested too deeply"));
+        const quint32 type = read<quint32>();
+        read<qint8>(); // the null flag: the value itself says all flows need
+        switch (type) {
+        case QMetaType::UnknownType:
+            return QVariant();
+        case QMetaType::Bool:
+            return read<bool>();
+        case QMetaType::Int:
+            return read<qint32>();
+        case QMetaType::UInt:
+            return read<quint32>();
+        case QMetaType::LongLong:
+            return read<qint64>();
+        case QMetaType::ULongLong:
+            return read<quint64>();
+        case QMetaType::Double:
+            return read<double>();
+        case QMetaType::QString:
+            return readString();
+        case QMetaType::QByteArray:
+            return readBytes();
+        case QMetaType::QStringList: {
+            const quint32 count = readCount(minStringSize, "a text list of");
+            QStringList list;
+            list.reserve(int(count));
+            for (quint32 i = 0; i < count; ++i)
+                list.append(readString());
+            return list;
+        }
+        case QMetaType::QVariantList: {
+            const quint32 count = readCount(minVariantSize, "a list of");
+            QVariantList list;
+            list.reserve(int(count));
+            for (quint32 i = 0; i < count; ++i)
+                list.append(readVariant(depth + 1));
+            return list;
+        }
+        case QMetaType::QVariantMap: {
+            const quint32 count = readCount(minStringSize + minVariantSize, "a map of");
+            QVariantMap map;
+            for (quint32 i = 0; i < count; ++i) {
+                const QString key = readString();
+                map.insert(key, readVariant(depth + 1));
+            }
+            return map;
+        }
+        default:
+            fail(QStringLiteral("a value has the unsupported type id %1").arg(type));
+        }
+    }
+
+private:
+    QDataStream m_stream;
+    qint64 m_size = 0;
+    QString m_context;
+};
+
+} // namespace
+
+Flow readBinaryFlow(const QByteArray& data, const PluginHost& host)
+{
+    BinaryReader reader(data);
+    if (!isBinaryFlow(data))
+        reader.fail(QStringLiteral("it does not start with STEPFLOW"));
+    reader.setContext(QStringLiteral("header"));
+    reader.stream().skipRawData(sizeof binaryFlowMagic);
+    const quint32 version = reader.read<quint32>();
+    if (version != binaryFlowVersion)
+        reader.fail(QStringLiteral("unknown format version %1 (this host reads %2)")
+                        .arg(version)
+                        .arg(binaryFlowVersion));
+
+    Flow flow;
+    const quint32 variableCount =
+        reader.readCount(2 * minStringSize + minVariantSize, "the variable count");
+    for (quint32 i = 0; i < variableCount; ++i) {
+        reader.setContext(QStringLiteral("variable %1").arg(i + 1));
+        FlowVariable variable;
+        variable.name = reader.readString();
+        reader.setContext(QStringLiteral("variable %1 \"%2\"").arg(i + 1).arg(variable.name));
+        const QString word = reader.readString();
+        if (!varTypeFromWord(word, &variable.type))
+            reader.fail(QStringLiteral("unknown type word \"%1\"").arg(word));
+        variable.value = reader.readVariant();
+        flow.variables.append(variable);
+    }
+
+    reader.setContext(QStringLiteral("step list"));
+    const quint32 stepCount = reader.readCount(minStringSize, "the step count");
+    for (quint32 i = 0; i < stepCount; ++i) {
+        reader.setContext(QStringLiteral("step %1").arg(i + 1));
+        FlowStep step;
+        step.type = reader.readString();
+        reader.setContext(QStringLiteral("step %1 (%2)").arg(i + 1).arg(step.type));
+        const Operation* prototype = host.prototype(step.type);
+        if (!prototype)
+            reader.fail(QStringLiteral("unknown step type (no loaded plug-in provides it)"));
+        QScopedPointer<Operation> op(prototype->clone(nullptr));
+        op->loadOperation(reader.stream());
+        reader.check();
+        step.carriedState = op->carriedState();
+        step.settings = settingValues(*op);
+        flow.steps.append(step);
+    }
+    reader.setContext(QString());
+    if (!reader.atEnd())
+        reader.fail(
+            QStringLiteral("%1 unexpected bytes after the last step").arg(reader.remaining()));
+    return flow;
+}

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <vartype.h>
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <QVariantMap>
+
+// A flow as the host keeps it: declared variables and the steps that run in order.
+
+struct FlowVariable {
+    QString name;
+    VarType type = VarType::Undeclared;
+    QVariant value;
+};
+
+struct FlowStep {
+    QString type;         // the type id of the step's prototype
+    QVariantMap settings; // property name -> value, converted to the property's type
+    quint32 carriedState = 0;
+};
+
+struct Flow {
+    QList<FlowVariable> variables;
+    QList<FlowStep> steps;
+};
+
+// The words flows and reports use for declared variable types.
+QString varTypeWord(VarType type);
+// False for a word that names no type; an empty word is Undeclared.
+bool varTypeFromWord(const QString& word, VarType* type);
+
+// Problems found while reading a flow. The message already names where (variable, step index).
+struct FlowError {
+    QString message;
+};

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "flow.h"
+
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+class IOperationPlugin;
+class Operation;
+class QPluginLoader;
+
+// One plug-in library the host loaded, with the prototypes it handed over.
+struct LoadedPlugin {
+    QString file; // absolute path
+    QString iid;
+    QString className;
+    IOperationPlugin* plugin = nullptr;
+    QList<Operation*> prototypes; // owned by PluginHost
+};
+
+// Loads operation plug-ins through QPluginLoader, as a real host does (metadata, interface id,
+// qobject_cast), and keeps their prototypes by type id.
+class PluginHost
+{
+public:
+    PluginHost() = default;
+    ~PluginHost();
+    PluginHost(const PluginHost&) = delete;
+    PluginHost& operator=(const PluginHost&) = delete;
+
+    // Loads one library. A library that does not load, or does not implement the operation
+    // interface, is left out and the reason is returned in error.
+    bool load(const QString& file, QString* error);
+    // Tries every library in dir; one message per library left out.
+    void loadDirectory(const QString& dir, QStringList* errors);
+    // "../plugins" next to the running program.
+    static QString defaultPluginDirectory();
+
+    const QList<LoadedPlugin>& plugins() const { return m_plugins; }
+    // The prototype of a type id, or null.
+    const Operation* prototype(const QString& type) const { return m_byType.value(type); }
+    // A new step of the flow step's type with its settings; the caller owns it. Null for a
+    // type no plug-in provides. Settings were checked when the flow was read.
+    Operation* createStep(const FlowStep& step) const;
+    // Type id clashes between plug-ins found while loading (the first plug-in keeps the id).
+    QStringList clashes() const { return m_clashes; }
+
+private:
+    QList<LoadedPlugin> m_plugins;
+    QList<QPluginLoader*> m_loaders;
+    QHash<QString, const Operation*> m_byType;
+    QStringList m_clashes;
+};

@@ -1,0 +1,100 @@
+#include "runner.h"
+
+#include "console.h"
+#include "operationprops.h"
+#include "pluginhost.h"
+
+#include <operation.h>
+
+#include <QDataStream>
+#include <QElapsedTimer>
+
+#include <memory>
+#include <vector>
+
+namespace
+{
+
+using StepPointer = std::unique_ptr<Operation>;
+
+QString stepName(int index, const QString& type)
+{
+    return QStringLiteral("step %1 (%2)").arg(index + 1).arg(type);
+}
+
+// The step as loadOperation reads it back from what saveOperation wrote.
+StepPointer roundTrip(const Operation& step, const Operation& prototype, const QString& where)
+{
+    QByteArray bytes;
+    {
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out.setVersion(QDataStream::Qt_5_15);
+        step.saveOperation(out);
+    }
+    StepPointer loaded(prototype.clone(nullptr));
+    QDataStream in(bytes);
+    in.setVersion(QDataStream::Qt_5_15);
+    loaded->loadOperation(in);
+    if (in.status() != QDataStream::Ok)
+        throw FlowError{
+            QStringLiteral("%1: loadOperation read past what saveOperation wrote").arg(where)};
+    if (!in.atEnd())
+        throw FlowError{QStringLiteral("%1: loadOperation left %2 of the %3 saved bytes unread")
+                            .arg(where)
+                            .arg(bytes.size() - in.device()->pos())
+                            .arg(bytes.size())};
+    const QStringList differing = differingSettings(step, *loaded);
+    if (!differing.isEmpty())
+        throw FlowError{QStringLiteral("%1: settings changed by save and load: %2")
+                            .arg(where)
+                            .arg(differing.join(QStringLiteral(", ")))};
+    return loaded;
+}
+
+std::vector<StepPointer> buildSteps(const Flow& flow, const PluginHost& host, bool roundtrip)
+{
+    std::vector<StepPointer> steps;
+    steps.reserve(size_t(flow.steps.size()));
+    for (int i = 0; i < flow.steps.size(); ++i) {
+        const FlowStep& step = flow.steps.at(i);
+        StepPointer op(host.createStep(step));
+        if (!op)
+            throw FlowError{QStringLiteral("%1: unknown step type").arg(stepName(i, step.type))};
+        if (roundtrip)
+            op = roundTrip(*op, *host.prototype(step.type), stepName(i, step.type));
+        steps.push_back(std::move(op));
+    }
+    return steps;
+}
+
+} // namespace
+
+RunResult runFlow(const Flow& flow, const PluginHost& host, const RunOptions& options)
+{
+    std::vector<StepPointer> steps = buildSteps(flow, host, options.roundtrip);
+
+    RunResult result;
+    for (const FlowVariable& variable : flow.variables)
+        result.scope.declare(variable.name, variable.type, variable.value);
+
+    WarningCapture capture;
+    const int count = int(steps.size());
+    for (int i = 0; i < count; ++i) {
+        Operation& op = *steps[size_t(i)];
+        op.setVariableScope(&result.scope);
+        if (options.stepStarted)
+            options.stepStarted(i, count, op);
+        QElapsedTimer timer;
+        timer.start();
+        capture.setRecording(true);
+        op.doOperation();
+        capture.setRecording(false);
+        const qint64 elapsed = timer.nsecsElapsed();
+        if (options.stepFinished)
+            options.stepFinished(i, count, op, elapsed);
+        op.setVariableScope(nullptr);
+        result.steps.append({op.typeId(), op.toString(), op.description()});
+    }
+    result.log = capture.messages();
+    return result;
+}

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "flow.h"
+
+#include <variablescope.h>
+
+#include <QList>
+#include <QStringList>
+
+#include <functional>
+
+class Operation;
+class PluginHost;
+
+struct RunOptions {
+    // Save every step with saveOperation and run the copy loadOperation reads back; a setting
+    // that changes on the way is a host error.
+    bool roundtrip = false;
+    // Called around each step; index is zero-based.
+    std::function<void(int index, int count, const Operation& step)> stepStarted;
+    std::function<void(int index, int count, const Operation& step, qint64 nanoseconds)>
+        stepFinished;
+};
+
+struct StepRecord {
+    QString type;
+    QString text;        // toString() after the run
+    QString description; // description() after the run
+};
+
+struct RunResult {
+    QStringList log; // warning-level messages of the steps, in order
+    QList<StepRecord> steps;
+    VariableScope scope;
+};
+
+// Runs the steps in order, each a fresh clone of its prototype, all sharing one scope that
+// starts with the flow's variables. Every step is built (and round-tripped) before the first
+// runs, so a host error runs nothing. Throws FlowError.
+RunResult runFlow(const Flow& flow, const PluginHost& host, const RunOptions& options = {});
