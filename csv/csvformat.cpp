@@ -1,11 +1,13 @@
 #include "csvformat.h"
 
+#include "csvchars.h"
+
 static const QChar kQuote = QLatin1Char('"');
 
-static bool needsQuotes(const QString& text, QChar delimiter)
+static bool needsQuotes(const QString& text, const CsvChars& special)
 {
     for (const QChar ch : text) {
-        if (ch == delimiter || ch == kQuote || ch == QLatin1Char('\n') || ch == QLatin1Char('\r'))
+        if (special.contains(ch))
             return true;
     }
     return false;
@@ -24,9 +26,9 @@ static void appendQuoted(QString& out, const QString& text)
     out.append(kQuote);
 }
 
-static void appendCsvCell(QString& out, const QString& text, QChar delimiter)
+static void appendCsvCell(QString& out, const QString& text, const CsvChars& special)
 {
-    if (needsQuotes(text, delimiter))
+    if (needsQuotes(text, special))
         appendQuoted(out, text);
     else
         out.append(text);
@@ -34,15 +36,17 @@ static void appendCsvCell(QString& out, const QString& text, QChar delimiter)
 
 void appendCsvLine(QString& out, const QVariantList& cells, QChar delimiter)
 {
+    // A cell is quoted when it holds the delimiter, a quote, LF or CR.
+    const CsvChars special(delimiter, true);
     for (int i = 0; i < cells.size(); ++i) {
         if (i > 0)
             out.append(delimiter);
         const QVariant& cell = cells.at(i);
         // Cells this module makes hold a QString: it is read in place instead of copied out.
         if (cell.userType() == QMetaType::QString)
-            appendCsvCell(out, *static_cast<const QString*>(cell.constData()), delimiter);
+            appendCsvCell(out, *static_cast<const QString*>(cell.constData()), special);
         else
-            appendCsvCell(out, cell.toString(), delimiter);
+            appendCsvCell(out, cell.toString(), special);
     }
 }
 

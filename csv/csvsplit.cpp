@@ -1,6 +1,7 @@
 #include "csvsplit.h"
 
 #include "core/settings.h"
+#include "csvchars.h"
 
 static const QChar kQuote = QLatin1Char('"');
 static const ushort kLf = '\n';
@@ -11,38 +12,20 @@ static bool isLineBreak(QChar ch)
     return ch.unicode() == kLf || ch.unicode() == kCr;
 }
 
-// The characters that end a run of plain cell text: the quote, the delimiter and, when a whole
-// text is split, the line breaks. One bit test covers the ASCII controls and punctuation below
-// 64; above them only the delimiter can stop a run. Letters, digits and Chinese text pass with
-// one comparison each.
+// What ends a run of plain cell text: the quote, the delimiter and, when a whole text is split,
+// the line breaks.
 struct Stops {
-    Stops(QChar delimiter, bool breaksLines) : delimiter(delimiter), breaksLines(breaksLines)
+    Stops(QChar delimiter, bool breaksLines)
+        : chars(delimiter, breaksLines), delimiter(delimiter), breaksLines(breaksLines)
     {
-        add(kQuote.unicode());
-        add(delimiter.unicode());
-        if (breaksLines) {
-            add(kLf);
-            add(kCr);
-        }
     }
 
-    bool contains(QChar ch) const
-    {
-        const ushort c = ch.unicode();
-        return c < 64 ? (low >> c) & 1 : c == delimiter.unicode();
-    }
+    bool contains(QChar ch) const { return chars.contains(ch); }
     bool endsLine(QChar ch) const { return breaksLines && isLineBreak(ch); }
 
+    CsvChars chars;
     QChar delimiter;
     bool breaksLines;
-    quint64 low = 0;
-
-private:
-    void add(ushort c)
-    {
-        if (c < 64)
-            low |= quint64(1) << c;
-    }
 };
 
 // A cell holding `text`; empty cells share Qt's empty string instead of allocating one each.
