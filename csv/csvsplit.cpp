@@ -3,6 +3,8 @@
 #include "core/settings.h"
 #include "csvchars.h"
 
+#include <algorithm>
+
 static const QChar kQuote = QLatin1Char('"');
 static const ushort kLf = '\n';
 static const ushort kCr = '\r';
