@@ -1,5 +1,7 @@
 #include "fileoperplugin.h"
 
+#include "operations/filecsvreadoperation.h"
+#include "operations/filecsvwriteoperation.h"
 #include "operations/filedeleteoperation.h"
 #include "operations/fileexistoperation.h"
 #include "operations/filepathparseoperation.h"
@@ -32,6 +34,8 @@ QList<Operation*> FileOperPlugin::createPrototypes()
     prototypes.append(new FileReadOperation);
     prototypes.append(new FileWriteOperation);
     prototypes.append(new FilePathParseOperation);
+    prototypes.append(new FileCsvReadOperation);
+    prototypes.append(new FileCsvWriteOperation);
     return prototypes;
 }
 
