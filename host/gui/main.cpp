@@ -8,6 +8,7 @@
 #include <QCommandLineParser>
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace
 {
@@ -37,13 +38,15 @@ void printError(const QString& line)
     std::fprintf(stderr, "stephost-gui: %s\n", line.toUtf8().constData());
 }
 
-} // namespace
+struct Options {
+    QStringList plugins;
+    QString flow;
+};
 
-int main(int argc, char* argv[])
+// Reads the command line of the running application (Qt's own options, such as -platform, are
+// already taken out by QApplication). Exits for --help and errors.
+Options readOptions(const QCoreApplication& app)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("stephost-gui"));
-
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Builds, edits, saves and runs flows of operation plug-ins in a window."));
@@ -59,19 +62,44 @@ int main(int argc, char* argv[])
     parser.process(app);
     if (parser.positionalArguments().size() > 1) {
         printError(QStringLiteral("at most one flow can be opened (--help shows the usage)"));
-        return 2;
+        std::exit(2);
     }
+    return {parser.values(pluginOption), parser.positionalArguments().value(0)};
+}
+
+bool asksForHelp(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "-h" || arg == "--help" || arg == "--help-all" || arg == "-?")
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (asksForHelp(argc, argv)) {
+        // Help needs no display.
+        QCoreApplication app(argc, argv);
+        readOptions(app);
+    }
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("stephost-gui"));
+    const Options options = readOptions(app);
 
     // The host outlives the window: the window's steps run code of the plug-ins.
     PluginHost host;
-    const QStringList loadErrors = loadPlugins(host, parser.values(pluginOption));
+    const QStringList loadErrors = loadPlugins(host, options.plugins);
     MainWindow window(host);
     for (const QString& line : loadErrors) {
         printError(line);
         window.appendLogLine(line);
     }
-    if (!parser.positionalArguments().isEmpty()) {
-        const QString error = window.openFlow(parser.positionalArguments().first());
+    if (!options.flow.isEmpty()) {
+        const QString error = window.openFlow(options.flow);
         if (!error.isEmpty()) {
             printError(error);
             window.appendLogLine(error);
