@@ -198,6 +198,7 @@ Flow readBinaryFlow(const QByteArray& data, const PluginHost& host)
     BinaryReader reader(data);
     if (!isBinaryFlow(data))
         reader.fail(QStringLiteral("it does not start with STEPFLOW"));
+    reader.setContext(QStringLiteral("header"));
     reader.stream().skipRawData(sizeof binaryFlowMagic);
     const quint32 version = reader.read<quint32>();
     if (version != binaryFlowVersion)
@@ -220,7 +221,7 @@ Flow readBinaryFlow(const QByteArray& data, const PluginHost& host)
         flow.variables.append(variable);
     }
 
-    reader.setContext(QString());
+    reader.setContext(QStringLiteral("step list"));
     const quint32 stepCount = reader.readCount(minStringSize, "the step count");
     for (quint32 i = 0; i < stepCount; ++i) {
         reader.setContext(QStringLiteral("step %1").arg(i + 1));

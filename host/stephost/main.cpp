@@ -196,6 +196,9 @@ void loadPlugins(PluginHost& host, const QStringList& files)
         printError(QStringLiteral("skipping plug-in %1").arg(error));
     for (const QString& clash : host.clashes())
         printError(clash);
+    if (files.isEmpty() && host.plugins().isEmpty())
+        printError(QStringLiteral("no plug-in found in %1 (use --plugin FILE)")
+                       .arg(PluginHost::defaultPluginDirectory()));
 }
 
 QString durationText(qint64 nanoseconds)
