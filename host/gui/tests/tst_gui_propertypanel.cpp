@@ -308,11 +308,13 @@ void tst_GuiPropertyPanel::editsGoThroughTheSetters()
             lines->setPlainText(QStringLiteral("a.txt\n$list\n"));
             expected = QStringLiteral("a.txt\n$list\n");
         } else if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-            combo->setCurrentIndex(combo->count() - 1);
-            expected = combo->count() - 1;
+            // Another choice than the one shown, so the edit is one.
+            const int last = combo->count() - 1;
+            expected = combo->currentIndex() == last ? 0 : last;
+            combo->setCurrentIndex(expected.toInt());
         } else if (auto* spin = qobject_cast<QSpinBox*>(editor)) {
-            spin->setValue(spin->maximum());
-            expected = spin->maximum();
+            expected = spin->value() == spin->maximum() ? spin->minimum() : spin->maximum();
+            spin->setValue(expected.toInt());
         } else if (auto* check = qobject_cast<QCheckBox*>(editor)) {
             check->setChecked(!check->isChecked());
             expected = check->isChecked();
