@@ -1,6 +1,13 @@
 #include "fileoperplugin.h"
 
+#include "operations/filecsvreadoperation.h"
+#include "operations/filecsvwriteoperation.h"
+#include "operations/filedeleteoperation.h"
 #include "operations/fileexistoperation.h"
+#include "operations/filepathparseoperation.h"
+#include "operations/filereadoperation.h"
+#include "operations/filerenameoperation.h"
+#include "operations/filewriteoperation.h"
 
 #include <QCoreApplication>
 
@@ -11,7 +18,9 @@ static QStringList capabilities()
     return {QStringLiteral("hasListType")};
 }
 
-FileOperPlugin::FileOperPlugin() : QObject(nullptr) {}
+FileOperPlugin::FileOperPlugin() : QObject(nullptr)
+{
+}
 
 FileOperPlugin::~FileOperPlugin() = default;
 
@@ -20,6 +29,13 @@ QList<Operation*> FileOperPlugin::createPrototypes()
     QList<Operation*> prototypes;
     prototypes.reserve(10);
     prototypes.append(new FileExistOperation);
+    prototypes.append(new FileDeleteOperation);
+    prototypes.append(new FileRenameOperation);
+    prototypes.append(new FileReadOperation);
+    prototypes.append(new FileWriteOperation);
+    prototypes.append(new FilePathParseOperation);
+    prototypes.append(new FileCsvReadOperation);
+    prototypes.append(new FileCsvWriteOperation);
     return prototypes;
 }
 
@@ -54,9 +70,9 @@ PluginManifest FileOperPlugin::manifest() const
     manifest.requiredCapabilities = capabilities();
     manifest.extraList = QStringList();
     manifest.categoryOrder.insert(QStringLiteral("文件"), 700);
-    const char* const typeIds[] = {"file.copy",    "file.move",     "file.delete", "file.rename",
-                                   "file.read",    "file.write",    "file.readcsv",
-                                   "file.writecsv", "file.exists",  "file.parse"};
+    const char* const typeIds[] = {"file.copy",   "file.move",  "file.delete",  "file.rename",
+                                   "file.read",   "file.write", "file.readcsv", "file.writecsv",
+                                   "file.exists", "file.parse"};
     int order = 0;
     for (const char* typeId : typeIds) {
         manifest.typeOrder.insert(QString::fromLatin1(typeId), order);

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+class VariableScope;
+
+// A data table value is a QVariantList of rows, each a QVariant holding a QVariantList of cells
+// (read through QVariant::toString()). Rows may differ in length; there is no header row.
+
+// Whatever a data table variable holds, as a table: a list of rows passes unchanged, a flat list
+// is one row, non-empty text is read as JSON, anything else is the empty table.
+QVariant toDataTable(const QVariant& value);
+
+// JSON text of the form [["a","b"],["c"]]; non-string cells become empty text. Anything that is
+// not an array of arrays gives the empty table.
+QVariantList parseDataTableJson(const QString& text);
+
+// An integer setting given as digits or as a reference; a reference to a list takes its first
+// item. *ok (when given) tells whether a number was found; 0 otherwise.
+int resolveIntSetting(VariableScope* scope, const QString& text, bool* ok = nullptr);
+
+// Zero-based column indexes in the order given, repeats and out-of-range values kept: from a list
+// variable, or from text separated by "," or "，". Empty means every column.
+QList<int> resolveColumnList(VariableScope* scope, const QString& text);
+
+// The inclusive row range [*first, *last] chosen by a CSV step's scope choice and its start and
+// end row settings. False when the start lies past the end (the step then warns and stops).
+bool resolveRowRange(int scopeChoice, const QString& startRow, const QString& endRow,
+                     VariableScope* scope, int rowCount, int* first, int* last);
+
+// The column list a CSV step applies: only with scope choice 1 and a non-blank setting.
+QList<int> selectedColumns(int scopeChoice, const QString& columns, VariableScope* scope);
+
+// The cells at the given columns, in order; an empty cell where the row has none.
+QVariantList pickColumns(const QVariantList& cells, const QList<int>& columns);

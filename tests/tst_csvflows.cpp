@@ -1,0 +1,99 @@
+// The CSV steps driven end to end through stephost, as a flow author uses them: a flow under
+// tests/flows and the example flow, each run in a scratch folder.
+#include "testsupport.h"
+
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class tst_CsvFlows : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void csvFlow_data();
+    void csvFlow();
+    void exampleFlow();
+
+private:
+    QTemporaryDir* m_dir = nullptr;
+};
+
+static const QByteArray kMark("\xef\xbb\xbf");
+
+void tst_CsvFlows::init()
+{
+    m_dir = new QTemporaryDir;
+    QVERIFY(m_dir->isValid());
+}
+
+void tst_CsvFlows::cleanup()
+{
+    delete m_dir;
+    m_dir = nullptr;
+}
+
+void tst_CsvFlows::csvFlow_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("json flow") << QStringList();
+    // Every step saved and loaded again before it runs: the settings survive the trip.
+    QTest::newRow("round trip") << QStringList{"--roundtrip"};
+}
+
+void tst_CsvFlows::csvFlow()
+{
+    QFETCH(QStringList, options);
+    const QByteArray input =
+        kMark + "id,名称,\"say \"\"hi\"\"\"\r\n1, 苹果 ,\"a,b\"\r\n2,梨\r\n\r\n";
+    QVERIFY(writeFile(m_dir->filePath("in.csv"), input));
+
+    const StephostResult result = runStephost(
+        QStringList{"run", QStringLiteral(FLOWS_DIR "/csv.json")} + options, m_dir->path());
+    QCOMPARE(result.exitCode, 0);
+    const QJsonObject report = result.report();
+    const QStringList log = report.value("log").toVariant().toStringList();
+    QCOMPARE(log, (QStringList{"[CsvRead] 文件不存在： \"missing.csv\"",
+                               "[CsvRead] 目标变量 \"notTable\" 未声明为数据表，已跳过",
+                               "[CsvWrite] 文件路径为空，已跳过",
+                               "[CsvRead] 起始行大于结束行，已跳过"}));
+
+    const QJsonObject variables = report.value("variables").toObject();
+    const auto table = [&](const char* name) {
+        return QJsonDocument(variables.value(name).toObject().value("value").toArray())
+            .toJson(QJsonDocument::Compact);
+    };
+    QCOMPARE(table("t"),
+             QByteArray(R"([["id","名称","say \"hi\""],["1"," 苹果 ","a,b"],["2","梨"]])"));
+    QCOMPARE(table("block"), QByteArray(R"([["a,b","1"],["","2"]])"));
+    QCOMPARE(variables.value("notTable").toObject().value("value"), QJsonValue());
+
+    QCOMPARE(readFile(m_dir->filePath("copy.csv")),
+             kMark + "id,名称,\"say \"\"hi\"\"\"\n1, 苹果 ,\"a,b\"\n2,梨");
+    QCOMPARE(readFile(m_dir->filePath("block.tsv")), kMark + "a,b\t1\n\t2\n\"a,b\",1\n,2");
+    QCOMPARE(readFile(m_dir->filePath("json.csv")), kMark + "\"j,2\",j1");
+}
+
+void tst_CsvFlows::exampleFlow()
+{
+    const QDir examples(QStringLiteral(FLOWS_DIR "/../../examples"));
+    const QDir files(examples.filePath("csv-files"));
+    for (const QString& name : files.entryList(QDir::Files))
+        QVERIFY(QFile::copy(files.filePath(name), m_dir->filePath(name)));
+
+    const StephostResult result =
+        runStephost({"run", examples.filePath("csv-block.json")}, m_dir->path());
+    QCOMPARE(result.exitCode, 0);
+    QCOMPARE(result.report().value("log").toArray(), QJsonArray());
+    QCOMPARE(readFile(m_dir->filePath("block.csv")),
+             kMark + "笔记本, 14寸;3;2024-01-05\n鼠标;25;2024-01-06\n显示器;7;2024-01-07\n"
+                     "键盘;12;2024-01-08\n\"耳机;降噪\";9;2024-01-09");
+}
+
+QTEST_GUILESS_MAIN(tst_CsvFlows)
+#include "tst_csvflows.moc"

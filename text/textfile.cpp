@@ -1,0 +1,296 @@
+#include "textfile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTextCodec>
+#include <QtEndian>
+
+#include <climits>
+#include <cstring>
+
+namespace
+{
+
+struct ByteOrderMark {
+    const char* bytes;
+    int length;
+    const char* encoding;
+    const char* hex; // how the writer holds the mark
+};
+
+// Detection tests the rows in this order: the UTF-32LE mark begins with the UTF-16LE one.
+const ByteOrderMark kMarks[] = {
+    {"\x00\x00\xFE\xFF", 4, "UTF-32BE", "0000feff"},
+    {"\xFF\xFE\x00\x00", 4, "UTF-32LE", "fffe0000"},
+    {"\xEF\xBB\xBF", 3, "UTF-8", "efbbbf"},
+    {"\xFF\xFE", 2, "UTF-16LE", "fffe"},
+    {"\xFE\xFF", 2, "UTF-16BE", "feff"},
+};
+
+const char kUtf8[] = "UTF-8";
+
+// Decoding n bytes can give up to n characters, and a QString holds at most about 2^30 of them:
+// a larger file is reported as unreadable rather than ending the host in a failed allocation.
+const qint64 kMaxReadableSize = INT_MAX / 2 - 64;
+
+// The writer classifies a mark-less file from its first bytes. A sample of one page sees far
+// more of the file than the four bytes a mark needs, so its verdict agrees with the reader's on
+// nearly every real file, and costs one short read.
+const int kWriterSampleSize = 4096;
+
+struct Detection {
+    QByteArray encoding;
+    int markLength = 0;
+};
+
+// Number of bytes that follow a UTF-8 lead byte, or -1 for a byte that cannot lead.
+int continuationCount(uchar lead)
+{
+    if ((lead & 0xE0) == 0xC0)
+        return 1;
+    if ((lead & 0xF0) == 0xE0)
+        return 2;
+    if ((lead & 0xF8) == 0xF0)
+        return 3;
+    return -1;
+}
+
+bool isContinuation(uchar byte)
+{
+    return (byte & 0xC0) == 0x80;
+}
+
+// The structure test eight bytes at a time. Only bit 7 of each byte of these masks counts.
+// A byte must be a continuation byte (10xxxxxx) exactly where the lead before it asks for one:
+// the byte after any lead (C0-FF), the second after a lead E0-FF, the third after F0-FF.
+// Everything else must be ASCII or a lead no higher than F7.
+struct Utf8Masks {
+    quint64 continuation; // 10xxxxxx
+    quint64 needs1;       // 11xxxxxx
+    quint64 needs2;       // 111xxxxx
+    quint64 needs3;       // 1111xxxx
+    quint64 badLead;      // 11111xxx
+};
+
+Utf8Masks masksOf(quint64 word)
+{
+    const quint64 high = 0x8080808080808080ULL;
+    const quint64 top2 = word & (word << 1);
+    const quint64 top3 = top2 & (word << 2);
+    const quint64 top4 = top3 & (word << 3);
+    return {word & ~(word << 1) & high, top2 & high, top3 & high, top4 & high,
+            top4 & (word << 4) & high};
+}
+
+bool passesUtf8StructureTest(const uchar* data, qsizetype size)
+{
+    // Continuations still owed to leads of the previous word, in byte order of this one.
+    quint64 owed = 0;
+    qsizetype i = 0;
+    for (; i + 8 <= size; i += 8) {
+        // Byte i at the low end on every machine, so that "later" is "higher".
+        const quint64 word = qFromLittleEndian<quint64>(data + i);
+        if (!owed && !(word & 0x8080808080808080ULL))
+            continue; // plain ASCII
+        const Utf8Masks m = masksOf(word);
+        const quint64 required = owed | (m.needs1 << 8) | (m.needs2 << 16) | (m.needs3 << 24);
+        if ((required ^ m.continuation) | m.badLead)
+            return false;
+        owed = (m.needs1 >> 56) | (m.needs2 >> 48) | (m.needs3 >> 40);
+    }
+    // The tail, byte by byte, with what the last whole word still owes.
+    int pending = owed ? (owed >> 16 ? 3 : owed >> 8 ? 2 : 1) : 0;
+    for (; i < size; ++i) {
+        const uchar byte = data[i];
+        if (pending > 0) {
+            if (!isContinuation(byte))
+                return false;
+            --pending;
+            continue;
+        }
+        if (byte < 0x80)
+            continue;
+        const int further = continuationCount(byte);
+        if (further < 0)
+            return false;
+        pending = further;
+    }
+    // A sequence cut off by the end of the buffer counts as invalid.
+    return pending == 0;
+}
+
+Detection detectEncoding(const char* data, qsizetype size)
+{
+    for (const ByteOrderMark& mark : kMarks) {
+        if (size >= mark.length && std::memcmp(data, mark.bytes, size_t(mark.length)) == 0)
+            return {QByteArray(mark.encoding), mark.length};
+    }
+    // The test only chooses between UTF-8 and the locale codec. Where the locale codec is UTF-8
+    // itself, as on most systems, both answers are the same and the pass over the data is saved.
+    const QByteArray localeName = QTextCodec::codecForLocale()->name();
+    if (size == 0 || localeName == kUtf8 ||
+        passesUtf8StructureTest(reinterpret_cast<const uchar*>(data), size))
+        return {QByteArray(kUtf8), 0};
+    return {localeName, 0};
+}
+
+// How many bytes at the end of the sample belong to a UTF-8 sequence that the sample cuts off
+// (0 when the last sequence is complete, or when the tail is no sequence start at all).
+int cutOffSequenceLength(const QByteArray& sample)
+{
+    const int size = sample.size();
+    for (int k = 1; k <= 3 && k <= size; ++k) {
+        const uchar byte = uchar(sample.at(size - k));
+        if (isContinuation(byte))
+            continue;
+        const int further = continuationCount(byte);
+        return (further >= 0 && k <= further) ? k : 0;
+    }
+    return 0;
+}
+
+QString decode(const QByteArray& encoding, const char* data, int size)
+{
+    if (QTextCodec* codec = QTextCodec::codecForName(encoding))
+        return codec->toUnicode(data, size);
+    return QString::fromLocal8Bit(data, size);
+}
+
+// Qt's UTF-16 and UTF-32 encoders put their own mark in front of the text unless told not to;
+// a mark, when one is wanted, is written separately, and an append must never add a second one.
+QByteArray encodeWithoutMark(QTextCodec* codec, const QString& text)
+{
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+    return codec->fromUnicode(text.constData(), text.size(), &state);
+}
+
+// Only regular files are read: opening a FIFO waits for a writer, and a socket or device may
+// block or never end. Links are followed.
+bool isReadableRegularFile(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isFile() && info.size() <= kMaxReadableSize;
+}
+
+bool readWholeFile(const QString& path, QByteArray* bytes)
+{
+    if (!isReadableRegularFile(path))
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    // A file whose size reads as 0 (as under /proc) is read in chunks up to its real end.
+    *bytes = file.readAll();
+    // A read that broke off would pass for the whole text; one that grew past what can be
+    // decoded would fail in the allocation.
+    return file.error() == QFileDevice::NoError && bytes->size() <= kMaxReadableSize;
+}
+
+struct AppendEncoding {
+    QByteArray encoding;
+    bool hadBom = false;
+};
+
+// The encoding an existing file continues in. A sample that stops inside a multi-byte sequence
+// only because the file goes on is judged without that cut-off tail, so a mark-less UTF-8 file
+// that starts with Chinese text is continued in UTF-8.
+bool sniffAppendEncoding(const QString& path, AppendEncoding* result)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray sample = file.read(kWriterSampleSize);
+    const bool wholeFile = sample.size() < kWriterSampleSize || file.atEnd();
+    file.close();
+    if (!wholeFile)
+        sample.chop(cutOffSequenceLength(sample));
+    QByteArray payload;
+    result->encoding = detectTextEncoding(sample, &payload, &result->hadBom);
+    return true;
+}
+
+// The guard decodes the file's last bytes before it looks at them: the last character, not the
+// last byte, decides (01 0A in UTF-16BE is U+010A), and a file holding only its mark decodes to
+// nothing and needs no line break.
+bool endsWithoutLineFeed(const QString& path, QTextCodec* codec)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const qint64 size = file.size();
+    if (size <= 0)
+        return false;
+    if (!file.seek(size - qMin<qint64>(size, 8)))
+        return false;
+    const QString tail = codec->toUnicode(file.readAll());
+    return !tail.isEmpty() && tail.back() != QLatin1Char('\n');
+}
+
+} // namespace
+
+QByteArray detectTextEncoding(const QByteArray& data, QByteArray* payload, bool* hadBom)
+{
+    *hadBom = false;
+    *payload = data;
+    const Detection found = detectEncoding(data.constData(), data.size());
+    if (found.markLength > 0) {
+        *payload = data.mid(found.markLength);
+        *hadBom = true;
+    }
+    return found.encoding;
+}
+
+QByteArray byteOrderMarkFor(const QByteArray& encodingName)
+{
+    for (const ByteOrderMark& mark : kMarks) {
+        if (encodingName == mark.encoding)
+            return QByteArray::fromHex(mark.hex);
+    }
+    return QByteArray();
+}
+
+QString readTextFile(const QString& path, bool* ok)
+{
+    if (ok)
+        *ok = false;
+    QByteArray bytes;
+    if (!readWholeFile(path, &bytes))
+        return QString();
+    // The payload is decoded in place, behind the mark: no copy of a large file is made.
+    const Detection found = detectEncoding(bytes.constData(), bytes.size());
+    const QString text = decode(found.encoding, bytes.constData() + found.markLength,
+                                bytes.size() - found.markLength);
+    if (ok)
+        *ok = true;
+    return text;
+}
+
+bool writeTextFile(const QString& path, const QString& text, bool append, bool ensureNewline)
+{
+    const bool existed = QFile::exists(path);
+    // A FIFO would block the open until a reader comes, and a folder is no file to write.
+    if (existed && !QFileInfo(path).isFile())
+        return false;
+
+    AppendEncoding chosen{QByteArray(kUtf8), true};
+    if (append && existed && !sniffAppendEncoding(path, &chosen))
+        return false;
+    QTextCodec* codec = QTextCodec::codecForName(chosen.encoding);
+    if (!codec)
+        codec = QTextCodec::codecForName(kUtf8);
+
+    QString content = text;
+    if (append && ensureNewline && QFile::exists(path) && endsWithoutLineFeed(path, codec))
+        content.prepend(QLatin1Char('\n'));
+
+    QFile file(path);
+    const QIODevice::OpenMode mode = append ? QIODevice::WriteOnly | QIODevice::Append
+                                            : QIODevice::WriteOnly | QIODevice::Truncate;
+    if (!file.open(mode))
+        return false;
+    if (chosen.hadBom && (!append || !existed))
+        file.write(byteOrderMarkFor(chosen.encoding));
+    file.write(encodeWithoutMark(codec, content));
+    file.close();
+    return true;
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The module's one road between bytes and text. Files it creates or replaces are UTF-8 with a
+// byte-order mark; appends continue in the file's own encoding. None of these functions logs:
+// the calling step reports a failure in its own words.
+
+// Classifies a buffer by its byte-order mark, else by the UTF-8 structure test. Returns the
+// encoding name ("UTF-32BE", "UTF-32LE", "UTF-8", "UTF-16LE", "UTF-16BE" or the locale codec's
+// name); *payload receives the bytes after the mark (all of them without one), *hadBom whether a
+// mark was found.
+QByteArray detectTextEncoding(const QByteArray& data, QByteArray* payload, bool* hadBom);
+
+// The mark bytes of one of the five Unicode encodings above (names compared exactly); empty for
+// any other name.
+QByteArray byteOrderMarkFor(const QByteArray& encodingName);
+
+// Reads and decodes a whole file, mark removed, line ends untouched. *ok (may be null) is false
+// when the file cannot be read.
+QString readTextFile(const QString& path, bool* ok);
+
+// Replaces the file's content with text (UTF-8 with a mark), or appends it in the file's own
+// encoding; with ensureNewline an appended text starts on a new line. False when the file could
+// not be opened.
+bool writeTextFile(const QString& path, const QString& text, bool append, bool ensureNewline);
