@@ -1,0 +1,341 @@
+#include "propertypanel.h"
+
+#include "svgicon.h"
+#include "variablesmodel.h"
+
+#include <operation.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCompleter>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+#include <QStringListModel>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace
+{
+
+// Editors that name variables offer them: plain names where the setting is a name, "$name"
+// where it is a reference.
+bool offersVariables(EditorKind kind)
+{
+    return kind == EditorKind::VarName || kind == EditorKind::VarRef ||
+           kind == EditorKind::NumVarInt;
+}
+
+} // namespace
+
+PropertyPanel::PropertyPanel(QWidget* parent) : QWidget(parent)
+{
+    auto* layout = new QVBoxLayout(this);
+    auto* header = new QHBoxLayout;
+    m_icon = new QLabel(this);
+    m_title = new QLabel(this);
+    header->addWidget(m_icon);
+    header->addWidget(m_title, 1);
+    QFont titleFont = m_title->font();
+    titleFont.setBold(true);
+    titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
+    m_title->setFont(titleFont);
+    m_description = new QLabel(this);
+    m_description->setWordWrap(true);
+    m_description->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_description->setForegroundRole(QPalette::PlaceholderText);
+    layout->addLayout(header);
+    layout->addWidget(m_description);
+    clearRows();
+    layout->addStretch();
+    updateHeader();
+}
+
+void PropertyPanel::setVariables(const VariablesModel* variables)
+{
+    if (m_variables)
+        disconnect(m_variables, nullptr, this, nullptr);
+    m_variables = variables;
+    if (variables) {
+        connect(variables, &QAbstractItemModel::dataChanged, this,
+                &PropertyPanel::updateCompletions);
+        connect(variables, &QAbstractItemModel::rowsInserted, this,
+                &PropertyPanel::updateCompletions);
+        connect(variables, &QAbstractItemModel::rowsRemoved, this,
+                &PropertyPanel::updateCompletions);
+        connect(variables, &QAbstractItemModel::modelReset, this,
+                &PropertyPanel::updateCompletions);
+    }
+    updateCompletions();
+}
+
+void PropertyPanel::setOperation(Operation* op)
+{
+    clearRows();
+    m_op = op;
+    if (op) {
+        for (const PropertySpec& spec : propertySpecs(*op)) {
+            Row row = makeRow(spec);
+            const int line = m_rows.size();
+            // A label stays level with a one-line editor and at the top of a taller one.
+            m_grid->addWidget(row.label, line, 0,
+                              spec.editor == EditorKind::MultiFile ? Qt::AlignTop
+                                                                   : Qt::AlignVCenter);
+            m_grid->addWidget(row.field, line, 1);
+            m_rows.append(row);
+        }
+    }
+    updateShownRows();
+    updateCompletions();
+    updateHeader();
+}
+
+Operation* PropertyPanel::operation() const
+{
+    return m_op;
+}
+
+int PropertyPanel::rowOf(const QString& name) const
+{
+    for (int i = 0; i < m_rows.size(); ++i) {
+        if (m_rows.at(i).spec.name == name)
+            return i;
+    }
+    return -1;
+}
+
+bool PropertyPanel::isRowShown(int row) const
+{
+    return !m_rows.at(row).field->isHidden();
+}
+
+QStringList PropertyPanel::shownProperties() const
+{
+    QStringList names;
+    for (int i = 0; i < m_rows.size(); ++i) {
+        if (isRowShown(i))
+            names.append(m_rows.at(i).spec.name);
+    }
+    return names;
+}
+
+QStringList PropertyPanel::completions(int row) const
+{
+    const QStringListModel* model = m_rows.at(row).completions;
+    return model ? model->stringList() : QStringList();
+}
+
+void PropertyPanel::clearRows()
+{
+    // A fresh form widget takes every row's widgets with the old one.
+    delete m_form;
+    m_rows.clear();
+    m_form = new QWidget(this);
+    m_grid = new QGridLayout(m_form);
+    m_grid->setContentsMargins(0, 0, 0, 0);
+    m_grid->setColumnStretch(1, 1);
+    static_cast<QVBoxLayout*>(layout())->insertWidget(2, m_form);
+}
+
+PropertyPanel::Row PropertyPanel::makeRow(const PropertySpec& spec)
+{
+    Row row;
+    row.spec = spec;
+    row.label = new QLabel(spec.label, m_form);
+    row.label->setToolTip(spec.name);
+    switch (spec.editor) {
+    case EditorKind::MultiFile:
+        row.field = makeMultiFileEditor(row);
+        break;
+    case EditorKind::Combo:
+        row.field = makeComboEditor(row);
+        break;
+    case EditorKind::SpinBox:
+        row.field = makeSpinEditor(row);
+        break;
+    case EditorKind::CheckBox:
+        row.field = makeCheckEditor(row);
+        break;
+    default:
+        row.field = makeLineEditor(row);
+        break;
+    }
+    row.label->setBuddy(row.editor);
+    return row;
+}
+
+QWidget* PropertyPanel::makeLineEditor(Row& row)
+{
+    auto* edit = new QLineEdit(row.spec.property.read(m_op).toString(), m_form);
+    row.editor = edit;
+    if (offersVariables(row.spec.editor)) {
+        row.completions = new QStringListModel(edit);
+        auto* completer = new QCompleter(row.completions, edit);
+        completer->setCaseSensitivity(Qt::CaseSensitive);
+        edit->setCompleter(completer);
+    }
+    // textChanged, not textEdited: a completion the user picks is set with setText.
+    const PropertySpec spec = row.spec;
+    connect(edit, &QLineEdit::textChanged, this,
+            [this, spec](const QString& text) { write(spec, text); });
+    if (row.spec.editor != EditorKind::FilePath && row.spec.editor != EditorKind::FolderPath)
+        return edit;
+    addBrowseButton(row, edit);
+    return row.browse->parentWidget();
+}
+
+QWidget* PropertyPanel::makeMultiFileEditor(Row& row)
+{
+    auto* edit = new QPlainTextEdit(m_form);
+    edit->setPlainText(row.spec.property.read(m_op).toString());
+    edit->setTabChangesFocus(true);
+    edit->setFixedHeight(edit->fontMetrics().lineSpacing() * 4 + 12);
+    row.editor = edit;
+    const PropertySpec spec = row.spec;
+    connect(edit, &QPlainTextEdit::textChanged, this,
+            [this, spec, edit]() { write(spec, edit->toPlainText()); });
+    addBrowseButton(row, edit);
+    return row.browse->parentWidget();
+}
+
+QWidget* PropertyPanel::makeComboEditor(Row& row)
+{
+    auto* combo = new QComboBox(m_form);
+    combo->addItems(row.spec.choices);
+    // A stored index outside the choices shows as no choice and stays stored as it is.
+    combo->setCurrentIndex(row.spec.property.read(m_op).toInt());
+    row.editor = combo;
+    const PropertySpec spec = row.spec;
+    connect(combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
+            [this, spec](int index) {
+                if (index >= 0)
+                    write(spec, index);
+            });
+    return combo;
+}
+
+QWidget* PropertyPanel::makeSpinEditor(Row& row)
+{
+    auto* spin = new QSpinBox(m_form);
+    spin->setRange(row.spec.minimum, row.spec.maximum);
+    spin->setValue(row.spec.property.read(m_op).toInt());
+    row.editor = spin;
+    const PropertySpec spec = row.spec;
+    connect(spin, QOverload<int>::of(&QSpinBox::valueChanged), this,
+            [this, spec](int value) { write(spec, value); });
+    return spin;
+}
+
+QWidget* PropertyPanel::makeCheckEditor(Row& row)
+{
+    auto* check = new QCheckBox(m_form);
+    check->setChecked(row.spec.property.read(m_op).toBool());
+    row.editor = check;
+    const PropertySpec spec = row.spec;
+    connect(check, &QCheckBox::toggled, this, [this, spec](bool on) { write(spec, on); });
+    return check;
+}
+
+void PropertyPanel::addBrowseButton(Row& row, QWidget* edit)
+{
+    auto* field = new QWidget(m_form);
+    auto* layout = new QHBoxLayout(field);
+    layout->setContentsMargins(0, 0, 0, 0);
+    edit->setParent(field);
+    layout->addWidget(edit);
+    auto* button = new QToolButton(field);
+    button->setText(QStringLiteral("…"));
+    button->setToolTip(row.spec.editor == EditorKind::FolderPath  ? tr("Choose a folder")
+                       : row.spec.editor == EditorKind::MultiFile ? tr("Add files")
+                                                                  : tr("Choose a file"));
+    layout->addWidget(button, 0, Qt::AlignTop);
+    row.browse = button;
+    const PropertySpec spec = row.spec;
+    connect(button, &QToolButton::clicked, this, [this, spec, edit]() { browse(spec, edit); });
+}
+
+void PropertyPanel::browse(const PropertySpec& spec, QWidget* edit)
+{
+    if (auto* lines = qobject_cast<QPlainTextEdit*>(edit)) {
+        const QStringList files = QFileDialog::getOpenFileNames(this, spec.label);
+        for (const QString& file : files)
+            lines->appendPlainText(file);
+        return;
+    }
+    auto* line = static_cast<QLineEdit*>(edit);
+    const QString start = QFileInfo(line->text()).absolutePath();
+    QString chosen;
+    if (spec.editor == EditorKind::FolderPath) {
+        chosen = QFileDialog::getExistingDirectory(this, spec.label, line->text());
+    } else {
+        // The same editor names files to read and files to write: accept a new name too.
+        QFileDialog dialog(this, spec.label, start);
+        dialog.setFileMode(QFileDialog::AnyFile);
+        if (dialog.exec() == QDialog::Accepted)
+            chosen = dialog.selectedFiles().value(0);
+    }
+    if (!chosen.isEmpty())
+        line->setText(chosen);
+}
+
+void PropertyPanel::write(const PropertySpec& spec, const QVariant& value)
+{
+    if (!m_op)
+        return;
+    spec.property.write(m_op, value);
+    if (spec.property.userType() == QMetaType::Int)
+        updateShownRows();
+    updateHeader();
+    emit settingChanged(spec.name);
+}
+
+bool PropertyPanel::conditionHolds(const PropertySpec& spec) const
+{
+    if (!spec.hasShowWhen())
+        return true;
+    const QVariant value = m_op->property(spec.showWhenName.toLatin1().constData());
+    // A condition on a setting the class lacks cannot hide the row for good.
+    return !value.isValid() || value.toInt() == spec.showWhenValue;
+}
+
+void PropertyPanel::updateShownRows()
+{
+    for (const Row& row : qAsConst(m_rows)) {
+        const bool shown = conditionHolds(row.spec);
+        row.label->setVisible(shown);
+        row.field->setVisible(shown);
+    }
+}
+
+void PropertyPanel::updateCompletions()
+{
+    for (const Row& row : qAsConst(m_rows)) {
+        if (!row.completions)
+            continue;
+        QStringList names =
+            m_variables ? m_variables->names(row.spec.variableTypes) : QStringList();
+        if (row.spec.editor != EditorKind::VarName) {
+            for (QString& name : names)
+                name.prepend(QLatin1Char('$'));
+        }
+        row.completions->setStringList(names);
+    }
+}
+
+void PropertyPanel::updateHeader()
+{
+    if (!m_op) {
+        m_icon->clear();
+        m_title->setText(tr("No step selected"));
+        m_description->clear();
+        return;
+    }
+    m_icon->setPixmap(svgIcon(m_op->icon()).pixmap(32, 32));
+    m_title->setText(m_op->typeName());
+    m_description->setText(m_op->description());
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "propertyschema.h"
+
+#include <QPointer>
+#include <QWidget>
+
+class Operation;
+class QGridLayout;
+class QLabel;
+class QStringListModel;
+class VariablesModel;
+
+// Edits one step's settings. The rows come from the step's meta-object alone: one per property,
+// its "prop_" label, an editor chosen by "editor_", and rows with a "show_when_" condition shown
+// only while it holds. Every edit goes through the property's setter (QMetaProperty::write).
+class PropertyPanel : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit PropertyPanel(QWidget* parent = nullptr);
+
+    // Where variable-name and reference editors find the declared variables they offer.
+    void setVariables(const VariablesModel* variables);
+    // The step to edit (not owned; null for none). Rebuilds every row.
+    void setOperation(Operation* op);
+    Operation* operation() const;
+
+    int rowCount() const { return m_rows.size(); }
+    const PropertySpec& spec(int row) const { return m_rows.at(row).spec; }
+    QLabel* label(int row) const { return m_rows.at(row).label; }
+    // The widget holding the value: a QLineEdit, QPlainTextEdit, QComboBox, QSpinBox or QCheckBox.
+    QWidget* editor(int row) const { return m_rows.at(row).editor; }
+    // The button next to a path editor; null for other rows.
+    QWidget* browseButton(int row) const { return m_rows.at(row).browse; }
+    int rowOf(const QString& name) const;
+    bool isRowShown(int row) const;
+    // The names of the rows shown now, in property order.
+    QStringList shownProperties() const;
+    // The variable names a row's editor offers to complete.
+    QStringList completions(int row) const;
+
+signals:
+    // A setting was written; name is the property's.
+    void settingChanged(const QString& name);
+
+private:
+    struct Row {
+        PropertySpec spec;
+        QLabel* label = nullptr;
+        QWidget* field = nullptr; // what the layout holds: the editor, or it with its button
+        QWidget* editor = nullptr;
+        QWidget* browse = nullptr;
+        QStringListModel* completions = nullptr;
+    };
+
+    void clearRows();
+    Row makeRow(const PropertySpec& spec);
+    QWidget* makeLineEditor(Row& row);
+    QWidget* makeMultiFileEditor(Row& row);
+    QWidget* makeComboEditor(Row& row);
+    QWidget* makeSpinEditor(Row& row);
+    QWidget* makeCheckEditor(Row& row);
+    void addBrowseButton(Row& row, QWidget* edit);
+    void browse(const PropertySpec& spec, QWidget* edit);
+    void write(const PropertySpec& spec, const QVariant& value);
+    void updateShownRows();
+    void updateCompletions();
+    void updateHeader();
+    bool conditionHolds(const PropertySpec& spec) const;
+
+    QPointer<Operation> m_op;
+    QPointer<const VariablesModel> m_variables;
+    QLabel* m_icon = nullptr;
+    QLabel* m_title = nullptr;
+    QLabel* m_description = nullptr;
+    QWidget* m_form = nullptr;
+    QGridLayout* m_grid = nullptr;
+    QList<Row> m_rows;
+};

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QWidget>
+
+class QTableView;
+class VariablesModel;
+
+// The flow's declared variables in a table (name, type, value), with buttons to add and remove.
+class VariablesPanel : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit VariablesPanel(VariablesModel* model, QWidget* parent = nullptr);
+
+    QTableView* view() const { return m_view; }
+
+private:
+    void addVariable();
+    void removeSelected();
+
+    VariablesModel* m_model;
+    QTableView* m_view;
+};
