@@ -106,6 +106,18 @@ private:
     QTemporaryDir m_dir;
 };
 
+// Sets "name=value" entries through the meta-object, in order; other entries are skipped.
+inline bool applySettings(QObject* object, const QString& settings)
+{
+    for (const QString& setting : entries(settings)) {
+        const int equals = setting.indexOf(QLatin1Char('='));
+        if (equals > 0 && !object->setProperty(setting.left(equals).toLatin1().constData(),
+                                               setting.mid(equals + 1)))
+            return false;
+    }
+    return true;
+}
+
 // What one run of a file step left behind.
 struct StepOutcome {
     QStringList tree;     // the whole scratch folder
@@ -136,15 +148,9 @@ template <typename Op> StepOutcome runStep(const QString& before, const QString&
     scope.declare(QStringLiteral("text"), VarType::String, QStringLiteral("keep"));
 
     Op op;
-    op.setVariableScope(&scope);
-    for (const QString& setting : entries(settings)) {
-        const int equals = setting.indexOf(QLatin1Char('='));
-        if (setting == QLatin1String("noscope"))
-            op.setVariableScope(nullptr);
-        else if (!op.setProperty(setting.left(equals).toLatin1().constData(),
-                                 setting.mid(equals + 1)))
-            return {{QStringLiteral("<no setting %1>").arg(setting)}, {}, {}};
-    }
+    op.setVariableScope(entries(settings).contains(QLatin1String("noscope")) ? nullptr : &scope);
+    if (!applySettings(&op, settings))
+        return {{QStringLiteral("<unknown setting>")}, {}, {}};
     {
         const WarningLog log;
         op.doOperation();
