@@ -14,29 +14,12 @@ class tst_CsvFlows : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
     void csvFlow_data();
     void csvFlow();
     void exampleFlow();
-
-private:
-    QTemporaryDir* m_dir = nullptr;
 };
 
 static const QByteArray kMark("\xef\xbb\xbf");
-
-void tst_CsvFlows::init()
-{
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
-}
-
-void tst_CsvFlows::cleanup()
-{
-    delete m_dir;
-    m_dir = nullptr;
-}
 
 void tst_CsvFlows::csvFlow_data()
 {
@@ -49,12 +32,13 @@ void tst_CsvFlows::csvFlow_data()
 void tst_CsvFlows::csvFlow()
 {
     QFETCH(QStringList, options);
+    const QTemporaryDir dir;
     const QByteArray input =
         kMark + "id,名称,\"say \"\"hi\"\"\"\r\n1, 苹果 ,\"a,b\"\r\n2,梨\r\n\r\n";
-    QVERIFY(writeFile(m_dir->filePath("in.csv"), input));
+    QVERIFY(writeFile(dir.filePath("in.csv"), input));
 
     const StephostResult result = runStephost(
-        QStringList{"run", QStringLiteral(FLOWS_DIR "/csv.json")} + options, m_dir->path());
+        QStringList{"run", QStringLiteral(FLOWS_DIR "/csv.json")} + options, dir.path());
     QCOMPARE(result.exitCode, 0);
     const QJsonObject report = result.report();
     const QStringList log = report.value("log").toVariant().toStringList();
@@ -73,24 +57,25 @@ void tst_CsvFlows::csvFlow()
     QCOMPARE(table("block"), QByteArray(R"([["a,b","1"],["","2"]])"));
     QCOMPARE(variables.value("notTable").toObject().value("value"), QJsonValue());
 
-    QCOMPARE(readFile(m_dir->filePath("copy.csv")),
+    QCOMPARE(readFile(dir.filePath("copy.csv")),
              kMark + "id,名称,\"say \"\"hi\"\"\"\n1, 苹果 ,\"a,b\"\n2,梨");
-    QCOMPARE(readFile(m_dir->filePath("block.tsv")), kMark + "a,b\t1\n\t2\n\"a,b\",1\n,2");
-    QCOMPARE(readFile(m_dir->filePath("json.csv")), kMark + "\"j,2\",j1");
+    QCOMPARE(readFile(dir.filePath("block.tsv")), kMark + "a,b\t1\n\t2\n\"a,b\",1\n,2");
+    QCOMPARE(readFile(dir.filePath("json.csv")), kMark + "\"j,2\",j1");
 }
 
 void tst_CsvFlows::exampleFlow()
 {
+    const QTemporaryDir dir;
     const QDir examples(QStringLiteral(FLOWS_DIR "/../../examples"));
     const QDir files(examples.filePath("csv-files"));
     for (const QString& name : files.entryList(QDir::Files))
-        QVERIFY(QFile::copy(files.filePath(name), m_dir->filePath(name)));
+        QVERIFY(QFile::copy(files.filePath(name), dir.filePath(name)));
 
     const StephostResult result =
-        runStephost({"run", examples.filePath("csv-block.json")}, m_dir->path());
+        runStephost({"run", examples.filePath("csv-block.json")}, dir.path());
     QCOMPARE(result.exitCode, 0);
     QCOMPARE(result.report().value("log").toArray(), QJsonArray());
-    QCOMPARE(readFile(m_dir->filePath("block.csv")),
+    QCOMPARE(readFile(dir.filePath("block.csv")),
              kMark + "笔记本, 14寸;3;2024-01-05\n鼠标;25;2024-01-06\n显示器;7;2024-01-07\n"
                      "键盘;12;2024-01-08\n\"耳机;降噪\";9;2024-01-09");
 }

@@ -1,7 +1,6 @@
+#include "filetree.h"
 #include "operations/uniquepath.h"
-#include "testsupport.h"
 
-#include <QTemporaryDir>
 #include <QtTest>
 
 class tst_UniquePath : public QObject
@@ -16,39 +15,32 @@ private slots:
 void tst_UniquePath::firstFreeNumber_data()
 {
     QTest::addColumn<QString>("path");
-    QTest::addColumn<QStringList>("existing");
+    QTest::addColumn<QString>("existing"); // a tree (filetree.h)
     QTest::addColumn<QString>("expected");
-
-    QTest::newRow("nothing numbered yet")
-        << "d/report.pdf" << QStringList{"d/report.pdf"} << "d/report(1).pdf";
-    QTest::newRow("after (1) and (2)")
-        << "d/report.pdf" << QStringList{"d/report.pdf", "d/report(1).pdf", "d/report(2).pdf"}
-        << "d/report(3).pdf";
-    QTest::newRow("fills a gap") << "d/a.txt" << QStringList{"d/a(1).txt", "d/a(3).txt"}
-                                 << "d/a(2).txt";
-    QTest::newRow("no suffix") << "d/README" << QStringList() << "d/README(1)";
-    QTest::newRow("several dots") << "d/archive.tar.gz" << QStringList() << "d/archive.tar(1).gz";
-    QTest::newRow("only a leading dot") << "d/.profile" << QStringList() << "d/(1).profile";
-    QTest::newRow("dotted folder") << "d.x/file" << QStringList() << "d.x/file(1)";
-    QTest::newRow("already numbered") << "d/a(1).txt" << QStringList() << "d/a(1)(1).txt";
-    QTest::newRow("a folder counts as taken")
-        << "d/a.txt" << QStringList{"d/a(1).txt/"} << "d/a(2).txt";
+    const auto add = [](const char* tag, const char* path, const char* existing,
+                        const char* expected) {
+        QTest::newRow(tag) << QString(path) << QString(existing) << QString(expected);
+    };
+    add("nothing numbered yet", "d/report.pdf", "d/report.pdf", "d/report(1).pdf");
+    add("after (1) and (2)", "d/report.pdf", "d/report.pdf|d/report(1).pdf|d/report(2).pdf",
+        "d/report(3).pdf");
+    add("fills a gap", "d/a.txt", "d/a(1).txt|d/a(3).txt", "d/a(2).txt");
+    add("no suffix", "d/README", "", "d/README(1)");
+    add("several dots", "d/archive.tar.gz", "", "d/archive.tar(1).gz");
+    add("only a leading dot", "d/.profile", "", "d/(1).profile");
+    add("dotted folder", "d.x/file", "", "d.x/file(1)");
+    add("already numbered", "d/a(1).txt", "", "d/a(1)(1).txt");
+    add("a folder counts as taken", "d/a.txt", "d/a(1).txt/", "d/a(2).txt");
 }
 
 void tst_UniquePath::firstFreeNumber()
 {
     QFETCH(QString, path);
-    QFETCH(QStringList, existing);
+    QFETCH(QString, existing);
+    const ScratchDir dir;
+    QVERIFY(makeTree(existing));
+    const QString root = QDir::currentPath() + QLatin1Char('/');
     QFETCH(QString, expected);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    for (const QString& name : existing) {
-        if (name.endsWith(QLatin1Char('/')))
-            QVERIFY(QDir(dir.path()).mkpath(name));
-        else
-            QVERIFY(writeFile(dir.filePath(name), "x"));
-    }
-    const QString root = dir.path() + QLatin1Char('/');
     QCOMPARE(makeUniquePath(root + path), root + expected);
 }
 
