@@ -45,6 +45,16 @@ QStringList WarningLog::messages() const
     return *currentLog;
 }
 
+ScratchCwd::ScratchCwd() : m_previous(QDir::currentPath())
+{
+    QDir::setCurrent(m_dir.path());
+}
+
+ScratchCwd::~ScratchCwd()
+{
+    QDir::setCurrent(m_previous);
+}
+
 QJsonObject StephostResult::report() const
 {
     return QJsonDocument::fromJson(out).object();

@@ -2,18 +2,11 @@
 #include "text/textfile.h"
 
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QTextCodec>
 #include <QtTest>
 
 #include <sys/stat.h>
 #include <unistd.h>
-
-// Byte literals with embedded NULs: the literal's own length, less its terminator.
-template <int N> static QByteArray raw(const char (&bytes)[N])
-{
-    return QByteArray(bytes, N - 1);
-}
 
 static const QByteArray kLocale = "ISO-8859-1";
 
@@ -24,8 +17,6 @@ class tst_TextFile : public QObject
 private slots:
     void initTestCase();
     void cleanupTestCase();
-    void init();
-    void cleanup();
     void detect_data();
     void detect();
     void structureTestMatchesPlainWalk();
@@ -36,18 +27,13 @@ private slots:
     void read();
     void readRefusesWhatIsNoFile_data();
     void readRefusesWhatIsNoFile();
-    void readRefusesFileTooLargeForText();
     void readsFileWhoseSizeReadsZero();
     void write_data();
     void write();
-    void appendsKeepOneMark_data();
-    void appendsKeepOneMark();
     void writeFailureLeavesFileAlone_data();
     void writeFailureLeavesFileAlone();
 
 private:
-    QString path(const QString& name) const { return m_dir->filePath(name); }
-    QTemporaryDir* m_dir = nullptr;
     QTextCodec* m_realLocale = nullptr;
 };
 
@@ -65,90 +51,50 @@ void tst_TextFile::cleanupTestCase()
     QTextCodec::setCodecForLocale(m_realLocale);
 }
 
-void tst_TextFile::init()
-{
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
-}
-
-void tst_TextFile::cleanup()
-{
-    delete m_dir;
-    m_dir = nullptr;
-}
-
 void tst_TextFile::detect_data()
 {
+    // clang-format off
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QByteArray>("encoding");
-    QTest::addColumn<QByteArray>("payload");
-    QTest::addColumn<bool>("hadBom");
+    QTest::addColumn<int>("markLength");
 
-    QTest::newRow("UTF-32BE mark")
-        << raw("\0\0\xFE\xFF\0\0\0a") << QByteArray("UTF-32BE") << raw("\0\0\0a") << true;
+    const QByteArray utf8 = "UTF-8";
+    QTest::newRow("UTF-32BE mark") << hexBytes("0000feff 00000061") << QByteArray("UTF-32BE") << 4;
     QTest::newRow("UTF-32LE mark, not UTF-16LE")
-        << raw("\xFF\xFE\0\0a\0\0\0") << QByteArray("UTF-32LE") << raw("a\0\0\0") << true;
-    QTest::newRow("UTF-8 mark") << raw("\xEF\xBB\xBF"
-                                       "abc")
-                                << QByteArray("UTF-8") << raw("abc") << true;
-    QTest::newRow("UTF-16LE mark") << raw("\xFF\xFE"
-                                          "A")
-                                   << QByteArray("UTF-16LE") << raw("A") << true;
-    QTest::newRow("UTF-16BE mark")
-        << raw("\xFE\xFF\0a") << QByteArray("UTF-16BE") << raw("\0a") << true;
+        << hexBytes("fffe0000 61000000") << QByteArray("UTF-32LE") << 4;
+    QTest::newRow("UTF-8 mark") << hexBytes("efbbbf 616263") << utf8 << 3;
+    QTest::newRow("UTF-16LE mark") << hexBytes("fffe 41") << QByteArray("UTF-16LE") << 2;
+    QTest::newRow("UTF-16BE mark") << hexBytes("feff 0061") << QByteArray("UTF-16BE") << 2;
     QTest::newRow("UTF-16LE followed by one NUL")
-        << raw("\xFF\xFE\0") << QByteArray("UTF-16LE") << raw("\0") << true;
-    QTest::newRow("only a UTF-8 mark")
-        << raw("\xEF\xBB\xBF") << QByteArray("UTF-8") << raw("") << true;
-    QTest::newRow("empty") << raw("") << QByteArray("UTF-8") << raw("") << false;
-    QTest::newRow("ASCII") << raw("abc\r\n") << QByteArray("UTF-8") << raw("abc\r\n") << false;
-    QTest::newRow("Chinese UTF-8") << raw("\xE4\xB8\xAD\xE6\x96\x87") << QByteArray("UTF-8")
-                                   << raw("\xE4\xB8\xAD\xE6\x96\x87") << false;
-    QTest::newRow("four-byte sequence")
-        << raw("\xF0\x9F\x98\x80") << QByteArray("UTF-8") << raw("\xF0\x9F\x98\x80") << false;
-    QTest::newRow("overlong C0 80 passes")
-        << raw("\xC0\x80") << QByteArray("UTF-8") << raw("\xC0\x80") << false;
-    QTest::newRow("lead F5 passes")
-        << raw("\xF5\x80\x80\x80") << QByteArray("UTF-8") << raw("\xF5\x80\x80\x80") << false;
-    QTest::newRow("EF BB: too short for a mark, cut off")
-        << raw("\xEF\xBB") << kLocale << raw("\xEF\xBB") << false;
-    QTest::newRow("cut off at the end")
-        << raw("abcdefghij\xE4\xB8") << kLocale << raw("abcdefghij\xE4\xB8") << false;
-    QTest::newRow("continuation in lead position")
-        << raw("abcdefgh\x80") << kLocale << raw("abcdefgh\x80") << false;
-    QTest::newRow("lead F8") << raw("\xF8\x80\x80\x80\x80") << kLocale
-                             << raw("\xF8\x80\x80\x80\x80") << false;
-    QTest::newRow("lead FF without FE") << raw("\xFF"
-                                               "a")
-                                        << kLocale
-                                        << raw("\xFF"
-                                               "a")
-                                        << false;
-    QTest::newRow("lead then ASCII") << raw("caf\xE9 ok") << kLocale << raw("caf\xE9 ok") << false;
+        << hexBytes("fffe 00") << QByteArray("UTF-16LE") << 2;
+    QTest::newRow("only a UTF-8 mark") << hexBytes("efbbbf") << utf8 << 3;
+    QTest::newRow("empty") << QByteArray("") << utf8 << 0;
+    QTest::newRow("ASCII") << QByteArray("abc\r\n") << utf8 << 0;
+    QTest::newRow("overlong C0 80 passes") << hexBytes("c080") << utf8 << 0;
+    QTest::newRow("EF BB: too short for a mark, cut off") << hexBytes("efbb") << kLocale << 0;
+    QTest::newRow("cut off at the end") << QByteArray("abcdefghij\xE4\xB8") << kLocale << 0;
+    QTest::newRow("continuation in lead position") << QByteArray("abcdefgh\x80") << kLocale << 0;
+    QTest::newRow("lead F8") << hexBytes("f880808080") << kLocale << 0;
     // The test looks at eight bytes at a time: sequences across and after word boundaries.
     QTest::newRow("sequence across a word boundary")
-        << raw("abcdefg\xE4\xB8\xAD") << QByteArray("UTF-8") << raw("abcdefg\xE4\xB8\xAD") << false;
-    QTest::newRow("lead, a word of ASCII, then its continuations") << raw("abcdefg\xE4"
-                                                                          "abcdefgh\xB8\xAD")
-                                                                   << kLocale
-                                                                   << raw("abcdefg\xE4"
-                                                                          "abcdefgh\xB8\xAD")
-                                                                   << false;
-    QTest::newRow("word ends in a lead, buffer ends there")
-        << raw("abcdefg\xC3") << kLocale << raw("abcdefg\xC3") << false;
+        << QByteArray("abcdefg\xE4\xB8\xAD") << utf8 << 0;
+    QTest::newRow("lead, a word of ASCII, then its continuations") << QByteArray("abcdefg\xE4"
+                                                                                 "abcdefgh\xB8\xAD")
+                                                                   << kLocale << 0;
     QTest::newRow("invalid after a long ASCII run")
-        << QByteArray(1000, 'a') + raw("\xC3(") << kLocale << QByteArray(1000, 'a') + raw("\xC3(")
-        << false;
+        << QByteArray(1000, 'a') + "\xC3(" << kLocale << 0;
+    // clang-format on
 }
 
 void tst_TextFile::detect()
 {
     QFETCH(QByteArray, data);
+    QFETCH(int, markLength);
     QByteArray payload = "left over";
     bool hadBom = !data.isEmpty();
     QTEST(detectTextEncoding(data, &payload, &hadBom), "encoding");
-    QTEST(payload, "payload");
-    QTEST(hadBom, "hadBom");
+    QCOMPARE(payload, data.mid(markLength));
+    QCOMPARE(hadBom, markLength > 0);
 }
 
 // The structure test as a plain walk, byte by byte, for comparison with the word-wise one.
@@ -156,16 +102,13 @@ static bool plainUtf8Walk(const QByteArray& data)
 {
     for (int i = 0; i < data.size();) {
         const uchar lead = uchar(data.at(i));
-        int further = 0;
-        if (lead >= 0xC0 && lead <= 0xDF)
-            further = 1;
-        else if (lead >= 0xE0 && lead <= 0xEF)
-            further = 2;
-        else if (lead >= 0xF0 && lead <= 0xF7)
-            further = 3;
-        else if (lead >= 0x80)
-            return false;
-        if (i + further >= data.size() && further > 0)
+        const int further = lead < 0x80   ? 0
+                            : lead < 0xC0 ? -1
+                            : lead < 0xE0 ? 1
+                            : lead < 0xF0 ? 2
+                            : lead < 0xF8 ? 3
+                                          : -1;
+        if (further < 0 || i + further >= data.size())
             return false;
         for (int k = 1; k <= further; ++k) {
             if ((uchar(data.at(i + k)) & 0xC0) != 0x80)
@@ -176,61 +119,57 @@ static bool plainUtf8Walk(const QByteArray& data)
     return true;
 }
 
-// Random buffers over the bytes where the verdict changes, at every length and alignment.
+// Random buffers of whole characters (ASCII most often, so that whole ASCII words occur),
+// structurally valid oddities (overlong, surrogate, lead F5), leads F8-FF with continuations, and
+// now and then a stray byte, at every length and alignment.
 void tst_TextFile::structureTestMatchesPlainWalk()
 {
-    const uchar alphabet[] = {0x00, 0x41, 0x7F, 0x80, 0x9F, 0xBF, 0xC0, 0xC3, 0xDF,
-                              0xE0, 0xE4, 0xEF, 0xF0, 0xF4, 0xF7, 0xF8, 0xFE, 0xFF};
+    const char* const pieces[] = {"a",
+                                  "abc",
+                                  "\n",
+                                  "\xC3\xA9",
+                                  "\xE4\xB8\xAD",
+                                  "\xC0\x80",
+                                  "\xED\xA0\x80",
+                                  "\xF0\x9F\x98\x80",
+                                  "\xF5\x80\x80\x80",
+                                  "\xF8\x80\x80\x80",
+                                  "\xFF\x80\x80\x80"};
+    const uchar strays[] = {0x00, 0x7F, 0x80, 0xBF, 0xC0, 0xDF, 0xE0, 0xEF, 0xF0, 0xF7, 0xF8, 0xFF};
+    const int pieceCount = int(sizeof pieces / sizeof pieces[0]);
     QRandomGenerator random(20240611);
-    int passed = 0;
-    // Whole characters (ASCII most often, so that whole ASCII words occur), structurally valid
-    // oddities (overlong, surrogate, lead F5), and leads F8-FF with continuations after them.
-    const char* const characters[] = {"a",
-                                      "abc",
-                                      "\n",
-                                      "\xC3\xA9",
-                                      "\xE4\xB8\xAD",
-                                      "\xF0\x9F\x98\x80",
-                                      "\xC0\x80",
-                                      "\xED\xA0\x80",
-                                      "\xF5\x80\x80\x80",
-                                      "\xF8\x80\x80\x80",
-                                      "\xFF\x80\x80\x80"};
-    const int characterCount = int(sizeof characters / sizeof characters[0]);
+    int valid = 0;
     for (int round = 0; round < 20000; ++round) {
-        // Now and then a stray byte, so that both verdicts are common.
-        QByteArray data;
-        const int count = random.bounded(40);
-        for (int n = 0; n < count; ++n) {
-            const int pick = random.bounded(characterCount + 40);
-            if (pick > characterCount)
+        QByteArray data = "a"; // no mark
+        for (int n = random.bounded(40); n > 0; --n) {
+            const int pick = random.bounded(pieceCount + 40);
+            if (pick > pieceCount)
                 data.append('a');
-            else if (pick == characterCount)
-                data.append(char(alphabet[random.bounded(int(sizeof alphabet))]));
+            else if (pick == pieceCount)
+                data.append(char(strays[random.bounded(int(sizeof strays))]));
             else
-                data.append(characters[pick]);
+                data.append(pieces[pick]);
         }
-        data.prepend('a'); // no mark
         QByteArray payload;
         bool hadBom = true;
-        const bool valid = detectTextEncoding(data, &payload, &hadBom) == "UTF-8";
-        QVERIFY2(valid == plainUtf8Walk(data), data.toHex().constData());
-        passed += valid;
+        const bool passed = detectTextEncoding(data, &payload, &hadBom) == "UTF-8";
+        QVERIFY2(passed == plainUtf8Walk(data), data.toHex().constData());
+        valid += passed;
     }
-    QVERIFY2(passed > 2000 && passed < 18000, QByteArray::number(passed)); // both verdicts
+    QVERIFY2(valid > 2000 && valid < 18000, QByteArray::number(valid)); // both verdicts common
 }
 
 // With a UTF-8 locale codec, as on these machines, both verdicts name UTF-8: invalid bytes
 // come out as U+FFFD.
 void tst_TextFile::utf8LocaleReadsInvalidBytesAsReplacement()
 {
+    const ScratchCwd dir;
     QTextCodec::setCodecForLocale(QTextCodec::codecForName("UTF-8"));
     QByteArray payload;
     bool hadBom = true;
-    const QByteArray encoding = detectTextEncoding(raw("caf\xE9"), &payload, &hadBom);
-    const QString file = path(QStringLiteral("invalid.txt"));
-    QVERIFY(writeFile(file, raw("caf\xE9")));
-    const QString text = readTextFile(file, nullptr);
+    const QByteArray encoding = detectTextEncoding("caf\xE9", &payload, &hadBom);
+    QVERIFY(writeFile(QStringLiteral("invalid.txt"), "caf\xE9"));
+    const QString text = readTextFile(QStringLiteral("invalid.txt"), nullptr);
     QTextCodec::setCodecForLocale(QTextCodec::codecForName(kLocale));
     QCOMPARE(encoding, QByteArray("UTF-8"));
     QVERIFY(!hadBom);
@@ -239,18 +178,19 @@ void tst_TextFile::utf8LocaleReadsInvalidBytesAsReplacement()
 
 void tst_TextFile::byteOrderMark_data()
 {
+    // clang-format off
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QByteArray>("mark");
 
-    QTest::newRow("UTF-8") << QByteArray("UTF-8") << raw("\xEF\xBB\xBF");
-    QTest::newRow("UTF-16LE") << QByteArray("UTF-16LE") << raw("\xFF\xFE");
-    QTest::newRow("UTF-16BE") << QByteArray("UTF-16BE") << raw("\xFE\xFF");
-    QTest::newRow("UTF-32LE") << QByteArray("UTF-32LE") << raw("\xFF\xFE\0\0");
-    QTest::newRow("UTF-32BE") << QByteArray("UTF-32BE") << raw("\0\0\xFE\xFF");
+    QTest::newRow("UTF-8") << QByteArray("UTF-8") << hexBytes("efbbbf");
+    QTest::newRow("UTF-16LE") << QByteArray("UTF-16LE") << hexBytes("fffe");
+    QTest::newRow("UTF-16BE") << QByteArray("UTF-16BE") << hexBytes("feff");
+    QTest::newRow("UTF-32LE") << QByteArray("UTF-32LE") << hexBytes("fffe0000");
+    QTest::newRow("UTF-32BE") << QByteArray("UTF-32BE") << hexBytes("0000feff");
     QTest::newRow("lower case") << QByteArray("utf-8") << QByteArray();
     QTest::newRow("locale") << kLocale << QByteArray();
     QTest::newRow("UTF-16 without order") << QByteArray("UTF-16") << QByteArray();
-    QTest::newRow("empty") << QByteArray() << QByteArray();
+    // clang-format on
 }
 
 void tst_TextFile::byteOrderMark()
@@ -261,90 +201,72 @@ void tst_TextFile::byteOrderMark()
 
 void tst_TextFile::read_data()
 {
+    // clang-format off
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("text");
 
     const QString mixed = QStringLiteral("aé中\r\nb\n");
-    QTest::newRow("UTF-8 mark") << raw("\xEF\xBB\xBF"
-                                       "a\xC3\xA9\xE4\xB8\xAD\r\nb\n")
-                                << mixed;
-    QTest::newRow("UTF-8 without mark") << raw("a\xC3\xA9\xE4\xB8\xAD\r\nb\n") << mixed;
-    QTest::newRow("UTF-16LE") << raw("\xFF\xFE"
-                                     "a\0\xE9\0\x2D\x4E\r\0\n\0b\0\n\0")
+    QTest::newRow("UTF-8 mark") << hexBytes("efbbbf") + mixed.toUtf8() << mixed;
+    QTest::newRow("UTF-8 without mark") << mixed.toUtf8() << mixed;
+    QTest::newRow("UTF-16LE") << hexBytes("fffe 6100 e900 2d4e 0d00 0a00 6200 0a00") << mixed;
+    QTest::newRow("UTF-16BE") << hexBytes("feff 0061 00e9 4e2d 000d 000a 0062 000a") << mixed;
+    QTest::newRow("UTF-32LE") << hexBytes("fffe0000 61000000 e9000000 2d4e0000 0d000000 0a000000 "
+                                          "62000000 0a000000")
                               << mixed;
-    QTest::newRow("UTF-16BE") << raw("\xFE\xFF\0a\0\xE9\x4E\x2D\0\r\0\n\0b\0\n") << mixed;
-    QTest::newRow("UTF-32LE") << raw("\xFF\xFE\0\0"
-                                     "a\0\0\0\xE9\0\0\0\x2D\x4E\0\0\r\0\0\0\n\0\0\0b\0\0\0\n\0\0\0")
+    QTest::newRow("UTF-32BE") << hexBytes("0000feff 00000061 000000e9 00004e2d 0000000d 0000000a "
+                                          "00000062 0000000a")
                               << mixed;
-    QTest::newRow("UTF-32BE")
-        << raw("\0\0\xFE\xFF\0\0\0a\0\0\0\xE9\0\0\x4E\x2D\0\0\0\r\0\0\0\n\0\0\0b\0\0\0\n") << mixed;
-    QTest::newRow("LF only") << raw("a\nb") << QStringLiteral("a\nb");
-    QTest::newRow("empty") << raw("") << QString();
-    QTest::newRow("only UTF-8 mark") << raw("\xEF\xBB\xBF") << QString();
-    QTest::newRow("only UTF-16LE mark") << raw("\xFF\xFE") << QString();
-    QTest::newRow("only UTF-16BE mark") << raw("\xFE\xFF") << QString();
-    QTest::newRow("only UTF-32LE mark") << raw("\xFF\xFE\0\0") << QString();
-    QTest::newRow("only UTF-32BE mark") << raw("\0\0\xFE\xFF") << QString();
-    QTest::newRow("invalid UTF-8 in the locale")
-        << raw("caf\xE9\n") << QStringLiteral("caf\u00E9\n");
-    QTest::newRow("truncated UTF-8 in the locale")
-        << raw("ab\xE4\xB8") << QStringLiteral("ab\u00E4\u00B8");
-    QTest::newRow("EF BB in the locale") << raw("\xEF\xBB") << QStringLiteral("\u00EF\u00BB");
-    QTest::newRow("UTF-16LE cut in half a unit") << raw("\xFF\xFE"
-                                                        "a\0b")
-                                                 << QStringLiteral("a");
-    QTest::newRow("control bytes and NULs") << raw("\0\x01\x7F"
-                                                   "a")
+    QTest::newRow("empty") << QByteArray("") << QString();
+    QTest::newRow("only UTF-8 mark") << hexBytes("efbbbf") << QString();
+    QTest::newRow("only UTF-16LE mark") << hexBytes("fffe") << QString();
+    QTest::newRow("only UTF-32LE mark") << hexBytes("fffe0000") << QString();
+    QTest::newRow("invalid UTF-8 in the locale") << QByteArray("caf\xE9\n") << "caf\u00E9\n";
+    QTest::newRow("EF BB in the locale") << hexBytes("efbb") << QStringLiteral("\u00EF\u00BB");
+    QTest::newRow("UTF-16LE cut in half a unit") << hexBytes("fffe 6100 62") << "a";
+    QTest::newRow("control bytes and NULs") << hexBytes("00017f61")
                                             << QString::fromLatin1("\0\x01\x7F"
                                                                    "a",
                                                                    4);
-    QTest::newRow("lone UTF-16 surrogate") << raw("\xFF\xFE\x00\xD8"
-                                                  "A\0")
-                                           << QString(QChar(0xD800)) + QLatin1Char('A');
+    // clang-format on
 }
 
 void tst_TextFile::read()
 {
     QFETCH(QByteArray, bytes);
-    const QString file = path(QStringLiteral("in.txt"));
-    QVERIFY(writeFile(file, bytes));
+    const ScratchCwd dir;
+    QVERIFY(writeFile(QStringLiteral("in.txt"), bytes));
     bool ok = false;
-    QTEST(readTextFile(file, &ok), "text");
+    QTEST(readTextFile(QStringLiteral("in.txt"), &ok), "text");
     QVERIFY(ok);
-    QTEST(readTextFile(file, nullptr), "text");
+    QTEST(readTextFile(QStringLiteral("in.txt"), nullptr), "text");
 }
 
 void tst_TextFile::readRefusesWhatIsNoFile_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("kind");
     QTest::newRow("missing") << QStringLiteral("missing");
     QTest::newRow("folder") << QStringLiteral("folder");
+    // A FIFO with no writer would block the open for ever.
     QTest::newRow("FIFO without a writer") << QStringLiteral("fifo");
+    // More bytes than a QString could hold once decoded: refused up front, nothing is read (the
+    // file is sparse, so it takes no room).
+    QTest::newRow("too large for a text") << QStringLiteral("huge");
+    // clang-format on
 }
 
-// A FIFO with no writer would block the open for ever; the reader reports it as unreadable.
 void tst_TextFile::readRefusesWhatIsNoFile()
 {
     QFETCH(QString, kind);
-    const QString target = path(kind);
+    const ScratchCwd dir;
     if (kind == QLatin1String("folder"))
-        QVERIFY(QDir().mkdir(target));
+        QVERIFY(QDir().mkdir(kind));
     if (kind == QLatin1String("fifo"))
-        QCOMPARE(mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+        QCOMPARE(mkfifo("fifo", 0600), 0);
+    if (kind == QLatin1String("huge"))
+        QVERIFY(writeFile(kind, "abc") && QFile::resize(kind, qint64(1) << 30));
     bool ok = true;
-    QCOMPARE(readTextFile(target, &ok), QString());
-    QVERIFY(!ok);
-}
-
-// More bytes than a QString could hold once decoded: refused up front, nothing is read (the file
-// is sparse, so it takes no room).
-void tst_TextFile::readRefusesFileTooLargeForText()
-{
-    const QString file = path(QStringLiteral("huge.txt"));
-    QVERIFY(writeFile(file, "abc"));
-    QVERIFY(QFile::resize(file, qint64(1) << 30));
-    bool ok = true;
-    QCOMPARE(readTextFile(file, &ok), QString());
+    QCOMPARE(readTextFile(kind, &ok), QString());
     QVERIFY(!ok);
 }
 
@@ -357,196 +279,114 @@ void tst_TextFile::readsFileWhoseSizeReadsZero()
     bool ok = false;
     const QString text = readTextFile(status, &ok);
     QVERIFY(ok);
-    QVERIFY(text.startsWith(QLatin1String("Name:")));
-    QVERIFY(text.endsWith(QLatin1Char('\n')));
+    QVERIFY(text.startsWith(QLatin1String("Name:")) && text.endsWith(QLatin1Char('\n')));
 }
 
 void tst_TextFile::write_data()
 {
-    QTest::addColumn<bool>("exists");
-    QTest::addColumn<QByteArray>("before");
+    // clang-format off
+    QTest::addColumn<QByteArray>("before"); // null: no file yet
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("append");
     QTest::addColumn<bool>("ensureNewline");
     QTest::addColumn<QByteArray>("after");
 
     const QString x = QStringLiteral("x");
-    const QByteArray utf8Abc = raw("\xEF\xBB\xBF"
-                                   "abc");
-
-    QTest::newRow("new file") << false << QByteArray() << QStringLiteral("abc") << false << true
-                              << utf8Abc;
-    QTest::newRow("new file, Chinese") << false << QByteArray() << QStringLiteral("中文") << false
-                                       << false << raw("\xEF\xBB\xBF\xE4\xB8\xAD\xE6\x96\x87");
-    QTest::newRow("append creates like a new file")
-        << false << QByteArray() << QStringLiteral("abc") << true << true << utf8Abc;
-    QTest::newRow("replace UTF-16LE") << true
-                                      << raw("\xFF\xFE"
-                                             "a\0")
-                                      << QStringLiteral("abc") << false << true << utf8Abc;
+    const QString e = QStringLiteral("é");
+    const QByteArray abc = hexBytes("efbbbf 616263");
+    QTest::newRow("new file") << QByteArray() << "abc" << false << true << abc;
+    QTest::newRow("replace UTF-16LE") << hexBytes("fffe 6100") << "abc" << false << true << abc;
     QTest::newRow("replace with nothing")
-        << true << raw("old") << QString() << false << true << raw("\xEF\xBB\xBF");
+        << QByteArray("old") << QString() << false << true << hexBytes("efbbbf");
 
-    QTest::newRow("UTF-8 mark, guard") << true << utf8Abc << x << true << true
-                                       << raw("\xEF\xBB\xBF"
-                                              "abc\nx");
-    QTest::newRow("UTF-8 mark, final LF") << true
-                                          << raw("\xEF\xBB\xBF"
-                                                 "abc\n")
-                                          << x << true << true
-                                          << raw("\xEF\xBB\xBF"
-                                                 "abc\nx");
-    QTest::newRow("UTF-8 mark, final CR LF") << true
-                                             << raw("\xEF\xBB\xBF"
-                                                    "abc\r\n")
-                                             << x << true << true
-                                             << raw("\xEF\xBB\xBF"
-                                                    "abc\r\nx");
-    QTest::newRow("UTF-8 mark, no guard") << true << utf8Abc << x << true << false
-                                          << raw("\xEF\xBB\xBF"
-                                                 "abcx");
-    QTest::newRow("empty text, guard") << true << utf8Abc << QString() << true << true
-                                       << raw("\xEF\xBB\xBF"
-                                              "abc\n");
-    QTest::newRow("empty file") << true << QByteArray() << QStringLiteral("é") << true << true
-                                << raw("\xC3\xA9");
-    QTest::newRow("only a UTF-8 mark") << true << raw("\xEF\xBB\xBF") << x << true << true
-                                       << raw("\xEF\xBB\xBF"
-                                              "x");
+    QTest::newRow("UTF-8 mark, guard") << abc << x << true << true << abc + "\nx";
+    QTest::newRow("UTF-8 mark, final CR LF") << abc + "\r\n" << x << true << true << abc + "\r\nx";
+    QTest::newRow("UTF-8 mark, no guard") << abc << x << true << false << abc + "x";
+    QTest::newRow("empty file") << QByteArray("") << e << true << true << hexBytes("c3a9");
+    QTest::newRow("only a UTF-8 mark")
+        << hexBytes("efbbbf") << x << true << true << hexBytes("efbbbf 78");
 
-    QTest::newRow("UTF-16LE, guard") << true
-                                     << raw("\xFF\xFE"
-                                            "a\0")
-                                     << x << true << true
-                                     << raw("\xFF\xFE"
-                                            "a\0\n\0x\0");
-    QTest::newRow("UTF-16LE, final LF") << true
-                                        << raw("\xFF\xFE"
-                                               "a\0\n\0")
-                                        << x << true << true
-                                        << raw("\xFF\xFE"
-                                               "a\0\n\0x\0");
-    QTest::newRow("UTF-16LE, no guard") << true
-                                        << raw("\xFF\xFE"
-                                               "a\0")
-                                        << QStringLiteral("中") << true << false
-                                        << raw("\xFF\xFE"
-                                               "a\0\x2D\x4E");
-    QTest::newRow("UTF-16LE, only the mark") << true << raw("\xFF\xFE") << x << true << true
-                                             << raw("\xFF\xFE"
-                                                    "x\0");
+    QTest::newRow("UTF-16LE, guard")
+        << hexBytes("fffe 6100") << x << true << true << hexBytes("fffe 6100 0a00 7800");
+    QTest::newRow("UTF-16LE, no guard")
+        << hexBytes("fffe 6100") << "中" << true << false << hexBytes("fffe 6100 2d4e");
+    QTest::newRow("UTF-16LE, only the mark")
+        << hexBytes("fffe") << x << true << true << hexBytes("fffe 7800");
     QTest::newRow("UTF-16BE, guard")
-        << true << raw("\xFE\xFF\0a") << x << true << true << raw("\xFE\xFF\0a\0\n\0x");
-    QTest::newRow("UTF-16BE, final LF")
-        << true << raw("\xFE\xFF\0a\0\n") << x << true << true << raw("\xFE\xFF\0a\0\n\0x");
+        << hexBytes("feff 0061") << x << true << true << hexBytes("feff 0061 000a 0078");
     QTest::newRow("UTF-16BE ending in U+010A")
-        << true << raw("\xFE\xFF\x01\n") << x << true << true << raw("\xFE\xFF\x01\n\0\n\0x");
-    QTest::newRow("UTF-32LE, guard") << true
-                                     << raw("\xFF\xFE\0\0"
-                                            "a\0\0\0")
-                                     << x << true << true
-                                     << raw("\xFF\xFE\0\0"
-                                            "a\0\0\0\n\0\0\0x\0\0\0");
-    QTest::newRow("UTF-32LE, final LF") << true << raw("\xFF\xFE\0\0\n\0\0\0") << x << true << true
-                                        << raw("\xFF\xFE\0\0\n\0\0\0x\0\0\0");
-    QTest::newRow("UTF-32BE, guard") << true << raw("\0\0\xFE\xFF\0\0\0a") << x << true << true
-                                     << raw("\0\0\xFE\xFF\0\0\0a\0\0\0\n\0\0\0x");
-    QTest::newRow("UTF-32BE, no guard") << true << raw("\0\0\xFE\xFF\0\0\0a") << x << true << false
-                                        << raw("\0\0\xFE\xFF\0\0\0a\0\0\0x");
+        << hexBytes("feff 010a") << x << true << true << hexBytes("feff 010a 000a 0078");
+    QTest::newRow("UTF-32LE, guard") << hexBytes("fffe0000 61000000") << x << true << true
+                                     << hexBytes("fffe0000 61000000 0a000000 78000000");
+    QTest::newRow("UTF-32BE, guard") << hexBytes("0000feff 00000061") << x << true << true
+                                     << hexBytes("0000feff 00000061 0000000a 00000078");
 
     QTest::newRow("mark-less ASCII")
-        << true << raw("abc") << QStringLiteral("é") << true << true << raw("abc\n\xC3\xA9");
+        << QByteArray("abc") << e << true << true << QByteArray("abc\n\xC3\xA9");
     QTest::newRow("mark-less Chinese continues in UTF-8")
-        << true << raw("\xE4\xB8\xAD\xE6\x96\x87") << QStringLiteral("é") << true << true
-        << raw("\xE4\xB8\xAD\xE6\x96\x87\n\xC3\xA9");
+        << hexBytes("e4b8ad e69687") << e << true << true << hexBytes("e4b8ad e69687 0a c3a9");
     const QByteArray longChinese = QStringLiteral("中").repeated(2000).toUtf8();
     QTest::newRow("long Chinese, sample cut after a lead")
-        << true << longChinese << QStringLiteral("é") << true << false
-        << longChinese + raw("\xC3\xA9");
+        << longChinese << e << true << false << longChinese + "\xC3\xA9";
     QTest::newRow("long Chinese, sample cut inside a sequence")
-        << true << raw("ab") + longChinese << QStringLiteral("é") << true << false
-        << raw("ab") + longChinese + raw("\xC3\xA9");
+        << "ab" + longChinese << e << true << false << "ab" + longChinese + "\xC3\xA9";
     QTest::newRow("mark-less invalid byte continues in the locale")
-        << true << raw("caf\xE9") << QStringLiteral("é") << true << true << raw("caf\xE9\n\xE9");
+        << QByteArray("caf\xE9") << e << true << true << QByteArray("caf\xE9\n\xE9");
     QTest::newRow("short file cut off by its end continues in the locale")
-        << true << raw("ab\xE4\xB8") << QStringLiteral("é") << true << false
-        << raw("ab\xE4\xB8\xE9");
+        << QByteArray("ab\xE4\xB8") << e << true << false << QByteArray("ab\xE4\xB8\xE9");
+    // clang-format on
 }
 
 void tst_TextFile::write()
 {
-    QFETCH(bool, exists);
     QFETCH(QByteArray, before);
     QFETCH(QString, text);
     QFETCH(bool, append);
     QFETCH(bool, ensureNewline);
-    const QString file = path(QStringLiteral("out.txt"));
-    if (exists)
-        QVERIFY(writeFile(file, before));
-    QVERIFY(writeTextFile(file, text, append, ensureNewline));
-    QTEST(readFile(file), "after");
-}
-
-void tst_TextFile::appendsKeepOneMark_data()
-{
-    QTest::addColumn<QByteArray>("mark");
-    QTest::addColumn<QByteArray>("afterTwoAppends");
-
-    QTest::newRow("UTF-16LE") << raw("\xFF\xFE") << raw("\xFF\xFEx\0\n\0y\0");
-    QTest::newRow("UTF-16BE") << raw("\xFE\xFF") << raw("\xFE\xFF\0x\0\n\0y");
-    QTest::newRow("UTF-32LE") << raw("\xFF\xFE\0\0") << raw("\xFF\xFE\0\0x\0\0\0\n\0\0\0y\0\0\0");
-    QTest::newRow("UTF-32BE") << raw("\0\0\xFE\xFF") << raw("\0\0\xFE\xFF\0\0\0x\0\0\0\n\0\0\0y");
-    QTest::newRow("UTF-8") << raw("\xEF\xBB\xBF") << raw("\xEF\xBB\xBFx\ny");
-}
-
-void tst_TextFile::appendsKeepOneMark()
-{
-    QFETCH(QByteArray, mark);
-    const QString file = path(QStringLiteral("marked.txt"));
-    QVERIFY(writeFile(file, mark));
-    QVERIFY(writeTextFile(file, QStringLiteral("x"), true, true));
-    QVERIFY(writeTextFile(file, QStringLiteral("y"), true, true));
-    QTEST(readFile(file), "afterTwoAppends");
-    QCOMPARE(readTextFile(file, nullptr), QStringLiteral("x\ny"));
+    const ScratchCwd dir;
+    if (!before.isNull())
+        QVERIFY(writeFile(QStringLiteral("out.txt"), before));
+    QVERIFY(writeTextFile(QStringLiteral("out.txt"), text, append, ensureNewline));
+    QTEST(readFile(QStringLiteral("out.txt")), "after");
 }
 
 void tst_TextFile::writeFailureLeavesFileAlone_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("kind");
     QTest::addColumn<bool>("append");
     QTest::newRow("parent is a file") << QStringLiteral("parentfile") << false;
-    QTest::newRow("parent is a file, append") << QStringLiteral("parentfile") << true;
     QTest::newRow("target is a folder") << QStringLiteral("folder") << false;
     QTest::newRow("target is a folder, append") << QStringLiteral("folder") << true;
     QTest::newRow("FIFO") << QStringLiteral("fifo") << false;
     QTest::newRow("FIFO, append") << QStringLiteral("fifo") << true;
     QTest::newRow("unreadable file, append") << QStringLiteral("unreadable") << true;
+    // clang-format on
 }
 
 void tst_TextFile::writeFailureLeavesFileAlone()
 {
     QFETCH(QString, kind);
     QFETCH(bool, append);
-    QString target = path(kind);
+    const ScratchCwd dir;
+    QString target = kind;
     if (kind == QLatin1String("parentfile")) {
-        QVERIFY(writeFile(target, "keep"));
+        QVERIFY(writeFile(kind, "keep"));
         target += QLatin1String("/out.txt");
     } else if (kind == QLatin1String("folder")) {
-        QVERIFY(QDir().mkdir(target));
+        QVERIFY(QDir().mkdir(kind));
     } else if (kind == QLatin1String("fifo")) {
-        QCOMPARE(mkfifo(QFile::encodeName(target).constData(), 0600), 0);
+        QCOMPARE(mkfifo("fifo", 0600), 0);
     } else {
         if (geteuid() == 0)
             QSKIP("root reads every file");
-        QVERIFY(writeFile(target, "keep"));
-        QVERIFY(QFile::setPermissions(target, QFile::WriteOwner));
+        QVERIFY(writeFile(kind, "keep"));
+        QVERIFY(QFile::setPermissions(kind, QFile::WriteOwner));
     }
     QVERIFY(!writeTextFile(target, QStringLiteral("x"), append, true));
-    if (kind == QLatin1String("parentfile"))
-        QCOMPARE(readFile(path(kind)), QByteArray("keep"));
-    if (kind == QLatin1String("unreadable")) {
-        QVERIFY(QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner));
-        QCOMPARE(readFile(target), QByteArray("keep"));
+    if (kind == QLatin1String("parentfile") || kind == QLatin1String("unreadable")) {
+        QVERIFY(QFile::setPermissions(kind, QFile::ReadOwner | QFile::WriteOwner));
+        QCOMPARE(readFile(kind), QByteArray("keep"));
     }
 }
 
