@@ -93,19 +93,6 @@ inline QStringList treeSnapshot()
     return lines;
 }
 
-// A fresh temporary folder that is the current folder while the object lives.
-class ScratchDir
-{
-public:
-    ScratchDir() { QDir::setCurrent(m_dir.path()); }
-    ~ScratchDir() { QDir::setCurrent(m_oldCurrent); }
-    bool isValid() const { return m_dir.isValid(); }
-
-private:
-    const QString m_oldCurrent = QDir::currentPath();
-    QTemporaryDir m_dir;
-};
-
 // Sets "name=value" entries through the meta-object, in order; other entries are skipped.
 inline bool applySettings(QObject* object, const QString& settings)
 {
@@ -133,7 +120,7 @@ struct StepOutcome {
 template <typename Op> StepOutcome runStep(const QString& before, const QString& settings)
 {
     StepOutcome outcome;
-    const ScratchDir dir;
+    const ScratchCwd dir;
     if (!dir.isValid() || !makeTree(before))
         return {{QStringLiteral("<could not build the tree>")}, {}, {}};
 

@@ -115,7 +115,7 @@ void tst_FileCopyOperation::run()
 void tst_FileCopyOperation::fifoSkipped()
 {
     // Opening a FIFO for reading would wait for a writer that never comes.
-    const ScratchDir dir;
+    const ScratchCwd dir;
     QVERIFY(makeTree("d/a.txt"));
     QCOMPARE(mkfifo("d/pipe", 0600), 0);
     FileCopyOperation op;
@@ -177,7 +177,7 @@ void tst_FileCopyOperation::flows()
     QFETCH(QString, before);
     QFETCH(QString, after);
     QFETCH(QJsonObject, values);
-    const ScratchDir dir;
+    const ScratchCwd dir;
     if (before.isEmpty()) { // the example copies its own inbox
         const QDir inbox(QStringLiteral(FLOWS_DIR "/../../examples/copy-files/inbox"));
         for (const QString& name : inbox.entryList(QDir::Files))

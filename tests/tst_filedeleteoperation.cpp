@@ -46,7 +46,7 @@ void tst_FileDeleteOperation::run()
 
 void tst_FileDeleteOperation::flowThroughHost()
 {
-    const ScratchDir dir;
+    const ScratchCwd dir;
     QVERIFY(makeTree("a.txt|b.txt|c.txt|sub/in.txt|link->sub"));
     const StephostResult run =
         runStephost({"run", FLOWS_DIR "/delete-list.json", "--roundtrip"}, QDir::currentPath());

@@ -93,7 +93,7 @@ void tst_FileMoveOperation::sourceThatCannotBeRemovedStays()
 {
     if (geteuid() == 0)
         QSKIP("root may remove files from a read-only folder");
-    const ScratchDir dir;
+    const ScratchCwd dir;
     QVERIFY(makeTree("d/a.txt"));
     QVERIFY(QFile::setPermissions("d", QFile::ReadOwner | QFile::ExeOwner));
     VariableScope scope;

@@ -85,7 +85,7 @@ void tst_FilePathParseOperation::parse()
 {
     QFETCH(QString, path);
     QFETCH(QString, pieces);
-    const ScratchDir dir;
+    const ScratchCwd dir;
     VariableScope scope;
     QStringList warnings;
     QCOMPARE(runParse(scope, "filePath=" + path, &warnings),

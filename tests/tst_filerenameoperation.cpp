@@ -178,7 +178,7 @@ void tst_FileRenameOperation::run()
 void tst_FileRenameOperation::exampleFlow()
 {
     // The example runs in a copy of its input files: it renames them, then parses a new path.
-    const ScratchDir dir;
+    const ScratchCwd dir;
     const QDir notes(QStringLiteral(FLOWS_DIR "/../../examples/rename-files/notes"));
     for (const QString& name : notes.entryList(QDir::Files))
         QVERIFY(writeFile("notes/" + name, readFile(notes.filePath(name))));

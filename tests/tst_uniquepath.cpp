@@ -37,7 +37,7 @@ void tst_UniquePath::firstFreeNumber()
 {
     QFETCH(QString, path);
     QFETCH(QString, existing);
-    const ScratchDir dir;
+    const ScratchCwd dir;
     QVERIFY(makeTree(existing));
     const QString root = QDir::currentPath() + QLatin1Char('/');
     QFETCH(QString, expected);
