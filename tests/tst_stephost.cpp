@@ -180,11 +180,9 @@ void tst_Stephost::badCommandLine_data()
     QTest::newRow("unknown option") << QStringList{"list", "--fast"};
     QTest::newRow("run without flow") << QStringList{"run"};
     QTest::newRow("report without file") << QStringList{"run", flow, "--report"};
-    QTest::newRow("plugin without file") << QStringList{"--plugin"};
     QTest::newRow("roundtrip on list") << QStringList{"list", "--roundtrip"};
     QTest::newRow("flag with value") << QStringList{"run", flow, "--roundtrip=yes"};
     QTest::newRow("save with one operand") << QStringList{"save", flow};
-    QTest::newRow("list with operand") << QStringList{"list", flow};
     QTest::newRow("schema of unknown type") << QStringList{"schema", "file.nothing"};
     // clang-format on
 }
