@@ -9,20 +9,12 @@
 
 #include <sys/stat.h>
 
-static QVariant listOf(const QStringList& items)
-{
-    QVariantList list;
-    for (const QString& item : items)
-        list.append(item);
-    return list;
-}
-
 // The scope every case starts from: a text and a list variable whose old values must survive a
 // skipped step.
 static void declareTargets(VariableScope& scope)
 {
-    scope.declare(QStringLiteral("text"), VarType::String, QStringLiteral("old"));
-    scope.declare(QStringLiteral("lines"), VarType::List, listOf({QStringLiteral("old")}));
+    scope.declare("text", VarType::String, "old");
+    scope.declare("lines", VarType::List, QVariant(QVariantList{"old"}));
 }
 
 class tst_FileReadOperation : public QObject
@@ -48,22 +40,22 @@ void tst_FileReadOperation::stores_data()
     QTest::addColumn<int>("storeAs");
     QTest::addColumn<QVariant>("value");
 
-    const QStringList ab = {QStringLiteral("a"), QStringLiteral("b")};
-    QTest::newRow("lines, final LF") << QByteArray("a\nb\n") << 1 << listOf(ab);
-    QTest::newRow("lines, no final LF") << QByteArray("a\nb") << 1 << listOf(ab);
+    const QVariant ab = QVariantList{"a", "b"};
+    QTest::newRow("lines, final LF") << QByteArray("a\nb\n") << 1 << ab;
+    QTest::newRow("lines, no final LF") << QByteArray("a\nb") << 1 << ab;
     QTest::newRow("lines, two final LFs")
-        << QByteArray("a\n\n") << 1 << listOf({QStringLiteral("a"), QString()});
-    QTest::newRow("lines, empty file") << QByteArray("") << 1 << listOf({QString()});
-    QTest::newRow("lines, only LF") << QByteArray("\n") << 1 << listOf({QString()});
+        << QByteArray("a\n\n") << 1 << QVariant(QVariantList{"a", QString()});
+    QTest::newRow("lines, empty file") << QByteArray("") << 1 << QVariant(QVariantList{QString()});
+    QTest::newRow("lines, only LF") << QByteArray("\n") << 1 << QVariant(QVariantList{QString()});
     QTest::newRow("lines, CR LF keeps CR")
-        << QByteArray("a\r\nb\r\n") << 1 << listOf({QStringLiteral("a\r"), QStringLiteral("b\r")});
+        << QByteArray("a\r\nb\r\n") << 1 << QVariant(QVariantList{"a\r", "b\r"});
     QTest::newRow("lines, UTF-16LE with mark")
         << hexBytes("fffe 2d4e 0a00 6200") << 1
-        << listOf({QStringLiteral("中"), QStringLiteral("b")});
+        << QVariant(QVariantList{"中", "b"});
     QTest::newRow("text, mark removed, line ends kept")
-        << hexBytes("efbbbf 610d0a 620a") << 0 << QVariant(QStringLiteral("a\r\nb\n"));
+        << hexBytes("efbbbf 610d0a 620a") << 0 << QVariant("a\r\nb\n");
     QTest::newRow("text, storeAs outside the choices")
-        << QByteArray("a\nb\n") << 2 << QVariant(QStringLiteral("a\nb\n"));
+        << QByteArray("a\nb\n") << 2 << QVariant("a\nb\n");
     QTest::newRow("text, empty file") << QByteArray("") << 0 << QVariant(QString());
     // clang-format on
 }
@@ -73,22 +65,21 @@ void tst_FileReadOperation::stores()
     QFETCH(QByteArray, bytes);
     QFETCH(int, storeAs);
     const ScratchCwd dir;
-    QVERIFY(writeFile(QStringLiteral("in file.txt"), bytes));
+    QVERIFY(writeFile("in file.txt", bytes));
     VariableScope scope;
     declareTargets(scope);
-    scope.declare(QStringLiteral("p"), VarType::String, QStringLiteral("  in file.txt \t"));
+    scope.declare("p", VarType::String, "  in file.txt \t");
     FileReadOperation op;
-    op.setFilePath(QStringLiteral("$p"));
+    op.setFilePath("$p");
     op.setStoreAs(storeAs);
-    op.setTargetVarStr(QStringLiteral("text"));
-    op.setTargetVarList(QStringLiteral("lines"));
+    op.setTargetVarStr("text");
+    op.setTargetVarList("lines");
     op.setVariableScope(&scope);
 
     WarningLog log;
     op.doOperation();
     QCOMPARE(log.messages(), QStringList());
-    const QVariant stored =
-        scope.get(storeAs == 1 ? QStringLiteral("lines") : QStringLiteral("text"));
+    const QVariant stored = scope.get(storeAs == 1 ? "lines" : "text");
     QTEST(stored, "value");
     if (storeAs == 1)
         QCOMPARE(stored.userType(), int(QMetaType::QVariantList));
@@ -102,7 +93,7 @@ void tst_FileReadOperation::warnings_data()
     QTest::addColumn<QString>("target");
     QTest::addColumn<QString>("warning");
 
-    const QString file = QStringLiteral("a.txt");
+    const QString file = "a.txt";
     QTest::newRow("empty path") << QString() << 0 << "text" << "[FileRead] 文件路径为空，已跳过";
     QTest::newRow("blank path and no target") << "  " << 0 << QString() << "[FileRead] 文件路径为空，已跳过";
     QTest::newRow("missing file, no target")
@@ -134,8 +125,8 @@ void tst_FileReadOperation::warnings()
     QFETCH(int, storeAs);
     QFETCH(QString, target);
     const ScratchCwd dir;
-    QVERIFY(writeFile(QStringLiteral("a.txt"), "content"));
-    QVERIFY(QDir().mkdir(QStringLiteral("folder")));
+    QVERIFY(writeFile("a.txt", "content"));
+    QVERIFY(QDir().mkdir("folder"));
     QCOMPARE(mkfifo("pipe", 0600), 0);
 
     VariableScope scope;
@@ -151,23 +142,22 @@ void tst_FileReadOperation::warnings()
     op.doOperation();
     QCOMPARE(log.messages().size(), 1);
     QTEST(log.messages().at(0), "warning");
-    QCOMPARE(scope.get(QStringLiteral("text")), QVariant(QStringLiteral("old")));
-    QCOMPARE(scope.get(QStringLiteral("lines")), listOf({QStringLiteral("old")}));
-    QVERIFY(!scope.contains(QStringLiteral("nowhere")));
+    QCOMPARE(scope.get("text"), QVariant("old"));
+    QCOMPARE(scope.get("lines"), QVariant(QVariantList{"old"}));
+    QVERIFY(!scope.contains("nowhere"));
 }
 
 // The host always sets a scope; without one the target cannot be declared, so it is reported.
 void tst_FileReadOperation::withoutScopeNothingIsStored()
 {
     const ScratchCwd dir;
-    QVERIFY(writeFile(QStringLiteral("a.txt"), "content"));
+    QVERIFY(writeFile("a.txt", "content"));
     FileReadOperation op;
-    op.setFilePath(QStringLiteral("a.txt"));
-    op.setTargetVarStr(QStringLiteral("text"));
+    op.setFilePath("a.txt");
+    op.setTargetVarStr("text");
     WarningLog log;
     op.doOperation();
-    QCOMPARE(log.messages(),
-             QStringList{QStringLiteral("[FileRead] 目标变量 \"text\" 未声明为字符串，已跳过")});
+    QCOMPARE(log.messages(), QStringList{"[FileRead] 目标变量 \"text\" 未声明为字符串，已跳过"});
 }
 
 void tst_FileReadOperation::texts_data()
@@ -187,10 +177,10 @@ void tst_FileReadOperation::texts()
 {
     QFETCH(int, storeAs);
     FileReadOperation op;
-    op.setFilePath(QStringLiteral("$p"));
+    op.setFilePath("$p");
     op.setStoreAs(storeAs);
-    op.setTargetVarStr(QStringLiteral("s"));
-    op.setTargetVarList(QStringLiteral("$list"));
+    op.setTargetVarStr("s");
+    op.setTargetVarList("$list");
     QTEST(op.toString(), "text");
     QTEST(op.description(), "description");
 }
@@ -200,7 +190,7 @@ void tst_FileReadOperation::flowThroughStephost_data()
     // clang-format off
     QTest::addColumn<QStringList>("options");
     QTest::newRow("as built") << QStringList();
-    QTest::newRow("saved and loaded first") << QStringList{QStringLiteral("--roundtrip")};
+    QTest::newRow("saved and loaded first") << QStringList{"--roundtrip"};
     // clang-format on
 }
 
@@ -210,33 +200,29 @@ void tst_FileReadOperation::flowThroughStephost()
 {
     QFETCH(QStringList, options);
     const ScratchCwd dir;
-    QVERIFY(QDir().mkdir(QStringLiteral("out")));
-    QVERIFY(writeFile(QStringLiteral("utf16.txt"), hexBytes("fffe 4100")));
+    QVERIFY(QDir().mkdir("out"));
+    QVERIFY(writeFile("utf16.txt", hexBytes("fffe 4100")));
     const StephostResult run = runStephost(
-        QStringList{QStringLiteral("run"), QStringLiteral(FLOWS_DIR "/text.json")} + options,
-        dir.path());
+        QStringList{"run", QStringLiteral(FLOWS_DIR "/text.json")} + options, dir.path());
     QVERIFY2(run.exitCode == 0, run.err.constData());
     const QJsonObject report = run.report();
 
     QCOMPARE(report.value(QLatin1String("log")).toVariant().toStringList(),
-             (QStringList{QStringLiteral("[FileRead] 目标变量 \"notList\" 未声明为列表，已跳过"),
-                          QStringLiteral("[FileRead] 文件不存在： \"missing.txt\""),
-                          QStringLiteral("[FileWrite] 写入失败： \"nofolder/x.txt\"")}));
+             (QStringList{"[FileRead] 目标变量 \"notList\" 未声明为列表，已跳过",
+                          "[FileRead] 文件不存在： \"missing.txt\"",
+                          "[FileWrite] 写入失败： \"nofolder/x.txt\""}));
     const QJsonObject variables = report.value(QLatin1String("variables")).toObject();
     const auto value = [&](const char* name) {
         return variables.value(QLatin1String(name)).toObject().value(QLatin1String("value"));
     };
-    QCOMPARE(value("text").toString(), QStringLiteral("第一行\n第二行\nthird1, 2\n3, 4"));
-    QCOMPARE(value("items").toArray(),
-             (QJsonArray{QStringLiteral("第一行"), QStringLiteral("第二行"),
-                         QStringLiteral("third1, 2"), QStringLiteral("3, 4")}));
-    QCOMPARE(value("utf16").toString(), QStringLiteral("A\n尾"));
-    QCOMPARE(value("notList").toString(), QStringLiteral("kept"));
+    QCOMPARE(value("text").toString(), "第一行\n第二行\nthird1, 2\n3, 4");
+    QCOMPARE(value("items").toArray(), (QJsonArray{"第一行", "第二行", "third1, 2", "3, 4"}));
+    QCOMPARE(value("utf16").toString(), "A\n尾");
+    QCOMPARE(value("notList").toString(), "kept");
 
-    QCOMPARE(readFile(QStringLiteral("out/new.txt")),
-             QStringLiteral("\uFEFF第一行\n第二行\nthird1, 2\n3, 4").toUtf8());
-    QCOMPARE(readFile(QStringLiteral("utf16.txt")), hexBytes("fffe 4100 0a00 3e5c"));
-    QVERIFY(!QFileInfo::exists(QStringLiteral("nofolder")));
+    QCOMPARE(readFile("out/new.txt"), QByteArray("\xEF\xBB\xBF第一行\n第二行\nthird1, 2\n3, 4"));
+    QCOMPARE(readFile("utf16.txt"), hexBytes("fffe 4100 0a00 3e5c"));
+    QVERIFY(!QFileInfo::exists("nofolder"));
 }
 
 QTEST_GUILESS_MAIN(tst_FileReadOperation)
