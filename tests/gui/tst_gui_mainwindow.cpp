@@ -1,6 +1,5 @@
-// The window as a whole: the palette's order and icons, editing the flow list, and a flow built in
-// the window that, saved and opened again, runs to the same report as `stephost run` gives for
-// the same file.
+// The window as a whole: the palette, editing the flow list, and a flow built in the window that,
+// saved and opened again, runs to the same report as `stephost run` gives for the same file.
 #include "flowmodel.h"
 #include "mainwindow.h"
 #include "operationprops.h"
@@ -14,7 +13,6 @@
 #include <operation.h>
 
 #include <QLineEdit>
-#include <QListView>
 #include <QPlainTextEdit>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -28,12 +26,9 @@ class tst_GuiMainWindow : public QObject
 
 private slots:
     void initTestCase();
-    void init();
-    void cleanup();
-    void paletteFollowsTheManifestOrder();
-    void paletteShowsEveryTypeWithItsIcon();
+    void cleanupTestCase() { QDir::setCurrent(m_previousDir); }
+    void paletteShowsEveryTypeInManifestOrderWithItsIcon();
     void flowListAddsRemovesAndReorders();
-    void flowRowsShowTheStepTexts();
     void savedFlowRunsAsStephostRunsIt_data();
     void savedFlowRunsAsStephostRunsIt();
     void unreadableFlowKeepsTheFlowBeingEdited();
@@ -41,7 +36,7 @@ private slots:
 private:
     void typeInto(MainWindow& window, const QString& property, const QString& text);
     PluginHost m_host;
-    QTemporaryDir* m_dir = nullptr;
+    QTemporaryDir m_dir;
     QString m_previousDir;
 };
 
@@ -49,23 +44,10 @@ void tst_GuiMainWindow::initTestCase()
 {
     QString error;
     QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
-}
-
-// Relative paths in settings resolve against the working directory, in the window as in
-// stephost: every case works in a folder of its own.
-void tst_GuiMainWindow::init()
-{
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
+    // Relative paths in settings resolve against the working directory, in the window as in
+    // stephost: the cases work in a folder of their own, with files of distinct names.
     m_previousDir = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
-}
-
-void tst_GuiMainWindow::cleanup()
-{
-    QDir::setCurrent(m_previousDir);
-    delete m_dir;
-    m_dir = nullptr;
+    QVERIFY(m_dir.isValid() && QDir::setCurrent(m_dir.path()));
 }
 
 void tst_GuiMainWindow::typeInto(MainWindow& window, const QString& property, const QString& text)
@@ -79,7 +61,7 @@ void tst_GuiMainWindow::typeInto(MainWindow& window, const QString& property, co
     line->insert(text); // as typing does; keyClicks types ASCII only
 }
 
-void tst_GuiMainWindow::paletteFollowsTheManifestOrder()
+void tst_GuiMainWindow::paletteShowsEveryTypeInManifestOrderWithItsIcon()
 {
     const PluginManifest manifest = m_host.plugins().first().plugin->manifest();
     QStringList expected;
@@ -92,18 +74,13 @@ void tst_GuiMainWindow::paletteFollowsTheManifestOrder()
     QCOMPARE(palette.typeIds(), expected);
     // One category, the one the manifest orders, holding every type.
     QCOMPARE(palette.rowCount(), 1);
-    QCOMPARE(palette.item(0)->text(), manifest.categoryOrder.firstKey());
-    QCOMPARE(palette.item(0)->rowCount(), expected.size());
-}
-
-void tst_GuiMainWindow::paletteShowsEveryTypeWithItsIcon()
-{
-    PaletteModel palette(m_host);
     const QStandardItem* category = palette.item(0);
+    QCOMPARE(category->text(), manifest.categoryOrder.firstKey());
+    QCOMPARE(category->rowCount(), expected.size());
     for (int row = 0; row < category->rowCount(); ++row) {
         const QStandardItem* item = category->child(row);
-        const Operation* prototype = m_host.prototype(PaletteModel::typeId(item->index()));
-        QVERIFY(prototype);
+        const Operation* prototype = m_host.prototype(expected.at(row));
+        QCOMPARE(PaletteModel::typeId(item->index()), prototype->typeId());
         QCOMPARE(item->text(), prototype->typeName());
         // Drawn from the SVG: the page's light-blue fill shows in the middle of the icon.
         const QImage image = item->icon().pixmap(48, 48).toImage();
@@ -118,45 +95,38 @@ void tst_GuiMainWindow::flowListAddsRemovesAndReorders()
     FlowModel* flow = window.flowModel();
     const QString type = QStringLiteral("file.exists");
     QCOMPARE(window.addStep(QStringLiteral("file.none")), -1);
-    for (const char* name : {"a", "b", "c"}) {
+    for (const char* name : {"a", "b", "报告.txt"}) {
         window.addStep(type);
-        typeInto(window, QStringLiteral("fileName"), QString::fromLatin1(name));
+        typeInto(window, QStringLiteral("fileName"), QString::fromUtf8(name));
     }
     auto names = [&]() {
         QStringList result;
         for (int row = 0; row < flow->rowCount(); ++row)
             result.append(flow->step(row)->property("fileName").toString());
-        return result;
+        return result.join(' ');
     };
-    QCOMPARE(names(), (QStringList{"a", "b", "c"}));
+    QCOMPARE(names(), QStringLiteral("a b 报告.txt"));
+    // A row shows the step's text, and its description as the tool tip.
+    const QModelIndex index = flow->index(2);
+    QCOMPARE(index.data().toString(), flow->step(2)->toString());
+    QCOMPARE(index.data(Qt::ToolTipRole).toString(), flow->step(2)->description());
+    QVERIFY(flow->step(2)->toString().contains(QStringLiteral("报告.txt")));
     // A new step goes after the selected one and becomes the selected one.
     window.selectStep(0);
     QCOMPARE(window.addStep(type), 1);
     QCOMPARE(window.propertyPanel()->operation(), flow->step(1));
     flow->removeStep(1);
     QVERIFY(flow->moveStep(0, 2));
-    QCOMPARE(names(), (QStringList{"b", "c", "a"}));
+    QCOMPARE(names(), QStringLiteral("b 报告.txt a"));
     QVERIFY(flow->moveStep(2, 0));
-    QCOMPARE(names(), (QStringList{"a", "b", "c"}));
+    QCOMPARE(names(), QStringLiteral("a b 报告.txt"));
     QVERIFY(!flow->moveStep(2, 3));
     // The panel lets go of the step on show before it is deleted, and shows the next one.
     window.selectStep(1);
     flow->removeStep(1);
     QCOMPARE(window.propertyPanel()->operation(), flow->step(window.selectedStep()));
-    QCOMPARE(names(), (QStringList{"a", "c"}));
+    QCOMPARE(names(), QStringLiteral("a 报告.txt"));
     QCOMPARE(flow->flowSteps().size(), 2);
-}
-
-void tst_GuiMainWindow::flowRowsShowTheStepTexts()
-{
-    MainWindow window(m_host);
-    const int row = window.addStep(QStringLiteral("file.exists"));
-    typeInto(window, QStringLiteral("fileName"), QStringLiteral("报告.txt"));
-    const QModelIndex index = window.flowModel()->index(row);
-    const Operation* op = window.flowModel()->step(row);
-    QCOMPARE(index.data().toString(), op->toString());
-    QCOMPARE(index.data(Qt::ToolTipRole).toString(), op->description());
-    QVERIFY(op->toString().contains(QStringLiteral("报告.txt")));
 }
 
 void tst_GuiMainWindow::savedFlowRunsAsStephostRunsIt_data()
@@ -178,30 +148,28 @@ void tst_GuiMainWindow::savedFlowRunsAsStephostRunsIt()
     // two existence checks with settings typed into the panel.
     for (const QString& type : window.palette()->typeIds())
         QVERIFY(window.addStep(type) >= 0);
-    window.addStep(QStringLiteral("file.exists"));
-    typeInto(window, QStringLiteral("fileName"), QStringLiteral("present.txt"));
-    typeInto(window, QStringLiteral("resultVar"), QStringLiteral("found"));
-    window.addStep(QStringLiteral("file.exists"));
-    typeInto(window, QStringLiteral("fileName"), QStringLiteral("$missing"));
-    typeInto(window, QStringLiteral("resultVar"), QStringLiteral("lost"));
-
+    for (const auto& [fileName, resultVar] :
+         {std::pair{"present.txt", "found"}, {"$missing", "lost"}}) {
+        window.addStep(QStringLiteral("file.exists"));
+        typeInto(window, QStringLiteral("fileName"), QString::fromLatin1(fileName));
+        typeInto(window, QStringLiteral("resultVar"), QString::fromLatin1(resultVar));
+    }
     VariablesModel* variables = window.variablesModel();
-    auto declare = [&](const QString& name, const QString& type, const QString& value) {
+    const QList<QStringList> declared = {{"found", "bool", ""},
+                                         {"missing", "string", "nowhere.txt"},
+                                         {"files", "list", "[\"a\", \"b\"]"},
+                                         {"table", "datatable", "[[\"1\", 2]]"}};
+    for (const QStringList& variable : declared) {
         const int row = variables->addVariable();
-        QVERIFY(variables->setData(variables->index(row, VariablesModel::NameColumn), name));
-        QVERIFY(variables->setData(variables->index(row, VariablesModel::TypeColumn), type));
-        QVERIFY(variables->setData(variables->index(row, VariablesModel::ValueColumn), value));
-    };
-    declare(QStringLiteral("found"), QStringLiteral("bool"), QString());
-    declare(QStringLiteral("missing"), QStringLiteral("string"), QStringLiteral("nowhere.txt"));
-    declare(QStringLiteral("files"), QStringLiteral("list"), QStringLiteral("[\"a\", \"b\"]"));
-    declare(QStringLiteral("table"), QStringLiteral("datatable"), QStringLiteral("[[\"1\", 2]]"));
+        for (int column :
+             {VariablesModel::NameColumn, VariablesModel::TypeColumn, VariablesModel::ValueColumn})
+            QVERIFY(variables->setData(variables->index(row, column), variable.at(column)));
+    }
     const Flow built = window.currentFlow();
 
-    const QString path = m_dir->filePath(file);
+    const QString path = m_dir.filePath(file);
     QCOMPARE(window.saveFlow(path, format), QString());
     QVERIFY(!window.isWindowModified());
-
     MainWindow reopened(m_host);
     QCOMPARE(reopened.openFlow(path), QString());
     const Flow read = reopened.currentFlow();
@@ -214,7 +182,7 @@ void tst_GuiMainWindow::savedFlowRunsAsStephostRunsIt()
 
     const StephostResult stephost = runStephost(
         {QStringLiteral("--plugin"), QStringLiteral(PLUGIN_PATH), QStringLiteral("run"), path},
-        m_dir->path());
+        m_dir.path());
     QCOMPARE(stephost.exitCode, 0);
     QCOMPARE(reopened.lastReport(), QString::fromUtf8(stephost.out));
 

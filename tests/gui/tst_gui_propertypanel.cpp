@@ -16,6 +16,7 @@
 #include <QMetaClassInfo>
 #include <QPlainTextEdit>
 #include <QSpinBox>
+#include <QStringListModel>
 #include <QtTest>
 
 #include <memory>
@@ -26,23 +27,22 @@ class tst_GuiPropertyPanel : public QObject
 
 private slots:
     void initTestCase();
+    void init();
     void rowsShowTheSettingsAndEditThroughTheSetters_data() { addPrototypeRows(); }
     void rowsShowTheSettingsAndEditThroughTheSetters();
-    void shownRowsFollowTheControllingChoice_data();
+    void shownRowsFollowTheControllingChoice_data() { addPrototypeRows(); }
     void shownRowsFollowTheControllingChoice();
     void completionsOfferVariablesOfTheMatchingType_data() { addPrototypeRows(); }
     void completionsOfferVariablesOfTheMatchingType();
-    void completionsFollowTheVariables();
     void storedValueOutsideTheChoicesIsKept_data() { addPrototypeRows(); }
     void storedValueOutsideTheChoicesIsKept();
 
 private:
     void addPrototypeRows();
-    std::unique_ptr<Operation> cloneOf(const QString& type) const
-    {
-        return std::unique_ptr<Operation>(m_host.prototype(type)->clone(nullptr));
-    }
     PluginHost m_host;
+    // A fresh copy of the data row's step type, shown in a panel of its own.
+    std::unique_ptr<Operation> m_op;
+    std::unique_ptr<PropertyPanel> m_panel;
 };
 
 namespace
@@ -75,7 +75,13 @@ void tst_GuiPropertyPanel::initTestCase()
 {
     QString error;
     QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
-    QVERIFY(!m_host.plugins().isEmpty());
+}
+
+void tst_GuiPropertyPanel::init()
+{
+    m_op.reset(m_host.prototype(QString::fromLatin1(QTest::currentDataTag()))->clone(nullptr));
+    m_panel = std::make_unique<PropertyPanel>();
+    m_panel->setOperation(m_op.get());
 }
 
 void tst_GuiPropertyPanel::addPrototypeRows()
@@ -91,23 +97,19 @@ void tst_GuiPropertyPanel::addPrototypeRows()
 // value; then an edit in each editor that must reach the property through its setter.
 void tst_GuiPropertyPanel::rowsShowTheSettingsAndEditThroughTheSetters()
 {
-    QFETCH(QString, type);
-    const auto op = cloneOf(type);
-    PropertyPanel panel;
-    panel.setOperation(op.get());
-    QSignalSpy changes(&panel, &PropertyPanel::settingChanged);
-    const QList<QMetaProperty> properties = settingProperties(*op);
-    QCOMPARE(panel.rowCount(), properties.size());
-    for (int row = 0; row < panel.rowCount(); ++row) {
+    QSignalSpy changes(m_panel.get(), &PropertyPanel::settingChanged);
+    const QList<QMetaProperty> properties = settingProperties(*m_op);
+    QCOMPARE(m_panel->rowCount(), properties.size());
+    for (int row = 0; row < m_panel->rowCount(); ++row) {
         const QString name = QString::fromLatin1(properties.at(row).name());
         const QByteArray key = name.toLatin1();
-        QCOMPARE(panel.spec(row).name, name);
-        QCOMPARE(panel.label(row)->text(), classInfo(*op, "prop_", name));
-        const QString word = classInfo(*op, "editor_", name);
+        QCOMPARE(m_panel->spec(row).name, name);
+        QCOMPARE(m_panel->label(row)->text(), classInfo(*m_op, "prop_", name));
+        const QString word = classInfo(*m_op, "editor_", name);
         const bool isPath = word == "FILEPATH" || word == "FOLDERPATH";
-        QCOMPARE(panel.browseButton(row) != nullptr, isPath || word == "MULTIFILE");
-        QWidget* editor = panel.editor(row);
-        const QVariant value = op->property(key.constData());
+        QCOMPARE(m_panel->browseButton(row) != nullptr, isPath || word == "MULTIFILE");
+        QWidget* editor = m_panel->editor(row);
+        const QVariant value = m_op->property(key.constData());
         QVariant expected;
         if (properties.at(row).userType() == QMetaType::Bool) {
             auto* check = qobject_cast<QCheckBox*>(editor);
@@ -127,7 +129,7 @@ void tst_GuiPropertyPanel::rowsShowTheSettingsAndEditThroughTheSetters()
             QStringList items;
             for (int i = 0; i < combo->count(); ++i)
                 items.append(combo->itemText(i));
-            QCOMPARE(items, classInfo(*op, "choices_", name).split('|'));
+            QCOMPARE(items, classInfo(*m_op, "choices_", name).split('|'));
             QCOMPARE(combo->currentIndex(), value.toInt());
             // Another choice than the one shown, so the edit is one.
             expected = combo->currentIndex() == combo->count() - 1 ? 0 : combo->count() - 1;
@@ -135,7 +137,7 @@ void tst_GuiPropertyPanel::rowsShowTheSettingsAndEditThroughTheSetters()
         } else if (word == "SPINBOX") {
             auto* spin = qobject_cast<QSpinBox*>(editor);
             QVERIFY2(spin, qPrintable(name));
-            const QStringList range = classInfo(*op, "range_", name).split('-');
+            const QStringList range = classInfo(*m_op, "range_", name).split('-');
             QCOMPARE(spin->minimum(), range.at(0).toInt());
             QCOMPARE(spin->maximum(), range.at(1).toInt());
             QCOMPARE(spin->value(), value.toInt());
@@ -151,141 +153,95 @@ void tst_GuiPropertyPanel::rowsShowTheSettingsAndEditThroughTheSetters()
             line->insert(QStringLiteral("路径")); // keyClicks types ASCII only
             expected = QStringLiteral("$path ") + name + QStringLiteral("路径");
         }
-        QCOMPARE(op->property(key.constData()), expected);
+        QCOMPARE(m_op->property(key.constData()), expected);
         QVERIFY(!changes.isEmpty());
         QCOMPARE(changes.last().at(0).toString(), name);
     }
 }
 
-void tst_GuiPropertyPanel::shownRowsFollowTheControllingChoice_data()
-{
-    QTest::addColumn<QString>("type");
-    QTest::addColumn<QString>("controller");
-    // Every setting that another setting's "show_when_" names, such as the rename step's mode.
-    bool renameMode = false;
-    for (const LoadedPlugin& plugin : m_host.plugins()) {
-        for (const Operation* prototype : plugin.prototypes) {
-            QStringList controllers;
-            for (const PropertySpec& spec : propertySpecs(*prototype)) {
-                if (spec.hasShowWhen() && !controllers.contains(spec.showWhenName))
-                    controllers.append(spec.showWhenName);
-            }
-            for (const QString& controller : controllers) {
-                QTest::addRow("%s %s", qPrintable(prototype->typeId()), qPrintable(controller))
-                    << prototype->typeId() << controller;
-                renameMode |= prototype->typeId() == "file.rename" && controller == "mode";
-            }
-        }
-    }
-    QVERIFY(renameMode);
-}
-
+// Walks every choice of every setting another one's "show_when_" names (such as the rename step's
+// mode), then back to the first, so a row that was shown is hidden again.
 void tst_GuiPropertyPanel::shownRowsFollowTheControllingChoice()
 {
-    QFETCH(QString, type);
-    QFETCH(QString, controller);
-    const auto op = cloneOf(type);
-    PropertyPanel panel;
-    panel.setOperation(op.get());
-    auto* combo = qobject_cast<QComboBox*>(panel.editor(panel.rowOf(controller)));
-    QVERIFY(combo);
-    // Every choice, then back to the first, so a row that was shown is hidden again.
-    for (int i = 1; i <= combo->count(); ++i) {
-        const int choice = i % combo->count();
-        combo->setCurrentIndex(choice);
-        QCOMPARE(op->property(controller.toLatin1().constData()).toInt(), choice);
-        QCOMPARE(panel.shownProperties(), rowsWhoseConditionHolds(*op));
-        for (int row = 0; row < panel.rowCount(); ++row)
-            QCOMPARE(!panel.label(row)->isHidden(), panel.isRowShown(row));
+    QStringList controllers;
+    for (const QMetaProperty& property : settingProperties(*m_op)) {
+        const QString condition =
+            classInfo(*m_op, "show_when_", QString::fromLatin1(property.name()));
+        if (!condition.isEmpty() && !controllers.contains(condition.section('=', 0, 0)))
+            controllers.append(condition.section('=', 0, 0));
+    }
+    for (const QString& controller : controllers) {
+        auto* combo = qobject_cast<QComboBox*>(m_panel->editor(m_panel->rowOf(controller)));
+        QVERIFY2(combo, qPrintable(controller));
+        for (int i = 1; i <= combo->count(); ++i) {
+            combo->setCurrentIndex(i % combo->count());
+            QCOMPARE(m_op->property(controller.toLatin1().constData()).toInt(), i % combo->count());
+            QCOMPARE(m_panel->shownProperties(), rowsWhoseConditionHolds(*m_op));
+            for (int row = 0; row < m_panel->rowCount(); ++row)
+                QCOMPARE(!m_panel->label(row)->isHidden(), m_panel->isRowShown(row));
+        }
     }
 }
 
+// Each row offers the declared variables of the types its class-info names ("$name" for a
+// reference), in table order, follows them as they are added, renamed and retyped, and its
+// completer offers the same list.
 void tst_GuiPropertyPanel::completionsOfferVariablesOfTheMatchingType()
 {
-    QFETCH(QString, type);
-    // One variable per type word, and one of no type that nothing offers.
-    const QList<QPair<QString, QString>> declared = {{"text", "string"},
-                                                     {"flag", "bool"},
-                                                     {"count", "number"},
-                                                     {"files", "list"},
-                                                     {"table", "datatable"}};
-    QList<FlowVariable> flowVariables{{QStringLiteral("loose"), VarType::Undeclared, 1.0}};
-    for (const auto& variable : declared) {
-        VarType varType;
-        QVERIFY(varTypeFromWord(variable.second, &varType));
-        flowVariables.append({variable.first, varType, QVariant()});
-    }
+    const QStringList words = {"string", "bool", "number", "list", "datatable"};
     VariablesModel variables;
-    variables.setVariables(flowVariables);
-    const auto op = cloneOf(type);
-    PropertyPanel panel;
-    panel.setVariables(&variables);
-    panel.setOperation(op.get());
-    for (int row = 0; row < panel.rowCount(); ++row) {
-        const QString name = panel.spec(row).name;
-        const QString word = classInfo(*op, "editor_", name);
-        QStringList types;
-        QString prefix = QStringLiteral("$");
-        if (word == "VARNAME") {
-            types = classInfo(*op, "varname_type_", name).split(',');
-            prefix.clear(); // a name, used as typed
-        } else if (word == "VARREF") {
-            types = classInfo(*op, "varref_type_", name).split(',');
-        } else if (word == "NUMVAR:INT") {
-            types = QStringList{QStringLiteral("number")};
+    variables.setVariables({{QStringLiteral("loose"), VarType::Undeclared, 1.0}}); // never offered
+    m_panel->setVariables(&variables);
+    for (int shift : {0, 1}) { // variable "v<i>" has the type words[(i + shift) % 5]
+        for (int i = 0; i < words.size(); ++i) {
+            const int row = shift == 0 ? variables.addVariable() : i + 1;
+            const QString word = words.at((i + shift) % words.size());
+            QVERIFY(variables.setData(variables.index(row, 0), QStringLiteral("v%1").arg(i)));
+            QVERIFY(variables.setData(variables.index(row, 1), word));
         }
-        QStringList expected;
-        for (const auto& variable : declared) {
-            if (types.contains(variable.second))
-                expected.append(prefix + variable.first);
+        for (int row = 0; row < m_panel->rowCount(); ++row) {
+            const QString name = m_panel->spec(row).name;
+            const QString editor = classInfo(*m_op, "editor_", name);
+            // A property names its variables' types in one of the two entries, or none.
+            QStringList types = (classInfo(*m_op, "varname_type_", name) + ',' +
+                                 classInfo(*m_op, "varref_type_", name))
+                                    .split(',');
+            if (editor == "NUMVAR:INT")
+                types.append(QStringLiteral("number"));
+            const QString prefix = editor == "VARNAME" ? "" : "$"; // a name is used as typed
+            QStringList expected;
+            for (int i = 0; i < words.size(); ++i) {
+                if (types.contains(words.at((i + shift) % words.size())))
+                    expected.append(prefix + QStringLiteral("v%1").arg(i));
+            }
+            QCOMPARE(m_panel->completions(row), expected);
+            auto* line = qobject_cast<QLineEdit*>(m_panel->editor(row));
+            if (line && line->completer()) {
+                auto* offered = qobject_cast<QStringListModel*>(line->completer()->model());
+                QVERIFY(offered);
+                QCOMPARE(offered->stringList(), expected);
+            }
         }
-        QCOMPARE(panel.completions(row), expected);
     }
-}
-
-void tst_GuiPropertyPanel::completionsFollowTheVariables()
-{
-    VariablesModel variables;
-    const auto op = cloneOf(QStringLiteral("file.exists"));
-    PropertyPanel panel;
-    panel.setVariables(&variables);
-    panel.setOperation(op.get());
-    const int row = panel.rowOf(QStringLiteral("resultVar"));
-    QCOMPARE(panel.completions(row), QStringList());
-    const int added = variables.addVariable(VarType::Bool);
-    QCOMPARE(panel.completions(row), QStringList{"var1"});
-    variables.setData(variables.index(added, VariablesModel::NameColumn), "found");
-    QCOMPARE(panel.completions(row), QStringList{"found"});
-    variables.setData(variables.index(added, VariablesModel::TypeColumn), "string");
-    QCOMPARE(panel.completions(row), QStringList());
-    // What the line edit's completer offers is the same list.
-    variables.setData(variables.index(added, VariablesModel::TypeColumn), "bool");
-    auto* line = qobject_cast<QLineEdit*>(panel.editor(row));
-    QCOMPARE(line->completer()->model()->rowCount(), 1);
-    QCOMPARE(line->completer()->model()->index(0, 0).data().toString(), QStringLiteral("found"));
 }
 
 // A stored index or number the editor cannot show (from a newer or hand-edited flow) stays as it
 // is: showing the step must not write the editor's clamped value back.
 void tst_GuiPropertyPanel::storedValueOutsideTheChoicesIsKept()
 {
-    QFETCH(QString, type);
-    const auto op = cloneOf(type);
-    const QList<PropertySpec> specs = propertySpecs(*op);
-    auto isNumbered = [](const PropertySpec& spec) {
-        return spec.editor == EditorKind::Combo || spec.editor == EditorKind::SpinBox;
-    };
-    for (const PropertySpec& spec : specs) {
-        if (isNumbered(spec))
-            spec.property.write(op.get(), 123456);
+    QList<PropertySpec> numbered;
+    for (const PropertySpec& spec : propertySpecs(*m_op)) {
+        if (spec.editor == EditorKind::Combo || spec.editor == EditorKind::SpinBox)
+            numbered.append(spec);
     }
-    PropertyPanel panel;
-    panel.setOperation(op.get());
-    for (const PropertySpec& spec : specs) {
-        if (isNumbered(spec))
-            QCOMPARE(spec.property.read(op.get()).toInt(), 123456);
+    for (const PropertySpec& spec : numbered)
+        spec.property.write(m_op.get(), 123456);
+    m_panel->setOperation(m_op.get());
+    for (const PropertySpec& spec : numbered) {
+        QCOMPARE(spec.property.read(m_op.get()).toInt(), 123456);
         if (spec.editor == EditorKind::Combo)
-            QCOMPARE(qobject_cast<QComboBox*>(panel.editor(panel.rowOf(spec.name)))->currentIndex(),
+            QCOMPARE(qobject_cast<QComboBox*>(m_panel->editor(m_panel->rowOf(spec.name)))
+                         ->currentIndex(),
                      -1);
     }
 }
