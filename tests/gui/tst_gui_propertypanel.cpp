@@ -4,7 +4,6 @@
 #include "operationprops.h"
 #include "pluginhost.h"
 #include "propertypanel.h"
-#include "variablesmodel.h"
 
 #include <operation.h>
 
@@ -16,7 +15,6 @@
 #include <QMetaClassInfo>
 #include <QPlainTextEdit>
 #include <QSpinBox>
-#include <QStringListModel>
 #include <QtTest>
 
 #include <memory>
@@ -32,8 +30,6 @@ private slots:
     void rowsShowTheSettingsAndEditThroughTheSetters();
     void shownRowsFollowTheControllingChoice_data() { addPrototypeRows(); }
     void shownRowsFollowTheControllingChoice();
-    void completionsOfferVariablesOfTheMatchingType_data() { addPrototypeRows(); }
-    void completionsOfferVariablesOfTheMatchingType();
     void storedValueOutsideTheChoicesIsKept_data() { addPrototypeRows(); }
     void storedValueOutsideTheChoicesIsKept();
 
@@ -179,48 +175,6 @@ void tst_GuiPropertyPanel::shownRowsFollowTheControllingChoice()
             QCOMPARE(m_panel->shownProperties(), rowsWhoseConditionHolds(*m_op));
             for (int row = 0; row < m_panel->rowCount(); ++row)
                 QCOMPARE(!m_panel->label(row)->isHidden(), m_panel->isRowShown(row));
-        }
-    }
-}
-
-// Each row offers the declared variables of the types its class-info names ("$name" for a
-// reference), in table order, follows them as they are added, renamed and retyped, and its
-// completer offers the same list.
-void tst_GuiPropertyPanel::completionsOfferVariablesOfTheMatchingType()
-{
-    const QStringList words = {"string", "bool", "number", "list", "datatable"};
-    VariablesModel variables;
-    variables.setVariables({{QStringLiteral("loose"), VarType::Undeclared, 1.0}}); // never offered
-    m_panel->setVariables(&variables);
-    for (int shift : {0, 1}) { // variable "v<i>" has the type words[(i + shift) % 5]
-        for (int i = 0; i < words.size(); ++i) {
-            const int row = shift == 0 ? variables.addVariable() : i + 1;
-            const QString word = words.at((i + shift) % words.size());
-            QVERIFY(variables.setData(variables.index(row, 0), QStringLiteral("v%1").arg(i)));
-            QVERIFY(variables.setData(variables.index(row, 1), word));
-        }
-        for (int row = 0; row < m_panel->rowCount(); ++row) {
-            const QString name = m_panel->spec(row).name;
-            const QString editor = classInfo(*m_op, "editor_", name);
-            // A property names its variables' types in one of the two entries, or none.
-            QStringList types = (classInfo(*m_op, "varname_type_", name) + ',' +
-                                 classInfo(*m_op, "varref_type_", name))
-                                    .split(',');
-            if (editor == "NUMVAR:INT")
-                types.append(QStringLiteral("number"));
-            const QString prefix = editor == "VARNAME" ? "" : "$"; // a name is used as typed
-            QStringList expected;
-            for (int i = 0; i < words.size(); ++i) {
-                if (types.contains(words.at((i + shift) % words.size())))
-                    expected.append(prefix + QStringLiteral("v%1").arg(i));
-            }
-            QCOMPARE(m_panel->completions(row), expected);
-            auto* line = qobject_cast<QLineEdit*>(m_panel->editor(row));
-            if (line && line->completer()) {
-                auto* offered = qobject_cast<QStringListModel*>(line->completer()->model());
-                QVERIFY(offered);
-                QCOMPARE(offered->stringList(), expected);
-            }
         }
     }
 }
