@@ -1,22 +1,19 @@
-// The window as a whole: the palette's order and icons, editing the flow list, and a flow built in
-// the window that, saved and opened again, runs to the same report as `stephost run` gives for
-// the same file.
+// The window as a whole: editing the flow list; a flow built in the window that, saved and opened
+// again, runs to the same report as `stephost run` gives for the same file; and the screenshot
+// for the README, written under the build folder.
 #include "flowmodel.h"
 #include "mainwindow.h"
-#include "operationprops.h"
 #include "palettemodel.h"
 #include "pluginhost.h"
 #include "propertypanel.h"
 #include "testsupport.h"
 #include "variablesmodel.h"
 
-#include <ioperationplugin.h>
 #include <operation.h>
 
+#include <QComboBox>
 #include <QLineEdit>
-#include <QListView>
 #include <QPlainTextEdit>
-#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -28,20 +25,16 @@ class tst_GuiMainWindow : public QObject
 
 private slots:
     void initTestCase();
-    void init();
-    void cleanup();
-    void paletteFollowsTheManifestOrder();
-    void paletteShowsEveryTypeWithItsIcon();
+    void cleanupTestCase() { QDir::setCurrent(m_previousDir); }
     void flowListAddsRemovesAndReorders();
-    void flowRowsShowTheStepTexts();
     void savedFlowRunsAsStephostRunsIt_data();
     void savedFlowRunsAsStephostRunsIt();
-    void unreadableFlowKeepsTheFlowBeingEdited();
+    void screenshotWithACopyStep();
 
 private:
-    void typeInto(MainWindow& window, const QString& property, const QString& text);
+    void typeInto(MainWindow& window, const char* property, const QString& text);
     PluginHost m_host;
-    QTemporaryDir* m_dir = nullptr;
+    QTemporaryDir m_dir;
     QString m_previousDir;
 };
 
@@ -49,114 +42,54 @@ void tst_GuiMainWindow::initTestCase()
 {
     QString error;
     QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
-}
-
-// Relative paths in settings resolve against the working directory, in the window as in
-// stephost: every case works in a folder of its own.
-void tst_GuiMainWindow::init()
-{
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
+    // Relative paths in settings resolve against the working directory, in the window as in
+    // stephost: the cases work in a folder of their own, with files of distinct names.
     m_previousDir = QDir::currentPath();
-    QVERIFY(QDir::setCurrent(m_dir->path()));
+    QVERIFY(m_dir.isValid() && QDir::setCurrent(m_dir.path()));
 }
 
-void tst_GuiMainWindow::cleanup()
-{
-    QDir::setCurrent(m_previousDir);
-    delete m_dir;
-    m_dir = nullptr;
-}
-
-void tst_GuiMainWindow::typeInto(MainWindow& window, const QString& property, const QString& text)
+void tst_GuiMainWindow::typeInto(MainWindow& window, const char* property, const QString& text)
 {
     PropertyPanel* panel = window.propertyPanel();
-    const int row = panel->rowOf(property);
-    QVERIFY2(row >= 0, qPrintable(property));
-    auto* line = qobject_cast<QLineEdit*>(panel->editor(row));
-    QVERIFY2(line, qPrintable(property));
+    auto* line = qobject_cast<QLineEdit*>(panel->editor(panel->rowOf(property)));
+    QVERIFY2(line, property);
     line->clear();
     line->insert(text); // as typing does; keyClicks types ASCII only
-}
-
-void tst_GuiMainWindow::paletteFollowsTheManifestOrder()
-{
-    const PluginManifest manifest = m_host.plugins().first().plugin->manifest();
-    QStringList expected;
-    for (const Operation* prototype : m_host.plugins().first().prototypes)
-        expected.append(prototype->typeId());
-    std::stable_sort(expected.begin(), expected.end(), [&](const QString& a, const QString& b) {
-        return manifest.typeOrder.value(a, INT_MAX) < manifest.typeOrder.value(b, INT_MAX);
-    });
-    PaletteModel palette(m_host);
-    QCOMPARE(palette.typeIds(), expected);
-    // One category, the one the manifest orders, holding every type.
-    QCOMPARE(palette.rowCount(), 1);
-    QCOMPARE(palette.item(0)->text(), manifest.categoryOrder.firstKey());
-    QCOMPARE(palette.item(0)->rowCount(), expected.size());
-}
-
-void tst_GuiMainWindow::paletteShowsEveryTypeWithItsIcon()
-{
-    PaletteModel palette(m_host);
-    const QStandardItem* category = palette.item(0);
-    for (int row = 0; row < category->rowCount(); ++row) {
-        const QStandardItem* item = category->child(row);
-        const Operation* prototype = m_host.prototype(PaletteModel::typeId(item->index()));
-        QVERIFY(prototype);
-        QCOMPARE(item->text(), prototype->typeName());
-        // Drawn from the SVG: the page's light-blue fill shows in the middle of the icon.
-        const QImage image = item->icon().pixmap(48, 48).toImage();
-        QVERIFY2(!image.isNull(), qPrintable(prototype->icon()));
-        QCOMPARE(QColor(image.pixel(24, 24)).alpha(), 255);
-    }
 }
 
 void tst_GuiMainWindow::flowListAddsRemovesAndReorders()
 {
     MainWindow window(m_host);
     FlowModel* flow = window.flowModel();
-    const QString type = QStringLiteral("file.exists");
     QCOMPARE(window.addStep(QStringLiteral("file.none")), -1);
-    for (const char* name : {"a", "b", "c"}) {
-        window.addStep(type);
-        typeInto(window, QStringLiteral("fileName"), QString::fromLatin1(name));
+    for (const char* name : {"a", "b", "报告.txt"}) {
+        window.addStep(QStringLiteral("file.exists"));
+        typeInto(window, "fileName", QString::fromUtf8(name));
     }
     auto names = [&]() {
         QStringList result;
         for (int row = 0; row < flow->rowCount(); ++row)
             result.append(flow->step(row)->property("fileName").toString());
-        return result;
+        return result.join(' ');
     };
-    QCOMPARE(names(), (QStringList{"a", "b", "c"}));
+    QCOMPARE(names(), QStringLiteral("a b 报告.txt"));
+    // A row shows the step's text, and its description as the tool tip.
+    QCOMPARE(flow->index(2).data().toString(), flow->step(2)->toString());
+    QCOMPARE(flow->index(2).data(Qt::ToolTipRole).toString(), flow->step(2)->description());
     // A new step goes after the selected one and becomes the selected one.
     window.selectStep(0);
-    QCOMPARE(window.addStep(type), 1);
+    QCOMPARE(window.addStep(QStringLiteral("file.exists")), 1);
     QCOMPARE(window.propertyPanel()->operation(), flow->step(1));
     flow->removeStep(1);
     QVERIFY(flow->moveStep(0, 2));
-    QCOMPARE(names(), (QStringList{"b", "c", "a"}));
-    QVERIFY(flow->moveStep(2, 0));
-    QCOMPARE(names(), (QStringList{"a", "b", "c"}));
+    QCOMPARE(names(), QStringLiteral("b 报告.txt a"));
     QVERIFY(!flow->moveStep(2, 3));
     // The panel lets go of the step on show before it is deleted, and shows the next one.
     window.selectStep(1);
     flow->removeStep(1);
     QCOMPARE(window.propertyPanel()->operation(), flow->step(window.selectedStep()));
-    QCOMPARE(names(), (QStringList{"a", "c"}));
+    QCOMPARE(names(), QStringLiteral("b a"));
     QCOMPARE(flow->flowSteps().size(), 2);
-}
-
-void tst_GuiMainWindow::flowRowsShowTheStepTexts()
-{
-    MainWindow window(m_host);
-    const int row = window.addStep(QStringLiteral("file.exists"));
-    typeInto(window, QStringLiteral("fileName"), QStringLiteral("报告.txt"));
-    const QModelIndex index = window.flowModel()->index(row);
-    const Operation* op = window.flowModel()->step(row);
-    QCOMPARE(index.data().toString(), op->toString());
-    QCOMPARE(index.data(Qt::ToolTipRole).toString(), op->description());
-    QVERIFY(op->toString().contains(QStringLiteral("报告.txt")));
 }
 
 void tst_GuiMainWindow::savedFlowRunsAsStephostRunsIt_data()
@@ -172,36 +105,40 @@ void tst_GuiMainWindow::savedFlowRunsAsStephostRunsIt()
     QFETCH(FlowFormat, format);
     QFETCH(QString, file);
     QVERIFY(writeFile(QStringLiteral("present.txt"), "here"));
-
     MainWindow window(m_host);
-    // One step of every type as the palette adds it (their empty settings log warnings), then
-    // two existence checks with settings typed into the panel.
-    for (const QString& type : window.palette()->typeIds())
-        QVERIFY(window.addStep(type) >= 0);
-    window.addStep(QStringLiteral("file.exists"));
-    typeInto(window, QStringLiteral("fileName"), QStringLiteral("present.txt"));
-    typeInto(window, QStringLiteral("resultVar"), QStringLiteral("found"));
-    window.addStep(QStringLiteral("file.exists"));
-    typeInto(window, QStringLiteral("fileName"), QStringLiteral("$missing"));
-    typeInto(window, QStringLiteral("resultVar"), QStringLiteral("lost"));
-
+    // One step of every type the palette lists, named and drawn from its SVG icon (the page's
+    // light-blue fill shows in the middle), added with empty settings that log warnings.
+    const QStandardItem* category = window.palette()->item(0);
+    QCOMPARE(category->rowCount(), m_host.plugins().first().prototypes.size());
+    for (int row = 0; row < category->rowCount(); ++row) {
+        const QStandardItem* item = category->child(row);
+        const Operation* prototype = m_host.prototype(PaletteModel::typeId(item->index()));
+        QCOMPARE(item->text(), prototype->typeName());
+        QCOMPARE(QColor(item->icon().pixmap(48, 48).toImage().pixel(24, 24)).alpha(), 255);
+        QVERIFY(window.addStep(prototype->typeId()) >= 0);
+    }
+    // Then two existence checks with settings typed into the panel, and typed variables.
+    for (const auto& [fileName, resultVar] :
+         {std::pair{"present.txt", "found"}, {"$missing", "lost"}}) {
+        window.addStep(QStringLiteral("file.exists"));
+        typeInto(window, "fileName", QString::fromLatin1(fileName));
+        typeInto(window, "resultVar", QString::fromLatin1(resultVar));
+    }
     VariablesModel* variables = window.variablesModel();
-    auto declare = [&](const QString& name, const QString& type, const QString& value) {
+    for (const QStringList& variable : QList<QStringList>{{"found", "bool", ""},
+                                                          {"missing", "string", "nowhere.txt"},
+                                                          {"files", "list", "[\"a\", \"b\"]"},
+                                                          {"table", "datatable", "[[\"1\", 2]]"}}) {
         const int row = variables->addVariable();
-        QVERIFY(variables->setData(variables->index(row, VariablesModel::NameColumn), name));
-        QVERIFY(variables->setData(variables->index(row, VariablesModel::TypeColumn), type));
-        QVERIFY(variables->setData(variables->index(row, VariablesModel::ValueColumn), value));
-    };
-    declare(QStringLiteral("found"), QStringLiteral("bool"), QString());
-    declare(QStringLiteral("missing"), QStringLiteral("string"), QStringLiteral("nowhere.txt"));
-    declare(QStringLiteral("files"), QStringLiteral("list"), QStringLiteral("[\"a\", \"b\"]"));
-    declare(QStringLiteral("table"), QStringLiteral("datatable"), QStringLiteral("[[\"1\", 2]]"));
+        for (int column :
+             {VariablesModel::NameColumn, VariablesModel::TypeColumn, VariablesModel::ValueColumn})
+            QVERIFY(variables->setData(variables->index(row, column), variable.at(column)));
+    }
     const Flow built = window.currentFlow();
 
-    const QString path = m_dir->filePath(file);
+    const QString path = m_dir.filePath(file);
     QCOMPARE(window.saveFlow(path, format), QString());
     QVERIFY(!window.isWindowModified());
-
     MainWindow reopened(m_host);
     QCOMPARE(reopened.openFlow(path), QString());
     const Flow read = reopened.currentFlow();
@@ -211,41 +148,49 @@ void tst_GuiMainWindow::savedFlowRunsAsStephostRunsIt()
         QCOMPARE(read.steps.at(i).settings, built.steps.at(i).settings);
     }
     QVERIFY(reopened.runFlow());
-
     const StephostResult stephost = runStephost(
         {QStringLiteral("--plugin"), QStringLiteral(PLUGIN_PATH), QStringLiteral("run"), path},
-        m_dir->path());
+        m_dir.path());
     QCOMPARE(stephost.exitCode, 0);
     QCOMPARE(reopened.lastReport(), QString::fromUtf8(stephost.out));
+    const QJsonObject found =
+        stephost.report().value("variables").toObject().value("found").toObject();
+    QCOMPARE(found.value("value"), QJsonValue(true));
 
-    // The panels show what the report holds.
-    const QJsonObject report = stephost.report();
-    QStringList log;
-    for (const QJsonValue& line : report.value(QStringLiteral("log")).toArray())
-        log.append(line.toString());
-    QCOMPARE(reopened.logView()->toPlainText(), log.join(QLatin1Char('\n')));
-    const QJsonObject reported = report.value(QStringLiteral("variables")).toObject();
-    QTableWidget* results = reopened.resultView();
-    QCOMPARE(results->rowCount(), reported.size());
-    for (int row = 0; row < results->rowCount(); ++row) {
-        const QJsonObject entry = reported.value(results->item(row, 0)->text()).toObject();
-        QCOMPARE(results->item(row, 1)->text(), entry.value(QStringLiteral("type")).toString());
-        QCOMPARE(results->item(row, 2)->text(), entry.value(QStringLiteral("qt")).toString());
-    }
-    QCOMPARE(reported.value(QStringLiteral("found")).toObject().value("value"), QJsonValue(true));
-}
-
-void tst_GuiMainWindow::unreadableFlowKeepsTheFlowBeingEdited()
-{
-    MainWindow window(m_host);
-    window.addStep(QStringLiteral("file.exists"));
+    // A file that cannot be read names itself and the fault, and leaves the flow being edited.
     QVERIFY(writeFile(QStringLiteral("bad.json"),
                       R"({"steps": [{"type": "file.exists", "settings": {"nope": 1}}]})"));
-    const QString error = window.openFlow(QStringLiteral("bad.json"));
-    QVERIFY2(error.contains(QStringLiteral("bad.json")), qPrintable(error));
-    QVERIFY2(error.contains(QStringLiteral("nope")), qPrintable(error));
-    QCOMPARE(window.flowModel()->rowCount(), 1);
-    QVERIFY(window.isWindowModified());
+    const QString error = reopened.openFlow(QStringLiteral("bad.json"));
+    QVERIFY2(error.contains("bad.json") && error.contains("nope"), qPrintable(error));
+    QCOMPARE(reopened.flowModel()->rowCount(), built.steps.size());
+}
+
+// The window offscreen with a copy step selected: the palette with every icon, the flow, the copy
+// step's property panel and declared list variables.
+void tst_GuiMainWindow::screenshotWithACopyStep()
+{
+    MainWindow window(m_host);
+    window.resize(1280, 820);
+    window.variablesModel()->setVariables(
+        {{QStringLiteral("copied"), VarType::List, QVariant()},
+         {QStringLiteral("reports"), VarType::List, QStringList{"月报.txt", "周报.txt"}}});
+    for (const char* type : {"file.exists", "file.copy", "file.delete"})
+        window.addStep(QString::fromLatin1(type));
+    window.selectStep(1);
+    PropertyPanel* panel = window.propertyPanel();
+    QCOMPARE(panel->operation()->typeId(), QStringLiteral("file.copy"));
+    qobject_cast<QPlainTextEdit*>(panel->editor(panel->rowOf("files")))
+        ->setPlainText(QStringLiteral("报告/月报.txt\n$reports"));
+    qobject_cast<QComboBox*>(panel->editor(panel->rowOf("ifExist")))->setCurrentIndex(2);
+    typeInto(window, "destDir", QStringLiteral("备份"));
+    typeInto(window, "listVar", QStringLiteral("copied"));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QImage image = window.grab().toImage();
+    QVERIFY(QDir().mkpath(QStringLiteral(SCREENSHOT_DIR)));
+    const QString path = QStringLiteral(SCREENSHOT_DIR "/stephost-gui.png");
+    QVERIFY(!image.isNull() && image.save(path));
+    qInfo("screenshot: %s", qPrintable(path));
 }
 
 QTEST_MAIN(tst_GuiMainWindow)
