@@ -1,9 +1,11 @@
 #include "fileoperplugin.h"
 
+#include "operations/filecopyoperation.h"
 #include "operations/filecsvreadoperation.h"
 #include "operations/filecsvwriteoperation.h"
 #include "operations/filedeleteoperation.h"
 #include "operations/fileexistoperation.h"
+#include "operations/filemoveoperation.h"
 #include "operations/filepathparseoperation.h"
 #include "operations/filereadoperation.h"
 #include "operations/filerenameoperation.h"
@@ -29,6 +31,8 @@ QList<Operation*> FileOperPlugin::createPrototypes()
     QList<Operation*> prototypes;
     prototypes.reserve(10);
     prototypes.append(new FileExistOperation);
+    prototypes.append(new FileCopyOperation);
+    prototypes.append(new FileMoveOperation);
     prototypes.append(new FileDeleteOperation);
     prototypes.append(new FileRenameOperation);
     prototypes.append(new FileReadOperation);

@@ -1,0 +1,127 @@
+#include "filetransfer.h"
+
+#include "core/settings.h"
+#include "operations/filelist.h"
+#include "operations/uniquepath.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSet>
+#include <QStringList>
+
+namespace
+{
+
+// Indexes into "不执行任何操作|覆盖|文件名称后加序号"; every other value adds a number.
+const int kLeaveAlone = 0;
+const int kOverwrite = 1;
+
+bool isSameFile(const QFileInfo& source, const QString& target)
+{
+    // Only asked when the target exists, so the cost of resolving links is paid on clashes only.
+    // Comparing resolved paths catches "./a.txt", "sub/../a.txt" and links to the folder alike.
+    const QString canonicalSource = source.canonicalFilePath();
+    return !canonicalSource.isEmpty() && canonicalSource == QFileInfo(target).canonicalFilePath();
+}
+
+class Transfer
+{
+public:
+    Transfer(TransferKind kind, int ifExist) : m_kind(kind), m_ifExist(ifExist) {}
+
+    // Copies (or moves) one source into the folder. Returns the path it produced, or an empty
+    // string when the source was skipped or its copy failed.
+    QString put(const QString& source, const QDir& folder)
+    {
+        const QFileInfo sourceInfo(source);
+        // Only regular files (or links to them) are copied. A folder cannot be; a FIFO or a
+        // device could block the flow or never end. They are skipped like missing files.
+        if (!sourceInfo.isFile())
+            return QString();
+        QString target = folder.filePath(sourceInfo.fileName());
+        if (QFile::exists(target) && !settleClash(sourceInfo, target))
+            return QString();
+        // QFile::copy never replaces an existing file, and the source is removed only once its
+        // copy is complete under its final name.
+        if (!QFile::copy(source, target))
+            return QString();
+        if (m_kind == TransferKind::Move && !QFile::remove(source))
+            return QString();
+        m_produced.insert(target);
+        return target;
+    }
+
+private:
+    // Decides what happens when the target name is taken: false skips the source; a numbered
+    // name replaces the target.
+    bool settleClash(const QFileInfo& source, QString& target) const
+    {
+        if (m_ifExist == kLeaveAlone)
+            return false;
+        if (m_ifExist == kOverwrite)
+            return makeRoomForOverwrite(source, target);
+        // A file this move has already put here is not moved a second time: the path listed for
+        // it must still exist after the step.
+        if (m_kind == TransferKind::Move && m_produced.contains(target) &&
+            isSameFile(source, target))
+            return false;
+        target = makeUniquePath(target);
+        return true;
+    }
+
+    // Removes the clashing target, unless that could lose a file the user keeps.
+    bool makeRoomForOverwrite(const QFileInfo& source, const QString& target) const
+    {
+        // A folder in the way stays, with everything in it; the source stays too.
+        if (QFileInfo(target).isDir())
+            return false;
+        // The target is the source itself (written another way, or reached through a link):
+        // removing it would remove the only copy. The file is left as it is and not listed.
+        if (isSameFile(source, target))
+            return false;
+        // A file this step put here a moment ago (two sources with one name) is not replaced:
+        // for a move it is the only copy of the earlier source, and a listed path must exist.
+        if (m_produced.contains(target))
+            return false;
+        QFile::remove(target);
+        return true;
+    }
+
+    const TransferKind m_kind;
+    const int m_ifExist;
+    QSet<QString> m_produced;
+};
+
+void warnEmptyDestination(TransferKind kind)
+{
+    if (kind == TransferKind::Copy)
+        qWarning() << "[FileCopy] 目标文件夹为空，已跳过";
+    else
+        qWarning() << "[FileMove] 目标文件夹为空，已跳过";
+}
+
+} // namespace
+
+void transferFiles(TransferKind kind, const TransferSettings& settings, VariableScope* scope)
+{
+    const QStringList sources = expandFileList(scope, settings.files);
+    const QString destination = resolvePath(settings.destDir, scope);
+    if (destination.isEmpty()) {
+        warnEmptyDestination(kind);
+        return;
+    }
+    // Not checked: if the folder cannot be made, each copy below fails on its own.
+    QDir().mkpath(destination);
+    const QDir folder(destination);
+
+    Transfer transfer(kind, settings.ifExist);
+    QStringList produced;
+    for (const QString& source : sources) {
+        const QString target = transfer.put(source, folder);
+        if (!target.isEmpty())
+            produced.append(target);
+    }
+    storeListVariable(scope, settings.listVar, produced);
+}

@@ -1,0 +1,8 @@
+#pragma once
+
+#include <QString>
+
+// The first free numbered variant of a path: "report.pdf" gives "report(1).pdf", then
+// "report(2).pdf", and so on up to 99999. If every candidate is taken, the last one is returned
+// (it exists, so a copy to it fails instead of replacing anything).
+QString makeUniquePath(const QString& path);
