@@ -12,8 +12,9 @@
 namespace
 {
 
-// Takes over a descriptor opened without waiting, once it is known to lead to a regular file:
-// from here on reads and writes block as usual.
+// Takes over a descriptor opened without waiting, once it is known to lead to a regular file.
+// It stays non-blocking: that changes nothing for a file on disk, and a /proc file that would
+// wait for news (/proc/kmsg) fails its read instead of stalling the flow.
 bool adoptRegularFile(int fd, QIODevice::OpenMode mode, QFile* file)
 {
     struct stat status;
@@ -21,7 +22,6 @@ bool adoptRegularFile(int fd, QIODevice::OpenMode mode, QFile* file)
         ::close(fd);
         return false;
     }
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     // Unbuffered: every write reaches the system at once, so a failed one is seen where it fails.
     if (!file->open(fd, mode | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
