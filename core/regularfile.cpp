@@ -57,10 +57,11 @@ bool openRegularFileForWriting(const QString& path, WriteMode mode, QFile* file,
         return false;
     const int append = mode == WriteMode::Append ? O_APPEND : 0;
     // Created here, or already there: only a file this open made may be removed again on failure.
+    // A dangling link also counts as there; writing through it makes its target, as before.
     int fd = openWithoutWaiting(path, O_WRONLY | O_CREAT | O_EXCL | append);
     *created = fd >= 0;
     if (fd < 0 && errno == EEXIST)
-        fd = openWithoutWaiting(path, O_WRONLY | append);
+        fd = openWithoutWaiting(path, O_WRONLY | O_CREAT | append);
     const QIODevice::OpenMode openMode =
         mode == WriteMode::Append ? QIODevice::WriteOnly | QIODevice::Append : QIODevice::WriteOnly;
     if (fd < 0 || !adoptRegularFile(fd, openMode, file))
