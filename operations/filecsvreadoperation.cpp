@@ -2,6 +2,7 @@
 
 #include "core/persistence.h"
 #include "core/settings.h"
+#include "core/variables.h"
 #include "csv/csvsplit.h"
 #include "csv/datatable.h"
 #include "text/textfile.h"
@@ -108,7 +109,7 @@ void FileCsvReadOperation::doOperation() const
         return;
     }
     const QList<int> columns = selectedColumns(m_readScope, m_columns, scope);
-    scope->set(m_targetVar, toDataTable(readRows(lines, first, last, splitter, columns)));
+    setVariable(scope, m_targetVar, toDataTable(readRows(lines, first, last, splitter, columns)));
 }
 
 void FileCsvReadOperation::saveOperation(QDataStream& out) const

@@ -2,12 +2,15 @@
 
 #include "core/persistence.h"
 #include "core/settings.h"
+#include "core/variables.h"
 
 #include <variablescope.h>
 
 #include <QFile>
 
-FileExistOperation::FileExistOperation(QObject* parent) : Operation(parent) {}
+FileExistOperation::FileExistOperation(QObject* parent) : Operation(parent)
+{
+}
 
 FileExistOperation::~FileExistOperation() = default;
 
@@ -38,7 +41,7 @@ void FileExistOperation::doOperation() const
     const bool exists = !path.isEmpty() && QFile::exists(path);
     // Without a scope there is nowhere to put the answer; the host always gives one.
     if (scope && !m_resultVar.isEmpty())
-        scope->set(m_resultVar, exists);
+        setVariable(scope, m_resultVar, exists);
 }
 
 void FileExistOperation::saveOperation(QDataStream& out) const

@@ -1,6 +1,7 @@
 #include "filelist.h"
 
 #include "core/valueref.h"
+#include "core/variables.h"
 
 #include <variablescope.h>
 
@@ -39,6 +40,6 @@ bool storeListVariable(VariableScope* scope, const QString& name, const QStringL
     items.reserve(paths.size());
     for (const QString& path : paths)
         items.append(path);
-    scope->set(name, items);
+    setVariable(scope, name, items);
     return true;
 }

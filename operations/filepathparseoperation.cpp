@@ -2,6 +2,7 @@
 
 #include "core/persistence.h"
 #include "core/settings.h"
+#include "core/variables.h"
 
 #include <variablescope.h>
 
@@ -49,7 +50,7 @@ static void storeStringPiece(VariableScope* scope, const QString& name, const QS
         qWarning() << "[FilePathParse] 目标变量" << name << "未声明为字符串，已跳过";
         return;
     }
-    scope->set(name, QVariant(piece));
+    setVariable(scope, name, QVariant(piece));
 }
 
 void FilePathParseOperation::doOperation() const

@@ -2,6 +2,7 @@
 
 #include "core/persistence.h"
 #include "core/settings.h"
+#include "core/variables.h"
 #include "text/textfile.h"
 
 #include <variablescope.h>
@@ -106,7 +107,7 @@ void FileReadOperation::storeAsText(const QString& text) const
         qWarning() << "[FileRead] 目标变量" << m_targetVarStr << "未声明为字符串，已跳过";
         return;
     }
-    scope->set(m_targetVarStr, QVariant(text));
+    setVariable(scope, m_targetVarStr, QVariant(text));
 }
 
 void FileReadOperation::storeAsLines(const QString& text) const
@@ -120,7 +121,7 @@ void FileReadOperation::storeAsLines(const QString& text) const
         qWarning() << "[FileRead] 目标变量" << m_targetVarList << "未声明为列表，已跳过";
         return;
     }
-    scope->set(m_targetVarList, QVariant(splitIntoLines(text)));
+    setVariable(scope, m_targetVarList, QVariant(splitIntoLines(text)));
 }
 
 void FileReadOperation::saveOperation(QDataStream& out) const

@@ -1,6 +1,7 @@
 #include "filetransfer.h"
 
 #include "core/settings.h"
+#include "operations/filecopy.h"
 #include "operations/filelist.h"
 #include "operations/uniquepath.h"
 
@@ -43,9 +44,9 @@ public:
         QString target = folder.filePath(sourceInfo.fileName());
         if (QFile::exists(target) && !settleClash(sourceInfo, target))
             return QString();
-        // QFile::copy never replaces an existing file, and the source is removed only once its
+        // The copy never replaces an existing file, and the source is removed only once its
         // copy is complete under its final name.
-        if (!QFile::copy(source, target))
+        if (!copyFileWithoutReplacing(source, target))
             return QString();
         if (m_kind == TransferKind::Move && !QFile::remove(source))
             return QString();

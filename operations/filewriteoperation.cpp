@@ -8,31 +8,50 @@
 #include <QDebug>
 #include <QStringList>
 
+#include <vector>
+
 static const int kAppend = 1;
 
-static QString joinItems(const QVariant& list, const QString& separator)
+// A list's items joined by `separator`, and the items of lists inside it by ", " at any depth.
+// The nesting is walked with a stack of its own: a value may be nested deeper than the call stack
+// could follow.
+static QString joinedText(const QVariant& value, const QString& separator)
 {
-    const QVariantList items = toVariantList(list);
-    QStringList texts;
-    texts.reserve(items.size());
-    for (const QVariant& item : items)
-        texts.append(valueText(item));
-    return texts.join(separator);
+    if (!value.canConvert<QVariantList>())
+        return value.toString();
+    struct OpenList {
+        QVariantList items;
+        int next;
+    };
+    const QString innerSeparator = QStringLiteral(", ");
+    QString text;
+    std::vector<OpenList> open{{toVariantList(value), 0}};
+    while (!open.empty()) {
+        OpenList& list = open.back();
+        if (list.next == list.items.size()) {
+            open.pop_back();
+            continue;
+        }
+        if (list.next > 0)
+            text += open.size() == 1 ? separator : innerSeparator;
+        const QVariant item = list.items.at(list.next++);
+        if (item.canConvert<QVariantList>())
+            open.push_back({toVariantList(item), 0}); // `list` may move
+        else
+            text += item.toString();
+    }
+    return text;
 }
 
 QString valueText(const QVariant& value)
 {
-    if (value.canConvert<QVariantList>())
-        return joinItems(value, QStringLiteral(", "));
-    return value.toString();
+    return joinedText(value, QStringLiteral(", "));
 }
 
 // A list becomes one line per item; a data table one line per row, its cells joined by ", ".
 static QString contentText(const QVariant& value)
 {
-    if (value.canConvert<QVariantList>())
-        return joinItems(value, QStringLiteral("\n"));
-    return value.toString();
+    return joinedText(value, QStringLiteral("\n"));
 }
 
 FileWriteOperation::FileWriteOperation(QObject* parent) : Operation(parent)

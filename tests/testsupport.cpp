@@ -7,6 +7,9 @@
 #include <QMutex>
 #include <QProcess>
 
+#include <csignal>
+#include <sys/resource.h>
+
 static QMutex logMutex;
 static QStringList* currentLog = nullptr;
 static QtMessageHandler previousHandler = nullptr;
@@ -60,20 +63,55 @@ QJsonObject StephostResult::report() const
     return QJsonDocument::fromJson(out).object();
 }
 
-StephostResult runStephost(const QStringList& arguments, const QString& workingDir)
+namespace
 {
-    QProcess process;
+
+// Applies the limits in the child, between fork and exec.
+class LimitedProcess : public QProcess
+{
+public:
+    explicit LimitedProcess(qint64 fileSizeLimit) : m_fileSizeLimit(fileSizeLimit) {}
+
+protected:
+    void setupChildProcess() override
+    {
+        if (m_fileSizeLimit <= 0)
+            return;
+        const rlimit limit{rlim_t(m_fileSizeLimit), rlim_t(m_fileSizeLimit)};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        // The write past the limit fails with EFBIG instead of ending the process.
+        ::signal(SIGXFSZ, SIG_IGN);
+    }
+
+private:
+    qint64 m_fileSizeLimit;
+};
+
+} // namespace
+
+StephostResult runStephost(const QStringList& arguments, const QString& workingDir,
+                           const StephostLimits& limits)
+{
+    LimitedProcess process(limits.fileSizeLimit);
     if (!workingDir.isEmpty())
         process.setWorkingDirectory(workingDir);
+    if (!limits.standardOutputFile.isEmpty())
+        process.setStandardOutputFile(limits.standardOutputFile);
     process.start(QStringLiteral(STEPHOST_PATH), arguments);
     StephostResult result;
-    if (!process.waitForFinished(300000)) {
+    if (!process.waitForFinished(limits.timeoutMs)) {
+        if (process.error() == QProcess::FailedToStart) {
+            result.err = "stephost did not start";
+            return result;
+        }
         process.kill();
         process.waitForFinished();
+        result.timedOut = true;
         result.err = "stephost did not finish";
         return result;
     }
-    result.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    result.crashed = process.exitStatus() == QProcess::CrashExit;
+    result.exitCode = result.crashed ? -1 : process.exitCode();
     result.out = process.readAllStandardOutput();
     result.err = process.readAllStandardError();
     return result;

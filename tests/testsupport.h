@@ -37,15 +37,27 @@ private:
     QString m_previous;
 };
 
-// One run of the stephost program.
+// One run of the stephost program. A run that ended by a signal (crashed) or was stopped for
+// running too long (timedOut) has an exitCode of -1.
 struct StephostResult {
     int exitCode = -1;
+    bool crashed = false;
+    bool timedOut = false;
     QByteArray out;
     QByteArray err;
     QJsonObject report() const; // stdout parsed as the run report
 };
 
-StephostResult runStephost(const QStringList& arguments, const QString& workingDir = QString());
+// How a run is bounded: its time, and the largest file it may write (0: no limit); a write past
+// the limit fails as on a full disk.
+struct StephostLimits {
+    int timeoutMs = 300000;
+    qint64 fileSizeLimit = 0;
+    QString standardOutputFile; // empty: captured in StephostResult::out
+};
+
+StephostResult runStephost(const QStringList& arguments, const QString& workingDir = QString(),
+                           const StephostLimits& limits = StephostLimits());
 
 // Writes bytes to a file, creating its folders; returns false on failure.
 bool writeFile(const QString& path, const QByteArray& bytes);

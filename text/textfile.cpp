@@ -1,5 +1,7 @@
 #include "textfile.h"
 
+#include "core/regularfile.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QTextCodec>
@@ -164,20 +166,12 @@ QByteArray encodeWithoutMark(QTextCodec* codec, const QString& text)
     return codec->fromUnicode(text.constData(), text.size(), &state);
 }
 
-// Only regular files are read: opening a FIFO waits for a writer, and a socket or device may
-// block or never end. Links are followed.
-bool isReadableRegularFile(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.isFile() && info.size() <= kMaxReadableSize;
-}
-
+// Only regular files are read (links followed): opening a FIFO waits for a writer, and a socket
+// or device may block or never end.
 bool readWholeFile(const QString& path, QByteArray* bytes)
 {
-    if (!isReadableRegularFile(path))
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openRegularFileForReading(path, &file) || file.size() > kMaxReadableSize)
         return false;
     // A file whose size reads as 0 (as under /proc) is read in chunks up to its real end.
     *bytes = file.readAll();
@@ -196,8 +190,8 @@ struct AppendEncoding {
 // that starts with Chinese text is continued in UTF-8.
 bool sniffAppendEncoding(const QString& path, AppendEncoding* result)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openRegularFileForReading(path, &file))
         return false;
     QByteArray sample = file.read(kWriterSampleSize);
     const bool wholeFile = sample.size() < kWriterSampleSize || file.atEnd();
@@ -214,8 +208,8 @@ bool sniffAppendEncoding(const QString& path, AppendEncoding* result)
 // nothing and needs no line break.
 bool endsWithoutLineFeed(const QString& path, QTextCodec* codec)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (!openRegularFileForReading(path, &file))
         return false;
     const qint64 size = file.size();
     if (size <= 0)
@@ -224,6 +218,11 @@ bool endsWithoutLineFeed(const QString& path, QTextCodec* codec)
         return false;
     const QString tail = codec->toUnicode(file.readAll());
     return !tail.isEmpty() && tail.back() != QLatin1Char('\n');
+}
+
+bool writeAll(QFile& file, const QByteArray& bytes)
+{
+    return bytes.isEmpty() || file.write(bytes) == bytes.size();
 }
 
 } // namespace
@@ -283,14 +282,25 @@ bool writeTextFile(const QString& path, const QString& text, bool append, bool e
     if (append && ensureNewline && QFile::exists(path) && endsWithoutLineFeed(path, codec))
         content.prepend(QLatin1Char('\n'));
 
-    QFile file(path);
-    const QIODevice::OpenMode mode = append ? QIODevice::WriteOnly | QIODevice::Append
-                                            : QIODevice::WriteOnly | QIODevice::Truncate;
-    if (!file.open(mode))
+    QFile file;
+    bool created = false;
+    if (!openRegularFileForWriting(path, append ? WriteMode::Append : WriteMode::Replace, &file,
+                                   &created))
         return false;
-    if (chosen.hadBom && (!append || !existed))
-        file.write(byteOrderMarkFor(chosen.encoding));
-    file.write(encodeWithoutMark(codec, content));
-    file.close();
-    return true;
+    const qint64 sizeBefore = file.size();
+    const QByteArray mark =
+        chosen.hadBom && (!append || !existed) ? byteOrderMarkFor(chosen.encoding) : QByteArray();
+    const QByteArray bytes = encodeWithoutMark(codec, content);
+    if (writeAll(file, mark) && writeAll(file, bytes))
+        return true;
+    // A write that failed part way (a full disk, a size limit) leaves nothing half done behind
+    // that can be undone: a file this call created goes again, and an appended file gets back its
+    // old end. A replaced file has already given up its old content.
+    if (created) {
+        file.close();
+        QFile::remove(path);
+    } else if (append) {
+        file.resize(sizeBefore);
+    }
+    return false;
 }

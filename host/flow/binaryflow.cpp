@@ -27,8 +27,15 @@ QByteArray writeBinaryFlow(const Flow& flow, const PluginHost& host)
     out.setVersion(QDataStream::Qt_5_15);
     out.writeRawData(binaryFlowMagic, sizeof binaryFlowMagic);
     out << binaryFlowVersion << quint32(flow.variables.size());
-    for (const FlowVariable& variable : flow.variables)
+    for (const FlowVariable& variable : flow.variables) {
+        // Qt writes a value by recursion, and the reader would refuse it anyway.
+        if (nestedDeeperThan(variable.value, maxValueNesting))
+            throw FlowError{QStringLiteral("variable \"%1\": the value is nested more than %2 "
+                                           "levels deep")
+                                .arg(variable.name)
+                                .arg(maxValueNesting)};
         out << variable.name << varTypeWord(variable.type) << variable.value;
+    }
     out << quint32(flow.steps.size());
     for (int i = 0; i < flow.steps.size(); ++i) {
         const FlowStep& step = flow.steps.at(i);
@@ -48,7 +55,6 @@ namespace
 // The smallest encoded sizes, used to bound counts read from the data.
 const qint64 minStringSize = 4;
 const qint64 minVariantSize = 5; // type id and null flag
-const int maxNesting = 64;
 
 class BinaryReader
 {
@@ -129,11 +135,10 @@ public:
     }
 
     // The QVariant stream form of the value types flows hold; anything else is refused rather
-    // than handed to Qt's own reader, which trusts the counts it reads.
+    // than handed to Qt's own reader, which trusts the counts it reads. The recursion is bounded
+    // by the nesting a JSON flow can carry.
     QVariant readVariant(int depth = 0)
     {
-        if (depth > maxNesting)
-            fail(QStringLiteral("a value is nested too deeply"));
         const quint32 type = read<quint32>();
         read<qint8>(); // the null flag: the value itself says all flows need
         switch (type) {
@@ -164,6 +169,7 @@ public:
             return list;
         }
         case QMetaType::QVariantList: {
+            checkNesting(depth);
             const quint32 count = readCount(minVariantSize, "a list of");
             QVariantList list;
             list.reserve(int(count));
@@ -172,6 +178,7 @@ public:
             return list;
         }
         case QMetaType::QVariantMap: {
+            checkNesting(depth);
             const quint32 count = readCount(minStringSize + minVariantSize, "a map of");
             QVariantMap map;
             for (quint32 i = 0; i < count; ++i) {
@@ -186,6 +193,13 @@ public:
     }
 
 private:
+    // A list or map read at `depth` (the outermost value at 0) nests depth + 1 levels.
+    void checkNesting(int depth) const
+    {
+        if (depth >= maxValueNesting)
+            fail(QStringLiteral("a value is nested more than %1 levels deep").arg(maxValueNesting));
+    }
+
     QDataStream m_stream;
     qint64 m_size = 0;
     QString m_context;

@@ -26,24 +26,22 @@ void closeOpenLine()
     }
 }
 
-struct CaptureState {
-    QStringList messages;
-    bool recording = false;
-    QtMessageHandler previous = nullptr;
-};
-CaptureState* capture = nullptr;
+// The capture that records the messages of the current thread. The handler is installed while at
+// least one capture lives on any thread.
+thread_local WarningCapture* threadCapture = nullptr;
+QMutex handlerMutex;
+int handlerUsers = 0;
+QtMessageHandler previousHandler = nullptr;
 
 void handleMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
-    {
-        QMutexLocker lock(&consoleMutex);
-        if (capture && type == QtWarningMsg && capture->recording)
-            capture->messages.append(text);
-    }
-    if (type == QtWarningMsg)
+    if (type == QtWarningMsg) {
+        if (threadCapture)
+            threadCapture->record(text);
         Console::writeLine(text);
-    else
+    } else {
         Console::writeLine(qFormatLogMessage(type, context, text));
+    }
 }
 
 } // namespace
@@ -79,29 +77,34 @@ void Console::endLine(const QString& tail)
     lineIsOpen = false;
 }
 
-WarningCapture::WarningCapture()
+WarningCapture::WarningCapture() : m_outer(threadCapture)
 {
-    QMutexLocker lock(&consoleMutex);
-    capture = new CaptureState;
-    capture->previous = qInstallMessageHandler(handleMessage);
+    threadCapture = this;
+    QMutexLocker lock(&handlerMutex);
+    if (handlerUsers++ == 0)
+        previousHandler = qInstallMessageHandler(handleMessage);
 }
 
 WarningCapture::~WarningCapture()
 {
-    qInstallMessageHandler(capture->previous);
-    QMutexLocker lock(&consoleMutex);
-    delete capture;
-    capture = nullptr;
+    threadCapture = m_outer;
+    QMutexLocker lock(&handlerMutex);
+    if (--handlerUsers == 0)
+        qInstallMessageHandler(previousHandler);
 }
 
 void WarningCapture::setRecording(bool recording)
 {
-    QMutexLocker lock(&consoleMutex);
-    capture->recording = recording;
+    m_recording = recording;
+}
+
+void WarningCapture::record(const QString& text)
+{
+    if (m_recording)
+        m_messages.append(text);
 }
 
 QStringList WarningCapture::messages() const
 {
-    QMutexLocker lock(&consoleMutex);
-    return capture->messages;
+    return m_messages;
 }

@@ -16,8 +16,10 @@ public:
     static void endLine(const QString& tail);
 };
 
-// While it lives, warning-level messages go to the recorded log (when recording is on) and are
-// echoed to standard error as they happen; messages of other levels go to standard error only.
+// While it lives, warning-level messages logged on its own thread go to the recorded log (when
+// recording is on); every message is echoed to standard error as it happens, and messages of other
+// levels go to standard error only. Each thread records into its own capture, so flows run at the
+// same time on different threads each get their own log.
 class WarningCapture
 {
 public:
@@ -27,5 +29,12 @@ public:
     WarningCapture& operator=(const WarningCapture&) = delete;
 
     void setRecording(bool recording);
+    // Adds one warning line when recording is on; the message handler calls it.
+    void record(const QString& text);
     QStringList messages() const;
+
+private:
+    QStringList m_messages;
+    bool m_recording = false;
+    WarningCapture* m_outer; // the capture this one hides on its thread, if any
 };

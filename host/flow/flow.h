@@ -26,6 +26,14 @@ struct Flow {
     QList<FlowStep> steps;
 };
 
+// The deepest nesting of lists and maps a flow's value may have: what a JSON flow can carry, since
+// Qt's JSON parser stops at 1024 levels and a variable's value sits three levels down. A binary
+// flow holds no deeper value, so every flow converts both ways.
+const int maxValueNesting = 1021;
+// Whether the value holds lists or maps nested more than `levels` deep (a plain value is at 0, a
+// list of plain values at 1). Walks without recursion, so any depth can be asked about.
+bool nestedDeeperThan(const QVariant& value, int levels);
+
 // The words flows and reports use for declared variable types.
 QString varTypeWord(VarType type);
 // False for a word that names no type; an empty word is Undeclared.

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <cmath>
+#include <vector>
 
 QVariant jsonToVariant(const QJsonValue& value)
 {
@@ -124,12 +125,18 @@ void newline(std::string& out, int indent)
     out.append(size_t(indent) * 4, ' ');
 }
 
+// Lists and maps deeper than this are written on one line: the layout stays readable where people
+// look, and the text stays linear in the size of the value however deeply it nests.
+const int maxLayoutDepth = 32;
+
+enum class Kind { Plain, List, Map };
+
 bool isMap(int type)
 {
     return type == QMetaType::QVariantMap || type == QMetaType::QVariantHash;
 }
 
-bool isList(const QVariant& value)
+bool isSequence(const QVariant& value)
 {
     const int type = value.userType();
     if (type == QMetaType::QVariantList || type == QMetaType::QStringList)
@@ -139,9 +146,14 @@ bool isList(const QVariant& value)
     return type >= QMetaType::User && value.canConvert<QVariantList>();
 }
 
-bool isContainer(const QVariant& value)
+// A string list has no nesting and is written in one go, like a plain value.
+Kind kindOf(const QVariant& value)
 {
-    return isMap(value.userType()) || isList(value);
+    if (isMap(value.userType()))
+        return Kind::Map;
+    if (value.userType() != QMetaType::QStringList && isSequence(value))
+        return Kind::List;
+    return Kind::Plain;
 }
 
 void appendStringList(std::string& out, const QStringList& items)
@@ -155,58 +167,7 @@ void appendStringList(std::string& out, const QStringList& items)
     out += ']';
 }
 
-void appendVariantList(std::string& out, const QVariantList& items, int indent)
-{
-    if (items.isEmpty()) {
-        out += "[]";
-        return;
-    }
-    bool nested = false;
-    for (const QVariant& item : items) {
-        if (isContainer(item)) {
-            nested = true;
-            break;
-        }
-    }
-    out += '[';
-    bool first = true;
-    for (const QVariant& item : items) {
-        if (!first)
-            out += nested ? "," : ", ";
-        first = false;
-        if (nested)
-            newline(out, indent + 1);
-        appendJson(out, item, indent + 1);
-    }
-    if (nested)
-        newline(out, indent);
-    out += ']';
-}
-
-template <typename Map> void appendObject(std::string& out, const Map& map, int indent)
-{
-    if (map.isEmpty()) {
-        out += "{}";
-        return;
-    }
-    out += '{';
-    bool first = true;
-    for (auto it = map.begin(); it != map.end(); ++it) {
-        if (!first)
-            out += ',';
-        first = false;
-        newline(out, indent + 1);
-        appendString(out, it.key());
-        out += ": ";
-        appendJson(out, it.value(), indent + 1);
-    }
-    newline(out, indent);
-    out += '}';
-}
-
-} // namespace
-
-void appendJson(std::string& out, const QVariant& value, int indent)
+void appendPlain(std::string& out, const QVariant& value)
 {
     switch (value.userType()) {
     case QMetaType::UnknownType:
@@ -237,37 +198,132 @@ void appendJson(std::string& out, const QVariant& value, int indent)
     case QMetaType::QString:
         appendString(out, *static_cast<const QString*>(value.constData()));
         return;
-    case QMetaType::QVariantList:
-        appendVariantList(out, *static_cast<const QVariantList*>(value.constData()), indent);
-        return;
     case QMetaType::QStringList:
         appendStringList(out, *static_cast<const QStringList*>(value.constData()));
         return;
-    case QMetaType::QVariantMap:
-        appendObject(out, *static_cast<const QVariantMap*>(value.constData()), indent);
-        return;
-    case QMetaType::QVariantHash: {
-        // Sorted like a map, so the output does not depend on hashing.
-        const QVariantHash hash = value.toHash();
-        QVariantMap map;
-        for (auto it = hash.begin(); it != hash.end(); ++it)
-            map.insert(it.key(), it.value());
-        appendObject(out, map, indent);
-        return;
-    }
     default:
         break;
     }
-    if (isList(value)) {
-        QVariantList items;
-        const QSequentialIterable iterable = value.value<QSequentialIterable>();
-        for (const QVariant& item : iterable)
-            items.append(item);
-        appendVariantList(out, items, indent);
-    } else if (value.canConvert<QString>()) {
+    if (value.canConvert<QString>())
         appendString(out, value.toString());
-    } else {
+    else
         out += "null";
+}
+
+QVariantList listItems(const QVariant& value)
+{
+    if (value.userType() == QMetaType::QVariantList)
+        return *static_cast<const QVariantList*>(value.constData());
+    QVariantList items;
+    const QSequentialIterable iterable = value.value<QSequentialIterable>();
+    for (const QVariant& item : iterable)
+        items.append(item);
+    return items;
+}
+
+// Sorted like a QVariantMap, so the output does not depend on hashing.
+QVariantMap mapItems(const QVariant& value)
+{
+    if (value.userType() == QMetaType::QVariantMap)
+        return *static_cast<const QVariantMap*>(value.constData());
+    const QVariantHash hash = value.toHash();
+    QVariantMap map;
+    for (auto it = hash.begin(); it != hash.end(); ++it)
+        map.insert(it.key(), it.value());
+    return map;
+}
+
+// A list or map whose items are being written.
+struct OpenContainer {
+    bool isMap = false;
+    bool multiline = false;
+    int indent = 0;
+    QVariantList list;
+    int next = 0;
+    QVariantMap map;
+    QVariantMap::const_iterator position;
+
+    bool atFirst() const { return isMap ? position == map.constBegin() : next == 0; }
+    bool atEnd() const { return isMap ? position == map.constEnd() : next == list.size(); }
+};
+
+// A list spreads over several lines when it holds lists or maps, so a data table prints one row
+// per line; a map always does. Below the layout depth everything stays on one line.
+bool holdsContainers(const QVariantList& items)
+{
+    for (const QVariant& item : items) {
+        if (isMap(item.userType()) || isSequence(item))
+            return true;
+    }
+    return false;
+}
+
+// Writes a plain value, an empty container, or the opening of a container that `open` then
+// holds until its items are written.
+void beginValue(std::string& out, const QVariant& value, int indent,
+                std::vector<OpenContainer>& open)
+{
+    const Kind kind = kindOf(value);
+    if (kind == Kind::Plain) {
+        appendPlain(out, value);
+        return;
+    }
+    OpenContainer container;
+    container.indent = indent;
+    if (kind == Kind::Map) {
+        container.isMap = true;
+        container.map = mapItems(value);
+        if (container.map.isEmpty()) {
+            out += "{}";
+            return;
+        }
+        container.position = container.map.constBegin();
+        container.multiline = indent < maxLayoutDepth;
+        out += '{';
+    } else {
+        container.list = listItems(value);
+        if (container.list.isEmpty()) {
+            out += "[]";
+            return;
+        }
+        container.multiline = indent < maxLayoutDepth && holdsContainers(container.list);
+        out += '[';
+    }
+    open.push_back(std::move(container));
+}
+
+} // namespace
+
+// Walks the value with its own stack rather than by recursion: a value may nest deeper than the
+// call stack could follow.
+void appendJson(std::string& out, const QVariant& value, int indent)
+{
+    std::vector<OpenContainer> open;
+    beginValue(out, value, indent, open);
+    while (!open.empty()) {
+        OpenContainer& container = open.back();
+        if (container.atEnd()) {
+            if (container.multiline)
+                newline(out, container.indent);
+            out += container.isMap ? '}' : ']';
+            open.pop_back();
+            continue;
+        }
+        if (!container.atFirst())
+            out += container.multiline ? "," : ", ";
+        if (container.multiline)
+            newline(out, container.indent + 1);
+        QVariant item;
+        if (container.isMap) {
+            appendString(out, container.position.key());
+            out += ": ";
+            item = container.position.value();
+            ++container.position;
+        } else {
+            item = container.list.at(container.next++);
+        }
+        const int itemIndent = container.indent + 1;
+        beginValue(out, item, itemIndent, open); // may move `container`
     }
 }
 

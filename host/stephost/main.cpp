@@ -325,6 +325,10 @@ int main(int argc, char* argv[])
         status = saveCommand(host, args);
     else if (args.command == QLatin1String("dump"))
         status = dumpCommand(host, args);
-    std::fflush(stdout);
+    // Output that never arrived (a full disk, a closed pipe) is no job done.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        printError(QStringLiteral("cannot write to standard output"));
+        return FlowFailure;
+    }
     return status;
 }

@@ -1,0 +1,159 @@
+// Encoding detection and the text file reader and writer on arbitrary bytes, with the locale codec
+// UTF-8 (where the structure test is skipped) or Latin-1 (where it decides). Detection must match
+// the byte-by-byte reading of the rules, a written text must read back, and an append must keep
+// every byte the file had.
+#include "fuzzcheck.h"
+#include "text/textfile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTextCodec>
+
+namespace
+{
+
+QTemporaryDir* folder = nullptr;
+
+// The UTF-8 structure test as the rules state it, one byte at a time.
+bool passesStructureTest(const QByteArray& data)
+{
+    const int size = data.size();
+    for (int i = 0; i < size;) {
+        const uchar lead = uchar(data.at(i));
+        int further = -1;
+        if (lead < 0x80)
+            further = 0;
+        else if ((lead & 0xE0) == 0xC0)
+            further = 1;
+        else if ((lead & 0xF0) == 0xE0)
+            further = 2;
+        else if ((lead & 0xF8) == 0xF0)
+            further = 3;
+        if (further < 0 || (further > 0 && i + further >= size))
+            return false;
+        for (int k = 1; k <= further; ++k) {
+            if ((uchar(data.at(i + k)) & 0xC0) != 0x80)
+                return false;
+        }
+        i += further + 1;
+    }
+    return true;
+}
+
+QString pathOf(const char* name)
+{
+    return folder->filePath(QLatin1String(name));
+}
+
+void putBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile::remove(path);
+    QFile file(path);
+    fuzzCheck(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size(), "scratch file");
+}
+
+QByteArray bytesOf(const QString& path)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadOnly);
+    return file.readAll();
+}
+
+QString decode(const QByteArray& encoding, const QByteArray& bytes)
+{
+    if (QTextCodec* codec = QTextCodec::codecForName(encoding))
+        return codec->toUnicode(bytes);
+    return QString::fromLocal8Bit(bytes);
+}
+
+void checkDetection(const QByteArray& data)
+{
+    QByteArray payload;
+    bool hadBom = true;
+    const QByteArray encoding = detectTextEncoding(data, &payload, &hadBom);
+    const QByteArray mark = byteOrderMarkFor(encoding);
+    if (hadBom) {
+        fuzzCheck(!mark.isEmpty() && mark + payload == data, "a mark is removed, nothing else");
+    } else {
+        fuzzCheck(payload == data, "without a mark the payload is the data");
+        const QByteArray locale = QTextCodec::codecForLocale()->name();
+        const bool utf8 = data.isEmpty() || locale == "UTF-8" || passesStructureTest(data);
+        fuzzCheck(encoding == (utf8 ? QByteArray("UTF-8") : locale), "the structure test");
+    }
+    putBytes(pathOf("read"), data);
+    bool ok = false;
+    const QString text = readTextFile(pathOf("read"), &ok);
+    fuzzCheck(ok && text == decode(encoding, payload), "readTextFile decodes the payload");
+}
+
+// Texts that UTF-8 carries unchanged and that do not begin with a mark of their own.
+bool survivesUtf8(const QString& text)
+{
+    return !text.startsWith(QChar(0xFEFF)) && QString::fromUtf8(text.toUtf8()) == text;
+}
+
+void checkWriteReadsBack(const QString& text, bool ensureNewline)
+{
+    if (!survivesUtf8(text))
+        return;
+    const QString path = pathOf("written");
+    QFile::remove(path);
+    fuzzCheck(writeTextFile(path, text, false, ensureNewline), "a new file is written");
+    bool ok = false;
+    fuzzCheck(readTextFile(path, &ok) == text && ok, "a written text reads back");
+}
+
+// Appending never changes a byte the file had. Where the old content and the text both survive
+// the file's encoding, the file then reads as the old text, the guard's LF where one is due, and
+// the new text.
+void checkAppend(const QByteArray& old, const QString& text, bool ensureNewline)
+{
+    const QString path = pathOf("appended");
+    putBytes(path, old);
+    bool ok = false;
+    const QString before = readTextFile(path, &ok);
+    fuzzCheck(writeTextFile(path, text, true, ensureNewline), "an append is written");
+    const QByteArray after = bytesOf(path);
+    fuzzCheck(after.startsWith(old), "an append keeps the old bytes");
+
+    QByteArray payload;
+    bool hadBom = false;
+    QTextCodec* codec = QTextCodec::codecForName(detectTextEncoding(old, &payload, &hadBom));
+    if (!codec || !survivesUtf8(text) || codec->fromUnicode(codec->toUnicode(payload)) != payload)
+        return;
+    QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
+    const QString encodedText =
+        codec->toUnicode(codec->fromUnicode(text.constData(), text.size(), &state));
+    if (encodedText != text)
+        return;
+    const bool guard = ensureNewline && !before.isEmpty() && !before.endsWith(QLatin1Char('\n'));
+    const QString expected = before + (guard ? QStringLiteral("\n") : QString()) + text;
+    fuzzCheck(readTextFile(path, &ok) == expected, "an append reads as old text plus new text");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    folder = new QTemporaryDir; // lives for the whole run
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    FuzzInput input(data, size);
+    const uchar mode = input.take();
+    QTextCodec::setCodecForLocale(mode & 1 ? QTextCodec::codecForName("ISO-8859-1") : nullptr);
+    const bool ensureNewline = mode & 2;
+    const QByteArray bytes = input.rest();
+    checkDetection(bytes);
+    checkWriteReadsBack(input.restAsText(mode & 4), ensureNewline);
+    const int half = bytes.size() / 2;
+    const QByteArray second = bytes.mid(half);
+    const QString text =
+        mode & 4 ? QString(reinterpret_cast<const QChar*>(second.constData()), second.size() / 2)
+                 : QString::fromUtf8(second);
+    checkAppend(bytes.left(half), text, ensureNewline);
+    return 0;
+}

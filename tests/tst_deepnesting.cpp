@@ -1,0 +1,213 @@
+// A list nested 100,000 levels deep, built here, through every part that walks values: all ten
+// steps reading it or replacing it, and the host's report and binary flow writer. Qt descends
+// into nested values by recursion (destroying, comparing or streaming one), so the code under
+// test must walk them with a stack of its own, or refuse them before Qt does.
+#include "testsupport.h"
+
+#include "binaryflow.h"
+#include "core/valueref.h"
+#include "core/variables.h"
+#include "flow.h"
+#include "operations/filecopyoperation.h"
+#include "operations/filecsvreadoperation.h"
+#include "operations/filecsvwriteoperation.h"
+#include "operations/filedeleteoperation.h"
+#include "operations/fileexistoperation.h"
+#include "operations/filemoveoperation.h"
+#include "operations/filepathparseoperation.h"
+#include "operations/filereadoperation.h"
+#include "operations/filerenameoperation.h"
+#include "operations/filewriteoperation.h"
+#include "pluginhost.h"
+#include "report.h"
+#include "runner.h"
+
+#include <variablescope.h>
+
+#include <QJsonDocument>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace
+{
+
+const int kDepth = 100000;
+
+QVariant deepList()
+{
+    QVariant value = QStringLiteral("bottom");
+    for (int i = 0; i < kDepth; ++i)
+        value = QVariantList{value};
+    return value;
+}
+
+std::unique_ptr<Operation> makeStep(const QString& type)
+{
+    const QList<Operation*> all{new FileExistOperation,   new FileCopyOperation,
+                                new FileMoveOperation,    new FileDeleteOperation,
+                                new FileRenameOperation,  new FileReadOperation,
+                                new FileWriteOperation,   new FilePathParseOperation,
+                                new FileCsvReadOperation, new FileCsvWriteOperation};
+    std::unique_ptr<Operation> chosen;
+    for (Operation* op : all) {
+        if (op->typeId() == type)
+            chosen.reset(op);
+        else
+            delete op;
+    }
+    return chosen;
+}
+
+// The variable's value as JSON, or "deep" while it still holds the nested list.
+QString shownValue(const QVariant& value)
+{
+    if (nestedDeeperThan(value, 3))
+        return QStringLiteral("deep");
+    return QString::fromUtf8(
+        QJsonDocument::fromVariant(QVariantList{value}).toJson(QJsonDocument::Compact));
+}
+
+} // namespace
+
+class tst_DeepNesting : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void steps_data();
+    void steps();
+    void report();
+    void binaryFlowRefused();
+
+private:
+    QTemporaryDir* m_dir = nullptr;
+    VariableScope* m_scope = nullptr;
+};
+
+void tst_DeepNesting::init()
+{
+    m_dir = new QTemporaryDir;
+    QVERIFY(writeFile(m_dir->filePath("in.txt"), "x"));
+    m_scope = new VariableScope;
+}
+
+void tst_DeepNesting::cleanup()
+{
+    // The scope holds the only reference left; releasing it first spares its destructor the
+    // descent.
+    for (const QString& name : m_scope->names()) {
+        QVariant value = m_scope->get(name);
+        m_scope->set(name, QVariant());
+        releaseValue(std::move(value));
+    }
+    delete m_scope;
+    delete m_dir;
+}
+
+void tst_DeepNesting::steps_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<QVariantMap>("settings"); // "@/" stands for the scratch folder
+    QTest::addColumn<int>("declared");
+    QTest::addColumn<QString>("afterwards");
+    QTest::addColumn<QByteArray>("written");
+
+    const int list = int(VarType::List);
+    const QByteArray mark("\xEF\xBB\xBF");
+    QTest::newRow("write its text")
+        << "file.write" << QVariantMap{{"filePath", "@/out.txt"}, {"content", "$deep"}} << list
+        << "deep" << mark + "bottom";
+    QTest::newRow("write it as CSV")
+        << "file.writecsv" << QVariantMap{{"sourceVar", "deep"}, {"filePath", "@/out.txt"}}
+        << int(VarType::DataTable) << "deep" << mark;
+    QTest::newRow("copy what it lists")
+        << "file.copy" << QVariantMap{{"files", "$deep"}, {"destDir", "@/out"}} << list << "deep"
+        << QByteArray();
+    QTest::newRow("move what it lists into it")
+        << "file.move" << QVariantMap{{"files", "$deep"}, {"destDir", "@/out"}, {"listVar", "deep"}}
+        << list << "[[]]" << QByteArray();
+    QTest::newRow("delete what it lists into it")
+        << "file.delete" << QVariantMap{{"files", "$deep"}, {"deletedList", "deep"}} << list
+        << "[[]]" << QByteArray();
+    QTest::newRow("rename what it lists into it")
+        << "file.rename" << QVariantMap{{"files", "$deep"}, {"newList", "deep"}} << list << "[[]]"
+        << QByteArray();
+    QTest::newRow("test a file into it")
+        << "file.exists" << QVariantMap{{"fileName", "@/in.txt"}, {"resultVar", "deep"}} << list
+        << "[true]" << QByteArray();
+    QTest::newRow("read lines into it")
+        << "file.read"
+        << QVariantMap{{"filePath", "@/in.txt"}, {"storeAs", 1}, {"targetVarList", "deep"}} << list
+        << "[[\"x\"]]" << QByteArray();
+    QTest::newRow("read a CSV into it")
+        << "file.readcsv" << QVariantMap{{"filePath", "@/in.txt"}, {"targetVar", "deep"}}
+        << int(VarType::DataTable) << "[[[\"x\"]]]" << QByteArray();
+    QTest::newRow("parse a path into it")
+        << "file.parse" << QVariantMap{{"filePath", "@/in.txt"}, {"nameVar", "deep"}}
+        << int(VarType::String) << "[\"in\"]" << QByteArray();
+}
+
+void tst_DeepNesting::steps()
+{
+    QFETCH(QString, type);
+    QFETCH(QVariantMap, settings);
+    QFETCH(int, declared);
+    QFETCH(QString, afterwards);
+    QFETCH(QByteArray, written);
+
+    // The scope holds the only reference, so a step that replaces the variable destroys it.
+    m_scope->declare(QStringLiteral("deep"), VarType(declared), deepList());
+    const std::unique_ptr<Operation> step = makeStep(type);
+    for (auto it = settings.begin(); it != settings.end(); ++it) {
+        QVariant value = it.value();
+        if (value.type() == QVariant::String)
+            value = value.toString().replace(QLatin1String("@/"), m_dir->path() + QLatin1Char('/'));
+        QVERIFY(step->setProperty(it.key().toLatin1().constData(), value));
+    }
+    step->setVariableScope(m_scope);
+    WarningLog log;
+    step->doOperation();
+    QCOMPARE(log.messages(), QStringList());
+    QCOMPARE(shownValue(m_scope->get(QStringLiteral("deep"))), afterwards);
+    QCOMPARE(readFile(m_dir->filePath("out.txt")), written);
+}
+
+void tst_DeepNesting::report()
+{
+    RunResult result;
+    result.scope.declare(QStringLiteral("deep"), VarType::List, deepList());
+    QCOMPARE(resolveValueRef(parseValueRef(QStringLiteral("$deep.Columns")), &result.scope),
+             QVariant(1));
+    const std::string text = reportText(result);
+    // Linear in the depth: the layout stops indenting after a few dozen levels.
+    QVERIFY(text.size() < 4 * size_t(kDepth));
+    QVERIFY(text.find("\"bottom\"") != std::string::npos);
+    QVERIFY(text.rfind(std::string(kDepth - 64, ']')) != std::string::npos);
+    QVariant value = result.scope.get(QStringLiteral("deep"));
+    result.scope.set(QStringLiteral("deep"), QVariant());
+    releaseValue(std::move(value));
+}
+
+void tst_DeepNesting::binaryFlowRefused()
+{
+    Flow flow;
+    flow.variables.append(FlowVariable{QStringLiteral("deep"), VarType::List, deepList()});
+    PluginHost host;
+    QVERIFY(nestedDeeperThan(flow.variables.first().value, maxValueNesting));
+    QString message;
+    try {
+        writeBinaryFlow(flow, host);
+    } catch (const FlowError& error) {
+        message = error.message;
+    }
+    QCOMPARE(message,
+             QStringLiteral("variable \"deep\": the value is nested more than 1021 levels deep"));
+    releaseValue(std::move(flow.variables.first().value));
+}
+
+QTEST_GUILESS_MAIN(tst_DeepNesting)
+#include "tst_deepnesting.moc"
