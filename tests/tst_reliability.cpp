@@ -180,15 +180,15 @@ bool makeEntry(const QByteArray& root, const QString& entry)
 {
     const int bar = entry.lastIndexOf(QLatin1Char('|'));
     const QString kind = bar > 0 ? entry.mid(bar + 1) : QString();
-    const QString spec = bar > 0 ? entry.left(bar) : entry;
-    const int arrow = spec.indexOf(QLatin1String("->"));
-    const int equals = spec.indexOf(QLatin1Char('='));
-    const QString name = arrow > 0 ? spec.left(arrow) : equals > 0 ? spec.left(equals) : spec;
+    const QString desc = bar > 0 ? entry.left(bar) : entry;
+    const int arrow = desc.indexOf(QLatin1String("->"));
+    const int equals = desc.indexOf(QLatin1Char('='));
+    const QString name = arrow > 0 ? desc.left(arrow) : equals > 0 ? desc.left(equals) : desc;
     const QByteArray path = root + '/' + raw(name);
     if (!makeParents(path))
         return false;
     if (arrow > 0)
-        return ::symlink(raw(spec.mid(arrow + 2)).constData(), path.constData()) == 0;
+        return ::symlink(raw(desc.mid(arrow + 2)).constData(), path.constData()) == 0;
     if (name.endsWith(QLatin1Char('/')))
         return QDir().mkpath(QFile::decodeName(path));
     if (kind == QLatin1String("fifo"))
@@ -204,7 +204,7 @@ bool makeEntry(const QByteArray& root, const QString& entry)
         return writeRaw(path, csvRows(int(number)));
     if (kind.startsWith(QLatin1String("line:")))
         return writeRaw(path, csvLine(number));
-    return writeRaw(path, equals > 0 ? raw(spec.mid(equals + 1)) : raw(name));
+    return writeRaw(path, equals > 0 ? raw(desc.mid(equals + 1)) : raw(name));
 }
 
 // What is at each path of a folder tree, to compare before and after: a file by its size and a

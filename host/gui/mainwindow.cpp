@@ -202,10 +202,10 @@ void MainWindow::buildActions()
          [this]() { saveFlowFromDialog(); }},
         {QStyle::SP_MediaPlay, tr("Run"), QKeySequence(Qt::Key_F5), [this]() { runFlow(); }},
     };
-    for (const ActionSpec& spec : actions) {
-        QAction* action = toolbar->addAction(style()->standardIcon(spec.icon), spec.text);
-        action->setShortcut(spec.keys);
-        connect(action, &QAction::triggered, this, spec.slot);
+    for (const ActionSpec& desc : actions) {
+        QAction* action = toolbar->addAction(style()->standardIcon(desc.icon), desc.text);
+        action->setShortcut(desc.keys);
+        connect(action, &QAction::triggered, this, desc.slot);
     }
 }
 

@@ -79,12 +79,12 @@ void PropertyPanel::setOperation(Operation* op)
     clearRows();
     m_op = op;
     if (op) {
-        for (const PropertySpec& spec : propertySpecs(*op)) {
-            Row row = makeRow(spec);
+        for (const PropertySpec& desc : propertySpecs(*op)) {
+            Row row = makeRow(desc);
             const int line = m_rows.size();
             // A label stays level with a one-line editor and at the top of a taller one.
             m_grid->addWidget(row.label, line, 0,
-                              spec.editor == EditorKind::MultiFile ? Qt::AlignTop
+                              desc.editor == EditorKind::MultiFile ? Qt::AlignTop
                                                                    : Qt::AlignVCenter);
             m_grid->addWidget(row.field, line, 1);
             m_rows.append(row);
@@ -103,7 +103,7 @@ Operation* PropertyPanel::operation() const
 int PropertyPanel::rowOf(const QString& name) const
 {
     for (int i = 0; i < m_rows.size(); ++i) {
-        if (m_rows.at(i).spec.name == name)
+        if (m_rows.at(i).desc.name == name)
             return i;
     }
     return -1;
@@ -119,7 +119,7 @@ QStringList PropertyPanel::shownProperties() const
     QStringList names;
     for (int i = 0; i < m_rows.size(); ++i) {
         if (isRowShown(i))
-            names.append(m_rows.at(i).spec.name);
+            names.append(m_rows.at(i).desc.name);
     }
     return names;
 }
@@ -142,13 +142,13 @@ void PropertyPanel::clearRows()
     static_cast<QVBoxLayout*>(layout())->insertWidget(2, m_form);
 }
 
-PropertyPanel::Row PropertyPanel::makeRow(const PropertySpec& spec)
+PropertyPanel::Row PropertyPanel::makeRow(const PropertySpec& desc)
 {
     Row row;
-    row.spec = spec;
-    row.label = new QLabel(spec.label, m_form);
-    row.label->setToolTip(spec.name);
-    switch (spec.editor) {
+    row.desc = desc;
+    row.label = new QLabel(desc.label, m_form);
+    row.label->setToolTip(desc.name);
+    switch (desc.editor) {
     case EditorKind::MultiFile:
         row.field = makeMultiFileEditor(row);
         break;
@@ -171,19 +171,19 @@ PropertyPanel::Row PropertyPanel::makeRow(const PropertySpec& spec)
 
 QWidget* PropertyPanel::makeLineEditor(Row& row)
 {
-    auto* edit = new QLineEdit(row.spec.property.read(m_op).toString(), m_form);
+    auto* edit = new QLineEdit(row.desc.property.read(m_op).toString(), m_form);
     row.editor = edit;
-    if (offersVariables(row.spec.editor)) {
+    if (offersVariables(row.desc.editor)) {
         row.completions = new QStringListModel(edit);
         auto* completer = new QCompleter(row.completions, edit);
         completer->setCaseSensitivity(Qt::CaseSensitive);
         edit->setCompleter(completer);
     }
     // textChanged, not textEdited: a completion the user picks is set with setText.
-    const PropertySpec spec = row.spec;
+    const PropertySpec desc = row.desc;
     connect(edit, &QLineEdit::textChanged, this,
-            [this, spec](const QString& text) { write(spec, text); });
-    if (row.spec.editor != EditorKind::FilePath && row.spec.editor != EditorKind::FolderPath)
+            [this, desc](const QString& text) { write(desc, text); });
+    if (row.desc.editor != EditorKind::FilePath && row.desc.editor != EditorKind::FolderPath)
         return edit;
     addBrowseButton(row, edit);
     return row.browse->parentWidget();
@@ -192,13 +192,13 @@ QWidget* PropertyPanel::makeLineEditor(Row& row)
 QWidget* PropertyPanel::makeMultiFileEditor(Row& row)
 {
     auto* edit = new QPlainTextEdit(m_form);
-    edit->setPlainText(row.spec.property.read(m_op).toString());
+    edit->setPlainText(row.desc.property.read(m_op).toString());
     edit->setTabChangesFocus(true);
     edit->setFixedHeight(edit->fontMetrics().lineSpacing() * 4 + 12);
     row.editor = edit;
-    const PropertySpec spec = row.spec;
+    const PropertySpec desc = row.desc;
     connect(edit, &QPlainTextEdit::textChanged, this,
-            [this, spec, edit]() { write(spec, edit->toPlainText()); });
+            [this, desc, edit]() { write(desc, edit->toPlainText()); });
     addBrowseButton(row, edit);
     return row.browse->parentWidget();
 }
@@ -206,15 +206,15 @@ QWidget* PropertyPanel::makeMultiFileEditor(Row& row)
 QWidget* PropertyPanel::makeComboEditor(Row& row)
 {
     auto* combo = new QComboBox(m_form);
-    combo->addItems(row.spec.choices);
+    combo->addItems(row.desc.choices);
     // A stored index outside the choices shows as no choice and stays stored as it is.
-    combo->setCurrentIndex(row.spec.property.read(m_op).toInt());
+    combo->setCurrentIndex(row.desc.property.read(m_op).toInt());
     row.editor = combo;
-    const PropertySpec spec = row.spec;
+    const PropertySpec desc = row.desc;
     connect(combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this,
-            [this, spec](int index) {
+            [this, desc](int index) {
                 if (index >= 0)
-                    write(spec, index);
+                    write(desc, index);
             });
     return combo;
 }
@@ -222,22 +222,22 @@ QWidget* PropertyPanel::makeComboEditor(Row& row)
 QWidget* PropertyPanel::makeSpinEditor(Row& row)
 {
     auto* spin = new QSpinBox(m_form);
-    spin->setRange(row.spec.minimum, row.spec.maximum);
-    spin->setValue(row.spec.property.read(m_op).toInt());
+    spin->setRange(row.desc.minimum, row.desc.maximum);
+    spin->setValue(row.desc.property.read(m_op).toInt());
     row.editor = spin;
-    const PropertySpec spec = row.spec;
+    const PropertySpec desc = row.desc;
     connect(spin, QOverload<int>::of(&QSpinBox::valueChanged), this,
-            [this, spec](int value) { write(spec, value); });
+            [this, desc](int value) { write(desc, value); });
     return spin;
 }
 
 QWidget* PropertyPanel::makeCheckEditor(Row& row)
 {
     auto* check = new QCheckBox(m_form);
-    check->setChecked(row.spec.property.read(m_op).toBool());
+    check->setChecked(row.desc.property.read(m_op).toBool());
     row.editor = check;
-    const PropertySpec spec = row.spec;
-    connect(check, &QCheckBox::toggled, this, [this, spec](bool on) { write(spec, on); });
+    const PropertySpec desc = row.desc;
+    connect(check, &QCheckBox::toggled, this, [this, desc](bool on) { write(desc, on); });
     return check;
 }
 
@@ -250,19 +250,19 @@ void PropertyPanel::addBrowseButton(Row& row, QWidget* edit)
     layout->addWidget(edit);
     auto* button = new QToolButton(field);
     button->setText(QStringLiteral("…"));
-    button->setToolTip(row.spec.editor == EditorKind::FolderPath  ? tr("Choose a folder")
-                       : row.spec.editor == EditorKind::MultiFile ? tr("Add files")
+    button->setToolTip(row.desc.editor == EditorKind::FolderPath  ? tr("Choose a folder")
+                       : row.desc.editor == EditorKind::MultiFile ? tr("Add files")
                                                                   : tr("Choose a file"));
     layout->addWidget(button, 0, Qt::AlignTop);
     row.browse = button;
-    const PropertySpec spec = row.spec;
-    connect(button, &QToolButton::clicked, this, [this, spec, edit]() { browse(spec, edit); });
+    const PropertySpec desc = row.desc;
+    connect(button, &QToolButton::clicked, this, [this, desc, edit]() { browse(desc, edit); });
 }
 
-void PropertyPanel::browse(const PropertySpec& spec, QWidget* edit)
+void PropertyPanel::browse(const PropertySpec& desc, QWidget* edit)
 {
     if (auto* lines = qobject_cast<QPlainTextEdit*>(edit)) {
-        const QStringList files = QFileDialog::getOpenFileNames(this, spec.label);
+        const QStringList files = QFileDialog::getOpenFileNames(this, desc.label);
         for (const QString& file : files)
             lines->appendPlainText(file);
         return;
@@ -270,11 +270,11 @@ void PropertyPanel::browse(const PropertySpec& spec, QWidget* edit)
     auto* line = static_cast<QLineEdit*>(edit);
     const QString start = QFileInfo(line->text()).absolutePath();
     QString chosen;
-    if (spec.editor == EditorKind::FolderPath) {
-        chosen = QFileDialog::getExistingDirectory(this, spec.label, line->text());
+    if (desc.editor == EditorKind::FolderPath) {
+        chosen = QFileDialog::getExistingDirectory(this, desc.label, line->text());
     } else {
         // The same editor names files to read and files to write: accept a new name too.
-        QFileDialog dialog(this, spec.label, start);
+        QFileDialog dialog(this, desc.label, start);
         dialog.setFileMode(QFileDialog::AnyFile);
         if (dialog.exec() == QDialog::Accepted)
             chosen = dialog.selectedFiles().value(0);
@@ -283,30 +283,30 @@ void PropertyPanel::browse(const PropertySpec& spec, QWidget* edit)
         line->setText(chosen);
 }
 
-void PropertyPanel::write(const PropertySpec& spec, const QVariant& value)
+void PropertyPanel::write(const PropertySpec& desc, const QVariant& value)
 {
     if (!m_op)
         return;
-    spec.property.write(m_op, value);
-    if (spec.property.userType() == QMetaType::Int)
+    desc.property.write(m_op, value);
+    if (desc.property.userType() == QMetaType::Int)
         updateShownRows();
     updateHeader();
-    emit settingChanged(spec.name);
+    emit settingChanged(desc.name);
 }
 
-bool PropertyPanel::conditionHolds(const PropertySpec& spec) const
+bool PropertyPanel::conditionHolds(const PropertySpec& desc) const
 {
-    if (!spec.hasShowWhen())
+    if (!desc.hasShowWhen())
         return true;
-    const QVariant value = m_op->property(spec.showWhenName.toLatin1().constData());
+    const QVariant value = m_op->property(desc.showWhenName.toLatin1().constData());
     // A condition on a setting the class lacks cannot hide the row for good.
-    return !value.isValid() || value.toInt() == spec.showWhenValue;
+    return !value.isValid() || value.toInt() == desc.showWhenValue;
 }
 
 void PropertyPanel::updateShownRows()
 {
     for (const Row& row : qAsConst(m_rows)) {
-        const bool shown = conditionHolds(row.spec);
+        const bool shown = conditionHolds(row.desc);
         row.label->setVisible(shown);
         row.field->setVisible(shown);
     }
@@ -318,8 +318,8 @@ void PropertyPanel::updateCompletions()
         if (!row.completions)
             continue;
         QStringList names =
-            m_variables ? m_variables->names(row.spec.variableTypes) : QStringList();
-        if (row.spec.editor != EditorKind::VarName) {
+            m_variables ? m_variables->names(row.desc.variableTypes) : QStringList();
+        if (row.desc.editor != EditorKind::VarName) {
             for (QString& name : names)
                 name.prepend(QLatin1Char('$'));
         }

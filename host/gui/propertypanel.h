@@ -28,7 +28,7 @@ public:
     Operation* operation() const;
 
     int rowCount() const { return m_rows.size(); }
-    const PropertySpec& spec(int row) const { return m_rows.at(row).spec; }
+    const PropertySpec& desc(int row) const { return m_rows.at(row).desc; }
     QLabel* label(int row) const { return m_rows.at(row).label; }
     // The widget holding the value: a QLineEdit, QPlainTextEdit, QComboBox, QSpinBox or QCheckBox.
     QWidget* editor(int row) const { return m_rows.at(row).editor; }
@@ -47,7 +47,7 @@ signals:
 
 private:
     struct Row {
-        PropertySpec spec;
+        PropertySpec desc;
         QLabel* label = nullptr;
         QWidget* field = nullptr; // what the layout holds: the editor, or it with its button
         QWidget* editor = nullptr;
@@ -56,19 +56,19 @@ private:
     };
 
     void clearRows();
-    Row makeRow(const PropertySpec& spec);
+    Row makeRow(const PropertySpec& desc);
     QWidget* makeLineEditor(Row& row);
     QWidget* makeMultiFileEditor(Row& row);
     QWidget* makeComboEditor(Row& row);
     QWidget* makeSpinEditor(Row& row);
     QWidget* makeCheckEditor(Row& row);
     void addBrowseButton(Row& row, QWidget* edit);
-    void browse(const PropertySpec& spec, QWidget* edit);
-    void write(const PropertySpec& spec, const QVariant& value);
+    void browse(const PropertySpec& desc, QWidget* edit);
+    void write(const PropertySpec& desc, const QVariant& value);
     void updateShownRows();
     void updateCompletions();
     void updateHeader();
-    bool conditionHolds(const PropertySpec& spec) const;
+    bool conditionHolds(const PropertySpec& desc) const;
 
     QPointer<Operation> m_op;
     QPointer<const VariablesModel> m_variables;

@@ -41,22 +41,22 @@ EditorKind editorKind(const QMetaProperty& property, const QString& word)
 }
 
 // "mode=5"; anything else leaves the row always shown.
-void readShowWhen(const QString& text, PropertySpec* spec)
+void readShowWhen(const QString& text, PropertySpec* desc)
 {
     const int equals = text.indexOf(QLatin1Char('='));
     bool ok = false;
     const int value = text.mid(equals + 1).toInt(&ok);
     if (equals <= 0 || !ok)
         return;
-    spec->showWhenName = text.left(equals);
-    spec->showWhenValue = value;
+    desc->showWhenName = text.left(equals);
+    desc->showWhenValue = value;
 }
 
 // "1-99999"; without a readable range the spin box takes any int.
-void readRange(const QString& text, PropertySpec* spec)
+void readRange(const QString& text, PropertySpec* desc)
 {
-    spec->minimum = std::numeric_limits<int>::min();
-    spec->maximum = std::numeric_limits<int>::max();
+    desc->minimum = std::numeric_limits<int>::min();
+    desc->maximum = std::numeric_limits<int>::max();
     const int dash = text.indexOf(QLatin1Char('-'));
     bool lowOk = false;
     bool highOk = false;
@@ -64,8 +64,8 @@ void readRange(const QString& text, PropertySpec* spec)
     const int high = text.mid(dash + 1).toInt(&highOk);
     if (dash <= 0 || !lowOk || !highOk || low > high)
         return;
-    spec->minimum = low;
-    spec->maximum = high;
+    desc->minimum = low;
+    desc->maximum = high;
 }
 
 QStringList variableTypes(const QMetaObject* meta, const QString& name, EditorKind kind)
@@ -85,20 +85,20 @@ QList<PropertySpec> propertySpecs(const Operation& op)
     const QMetaObject* meta = op.metaObject();
     QList<PropertySpec> specs;
     for (const QMetaProperty& property : settingProperties(op)) {
-        PropertySpec spec;
-        spec.property = property;
-        spec.name = QString::fromLatin1(property.name());
-        spec.label = classInfo(meta, "prop_", spec.name);
-        if (spec.label.isNull())
-            spec.label = spec.name;
-        spec.editor = editorKind(property, classInfo(meta, "editor_", spec.name));
-        const QString choices = classInfo(meta, "choices_", spec.name);
+        PropertySpec desc;
+        desc.property = property;
+        desc.name = QString::fromLatin1(property.name());
+        desc.label = classInfo(meta, "prop_", desc.name);
+        if (desc.label.isNull())
+            desc.label = desc.name;
+        desc.editor = editorKind(property, classInfo(meta, "editor_", desc.name));
+        const QString choices = classInfo(meta, "choices_", desc.name);
         if (!choices.isNull())
-            spec.choices = choices.split(QLatin1Char('|'));
-        readShowWhen(classInfo(meta, "show_when_", spec.name), &spec);
-        readRange(classInfo(meta, "range_", spec.name), &spec);
-        spec.variableTypes = variableTypes(meta, spec.name, spec.editor);
-        specs.append(spec);
+            desc.choices = choices.split(QLatin1Char('|'));
+        readShowWhen(classInfo(meta, "show_when_", desc.name), &desc);
+        readRange(classInfo(meta, "range_", desc.name), &desc);
+        desc.variableTypes = variableTypes(meta, desc.name, desc.editor);
+        specs.append(desc);
     }
     return specs;
 }

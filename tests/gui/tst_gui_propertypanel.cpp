@@ -99,7 +99,7 @@ void tst_GuiPropertyPanel::rowsShowTheSettingsAndEditThroughTheSetters()
     for (int row = 0; row < m_panel->rowCount(); ++row) {
         const QString name = QString::fromLatin1(properties.at(row).name());
         const QByteArray key = name.toLatin1();
-        QCOMPARE(m_panel->spec(row).name, name);
+        QCOMPARE(m_panel->desc(row).name, name);
         QCOMPARE(m_panel->label(row)->text(), classInfo(*m_op, "prop_", name));
         const QString word = classInfo(*m_op, "editor_", name);
         const bool isPath = word == "FILEPATH" || word == "FOLDERPATH";
@@ -184,17 +184,17 @@ void tst_GuiPropertyPanel::shownRowsFollowTheControllingChoice()
 void tst_GuiPropertyPanel::storedValueOutsideTheChoicesIsKept()
 {
     QList<PropertySpec> numbered;
-    for (const PropertySpec& spec : propertySpecs(*m_op)) {
-        if (spec.editor == EditorKind::Combo || spec.editor == EditorKind::SpinBox)
-            numbered.append(spec);
+    for (const PropertySpec& desc : propertySpecs(*m_op)) {
+        if (desc.editor == EditorKind::Combo || desc.editor == EditorKind::SpinBox)
+            numbered.append(desc);
     }
-    for (const PropertySpec& spec : numbered)
-        spec.property.write(m_op.get(), 123456);
+    for (const PropertySpec& desc : numbered)
+        desc.property.write(m_op.get(), 123456);
     m_panel->setOperation(m_op.get());
-    for (const PropertySpec& spec : numbered) {
-        QCOMPARE(spec.property.read(m_op.get()).toInt(), 123456);
-        if (spec.editor == EditorKind::Combo)
-            QCOMPARE(qobject_cast<QComboBox*>(m_panel->editor(m_panel->rowOf(spec.name)))
+    for (const PropertySpec& desc : numbered) {
+        QCOMPARE(desc.property.read(m_op.get()).toInt(), 123456);
+        if (desc.editor == EditorKind::Combo)
+            QCOMPARE(qobject_cast<QComboBox*>(m_panel->editor(m_panel->rowOf(desc.name)))
                          ->currentIndex(),
                      -1);
     }
