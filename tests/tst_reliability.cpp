@@ -586,6 +586,15 @@ void tst_Reliability::writeFaults_data()
                                                       {{"path", "folder"}},
                                                       folder,
                                                       {warning("[CsvWrite] 写入失败：", "folder")}};
+    // Opening a FIFO for writing would wait for a reader that never comes.
+    QTest::newRow("write to a FIFO") << HostileCase{"write.json",
+                                                    {{"path", "pipe"}},
+                                                    {"pipe|fifo"},
+                                                    {warning("[FileWrite] 写入失败：", "pipe")}};
+    QTest::newRow("CSV to a FIFO") << HostileCase{"writecsv.json",
+                                                  {{"path", "pipe"}},
+                                                  {"pipe|fifo"},
+                                                  {warning("[CsvWrite] 写入失败：", "pipe")}};
     // A file size limit makes the disk full for the run: a write past it fails part way.
     QTest::newRow("append on a full disk")
         << HostileCase{"append.json",
