@@ -513,7 +513,7 @@ void tst_Reliability::runCase()
             QSKIP("making a device node needs root");
         QVERIFY2(makeEntry(root, entry), qPrintable(entry));
     }
-    // "path:P" runs P itself as the flow, relative to the scratch folder.
+    // "path:P" runs P itself as the flow (relative to the work folder, where stephost runs).
     QString flow = scratch.filePath(QStringLiteral("flow.json"));
     if (hostile.flow.startsWith(QLatin1String("path:")))
         flow = hostile.flow.mid(5);
