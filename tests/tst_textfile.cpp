@@ -311,6 +311,9 @@ void tst_TextFile::write_data()
         << hexBytes("feff 0061") << x << true << true << hexBytes("feff 0061 000a 0078");
     QTest::newRow("UTF-16BE ending in U+010A")
         << hexBytes("feff 010a") << x << true << true << hexBytes("feff 010a 000a 0078");
+    // The reader drops a U+FEFF right after the mark, so the file reads as empty: no LF.
+    QTest::newRow("UTF-32LE mark and U+FEFF")
+        << hexBytes("fffe0000 fffe0000") << x << true << true << hexBytes("fffe0000 fffe0000 78000000");
     QTest::newRow("UTF-32BE, guard") << hexBytes("0000feff 00000061") << x << true << true
                                      << hexBytes("0000feff 00000061 0000000a 00000078");
 

@@ -158,6 +158,15 @@ QString decode(const QByteArray& encoding, const char* data, int size)
     return QString::fromLocal8Bit(data, size);
 }
 
+// A whole file's text as the reader gives it: the mark found and removed, the rest decoded in
+// place, without a copy of a large file.
+QString decodeFileBytes(const QByteArray& bytes)
+{
+    const Detection found = detectEncoding(bytes.constData(), bytes.size());
+    return decode(found.encoding, bytes.constData() + found.markLength,
+                  bytes.size() - found.markLength);
+}
+
 // Qt's UTF-16 and UTF-32 encoders put their own mark in front of the text unless told not to;
 // a mark, when one is wanted, is written separately, and an append must never add a second one.
 QByteArray encodeWithoutMark(QTextCodec* codec, const QString& text)
@@ -214,9 +223,13 @@ bool endsWithoutLineFeed(const QString& path, QTextCodec* codec)
     const qint64 size = file.size();
     if (size <= 0)
         return false;
-    if (!file.seek(size - qMin<qint64>(size, 8)))
+    const qint64 start = size - qMin<qint64>(size, 8);
+    if (!file.seek(start))
         return false;
-    const QString tail = codec->toUnicode(file.readAll());
+    const QByteArray bytes = file.readAll();
+    // A tail that is the whole file is read as the reader reads a file, mark and all: the two then
+    // agree on whether it holds any text (a mark followed by U+FEFF reads as empty to both).
+    const QString tail = start == 0 ? decodeFileBytes(bytes) : codec->toUnicode(bytes);
     return !tail.isEmpty() && tail.back() != QLatin1Char('\n');
 }
 
@@ -255,10 +268,7 @@ QString readTextFile(const QString& path, bool* ok)
     QByteArray bytes;
     if (!readWholeFile(path, &bytes))
         return QString();
-    // The payload is decoded in place, behind the mark: no copy of a large file is made.
-    const Detection found = detectEncoding(bytes.constData(), bytes.size());
-    const QString text = decode(found.encoding, bytes.constData() + found.markLength,
-                                bytes.size() - found.markLength);
+    const QString text = decodeFileBytes(bytes);
     if (ok)
         *ok = true;
     return text;
