@@ -3,7 +3,6 @@
 #include "core/regularfile.h"
 
 #include <QFile>
-#include <QFileInfo>
 
 #include <unistd.h>
 
@@ -31,9 +30,9 @@ bool copyFileThatReadsAsEmpty(const QString& source, const QString& target)
 
 } // namespace
 
-bool copyFileWithoutReplacing(const QString& source, const QString& target)
+bool copyFileWithoutReplacing(const QFileInfo& source, const QString& target)
 {
-    if (QFileInfo(source).size() == 0)
-        return copyFileThatReadsAsEmpty(source, target);
-    return QFile::copy(source, target);
+    if (source.size() == 0)
+        return copyFileThatReadsAsEmpty(source.filePath(), target);
+    return QFile::copy(source.filePath(), target);
 }

@@ -46,7 +46,7 @@ public:
             return QString();
         // The copy never replaces an existing file, and the source is removed only once its
         // copy is complete under its final name.
-        if (!copyFileWithoutReplacing(source, target))
+        if (!copyFileWithoutReplacing(sourceInfo, target))
             return QString();
         if (m_kind == TransferKind::Move && !QFile::remove(source))
             return QString();
