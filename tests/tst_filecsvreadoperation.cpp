@@ -17,6 +17,8 @@ private slots:
     void reads_data();
     void reads();
     void referencesResolve();
+    void largeFileInParts_data();
+    void largeFileInParts();
 };
 
 void tst_FileCsvReadOperation::warnings_data()
@@ -167,6 +169,52 @@ void tst_FileCsvReadOperation::referencesResolve()
     op.doOperation();
     QCOMPARE(log.messages(), QStringList());
     QCOMPARE(scope.get(" t "), QVariant(parseDataTableJson(R"([["a","b"]])")));
+}
+
+void tst_FileCsvReadOperation::largeFileInParts_data()
+{
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<int>("first");
+    QTest::addColumn<int>("last");
+    QTest::addColumn<QList<int>>("columns");
+    QTest::newRow("whole file") << QString() << 0 << 150001 << QList<int>();
+    QTest::newRow("block") << "readScope=1|startRow=7|endRow=140000|columns=2,0" << 7 << 140000
+                           << QList<int>{2, 0};
+}
+
+// Enough rows for the file to be split on several threads: the parts must join into exactly the
+// table a single pass gives, whatever line end falls on a part's edge.
+void tst_FileCsvReadOperation::largeFileInParts()
+{
+    QFETCH(QString, settings);
+    QFETCH(int, first);
+    QFETCH(int, last);
+    QFETCH(QList<int>, columns);
+    const char* const ends[] = {"\n", "\r\n", "\r"};
+    QByteArray bytes;
+    QVariantList expected;
+    for (int row = 0; row <= 150001; ++row) {
+        const QByteArray number = QByteArray::number(row);
+        bytes += number + ",名" + number + ",\"q," + number + "\"" + ends[row % 3];
+        const QVariantList cells{QString::fromUtf8(number), QString::fromUtf8("名" + number),
+                                 QString::fromUtf8("q," + number)};
+        if (row >= first && row <= last)
+            expected.append(QVariant(columns.isEmpty() ? cells : pickColumns(cells, columns)));
+    }
+    const ScratchCwd dir;
+    QVERIFY(writeFile("big.csv", bytes));
+    VariableScope scope;
+    scope.declare("t", VarType::DataTable);
+    FileCsvReadOperation op;
+    QVERIFY(applySettings(&op, "filePath=big.csv|targetVar=t|" + settings));
+    op.setVariableScope(&scope);
+    op.doOperation();
+    const QVariantList table = scope.get("t").toList();
+    QCOMPARE(table.size(), expected.size());
+    for (int row = 0; row < table.size(); ++row) {
+        if (table.at(row) != expected.at(row))
+            QFAIL(qPrintable(QStringLiteral("row %1 differs").arg(row)));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_FileCsvReadOperation)

@@ -122,6 +122,21 @@ void tst_FileCsvWriteOperation::writes_data()
         "a,b\nc");
     // An empty list held by the variable is one row without cells, so a block finds a row.
     add("empty list, scope 1", QVariantList(), "writeScope=1", "");
+
+    // Large tables are formatted in parts and encoded in runs, each on a thread of its own.
+    QVariantList rows;
+    QByteArray lines;
+    for (int row = 0; row < 150002; ++row) {
+        const QByteArray number = QByteArray::number(row);
+        rows.append(QVariant(QVariantList{QString::fromUtf8(number), QString::fromUtf8("名,")}));
+        lines += (row ? "\n" : "") + number + ",\"名,\"";
+    }
+    add("large table in parts", rows, "", lines);
+    const QString run(4194303, QLatin1Char('a'));
+    add("surrogate pair across two runs", QVariantList{QVariant(QVariantList{run + "😀"})}, "",
+        run.toLatin1() + "\xf0\x9f\x98\x80");
+    add("block of a large table", rows, "writeScope=1|startRow=60000|endRow=60001|columns=1",
+        "\"名,\"\n\"名,\"");
 }
 
 void tst_FileCsvWriteOperation::writes()

@@ -1,14 +1,17 @@
 #include "textfile.h"
 
+#include "core/parallel.h"
 #include "core/regularfile.h"
 
 #include <QFile>
 #include <QFileInfo>
 #include <QTextCodec>
+#include <QVector>
 #include <QtEndian>
 
 #include <climits>
 #include <cstring>
+#include <vector>
 
 namespace
 {
@@ -169,10 +172,10 @@ QString decodeFileBytes(const QByteArray& bytes)
 
 // Qt's UTF-16 and UTF-32 encoders put their own mark in front of the text unless told not to;
 // a mark, when one is wanted, is written separately, and an append must never add a second one.
-QByteArray encodeWithoutMark(QTextCodec* codec, const QString& text)
+QByteArray encodeWithoutMark(QTextCodec* codec, QStringView text)
 {
     QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
-    return codec->fromUnicode(text.constData(), text.size(), &state);
+    return codec->fromUnicode(text.data(), int(text.size()), &state);
 }
 
 // Only regular files are read (links followed): opening a FIFO waits for a writer, and a socket
@@ -238,6 +241,44 @@ bool writeAll(QFile& file, const QByteArray& bytes)
     return bytes.isEmpty() || file.write(bytes) == bytes.size();
 }
 
+// Text is encoded in runs of this many characters, as many runs at once as there are cores, and
+// each batch is written before the next is encoded: no encoded copy of a whole large text is held.
+const int kEncodeRun = 1 << 22;
+
+// The pieces cut into runs, never between the two halves of a surrogate pair: every encoding the
+// module writes then encodes each run on its own exactly as within the whole.
+QVector<QStringView> cutIntoRuns(const QStringList& pieces)
+{
+    QVector<QStringView> runs;
+    for (const QString& piece : pieces) {
+        for (int at = 0; at < piece.size();) {
+            int end = qMin(piece.size(), at + kEncodeRun);
+            if (end < piece.size() && piece.at(end).isLowSurrogate())
+                ++end;
+            runs.append(QStringView(piece).mid(at, end - at));
+            at = end;
+        }
+    }
+    return runs;
+}
+
+bool writeEncoded(QFile& file, QTextCodec* codec, const QStringList& pieces)
+{
+    const QVector<QStringView> runs = cutIntoRuns(pieces);
+    const int batch = partsFor(runs.size(), 1);
+    std::vector<QByteArray> encoded(static_cast<size_t>(batch));
+    for (int at = 0; at < runs.size(); at += batch) {
+        const int count = qMin(batch, runs.size() - at);
+        runParts(count,
+                 [&](int i) { encoded[size_t(i)] = encodeWithoutMark(codec, runs[at + i]); });
+        for (int i = 0; i < count; ++i) {
+            if (!writeAll(file, encoded[size_t(i)]))
+                return false;
+        }
+    }
+    return true;
+}
+
 } // namespace
 
 QByteArray detectTextEncoding(const QByteArray& data, QByteArray* payload, bool* hadBom)
@@ -276,6 +317,11 @@ QString readTextFile(const QString& path, bool* ok)
 
 bool writeTextFile(const QString& path, const QString& text, bool append, bool ensureNewline)
 {
+    return writeTextFile(path, QStringList{text}, append, ensureNewline);
+}
+
+bool writeTextFile(const QString& path, const QStringList& pieces, bool append, bool ensureNewline)
+{
     const bool existed = QFile::exists(path);
     // A FIFO would block the open until a reader comes, and a folder is no file to write.
     if (existed && !QFileInfo(path).isFile())
@@ -288,9 +334,9 @@ bool writeTextFile(const QString& path, const QString& text, bool append, bool e
     if (!codec)
         codec = QTextCodec::codecForName(kUtf8);
 
-    QString content = text;
+    QStringList content = pieces;
     if (append && ensureNewline && QFile::exists(path) && endsWithoutLineFeed(path, codec))
-        content.prepend(QLatin1Char('\n'));
+        content.prepend(QStringLiteral("\n"));
 
     QFile file;
     bool created = false;
@@ -300,8 +346,7 @@ bool writeTextFile(const QString& path, const QString& text, bool append, bool e
     const qint64 sizeBefore = file.size();
     const QByteArray mark =
         chosen.hadBom && (!append || !existed) ? byteOrderMarkFor(chosen.encoding) : QByteArray();
-    const QByteArray bytes = encodeWithoutMark(codec, content);
-    if (writeAll(file, mark) && writeAll(file, bytes))
+    if (writeAll(file, mark) && writeEncoded(file, codec, content))
         return true;
     // A write that failed part way (a full disk, a size limit) leaves nothing half done behind
     // that can be undone: a file this call created goes again, and an appended file gets back its

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 // The module's one road between bytes and text. Files it creates or replaces are UTF-8 with a
 // byte-order mark; appends continue in the file's own encoding. None of these functions logs:
@@ -25,3 +26,7 @@ QString readTextFile(const QString& path, bool* ok);
 // encoding; with ensureNewline an appended text starts on a new line. False when the file could
 // not be opened.
 bool writeTextFile(const QString& path, const QString& text, bool append, bool ensureNewline);
+
+// The same for a text given as pieces that follow one another (built apart, on threads): they are
+// encoded and written in turn, never joined into one string.
+bool writeTextFile(const QString& path, const QStringList& pieces, bool append, bool ensureNewline);

@@ -1,0 +1,35 @@
+#include "parallel.h"
+
+#include <QThread>
+#include <QtGlobal>
+
+#include <thread>
+#include <vector>
+
+namespace
+{
+// More threads than this gain little on files of the sizes users keep.
+const int kMaxParts = 8;
+} // namespace
+
+int partsFor(int items, int minPerPart)
+{
+    const int cores = QThread::idealThreadCount();
+    return qBound(1, qMin(cores, items / qMax(1, minPerPart)), kMaxParts);
+}
+
+int partBegin(int items, int parts, int part)
+{
+    return int(qint64(items) * part / parts);
+}
+
+void runParts(int parts, const std::function<void(int)>& job)
+{
+    std::vector<std::thread> workers;
+    for (int part = 0; part + 1 < parts; ++part)
+        workers.emplace_back(job, part);
+    if (parts > 0)
+        job(parts - 1);
+    for (std::thread& worker : workers)
+        worker.join();
+}
