@@ -74,6 +74,24 @@ bool PluginHost::load(const QString& file, QString* error)
     return true;
 }
 
+QStringList PluginHost::loadNamedOrDefault(const QStringList& files)
+{
+    QStringList errors;
+    if (files.isEmpty()) {
+        loadDirectory(defaultPluginDirectory(), &errors);
+    } else {
+        for (const QString& file : files) {
+            QString error;
+            if (!load(file, &error))
+                errors.append(QStringLiteral("%1: %2").arg(file).arg(error));
+        }
+    }
+    QStringList lines;
+    for (const QString& error : qAsConst(errors))
+        lines.append(QStringLiteral("skipping plug-in %1").arg(error));
+    return lines + m_clashes;
+}
+
 void PluginHost::loadDirectory(const QString& dir, QStringList* errors)
 {
     const QFileInfoList entries =

@@ -37,6 +37,9 @@ public:
     void loadDirectory(const QString& dir, QStringList* errors);
     // "../plugins" next to the running program.
     static QString defaultPluginDirectory();
+    // The libraries named (as with --plugin), else every one in the default folder. Returns one
+    // line per library left out ("skipping plug-in FILE: reason") and per type id clash.
+    QStringList loadNamedOrDefault(const QStringList& files);
 
     const QList<LoadedPlugin>& plugins() const { return m_plugins; }
     // The prototype of a type id, or null.

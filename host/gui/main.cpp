@@ -13,26 +13,6 @@
 namespace
 {
 
-// As stephost: the libraries named with --plugin, else every one in ../plugins/ next to the
-// program. Returns one line per library left out.
-QStringList loadPlugins(PluginHost& host, const QStringList& files)
-{
-    QStringList errors;
-    if (files.isEmpty()) {
-        host.loadDirectory(PluginHost::defaultPluginDirectory(), &errors);
-    } else {
-        for (const QString& file : files) {
-            QString error;
-            if (!host.load(file, &error))
-                errors.append(QStringLiteral("%1: %2").arg(file).arg(error));
-        }
-    }
-    QStringList lines;
-    for (const QString& error : qAsConst(errors))
-        lines.append(QStringLiteral("skipping plug-in %1").arg(error));
-    return lines + host.clashes();
-}
-
 void printError(const QString& line)
 {
     std::fprintf(stderr, "stephost-gui: %s\n", line.toUtf8().constData());
@@ -92,7 +72,7 @@ int main(int argc, char* argv[])
 
     // The host outlives the window: the window's steps run code of the plug-ins.
     PluginHost host;
-    const QStringList loadErrors = loadPlugins(host, options.plugins);
+    const QStringList loadErrors = host.loadNamedOrDefault(options.plugins);
     MainWindow window(host);
     for (const QString& line : loadErrors) {
         printError(line);

@@ -182,20 +182,8 @@ void checkArguments(const Arguments& args)
 
 void loadPlugins(PluginHost& host, const QStringList& files)
 {
-    QStringList errors;
-    if (files.isEmpty()) {
-        host.loadDirectory(PluginHost::defaultPluginDirectory(), &errors);
-    } else {
-        for (const QString& file : files) {
-            QString error;
-            if (!host.load(file, &error))
-                errors.append(QStringLiteral("%1: %2").arg(file).arg(error));
-        }
-    }
-    for (const QString& error : qAsConst(errors))
-        printError(QStringLiteral("skipping plug-in %1").arg(error));
-    for (const QString& clash : host.clashes())
-        printError(clash);
+    for (const QString& line : host.loadNamedOrDefault(files))
+        printError(line);
     if (files.isEmpty() && host.plugins().isEmpty())
         printError(QStringLiteral("no plug-in found in %1 (use --plugin FILE)")
                        .arg(PluginHost::defaultPluginDirectory()));
