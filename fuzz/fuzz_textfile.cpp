@@ -119,8 +119,14 @@ void checkAppend(const QByteArray& old, const QString& text, bool ensureNewline)
 
     QByteArray payload;
     bool hadBom = false;
-    QTextCodec* codec = QTextCodec::codecForName(detectTextEncoding(old, &payload, &hadBom));
+    const QByteArray encoding = detectTextEncoding(old, &payload, &hadBom);
+    QTextCodec* codec = QTextCodec::codecForName(encoding);
     if (!codec || !survivesUtf8(text) || codec->fromUnicode(codec->toUnicode(payload)) != payload)
+        return;
+    // The new bytes can make the old ones look like something else: Latin-1 "ÿ" followed by "þ"
+    // is FF FE, a UTF-16LE mark. The file is then read as what it now looks like.
+    QByteArray afterPayload;
+    if (detectTextEncoding(after, &afterPayload, &hadBom) != encoding)
         return;
     QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
     const QString encodedText =
