@@ -16,8 +16,6 @@ class tst_Persistence : public QObject
 private slots:
     void initTestCase();
     void cleanupTestCase();
-    void classShape_data();
-    void classShape();
     void roundTrip_data();
     void roundTrip();
     void truncatedPayload_data();
@@ -105,32 +103,6 @@ static Operation* load(const Operation* prototype, const QByteArray& bytes, bool
     loaded->loadOperation(in);
     *complete = in.status() == QDataStream::Ok && in.atEnd();
     return loaded;
-}
-
-void tst_Persistence::classShape_data()
-{
-    addPrototypeRows();
-}
-
-void tst_Persistence::classShape()
-{
-    QFETCH(Operation*, op);
-    const QMetaObject* meta = op->metaObject();
-    QCOMPARE(meta->superClass(), &Operation::staticMetaObject);
-    // No signals, slots or invokables of their own: settings are plain properties.
-    QCOMPARE(meta->methodCount(), meta->methodOffset());
-    QVERIFY(meta->propertyCount() > meta->propertyOffset());
-    for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
-        const QMetaProperty property = meta->property(i);
-        const int type = property.userType();
-        QVERIFY2(type == QMetaType::QString || type == QMetaType::Int || type == QMetaType::Bool,
-                 property.name());
-        QVERIFY2(property.isReadable() && property.isWritable(), property.name());
-        QVERIFY2(!property.hasNotifySignal() && !property.isResettable(), property.name());
-        QVERIFY2(!property.isConstant() && !property.isFinal(), property.name());
-        QVERIFY2(property.isDesignable() && property.isScriptable() && property.isStored(),
-                 property.name());
-    }
 }
 
 // A property's types in order: payloads of classes with the same shape load into each other.

@@ -27,7 +27,6 @@ private slots:
     void read();
     void readRefusesWhatIsNoFile_data();
     void readRefusesWhatIsNoFile();
-    void readsFileWhoseSizeReadsZero();
     void write_data();
     void write();
     void writeFailureLeavesFileAlone_data();
@@ -263,18 +262,6 @@ void tst_TextFile::readRefusesWhatIsNoFile()
     bool ok = true;
     QCOMPARE(readTextFile(kind, &ok), QString());
     QVERIFY(!ok);
-}
-
-void tst_TextFile::readsFileWhoseSizeReadsZero()
-{
-    const QString status = QStringLiteral("/proc/self/status");
-    if (!QFileInfo::exists(status))
-        QSKIP("no /proc here");
-    QCOMPARE(QFileInfo(status).size(), 0);
-    bool ok = false;
-    const QString text = readTextFile(status, &ok);
-    QVERIFY(ok);
-    QVERIFY(text.startsWith(QLatin1String("Name:")) && text.endsWith(QLatin1Char('\n')));
 }
 
 void tst_TextFile::write_data()
