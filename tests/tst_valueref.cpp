@@ -1,4 +1,3 @@
-#include "core/settings.h"
 #include "core/valueref.h"
 
 #include <variablescope.h>
@@ -16,8 +15,6 @@ private slots:
     void resolve();
     void resolveWithoutScope();
     void objectMember();
-    void displayVarName_data();
-    void displayVarName();
 };
 
 void tst_ValueRef::parse_data()
@@ -77,7 +74,6 @@ void tst_ValueRef::resolve_data()
     const QVariant invalid;
     QTest::newRow("rows") << "$t.Rows" << QVariant(3);
     QTest::newRow("rows lower case") << "$t.rows" << QVariant(3);
-    QTest::newRow("rows upper case") << "$t.ROWS" << QVariant(3);
     QTest::newRow("count") << "$t.Count" << QVariant(3);
     QTest::newRow("longest row") << "$t.Columns" << QVariant(5);
     QTest::newRow("columns of empty list") << "$empty.Columns" << invalid;
@@ -133,23 +129,6 @@ void tst_ValueRef::objectMember()
     QCOMPARE(resolveValueRef(parseValueRef(QStringLiteral("$o.Size")), &scope), QVariant(7));
     // Property names match case-sensitively, unlike the list members.
     QVERIFY(!resolveValueRef(parseValueRef(QStringLiteral("$o.size")), &scope).isValid());
-}
-
-void tst_ValueRef::displayVarName_data()
-{
-    // clang-format off
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("plain") << "x" << "$x";
-    QTest::newRow("dollar") << "$x" << "$x";
-    // clang-format on
-}
-
-void tst_ValueRef::displayVarName()
-{
-    QFETCH(QString, name);
-    QTEST(::displayVarName(name), "shown");
 }
 
 QTEST_GUILESS_MAIN(tst_ValueRef)
