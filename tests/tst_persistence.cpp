@@ -16,9 +16,9 @@ class tst_Persistence : public QObject
 private slots:
     void initTestCase();
     void cleanupTestCase();
-    void roundTrip_data();
+    void roundTrip_data() { addPrototypeRows(); }
     void roundTrip();
-    void truncatedPayload_data();
+    void truncatedPayload_data() { addPrototypeRows(); }
     void truncatedPayload();
 
 private:
@@ -115,11 +115,6 @@ static QList<int> shapeOf(const Operation* op)
     return types;
 }
 
-void tst_Persistence::roundTrip_data()
-{
-    addPrototypeRows();
-}
-
 void tst_Persistence::roundTrip()
 {
     QFETCH(Operation*, op);
@@ -168,11 +163,6 @@ void tst_Persistence::roundTrip()
     }
     const QStringList paired{"file.copy", "file.move", "file.delete", "file.exists"};
     QCOMPARE(sameShape, paired.contains(op->typeId()) ? 1 : 0);
-}
-
-void tst_Persistence::truncatedPayload_data()
-{
-    addPrototypeRows();
 }
 
 // Cut just after the base payload and one byte more: the settings read as empty, 0, false.

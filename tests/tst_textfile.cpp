@@ -20,8 +20,6 @@ private slots:
     void detect();
     void structureTestMatchesPlainWalk();
     void utf8LocaleReadsInvalidBytesAsReplacement();
-    void byteOrderMark_data();
-    void byteOrderMark();
     void read_data();
     void read();
     void readRefusesTooLargeFile();
@@ -164,29 +162,6 @@ void tst_TextFile::utf8LocaleReadsInvalidBytesAsReplacement()
     QCOMPARE(encoding, QByteArray("UTF-8"));
     QVERIFY(!hadBom);
     QCOMPARE(text, QStringLiteral("caf\uFFFD"));
-}
-
-void tst_TextFile::byteOrderMark_data()
-{
-    // clang-format off
-    QTest::addColumn<QByteArray>("name");
-    QTest::addColumn<QByteArray>("mark");
-
-    QTest::newRow("UTF-8") << QByteArray("UTF-8") << hexBytes("efbbbf");
-    QTest::newRow("UTF-16LE") << QByteArray("UTF-16LE") << hexBytes("fffe");
-    QTest::newRow("UTF-16BE") << QByteArray("UTF-16BE") << hexBytes("feff");
-    QTest::newRow("UTF-32LE") << QByteArray("UTF-32LE") << hexBytes("fffe0000");
-    QTest::newRow("UTF-32BE") << QByteArray("UTF-32BE") << hexBytes("0000feff");
-    QTest::newRow("lower case") << QByteArray("utf-8") << QByteArray();
-    QTest::newRow("locale") << kLocale << QByteArray();
-    QTest::newRow("UTF-16 without order") << QByteArray("UTF-16") << QByteArray();
-    // clang-format on
-}
-
-void tst_TextFile::byteOrderMark()
-{
-    QFETCH(QByteArray, name);
-    QTEST(byteOrderMarkFor(name), "mark");
 }
 
 void tst_TextFile::read_data()
