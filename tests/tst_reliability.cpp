@@ -490,6 +490,9 @@ void tst_Reliability::writeFaults_data()
         << hostile("write.json", "path=/dev/full", "", R"([FileWrite] 写入失败： "/dev/full")");
     QTest::newRow("CSV to /dev/full")
         << hostile("writecsv.json", "path=/dev/full", "", R"([CsvWrite] 写入失败： "/dev/full")");
+    QTest::newRow("write onto a folder")
+        << hostile("write.json", "path=folder", "folder/|folder/kept.txt",
+                   R"([FileWrite] 写入失败： "folder")");
     // Opening a FIFO for writing would wait for a reader that never comes.
     QTest::newRow("CSV to a FIFO")
         << hostile("writecsv.json", "path=pipe", "pipe#fifo", R"([CsvWrite] 写入失败： "pipe")");
@@ -517,6 +520,10 @@ void tst_Reliability::writeFaults_data()
 void tst_Reliability::readFaults_data()
 {
     addColumns();
+    QTest::newRow("read a folder") << hostile("read.json", "path=folder", "folder/|folder/kept.txt",
+                                              R"([FileRead] 读取失败： "folder")");
+    QTest::newRow("read a FIFO") << hostile("read.json", "path=pipe", "pipe#fifo",
+                                            R"([FileRead] 读取失败： "pipe")");
     QTest::newRow("read /dev/zero")
         << hostile("read.json", "path=/dev/zero", "", R"([FileRead] 读取失败： "/dev/zero")");
     QTest::newRow("CSV from /dev/zero")
