@@ -54,6 +54,7 @@ static VariableScope* sampleScope()
     const QVariantList table{QVariantList{1, 2}, QVariantList{1, 2, 3, 4, 5},
                              QVariantList{1, 2, 3}};
     scope->declare(QStringLiteral("t"), VarType::DataTable, table);
+    scope->declare(QStringLiteral("json"), VarType::DataTable, QStringLiteral("[[1, 2]]"));
     scope->declare(QStringLiteral("empty"), VarType::List, QVariantList());
     scope->declare(QStringLiteral("mixed"), VarType::List,
                    QVariantList{QStringLiteral("x"), QVariantList{1, 2, 3}});
@@ -76,6 +77,7 @@ void tst_ValueRef::resolve_data()
     QTest::newRow("rows lower case") << "$t.rows" << QVariant(3);
     QTest::newRow("count") << "$t.Count" << QVariant(3);
     QTest::newRow("longest row") << "$t.Columns" << QVariant(5);
+    QTest::newRow("members of a table held as JSON text") << "$json.Rows" << invalid;
     QTest::newRow("columns of empty list") << "$empty.Columns" << invalid;
     QTest::newRow("columns when first item is text") << "$mixed.Columns" << invalid;
     QTest::newRow("items of list")
