@@ -17,7 +17,6 @@ private slots:
     void toDataTable_data();
     void toDataTable();
     void listOfRowsPassesUnchanged();
-    void membersOfATable();
     void resolveIntSetting_data();
     void resolveIntSetting();
     void resolveRowRange_data();
@@ -102,17 +101,6 @@ void tst_DataTable::listOfRowsPassesUnchanged()
     // A big table must not be copied on its way through.
     const QVariantList rows{QVariant(row({"a"})), QVariant(row({"b"}))};
     QVERIFY(&toVariantList(::toDataTable(QVariant(rows))).at(0) == &rows.at(0));
-}
-
-void tst_DataTable::membersOfATable()
-{
-    VariableScope scope;
-    scope.declare("t", VarType::DataTable, ::toDataTable(R"([["a","b"],["c"]])"));
-    scope.declare("j", VarType::DataTable, R"([["a","b"],["c"]])");
-    QCOMPARE(resolveValueRef(parseValueRef("$t.Rows"), &scope), QVariant(2));
-    QCOMPARE(resolveValueRef(parseValueRef("$t.Columns"), &scope), QVariant(2));
-    // Members read the value as held: JSON text has none.
-    QVERIFY(!resolveValueRef(parseValueRef("$j.Rows"), &scope).isValid());
 }
 
 void tst_DataTable::resolveIntSetting_data()

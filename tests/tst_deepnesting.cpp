@@ -8,20 +8,11 @@
 #include "core/valueref.h"
 #include "core/variables.h"
 #include "flow.h"
-#include "operations/filecopyoperation.h"
-#include "operations/filecsvreadoperation.h"
-#include "operations/filecsvwriteoperation.h"
-#include "operations/filedeleteoperation.h"
-#include "operations/fileexistoperation.h"
-#include "operations/filemoveoperation.h"
-#include "operations/filepathparseoperation.h"
-#include "operations/filereadoperation.h"
-#include "operations/filerenameoperation.h"
-#include "operations/filewriteoperation.h"
 #include "pluginhost.h"
 #include "report.h"
 #include "runner.h"
 
+#include <operation.h>
 #include <variablescope.h>
 
 #include <QJsonDocument>
@@ -43,23 +34,6 @@ QVariant deepList()
     return value;
 }
 
-std::unique_ptr<Operation> makeStep(const QString& type)
-{
-    const QList<Operation*> all{new FileExistOperation,   new FileCopyOperation,
-                                new FileMoveOperation,    new FileDeleteOperation,
-                                new FileRenameOperation,  new FileReadOperation,
-                                new FileWriteOperation,   new FilePathParseOperation,
-                                new FileCsvReadOperation, new FileCsvWriteOperation};
-    std::unique_ptr<Operation> chosen;
-    for (Operation* op : all) {
-        if (op->typeId() == type)
-            chosen.reset(op);
-        else
-            delete op;
-    }
-    return chosen;
-}
-
 // The variable's value as JSON, or "deep" while it still holds the nested list.
 QString shownValue(const QVariant& value)
 {
@@ -76,6 +50,7 @@ class tst_DeepNesting : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void steps_data();
@@ -84,9 +59,16 @@ private slots:
     void binaryFlowRefused();
 
 private:
+    PluginHost m_host;
     QTemporaryDir* m_dir = nullptr;
     VariableScope* m_scope = nullptr;
 };
+
+void tst_DeepNesting::initTestCase()
+{
+    QString error;
+    QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
+}
 
 void tst_DeepNesting::init()
 {
@@ -161,7 +143,7 @@ void tst_DeepNesting::steps()
 
     // The scope holds the only reference, so a step that replaces the variable destroys it.
     m_scope->declare(QStringLiteral("deep"), VarType(declared), deepList());
-    const std::unique_ptr<Operation> step = makeStep(type);
+    const std::unique_ptr<Operation> step(m_host.prototype(type)->clone(nullptr));
     for (auto it = settings.begin(); it != settings.end(); ++it) {
         QVariant value = it.value();
         if (value.type() == QVariant::String)
@@ -196,11 +178,10 @@ void tst_DeepNesting::binaryFlowRefused()
 {
     Flow flow;
     flow.variables.append(FlowVariable{QStringLiteral("deep"), VarType::List, deepList()});
-    PluginHost host;
     QVERIFY(nestedDeeperThan(flow.variables.first().value, maxValueNesting));
     QString message;
     try {
-        writeBinaryFlow(flow, host);
+        writeBinaryFlow(flow, m_host);
     } catch (const FlowError& error) {
         message = error.message;
     }

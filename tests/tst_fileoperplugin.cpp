@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QJsonObject>
 #include <QPluginLoader>
-#include <QPointer>
 #include <QSet>
 #include <QtTest>
 
@@ -19,8 +18,6 @@ private slots:
     void init();
     void cleanup();
     void metaData();
-    void casts();
-    void sameInstanceUntilDeleted();
     void prototypesAreNewEachTime();
     void iconsLiveWhileLoaded();
 
@@ -53,32 +50,6 @@ void tst_FileOperPlugin::metaData()
              QJsonValue(QStringLiteral("FileOperPlugin")));
     QCOMPARE(metaData.value(QLatin1String("debug")), QJsonValue(false)); // a release build
     QVERIFY(!metaData.contains(QLatin1String("MetaData")));
-}
-
-// By the class name to the object, by the interface name or id to the interface sub-object.
-void tst_FileOperPlugin::casts()
-{
-    QObject* instance = m_loader->instance();
-    auto* interface = qobject_cast<IOperationPlugin*>(instance);
-    QVERIFY(interface);
-    QCOMPARE(instance->qt_metacast("FileOperPlugin"), static_cast<void*>(instance));
-    QCOMPARE(instance->qt_metacast("IOperationPlugin"), static_cast<void*>(interface));
-    QCOMPARE(instance->qt_metacast(IOperationPlugin_iid), static_cast<void*>(interface));
-    QVERIFY(!instance->qt_metacast("SomethingElse"));
-}
-
-void tst_FileOperPlugin::sameInstanceUntilDeleted()
-{
-    QPointer<QObject> first = m_loader->instance();
-    QVERIFY(first);
-    QCOMPARE(m_loader->instance(), first.data());
-    first->setObjectName(QStringLiteral("first"));
-    delete first.data();
-    QObject* second = m_loader->instance();
-    QVERIFY(second);
-    // A new object, whatever address it got: it does not carry the first one's name.
-    QCOMPARE(second->objectName(), QString());
-    QVERIFY(qobject_cast<IOperationPlugin*>(second));
 }
 
 void tst_FileOperPlugin::prototypesAreNewEachTime()

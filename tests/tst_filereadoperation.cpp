@@ -29,7 +29,6 @@ private slots:
     void withoutScopeNothingIsStored();
     void texts_data();
     void texts();
-    void flowThroughStephost_data();
     void flowThroughStephost();
 };
 
@@ -185,25 +184,15 @@ void tst_FileReadOperation::texts()
     QTEST(op.description(), "description");
 }
 
-void tst_FileReadOperation::flowThroughStephost_data()
-{
-    // clang-format off
-    QTest::addColumn<QStringList>("options");
-    QTest::newRow("as built") << QStringList();
-    QTest::newRow("saved and loaded first") << QStringList{"--roundtrip"};
-    // clang-format on
-}
-
 // Writes, appends (a list, a data table, to a UTF-16 file) and reads back through the loaded
 // plug-in, as a host runs them.
 void tst_FileReadOperation::flowThroughStephost()
 {
-    QFETCH(QStringList, options);
     const ScratchCwd dir;
     QVERIFY(QDir().mkdir("out"));
     QVERIFY(writeFile("utf16.txt", hexBytes("fffe 4100")));
-    const StephostResult run = runStephost(
-        QStringList{"run", QStringLiteral(FLOWS_DIR "/text.json")} + options, dir.path());
+    const StephostResult run =
+        runStephost(QStringList{"run", QStringLiteral(FLOWS_DIR "/text.json")}, dir.path());
     QVERIFY2(run.exitCode == 0, run.err.constData());
     const QJsonObject report = run.report();
 

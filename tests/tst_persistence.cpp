@@ -16,11 +16,9 @@ class tst_Persistence : public QObject
 private slots:
     void initTestCase();
     void cleanupTestCase();
-    void classShape_data();
-    void classShape();
-    void roundTrip_data();
+    void roundTrip_data() { addPrototypeRows(); }
     void roundTrip();
-    void truncatedPayload_data();
+    void truncatedPayload_data() { addPrototypeRows(); }
     void truncatedPayload();
 
 private:
@@ -107,32 +105,6 @@ static Operation* load(const Operation* prototype, const QByteArray& bytes, bool
     return loaded;
 }
 
-void tst_Persistence::classShape_data()
-{
-    addPrototypeRows();
-}
-
-void tst_Persistence::classShape()
-{
-    QFETCH(Operation*, op);
-    const QMetaObject* meta = op->metaObject();
-    QCOMPARE(meta->superClass(), &Operation::staticMetaObject);
-    // No signals, slots or invokables of their own: settings are plain properties.
-    QCOMPARE(meta->methodCount(), meta->methodOffset());
-    QVERIFY(meta->propertyCount() > meta->propertyOffset());
-    for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i) {
-        const QMetaProperty property = meta->property(i);
-        const int type = property.userType();
-        QVERIFY2(type == QMetaType::QString || type == QMetaType::Int || type == QMetaType::Bool,
-                 property.name());
-        QVERIFY2(property.isReadable() && property.isWritable(), property.name());
-        QVERIFY2(!property.hasNotifySignal() && !property.isResettable(), property.name());
-        QVERIFY2(!property.isConstant() && !property.isFinal(), property.name());
-        QVERIFY2(property.isDesignable() && property.isScriptable() && property.isStored(),
-                 property.name());
-    }
-}
-
 // A property's types in order: payloads of classes with the same shape load into each other.
 static QList<int> shapeOf(const Operation* op)
 {
@@ -141,11 +113,6 @@ static QList<int> shapeOf(const Operation* op)
     for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i)
         types << meta->property(i).userType();
     return types;
-}
-
-void tst_Persistence::roundTrip_data()
-{
-    addPrototypeRows();
 }
 
 void tst_Persistence::roundTrip()
@@ -196,11 +163,6 @@ void tst_Persistence::roundTrip()
     }
     const QStringList paired{"file.copy", "file.move", "file.delete", "file.exists"};
     QCOMPARE(sameShape, paired.contains(op->typeId()) ? 1 : 0);
-}
-
-void tst_Persistence::truncatedPayload_data()
-{
-    addPrototypeRows();
 }
 
 // Cut just after the base payload and one byte more: the settings read as empty, 0, false.

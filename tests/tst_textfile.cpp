@@ -5,7 +5,6 @@
 #include <QTextCodec>
 #include <QtTest>
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 static const QByteArray kLocale = "ISO-8859-1";
@@ -21,17 +20,12 @@ private slots:
     void detect();
     void structureTestMatchesPlainWalk();
     void utf8LocaleReadsInvalidBytesAsReplacement();
-    void byteOrderMark_data();
-    void byteOrderMark();
     void read_data();
     void read();
-    void readRefusesWhatIsNoFile_data();
-    void readRefusesWhatIsNoFile();
-    void readsFileWhoseSizeReadsZero();
+    void readRefusesTooLargeFile();
     void write_data();
     void write();
-    void writeFailureLeavesFileAlone_data();
-    void writeFailureLeavesFileAlone();
+    void appendToUnreadableFileLeavesItAlone();
 
 private:
     QTextCodec* m_realLocale = nullptr;
@@ -124,17 +118,11 @@ static bool plainUtf8Walk(const QByteArray& data)
 // now and then a stray byte, at every length and alignment.
 void tst_TextFile::structureTestMatchesPlainWalk()
 {
-    const char* const pieces[] = {"a",
-                                  "abc",
-                                  "\n",
-                                  "\xC3\xA9",
-                                  "\xE4\xB8\xAD",
-                                  "\xC0\x80",
-                                  "\xED\xA0\x80",
-                                  "\xF0\x9F\x98\x80",
-                                  "\xF5\x80\x80\x80",
-                                  "\xF8\x80\x80\x80",
-                                  "\xFF\x80\x80\x80"};
+    // clang-format off
+    const char* const pieces[] = {"a", "abc", "\n", "\xC3\xA9", "\xE4\xB8\xAD", "\xC0\x80",
+                                  "\xED\xA0\x80", "\xF0\x9F\x98\x80", "\xF5\x80\x80\x80",
+                                  "\xF8\x80\x80\x80", "\xFF\x80\x80\x80"};
+    // clang-format on
     const uchar strays[] = {0x00, 0x7F, 0x80, 0xBF, 0xC0, 0xDF, 0xE0, 0xEF, 0xF0, 0xF7, 0xF8, 0xFF};
     const int pieceCount = int(sizeof pieces / sizeof pieces[0]);
     QRandomGenerator random(20240611);
@@ -176,29 +164,6 @@ void tst_TextFile::utf8LocaleReadsInvalidBytesAsReplacement()
     QCOMPARE(text, QStringLiteral("caf\uFFFD"));
 }
 
-void tst_TextFile::byteOrderMark_data()
-{
-    // clang-format off
-    QTest::addColumn<QByteArray>("name");
-    QTest::addColumn<QByteArray>("mark");
-
-    QTest::newRow("UTF-8") << QByteArray("UTF-8") << hexBytes("efbbbf");
-    QTest::newRow("UTF-16LE") << QByteArray("UTF-16LE") << hexBytes("fffe");
-    QTest::newRow("UTF-16BE") << QByteArray("UTF-16BE") << hexBytes("feff");
-    QTest::newRow("UTF-32LE") << QByteArray("UTF-32LE") << hexBytes("fffe0000");
-    QTest::newRow("UTF-32BE") << QByteArray("UTF-32BE") << hexBytes("0000feff");
-    QTest::newRow("lower case") << QByteArray("utf-8") << QByteArray();
-    QTest::newRow("locale") << kLocale << QByteArray();
-    QTest::newRow("UTF-16 without order") << QByteArray("UTF-16") << QByteArray();
-    // clang-format on
-}
-
-void tst_TextFile::byteOrderMark()
-{
-    QFETCH(QByteArray, name);
-    QTEST(byteOrderMarkFor(name), "mark");
-}
-
 void tst_TextFile::read_data()
 {
     // clang-format off
@@ -236,45 +201,15 @@ void tst_TextFile::read()
     QTEST(readTextFile(QStringLiteral("in.txt"), nullptr), "text");
 }
 
-void tst_TextFile::readRefusesWhatIsNoFile_data()
+// More bytes than a QString could hold once decoded: refused up front, nothing is read (the file
+// is sparse, so it takes no room). Folders, FIFOs and missing files are the reading steps' tests.
+void tst_TextFile::readRefusesTooLargeFile()
 {
-    // clang-format off
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("missing") << QStringLiteral("missing");
-    QTest::newRow("folder") << QStringLiteral("folder");
-    // A FIFO with no writer would block the open for ever.
-    QTest::newRow("FIFO without a writer") << QStringLiteral("fifo");
-    // More bytes than a QString could hold once decoded: refused up front, nothing is read (the
-    // file is sparse, so it takes no room).
-    QTest::newRow("too large for a text") << QStringLiteral("huge");
-    // clang-format on
-}
-
-void tst_TextFile::readRefusesWhatIsNoFile()
-{
-    QFETCH(QString, kind);
     const ScratchCwd dir;
-    if (kind == QLatin1String("folder"))
-        QVERIFY(QDir().mkdir(kind));
-    if (kind == QLatin1String("fifo"))
-        QCOMPARE(mkfifo("fifo", 0600), 0);
-    if (kind == QLatin1String("huge"))
-        QVERIFY(writeFile(kind, "abc") && QFile::resize(kind, qint64(1) << 30));
+    QVERIFY(writeFile("huge", "abc") && QFile::resize("huge", qint64(1) << 30));
     bool ok = true;
-    QCOMPARE(readTextFile(kind, &ok), QString());
+    QCOMPARE(readTextFile("huge", &ok), QString());
     QVERIFY(!ok);
-}
-
-void tst_TextFile::readsFileWhoseSizeReadsZero()
-{
-    const QString status = QStringLiteral("/proc/self/status");
-    if (!QFileInfo::exists(status))
-        QSKIP("no /proc here");
-    QCOMPARE(QFileInfo(status).size(), 0);
-    bool ok = false;
-    const QString text = readTextFile(status, &ok);
-    QVERIFY(ok);
-    QVERIFY(text.startsWith(QLatin1String("Name:")) && text.endsWith(QLatin1Char('\n')));
 }
 
 void tst_TextFile::write_data()
@@ -346,44 +281,18 @@ void tst_TextFile::write()
     QTEST(readFile(QStringLiteral("out.txt")), "after");
 }
 
-void tst_TextFile::writeFailureLeavesFileAlone_data()
+// Appending reads the file first; a file that cannot be read is left as it is. (A folder, a FIFO
+// or a file as parent are the writing steps' tests.)
+void tst_TextFile::appendToUnreadableFileLeavesItAlone()
 {
-    // clang-format off
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<bool>("append");
-    QTest::newRow("parent is a file") << QStringLiteral("parentfile") << false;
-    QTest::newRow("target is a folder") << QStringLiteral("folder") << false;
-    QTest::newRow("target is a folder, append") << QStringLiteral("folder") << true;
-    QTest::newRow("FIFO") << QStringLiteral("fifo") << false;
-    QTest::newRow("FIFO, append") << QStringLiteral("fifo") << true;
-    QTest::newRow("unreadable file, append") << QStringLiteral("unreadable") << true;
-    // clang-format on
-}
-
-void tst_TextFile::writeFailureLeavesFileAlone()
-{
-    QFETCH(QString, kind);
-    QFETCH(bool, append);
+    if (geteuid() == 0)
+        QSKIP("root reads every file");
     const ScratchCwd dir;
-    QString target = kind;
-    if (kind == QLatin1String("parentfile")) {
-        QVERIFY(writeFile(kind, "keep"));
-        target += QLatin1String("/out.txt");
-    } else if (kind == QLatin1String("folder")) {
-        QVERIFY(QDir().mkdir(kind));
-    } else if (kind == QLatin1String("fifo")) {
-        QCOMPARE(mkfifo("fifo", 0600), 0);
-    } else {
-        if (geteuid() == 0)
-            QSKIP("root reads every file");
-        QVERIFY(writeFile(kind, "keep"));
-        QVERIFY(QFile::setPermissions(kind, QFile::WriteOwner));
-    }
-    QVERIFY(!writeTextFile(target, QStringLiteral("x"), append, true));
-    if (kind == QLatin1String("parentfile") || kind == QLatin1String("unreadable")) {
-        QVERIFY(QFile::setPermissions(kind, QFile::ReadOwner | QFile::WriteOwner));
-        QCOMPARE(readFile(kind), QByteArray("keep"));
-    }
+    QVERIFY(writeFile("unreadable", "keep"));
+    QVERIFY(QFile::setPermissions("unreadable", QFile::WriteOwner));
+    QVERIFY(!writeTextFile("unreadable", QStringLiteral("x"), true, true));
+    QVERIFY(QFile::setPermissions("unreadable", QFile::ReadOwner | QFile::WriteOwner));
+    QCOMPARE(readFile("unreadable"), QByteArray("keep"));
 }
 
 QTEST_GUILESS_MAIN(tst_TextFile)

@@ -1,4 +1,3 @@
-#include "core/settings.h"
 #include "core/valueref.h"
 
 #include <variablescope.h>
@@ -16,8 +15,6 @@ private slots:
     void resolve();
     void resolveWithoutScope();
     void objectMember();
-    void displayVarName_data();
-    void displayVarName();
 };
 
 void tst_ValueRef::parse_data()
@@ -57,6 +54,7 @@ static VariableScope* sampleScope()
     const QVariantList table{QVariantList{1, 2}, QVariantList{1, 2, 3, 4, 5},
                              QVariantList{1, 2, 3}};
     scope->declare(QStringLiteral("t"), VarType::DataTable, table);
+    scope->declare(QStringLiteral("json"), VarType::DataTable, QStringLiteral("[[1, 2]]"));
     scope->declare(QStringLiteral("empty"), VarType::List, QVariantList());
     scope->declare(QStringLiteral("mixed"), VarType::List,
                    QVariantList{QStringLiteral("x"), QVariantList{1, 2, 3}});
@@ -77,9 +75,9 @@ void tst_ValueRef::resolve_data()
     const QVariant invalid;
     QTest::newRow("rows") << "$t.Rows" << QVariant(3);
     QTest::newRow("rows lower case") << "$t.rows" << QVariant(3);
-    QTest::newRow("rows upper case") << "$t.ROWS" << QVariant(3);
     QTest::newRow("count") << "$t.Count" << QVariant(3);
     QTest::newRow("longest row") << "$t.Columns" << QVariant(5);
+    QTest::newRow("members of a table held as JSON text") << "$json.Rows" << invalid;
     QTest::newRow("columns of empty list") << "$empty.Columns" << invalid;
     QTest::newRow("columns when first item is text") << "$mixed.Columns" << invalid;
     QTest::newRow("items of list")
@@ -133,23 +131,6 @@ void tst_ValueRef::objectMember()
     QCOMPARE(resolveValueRef(parseValueRef(QStringLiteral("$o.Size")), &scope), QVariant(7));
     // Property names match case-sensitively, unlike the list members.
     QVERIFY(!resolveValueRef(parseValueRef(QStringLiteral("$o.size")), &scope).isValid());
-}
-
-void tst_ValueRef::displayVarName_data()
-{
-    // clang-format off
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("plain") << "x" << "$x";
-    QTest::newRow("dollar") << "$x" << "$x";
-    // clang-format on
-}
-
-void tst_ValueRef::displayVarName()
-{
-    QFETCH(QString, name);
-    QTEST(::displayVarName(name), "shown");
 }
 
 QTEST_GUILESS_MAIN(tst_ValueRef)

@@ -20,29 +20,19 @@ void tst_GuiVariablesModel::valueFromText_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QVariant>("value");
     QTest::addColumn<QString>("shown"); // what the value column shows for the value
-    QTest::newRow("string as typed") << "string"
-                                     << " [1] \"x\" " << QVariant(" [1] \"x\" ") << " [1] \"x\" ";
-    QTest::newRow("empty is no value") << "string"
-                                       << "" << QVariant() << "";
-    QTest::newRow("list") << "list"
-                          << "[\"a.txt\", \"文件.txt\"]"
-                          << QVariant(QVariantList{"a.txt", "文件.txt"})
-                          << "[\"a.txt\",\"文件.txt\"]";
-    QTest::newRow("table") << "datatable"
-                           << "[[\"1\", 2], []]"
-                           << QVariant(QVariantList{QVariantList{"1", 2.0}, QVariantList{}})
-                           << "[[\"1\",2],[]]";
-    QTest::newRow("bool") << "bool"
-                          << "true" << QVariant(true) << "true";
-    QTest::newRow("object") << "object"
-                            << "{\"k\": null}" << QVariant(QVariantMap{{"k", {}}})
-                            << "{\"k\":null}";
-    QTest::newRow("not JSON stays text") << "list"
-                                         << "a.txt" << QVariant("a.txt") << "\"a.txt\"";
-    QTest::newRow("two values are not one") << "number"
-                                            << "1, 2" << QVariant("1, 2") << "\"1, 2\"";
-    QTest::newRow("undeclared JSON") << "undeclared"
-                                     << "\"x\"" << QVariant("x") << "\"x\"";
+    // clang-format off
+    QTest::newRow("string as typed") << "string" << " [1] \"x\" " << QVariant(" [1] \"x\" ") << " [1] \"x\" ";
+    QTest::newRow("empty is no value") << "string" << "" << QVariant() << "";
+    QTest::newRow("list") << "list" << "[\"a.txt\", \"文件.txt\"]"
+                          << QVariant(QVariantList{"a.txt", "文件.txt"}) << "[\"a.txt\",\"文件.txt\"]";
+    QTest::newRow("table") << "datatable" << "[[\"1\", 2], []]"
+                           << QVariant(QVariantList{QVariantList{"1", 2.0}, QVariantList{}}) << "[[\"1\",2],[]]";
+    QTest::newRow("bool") << "bool" << "true" << QVariant(true) << "true";
+    QTest::newRow("object") << "object" << "{\"k\": null}" << QVariant(QVariantMap{{"k", {}}}) << "{\"k\":null}";
+    QTest::newRow("not JSON stays text") << "list" << "a.txt" << QVariant("a.txt") << "\"a.txt\"";
+    QTest::newRow("two values are not one") << "number" << "1, 2" << QVariant("1, 2") << "\"1, 2\"";
+    QTest::newRow("undeclared JSON") << "undeclared" << "\"x\"" << QVariant("x") << "\"x\"";
+    // clang-format on
 }
 
 void tst_GuiVariablesModel::valueFromText()
