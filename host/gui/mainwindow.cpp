@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -30,9 +31,12 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QThread>
 #include <QToolBar>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+#include <memory>
 
 namespace
 {
@@ -267,22 +271,48 @@ QString MainWindow::saveFlow(const QString& path, FlowFormat format)
 
 bool MainWindow::runFlow()
 {
+    if (m_running)
+        return false;
     const Flow flow = currentFlow();
     m_log->clear();
     m_results->setRowCount(0);
     m_lastReport.clear();
-    // Steps run on this thread, as the runner runs them in stephost; the window waits.
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    try {
-        const RunResult result = ::runFlow(flow, m_host);
-        QApplication::restoreOverrideCursor();
-        showRunResult(result);
-        m_lastReport = QString::fromStdString(reportText(result));
-    } catch (const FlowError& error) {
-        QApplication::restoreOverrideCursor();
-        appendLogLine(tr("The flow did not run: %1").arg(error.message));
+
+    // The steps run on a thread of their own, so that the window keeps drawing itself and shows
+    // which step is running; it takes no input until the run ends.
+    RunOptions options;
+    options.stepStarted = [this](int index, int count, const Operation& step) {
+        const QString text =
+            tr("Running step %1 of %2: %3").arg(index + 1).arg(count).arg(step.toString());
+        QMetaObject::invokeMethod(
+            this, [this, text] { statusBar()->showMessage(text); }, Qt::QueuedConnection);
+    };
+    std::unique_ptr<RunResult> result;
+    QString error;
+    QEventLoop waiting;
+    std::unique_ptr<QThread> worker(QThread::create([&] {
+        try {
+            result = std::make_unique<RunResult>(::runFlow(flow, m_host, options));
+        } catch (const FlowError& flowError) {
+            error = flowError.message;
+        }
+    }));
+    connect(worker.get(), &QThread::finished, &waiting, &QEventLoop::quit);
+    m_running = true;
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    worker->start();
+    waiting.exec(QEventLoop::ExcludeUserInputEvents);
+    worker->wait();
+    QApplication::restoreOverrideCursor();
+    m_running = false;
+
+    if (!result) {
+        appendLogLine(tr("The flow did not run: %1").arg(error));
+        statusBar()->clearMessage();
         return false;
     }
+    showRunResult(*result);
+    m_lastReport = QString::fromStdString(reportText(*result));
     statusBar()->showMessage(tr("Run finished"), 5000);
     return true;
 }
@@ -381,6 +411,11 @@ bool MainWindow::confirmDiscard()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // The running steps use the flow and the plug-ins: the window stays until they are done.
+    if (m_running) {
+        event->ignore();
+        return;
+    }
     if (confirmDiscard())
         event->accept();
     else

@@ -50,8 +50,9 @@ public:
     QString openFlow(const QString& path);
     // An error message, empty on success.
     QString saveFlow(const QString& path, FlowFormat format);
-    // Runs the flow with stephost's runner and shows its log and variables; false when the flow
-    // could not run (the reason is in the log).
+    // Runs the flow with stephost's runner on a thread of its own, showing the running step in
+    // the status bar, then shows its log and variables; false when the flow could not run (the
+    // reason is in the log) or a run is already going on.
     bool runFlow();
     // The report of the last run as `stephost run` prints it; empty before a run.
     QString lastReport() const { return m_lastReport; }
@@ -90,5 +91,6 @@ private:
     QTableWidget* m_results = nullptr;
     QString m_path;
     bool m_modified = false;
+    bool m_running = false;
     QString m_lastReport;
 };

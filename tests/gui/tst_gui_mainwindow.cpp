@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -147,7 +148,17 @@ void tst_GuiMainWindow::savedFlowRunsAsStephostRunsIt()
         QCOMPARE(read.steps.at(i).type, built.steps.at(i).type);
         QCOMPARE(read.steps.at(i).settings, built.steps.at(i).settings);
     }
+    // The steps run on their own thread while the status bar names each in turn.
+    QSignalSpy status(reopened.statusBar(), &QStatusBar::messageChanged);
     QVERIFY(reopened.runFlow());
+    QStringList shown;
+    for (const QList<QVariant>& message : qAsConst(status))
+        shown.append(message.first().toString());
+    QCOMPARE(shown.size(), read.steps.size() + 1);
+    QVERIFY2(
+        shown.first().startsWith(QStringLiteral("Running step 1 of %1: ").arg(read.steps.size())),
+        qPrintable(shown.first()));
+    QCOMPARE(shown.last(), QStringLiteral("Run finished"));
     const StephostResult stephost = runStephost(
         {QStringLiteral("--plugin"), QStringLiteral(PLUGIN_PATH), QStringLiteral("run"), path},
         m_dir.path());
