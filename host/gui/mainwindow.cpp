@@ -279,7 +279,8 @@ bool MainWindow::runFlow()
     m_lastReport.clear();
 
     // The steps run on a thread of their own, so that the window keeps drawing itself and shows
-    // which step is running; it takes no input until the run ends.
+    // which step is running. It is disabled until the run ends: clicks and keys meanwhile are
+    // dropped, not replayed afterwards.
     RunOptions options;
     options.stepStarted = [this](int index, int count, const Operation& step) {
         const QString text =
@@ -299,11 +300,13 @@ bool MainWindow::runFlow()
     }));
     connect(worker.get(), &QThread::finished, &waiting, &QEventLoop::quit);
     m_running = true;
+    setEnabled(false);
     QApplication::setOverrideCursor(Qt::BusyCursor);
     worker->start();
-    waiting.exec(QEventLoop::ExcludeUserInputEvents);
+    waiting.exec();
     worker->wait();
     QApplication::restoreOverrideCursor();
+    setEnabled(true);
     m_running = false;
 
     if (!result) {
