@@ -3,6 +3,7 @@
 // the byte-by-byte reading of the rules, a written text must read back, and an append must keep
 // every byte the file had.
 #include "fuzzcheck.h"
+#include "tests/utf8walk.h"
 #include "text/textfile.h"
 
 #include <QDir>
@@ -14,32 +15,6 @@ namespace
 {
 
 QTemporaryDir* folder = nullptr;
-
-// The UTF-8 structure test as the rules state it, one byte at a time.
-bool passesStructureTest(const QByteArray& data)
-{
-    const int size = data.size();
-    for (int i = 0; i < size;) {
-        const uchar lead = uchar(data.at(i));
-        int further = -1;
-        if (lead < 0x80)
-            further = 0;
-        else if ((lead & 0xE0) == 0xC0)
-            further = 1;
-        else if ((lead & 0xF0) == 0xE0)
-            further = 2;
-        else if ((lead & 0xF8) == 0xF0)
-            further = 3;
-        if (further < 0 || (further > 0 && i + further >= size))
-            return false;
-        for (int k = 1; k <= further; ++k) {
-            if ((uchar(data.at(i + k)) & 0xC0) != 0x80)
-                return false;
-        }
-        i += further + 1;
-    }
-    return true;
-}
 
 QString pathOf(const char* name)
 {
@@ -78,7 +53,7 @@ void checkDetection(const QByteArray& data)
     } else {
         fuzzCheck(payload == data, "without a mark the payload is the data");
         const QByteArray locale = QTextCodec::codecForLocale()->name();
-        const bool utf8 = data.isEmpty() || locale == "UTF-8" || passesStructureTest(data);
+        const bool utf8 = data.isEmpty() || locale == "UTF-8" || plainUtf8Walk(data);
         fuzzCheck(encoding == (utf8 ? QByteArray("UTF-8") : locale), "the structure test");
     }
     putBytes(pathOf("read"), data);

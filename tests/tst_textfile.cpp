@@ -1,5 +1,6 @@
 #include "testsupport.h"
 #include "text/textfile.h"
+#include "utf8walk.h"
 
 #include <QRandomGenerator>
 #include <QTextCodec>
@@ -89,28 +90,6 @@ void tst_TextFile::detect()
     QTEST(detectTextEncoding(data, &payload, &hadBom), "encoding");
     QCOMPARE(payload, data.mid(markLength));
     QCOMPARE(hadBom, markLength > 0);
-}
-
-// The structure test as a plain walk, byte by byte, for comparison with the word-wise one.
-static bool plainUtf8Walk(const QByteArray& data)
-{
-    for (int i = 0; i < data.size();) {
-        const uchar lead = uchar(data.at(i));
-        const int further = lead < 0x80   ? 0
-                            : lead < 0xC0 ? -1
-                            : lead < 0xE0 ? 1
-                            : lead < 0xF0 ? 2
-                            : lead < 0xF8 ? 3
-                                          : -1;
-        if (further < 0 || i + further >= data.size())
-            return false;
-        for (int k = 1; k <= further; ++k) {
-            if ((uchar(data.at(i + k)) & 0xC0) != 0x80)
-                return false;
-        }
-        i += further + 1;
-    }
-    return true;
 }
 
 // Random buffers of whole characters (ASCII most often, so that whole ASCII words occur),
