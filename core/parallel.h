@@ -5,6 +5,9 @@
 // Large tables and texts are worked on in parts, one per core, on threads that share nothing but
 // what they only read.
 
+// Rows of a data table: below this many, a part is not worth a thread of its own.
+const int kRowsPerThread = 50000;
+
 // How many parts `items` items are cut into: one per core, none smaller than `minPerPart`.
 int partsFor(int items, int minPerPart);
 

@@ -63,9 +63,6 @@ static QVariantList readBlock(TextLines lines, int count, const CellSplitter& sp
     return rows;
 }
 
-// Below this many rows a part is not worth a thread of its own.
-static const int kRowsPerThread = 50000;
-
 // The chosen lines as table rows; `last` is within the text's line count. Each line stands on its
 // own (a quote never carries a cell past a line break), so a large block is cut into runs of
 // lines that are split on threads of their own and joined in order.

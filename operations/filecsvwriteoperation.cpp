@@ -42,9 +42,6 @@ QString FileCsvWriteOperation::icon() const
     return QStringLiteral(":/images/file_write.svg");
 }
 
-// Below this many rows a part is not worth a thread of its own.
-static const int kRowsPerThread = 50000;
-
 // The chosen rows as CSV lines joined by LF, without a line break after the last one. A large
 // table is formatted in parts on threads of their own; the file's text is their concatenation,
 // and each part is built in one string, so a line costs no allocation of its own.
