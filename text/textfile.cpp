@@ -335,7 +335,7 @@ bool writeTextFile(const QString& path, const QStringList& pieces, bool append, 
         codec = QTextCodec::codecForName(kUtf8);
 
     QStringList content = pieces;
-    if (append && ensureNewline && QFile::exists(path) && endsWithoutLineFeed(path, codec))
+    if (append && ensureNewline && existed && endsWithoutLineFeed(path, codec))
         content.prepend(QStringLiteral("\n"));
 
     QFile file;
