@@ -3,6 +3,7 @@
 #include <QThread>
 #include <QtGlobal>
 
+#include <atomic>
 #include <thread>
 #include <vector>
 
@@ -32,4 +33,13 @@ void runParts(int parts, const std::function<void(int)>& job)
         job(parts - 1);
     for (std::thread& worker : workers)
         worker.join();
+}
+
+void runTasks(int tasks, int threads, const std::function<void(int)>& task)
+{
+    std::atomic<int> next{0};
+    runParts(qMin(threads, tasks), [&](int) {
+        for (int taken = next++; taken < tasks; taken = next++)
+            task(taken);
+    });
 }

@@ -14,6 +14,14 @@ int partsFor(int items, int minPerPart);
 // The first item of `part` when `items` items are cut into `parts` runs of near-equal length.
 int partBegin(int items, int parts, int part);
 
+// Work cut into tasks is cut this much finer than one task per thread, so that a thread slowed
+// down (by the system, or by the allocator growing its heap) takes fewer of them.
+const int kTasksPerThread = 16;
+
 // Runs job(0) … job(parts - 1) at once, the last on the calling thread, and returns when all are
 // done.
 void runParts(int parts, const std::function<void(int)>& job);
+
+// Runs task(0) … task(tasks - 1) on `threads` threads, the calling one among them, each thread
+// taking the next task not yet taken whenever it is free.
+void runTasks(int tasks, int threads, const std::function<void(int)>& task);

@@ -178,23 +178,56 @@ int CellSplitter::splitLine(QStringView text, QVariantList& cells) const
     return length;
 }
 
-TextLines::TextLines(const QString& text) : m_data(text.constData()), m_end(text.size())
+TextLines::TextLines(const QString& text) : TextLines(QStringList{text})
 {
-    // Trailing line breaks only end empty lines, which are dropped.
-    while (m_end > 0 && isLineBreak(m_data[m_end - 1]))
-        --m_end;
+}
+
+TextLines::TextLines(const QStringList& pieces)
+{
+    for (int i = 0; i < pieces.size(); ++i) {
+        const QString& piece = pieces.at(i);
+        const QChar* data = piece.constData();
+        int end = piece.size();
+        if (i + 1 < pieces.size()) {
+            // The piece's last break ends its last line; breaks before it end lines of their own.
+            Q_ASSERT(end > 0 && data[end - 1].unicode() == kLf);
+            end -= end > 1 && data[end - 2].unicode() == kCr ? 2 : 1;
+        } else {
+            // Trailing line breaks only end empty lines, which are dropped.
+            while (end > 0 && isLineBreak(data[end - 1]))
+                --end;
+        }
+        m_pieces.append({data, end});
+    }
+    if (m_pieces.isEmpty())
+        m_pieces.append({nullptr, 0});
+    enterPiece(0);
+}
+
+void TextLines::enterPiece(int index)
+{
+    m_piece = index;
+    m_data = m_pieces.at(index).data;
+    m_end = m_pieces.at(index).end;
+    m_pos = 0;
 }
 
 int TextLines::count() const
 {
-    // Every LF ends a line, and so does a CR that is not the first half of CR LF. The text's last
-    // character is no break, so each test may look one character ahead; the loop has no branch,
-    // which lets the compiler vectorise it.
-    const ushort* data = reinterpret_cast<const ushort*>(m_data);
-    int breaks = 0;
-    for (int i = 0; i + 1 < m_end; ++i)
-        breaks += int(data[i] == kLf) | (int(data[i] == kCr) & int(data[i + 1] != kLf));
-    return breaks + 1;
+    // Every LF ends a line, and so does a CR that is not the first half of CR LF. Each test looks
+    // one character ahead, so the loop has no branch and the compiler vectorises it; the last
+    // character, which only a piece but the last may end with, is a lone break if a break at all.
+    int lines = 0;
+    for (const Piece& piece : m_pieces) {
+        const ushort* data = reinterpret_cast<const ushort*>(piece.data);
+        int breaks = 0;
+        for (int i = 0; i + 1 < piece.end; ++i)
+            breaks += int(data[i] == kLf) | (int(data[i] == kCr) & int(data[i + 1] != kLf));
+        if (piece.end > 0 && isLineBreak(piece.data[piece.end - 1]))
+            ++breaks;
+        lines += breaks + 1;
+    }
+    return lines;
 }
 
 QStringView TextLines::remaining() const
@@ -206,10 +239,14 @@ void TextLines::skipLine(int length)
 {
     const int end = m_pos + length;
     if (end >= m_end) {
-        m_pos = m_end + 1;
+        if (m_piece + 1 < m_pieces.size())
+            enterPiece(m_piece + 1);
+        else
+            m_pos = m_end + 1;
         return;
     }
-    // CR LF is one break; the character after a CR exists, as the text ends in no break.
+    // CR LF is one break; the character after a CR exists, as a piece's lines end before its
+    // last break.
     m_pos = end + (m_data[end].unicode() == kCr && m_data[end + 1].unicode() == kLf ? 2 : 1);
 }
 

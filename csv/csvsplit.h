@@ -2,8 +2,10 @@
 
 #include <QChar>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <QVariantList>
+#include <QVector>
 
 class VariableScope;
 
@@ -33,16 +35,19 @@ struct CellSplitter {
 };
 
 // The lines of a decoded text, walked in place: LF, CR LF and a lone CR each end a line, and
-// trailing empty lines are dropped (an empty text still has one empty line). The text must
+// trailing empty lines are dropped (an empty text still has one empty line). A large text may come
+// in pieces decoded apart (see readTextFileInPieces): each piece but the last then ends with a line
+// break and the last holds more than line breaks, so no line spans two pieces. The text must
 // outlive the walker.
 class TextLines
 {
 public:
     explicit TextLines(const QString& text);
+    explicit TextLines(const QStringList& pieces);
 
     int count() const;
     bool atEnd() const { return m_pos > m_end; }
-    // The text from the start of the current line to the end of the last line.
+    // The text from the start of the current line to the end of the last line of its piece.
     QStringView remaining() const;
     // Moves past the current line, `length` characters long, and its line break.
     void skipLine(int length);
@@ -50,7 +55,18 @@ public:
     bool next(QStringView* line);
 
 private:
-    const QChar* m_data;
-    int m_end;
+    // A piece's lines end at `end`: before the piece's last line break, or before the trailing
+    // line breaks of the last piece.
+    struct Piece {
+        const QChar* data;
+        int end;
+    };
+
+    void enterPiece(int index);
+
+    QVector<Piece> m_pieces;
+    int m_piece = 0;
+    const QChar* m_data = nullptr;
+    int m_end = 0;
     int m_pos = 0;
 };

@@ -1,7 +1,8 @@
 // Encoding detection and the text file reader and writer on arbitrary bytes, with the locale codec
 // UTF-8 (where the structure test is skipped) or Latin-1 (where it decides). Detection must match
-// the byte-by-byte reading of the rules, a written text must read back, and an append must keep
-// every byte the file had.
+// the byte-by-byte reading of the rules, a text decoded in pieces must be the text decoded whole,
+// a written text must read back, and an append must keep every byte the file had.
+#include "csv/csvsplit.h"
 #include "fuzzcheck.h"
 #include "tests/utf8walk.h"
 #include "text/textfile.h"
@@ -60,6 +61,25 @@ void checkDetection(const QByteArray& data)
     bool ok = false;
     const QString text = readTextFile(pathOf("read"), &ok);
     fuzzCheck(ok && text == decode(encoding, payload), "readTextFile decodes the payload");
+}
+
+// Large files are decoded in pieces on threads: joined, the pieces are the text decoded whole,
+// and their lines are its lines.
+void checkPieces(const QByteArray& data, int parts)
+{
+    const QString whole = decodeFileBytesInPieces(data, 1).join(QString());
+    const QStringList pieces = decodeFileBytesInPieces(data, parts);
+    fuzzCheck(pieces.join(QString()) == whole, "the pieces join into the whole text");
+    for (int i = 0; i + 1 < pieces.size(); ++i)
+        fuzzCheck(pieces.at(i).endsWith(QLatin1Char('\n')), "a piece but the last ends with LF");
+    TextLines wholeLines(whole);
+    TextLines pieceLines(pieces);
+    fuzzCheck(pieceLines.count() == wholeLines.count(), "the pieces count the text's lines");
+    QStringView line;
+    QStringView pieceLine;
+    while (wholeLines.next(&line))
+        fuzzCheck(pieceLines.next(&pieceLine) && pieceLine == line, "the pieces give its lines");
+    fuzzCheck(pieceLines.atEnd(), "the pieces end with the text's last line");
 }
 
 // Texts that UTF-8 carries unchanged and that do not begin with a mark of their own.
@@ -129,6 +149,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const bool ensureNewline = mode & 2;
     const QByteArray bytes = input.rest();
     checkDetection(bytes);
+    checkPieces(bytes, 2 + (mode >> 3) % 8);
     checkWriteReadsBack(input.restAsText(mode & 4), ensureNewline);
     const int half = bytes.size() / 2;
     const QByteArray second = bytes.mid(half);

@@ -41,15 +41,14 @@ QString FileCsvReadOperation::icon() const
     return QStringLiteral(":/images/file_read.svg");
 }
 
-// `count` lines from the cursor split into cells, with the chosen columns picked from each. The
-// lines are walked in the decoded text itself, so no copy of them is held beside the table.
-static QVariantList readBlock(TextLines lines, int count, const CellSplitter& splitter,
-                              const QList<int>& columns)
+// `count` lines from the cursor split into cells, with the chosen columns picked from each, stored
+// from `row` on. The lines are walked in the decoded text itself, so no copy of them is held
+// beside the table.
+static void readBlock(TextLines lines, int count, const CellSplitter& splitter,
+                      const QList<int>& columns, QVariantList::iterator row)
 {
-    QVariantList rows;
-    rows.reserve(count);
     int widthHint = 0;
-    for (int row = 0; row < count; ++row) {
+    for (; count > 0; --count, ++row) {
         QVariantList cells;
         // Rows of a file mostly share one width: sizing each row like the previous one spares
         // the list its growth steps.
@@ -58,14 +57,13 @@ static QVariantList readBlock(TextLines lines, int count, const CellSplitter& sp
         widthHint = cells.size();
         if (!columns.isEmpty())
             cells = pickColumns(cells, columns);
-        rows.append(QVariant(cells));
+        *row = QVariant(cells);
     }
-    return rows;
 }
 
 // The chosen lines as table rows; `last` is within the text's line count. Each line stands on its
 // own (a quote never carries a cell past a line break), so a large block is cut into runs of
-// lines that are split on threads of their own and joined in order.
+// lines that threads take one after another, each run filling its own rows of the table.
 static QVariantList readRows(TextLines& lines, int first, int last, const CellSplitter& splitter,
                              const QList<int>& columns)
 {
@@ -73,26 +71,27 @@ static QVariantList readRows(TextLines& lines, int first, int last, const CellSp
     for (int row = 0; row < first; ++row)
         lines.next(&skipped);
     const int total = last - first + 1;
-    const int parts = partsFor(total, kRowsPerThread);
-    // Finding where each part starts walks the lines once, far cheaper than splitting them.
+    const int threads = partsFor(total, kRowsPerThread);
+    const int runs = threads > 1 ? threads * kTasksPerThread : 1;
+    // Finding where each run starts walks the lines once, far cheaper than splitting them.
     std::vector<TextLines> starts;
-    for (int part = 0; part < parts; ++part) {
+    for (int run = 0; run < runs; ++run) {
         starts.push_back(lines);
-        for (int row = partBegin(total, parts, part);
-             part + 1 < parts && row < partBegin(total, parts, part + 1); ++row)
+        for (int row = partBegin(total, runs, run);
+             run + 1 < runs && row < partBegin(total, runs, run + 1); ++row)
             lines.next(&skipped);
     }
-    std::vector<QVariantList> blocks(static_cast<size_t>(parts));
-    runParts(parts, [&](int part) {
-        const int count = partBegin(total, parts, part + 1) - partBegin(total, parts, part);
-        blocks[size_t(part)] = readBlock(starts[size_t(part)], count, splitter, columns);
-    });
-    QVariantList rows = std::move(blocks.front());
+    // The rows exist before the threads start, so that none of them changes the list itself.
+    QVariantList rows;
     rows.reserve(total);
-    for (size_t part = 1; part < blocks.size(); ++part) {
-        rows.append(blocks[part]);
-        blocks[part] = QVariantList();
-    }
+    for (int row = 0; row < total; ++row)
+        rows.append(QVariant());
+    const QVariantList::iterator begin = rows.begin();
+    runTasks(runs, threads, [&](int run) {
+        const int from = partBegin(total, runs, run);
+        const int count = partBegin(total, runs, run + 1) - from;
+        readBlock(starts[size_t(run)], count, splitter, columns, begin + from);
+    });
     return rows;
 }
 
@@ -111,7 +110,7 @@ void FileCsvReadOperation::doOperation() const
         return;
     }
     bool ok = false;
-    const QString text = readTextFile(path, &ok);
+    const QStringList text = readTextFileInPieces(path, &ok);
     if (!ok) {
         qWarning() << "[CsvRead] 读取失败：" << path;
         return;

@@ -24,6 +24,8 @@ private slots:
     void read_data();
     void read();
     void readRefusesTooLargeFile();
+    void decodeInPieces_data();
+    void decodeInPieces();
     void write_data();
     void write();
     void appendToUnreadableFileLeavesItAlone();
@@ -178,6 +180,40 @@ void tst_TextFile::read()
     QTEST(readTextFile(QStringLiteral("in.txt"), &ok), "text");
     QVERIFY(ok);
     QTEST(readTextFile(QStringLiteral("in.txt"), nullptr), "text");
+}
+
+void tst_TextFile::decodeInPieces_data()
+{
+    // clang-format off
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<int>("parts");
+    QTest::addColumn<int>("pieces");
+
+    const QByteArray mark = hexBytes("efbbbf");
+    QTest::newRow("cut after LF") << QByteArray("aaaa\nbbbb\ncccc\ndddd") << 4 << 4;
+    QTest::newRow("mark kept out") << mark + "a\nb\nc" << 3 << 3;
+    QTest::newRow("Chinese and 4-byte sequences")
+        << QStringLiteral("中文\n😀\r\n😀\n文").toUtf8() << 3 << 3;
+    QTest::newRow("invalid bytes before the cuts") << mark + "\xE4\nx\xF0\x9F\ny\xC0" << 8 << 3;
+    // The decoder drops EF BB BF at the start of what it is given, and keeps it anywhere else.
+    QTest::newRow("no cut before EF BB BF") << QByteArray("ab\n\xEF\xBB\xBF" "c\nd") << 4 << 2;
+    QTest::newRow("trailing breaks stay in the last piece") << QByteArray("a\nb\n\n\r\n") << 4 << 2;
+    QTest::newRow("lone CRs are no cut") << QByteArray("a\rb\rc") << 3 << 1;
+    QTest::newRow("UTF-16 is one piece") << hexBytes("fffe 6100 0a00 6200 0a00 6300") << 3 << 1;
+    QTest::newRow("locale text is one piece") << QByteArray("caf\xE9\nb\nc") << 3 << 1;
+    // clang-format on
+}
+
+// A large file is decoded in pieces on threads: joined, they are the text read in one piece.
+void tst_TextFile::decodeInPieces()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(int, parts);
+    const QStringList pieces = decodeFileBytesInPieces(bytes, parts);
+    QTEST(int(pieces.size()), "pieces");
+    QCOMPARE(pieces.join(QString()), decodeFileBytesInPieces(bytes, 1).join(QString()));
+    for (int i = 0; i + 1 < pieces.size(); ++i)
+        QVERIFY(pieces.at(i).endsWith('\n'));
 }
 
 // More bytes than a QString could hold once decoded: refused up front, nothing is read (the file

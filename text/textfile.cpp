@@ -9,9 +9,13 @@
 #include <QVector>
 #include <QtEndian>
 
+#include <atomic>
+#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <vector>
+
+#include <unistd.h>
 
 namespace
 {
@@ -33,6 +37,9 @@ const ByteOrderMark kMarks[] = {
 };
 
 const char kUtf8[] = "UTF-8";
+
+// A file smaller than two of these is decoded in one piece: a thread would gain it nothing.
+const int kBytesPerPiece = 1 << 20;
 
 // Decoding n bytes can give up to n characters, and a QString holds at most about 2^30 of them:
 // a larger file is reported as unreadable rather than ending the host in a failed allocation.
@@ -170,12 +177,67 @@ QString decodeFileBytes(const QByteArray& bytes)
                   bytes.size() - found.markLength);
 }
 
+// Where a UTF-8 payload is cut into at most `parts` pieces that decode apart exactly as within
+// the whole: just after a line feed, which is never part of a longer sequence. Not before EF BB BF,
+// which the decoder drops at the start of what it is given and keeps anywhere else, and not within
+// the trailing line breaks, so the last piece holds more than breaks.
+QVector<int> utf8CutPoints(const char* data, int size, int parts)
+{
+    int limit = size;
+    while (limit > 0 && (data[limit - 1] == '\n' || data[limit - 1] == '\r'))
+        --limit;
+    QVector<int> cuts;
+    int at = 0;
+    for (int part = 1; part < parts; ++part) {
+        at = qMax(at, int(qint64(size) * part / parts));
+        do {
+            const void* lineFeed =
+                at < limit ? std::memchr(data + at, '\n', size_t(limit - at)) : nullptr;
+            if (!lineFeed)
+                return cuts;
+            at = int(static_cast<const char*>(lineFeed) - data) + 1;
+        } while (std::memcmp(data + at, "\xEF\xBB\xBF", qMin(3, size - at)) == 0);
+        cuts.append(at);
+    }
+    return cuts;
+}
+
 // Qt's UTF-16 and UTF-32 encoders put their own mark in front of the text unless told not to;
 // a mark, when one is wanted, is written separately, and an append must never add a second one.
 QByteArray encodeWithoutMark(QTextCodec* codec, QStringView text)
 {
     QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
     return codec->fromUnicode(text.data(), int(text.size()), &state);
+}
+
+// Reads a file's `size` bytes with one thread per core, each into its own stretch of the buffer:
+// filling fresh memory costs a page fault per page, which the threads share out. False when the
+// file turns out shorter or longer than `size`.
+bool readInStretches(QFile& file, int size, QByteArray* bytes)
+{
+    QByteArray buffer(size, Qt::Uninitialized);
+    char* const data = buffer.data();
+    const int fd = file.handle();
+    const int parts = partsFor(size, kBytesPerPiece);
+    std::atomic<bool> whole{true};
+    runParts(parts, [&](int part) {
+        const int end = partBegin(size, parts, part + 1);
+        for (int at = partBegin(size, parts, part); at < end;) {
+            const ssize_t got = ::pread(fd, data + at, size_t(end - at), at);
+            if (got < 0 && errno == EINTR)
+                continue;
+            if (got <= 0) {
+                whole = false;
+                return;
+            }
+            at += int(got);
+        }
+    });
+    char more = 0;
+    if (!whole || ::pread(fd, &more, 1, size) != 0)
+        return false;
+    *bytes = std::move(buffer);
+    return true;
 }
 
 // Only regular files are read (links followed): opening a FIFO waits for a writer, and a socket
@@ -185,7 +247,11 @@ bool readWholeFile(const QString& path, QByteArray* bytes)
     QFile file;
     if (!openRegularFileForReading(path, &file) || file.size() > kMaxReadableSize)
         return false;
-    // A file whose size reads as 0 (as under /proc) is read in chunks up to its real end.
+    // A large file is read in stretches at once; one that changed meanwhile is read again in one
+    // go. A file whose size reads as 0 (as under /proc) is read in chunks up to its real end.
+    const int size = int(file.size());
+    if (partsFor(size, kBytesPerPiece) > 1 && readInStretches(file, size, bytes))
+        return true;
     *bytes = file.readAll();
     // A read that broke off would pass for the whole text; one that grew past what can be
     // decoded would fail in the allocation.
@@ -300,6 +366,37 @@ QByteArray byteOrderMarkFor(const QByteArray& encodingName)
             return QByteArray::fromHex(mark.hex);
     }
     return QByteArray();
+}
+
+QStringList decodeFileBytesInPieces(const QByteArray& bytes, int parts)
+{
+    const Detection found = detectEncoding(bytes.constData(), bytes.size());
+    if (found.encoding != kUtf8 || parts < 2)
+        return {decodeFileBytes(bytes)};
+    const char* payload = bytes.constData() + found.markLength;
+    const int size = bytes.size() - found.markLength;
+    const QVector<int> bounds =
+        QVector<int>{0} + utf8CutPoints(payload, size, parts) + QVector<int>{size};
+    QTextCodec* codec = QTextCodec::codecForName(kUtf8);
+    std::vector<QString> pieces(size_t(bounds.size() - 1));
+    runParts(int(pieces.size()), [&](int i) {
+        pieces[size_t(i)] = codec->toUnicode(payload + bounds[i], bounds[i + 1] - bounds[i]);
+    });
+    return QStringList(pieces.begin(), pieces.end());
+}
+
+QStringList readTextFileInPieces(const QString& path, bool* ok)
+{
+    if (ok)
+        *ok = false;
+    QByteArray bytes;
+    if (!readWholeFile(path, &bytes))
+        return QStringList();
+    const QStringList pieces =
+        decodeFileBytesInPieces(bytes, partsFor(bytes.size(), kBytesPerPiece));
+    if (ok)
+        *ok = true;
+    return pieces;
 }
 
 QString readTextFile(const QString& path, bool* ok)

@@ -22,6 +22,14 @@ QByteArray byteOrderMarkFor(const QByteArray& encodingName);
 // when the file cannot be read.
 QString readTextFile(const QString& path, bool* ok);
 
+// Reads and decodes a whole file as readTextFile does, a large UTF-8 file in pieces decoded at
+// once on threads of their own and never joined: the pieces follow one another, each but the last
+// ends with a line feed, and the last holds more than line breaks.
+QStringList readTextFileInPieces(const QString& path, bool* ok);
+
+// The decoding behind it: a whole file's bytes, mark and all, in at most `parts` pieces.
+QStringList decodeFileBytesInPieces(const QByteArray& bytes, int parts);
+
 // Replaces the file's content with text (UTF-8 with a mark), or appends it in the file's own
 // encoding; with ensureNewline an appended text starts on a new line. False when the file could
 // not be opened.
