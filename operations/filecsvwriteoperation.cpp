@@ -42,26 +42,51 @@ QString FileCsvWriteOperation::icon() const
     return QStringLiteral(":/images/file_write.svg");
 }
 
-// The chosen rows as CSV lines joined by LF, without a line break after the last one. A large
-// table is formatted in parts on threads of their own; the file's text is their concatenation,
-// and each part is built in one string, so a line costs no allocation of its own.
-static QStringList csvText(const QVariantList& rows, int first, int last, const QList<int>& columns,
-                           QChar delimiter)
+// Formatted text is encoded once it holds this many characters, so the buffer stays small and the
+// encoder reads it while it is still in the cache.
+const int kFormatChunk = 1 << 20;
+
+// Writes the chosen rows as CSV lines joined by LF, without a line break after the last one. A
+// large table is formatted and encoded in parts on threads of their own: the first part writes as
+// it goes, the others keep their bytes until the parts before them are written. A chunk is
+// encoded only after a line feed or at the end, as a trailing high surrogate would be held back.
+static bool writeCsvRows(TextFileWriter& writer, const QVariantList& rows, int first, int last,
+                         const QList<int>& columns, QChar delimiter)
 {
     const int total = last - first + 1;
     const int parts = partsFor(total, kRowsPerThread);
-    std::vector<QString> pieces(static_cast<size_t>(parts));
+    std::vector<QByteArray> held(static_cast<size_t>(parts));
+    bool firstPartWritten = true;
     runParts(parts, [&](int part) {
-        QString& text = pieces[size_t(part)];
+        QString text;
+        text.reserve(kFormatChunk + kFormatChunk / 4);
+        const auto flush = [&] {
+            const QByteArray bytes = writer.encode(text);
+            text.resize(0);
+            if (part > 0)
+                held[size_t(part)].append(bytes);
+            else if (firstPartWritten)
+                firstPartWritten = writer.write(bytes);
+        };
         const int end = first + partBegin(total, parts, part + 1);
         for (int row = first + partBegin(total, parts, part); row < end; ++row) {
-            if (row > first)
-                text.append(QLatin1Char('\n'));
             const QVariantList cells = toVariantList(rows.at(row));
             appendCsvLine(text, columns.isEmpty() ? cells : pickColumns(cells, columns), delimiter);
+            if (row < last)
+                text.append(QLatin1Char('\n'));
+            if (text.size() >= kFormatChunk)
+                flush();
         }
+        flush();
     });
-    return QStringList(pieces.begin(), pieces.end());
+    if (!firstPartWritten)
+        return false;
+    for (size_t part = 1; part < held.size(); ++part) {
+        if (!writer.write(held[part]))
+            return false;
+        held[part] = QByteArray();
+    }
+    return true;
 }
 
 void FileCsvWriteOperation::doOperation() const
@@ -89,16 +114,19 @@ void FileCsvWriteOperation::doOperation() const
     if (m_ifExist == 2)
         return;
 
-    const QList<int> columns = selectedColumns(m_writeScope, m_columns, scope);
-    const QStringList text =
-        csvText(rows, first, last, columns, resolveDelimiter(m_delimiter, scope));
     const QString path = resolvePath(m_filePath, scope);
     if (path.isEmpty()) {
         qWarning() << "[CsvWrite] 文件路径为空，已跳过";
         return;
     }
-    if (!writeTextFile(path, text, m_ifExist == 1, !m_appendNoNewline))
+    const QList<int> columns = selectedColumns(m_writeScope, m_columns, scope);
+    TextFileWriter writer;
+    if (!writer.open(path, m_ifExist == 1, !m_appendNoNewline) ||
+        !writeCsvRows(writer, rows, first, last, columns, resolveDelimiter(m_delimiter, scope))) {
         qWarning() << "[CsvWrite] 写入失败：" << path;
+        return;
+    }
+    writer.commit();
 }
 
 void FileCsvWriteOperation::saveOperation(QDataStream& out) const

@@ -280,6 +280,14 @@ void tst_TextFile::write_data()
         << QByteArray("caf\xE9") << e << true << true << QByteArray("caf\xE9\n\xE9");
     QTest::newRow("short file cut off by its end continues in the locale")
         << QByteArray("ab\xE4\xB8") << e << true << false << QByteArray("ab\xE4\xB8\xE9");
+
+    // Large texts are encoded in runs of 2^22 characters, on threads; an encoder holds a high
+    // surrogate at the end of what it is given back for the low half to come.
+    const QString run(4194303, QLatin1Char('a'));
+    QTest::newRow("surrogate pair across two runs") << QByteArray() << run + "😀" << false << true
+        << hexBytes("efbbbf") + run.toLatin1() + "\xF0\x9F\x98\x80";
+    QTest::newRow("lone high surrogate at a run's end") << QByteArray() << run + QChar(0xD800) + "b"
+        << false << true << hexBytes("efbbbf") + run.toLatin1() + "?b";
     // clang-format on
 }
 

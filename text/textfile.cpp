@@ -302,47 +302,23 @@ bool endsWithoutLineFeed(const QString& path, QTextCodec* codec)
     return !tail.isEmpty() && tail.back() != QLatin1Char('\n');
 }
 
-bool writeAll(QFile& file, const QByteArray& bytes)
-{
-    return bytes.isEmpty() || file.write(bytes) == bytes.size();
-}
-
 // Text is encoded in runs of this many characters, as many runs at once as there are cores, and
 // each batch is written before the next is encoded: no encoded copy of a whole large text is held.
 const int kEncodeRun = 1 << 22;
 
-// The pieces cut into runs, never between the two halves of a surrogate pair: every encoding the
-// module writes then encodes each run on its own exactly as within the whole.
-QVector<QStringView> cutIntoRuns(const QStringList& pieces)
+// The text cut into runs, never just after a high surrogate: the encoders hold a trailing one back
+// for the low half to come, so a run ending in one would lose it, paired or not.
+QVector<QStringView> cutIntoRuns(QStringView text)
 {
     QVector<QStringView> runs;
-    for (const QString& piece : pieces) {
-        for (int at = 0; at < piece.size();) {
-            int end = qMin(piece.size(), at + kEncodeRun);
-            if (end < piece.size() && piece.at(end).isLowSurrogate())
-                ++end;
-            runs.append(QStringView(piece).mid(at, end - at));
-            at = end;
-        }
+    for (qsizetype at = 0; at < text.size();) {
+        qsizetype end = qMin(text.size(), at + kEncodeRun);
+        while (end < text.size() && text.at(end - 1).isHighSurrogate())
+            ++end;
+        runs.append(text.mid(at, end - at));
+        at = end;
     }
     return runs;
-}
-
-bool writeEncoded(QFile& file, QTextCodec* codec, const QStringList& pieces)
-{
-    const QVector<QStringView> runs = cutIntoRuns(pieces);
-    const int batch = partsFor(runs.size(), 1);
-    std::vector<QByteArray> encoded(static_cast<size_t>(batch));
-    for (int at = 0; at < runs.size(); at += batch) {
-        const int count = qMin(batch, runs.size() - at);
-        runParts(count,
-                 [&](int i) { encoded[size_t(i)] = encodeWithoutMark(codec, runs[at + i]); });
-        for (int i = 0; i < count; ++i) {
-            if (!writeAll(file, encoded[size_t(i)]))
-                return false;
-        }
-    }
-    return true;
 }
 
 } // namespace
@@ -412,12 +388,22 @@ QString readTextFile(const QString& path, bool* ok)
     return text;
 }
 
-bool writeTextFile(const QString& path, const QString& text, bool append, bool ensureNewline)
+TextFileWriter::~TextFileWriter()
 {
-    return writeTextFile(path, QStringList{text}, append, ensureNewline);
+    if (m_committed || !m_file.isOpen())
+        return;
+    // A write that failed part way (a full disk, a size limit) leaves nothing half done behind
+    // that can be undone: a file this writer created goes again, and an appended file gets back
+    // its old end. A replaced file has already given up its old content.
+    if (m_created) {
+        m_file.close();
+        QFile::remove(m_path);
+    } else if (m_append) {
+        m_file.resize(m_sizeBefore);
+    }
 }
 
-bool writeTextFile(const QString& path, const QStringList& pieces, bool append, bool ensureNewline)
+bool TextFileWriter::open(const QString& path, bool append, bool ensureNewline)
 {
     const bool existed = QFile::exists(path);
     // A FIFO would block the open until a reader comes, and a folder is no file to write.
@@ -427,32 +413,59 @@ bool writeTextFile(const QString& path, const QStringList& pieces, bool append, 
     AppendEncoding chosen{QByteArray(kUtf8), true};
     if (append && existed && !sniffAppendEncoding(path, &chosen))
         return false;
-    QTextCodec* codec = QTextCodec::codecForName(chosen.encoding);
-    if (!codec)
-        codec = QTextCodec::codecForName(kUtf8);
+    m_codec = QTextCodec::codecForName(chosen.encoding);
+    if (!m_codec)
+        m_codec = QTextCodec::codecForName(kUtf8);
+    const bool lineFeedFirst =
+        append && ensureNewline && existed && endsWithoutLineFeed(path, m_codec);
 
-    QStringList content = pieces;
-    if (append && ensureNewline && existed && endsWithoutLineFeed(path, codec))
-        content.prepend(QStringLiteral("\n"));
-
-    QFile file;
-    bool created = false;
-    if (!openRegularFileForWriting(path, append ? WriteMode::Append : WriteMode::Replace, &file,
-                                   &created))
+    if (!openRegularFileForWriting(path, append ? WriteMode::Append : WriteMode::Replace, &m_file,
+                                   &m_created))
         return false;
-    const qint64 sizeBefore = file.size();
+    m_path = path;
+    m_append = append;
+    m_sizeBefore = m_file.size();
     const QByteArray mark =
         chosen.hadBom && (!append || !existed) ? byteOrderMarkFor(chosen.encoding) : QByteArray();
-    if (writeAll(file, mark) && writeEncoded(file, codec, content))
-        return true;
-    // A write that failed part way (a full disk, a size limit) leaves nothing half done behind
-    // that can be undone: a file this call created goes again, and an appended file gets back its
-    // old end. A replaced file has already given up its old content.
-    if (created) {
-        file.close();
-        QFile::remove(path);
-    } else if (append) {
-        file.resize(sizeBefore);
+    return write(mark) && (!lineFeedFirst || write(encode(u"\n")));
+}
+
+QByteArray TextFileWriter::encode(QStringView text) const
+{
+    return encodeWithoutMark(m_codec, text);
+}
+
+bool TextFileWriter::write(const QByteArray& bytes)
+{
+    return bytes.isEmpty() || m_file.write(bytes) == bytes.size();
+}
+
+bool TextFileWriter::writeText(QStringView text)
+{
+    const QVector<QStringView> runs = cutIntoRuns(text);
+    const int batch = partsFor(runs.size(), 1);
+    std::vector<QByteArray> encoded(static_cast<size_t>(batch));
+    for (int at = 0; at < runs.size(); at += batch) {
+        const int count = qMin(batch, runs.size() - at);
+        runParts(count, [&](int i) { encoded[size_t(i)] = encode(runs[at + i]); });
+        for (int i = 0; i < count; ++i) {
+            if (!write(encoded[size_t(i)]))
+                return false;
+        }
     }
-    return false;
+    return true;
+}
+
+void TextFileWriter::commit()
+{
+    m_committed = true;
+}
+
+bool writeTextFile(const QString& path, const QString& text, bool append, bool ensureNewline)
+{
+    TextFileWriter writer;
+    if (!writer.open(path, append, ensureNewline) || !writer.writeText(text))
+        return false;
+    writer.commit();
+    return true;
 }

@@ -1,8 +1,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+
+class QTextCodec;
 
 // The module's one road between bytes and text. Files it creates or replaces are UTF-8 with a
 // byte-order mark; appends continue in the file's own encoding. None of these functions logs:
@@ -35,6 +39,32 @@ QStringList decodeFileBytesInPieces(const QByteArray& bytes, int parts);
 // not be opened.
 bool writeTextFile(const QString& path, const QString& text, bool append, bool ensureNewline);
 
-// The same for a text given as pieces that follow one another (built apart, on threads): they are
-// encoded and written in turn, never joined into one string.
-bool writeTextFile(const QString& path, const QStringList& pieces, bool append, bool ensureNewline);
+// Writes a file as writeTextFile does, for a text made a part at a time: open() settles the
+// encoding and writes the mark or the line break an append asks for; encode() may then run on any
+// number of threads at once, write() and writeText() on one at a time. Unless commit() is called,
+// the writer undoes what it wrote when it goes: a file it created is removed again, an appended
+// file gets back its old end.
+class TextFileWriter
+{
+public:
+    TextFileWriter() = default;
+    ~TextFileWriter();
+    TextFileWriter(const TextFileWriter&) = delete;
+    TextFileWriter& operator=(const TextFileWriter&) = delete;
+
+    bool open(const QString& path, bool append, bool ensureNewline);
+    QByteArray encode(QStringView text) const;
+    bool write(const QByteArray& bytes);
+    // Encodes and writes a text of any length, never holding an encoded copy of all of it.
+    bool writeText(QStringView text);
+    void commit();
+
+private:
+    QFile m_file; // opened on a descriptor, so it knows no name
+    QString m_path;
+    QTextCodec* m_codec = nullptr;
+    bool m_created = false;
+    bool m_append = false;
+    bool m_committed = false;
+    qint64 m_sizeBefore = 0;
+};
