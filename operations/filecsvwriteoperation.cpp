@@ -56,7 +56,7 @@ static bool writeCsvRows(TextFileWriter& writer, const QVariantList& rows, int f
     const int total = last - first + 1;
     const int parts = partsFor(total, kRowsPerThread);
     std::vector<QByteArray> held(static_cast<size_t>(parts));
-    bool firstPartWritten = true;
+    bool firstPartOk = true;
     runParts(parts, [&](int part) {
         QString text;
         text.reserve(kFormatChunk + kFormatChunk / 4);
@@ -65,8 +65,8 @@ static bool writeCsvRows(TextFileWriter& writer, const QVariantList& rows, int f
             text.resize(0);
             if (part > 0)
                 held[size_t(part)].append(bytes);
-            else if (firstPartWritten)
-                firstPartWritten = writer.write(bytes);
+            else if (firstPartOk)
+                firstPartOk = writer.write(bytes);
         };
         const int end = first + partBegin(total, parts, part + 1);
         for (int row = first + partBegin(total, parts, part); row < end; ++row) {
@@ -79,7 +79,7 @@ static bool writeCsvRows(TextFileWriter& writer, const QVariantList& rows, int f
         }
         flush();
     });
-    if (!firstPartWritten)
+    if (!firstPartOk)
         return false;
     for (size_t part = 1; part < held.size(); ++part) {
         if (!writer.write(held[part]))

@@ -210,15 +210,14 @@ QByteArray encodeWithoutMark(QTextCodec* codec, QStringView text)
     return codec->fromUnicode(text.data(), int(text.size()), &state);
 }
 
-// Reads a file's `size` bytes with one thread per core, each into its own stretch of the buffer:
-// filling fresh memory costs a page fault per page, which the threads share out. False when the
-// file turns out shorter or longer than `size`.
-bool readInStretches(QFile& file, int size, QByteArray* bytes)
+// Reads a file's `size` bytes in `parts` stretches at once, each thread into its own stretch of
+// the buffer: filling fresh memory costs a page fault per page, which the threads share out.
+// False when the file turns out shorter or longer than `size`.
+bool readInStretches(QFile& file, int size, int parts, QByteArray* bytes)
 {
     QByteArray buffer(size, Qt::Uninitialized);
     char* const data = buffer.data();
     const int fd = file.handle();
-    const int parts = partsFor(size, kBytesPerPiece);
     std::atomic<bool> whole{true};
     runParts(parts, [&](int part) {
         const int end = partBegin(size, parts, part + 1);
@@ -250,7 +249,8 @@ bool readWholeFile(const QString& path, QByteArray* bytes)
     // A large file is read in stretches at once; one that changed meanwhile is read again in one
     // go. A file whose size reads as 0 (as under /proc) is read in chunks up to its real end.
     const int size = int(file.size());
-    if (partsFor(size, kBytesPerPiece) > 1 && readInStretches(file, size, bytes))
+    const int parts = partsFor(size, kBytesPerPiece);
+    if (parts > 1 && readInStretches(file, size, parts, bytes))
         return true;
     *bytes = file.readAll();
     // A read that broke off would pass for the whole text; one that grew past what can be
