@@ -14,6 +14,7 @@
 
 #include "testsupport.h"
 
+#include <operation.h>
 #include <variablescope.h>
 
 #include <QDir>
@@ -105,6 +106,15 @@ inline bool applySettings(QObject* object, const QString& settings)
     return true;
 }
 
+// Runs a step in `scope` (nullptr: none) and returns every warning line it logged.
+inline QStringList warningsOf(Operation& op, VariableScope* scope)
+{
+    op.setVariableScope(scope);
+    const WarningLog log;
+    op.doOperation();
+    return log.messages();
+}
+
 // What one run of a file step left behind.
 struct StepOutcome {
     QStringList tree;     // the whole scratch folder
@@ -135,14 +145,10 @@ template <typename Op> StepOutcome runStep(const QString& before, const QString&
     scope.declare(QStringLiteral("text"), VarType::String, QStringLiteral("keep"));
 
     Op op;
-    op.setVariableScope(entries(settings).contains(QLatin1String("noscope")) ? nullptr : &scope);
     if (!applySettings(&op, settings))
         return {{QStringLiteral("<unknown setting>")}, {}, {}};
-    {
-        const WarningLog log;
-        op.doOperation();
-        outcome.warnings = log.messages();
-    }
+    const bool noScope = entries(settings).contains(QLatin1String("noscope"));
+    outcome.warnings = warningsOf(op, noScope ? nullptr : &scope);
     outcome.tree = treeSnapshot();
     const QVariant out = scope.get(QStringLiteral("out"));
     outcome.listed = out.userType() == QMetaType::QVariantList ? out.toStringList().join('|')

@@ -13,7 +13,6 @@ class tst_FileCsvReadOperation : public QObject
 private slots:
     void warnings_data();
     void warnings();
-    void noScopeDoesNothing();
     void reads_data();
     void reads();
     void referencesResolve();
@@ -44,6 +43,7 @@ void tst_FileCsvReadOperation::warnings_data()
         "[CsvRead] 目标变量 \"a\\\"b\\\\c\" 未声明为数据表，已跳过");
     add("start past a one-line file", "startRow=1", "[CsvRead] 起始行大于结束行，已跳过");
     add("reversed range", "startRow=0|endRow=-1", "[CsvRead] 起始行大于结束行，已跳过");
+    add("without a scope nothing is said", "filePath=missing.csv|targetVar=|noscope", "");
 }
 
 void tst_FileCsvReadOperation::warnings()
@@ -57,23 +57,10 @@ void tst_FileCsvReadOperation::warnings()
     scope.declare("list", VarType::List, "untouched");
     FileCsvReadOperation op;
     QVERIFY(applySettings(&op, "filePath=one.csv|targetVar=t|readScope=1|" + settings));
-    op.setVariableScope(&scope);
-
-    const WarningLog log;
-    op.doOperation();
-    QTEST(log.messages().join('|'), "warning");
+    QTEST(warningsOf(op, settings.contains("noscope") ? nullptr : &scope).join('|'), "warning");
     QCOMPARE(scope.get("t"), QVariant("untouched"));
     QCOMPARE(scope.get("list"), QVariant("untouched"));
     QCOMPARE(scope.names().size(), 2);
-}
-
-void tst_FileCsvReadOperation::noScopeDoesNothing()
-{
-    FileCsvReadOperation op;
-    op.setFilePath("missing.csv");
-    const WarningLog log;
-    op.doOperation();
-    QCOMPARE(log.messages(), QStringList());
 }
 
 static QByteArray utf16le(const QString& text)
@@ -138,11 +125,7 @@ void tst_FileCsvReadOperation::reads()
     scope.declare("cols", VarType::List, QVariantList{"2", "1"});
     FileCsvReadOperation op;
     QVERIFY(applySettings(&op, "filePath=in.csv|targetVar=t|" + settings));
-    op.setVariableScope(&scope);
-
-    const WarningLog log;
-    op.doOperation();
-    QCOMPARE(log.messages(), QStringList());
+    QCOMPARE(warningsOf(op, &scope), QStringList());
     const QVariant stored = scope.get("t");
     QCOMPARE(stored, QVariant(parseDataTableJson(table)));
     QCOMPARE(stored.userType(), int(QMetaType::QVariantList));
@@ -162,12 +145,8 @@ void tst_FileCsvReadOperation::referencesResolve()
     scope.declare("p", VarType::String, "  sub/in.csv \t");
     scope.declare(" t ", VarType::DataTable);
     FileCsvReadOperation op;
-    op.setFilePath("$p");
-    op.setTargetVar(" t ");
-    op.setVariableScope(&scope);
-    const WarningLog log;
-    op.doOperation();
-    QCOMPARE(log.messages(), QStringList());
+    QVERIFY(applySettings(&op, "filePath=$p|targetVar= t "));
+    QCOMPARE(warningsOf(op, &scope), QStringList());
     QCOMPARE(scope.get(" t "), QVariant(parseDataTableJson(R"([["a","b"]])")));
 }
 

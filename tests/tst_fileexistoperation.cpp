@@ -1,7 +1,5 @@
+#include "filetree.h"
 #include "operations/fileexistoperation.h"
-#include "testsupport.h"
-
-#include <variablescope.h>
 
 #include <QDir>
 #include <QtTest>
@@ -52,10 +50,7 @@ void tst_FileExistOperation::doOperation()
     FileExistOperation op;
     op.setFileName(fileName);
     op.setResultVar(resultVar);
-    op.setVariableScope(&scope);
-    WarningLog log;
-    op.doOperation();
-    QCOMPARE(log.messages(), QStringList());
+    QCOMPARE(warningsOf(op, &scope), QStringList());
     QCOMPARE(scope.names().size(), stored.isValid() ? 2 : 1);
     if (stored.isValid())
         QCOMPARE(scope.get(resultVar), stored);

@@ -31,10 +31,7 @@ static QString runParse(VariableScope& scope, const QString& settings, QStringLi
     FilePathParseOperation op;
     applySettings(&op,
                   "diskVar=disk|dirVar=dir|nameVar=name|extVar=ext|fullNameVar=full|" + settings);
-    op.setVariableScope(&scope);
-    const WarningLog log;
-    op.doOperation();
-    *warnings = log.messages();
+    *warnings = warningsOf(op, &scope);
     QStringList pieces;
     for (const QString& var : kPieceVars) {
         // An empty piece is stored as the empty text, not as "no value".
@@ -141,11 +138,8 @@ void tst_FilePathParseOperation::nothingToStore()
 
     // Without a scope there is nowhere to store: nothing happens, and nothing is said.
     FilePathParseOperation op;
-    op.setFilePath("/x/a.txt");
-    op.setNameVar("name");
-    const WarningLog log;
-    op.doOperation();
-    QCOMPARE(log.messages(), QStringList());
+    QVERIFY(applySettings(&op, "filePath=/x/a.txt|nameVar=name"));
+    QCOMPARE(warningsOf(op, nullptr), QStringList());
 }
 
 QTEST_GUILESS_MAIN(tst_FilePathParseOperation)

@@ -1,7 +1,5 @@
+#include "filetree.h"
 #include "operations/filereadoperation.h"
-#include "testsupport.h"
-
-#include <variablescope.h>
 
 #include <QDir>
 #include <QJsonArray>
@@ -69,15 +67,9 @@ void tst_FileReadOperation::stores()
     declareTargets(scope);
     scope.declare("p", VarType::String, "  in file.txt \t");
     FileReadOperation op;
-    op.setFilePath("$p");
+    QVERIFY(applySettings(&op, "filePath=$p|targetVarStr=text|targetVarList=lines"));
     op.setStoreAs(storeAs);
-    op.setTargetVarStr("text");
-    op.setTargetVarList("lines");
-    op.setVariableScope(&scope);
-
-    WarningLog log;
-    op.doOperation();
-    QCOMPARE(log.messages(), QStringList());
+    QCOMPARE(warningsOf(op, &scope), QStringList());
     const QVariant stored = scope.get(storeAs == 1 ? "lines" : "text");
     QTEST(stored, "value");
     if (storeAs == 1)
@@ -123,6 +115,7 @@ void tst_FileReadOperation::warnings()
     QFETCH(QString, filePath);
     QFETCH(int, storeAs);
     QFETCH(QString, target);
+    QFETCH(QString, warning);
     const ScratchCwd dir;
     QVERIFY(writeFile("a.txt", "content"));
     QVERIFY(QDir().mkdir("folder"));
@@ -135,12 +128,7 @@ void tst_FileReadOperation::warnings()
     op.setStoreAs(storeAs);
     op.setTargetVarStr(target);
     op.setTargetVarList(target);
-    op.setVariableScope(&scope);
-
-    WarningLog log;
-    op.doOperation();
-    QCOMPARE(log.messages().size(), 1);
-    QTEST(log.messages().at(0), "warning");
+    QCOMPARE(warningsOf(op, &scope), QStringList{warning});
     QCOMPARE(scope.get("text"), QVariant("old"));
     QCOMPARE(scope.get("lines"), QVariant(QVariantList{"old"}));
     QVERIFY(!scope.contains("nowhere"));
@@ -154,9 +142,8 @@ void tst_FileReadOperation::withoutScopeNothingIsStored()
     FileReadOperation op;
     op.setFilePath("a.txt");
     op.setTargetVarStr("text");
-    WarningLog log;
-    op.doOperation();
-    QCOMPARE(log.messages(), QStringList{"[FileRead] 目标变量 \"text\" 未声明为字符串，已跳过"});
+    QCOMPARE(warningsOf(op, nullptr),
+             QStringList{"[FileRead] 目标变量 \"text\" 未声明为字符串，已跳过"});
 }
 
 void tst_FileReadOperation::texts_data()

@@ -1,7 +1,5 @@
+#include "filetree.h"
 #include "operations/filewriteoperation.h"
-#include "testsupport.h"
-
-#include <variablescope.h>
 
 #include <QDir>
 #include <QtTest>
@@ -92,11 +90,7 @@ void tst_FileWriteOperation::write()
     op.setContent(content);
     op.setIfExist(ifExist);
     op.setAppendNoNewline(appendNoNewline);
-    op.setVariableScope(&scope);
-
-    WarningLog log;
-    op.doOperation();
-    QCOMPARE(log.messages(), QStringList());
+    QCOMPARE(warningsOf(op, &scope), QStringList());
     QTEST(readFile(QStringLiteral("out.txt")), "after");
 }
 
@@ -138,10 +132,7 @@ void tst_FileWriteOperation::warnings()
     op.setContent(QStringLiteral("x"));
     op.setIfExist(ifExist);
     VariableScope scope;
-    op.setVariableScope(&scope);
-    WarningLog log;
-    op.doOperation();
-    QCOMPARE(log.messages(), QStringList{warning});
+    QCOMPARE(warningsOf(op, &scope), QStringList{warning});
     QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot), entriesBefore);
     QCOMPARE(readFile(QStringLiteral("keep.txt")), QByteArray("keep"));
     QVERIFY(QDir(QStringLiteral("folder")).isEmpty());
