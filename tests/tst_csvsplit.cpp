@@ -95,28 +95,20 @@ void tst_CsvSplit::split()
 
 void tst_CsvSplit::lines_data()
 {
+    // clang-format off
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("lines");
-    QTest::newRow("mixed breaks, trailing empties") << "a\rb\r\nc\n\n\n"
-                                                    << "a|b|c";
-    QTest::newRow("only breaks") << "\r\r\n\n"
-                                 << "";
-    QTest::newRow("empty text") << ""
-                                << "";
-    QTest::newRow("empty CR LF lines inside") << "a\r\n\r\nb\r\n\r\n"
-                                              << "a||b";
-    QTest::newRow("CR CR is two breaks") << "a\r\rb"
-                                         << "a||b";
-    QTest::newRow("LF CR is two breaks") << "a\n\rb"
-                                         << "a||b";
-    QTest::newRow("last line of blanks stays") << "a\n  \n"
-                                               << "a|  ";
-    QTest::newRow("leading empty line") << "\na"
-                                        << "|a";
-    QTest::newRow("empty lines at piece ends") << "a\n\nb\r\n\r\nc\r\r\nd\n"
-                                               << "a||b||c||d";
-    QTest::newRow("quoted cell across lines") << "a,\"x\ny\",b"
-                                              << "a,\"x|y\",b";
+    QTest::newRow("mixed breaks, trailing empties") << "a\rb\r\nc\n\n\n" << "a|b|c";
+    QTest::newRow("only breaks") << "\r\r\n\n" << "";
+    QTest::newRow("empty text") << "" << "";
+    QTest::newRow("empty CR LF lines inside") << "a\r\n\r\nb\r\n\r\n" << "a||b";
+    QTest::newRow("CR CR is two breaks") << "a\r\rb" << "a||b";
+    QTest::newRow("LF CR is two breaks") << "a\n\rb" << "a||b";
+    QTest::newRow("last line of blanks stays") << "a\n  \n" << "a|  ";
+    QTest::newRow("leading empty line") << "\na" << "|a";
+    QTest::newRow("empty lines at piece ends") << "a\n\nb\r\n\r\nc\r\r\nd\n" << "a||b||c||d";
+    QTest::newRow("quoted cell across lines") << "a,\"x\ny\",b" << "a,\"x|y\",b";
+    // clang-format on
 }
 
 // The text cut after every LF that has more than line breaks after it, as a large file is
@@ -158,25 +150,23 @@ void tst_CsvSplit::lines()
 
 void tst_CsvSplit::formatLine_data()
 {
+    // clang-format off
     QTest::addColumn<QVariantList>("cells");
     QTest::addColumn<QString>("delimiter");
     QTest::addColumn<QString>("line");
 
     const QString comma = QStringLiteral(",");
-    QTest::newRow("quoting") << QVariantList{"a", "b,c", "say \"hi\""} << comma
-                             << R"(a,"b,c","say ""hi""")";
+    QTest::newRow("quoting")
+        << QVariantList{"a", "b,c", "say \"hi\""} << comma << R"(a,"b,c","say ""hi""")";
     QTest::newRow("awkward quotes") << QVariantList{"\"", "\"\"", "x\"y", "", " a ", "a\"\"b"}
                                     << comma << R"("""","""""","x""y",, a ,"a""""b")";
     QTest::newRow("LF quoted") << QVariantList{"x\ny", "z"} << comma << "\"x\ny\",z";
     QTest::newRow("CR quoted") << QVariantList{"x\ry"} << comma << "\"x\ry\"";
-    QTest::newRow("other delimiter") << QVariantList{"b,c", "b;c"} << ";"
-                                     << "b,c;\"b;c\"";
-    QTest::newRow("first character of delimiter") << QVariantList{"a", "b#c"} << "#x"
-                                                  << "a#\"b#c\"";
-    QTest::newRow("tab") << QVariantList{"a\tb", "", "c"} << "\t"
-                         << "\"a\tb\"\t\tc";
-    QTest::newRow("empty delimiter is comma") << QVariantList{"a", "b"} << ""
-                                              << "a,b";
+    QTest::newRow("other delimiter") << QVariantList{"b,c", "b;c"} << ";" << "b,c;\"b;c\"";
+    QTest::newRow("first character of delimiter")
+        << QVariantList{"a", "b#c"} << "#x" << "a#\"b#c\"";
+    QTest::newRow("tab") << QVariantList{"a\tb", "", "c"} << "\t" << "\"a\tb\"\t\tc";
+    QTest::newRow("empty delimiter is comma") << QVariantList{"a", "b"} << "" << "a,b";
     QTest::newRow("no cells") << QVariantList{} << comma << "";
     QTest::newRow("empty cells") << QVariantList{"", "", ""} << comma << ",,";
     QTest::newRow("blanks and tabs bare")
@@ -184,8 +174,9 @@ void tst_CsvSplit::formatLine_data()
     QTest::newRow("non-text cells")
         << QVariantList{1.5, true, 42, QVariant()} << comma << "1.5,true,42,";
     QTest::newRow("chinese") << QVariantList{"中文", "逗,号"} << comma << "中文,\"逗,号\"";
-    QTest::newRow("chinese delimiter") << QVariantList{"数据，表", "“引号”"} << "，"
-                                       << "\"数据，表\"，“引号”";
+    QTest::newRow("chinese delimiter")
+        << QVariantList{"数据，表", "“引号”"} << "，" << "\"数据，表\"，“引号”";
+    // clang-format on
 }
 
 void tst_CsvSplit::formatLine()

@@ -7,14 +7,16 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <optional>
+
 // The command-line host driven as a user drives it: a separate process in a scratch folder.
 class tst_Stephost : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
+    void init() { QVERIFY(m_dir.emplace().isValid()); }
+    void cleanup() { m_dir.reset(); }
     void schemaMatchesGolden();
     void list();
     void badCommandLine_data();
@@ -34,7 +36,7 @@ private:
     QString path(const char* name) const { return m_dir->filePath(QLatin1String(name)); }
     StephostResult run(const QStringList& args) const { return runStephost(args, m_dir->path()); }
 
-    QTemporaryDir* m_dir = nullptr;
+    std::optional<QTemporaryDir> m_dir;
 };
 
 namespace
@@ -74,18 +76,6 @@ void checkFlowErrorLine(const StephostResult& result, const QString& fileName,
 }
 
 } // namespace
-
-void tst_Stephost::init()
-{
-    m_dir = new QTemporaryDir;
-    QVERIFY(m_dir->isValid());
-}
-
-void tst_Stephost::cleanup()
-{
-    delete m_dir;
-    m_dir = nullptr;
-}
 
 // Every type's properties, defaults, labels, annotations, class-info order and texts at once.
 void tst_Stephost::schemaMatchesGolden()

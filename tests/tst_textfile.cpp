@@ -75,9 +75,8 @@ void tst_TextFile::detect_data()
     // The test looks at eight bytes at a time: sequences across and after word boundaries.
     QTest::newRow("sequence across a word boundary")
         << QByteArray("abcdefg\xE4\xB8\xAD") << utf8 << 0;
-    QTest::newRow("lead, a word of ASCII, then its continuations") << QByteArray("abcdefg\xE4"
-                                                                                 "abcdefgh\xB8\xAD")
-                                                                   << kLocale << 0;
+    QTest::newRow("lead, a word of ASCII, then its continuations")
+        << QByteArray("abcdefg\xE4" "abcdefgh\xB8\xAD") << kLocale << 0;
     QTest::newRow("invalid after a long ASCII run")
         << QByteArray(1000, 'a') + "\xC3(" << kLocale << 0;
     // clang-format on
@@ -164,10 +163,8 @@ void tst_TextFile::read_data()
     QTest::newRow("invalid UTF-8 in the locale") << QByteArray("caf\xE9\n") << "caf\u00E9\n";
     QTest::newRow("EF BB in the locale") << hexBytes("efbb") << QStringLiteral("\u00EF\u00BB");
     QTest::newRow("UTF-16LE cut in half a unit") << hexBytes("fffe 6100 62") << "a";
-    QTest::newRow("control bytes and NULs") << hexBytes("00017f61")
-                                            << QString::fromLatin1("\0\x01\x7F"
-                                                                   "a",
-                                                                   4);
+    QTest::newRow("control bytes and NULs")
+        << hexBytes("00017f61") << QString::fromLatin1("\0\x01\x7F" "a", 4);
     // clang-format on
 }
 
