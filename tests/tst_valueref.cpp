@@ -13,7 +13,6 @@ private slots:
     void parse();
     void resolve_data();
     void resolve();
-    void resolveWithoutScope();
     void objectMember();
 };
 
@@ -48,22 +47,17 @@ void tst_ValueRef::parse()
     QTEST(ref.literal, "literal");
 }
 
-static VariableScope* sampleScope()
+static void declareSamples(VariableScope& scope)
 {
-    auto* scope = new VariableScope;
-    const QVariantList table{QVariantList{1, 2}, QVariantList{1, 2, 3, 4, 5},
-                             QVariantList{1, 2, 3}};
-    scope->declare(QStringLiteral("t"), VarType::DataTable, table);
-    scope->declare(QStringLiteral("json"), VarType::DataTable, QStringLiteral("[[1, 2]]"));
-    scope->declare(QStringLiteral("empty"), VarType::List, QVariantList());
-    scope->declare(QStringLiteral("mixed"), VarType::List,
-                   QVariantList{QStringLiteral("x"), QVariantList{1, 2, 3}});
-    scope->declare(QStringLiteral("files"), VarType::List,
-                   QVariantList{QStringLiteral("a"), QStringLiteral("b")});
-    scope->declare(QStringLiteral("names"), VarType::List,
-                   QStringList{QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("z")});
-    scope->declare(QStringLiteral("text"), VarType::String, QStringLiteral(" hello "));
-    return scope;
+    scope.declare(
+        "t", VarType::DataTable,
+        QVariantList{QVariantList{1, 2}, QVariantList{1, 2, 3, 4, 5}, QVariantList{1, 2, 3}});
+    scope.declare("json", VarType::DataTable, "[[1, 2]]");
+    scope.declare("empty", VarType::List, QVariantList());
+    scope.declare("mixed", VarType::List, QVariantList{"x", QVariantList{1, 2, 3}});
+    scope.declare("files", VarType::List, QVariantList{"a", "b"});
+    scope.declare("names", VarType::List, QStringList{"x", "y", "z"});
+    scope.declare("text", VarType::String, " hello ");
 }
 
 void tst_ValueRef::resolve_data()
@@ -80,22 +74,19 @@ void tst_ValueRef::resolve_data()
     QTest::newRow("members of a table held as JSON text") << "$json.Rows" << invalid;
     QTest::newRow("columns of empty list") << "$empty.Columns" << invalid;
     QTest::newRow("columns when first item is text") << "$mixed.Columns" << invalid;
-    QTest::newRow("items of list")
-        << "$files.Items" << QVariant(QVariantList{QStringLiteral("a"), QStringLiteral("b")});
+    QTest::newRow("items of list") << "$files.Items" << QVariant(QVariantList{"a", "b"});
     QTest::newRow("items of text") << "$text.Items" << invalid;
     QTest::newRow("unknown member") << "$files.Size" << invalid;
-    QTest::newRow("string list") << "$names"
-                                 << QVariant(QStringList{QStringLiteral("x"), QStringLiteral("y"),
-                                                         QStringLiteral("z")});
+    QTest::newRow("string list") << "$names" << QVariant(QStringList{"x", "y", "z"});
     QTest::newRow("string list count") << "$names.Count" << QVariant(3);
-    QTest::newRow("text kept as is") << "$text" << QVariant(QStringLiteral(" hello "));
+    QTest::newRow("text kept as is") << "$text" << QVariant(" hello ");
     QTest::newRow("missing variable") << "$nothing" << invalid;
     QTest::newRow("missing variable member") << "$nothing.Rows" << invalid;
     QTest::newRow("integer literal") << "12" << QVariant(12.0);
     QTest::newRow("decimal literal") << "1.50" << QVariant(1.5);
     QTest::newRow("leading zeros") << "007" << QVariant(7.0);
     QTest::newRow("blanks around number") << " 3 " << QVariant(3.0);
-    QTest::newRow("text literal keeps blanks") << " a b " << QVariant(QStringLiteral(" a b "));
+    QTest::newRow("text literal keeps blanks") << " a b " << QVariant(" a b ");
     QTest::newRow("empty literal") << "" << QVariant(QString(QLatin1String("")));
     // clang-format on
 }
@@ -104,33 +95,31 @@ void tst_ValueRef::resolve()
 {
     QFETCH(QString, text);
     QFETCH(QVariant, expected);
-    QScopedPointer<VariableScope> scope(sampleScope());
-    const QVariant value = resolveValueRef(parseValueRef(text), scope.data());
+    VariableScope scope;
+    declareSamples(scope);
+    const ValueRef ref = parseValueRef(text);
+    const QVariant value = resolveValueRef(ref, &scope);
     QCOMPARE(value.isValid(), expected.isValid());
     QCOMPARE(value.userType(), expected.userType());
     QCOMPARE(value, expected);
-}
-
-// Without a scope a reference is invalid; a literal still resolves.
-void tst_ValueRef::resolveWithoutScope()
-{
-    QVERIFY(!resolveValueRef(parseValueRef(QStringLiteral("$x")), nullptr).isValid());
-    QVERIFY(!resolveValueRef(parseValueRef(QStringLiteral("$x.Rows")), nullptr).isValid());
-    QCOMPARE(resolveValueRef(parseValueRef(QStringLiteral("1.50")), nullptr), QVariant(1.5));
+    // Without a scope a reference is invalid; a literal still resolves.
+    const QVariant unscoped = resolveValueRef(ref, nullptr);
+    QCOMPARE(unscoped.isValid(), !ref.isRef);
+    if (!ref.isRef)
+        QCOMPARE(unscoped, expected);
 }
 
 void tst_ValueRef::objectMember()
 {
     QObject object;
-    object.setObjectName(QStringLiteral("widget"));
+    object.setObjectName("widget");
     object.setProperty("Size", 7);
     VariableScope scope;
-    scope.declare(QStringLiteral("o"), VarType::Object, QVariant::fromValue(&object));
-    QCOMPARE(resolveValueRef(parseValueRef(QStringLiteral("$o.objectName")), &scope),
-             QVariant(QStringLiteral("widget")));
-    QCOMPARE(resolveValueRef(parseValueRef(QStringLiteral("$o.Size")), &scope), QVariant(7));
+    scope.declare("o", VarType::Object, QVariant::fromValue(&object));
+    QCOMPARE(resolveValueRef(parseValueRef("$o.objectName"), &scope), QVariant("widget"));
+    QCOMPARE(resolveValueRef(parseValueRef("$o.Size"), &scope), QVariant(7));
     // Property names match case-sensitively, unlike the list members.
-    QVERIFY(!resolveValueRef(parseValueRef(QStringLiteral("$o.size")), &scope).isValid());
+    QVERIFY(!resolveValueRef(parseValueRef("$o.size"), &scope).isValid());
 }
 
 QTEST_GUILESS_MAIN(tst_ValueRef)
