@@ -44,10 +44,6 @@ void tst_FileOperPlugin::cleanup()
 void tst_FileOperPlugin::metaData()
 {
     const QJsonObject metaData = m_loader->metaData();
-    QCOMPARE(metaData.value(QLatin1String("IID")),
-             QJsonValue(QStringLiteral("org.stephost.IOperationPlugin/1.0")));
-    QCOMPARE(metaData.value(QLatin1String("className")),
-             QJsonValue(QStringLiteral("FileOperPlugin")));
     QCOMPARE(metaData.value(QLatin1String("debug")), QJsonValue(false)); // a release build
     QVERIFY(!metaData.contains(QLatin1String("MetaData")));
 }
