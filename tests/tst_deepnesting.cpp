@@ -2,7 +2,7 @@
 // steps reading it or replacing it, and the host's report and binary flow writer. Qt descends
 // into nested values by recursion (destroying, comparing or streaming one), so the code under
 // test must walk them with a stack of its own, or refuse them before Qt does.
-#include "testsupport.h"
+#include "filetree.h"
 
 #include "binaryflow.h"
 #include "core/valueref.h"
@@ -93,50 +93,39 @@ void tst_DeepNesting::cleanup()
 void tst_DeepNesting::steps_data()
 {
     QTest::addColumn<QString>("type");
-    QTest::addColumn<QVariantMap>("settings"); // "@/" stands for the scratch folder
+    QTest::addColumn<QString>("settings"); // "@/" stands for the scratch folder
     QTest::addColumn<int>("declared");
     QTest::addColumn<QString>("afterwards");
     QTest::addColumn<QByteArray>("written");
-
-    const int list = int(VarType::List);
+    const auto add = [](const char* tag, const char* type, const char* settings, VarType declared,
+                        const char* afterwards, const QByteArray& written = QByteArray()) {
+        QTest::newRow(tag) << type << settings << int(declared) << afterwards << written;
+    };
+    const VarType list = VarType::List;
     const QByteArray mark("\xEF\xBB\xBF");
-    QTest::newRow("write its text")
-        << "file.write" << QVariantMap{{"filePath", "@/out.txt"}, {"content", "$deep"}} << list
-        << "deep" << mark + "bottom";
-    QTest::newRow("write it as CSV")
-        << "file.writecsv" << QVariantMap{{"sourceVar", "deep"}, {"filePath", "@/out.txt"}}
-        << int(VarType::DataTable) << "deep" << mark;
-    QTest::newRow("copy what it lists")
-        << "file.copy" << QVariantMap{{"files", "$deep"}, {"destDir", "@/out"}} << list << "deep"
-        << QByteArray();
-    QTest::newRow("move what it lists into it")
-        << "file.move" << QVariantMap{{"files", "$deep"}, {"destDir", "@/out"}, {"listVar", "deep"}}
-        << list << "[[]]" << QByteArray();
-    QTest::newRow("delete what it lists into it")
-        << "file.delete" << QVariantMap{{"files", "$deep"}, {"deletedList", "deep"}} << list
-        << "[[]]" << QByteArray();
-    QTest::newRow("rename what it lists into it")
-        << "file.rename" << QVariantMap{{"files", "$deep"}, {"newList", "deep"}} << list << "[[]]"
-        << QByteArray();
-    QTest::newRow("test a file into it")
-        << "file.exists" << QVariantMap{{"fileName", "@/in.txt"}, {"resultVar", "deep"}} << list
-        << "[true]" << QByteArray();
-    QTest::newRow("read lines into it")
-        << "file.read"
-        << QVariantMap{{"filePath", "@/in.txt"}, {"storeAs", 1}, {"targetVarList", "deep"}} << list
-        << "[[\"x\"]]" << QByteArray();
-    QTest::newRow("read a CSV into it")
-        << "file.readcsv" << QVariantMap{{"filePath", "@/in.txt"}, {"targetVar", "deep"}}
-        << int(VarType::DataTable) << "[[[\"x\"]]]" << QByteArray();
-    QTest::newRow("parse a path into it")
-        << "file.parse" << QVariantMap{{"filePath", "@/in.txt"}, {"nameVar", "deep"}}
-        << int(VarType::String) << "[\"in\"]" << QByteArray();
+    add("write its text", "file.write", "filePath=@/out.txt|content=$deep", list, "deep",
+        mark + "bottom");
+    add("write it as CSV", "file.writecsv", "sourceVar=deep|filePath=@/out.txt", VarType::DataTable,
+        "deep", mark);
+    add("copy what it lists", "file.copy", "files=$deep|destDir=@/out", list, "deep");
+    add("move what it lists into it", "file.move", "files=$deep|destDir=@/out|listVar=deep", list,
+        "[[]]");
+    add("delete what it lists into it", "file.delete", "files=$deep|deletedList=deep", list,
+        "[[]]");
+    add("rename what it lists into it", "file.rename", "files=$deep|newList=deep", list, "[[]]");
+    add("test a file into it", "file.exists", "fileName=@/in.txt|resultVar=deep", list, "[true]");
+    add("read lines into it", "file.read", "filePath=@/in.txt|storeAs=1|targetVarList=deep", list,
+        "[[\"x\"]]");
+    add("read a CSV into it", "file.readcsv", "filePath=@/in.txt|targetVar=deep",
+        VarType::DataTable, "[[[\"x\"]]]");
+    add("parse a path into it", "file.parse", "filePath=@/in.txt|nameVar=deep", VarType::String,
+        "[\"in\"]");
 }
 
 void tst_DeepNesting::steps()
 {
     QFETCH(QString, type);
-    QFETCH(QVariantMap, settings);
+    QFETCH(QString, settings);
     QFETCH(int, declared);
     QFETCH(QString, afterwards);
     QFETCH(QByteArray, written);
@@ -144,16 +133,8 @@ void tst_DeepNesting::steps()
     // The scope holds the only reference, so a step that replaces the variable destroys it.
     m_scope->declare(QStringLiteral("deep"), VarType(declared), deepList());
     const std::unique_ptr<Operation> step(m_host.prototype(type)->clone(nullptr));
-    for (auto it = settings.begin(); it != settings.end(); ++it) {
-        QVariant value = it.value();
-        if (value.type() == QVariant::String)
-            value = value.toString().replace(QLatin1String("@/"), m_dir->path() + QLatin1Char('/'));
-        QVERIFY(step->setProperty(it.key().toLatin1().constData(), value));
-    }
-    step->setVariableScope(m_scope);
-    WarningLog log;
-    step->doOperation();
-    QCOMPARE(log.messages(), QStringList());
+    QVERIFY(applySettings(step.get(), settings.replace("@/", m_dir->path() + '/')));
+    QCOMPARE(warningsOf(*step, m_scope), QStringList());
     QCOMPARE(shownValue(m_scope->get(QStringLiteral("deep"))), afterwards);
     QCOMPARE(readFile(m_dir->filePath("out.txt")), written);
 }
