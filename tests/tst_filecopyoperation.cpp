@@ -156,19 +156,16 @@ void tst_FileCopyOperation::flows_data()
             << "[OpVar] 目标变量 \"notAList\" 未声明为列表，已跳过|[FileMove] "
                "目标文件夹为空，已跳过";
     }
-    const char* backup = "backup/inbox/";
-    QTest::newRow("example")
-        << QStringList{"run", FLOWS_DIR "/../../examples/copy-numbered.json"} << QString()
-        << QString()
-        << QJsonObject{{"firstCopy",
-                        QJsonArray::fromStringList(
-                            QStringList{"notes.txt", "budget.2024.csv", "README"}.replaceInStrings(
-                                QRegularExpression("^"), backup))},
-                       {"secondCopy",
-                        QJsonArray::fromStringList(
-                            QStringList{"notes(1).txt", "budget.2024(1).csv", "README(1)"}
-                                .replaceInStrings(QRegularExpression("^"), backup))}}
-        << QString();
+    QTest::newRow("example") << QStringList{"run", FLOWS_DIR "/../../examples/copy-numbered.json"}
+                             << QString() << QString()
+                             << QJsonObject{{"firstCopy", QJsonArray{"backup/inbox/notes.txt",
+                                                                     "backup/inbox/budget.2024.csv",
+                                                                     "backup/inbox/README"}},
+                                            {"secondCopy",
+                                             QJsonArray{"backup/inbox/notes(1).txt",
+                                                        "backup/inbox/budget.2024(1).csv",
+                                                        "backup/inbox/README(1)"}}}
+                             << QString();
 }
 
 void tst_FileCopyOperation::flows()
