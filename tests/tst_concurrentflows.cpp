@@ -1,6 +1,5 @@
-// Two flows run at the same time on two threads, each with its own scope and folder, must give
-// what they give one after the other: the same report, warnings included, and the same files.
-// The plug-in keeps no shared state, and the host records each thread's warnings apart.
+// Two flows on two threads, each with its own scope and folder, give what they give one after the
+// other: the same report, warnings included, and the same files.
 #include "testsupport.h"
 
 #include "jsonflow.h"

@@ -1,5 +1,4 @@
-// The CSV steps driven end to end through stephost, as a flow author uses them: a flow under
-// tests/flows and the example flow, each run in a scratch folder.
+// The CSV steps end to end through stephost: tests/flows/csv.json and the example flow.
 #include "testsupport.h"
 
 #include <QDir>

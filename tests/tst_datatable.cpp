@@ -1,5 +1,4 @@
-// The data table value in every shape a variable may hold, and the row and column selection the
-// two CSV steps share.
+// Data tables in every shape a variable may hold; the row and column selection of the CSV steps.
 #include "core/valueref.h"
 #include "csv/datatable.h"
 

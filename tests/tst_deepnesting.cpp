@@ -79,8 +79,7 @@ void tst_DeepNesting::init()
 
 void tst_DeepNesting::cleanup()
 {
-    // The scope holds the only reference left; releasing it first spares its destructor the
-    // descent.
+    // Releasing the scope's only reference first spares its destructor the descent.
     for (const QString& name : m_scope->names()) {
         QVariant value = m_scope->get(name);
         m_scope->set(name, QVariant());

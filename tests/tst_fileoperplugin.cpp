@@ -8,8 +8,7 @@
 #include <QSet>
 #include <QtTest>
 
-// The plug-in as a host meets it: a library found and instantiated through QPluginLoader.
-// Its identity, manifest and prototype order are checked through stephost's "list" output.
+// The plug-in through QPluginLoader; its identity and manifest are checked by tst_stephost::list.
 class tst_FileOperPlugin : public QObject
 {
     Q_OBJECT

@@ -7,8 +7,7 @@
 
 #include <sys/stat.h>
 
-// The scope every case starts from: a text and a list variable whose old values must survive a
-// skipped step.
+// A text and a list variable whose old values a skipped step must leave alone.
 static void declareTargets(VariableScope& scope)
 {
     scope.declare("text", VarType::String, "old");
@@ -171,8 +170,7 @@ void tst_FileReadOperation::texts()
     QTEST(op.description(), "description");
 }
 
-// Writes, appends (a list, a data table, to a UTF-16 file) and reads back through the loaded
-// plug-in, as a host runs them.
+// Writes, appends (a list, a table, to a UTF-16 file) and reads back through the loaded plug-in.
 void tst_FileReadOperation::flowThroughStephost()
 {
     const ScratchCwd dir;

@@ -1,6 +1,5 @@
-// Saving, loading and cloning of every step the plug-in offers: the payload is the base payload
-// followed by the settings in declaration order, nothing else, so equal shapes load into each
-// other.
+// Saving, loading and cloning of every step: the base payload, then the settings in declaration
+// order and nothing else, so equal shapes load into each other.
 #include <ioperationplugin.h>
 #include <operation.h>
 

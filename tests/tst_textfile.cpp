@@ -127,8 +127,7 @@ void tst_TextFile::structureTestMatchesPlainWalk()
     QVERIFY2(valid > 2000 && valid < 18000, QByteArray::number(valid)); // both verdicts common
 }
 
-// With a UTF-8 locale codec, as on these machines, both verdicts name UTF-8: invalid bytes
-// come out as U+FFFD.
+// With a UTF-8 locale codec both verdicts name UTF-8: invalid bytes come out as U+FFFD.
 void tst_TextFile::utf8LocaleReadsInvalidBytesAsReplacement()
 {
     const ScratchCwd dir;
@@ -213,8 +212,7 @@ void tst_TextFile::decodeInPieces()
         QVERIFY(pieces.at(i).endsWith('\n'));
 }
 
-// More bytes than a QString could hold once decoded: refused up front, nothing is read (the file
-// is sparse, so it takes no room). Folders, FIFOs and missing files are the reading steps' tests.
+// More bytes than a QString could hold: refused up front (the sparse file takes no room).
 void tst_TextFile::readRefusesTooLargeFile()
 {
     const ScratchCwd dir;
@@ -301,8 +299,7 @@ void tst_TextFile::write()
     QTEST(readFile(QStringLiteral("out.txt")), "after");
 }
 
-// Appending reads the file first; a file that cannot be read is left as it is. (A folder, a FIFO
-// or a file as parent are the writing steps' tests.)
+// Appending reads the file first; a file that cannot be read is left as it is.
 void tst_TextFile::appendToUnreadableFileLeavesItAlone()
 {
     if (geteuid() == 0)

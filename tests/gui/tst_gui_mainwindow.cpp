@@ -1,6 +1,5 @@
-// The window as a whole: editing the flow list; a flow built in the window that, saved and opened
-// again, runs to the same report as `stephost run` gives for the same file; and the screenshot
-// for the README, written under the build folder.
+// The window: editing the flow list; a flow built, saved and opened again runs to the report
+// `stephost run` gives for the file; and the README screenshot, written under the build folder.
 #include "flowmodel.h"
 #include "mainwindow.h"
 #include "palettemodel.h"
@@ -43,8 +42,7 @@ void tst_GuiMainWindow::initTestCase()
 {
     QString error;
     QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
-    // Relative paths in settings resolve against the working directory, in the window as in
-    // stephost: the cases work in a folder of their own, with files of distinct names.
+    // Relative paths resolve against the working directory, in the window as in stephost.
     m_previousDir = QDir::currentPath();
     QVERIFY(m_dir.isValid() && QDir::setCurrent(m_dir.path()));
 }
@@ -107,8 +105,7 @@ void tst_GuiMainWindow::savedFlowRunsAsStephostRunsIt()
     QFETCH(QString, file);
     QVERIFY(writeFile(QStringLiteral("present.txt"), "here"));
     MainWindow window(m_host);
-    // One step of every type the palette lists, named and drawn from its SVG icon (the page's
-    // light-blue fill shows in the middle), added with empty settings that log warnings.
+    // One step of every palette type, named and drawn from its SVG icon (opaque in the middle).
     const QStandardItem* category = window.palette()->item(0);
     QCOMPARE(category->rowCount(), m_host.plugins().first().prototypes.size());
     for (int row = 0; row < category->rowCount(); ++row) {
@@ -176,8 +173,7 @@ void tst_GuiMainWindow::savedFlowRunsAsStephostRunsIt()
     QCOMPARE(reopened.flowModel()->rowCount(), built.steps.size());
 }
 
-// The window offscreen with a copy step selected: the palette with every icon, the flow, the copy
-// step's property panel and declared list variables.
+// The window offscreen with a copy step selected, its settings and list variables filled in.
 void tst_GuiMainWindow::screenshotWithACopyStep()
 {
     MainWindow window(m_host);

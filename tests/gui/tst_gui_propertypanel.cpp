@@ -1,6 +1,5 @@
-// The property panel builds every step type's rows from its meta-object alone. The expectations
-// here are read from the same class-info, for whatever prototypes the plug-in hands out; the exact
-// annotations of the ten types are pinned by the golden schema of the main tests.
+// The panel builds every step type's rows from its meta-object alone, so the expectations are read
+// from the same class-info; the exact annotations are pinned by tests/data/schema.json.
 #include "operationprops.h"
 #include "pluginhost.h"
 #include "propertypanel.h"

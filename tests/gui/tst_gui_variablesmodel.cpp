@@ -1,5 +1,4 @@
-// The variables panel's model: how a typed value becomes the QVariant a flow declares, and how a
-// flow's variables come back unchanged when they are not edited.
+// The variables model: typed text into the QVariant a flow declares, unedited variables unchanged.
 #include "variablesmodel.h"
 
 #include <QtTest>
