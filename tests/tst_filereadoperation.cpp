@@ -45,8 +45,7 @@ void tst_FileReadOperation::stores_data()
     QTest::newRow("lines, only LF") << QByteArray("\n") << 1 << QVariant(QVariantList{QString()});
     QTest::newRow("lines, CR LF keeps CR")
         << QByteArray("a\r\nb\r\n") << 1 << QVariant(QVariantList{"a\r", "b\r"});
-    QTest::newRow("lines, UTF-16LE with mark")
-        << hexBytes("fffe 2d4e 0a00 6200") << 1
+    QTest::newRow("lines, UTF-16LE with mark") << hexBytes("fffe 2d4e 0a00 6200") << 1
         << QVariant(QVariantList{"中", "b"});
     QTest::newRow("text, mark removed, line ends kept")
         << hexBytes("efbbbf 610d0a 620a") << 0 << QVariant("a\r\nb\n");
@@ -93,18 +92,14 @@ void tst_FileReadOperation::warnings_data()
     QTest::newRow("folder") << "folder" << 0 << "text" << "[FileRead] 读取失败： \"folder\"";
     QTest::newRow("FIFO is not waited for") << "pipe" << 0 << "text" << "[FileRead] 读取失败： \"pipe\"";
     QTest::newRow("no list target") << file << 1 << QString() << "[FileRead] 未指定列表目标变量，已跳过";
-    QTest::newRow("list target declared as string")
-        << file << 1 << "text"
+    QTest::newRow("list target declared as string") << file << 1 << "text"
         << "[FileRead] 目标变量 \"text\" 未声明为列表，已跳过";
-    QTest::newRow("list target with dollar")
-        << file << 1 << "$lines"
+    QTest::newRow("list target with dollar") << file << 1 << "$lines"
         << "[FileRead] 目标变量 \"$lines\" 未声明为列表，已跳过";
     QTest::newRow("no text target") << file << 0 << QString() << "[FileRead] 未指定字符串目标变量，已跳过";
-    QTest::newRow("text target declared as list")
-        << file << 0 << "lines"
+    QTest::newRow("text target declared as list") << file << 0 << "lines"
         << "[FileRead] 目标变量 \"lines\" 未声明为字符串，已跳过";
-    QTest::newRow("text target undeclared")
-        << file << 0 << "nowhere"
+    QTest::newRow("text target undeclared") << file << 0 << "nowhere"
         << "[FileRead] 目标变量 \"nowhere\" 未声明为字符串，已跳过";
     // clang-format on
 }

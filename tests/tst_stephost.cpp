@@ -307,34 +307,24 @@ void tst_Stephost::existsFlowInEveryForm()
 // (null for none) and its value as declared (null for none).
 void tst_Stephost::reportVariableFormats_data()
 {
-    // clang-format off
     QTest::addColumn<QByteArray>("declaration");
     QTest::addColumn<QJsonValue>("qt");
-
-    const QJsonValue none = QJsonValue::Null;
-    QTest::newRow("list") << QByteArray(R"({"type": "list", "value": ["a", "b"]})")
-                          << QJsonValue("QVariantList");
-    QTest::newRow("QStringList") << QByteArray(R"({"type": "list", "value": ["x", ""],
-                                                   "qt": "QStringList"})")
-                                 << QJsonValue("QStringList");
-    QTest::newRow("datatable") << QByteArray(R"({"type": "datatable",
-                                                 "value": [["id", "名"], [], ["1"]]})")
-                               << QJsonValue("QVariantList");
-    QTest::newRow("datatable as JSON text")
-        << QByteArray(R"({"type": "datatable", "value": "[[\"1\"]]"})") << QJsonValue("QString");
-    QTest::newRow("bool") << QByteArray(R"({"type": "bool", "value": false})")
-                          << QJsonValue("bool");
-    QTest::newRow("number") << QByteArray(R"({"type": "number", "value": -1.25})")
-                            << QJsonValue("double");
-    QTest::newRow("string escapes")
-        << QByteArray(R"({"type": "string", "value": "a\"b\\c\n\u0001中"})")
-        << QJsonValue("QString");
-    QTest::newRow("object") << QByteArray(R"({"type": "object", "value": {"k": [1, null]}})")
-                            << QJsonValue("QVariantMap");
-    QTest::newRow("undeclared") << QByteArray(R"({"value": 12})") << QJsonValue("double");
-    QTest::newRow("invalid") << QByteArray(R"({"type": "string"})") << none;
-    QTest::newRow("explicit null") << QByteArray(R"({"type": "list", "value": null})") << none;
-    // clang-format on
+    const auto add = [](const char* tag, const char* declaration, const char* qt) {
+        QTest::newRow(tag) << QByteArray(declaration) << (qt ? QJsonValue(qt) : QJsonValue());
+    };
+    add("list", R"({"type": "list", "value": ["a", "b"]})", "QVariantList");
+    add("QStringList", R"({"type": "list", "value": ["x", ""], "qt": "QStringList"})",
+        "QStringList");
+    add("datatable", R"({"type": "datatable", "value": [["id", "名"], [], ["1"]]})",
+        "QVariantList");
+    add("datatable as JSON text", R"({"type": "datatable", "value": "[[\"1\"]]"})", "QString");
+    add("bool", R"({"type": "bool", "value": false})", "bool");
+    add("number", R"({"type": "number", "value": -1.25})", "double");
+    add("string escapes", R"({"type": "string", "value": "a\"b\\c\n\u0001中"})", "QString");
+    add("object", R"({"type": "object", "value": {"k": [1, null]}})", "QVariantMap");
+    add("undeclared", R"({"value": 12})", "double");
+    add("invalid", R"({"type": "string"})", nullptr);
+    add("explicit null", R"({"type": "list", "value": null})", nullptr);
 }
 
 void tst_Stephost::reportVariableFormats()

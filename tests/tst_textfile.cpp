@@ -154,8 +154,7 @@ void tst_TextFile::read_data()
     QTest::newRow("UTF-8 without mark") << mixed.toUtf8() << mixed;
     QTest::newRow("UTF-16LE") << hexBytes("fffe 6100 e900 2d4e 0d00 0a00 6200 0a00") << mixed;
     QTest::newRow("UTF-32BE") << hexBytes("0000feff 00000061 000000e9 00004e2d 0000000d 0000000a "
-                                          "00000062 0000000a")
-                              << mixed;
+                                          "00000062 0000000a") << mixed;
     QTest::newRow("empty") << QByteArray("") << QString();
     QTest::newRow("only UTF-8 mark") << hexBytes("efbbbf") << QString();
     QTest::newRow("only UTF-32LE mark") << hexBytes("fffe0000") << QString();
