@@ -17,8 +17,6 @@ private slots:
     void cleanupTestCase();
     void roundTrip_data() { addPrototypeRows(); }
     void roundTrip();
-    void truncatedPayload_data() { addPrototypeRows(); }
-    void truncatedPayload();
 
 private:
     void addPrototypeRows();
@@ -162,24 +160,15 @@ void tst_Persistence::roundTrip()
     }
     const QStringList paired{"file.copy", "file.move", "file.delete", "file.exists"};
     QCOMPARE(sameShape, paired.contains(op->typeId()) ? 1 : 0);
-}
 
-// Cut just after the base payload and one byte more: the settings read as empty, 0, false.
-void tst_Persistence::truncatedPayload()
-{
-    QFETCH(Operation*, op);
-    QFETCH(int, variant);
-    QScopedPointer<Operation> source(op->clone(nullptr));
-    fillSettings(source.data(), variant);
-    const QByteArray bytes = save(source.data()).left(int(sizeof(quint32)) + 1);
-
-    QScopedPointer<Operation> loaded(op->clone(nullptr));
-    fillSettings(loaded.data(), 1 - variant);
-    QDataStream in(bytes);
+    // Cut just after the base payload and one byte more: the settings read as empty, 0, false.
+    QScopedPointer<Operation> cut(op->clone(nullptr));
+    fillSettings(cut.data(), 1 - variant);
+    QDataStream in(expected.left(int(sizeof(quint32)) + 1));
     in.setVersion(QDataStream::Qt_5_15);
-    loaded->loadOperation(in);
+    cut->loadOperation(in);
     QVERIFY(in.status() != QDataStream::Ok);
-    for (const QVariant& value : settingsOf(loaded.data())) {
+    for (const QVariant& value : settingsOf(cut.data())) {
         if (value.userType() == QMetaType::QString)
             QVERIFY(value.toString().isEmpty());
         else if (value.userType() == QMetaType::Int)
