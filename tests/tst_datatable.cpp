@@ -28,10 +28,7 @@ private slots:
 
 static QVariantList row(const QStringList& texts)
 {
-    QVariantList cells;
-    for (const QString& text : texts)
-        cells << text;
-    return cells;
+    return QVariantList(texts.begin(), texts.end());
 }
 
 static QVariant table(std::initializer_list<QStringList> rows)
