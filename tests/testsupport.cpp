@@ -63,6 +63,17 @@ QJsonObject StephostResult::report() const
     return QJsonDocument::fromJson(out).object();
 }
 
+QStringList StephostResult::log() const
+{
+    return report().value(QLatin1String("log")).toVariant().toStringList();
+}
+
+QJsonValue StephostResult::value(const QString& variable) const
+{
+    const QJsonObject variables = report().value(QLatin1String("variables")).toObject();
+    return variables.value(variable).toObject().value(QLatin1String("value"));
+}
+
 namespace
 {
 

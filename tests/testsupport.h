@@ -45,7 +45,9 @@ struct StephostResult {
     bool timedOut = false;
     QByteArray out;
     QByteArray err;
-    QJsonObject report() const; // stdout parsed as the run report
+    QJsonObject report() const;                      // stdout parsed as the run report
+    QStringList log() const;                         // the report's warning lines
+    QJsonValue value(const QString& variable) const; // a reported variable's value
 };
 
 // How a run is bounded: its time, and the largest file it may write (0: no limit); a write past
