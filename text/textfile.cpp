@@ -347,10 +347,10 @@ QByteArray byteOrderMarkFor(const QByteArray& encodingName)
 QStringList decodeFileBytesInPieces(const QByteArray& bytes, int parts)
 {
     const Detection found = detectEncoding(bytes.constData(), bytes.size());
-    if (found.encoding != kUtf8 || parts < 2)
-        return {decodeFileBytes(bytes)};
     const char* payload = bytes.constData() + found.markLength;
     const int size = bytes.size() - found.markLength;
+    if (found.encoding != kUtf8 || parts < 2)
+        return {decode(found.encoding, payload, size)};
     const QVector<int> bounds =
         QVector<int>{0} + utf8CutPoints(payload, size, parts) + QVector<int>{size};
     QTextCodec* codec = QTextCodec::codecForName(kUtf8);
@@ -361,31 +361,26 @@ QStringList decodeFileBytesInPieces(const QByteArray& bytes, int parts)
     return QStringList(pieces.begin(), pieces.end());
 }
 
+// Reads and decodes a whole file, in one piece unless `inPieces`.
+static QStringList readAndDecode(const QString& path, bool* ok, bool inPieces)
+{
+    QByteArray bytes;
+    const bool read = readWholeFile(path, &bytes);
+    if (ok)
+        *ok = read;
+    if (!read)
+        return QStringList();
+    return decodeFileBytesInPieces(bytes, inPieces ? partsFor(bytes.size(), kBytesPerPiece) : 1);
+}
+
 QStringList readTextFileInPieces(const QString& path, bool* ok)
 {
-    if (ok)
-        *ok = false;
-    QByteArray bytes;
-    if (!readWholeFile(path, &bytes))
-        return QStringList();
-    const QStringList pieces =
-        decodeFileBytesInPieces(bytes, partsFor(bytes.size(), kBytesPerPiece));
-    if (ok)
-        *ok = true;
-    return pieces;
+    return readAndDecode(path, ok, true);
 }
 
 QString readTextFile(const QString& path, bool* ok)
 {
-    if (ok)
-        *ok = false;
-    QByteArray bytes;
-    if (!readWholeFile(path, &bytes))
-        return QString();
-    const QString text = decodeFileBytes(bytes);
-    if (ok)
-        *ok = true;
-    return text;
+    return readAndDecode(path, ok, false).value(0);
 }
 
 TextFileWriter::~TextFileWriter()
