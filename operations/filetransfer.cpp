@@ -82,9 +82,10 @@ private:
         // removing it would remove the only copy. The file is left as it is and not listed.
         if (isSameFile(source, target))
             return false;
-        // A file this step put here a moment ago (two sources with one name) is not replaced:
-        // for a move it is the only copy of the earlier source, and a listed path must exist.
-        if (m_produced.contains(target))
+        // A file this move put here a moment ago (two sources with one name) is the only copy of
+        // the earlier source, so it stays and the later source stays where it was. A copy may
+        // replace its own earlier copy: the sources keep their bytes, and both are listed.
+        if (m_kind == TransferKind::Move && m_produced.contains(target))
             return false;
         QFile::remove(target);
         return true;

@@ -83,8 +83,13 @@ void tst_FileCopyOperation::run_data()
                "files=d/a.txt|ifExist=1", "d/a.txt|keep/in|out/a.txt->../keep", "");
     addStepRow("a folder source does not clear the target", "d/sub/|out/sub",
                "files=d/sub|ifExist=1", "d/sub/|out/sub", "");
+    // A copy replaces its own earlier copy: both are listed, the later source's bytes stay.
     addStepRow("two sources with one name", "d/a.txt|e/a.txt", "files=d/a.txt\ne/a.txt|ifExist=1",
-               "d/a.txt|e/a.txt|out/a.txt=d/a.txt", "out/a.txt");
+               "d/a.txt|e/a.txt|out/a.txt=e/a.txt", "out/a.txt|out/a.txt");
+    addStepRow("twice, policy 1", ab, "files=d/a.txt\n$files|ifExist=1", copied,
+               "out/a.txt|out/a.txt|out/b.txt");
+    addStepRow("twice spelled apart, policy 1", ab, "files=d/a.txt\n./d/a.txt|ifExist=1",
+               "d/a.txt|d/b.txt|out/a.txt=d/a.txt", "out/a.txt|out/a.txt");
 
     // Links: the target's bytes are copied, the target itself never touched.
     addStepRow("linked source", "data/real.txt|d/l.txt->../data/real.txt", "files=d/l.txt",
