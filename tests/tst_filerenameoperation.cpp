@@ -95,6 +95,13 @@ void tst_FileRenameOperation::run_data()
     addStepRow("5 number longer than padding", "d/a.txt",
                "files=d/a.txt|mode=5|sep=1|usePad=true|padLen=3|startNum=1234",
                "d/a-1234.txt=d/a.txt", "d/a-1234.txt");
+    // Settings outside the editor's range: a padding no name can hold fails like any name too
+    // long; a negative one pads nothing.
+    addStepRow("5 padding beyond any name", "d/a.txt|d/b.txt",
+               "files=d/a.txt\nd/b.txt|mode=5|usePad=true|padLen=2147483647", "d/a.txt|d/b.txt",
+               "");
+    addStepRow("5 negative padding", "d/a.txt", "files=d/a.txt|mode=5|usePad=true|padLen=-5",
+               "d/a1.txt=d/a.txt", "d/a1.txt");
     addStepRow("5 start and step", "d/a.txt|d/b.txt|d/c.txt",
                "files=d/a.txt\nd/b.txt\nd/c.txt|mode=5|startNum=0|step=5",
                "d/a0.txt=d/a.txt|d/b5.txt=d/b.txt|d/c10.txt=d/c.txt",
