@@ -47,14 +47,15 @@ QString separatorText(int sep)
 }
 
 // No file system takes a name of more characters than this, so padding beyond it only has to
-// keep the name too long for the rename to fail, not be built in full.
+// keep the name too long for the rename to fail, not be built in full. A negative length pads
+// nothing (and must not reach QString's width arithmetic, which would overflow).
 const int kLongestName = 255;
 
 QString numberText(qint64 number, bool usePad, int padLen)
 {
     if (!usePad)
         return QString::number(number);
-    padLen = qMin(padLen, kLongestName + 1);
+    padLen = qBound(0, padLen, kLongestName + 1);
     // Only settings outside the editor's range make a number negative; its sign then stays in
     // front of the zeros ("-05", not "0-5").
     const QString sign = number < 0 ? QStringLiteral("-") : QString();

@@ -27,6 +27,7 @@ PROGRAMS = [
         "vanishingSources": "vanishing sources",
         "bigData": "big data",
         "hostInput": "damaged flows, host output",
+        "hostileSettings": "hostile settings",
     }, None),
     ("tst_deepnesting", {}, "deep nesting"),
     ("tst_concurrentflows", {}, "concurrent flows"),

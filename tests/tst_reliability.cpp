@@ -46,6 +46,7 @@ struct HostileCase {
     int exitCode = 0;
     qint64 fileSizeLimit = 0;
     QStringList options;
+    QJsonObject settings; // put into the first step's settings
 };
 Q_DECLARE_METATYPE(HostileCase)
 
@@ -76,6 +77,18 @@ HostileCase hostile(const char* flow, const char* vars, const char* setup, const
                       value.startsWith(QLatin1Char('['))
                           ? QJsonDocument::fromJson(value.toUtf8()).array().toVariantList()
                           : QVariant(value));
+    }
+    return c;
+}
+
+// The case with settings of the flow's first step changed: "name=json" entries, so that a number
+// sets an int setting and a string a text one.
+HostileCase withSettings(HostileCase c, const char* settings)
+{
+    for (const QString& setting : items(settings)) {
+        const QByteArray json = '[' + setting.section(QLatin1Char('='), 1).toUtf8() + ']';
+        c.settings.insert(setting.section(QLatin1Char('='), 0, 0),
+                          QJsonDocument::fromJson(json).array().first());
     }
     return c;
 }
@@ -331,7 +344,7 @@ QByteArray generatedFlow(const QString& kind)
     return bytes;
 }
 
-QByteArray flowText(const QString& flow, const QVariantMap& vars)
+QByteArray flowText(const QString& flow, const QVariantMap& vars, const QJsonObject& settings)
 {
     if (flow.startsWith(QLatin1String("generated:")))
         return generatedFlow(flow.section(QLatin1Char(':'), 1));
@@ -346,6 +359,14 @@ QByteArray flowText(const QString& flow, const QVariantMap& vars)
         variables.insert(it.key(), variable);
     }
     root.insert(QLatin1String("variables"), variables);
+    QJsonArray steps = root.value(QLatin1String("steps")).toArray();
+    QJsonObject first = steps.first().toObject();
+    QJsonObject stepSettings = first.value(QLatin1String("settings")).toObject();
+    for (auto it = settings.begin(); it != settings.end(); ++it)
+        stepSettings.insert(it.key(), it.value());
+    first.insert(QLatin1String("settings"), stepSettings);
+    steps.replace(0, first);
+    root.insert(QLatin1String("steps"), steps);
     return QJsonDocument(root).toJson();
 }
 
@@ -404,6 +425,8 @@ private slots:
     void bigData() { runCase(); }
     void hostInput_data();
     void hostInput() { runCase(); }
+    void hostileSettings_data();
+    void hostileSettings() { runCase(); }
 
 private:
     void runCase();
@@ -444,7 +467,7 @@ void tst_Reliability::runCase()
     if (hostile.flow.startsWith(QLatin1String("path:")))
         flow = hostile.flow.mid(5);
     else
-        QVERIFY(writeFile(flow, flowText(hostile.flow, hostile.vars)));
+        QVERIFY(writeFile(flow, flowText(hostile.flow, hostile.vars, hostile.settings)));
     QStringList options = hostile.options;
     StephostLimits limits;
     limits.timeoutMs = 60000;
@@ -664,6 +687,101 @@ void tst_Reliability::hostInput_data()
                                                      "cannot write folder", {"--report", "folder"});
     QTest::newRow("standard output on a full device")
         << refused("generated:empty", "", "cannot write to standard output", {">", "/dev/full"});
+}
+
+// Every integer setting at its extremes, and beyond int where it is read as text: none may
+// allocate without bound, overflow or spin; each acts as a value the step defines.
+void tst_Reliability::hostileSettings_data()
+{
+    addColumns();
+    auto rename = [&](const char* tag, const char* settings, const QStringList& names) {
+        QString changes;
+        QStringList listed;
+        for (const QString& name : names) {
+            changes += QLatin1String("|+") + name;
+            listed << QLatin1String("\"./") + name + '"';
+        }
+        HostileCase c =
+            hostile("rename.json", R"(files=["a.txt","b.txt","c.txt"])", "a.txt|b.txt|c.txt");
+        if (names.first() != QLatin1String("a.txt"))
+            c.changes = (changes.mid(1) + "|-a.txt|-b.txt|-c.txt").split('|');
+        c.checks << QLatin1String("$renamed=[") + listed.join(',') + ']';
+        QTest::newRow(tag) << withSettings(
+            c, (QByteArray("mode=5|usePad=true|sep=1|") + settings).constData());
+    };
+    HostileCase longPad = withSettings(hostile("rename.json", R"(files=["a.txt","b.txt","c.txt"])",
+                                               "a.txt|b.txt|c.txt", "", "", "$renamed=[]"),
+                                       "mode=5|usePad=true|padLen=2147483647");
+    QTest::newRow("padLen 2^31-1") << longPad;
+    rename("padLen -2^31", "padLen=-2147483648", {"a-1.txt", "b-2.txt", "c-3.txt"});
+    rename("padLen 0", "padLen=0", {"a-1.txt", "b-2.txt", "c-3.txt"});
+    rename("startNum and step 2^31-1", "startNum=2147483647|step=2147483647",
+           {"a-2147483647.txt", "b-4294967294.txt", "c-6442450941.txt"});
+    rename("startNum and step -2^31", "startNum=-2147483648|step=-2147483648",
+           {"a--2147483648.txt", "b--4294967296.txt", "c--6442450944.txt"});
+    rename("mode 2^31-1", "mode=2147483647", {"a.txt", "b.txt", "c.txt"});
+    rename("mode -1", "mode=-1", {"a.txt", "b.txt", "c.txt"});
+    rename("sep, addPos, ifNewExist -2^31",
+           "sep=-2147483648|addPos=-2147483648|ifNewExist=-2147483648",
+           {"a001.txt", "b002.txt", "c003.txt"});
+
+    // A choice outside the list: copy and move add a number, write and CSV write replace.
+    for (const char* value : {"2147483647", "-2147483648"}) {
+        const QByteArray ifExist = QByteArray("ifExist=") + value;
+        QTest::newRow(QByteArray("copy ifExist ").append(value).constData())
+            << withSettings(hostile("copy.json", "", "a.txt|out/a.txt=old", "", "+out/a%281%29.txt",
+                                    R"($copied=["out/a(1).txt"]|out/a(1).txt=a.txt)"),
+                            ifExist.constData());
+        QTest::newRow(QByteArray("move ifExist ").append(value).constData()) << withSettings(
+            hostile("move.json", "", "a.txt|out/a.txt=old", "", "+out/a%281%29.txt|-a.txt",
+                    R"($moved=["out/a(1).txt"]|out/a.txt=old)"),
+            ifExist.constData());
+        QTest::newRow(QByteArray("write ifExist ").append(value).constData()) << withSettings(
+            hostile("write.json", "", "out.txt=old", "", "~out.txt", "out.txt~新内容$"),
+            ifExist.constData());
+        QTest::newRow(QByteArray("CSV write ifExist, writeScope ").append(value).constData())
+            << withSettings(hostile("writecsv.json", "", "out.csv=old", "", "~out.csv",
+                                    "out.csv~^\\S*id,名称"),
+                            (ifExist + "|writeScope=" + value).constData());
+        QTest::newRow(QByteArray("read storeAs ").append(value).constData())
+            << withSettings(hostile("read.json", "", "in.txt=a", "", "", R"($text="a")"),
+                            (QByteArray("storeAs=") + value).constData());
+    }
+
+    const char* csv = "in.csv=a,b,c%0Ad,e,f";
+    auto readCsv = [&](const char* tag, const QByteArray& settings, const char* table,
+                       const char* log = "") {
+        QTest::newRow(tag) << withSettings(
+            hostile("readcsv.json", "", csv, log, "", (QByteArray("$table=") + table).constData()),
+            settings.constData());
+    };
+    const char* whole = R"([["a","b","c"],["d","e","f"]])";
+    const char* lines = R"([["a,b,c"],["d,e,f"]])";
+    readCsv("CSV read choices 2^31-1", "trim=2147483647|readScope=2147483647|delimType=2147483647",
+            whole);
+    readCsv("CSV read choices -2^31",
+            "trim=-2147483648|readScope=-2147483648|delimType=-2147483648", whole);
+    for (const char* width : {"2147483647", "-2147483648", "0", "99999999999999999999"})
+        readCsv(QByteArray("fixed width ").append(width).constData(),
+                QByteArray("delimType=1|fixedWidth=\"") + width + '"', lines);
+    const char* tooLate = "[CsvRead] 起始行大于结束行，已跳过";
+    for (const char* row : {"2147483647", "-2147483648", "99999999999999999999"}) {
+        const bool number = QByteArray(row).size() < 12;
+        const QByteArray range =
+            QByteArray("startRow=\"") + row + "\"|endRow=\"" + row + "\"|readScope=1";
+        readCsv(QByteArray("rows ").append(row).constData(), range, number ? "null" : whole,
+                number ? tooLate : "");
+        HostileCase write =
+            hostile("writecsv.json", "", "", number ? "[CsvWrite] 起始行大于结束行，已跳过" : "",
+                    number ? "" : "+out.csv", number ? "" : "out.csv~^\\S*id\\r?\\n1");
+        QTest::newRow(QByteArray("CSV write rows ").append(row).constData())
+            << withSettings(write, (QByteArray(range).replace("readScope", "writeScope") +
+                                    "|columns=\"" + row + ",0\"")
+                                       .constData());
+    }
+    readCsv("columns at the extremes",
+            "readScope=1|columns=\"2147483647,-2147483648,99999999999999999999,0\"",
+            R"([["","","a"],["","","d"]])");
 }
 
 QTEST_GUILESS_MAIN(tst_Reliability)
