@@ -11,14 +11,11 @@ class tst_LegacyCodec : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup() { qApp->setProperty(kProperty, QVariant()); }
+    void cleanup() { qApp->setProperty("stephost.legacyEncoding", QVariant()); }
     void read_data();
     void read();
     void append_data();
     void append();
-
-private:
-    static constexpr const char* kProperty = "stephost.legacyEncoding";
 };
 
 namespace
@@ -47,6 +44,16 @@ const QString kChinese = QStringLiteral("订单号,客户\r\n1001,张三\r\n");
 // Characters outside GBK, four bytes each in GB18030: a CJK extension A character, one from
 // extension B (beyond U+FFFF), and an emoji.
 const QString kFourByte = QStringLiteral("㐀𠀀😀");
+
+// Writes the data row's bytes into the current (scratch) folder and puts the row's legacy code
+// page in place.
+bool placeRowFile()
+{
+    QFETCH(QByteArray, legacy);
+    QFETCH(QByteArray, bytes);
+    qApp->setProperty("stephost.legacyEncoding", legacy);
+    return writeFile(kFile, bytes);
+}
 
 } // namespace
 
@@ -80,12 +87,9 @@ void tst_LegacyCodec::read_data()
 // Both readers: the whole text at once, and the large file in pieces the CSV step uses.
 void tst_LegacyCodec::read()
 {
-    QFETCH(QByteArray, legacy);
-    QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     const ScratchCwd dir;
-    QVERIFY(writeFile(kFile, bytes));
-    qApp->setProperty(kProperty, legacy);
+    QVERIFY(placeRowFile());
     bool ok = false;
     QVERIFY(readTextFile(kFile, &ok) == text);
     QVERIFY(ok);
@@ -95,7 +99,7 @@ void tst_LegacyCodec::read()
 void tst_LegacyCodec::append_data()
 {
     QTest::addColumn<QByteArray>("legacy");
-    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("bytes"); // the file before
     QTest::addColumn<QString>("text");
     QTest::addColumn<QByteArray>("after");
 
@@ -126,13 +130,10 @@ void tst_LegacyCodec::append_data()
 
 void tst_LegacyCodec::append()
 {
-    QFETCH(QByteArray, legacy);
-    QFETCH(QByteArray, before);
     QFETCH(QString, text);
-    const ScratchCwd dir;
-    QVERIFY(writeFile(kFile, before));
-    qApp->setProperty(kProperty, legacy);
     QFETCH(QByteArray, after);
+    const ScratchCwd dir;
+    QVERIFY(placeRowFile());
     QVERIFY(writeTextFile(kFile, text, true, false));
     const QByteArray written = readFile(kFile);
     QVERIFY2(written == after, written.right(40).toHex(' ').constData());
