@@ -5,6 +5,7 @@
 #include "csv/csvsplit.h"
 #include "fuzzcheck.h"
 #include "tests/utf8walk.h"
+#include "text/legacycodec.h"
 #include "text/textfile.h"
 
 #include <QDir>
@@ -53,7 +54,7 @@ void checkDetection(const QByteArray& data)
         fuzzCheck(!mark.isEmpty() && mark + payload == data, "a mark is removed, nothing else");
     } else {
         fuzzCheck(payload == data, "without a mark the payload is the data");
-        const QByteArray locale = QTextCodec::codecForLocale()->name();
+        const QByteArray locale = legacyTextCodec()->name();
         const bool utf8 = data.isEmpty() || locale == "UTF-8" || plainUtf8Walk(data);
         fuzzCheck(encoding == (utf8 ? QByteArray("UTF-8") : locale), "the structure test");
     }

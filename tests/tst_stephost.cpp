@@ -135,6 +135,8 @@ void tst_Stephost::badCommandLine_data()
     QTest::newRow("flag with value") << QStringList{"run", flow, "--roundtrip=yes"};
     QTest::newRow("save with one operand") << QStringList{"save", flow};
     QTest::newRow("schema of unknown type") << QStringList{"schema", "file.nothing"};
+    QTest::newRow("unknown legacy encoding") << QStringList{"--legacy-encoding", "GB-0", "run", flow};
+    QTest::newRow("empty legacy encoding") << QStringList{"list", "--legacy-encoding="};
     // clang-format on
 }
 

@@ -2,6 +2,7 @@
 
 #include "core/parallel.h"
 #include "core/regularfile.h"
+#include "legacycodec.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -46,9 +47,11 @@ const int kBytesPerPiece = 1 << 20;
 const qint64 kMaxReadableSize = INT_MAX / 2 - 64;
 
 // The writer classifies a mark-less file from its first bytes. A sample of one page sees far
-// more of the file than the four bytes a mark needs, so its verdict agrees with the reader's on
-// nearly every real file, and costs one short read.
+// more of the file than the four bytes a mark needs, and costs one short read. Where the legacy
+// code page is UTF-8 too, that is all the verdict needs; otherwise a sample that looks like UTF-8
+// is followed through the rest of the file in chunks, so that the writer agrees with the reader.
 const int kWriterSampleSize = 4096;
+const int kWriterScanChunk = 1 << 16;
 
 struct Detection {
     QByteArray encoding;
@@ -137,13 +140,13 @@ Detection detectEncoding(const char* data, qsizetype size)
         if (size >= mark.length && std::memcmp(data, mark.bytes, size_t(mark.length)) == 0)
             return {QByteArray(mark.encoding), mark.length};
     }
-    // The test only chooses between UTF-8 and the locale codec. Where the locale codec is UTF-8
+    // The test only chooses between UTF-8 and the legacy codec. Where the legacy codec is UTF-8
     // itself, as on most systems, both answers are the same and the pass over the data is saved.
-    const QByteArray localeName = QTextCodec::codecForLocale()->name();
-    if (size == 0 || localeName == kUtf8 ||
+    const QByteArray legacyName = legacyTextCodec()->name();
+    if (size == 0 || legacyName == kUtf8 ||
         passesUtf8StructureTest(reinterpret_cast<const uchar*>(data), size))
         return {QByteArray(kUtf8), 0};
-    return {localeName, 0};
+    return {legacyName, 0};
 }
 
 // How many bytes at the end of the sample belong to a UTF-8 sequence that the sample cuts off
@@ -263,21 +266,50 @@ struct AppendEncoding {
     bool hadBom = false;
 };
 
+bool passesUtf8StructureTest(const QByteArray& data)
+{
+    return passesUtf8StructureTest(reinterpret_cast<const uchar*>(data.constData()), data.size());
+}
+
+// Whether the file, from where `carried` (a sequence the sample cut off) stops, passes the
+// structure test as the reader's test of the whole file would: a chunk at a time, a sequence cut
+// off by a chunk's end carried into the next, and one cut off by the file's end invalid.
+bool restPassesUtf8StructureTest(QFile& file, QByteArray carried)
+{
+    for (;;) {
+        const QByteArray chunk = file.read(kWriterScanChunk);
+        if (chunk.isEmpty())
+            return carried.isEmpty();
+        QByteArray data = carried + chunk;
+        const int cut = cutOffSequenceLength(data);
+        carried = data.right(cut);
+        data.chop(cut);
+        if (!passesUtf8StructureTest(data))
+            return false;
+    }
+}
+
 // The encoding an existing file continues in. A sample that stops inside a multi-byte sequence
 // only because the file goes on is judged without that cut-off tail, so a mark-less UTF-8 file
-// that starts with Chinese text is continued in UTF-8.
+// that starts with Chinese text is continued in UTF-8. A sample that passes as UTF-8 does not
+// settle a file in a legacy code page whose first non-ASCII text comes later (a wide header row,
+// many numeric rows): unless the legacy codec is UTF-8 as well, the rest of the file decides.
 bool sniffAppendEncoding(const QString& path, AppendEncoding* result)
 {
     QFile file;
     if (!openRegularFileForReading(path, &file))
         return false;
-    QByteArray sample = file.read(kWriterSampleSize);
+    const QByteArray sample = file.read(kWriterSampleSize);
     const bool wholeFile = sample.size() < kWriterSampleSize || file.atEnd();
-    file.close();
-    if (!wholeFile)
-        sample.chop(cutOffSequenceLength(sample));
+    const int cut = wholeFile ? 0 : cutOffSequenceLength(sample);
     QByteArray payload;
-    result->encoding = detectTextEncoding(sample, &payload, &result->hadBom);
+    result->encoding =
+        detectTextEncoding(sample.left(sample.size() - cut), &payload, &result->hadBom);
+    if (wholeFile || result->hadBom || result->encoding != kUtf8)
+        return true;
+    const QByteArray legacyName = legacyTextCodec()->name();
+    if (legacyName != kUtf8 && !restPassesUtf8StructureTest(file, sample.right(cut)))
+        result->encoding = legacyName;
     return true;
 }
 

@@ -13,7 +13,7 @@ class QTextCodec;
 // the calling step reports a failure in its own words.
 
 // Classifies a buffer by its byte-order mark, else by the UTF-8 structure test. Returns the
-// encoding name ("UTF-32BE", "UTF-32LE", "UTF-8", "UTF-16LE", "UTF-16BE" or the locale codec's
+// encoding name ("UTF-32BE", "UTF-32LE", "UTF-8", "UTF-16LE", "UTF-16BE" or the legacy codec's
 // name); *payload receives the bytes after the mark (all of them without one), *hadBom whether a
 // mark was found.
 QByteArray detectTextEncoding(const QByteArray& data, QByteArray* payload, bool* hadBom);

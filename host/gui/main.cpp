@@ -1,11 +1,14 @@
 // stephost-gui: the desktop host. Loads operation plug-ins as stephost does and lets a person
 // build, edit, save, open and run a flow in a window.
 
+#include "legacyencodingmenu.h"
 #include "mainwindow.h"
 #include "pluginhost.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QMenuBar>
+#include <QSettings>
 
 #include <cstdio>
 #include <cstdlib>
@@ -73,7 +76,9 @@ int main(int argc, char* argv[])
     // The host outlives the window: the window's steps run code of the plug-ins.
     PluginHost host;
     const QStringList loadErrors = host.loadNamedOrDefault(options.plugins);
+    QSettings settings(QStringLiteral("stephost"), QStringLiteral("stephost-gui"));
     MainWindow window(host);
+    window.menuBar()->addMenu(new LegacyEncodingMenu(&settings, &window));
     for (const QString& line : loadErrors) {
         printError(line);
         window.appendLogLine(line);

@@ -7,6 +7,7 @@
 #include "flowfile.h"
 #include "jsonflow.h"
 #include "jsonvalue.h"
+#include "legacyencoding.h"
 #include "pluginhost.h"
 #include "report.h"
 #include "runner.h"
@@ -24,7 +25,7 @@ namespace
 enum ExitCode { Success = 0, FlowFailure = 1, UsageFailure = 2 };
 
 const char usageText[] =
-    "Usage: stephost [--plugin FILE]... COMMAND ...\n"
+    "Usage: stephost [--plugin FILE]... [--legacy-encoding NAME] COMMAND ...\n"
     "\n"
     "Loads operation plug-ins and lists, inspects, converts and runs flows.\n"
     "\n"
@@ -39,6 +40,9 @@ const char usageText[] =
     "Options:\n"
     "  --plugin FILE             load this plug-in library (repeatable); without it, every\n"
     "                            library in ../plugins/ next to stephost is tried\n"
+    "  --legacy-encoding NAME    the code page of text files without a mark that are not\n"
+    "                            UTF-8 (such as GB18030); without it GB18030 in a Chinese\n"
+    "                            locale, else the locale's codec\n"
     "  --roundtrip               (run) save and load every step before it runs; a setting\n"
     "                            that changes on the way is an error\n"
     "  --report FILE             (run) also write the report to FILE\n"
@@ -66,6 +70,7 @@ struct Arguments {
     QString reportFile;
     bool hasVars = false;
     QString vars;
+    QString legacyEncoding;
     bool help = false;
 };
 
@@ -129,6 +134,11 @@ Arguments parseArguments(const QStringList& args)
             parsed.help = true;
         } else if (name == QLatin1String("--plugin")) {
             parsed.plugins.append(takeValue());
+        } else if (name == QLatin1String("--legacy-encoding")) {
+            parsed.legacyEncoding = takeValue();
+            const QString problem = legacyEncodingProblem(parsed.legacyEncoding);
+            if (!problem.isEmpty())
+                throw UsageError{problem};
         } else if (name == QLatin1String("--roundtrip")) {
             noValue();
             parsed.roundtrip = true;
@@ -300,6 +310,7 @@ int main(int argc, char* argv[])
         return Success;
     }
 
+    useLegacyEncoding(args.legacyEncoding);
     PluginHost host;
     loadPlugins(host, args.plugins);
     int status = Success;
