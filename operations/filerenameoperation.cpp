@@ -18,29 +18,20 @@
 namespace
 {
 
-enum RenameMode {
-    SetNewName = 0,
-    AddText = 1,
-    DeleteText = 2,
-    ReplaceText = 3,
-    ChangeExtension = 4,
-    AddNumbering = 5,
-};
+using Sep = FileRenameOperation::Sep;
 
-const int kBeforeName = 0;
-const int kLeaveAlone = 1;
-
-QString separatorText(int sep)
+QString separatorText(Sep sep)
 {
     switch (sep) {
-    case 1:
+    case Sep::Dash:
         return QStringLiteral("-");
-    case 2:
+    case Sep::Underscore:
         return QStringLiteral("_");
-    case 3:
+    case Sep::Space:
         return QStringLiteral(" ");
-    case 4:
+    case Sep::Period:
         return QStringLiteral(".");
+    case Sep::None:
     default:
         return QString();
     }
@@ -176,7 +167,7 @@ FileRenameOperation::NameParts FileRenameOperation::renamedParts(const NameParts
     };
     NameParts parts = old;
     switch (m_mode) {
-    case SetNewName: {
+    case Mode::SetNewName: {
         const QString name = text(m_newName).trimmed();
         const QFileInfo asFileName(name);
         // A new name with an extension replaces the extension too; one without keeps the old.
@@ -186,32 +177,33 @@ FileRenameOperation::NameParts FileRenameOperation::renamedParts(const NameParts
             parts.baseName = name;
         break;
     }
-    case AddText: {
+    case Mode::AddText: {
         const QString added = text(m_addText);
-        parts.baseName = m_addPos == kBeforeName ? added + old.baseName : old.baseName + added;
+        parts.baseName =
+            m_addPos == AddPos::BeforeName ? added + old.baseName : old.baseName + added;
         break;
     }
-    case DeleteText: {
+    case Mode::DeleteText: {
         const QString removed = text(m_delText);
         if (!removed.isEmpty())
             parts.baseName.remove(removed, Qt::CaseSensitive);
         break;
     }
-    case ReplaceText: {
+    case Mode::ReplaceText: {
         const QString before = text(m_oldText);
         if (!before.isEmpty())
             parts.baseName.replace(before, text(m_newText), Qt::CaseSensitive);
         break;
     }
-    case ChangeExtension:
+    case Mode::ChangeExtension:
         parts.suffix = text(m_newExt).trimmed().remove(QLatin1Char('.'));
         break;
-    case AddNumbering: {
+    case Mode::AddNumbering: {
         const QString number = numberText(*runningNumber, m_usePad, m_padLen);
         const QString separator = separatorText(m_sep);
         // The position comes from the add-text setting, which the editor shows for method 1 only.
-        parts.baseName = m_addPos == kBeforeName ? number + separator + old.baseName
-                                                 : old.baseName + separator + number;
+        parts.baseName = m_addPos == AddPos::BeforeName ? number + separator + old.baseName
+                                                        : old.baseName + separator + number;
         *runningNumber += m_step;
         break;
     }
@@ -227,7 +219,7 @@ bool FileRenameOperation::renameInPlace(const QString& source, const QString& ta
         return true;
     if (!QFile::exists(target))
         return QFile::rename(source, target);
-    if (m_ifNewExist == kLeaveAlone)
+    if (m_ifNewExist == IfNewExist::LeaveAlone)
         return false;
     return renameOverExisting(source, target);
 }
@@ -266,7 +258,7 @@ void FileRenameOperation::loadOperation(QDataStream& in)
 
 QString FileRenameOperation::toString() const
 {
-    return QStringLiteral("%1: %2 (mode=%3)").arg(typeName()).arg(m_files).arg(m_mode);
+    return QStringLiteral("%1: %2 (mode=%3)").arg(typeName()).arg(m_files).arg(mode());
 }
 
 QString FileRenameOperation::description() const

@@ -15,10 +15,6 @@
 namespace
 {
 
-// Indexes into "不执行任何操作|覆盖|文件名称后加序号"; every other value adds a number.
-const int kLeaveAlone = 0;
-const int kOverwrite = 1;
-
 bool isSameFile(const QFileInfo& source, const QString& target)
 {
     // Only asked when the target exists, so the cost of resolving links is paid on clashes only.
@@ -30,7 +26,7 @@ bool isSameFile(const QFileInfo& source, const QString& target)
 class Transfer
 {
 public:
-    Transfer(TransferKind kind, int ifExist) : m_kind(kind), m_ifExist(ifExist) {}
+    Transfer(TransferKind kind, TransferClash ifExist) : m_kind(kind), m_ifExist(ifExist) {}
 
     // Copies (or moves) one source into the folder. Returns the path it produced, or an empty
     // string when the source was skipped or its copy failed.
@@ -59,9 +55,9 @@ private:
     // name replaces the target.
     bool settleClash(const QFileInfo& source, QString& target) const
     {
-        if (m_ifExist == kLeaveAlone)
+        if (m_ifExist == TransferClash::LeaveAlone)
             return false;
-        if (m_ifExist == kOverwrite)
+        if (m_ifExist == TransferClash::Overwrite)
             return makeRoomForOverwrite(source, target);
         // A file this move has already put here is not moved a second time: the path listed for
         // it must still exist after the step.
@@ -92,7 +88,7 @@ private:
     }
 
     const TransferKind m_kind;
-    const int m_ifExist;
+    const TransferClash m_ifExist;
     QSet<QString> m_produced;
 };
 
