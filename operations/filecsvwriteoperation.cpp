@@ -1,5 +1,6 @@
 #include "filecsvwriteoperation.h"
 
+#include "core/logging.h"
 #include "core/parallel.h"
 #include "core/persistence.h"
 #include "core/settings.h"
@@ -109,10 +110,13 @@ void FileCsvWriteOperation::doOperation() const
         qWarning() << "[CsvWrite] 起始行大于结束行，已跳过";
         return;
     }
-    // "放弃写入" never writes, whether or not a file exists, and says nothing; the text it would
-    // have written is not even built.
-    if (m_ifExist == IfExist::GiveUp)
+    // "放弃写入" never writes, whether or not a file exists, and warns of nothing; the text it
+    // would have written is not even built.
+    if (m_ifExist == IfExist::GiveUp) {
+        explainSkip(lcCsv, resolvePath(m_filePath, scope),
+                    QStringLiteral("not written, set to give up"));
         return;
+    }
 
     const QString path = resolvePath(m_filePath, scope);
     if (path.isEmpty()) {

@@ -1,5 +1,6 @@
 #include "filerenameoperation.h"
 
+#include "core/logging.h"
 #include "core/persistence.h"
 #include "core/settings.h"
 #include "operations/filelist.h"
@@ -85,6 +86,19 @@ bool sameDirectoryEntry(const QString& a, const QString& b)
 #endif
 }
 
+// Always false, after logging why `source` keeps its name.
+bool notRenamed(const QString& source, const QString& why)
+{
+    explainSkip(lcRename, source, QStringLiteral("not renamed, ") + why);
+    return false;
+}
+
+bool renameFile(const QString& source, const QString& target)
+{
+    QFile file(source);
+    return file.rename(target) || notRenamed(source, file.errorString());
+}
+
 bool isRealFolder(const QString& path)
 {
     const QFileInfo info(path);
@@ -117,17 +131,17 @@ bool renameOverExisting(const QString& source, const QString& target)
         // for two hard links it refuses, and the file is skipped with both names kept.
         if (QFileInfo(source).fileName() == QFileInfo(target).fileName())
             return true;
-        return QFile::rename(source, target);
+        return renameFile(source, target);
     }
     // One is a link to the other: removing the target would either delete the data the source
     // leads to or leave the renamed link pointing at nothing.
     if (sameFileData(source, target))
-        return false;
+        return notRenamed(source, target + QStringLiteral(" leads to the same file"));
     // QFile::remove would not empty a folder anyway; checking first keeps it from being tried.
     if (isRealFolder(target))
-        return false;
+        return notRenamed(source, target + QStringLiteral(" is a folder"));
     QFile::remove(target);
-    return QFile::rename(source, target);
+    return renameFile(source, target);
 }
 
 } // namespace
@@ -218,9 +232,9 @@ bool FileRenameOperation::renameInPlace(const QString& source, const QString& ta
     if (renameIntoFreePath(source, target))
         return true;
     if (!QFile::exists(target))
-        return QFile::rename(source, target);
+        return renameFile(source, target);
     if (m_ifNewExist == IfNewExist::LeaveAlone)
-        return false;
+        return notRenamed(source, target + QStringLiteral(" is there"));
     return renameOverExisting(source, target);
 }
 
@@ -231,8 +245,10 @@ void FileRenameOperation::doOperation() const
     QStringList renamed;
     for (const QString& path : paths) {
         const QFileInfo source(path);
-        if (!source.exists())
+        if (!source.exists()) {
+            notRenamed(path, QStringLiteral("no such file"));
             continue;
+        }
         const NameParts parts =
             renamedParts({source.completeBaseName(), source.suffix()}, &runningNumber);
         QString target = source.path() + QLatin1Char('/') + parts.baseName;
