@@ -104,12 +104,12 @@ QList<int> resolveColumnList(VariableScope* scope, const QString& text)
     return columns;
 }
 
-bool resolveRowRange(int scopeChoice, const QString& startRow, const QString& endRow,
+bool resolveRowRange(TableScope tableScope, const QString& startRow, const QString& endRow,
                      VariableScope* scope, int rowCount, int* first, int* last)
 {
     *first = 0;
     *last = rowCount - 1;
-    if (scopeChoice != 1)
+    if (tableScope != TableScope::ChosenRowsAndColumns)
         return true;
     bool ok = false;
     if (!startRow.trimmed().isEmpty()) {
@@ -125,9 +125,9 @@ bool resolveRowRange(int scopeChoice, const QString& startRow, const QString& en
     return *first <= *last;
 }
 
-QList<int> selectedColumns(int scopeChoice, const QString& columns, VariableScope* scope)
+QList<int> selectedColumns(TableScope tableScope, const QString& columns, VariableScope* scope)
 {
-    if (scopeChoice != 1 || columns.trimmed().isEmpty())
+    if (tableScope != TableScope::ChosenRowsAndColumns || columns.trimmed().isEmpty())
         return QList<int>();
     return resolveColumnList(scope, columns);
 }

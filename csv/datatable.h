@@ -26,13 +26,17 @@ int resolveIntSetting(VariableScope* scope, const QString& text, bool* ok = null
 // variable, or from text separated by "," or "，". Empty means every column.
 QList<int> resolveColumnList(VariableScope* scope, const QString& text);
 
-// The inclusive row range [*first, *last] chosen by a CSV step's scope choice and its start and
-// end row settings. False when the start lies past the end (the step then warns and stops).
-bool resolveRowRange(int scopeChoice, const QString& startRow, const QString& endRow,
+// How much of a table a CSV step reads or writes: the choices of "读取范围" and "写入范围"
+// ("所有行和列|指定行和列") by their stored index. Any other index takes everything.
+enum class TableScope { AllRowsAndColumns = 0, ChosenRowsAndColumns = 1 };
+
+// The inclusive row range [*first, *last] chosen by a CSV step's scope and its start and end row
+// settings. False when the start lies past the end (the step then warns and stops).
+bool resolveRowRange(TableScope tableScope, const QString& startRow, const QString& endRow,
                      VariableScope* scope, int rowCount, int* first, int* last);
 
-// The column list a CSV step applies: only with scope choice 1 and a non-blank setting.
-QList<int> selectedColumns(int scopeChoice, const QString& columns, VariableScope* scope);
+// The column list a CSV step applies: only for chosen rows and columns and a non-blank setting.
+QList<int> selectedColumns(TableScope tableScope, const QString& columns, VariableScope* scope);
 
 // The cells at the given columns, in order; an empty cell where the row has none.
 QVariantList pickColumns(const QVariantList& cells, const QList<int>& columns);

@@ -89,13 +89,13 @@ bool survivesUtf8(const QString& text)
     return !text.startsWith(QChar(0xFEFF)) && QString::fromUtf8(text.toUtf8()) == text;
 }
 
-void checkWriteReadsBack(const QString& text, bool ensureNewline)
+void checkWriteReadsBack(const QString& text, AppendStart start)
 {
     if (!survivesUtf8(text))
         return;
     const QString path = pathOf("written");
     QFile::remove(path);
-    fuzzCheck(writeTextFile(path, text, false, ensureNewline), "a new file is written");
+    fuzzCheck(writeTextFile(path, text, WriteMode::Replace, start), "a new file is written");
     bool ok = false;
     fuzzCheck(readTextFile(path, &ok) == text && ok, "a written text reads back");
 }
@@ -103,13 +103,13 @@ void checkWriteReadsBack(const QString& text, bool ensureNewline)
 // Appending never changes a byte the file had. Where the old content and the text both survive
 // the file's encoding, the file then reads as the old text, the guard's LF where one is due, and
 // the new text.
-void checkAppend(const QByteArray& old, const QString& text, bool ensureNewline)
+void checkAppend(const QByteArray& old, const QString& text, AppendStart start)
 {
     const QString path = pathOf("appended");
     putBytes(path, old);
     bool ok = false;
     const QString before = readTextFile(path, &ok);
-    fuzzCheck(writeTextFile(path, text, true, ensureNewline), "an append is written");
+    fuzzCheck(writeTextFile(path, text, WriteMode::Append, start), "an append is written");
     const QByteArray after = bytesOf(path);
     fuzzCheck(after.startsWith(old), "an append keeps the old bytes");
 
@@ -129,7 +129,8 @@ void checkAppend(const QByteArray& old, const QString& text, bool ensureNewline)
         codec->toUnicode(codec->fromUnicode(text.constData(), text.size(), &state));
     if (encodedText != text)
         return;
-    const bool guard = ensureNewline && !before.isEmpty() && !before.endsWith(QLatin1Char('\n'));
+    const bool guard =
+        start == AppendStart::NewLine && !before.isEmpty() && !before.endsWith(QLatin1Char('\n'));
     const QString expected = before + (guard ? QStringLiteral("\n") : QString()) + text;
     fuzzCheck(readTextFile(path, &ok) == expected, "an append reads as old text plus new text");
 }
@@ -147,16 +148,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FuzzInput input(data, size);
     const uchar mode = input.take();
     QTextCodec::setCodecForLocale(mode & 1 ? QTextCodec::codecForName("ISO-8859-1") : nullptr);
-    const bool ensureNewline = mode & 2;
+    const AppendStart start = mode & 2 ? AppendStart::NewLine : AppendStart::SameLine;
     const QByteArray bytes = input.rest();
     checkDetection(bytes);
     checkPieces(bytes, 2 + (mode >> 3) % 8);
-    checkWriteReadsBack(input.restAsText(mode & 4), ensureNewline);
+    checkWriteReadsBack(input.restAsText(mode & 4), start);
     const int half = bytes.size() / 2;
     const QByteArray second = bytes.mid(half);
     const QString text =
         mode & 4 ? QString(reinterpret_cast<const QChar*>(second.constData()), second.size() / 2)
                  : QString::fromUtf8(second);
-    checkAppend(bytes.left(half), text, ensureNewline);
+    checkAppend(bytes.left(half), text, start);
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <cerrno>
 #include <unistd.h>
 
 namespace
@@ -11,28 +12,43 @@ namespace
 
 // Files under /proc say they are empty and are not; QFile::copy believes their size and would make
 // an empty copy. Their text is read to its end and written to a file made new for it.
-bool copyFileThatReadsAsEmpty(const QString& source, const QString& target)
+bool copyWithQFile(const QString& source, const QString& target, QString* error)
+{
+    QFile file(source);
+    if (file.copy(target))
+        return true;
+    *error = file.errorString();
+    return false;
+}
+
+bool copyFileThatReadsAsEmpty(const QString& source, const QString& target, QString* error)
 {
     QFile in;
-    if (!openRegularFileForReading(source, &in))
+    if (!openRegularFileForReading(source, &in)) {
+        *error = QStringLiteral("cannot open the source for reading");
         return false;
+    }
     const QByteArray content = in.readAll();
     if (content.isEmpty())
-        return QFile::copy(source, target);
+        return copyWithQFile(source, target, error);
     QFile out(target);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+        *error = out.errorString();
         return false;
-    if (out.write(content) == content.size() && out.flush() && ::fdatasync(out.handle()) == 0)
+    }
+    const bool written = out.write(content) == content.size() && out.flush();
+    if (written && ::fdatasync(out.handle()) == 0)
         return true;
+    *error = written ? qt_error_string(errno) : out.errorString();
     out.remove();
     return false;
 }
 
 } // namespace
 
-bool copyFileWithoutReplacing(const QFileInfo& source, const QString& target)
+bool copyFileWithoutReplacing(const QFileInfo& source, const QString& target, QString* error)
 {
     if (source.size() == 0)
-        return copyFileThatReadsAsEmpty(source.filePath(), target);
-    return QFile::copy(source.filePath(), target);
+        return copyFileThatReadsAsEmpty(source.filePath(), target, error);
+    return copyWithQFile(source.filePath(), target, error);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "operations/filetransfer.h"
+
 #include <operation.h>
 
 #include <QString>
@@ -33,8 +35,9 @@ public:
     void setFiles(const QString& files) { m_files = files; }
     QString destDir() const { return m_destDir; }
     void setDestDir(const QString& destDir) { m_destDir = destDir; }
-    int ifExist() const { return m_ifExist; }
-    void setIfExist(int ifExist) { m_ifExist = ifExist; }
+    using IfExist = TransferClash;
+    int ifExist() const { return int(m_ifExist); }
+    void setIfExist(int ifExist) { m_ifExist = IfExist(ifExist); }
     QString listVar() const { return m_listVar; }
     void setListVar(const QString& listVar) { m_listVar = listVar; }
 
@@ -52,6 +55,6 @@ public:
 private:
     QString m_files;
     QString m_destDir;
-    int m_ifExist = 0;
+    IfExist m_ifExist = IfExist::LeaveAlone;
     QString m_listVar;
 };

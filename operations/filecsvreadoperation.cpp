@@ -125,8 +125,8 @@ void FileCsvReadOperation::doOperation() const
     }
 
     CellSplitter splitter;
-    splitter.trim = m_trim == 1;
-    splitter.fixedWidth = m_delimType == 1;
+    splitter.trim = m_trim == Trim::Yes;
+    splitter.fixedWidth = m_delimType == DelimType::FixedWidth;
     if (splitter.fixedWidth)
         splitter.width = resolveIntSetting(scope, m_fixedWidth);
     else

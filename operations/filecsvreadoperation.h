@@ -1,5 +1,7 @@
 #pragma once
 
+#include "csv/datatable.h"
+
 #include <operation.h>
 
 #include <QString>
@@ -58,18 +60,23 @@ public:
 
     QString filePath() const { return m_filePath; }
     void setFilePath(const QString& filePath) { m_filePath = filePath; }
-    int trim() const { return m_trim; }
-    void setTrim(int trim) { m_trim = trim; }
-    int readScope() const { return m_readScope; }
-    void setReadScope(int readScope) { m_readScope = readScope; }
+    // "去首尾空格" ("否|是") by its stored index; any other index keeps the spaces.
+    enum class Trim { No = 0, Yes = 1 };
+    int trim() const { return int(m_trim); }
+    void setTrim(int trim) { m_trim = Trim(trim); }
+    int readScope() const { return int(m_readScope); }
+    void setReadScope(int readScope) { m_readScope = TableScope(readScope); }
     QString startRow() const { return m_startRow; }
     void setStartRow(const QString& startRow) { m_startRow = startRow; }
     QString endRow() const { return m_endRow; }
     void setEndRow(const QString& endRow) { m_endRow = endRow; }
     QString columns() const { return m_columns; }
     void setColumns(const QString& columns) { m_columns = columns; }
-    int delimType() const { return m_delimType; }
-    void setDelimType(int delimType) { m_delimType = delimType; }
+    // "列分割符类型" ("指定字符|固定宽度") by its stored index; any other index splits at the
+    // character.
+    enum class DelimType { Character = 0, FixedWidth = 1 };
+    int delimType() const { return int(m_delimType); }
+    void setDelimType(int delimType) { m_delimType = DelimType(delimType); }
     QString delimChar() const { return m_delimChar; }
     void setDelimChar(const QString& delimChar) { m_delimChar = delimChar; }
     QString fixedWidth() const { return m_fixedWidth; }
@@ -90,12 +97,12 @@ public:
 
 private:
     QString m_filePath;
-    int m_trim = 0;
-    int m_readScope = 0;
+    Trim m_trim = Trim::No;
+    TableScope m_readScope = TableScope::AllRowsAndColumns;
     QString m_startRow;
     QString m_endRow;
     QString m_columns;
-    int m_delimType = 0;
+    DelimType m_delimType = DelimType::Character;
     QString m_delimChar;
     QString m_fixedWidth;
     QString m_targetVar;

@@ -1,5 +1,6 @@
 #include "filecsvwriteoperation.h"
 
+#include "core/logging.h"
 #include "core/parallel.h"
 #include "core/persistence.h"
 #include "core/settings.h"
@@ -109,10 +110,13 @@ void FileCsvWriteOperation::doOperation() const
         qWarning() << "[CsvWrite] 起始行大于结束行，已跳过";
         return;
     }
-    // "放弃写入" never writes, whether or not a file exists, and says nothing; the text it would
-    // have written is not even built.
-    if (m_ifExist == 2)
+    // "放弃写入" never writes, whether or not a file exists, and warns of nothing; the text it
+    // would have written is not even built.
+    if (m_ifExist == IfExist::GiveUp) {
+        explainSkip(lcCsv, resolvePath(m_filePath, scope),
+                    QStringLiteral("not written, set to give up"));
         return;
+    }
 
     const QString path = resolvePath(m_filePath, scope);
     if (path.isEmpty()) {
@@ -121,7 +125,9 @@ void FileCsvWriteOperation::doOperation() const
     }
     const QList<int> columns = selectedColumns(m_writeScope, m_columns, scope);
     TextFileWriter writer;
-    if (!writer.open(path, m_ifExist == 1, !m_appendNoNewline) ||
+    const WriteMode mode = m_ifExist == IfExist::Append ? WriteMode::Append : WriteMode::Replace;
+    const AppendStart start = m_appendNoNewline ? AppendStart::SameLine : AppendStart::NewLine;
+    if (!writer.open(path, mode, start) ||
         !writeCsvRows(writer, rows, first, last, columns, resolveDelimiter(m_delimiter, scope))) {
         qWarning() << "[CsvWrite] 写入失败：" << path;
         return;
@@ -152,9 +158,9 @@ QString FileCsvWriteOperation::toString() const
 QString FileCsvWriteOperation::description() const
 {
     QString mode = tr("覆盖");
-    if (m_ifExist == 1)
+    if (m_ifExist == IfExist::Append)
         mode = tr("追加");
-    else if (m_ifExist == 2)
+    else if (m_ifExist == IfExist::GiveUp)
         mode = tr("放弃");
     return tr("将数据表 %1 写入 %2（%3）")
         .arg(displayVarName(m_sourceVar))

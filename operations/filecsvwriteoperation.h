@@ -1,5 +1,7 @@
 #pragma once
 
+#include "csv/datatable.h"
+
 #include <operation.h>
 
 #include <QString>
@@ -54,8 +56,8 @@ public:
     void setSourceVar(const QString& sourceVar) { m_sourceVar = sourceVar; }
     QString filePath() const { return m_filePath; }
     void setFilePath(const QString& filePath) { m_filePath = filePath; }
-    int writeScope() const { return m_writeScope; }
-    void setWriteScope(int writeScope) { m_writeScope = writeScope; }
+    int writeScope() const { return int(m_writeScope); }
+    void setWriteScope(int writeScope) { m_writeScope = TableScope(writeScope); }
     QString startRow() const { return m_startRow; }
     void setStartRow(const QString& startRow) { m_startRow = startRow; }
     QString endRow() const { return m_endRow; }
@@ -64,8 +66,10 @@ public:
     void setColumns(const QString& columns) { m_columns = columns; }
     QString delimiter() const { return m_delimiter; }
     void setDelimiter(const QString& delimiter) { m_delimiter = delimiter; }
-    int ifExist() const { return m_ifExist; }
-    void setIfExist(int ifExist) { m_ifExist = ifExist; }
+    // "如果文件存在" ("覆盖|追加|放弃写入") by its stored index; any other index overwrites.
+    enum class IfExist { Overwrite = 0, Append = 1, GiveUp = 2 };
+    int ifExist() const { return int(m_ifExist); }
+    void setIfExist(int ifExist) { m_ifExist = IfExist(ifExist); }
     bool appendNoNewline() const { return m_appendNoNewline; }
     void setAppendNoNewline(bool appendNoNewline) { m_appendNoNewline = appendNoNewline; }
 
@@ -83,11 +87,11 @@ public:
 private:
     QString m_sourceVar;
     QString m_filePath;
-    int m_writeScope = 0;
+    TableScope m_writeScope = TableScope::AllRowsAndColumns;
     QString m_startRow;
     QString m_endRow;
     QString m_columns;
     QString m_delimiter;
-    int m_ifExist = 0;
+    IfExist m_ifExist = IfExist::Overwrite;
     bool m_appendNoNewline = false;
 };

@@ -1,5 +1,6 @@
 #include "filedeleteoperation.h"
 
+#include "core/logging.h"
 #include "core/persistence.h"
 #include "operations/filelist.h"
 
@@ -38,8 +39,15 @@ void FileDeleteOperation::doOperation() const
     for (const QString& path : paths) {
         // QFile::exists follows links, so a dangling link counts as missing. QFile::remove
         // unlinks the path itself: a link goes, its target stays, and a folder refuses.
-        if (QFile::exists(path) && QFile::remove(path))
+        if (!QFile::exists(path)) {
+            explainSkip(lcDelete, path, QStringLiteral("not deleted, no such file"));
+            continue;
+        }
+        QFile file(path);
+        if (file.remove())
             deleted.append(path);
+        else
+            explainSkip(lcDelete, path, QStringLiteral("not deleted, ") + file.errorString());
     }
     storeListVariable(variableScope(), m_deletedList, deleted);
 }

@@ -11,8 +11,6 @@
 #include <QFileInfo>
 #include <QVariantList>
 
-static const int kStoreAsList = 1;
-
 // A step run without a scope has nowhere to store: its target counts as not declared.
 static VarType declaredType(VariableScope* scope, const QString& name)
 {
@@ -65,7 +63,7 @@ QString FileReadOperation::icon() const
 
 bool FileReadOperation::storesList() const
 {
-    return m_storeAs == kStoreAsList;
+    return m_storeAs == StoreAs::Lines;
 }
 
 QString FileReadOperation::chosenTarget() const

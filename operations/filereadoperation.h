@@ -34,8 +34,11 @@ public:
 
     QString filePath() const { return m_filePath; }
     void setFilePath(const QString& filePath) { m_filePath = filePath; }
-    int storeAs() const { return m_storeAs; }
-    void setStoreAs(int storeAs) { m_storeAs = storeAs; }
+    // "将内容存储为" ("单文本|列表（每行一列）") by its stored index; any other index stores the
+    // text whole.
+    enum class StoreAs { Text = 0, Lines = 1 };
+    int storeAs() const { return int(m_storeAs); }
+    void setStoreAs(int storeAs) { m_storeAs = StoreAs(storeAs); }
     QString targetVarStr() const { return m_targetVarStr; }
     void setTargetVarStr(const QString& targetVarStr) { m_targetVarStr = targetVarStr; }
     QString targetVarList() const { return m_targetVarList; }
@@ -59,7 +62,7 @@ private:
     void storeAsLines(const QString& text) const;
 
     QString m_filePath;
-    int m_storeAs = 0;
+    StoreAs m_storeAs = StoreAs::Text;
     QString m_targetVarStr;
     QString m_targetVarList;
 };

@@ -1,5 +1,6 @@
 #include "filerenameoperation.h"
 
+#include "core/logging.h"
 #include "core/persistence.h"
 #include "core/settings.h"
 #include "operations/filelist.h"
@@ -18,29 +19,20 @@
 namespace
 {
 
-enum RenameMode {
-    SetNewName = 0,
-    AddText = 1,
-    DeleteText = 2,
-    ReplaceText = 3,
-    ChangeExtension = 4,
-    AddNumbering = 5,
-};
+using Sep = FileRenameOperation::Sep;
 
-const int kBeforeName = 0;
-const int kLeaveAlone = 1;
-
-QString separatorText(int sep)
+QString separatorText(Sep sep)
 {
     switch (sep) {
-    case 1:
+    case Sep::Dash:
         return QStringLiteral("-");
-    case 2:
+    case Sep::Underscore:
         return QStringLiteral("_");
-    case 3:
+    case Sep::Space:
         return QStringLiteral(" ");
-    case 4:
+    case Sep::Period:
         return QStringLiteral(".");
+    case Sep::None:
     default:
         return QString();
     }
@@ -94,6 +86,19 @@ bool sameDirectoryEntry(const QString& a, const QString& b)
 #endif
 }
 
+// Always false, after logging why `source` keeps its name.
+bool notRenamed(const QString& source, const QString& why)
+{
+    explainSkip(lcRename, source, QStringLiteral("not renamed, ") + why);
+    return false;
+}
+
+bool renameFile(const QString& source, const QString& target)
+{
+    QFile file(source);
+    return file.rename(target) || notRenamed(source, file.errorString());
+}
+
 bool isRealFolder(const QString& path)
 {
     const QFileInfo info(path);
@@ -126,17 +131,17 @@ bool renameOverExisting(const QString& source, const QString& target)
         // for two hard links it refuses, and the file is skipped with both names kept.
         if (QFileInfo(source).fileName() == QFileInfo(target).fileName())
             return true;
-        return QFile::rename(source, target);
+        return renameFile(source, target);
     }
     // One is a link to the other: removing the target would either delete the data the source
     // leads to or leave the renamed link pointing at nothing.
     if (sameFileData(source, target))
-        return false;
+        return notRenamed(source, target + QStringLiteral(" leads to the same file"));
     // QFile::remove would not empty a folder anyway; checking first keeps it from being tried.
     if (isRealFolder(target))
-        return false;
+        return notRenamed(source, target + QStringLiteral(" is a folder"));
     QFile::remove(target);
-    return QFile::rename(source, target);
+    return renameFile(source, target);
 }
 
 } // namespace
@@ -176,7 +181,7 @@ FileRenameOperation::NameParts FileRenameOperation::renamedParts(const NameParts
     };
     NameParts parts = old;
     switch (m_mode) {
-    case SetNewName: {
+    case Mode::SetNewName: {
         const QString name = text(m_newName).trimmed();
         const QFileInfo asFileName(name);
         // A new name with an extension replaces the extension too; one without keeps the old.
@@ -186,32 +191,33 @@ FileRenameOperation::NameParts FileRenameOperation::renamedParts(const NameParts
             parts.baseName = name;
         break;
     }
-    case AddText: {
+    case Mode::AddText: {
         const QString added = text(m_addText);
-        parts.baseName = m_addPos == kBeforeName ? added + old.baseName : old.baseName + added;
+        parts.baseName =
+            m_addPos == AddPos::BeforeName ? added + old.baseName : old.baseName + added;
         break;
     }
-    case DeleteText: {
+    case Mode::DeleteText: {
         const QString removed = text(m_delText);
         if (!removed.isEmpty())
             parts.baseName.remove(removed, Qt::CaseSensitive);
         break;
     }
-    case ReplaceText: {
+    case Mode::ReplaceText: {
         const QString before = text(m_oldText);
         if (!before.isEmpty())
             parts.baseName.replace(before, text(m_newText), Qt::CaseSensitive);
         break;
     }
-    case ChangeExtension:
+    case Mode::ChangeExtension:
         parts.suffix = text(m_newExt).trimmed().remove(QLatin1Char('.'));
         break;
-    case AddNumbering: {
+    case Mode::AddNumbering: {
         const QString number = numberText(*runningNumber, m_usePad, m_padLen);
         const QString separator = separatorText(m_sep);
         // The position comes from the add-text setting, which the editor shows for method 1 only.
-        parts.baseName = m_addPos == kBeforeName ? number + separator + old.baseName
-                                                 : old.baseName + separator + number;
+        parts.baseName = m_addPos == AddPos::BeforeName ? number + separator + old.baseName
+                                                        : old.baseName + separator + number;
         *runningNumber += m_step;
         break;
     }
@@ -226,9 +232,9 @@ bool FileRenameOperation::renameInPlace(const QString& source, const QString& ta
     if (renameIntoFreePath(source, target))
         return true;
     if (!QFile::exists(target))
-        return QFile::rename(source, target);
-    if (m_ifNewExist == kLeaveAlone)
-        return false;
+        return renameFile(source, target);
+    if (m_ifNewExist == IfNewExist::LeaveAlone)
+        return notRenamed(source, target + QStringLiteral(" is there"));
     return renameOverExisting(source, target);
 }
 
@@ -239,8 +245,10 @@ void FileRenameOperation::doOperation() const
     QStringList renamed;
     for (const QString& path : paths) {
         const QFileInfo source(path);
-        if (!source.exists())
+        if (!source.exists()) {
+            notRenamed(path, QStringLiteral("no such file"));
             continue;
+        }
         const NameParts parts =
             renamedParts({source.completeBaseName(), source.suffix()}, &runningNumber);
         QString target = source.path() + QLatin1Char('/') + parts.baseName;
@@ -266,7 +274,7 @@ void FileRenameOperation::loadOperation(QDataStream& in)
 
 QString FileRenameOperation::toString() const
 {
-    return QStringLiteral("%1: %2 (mode=%3)").arg(typeName()).arg(m_files).arg(m_mode);
+    return QStringLiteral("%1: %2 (mode=%3)").arg(typeName()).arg(m_files).arg(mode());
 }
 
 QString FileRenameOperation::description() const

@@ -89,14 +89,25 @@ public:
 
     QString files() const { return m_files; }
     void setFiles(const QString& files) { m_files = files; }
-    int mode() const { return m_mode; }
-    void setMode(int mode) { m_mode = mode; }
+    // "重命名方式" by its stored index; any other index leaves names as they are.
+    enum class Mode {
+        SetNewName = 0,
+        AddText = 1,
+        DeleteText = 2,
+        ReplaceText = 3,
+        ChangeExtension = 4,
+        AddNumbering = 5,
+    };
+    int mode() const { return int(m_mode); }
+    void setMode(int mode) { m_mode = Mode(mode); }
     QString newName() const { return m_newName; }
     void setNewName(const QString& newName) { m_newName = newName; }
     QString addText() const { return m_addText; }
     void setAddText(const QString& addText) { m_addText = addText; }
-    int addPos() const { return m_addPos; }
-    void setAddPos(int addPos) { m_addPos = addPos; }
+    // "添加位置" ("名称前|名称后") by its stored index; any other index adds after the name.
+    enum class AddPos { BeforeName = 0, AfterName = 1 };
+    int addPos() const { return int(m_addPos); }
+    void setAddPos(int addPos) { m_addPos = AddPos(addPos); }
     QString delText() const { return m_delText; }
     void setDelText(const QString& delText) { m_delText = delText; }
     QString oldText() const { return m_oldText; }
@@ -109,14 +120,18 @@ public:
     void setStartNum(int startNum) { m_startNum = startNum; }
     int step() const { return m_step; }
     void setStep(int step) { m_step = step; }
-    int sep() const { return m_sep; }
-    void setSep(int sep) { m_sep = sep; }
+    // "分隔符" ("无|横线|下划线|空格|句点") by its stored index; any other index is none.
+    enum class Sep { None = 0, Dash = 1, Underscore = 2, Space = 3, Period = 4 };
+    int sep() const { return int(m_sep); }
+    void setSep(int sep) { m_sep = Sep(sep); }
     bool usePad() const { return m_usePad; }
     void setUsePad(bool usePad) { m_usePad = usePad; }
     int padLen() const { return m_padLen; }
     void setPadLen(int padLen) { m_padLen = padLen; }
-    int ifNewExist() const { return m_ifNewExist; }
-    void setIfNewExist(int ifNewExist) { m_ifNewExist = ifNewExist; }
+    // "如果新文件名存在" ("覆盖|不执行任何操作") by its stored index; any other index overwrites.
+    enum class IfNewExist { Overwrite = 0, LeaveAlone = 1 };
+    int ifNewExist() const { return int(m_ifNewExist); }
+    void setIfNewExist(int ifNewExist) { m_ifNewExist = IfNewExist(ifNewExist); }
     QString newList() const { return m_newList; }
     void setNewList(const QString& newList) { m_newList = newList; }
 
@@ -140,19 +155,19 @@ private:
     bool renameInPlace(const QString& source, const QString& target) const;
 
     QString m_files;
-    int m_mode = 0;
+    Mode m_mode = Mode::SetNewName;
     QString m_newName;
     QString m_addText;
-    int m_addPos = 1;
+    AddPos m_addPos = AddPos::AfterName;
     QString m_delText;
     QString m_oldText;
     QString m_newText;
     QString m_newExt;
     int m_startNum = 1;
     int m_step = 1;
-    int m_sep = 0;
+    Sep m_sep = Sep::None;
     bool m_usePad = false;
     int m_padLen = 3;
-    int m_ifNewExist = 0;
+    IfNewExist m_ifNewExist = IfNewExist::Overwrite;
     QString m_newList;
 };

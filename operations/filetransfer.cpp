@@ -1,5 +1,6 @@
 #include "filetransfer.h"
 
+#include "core/logging.h"
 #include "core/settings.h"
 #include "operations/filecopy.h"
 #include "operations/filelist.h"
@@ -15,10 +16,6 @@
 namespace
 {
 
-// Indexes into "不执行任何操作|覆盖|文件名称后加序号"; every other value adds a number.
-const int kLeaveAlone = 0;
-const int kOverwrite = 1;
-
 bool isSameFile(const QFileInfo& source, const QString& target)
 {
     // Only asked when the target exists, so the cost of resolving links is paid on clashes only.
@@ -30,7 +27,10 @@ bool isSameFile(const QFileInfo& source, const QString& target)
 class Transfer
 {
 public:
-    Transfer(TransferKind kind, int ifExist) : m_kind(kind), m_ifExist(ifExist) {}
+    Transfer(TransferKind kind, TransferClash ifExist)
+        : m_kind(kind), m_ifExist(ifExist), m_category(kind == TransferKind::Copy ? lcCopy : lcMove)
+    {
+    }
 
     // Copies (or moves) one source into the folder. Returns the path it produced, or an empty
     // string when the source was skipped or its copy failed.
@@ -39,16 +39,23 @@ public:
         const QFileInfo sourceInfo(source);
         // Only regular files (or links to them) are copied. A folder cannot be; a FIFO or a
         // device could block the flow or never end. They are skipped like missing files.
-        if (!sourceInfo.isFile())
+        if (!sourceInfo.isFile()) {
+            skip(source, sourceInfo.exists() ? QStringLiteral("not a regular file")
+                                             : QStringLiteral("no such file"));
             return QString();
+        }
         QString target = folder.filePath(sourceInfo.fileName());
         if (QFile::exists(target) && !settleClash(sourceInfo, target))
             return QString();
         // The copy never replaces an existing file, and the source is removed only once its
         // copy is complete under its final name.
-        if (!copyFileWithoutReplacing(sourceInfo, target))
+        QString error;
+        if (!copyFileWithoutReplacing(sourceInfo, target, &error)) {
+            explainSkip(m_category, source,
+                        QStringLiteral("not copied to %1, %2").arg(target, error));
             return QString();
-        if (m_kind == TransferKind::Move && !QFile::remove(source))
+        }
+        if (m_kind == TransferKind::Move && !removeMovedSource(source, target))
             return QString();
         m_produced.insert(target);
         return target;
@@ -59,15 +66,15 @@ private:
     // name replaces the target.
     bool settleClash(const QFileInfo& source, QString& target) const
     {
-        if (m_ifExist == kLeaveAlone)
-            return false;
-        if (m_ifExist == kOverwrite)
+        if (m_ifExist == TransferClash::LeaveAlone)
+            return skipClash(source, target, "is there");
+        if (m_ifExist == TransferClash::Overwrite)
             return makeRoomForOverwrite(source, target);
         // A file this move has already put here is not moved a second time: the path listed for
         // it must still exist after the step.
         if (m_kind == TransferKind::Move && m_produced.contains(target) &&
             isSameFile(source, target))
-            return false;
+            return skipClash(source, target, "is the file itself, moved there already");
         target = makeUniquePath(target);
         return true;
     }
@@ -77,22 +84,46 @@ private:
     {
         // A folder in the way stays, with everything in it; the source stays too.
         if (QFileInfo(target).isDir())
-            return false;
+            return skipClash(source, target, "is a folder");
         // The target is the source itself (written another way, or reached through a link):
         // removing it would remove the only copy. The file is left as it is and not listed.
         if (isSameFile(source, target))
-            return false;
+            return skipClash(source, target, "is the file itself");
         // A file this move put here a moment ago (two sources with one name) is the only copy of
         // the earlier source, so it stays and the later source stays where it was. A copy may
         // replace its own earlier copy: the sources keep their bytes, and both are listed.
         if (m_kind == TransferKind::Move && m_produced.contains(target))
-            return false;
+            return skipClash(source, target, "was moved there by this step");
         QFile::remove(target);
         return true;
     }
 
+    bool removeMovedSource(const QString& source, const QString& target) const
+    {
+        QFile file(source);
+        if (file.remove())
+            return true;
+        explainSkip(
+            m_category, source,
+            QStringLiteral("copied to %1 but not removed, %2").arg(target, file.errorString()));
+        return false;
+    }
+
+    void skip(const QString& source, const QString& why) const
+    {
+        explainSkip(m_category, source, QStringLiteral("skipped, ") + why);
+    }
+
+    // Always false: the source is skipped because of what is at the target.
+    bool skipClash(const QFileInfo& source, const QString& target, const char* what) const
+    {
+        skip(source.filePath(), target + QLatin1Char(' ') + QLatin1String(what));
+        return false;
+    }
+
     const TransferKind m_kind;
-    const int m_ifExist;
+    const TransferClash m_ifExist;
+    const LoggingCategory m_category;
     QSet<QString> m_produced;
 };
 

@@ -10,8 +10,6 @@
 
 #include <vector>
 
-static const int kAppend = 1;
-
 // A list's items joined by `separator`, and the items of lists inside it by ", " at any depth.
 // The nesting is walked with a stack of its own: a value may be nested deeper than the call stack
 // could follow.
@@ -90,7 +88,9 @@ void FileWriteOperation::doOperation() const
     }
     // Content is text as entered: resolved, never trimmed.
     const QString text = contentText(resolveSetting(m_content, scope));
-    if (!writeTextFile(path, text, m_ifExist == kAppend, !m_appendNoNewline))
+    const WriteMode mode = m_ifExist == IfExist::Append ? WriteMode::Append : WriteMode::Replace;
+    const AppendStart start = m_appendNoNewline ? AppendStart::SameLine : AppendStart::NewLine;
+    if (!writeTextFile(path, text, mode, start))
         qWarning() << "[FileWrite] 写入失败：" << path;
 }
 
@@ -113,7 +113,7 @@ QString FileWriteOperation::toString() const
 
 QString FileWriteOperation::description() const
 {
-    const QString mode = m_ifExist == kAppend ? tr("追加") : tr("覆盖");
+    const QString mode = m_ifExist == IfExist::Append ? tr("追加") : tr("覆盖");
     return tr("将文本%1写入 %2（%3）").arg(m_content).arg(m_filePath).arg(mode);
 }
 

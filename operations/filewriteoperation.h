@@ -33,8 +33,11 @@ public:
     void setFilePath(const QString& filePath) { m_filePath = filePath; }
     QString content() const { return m_content; }
     void setContent(const QString& content) { m_content = content; }
-    int ifExist() const { return m_ifExist; }
-    void setIfExist(int ifExist) { m_ifExist = ifExist; }
+    // "如果文件存在" ("覆盖现有内容|追加到文件末尾") by its stored index; any other index
+    // overwrites.
+    enum class IfExist { Overwrite = 0, Append = 1 };
+    int ifExist() const { return int(m_ifExist); }
+    void setIfExist(int ifExist) { m_ifExist = IfExist(ifExist); }
     bool appendNoNewline() const { return m_appendNoNewline; }
     void setAppendNoNewline(bool appendNoNewline) { m_appendNoNewline = appendNoNewline; }
 
@@ -52,7 +55,7 @@ public:
 private:
     QString m_filePath;
     QString m_content;
-    int m_ifExist = 0;
+    IfExist m_ifExist = IfExist::Overwrite;
     bool m_appendNoNewline = false;
 };
 

@@ -169,7 +169,9 @@ void tst_DataTable::resolveRowRange()
     declareVariables(scope);
     int first = -100;
     int last = -100;
-    QTEST(::resolveRowRange(scopeChoice, startRow, endRow, &scope, rowCount, &first, &last), "ok");
+    QTEST(::resolveRowRange(TableScope(scopeChoice), startRow, endRow, &scope, rowCount, &first,
+                            &last),
+          "ok");
     QTEST(first, "first");
     QTEST(last, "last");
 }
@@ -200,7 +202,7 @@ void tst_DataTable::resolveColumnList()
     QFETCH(QString, text);
     VariableScope scope;
     declareVariables(scope);
-    QTEST(selectedColumns(scopeChoice, text, &scope), "columns");
+    QTEST(selectedColumns(TableScope(scopeChoice), text, &scope), "columns");
     if (scopeChoice == 1)
         QTEST(::resolveColumnList(&scope, text), "columns");
 }

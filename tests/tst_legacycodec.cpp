@@ -134,7 +134,7 @@ void tst_LegacyCodec::append()
     QFETCH(QByteArray, after);
     const ScratchCwd dir;
     QVERIFY(placeRowFile());
-    QVERIFY(writeTextFile(kFile, text, true, false));
+    QVERIFY(writeTextFile(kFile, text, WriteMode::Append, AppendStart::SameLine));
     const QByteArray written = readFile(kFile);
     QVERIFY2(written == after, written.right(40).toHex(' ').constData());
 }

@@ -27,6 +27,7 @@ private slots:
     void damagedBinaryFlows_data();
     void damagedBinaryFlows();
     void existsFlowInEveryForm();
+    void skipReasonsOnStandardErrorOnly();
     void reportVariableFormats_data();
     void reportVariableFormats();
     void varsFilter_data();
@@ -301,6 +302,28 @@ void tst_Stephost::existsFlowInEveryForm()
         QCOMPARE(again.exitCode, 0);
         QCOMPARE(again.out, result.out);
     }
+}
+
+// Reasons for skips, once the logging rules ask for them, go to standard error beside the warnings
+// and never into the report, whose log holds the steps' warnings alone.
+void tst_Stephost::skipReasonsOnStandardErrorOnly()
+{
+    QVERIFY(writeFile(path("d/a.txt"), "a"));
+    QVERIFY(writeFile(path("out/a.txt"), "b"));
+    QVERIFY(writeFile(path("flow.json"), R"({"steps": [
+        {"type": "file.copy", "settings": {"files": "d/a.txt\nd/none.txt", "destDir": "out"}},
+        {"type": "file.read", "settings": {"filePath": "none.txt"}}]})"));
+    const QByteArray rules = qgetenv("QT_LOGGING_RULES");
+    qputenv("QT_LOGGING_RULES", "fileoper.*.debug=true");
+    const StephostResult result = run({QStringLiteral("run"), path("flow.json")});
+    rules.isNull() ? qunsetenv("QT_LOGGING_RULES") : qputenv("QT_LOGGING_RULES", rules);
+    QCOMPARE(result.exitCode, 0);
+    const QString warning = QStringLiteral("[FileRead] 文件不存在： \"none.txt\"");
+    QCOMPARE(result.log(), QStringList{warning});
+    QCOMPARE(QString::fromUtf8(result.err),
+             QStringLiteral("fileoper.copy: d/a.txt: skipped, out/a.txt is there\n"
+                            "fileoper.copy: d/none.txt: skipped, no such file\n") +
+                 warning + QLatin1Char('\n'));
 }
 
 // A declared variable is reported with its type word (or "undeclared"), the Qt type of its value

@@ -294,7 +294,9 @@ void tst_TextFile::write()
     const ScratchCwd dir;
     if (!before.isNull())
         QVERIFY(writeFile(QStringLiteral("out.txt"), before));
-    QVERIFY(writeTextFile(QStringLiteral("out.txt"), text, append, ensureNewline));
+    QVERIFY(writeTextFile(QStringLiteral("out.txt"), text,
+                          append ? WriteMode::Append : WriteMode::Replace,
+                          ensureNewline ? AppendStart::NewLine : AppendStart::SameLine));
     QTEST(readFile(QStringLiteral("out.txt")), "after");
 }
 
@@ -306,7 +308,8 @@ void tst_TextFile::appendToUnreadableFileLeavesItAlone()
     const ScratchCwd dir;
     QVERIFY(writeFile("unreadable", "keep"));
     QVERIFY(QFile::setPermissions("unreadable", QFile::WriteOwner));
-    QVERIFY(!writeTextFile("unreadable", QStringLiteral("x"), true, true));
+    QVERIFY(
+        !writeTextFile("unreadable", QStringLiteral("x"), WriteMode::Append, AppendStart::NewLine));
     QVERIFY(QFile::setPermissions("unreadable", QFile::ReadOwner | QFile::WriteOwner));
     QCOMPARE(readFile("unreadable"), QByteArray("keep"));
 }

@@ -430,8 +430,9 @@ TextFileWriter::~TextFileWriter()
     }
 }
 
-bool TextFileWriter::open(const QString& path, bool append, bool ensureNewline)
+bool TextFileWriter::open(const QString& path, WriteMode mode, AppendStart start)
 {
+    const bool append = mode == WriteMode::Append;
     const bool existed = QFile::exists(path);
     // A FIFO would block the open until a reader comes, and a folder is no file to write.
     if (existed && !QFileInfo(path).isFile())
@@ -444,10 +445,9 @@ bool TextFileWriter::open(const QString& path, bool append, bool ensureNewline)
     if (!m_codec)
         m_codec = QTextCodec::codecForName(kUtf8);
     const bool lineFeedFirst =
-        append && ensureNewline && existed && endsWithoutLineFeed(path, m_codec);
+        append && start == AppendStart::NewLine && existed && endsWithoutLineFeed(path, m_codec);
 
-    if (!openRegularFileForWriting(path, append ? WriteMode::Append : WriteMode::Replace, &m_file,
-                                   &m_created))
+    if (!openRegularFileForWriting(path, mode, &m_file, &m_created))
         return false;
     m_path = path;
     m_append = append;
@@ -488,10 +488,10 @@ void TextFileWriter::commit()
     m_committed = true;
 }
 
-bool writeTextFile(const QString& path, const QString& text, bool append, bool ensureNewline)
+bool writeTextFile(const QString& path, const QString& text, WriteMode mode, AppendStart start)
 {
     TextFileWriter writer;
-    if (!writer.open(path, append, ensureNewline) || !writer.writeText(text))
+    if (!writer.open(path, mode, start) || !writer.writeText(text))
         return false;
     writer.commit();
     return true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/regularfile.h"
+
 #include <QByteArray>
 #include <QFile>
 #include <QString>
@@ -34,10 +36,12 @@ QStringList readTextFileInPieces(const QString& path, bool* ok);
 // The decoding behind it: a whole file's bytes, mark and all, in at most `parts` pieces.
 QStringList decodeFileBytesInPieces(const QByteArray& bytes, int parts);
 
+// Where an appended text begins when the file's last line has no line break yet.
+enum class AppendStart { NewLine, SameLine };
+
 // Replaces the file's content with text (UTF-8 with a mark), or appends it in the file's own
-// encoding; with ensureNewline an appended text starts on a new line. False when the file could
-// not be opened.
-bool writeTextFile(const QString& path, const QString& text, bool append, bool ensureNewline);
+// encoding, starting where `start` says. False when the file could not be opened.
+bool writeTextFile(const QString& path, const QString& text, WriteMode mode, AppendStart start);
 
 // Writes a file as writeTextFile does, for a text made a part at a time: open() settles the
 // encoding and writes the mark or the line break an append asks for; encode() may then run on any
@@ -52,7 +56,7 @@ public:
     TextFileWriter(const TextFileWriter&) = delete;
     TextFileWriter& operator=(const TextFileWriter&) = delete;
 
-    bool open(const QString& path, bool append, bool ensureNewline);
+    bool open(const QString& path, WriteMode mode, AppendStart start);
     QByteArray encode(QStringView text) const;
     bool write(const QByteArray& bytes);
     // Encodes and writes a text of any length, never holding an encoded copy of all of it.
