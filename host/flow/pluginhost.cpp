@@ -119,5 +119,11 @@ Operation* PluginHost::createStep(const FlowStep& step) const
 
 QString PluginHost::defaultPluginDirectory()
 {
-    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../plugins"));
+    const QDir programDir(QCoreApplication::applicationDirPath());
+    // The build tree keeps plug-ins in ../plugins; an installed host has its own folder under the
+    // library folder, at a path fixed relative to the program so the prefix may move.
+    const QString buildTree = QDir::cleanPath(programDir.filePath(QStringLiteral("../plugins")));
+    if (QFileInfo(buildTree).isDir())
+        return buildTree;
+    return QDir::cleanPath(programDir.filePath(QStringLiteral(STEPHOST_PLUGIN_DIR_FROM_BIN)));
 }
