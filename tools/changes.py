@@ -43,6 +43,16 @@ def changes(before, after):
     return sorted(lines, key=lambda line: order.index(line[0]))
 
 
+def note(kind, path, detail, after_dir):
+    """Why a copy got another name, or how long a new file is."""
+    if kind == "copied" and Path(path).name != Path(detail).name:
+        return "  (numbered: that name was taken)"
+    if kind == "written":
+        lines = len((Path(after_dir) / path).read_bytes().splitlines())
+        return f"  ({lines} lines)"
+    return ""
+
+
 def main(before_dir, after_dir, report_file):
     report = json.loads(Path(report_file).read_text(encoding="utf-8"))
     print("Steps run:")
@@ -51,7 +61,8 @@ def main(before_dir, after_dir, report_file):
     print(f"What changed in {after_dir}:")
     lines = changes(snapshot(before_dir), snapshot(after_dir))
     for kind, path, detail in lines:
-        print(f"  {kind:8} {path}" + (f"  ->  {detail}" if detail else ""))
+        arrow = f"  ->  {detail}" if detail else ""
+        print(f"  {kind:8} {path}{arrow}{note(kind, path, detail, after_dir)}")
     if not lines:
         print("  nothing")
     log = report["log"]
