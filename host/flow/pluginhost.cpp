@@ -1,9 +1,10 @@
 #include "pluginhost.h"
 
+#include "installpaths.h"
+
 #include <ioperationplugin.h>
 #include <operation.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonObject>
@@ -119,11 +120,5 @@ Operation* PluginHost::createStep(const FlowStep& step) const
 
 QString PluginHost::defaultPluginDirectory()
 {
-    const QDir programDir(QCoreApplication::applicationDirPath());
-    // The build tree keeps plug-ins in ../plugins; an installed host has its own folder under the
-    // library folder, at a path fixed relative to the program so the prefix may move.
-    const QString buildTree = QDir::cleanPath(programDir.filePath(QStringLiteral("../plugins")));
-    if (QFileInfo(buildTree).isDir())
-        return buildTree;
-    return QDir::cleanPath(programDir.filePath(QStringLiteral(STEPHOST_PLUGIN_DIR_FROM_BIN)));
+    return InstallPaths::pluginDirectory();
 }

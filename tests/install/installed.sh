@@ -64,6 +64,7 @@ install_and_build_sdk_plugin() {
     [ -n "$library" ] || fail "no libhostcore.so.1 under $prefix"
     readelf -d "$library" | grep -q 'SONAME.*\[libhostcore\.so\.1\]' || fail "libhostcore's SONAME"
     check_relative_rpaths "$prefix"
+    [ -f "$prefix/share/stephost/translations/stephost_zh_CN.qm" ] || fail "no Chinese translation"
     if command -v desktop-file-validate >/dev/null; then
         desktop-file-validate "$prefix/share/applications/stephost-gui.desktop" ||
             fail "desktop entry"
