@@ -2,6 +2,45 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>LegacyEncodingMenu</name>
+    <message>
+        <source>Automatic (GB18030 in a Chinese locale)</source>
+        <translation>自动（中文环境下为 GB18030）</translation>
+    </message>
+    <message>
+        <source>Chinese, simplified (GB18030, GBK)</source>
+        <translation>简体中文（GB18030、GBK）</translation>
+    </message>
+    <message>
+        <source>Chinese, traditional (Big5)</source>
+        <translation>繁体中文（Big5）</translation>
+    </message>
+    <message>
+        <source>Japanese (Shift_JIS)</source>
+        <translation>日文（Shift_JIS）</translation>
+    </message>
+    <message>
+        <source>Korean (EUC-KR)</source>
+        <translation>韩文（EUC-KR）</translation>
+    </message>
+    <message>
+        <source>Western European (windows-1252)</source>
+        <translation>西欧（windows-1252）</translation>
+    </message>
+    <message>
+        <source>None: read as UTF-8</source>
+        <translation>无：按 UTF-8 读取</translation>
+    </message>
+    <message>
+        <source>Legacy code page</source>
+        <translation>旧版代码页</translation>
+    </message>
+    <message>
+        <source>Reads text files without a mark that are not UTF-8, and appends to them, in this code page</source>
+        <translation>不带字节顺序标记且非 UTF-8 的文本文件按此代码页读取和追加</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>JSON flow (*.json)</source>
