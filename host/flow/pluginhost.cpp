@@ -1,9 +1,10 @@
 #include "pluginhost.h"
 
+#include "installpaths.h"
+
 #include <ioperationplugin.h>
 #include <operation.h>
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonObject>
@@ -119,5 +120,5 @@ Operation* PluginHost::createStep(const FlowStep& step) const
 
 QString PluginHost::defaultPluginDirectory()
 {
-    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../plugins"));
+    return InstallPaths::pluginDirectory();
 }

@@ -35,7 +35,7 @@ public:
     bool load(const QString& file, QString* error);
     // Tries every library in dir; one message per library left out.
     void loadDirectory(const QString& dir, QStringList* errors);
-    // "../plugins" next to the running program.
+    // The folder tried without --plugin: InstallPaths::pluginDirectory().
     static QString defaultPluginDirectory();
     // The libraries named (as with --plugin), else every one in the default folder. Returns one
     // line per library left out ("skipping plug-in FILE: reason") and per type id clash.

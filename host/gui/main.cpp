@@ -1,6 +1,7 @@
 // stephost-gui: the desktop host. Loads operation plug-ins as stephost does and lets a person
 // build, edit, save, open and run a flow in a window.
 
+#include "hostlanguage.h"
 #include "legacyencodingmenu.h"
 #include "mainwindow.h"
 #include "pluginhost.h"
@@ -71,12 +72,15 @@ int main(int argc, char* argv[])
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("stephost-gui"));
+    QSettings settings(QStringLiteral("stephost"), QStringLiteral("stephost-gui"));
+    // A language chosen in the window wins over the user's locale.
+    HostLanguage::install(
+        app, HostLanguage::chosen(settings.value(QStringLiteral("language")).toString()));
     const Options options = readOptions(app);
 
     // The host outlives the window: the window's steps run code of the plug-ins.
     PluginHost host;
     const QStringList loadErrors = host.loadNamedOrDefault(options.plugins);
-    QSettings settings(QStringLiteral("stephost"), QStringLiteral("stephost-gui"));
     MainWindow window(host);
     window.menuBar()->addMenu(new LegacyEncodingMenu(&settings, &window));
     for (const QString& line : loadErrors) {

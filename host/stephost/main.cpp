@@ -5,6 +5,7 @@
 #include "catalog.h"
 #include "console.h"
 #include "flowfile.h"
+#include "hostlanguage.h"
 #include "jsonflow.h"
 #include "jsonvalue.h"
 #include "legacyencoding.h"
@@ -296,6 +297,7 @@ int schemaCommand(const PluginHost& host, const Arguments& args)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
+    HostLanguage::install(app, HostLanguage::chosen());
     Arguments args;
     try {
         args = parseArguments(QCoreApplication::arguments());

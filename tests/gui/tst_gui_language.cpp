@@ -1,0 +1,67 @@
+// The window in the language the host chose: its actions and tabs read in Chinese under zh_CN and
+// in English, the source language, otherwise.
+#include "hostlanguage.h"
+#include "mainwindow.h"
+#include "pluginhost.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QTabWidget>
+#include <QTranslator>
+#include <QtTest>
+
+class tst_GuiLanguage : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+    void windowTexts_data();
+    void windowTexts();
+};
+
+void tst_GuiLanguage::cleanup()
+{
+    const QList<QTranslator*> translators = qApp->findChildren<QTranslator*>();
+    for (QTranslator* translator : translators) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+}
+
+void tst_GuiLanguage::windowTexts_data()
+{
+    QTest::addColumn<QString>("preference");
+    QTest::addColumn<bool>("translated");
+    QTest::addColumn<QStringList>("actions");
+    QTest::addColumn<QStringList>("tabs");
+    QTest::newRow("zh_CN") << "zh_CN" << true << QStringList{"新建", "打开…", "保存", "运行"}
+                           << QStringList{"变量", "上次运行"};
+    QTest::newRow("en") << "en" << false << QStringList{"New", "Open…", "Save", "Run"}
+                        << QStringList{"Variables", "Last run"};
+}
+
+void tst_GuiLanguage::windowTexts()
+{
+    QFETCH(QString, preference);
+    QFETCH(bool, translated);
+    QFETCH(QStringList, actions);
+    QFETCH(QStringList, tabs);
+    QCOMPARE(HostLanguage::install(*qApp, HostLanguage::chosen(preference)), translated);
+    PluginHost host;
+    MainWindow window(host);
+    QStringList actionTexts;
+    for (const QAction* action : window.findChildren<QAction*>())
+        actionTexts.append(action->text());
+    for (const QString& text : actions)
+        QVERIFY2(actionTexts.contains(text), qPrintable(text));
+    const QTabWidget* tabWidget = window.findChild<QTabWidget*>();
+    QVERIFY(tabWidget);
+    QStringList tabTexts;
+    for (int i = 0; i < tabWidget->count(); ++i)
+        tabTexts.append(tabWidget->tabText(i));
+    QCOMPARE(tabTexts, tabs);
+}
+
+QTEST_MAIN(tst_GuiLanguage)
+#include "tst_gui_language.moc"
