@@ -128,7 +128,8 @@ void tst_Stephost::help()
     const StephostResult result = run({QStringLiteral("--help")});
     QCOMPARE(result.exitCode, 0);
     QVERIFY(result.err.isEmpty());
-    QVERIFY(result.out.startsWith("Usage: stephost [--plugin FILE]... COMMAND ...\n"));
+    QVERIFY(result.out.startsWith(
+        "Usage: stephost [--plugin FILE]... [--legacy-encoding NAME] COMMAND ...\n"));
     for (const char* line :
          {"\n  run FLOW [--roundtrip] [--report FILE] [--vars NAMES]\n"
           "                            run a flow (JSON or binary) and print its report as JSON\n",
