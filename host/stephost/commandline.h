@@ -17,16 +17,16 @@ class Stephost
     Q_DECLARE_TR_FUNCTIONS(stephost)
 };
 
-// One command: the word that names it, its operands, the options that only it takes, one line
-// for the help and the function that does its job and returns the exit status.
+// One command: the word that names it, its operands, one line for the help, the function that
+// does its job and returns the exit status, and the options that only it takes.
 struct Command {
     QString name;
     QString operands; // as the usage shows them, e.g. "FLOW.json OUT"
     int minOperands = 0;
     int maxOperands = 0;
     QString summary;
-    QList<QCommandLineOption> options;
     int (*run)(const PluginHost& host, const CommandLine& commandLine) = nullptr;
+    QList<QCommandLineOption> options;
 
     // "run FLOW [--roundtrip] [--report FILE] ..."
     QString synopsis() const;
