@@ -37,7 +37,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int middle = text.size() / 2;
     int first = -1;
     int last = -1;
-    if (resolveRowRange(1, text.left(middle), text.mid(middle), nullptr, rowCount, &first, &last))
+    if (resolveRowRange(TableScope::ChosenRowsAndColumns, text.left(middle), text.mid(middle),
+                        nullptr, rowCount, &first, &last))
         fuzzCheck(first >= 0 && first <= last && last < rowCount, "an accepted range is inside");
     const QList<int> columns = resolveColumnList(nullptr, text);
     fuzzCheck(pickColumns(QVariantList{QStringLiteral("a")}, columns).size() == columns.size(),

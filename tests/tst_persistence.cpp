@@ -1,5 +1,6 @@
 // Saving, loading and cloning of every step: the base payload, then the settings in declaration
 // order and nothing else, so equal shapes load into each other.
+#include <core/persistence.h>
 #include <ioperationplugin.h>
 #include <operation.h>
 
@@ -7,6 +8,12 @@
 #include <QMetaProperty>
 #include <QPluginLoader>
 #include <QtTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 class tst_Persistence : public QObject
 {
@@ -17,6 +24,7 @@ private slots:
     void cleanupTestCase();
     void roundTrip_data() { addPrototypeRows(); }
     void roundTrip();
+    void unsupportedSettingTypeAborts();
 
 private:
     void addPrototypeRows();
@@ -176,6 +184,45 @@ void tst_Persistence::roundTrip()
         else
             QCOMPARE(value.toBool(), false);
     }
+}
+
+// A setting the payload has no form for.
+class RatioSetting : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(double ratio MEMBER m_ratio)
+
+public:
+    double m_ratio = 0.5;
+};
+
+// Runs work in a child process, silenced and without a core file; true when the child aborted.
+static bool abortsInChild(void (*work)())
+{
+    const pid_t child = fork();
+    if (child == 0) {
+        const rlimit noCore{0, 0};
+        setrlimit(RLIMIT_CORE, &noCore);
+        const int devNull = open("/dev/null", O_WRONLY);
+        dup2(devNull, STDOUT_FILENO);
+        dup2(devNull, STDERR_FILENO);
+        work();
+        _exit(0);
+    }
+    int status = 0;
+    return child > 0 && waitpid(child, &status, 0) == child && WIFSIGNALED(status) &&
+           WTERMSIG(status) == SIGABRT;
+}
+
+// Test builds keep Q_ASSERT in release mode, in the steps' library as in the tests.
+void tst_Persistence::unsupportedSettingTypeAborts()
+{
+    QVERIFY(abortsInChild([] {
+        RatioSetting object;
+        QByteArray bytes;
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        saveOwnProperties(object, out);
+    }));
 }
 
 QTEST_GUILESS_MAIN(tst_Persistence)

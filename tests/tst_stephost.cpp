@@ -19,6 +19,7 @@ private slots:
     void cleanup() { m_dir.reset(); }
     void schemaMatchesGolden();
     void list();
+    void help();
     void badCommandLine_data();
     void badCommandLine();
     void badPluginIsSkipped();
@@ -121,33 +122,63 @@ void tst_Stephost::list()
              jsonText(QJsonObject({{QStringLiteral("plugins"), QJsonArray{plugin}}})));
 }
 
+// The help lists each command with its operands and options, and each option with its command.
+void tst_Stephost::help()
+{
+    const StephostResult result = run({QStringLiteral("--help")});
+    QCOMPARE(result.exitCode, 0);
+    QVERIFY(result.err.isEmpty());
+    QVERIFY(result.out.startsWith(
+        "Usage: stephost [--plugin FILE]... [--legacy-encoding NAME] COMMAND ...\n"));
+    for (const char* line :
+         {"\n  run FLOW [--roundtrip] [--report FILE] [--vars NAMES]\n"
+          "                            run a flow (JSON or binary) and print its report as JSON\n",
+          "\n  save FLOW.json OUT        convert a flow into the binary flow format\n",
+          "\n  --report FILE             (run) also write the report to FILE\n",
+          "\n  -h, --help                show this help\n"})
+        QVERIFY2(result.out.contains(line), line);
+}
+
 void tst_Stephost::badCommandLine_data()
 {
     // clang-format off
     QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("problem"); // the line on standard error, or its start
 
     const QString flow = existsFlow;
-    QTest::newRow("nothing") << QStringList();
-    QTest::newRow("unknown command") << QStringList{QStringLiteral("frobnicate")};
-    QTest::newRow("unknown option") << QStringList{"list", "--fast"};
-    QTest::newRow("run without flow") << QStringList{"run"};
-    QTest::newRow("report without file") << QStringList{"run", flow, "--report"};
-    QTest::newRow("roundtrip on list") << QStringList{"list", "--roundtrip"};
-    QTest::newRow("flag with value") << QStringList{"run", flow, "--roundtrip=yes"};
-    QTest::newRow("save with one operand") << QStringList{"save", flow};
-    QTest::newRow("schema of unknown type") << QStringList{"schema", "file.nothing"};
-    QTest::newRow("unknown legacy encoding") << QStringList{"--legacy-encoding", "GB-0", "run", flow};
-    QTest::newRow("empty legacy encoding") << QStringList{"list", "--legacy-encoding="};
+    const QString hint = QStringLiteral(" (stephost --help shows the usage)");
+    const QString runOnly = "--roundtrip, --report and --vars only go with the run command" + hint;
+    QTest::newRow("nothing") << QStringList() << "no command given" + hint;
+    QTest::newRow("unknown command") << QStringList{"frobnicate"} << "unknown command \"frobnicate\"" + hint;
+    QTest::newRow("unknown option") << QStringList{"list", "--fast=1"} << "unknown option --fast=1" + hint;
+    QTest::newRow("help misspelt") << QStringList{"--h"} << "unknown option --h" + hint;
+    QTest::newRow("short options run together") << QStringList{"-hh"} << "unknown option -hh" + hint;
+    QTest::newRow("run without flow") << QStringList{"run"}
+                                      << "usage: stephost run FLOW [--roundtrip] [--report FILE] [--vars NAMES]" + hint;
+    QTest::newRow("report without file") << QStringList{"run", flow, "--report"} << "--report needs a value" + hint;
+    QTest::newRow("roundtrip on list") << QStringList{"list", "--roundtrip"} << runOnly;
+    QTest::newRow("vars before schema") << QStringList{"--vars=a", "schema"} << runOnly;
+    QTest::newRow("flag with value") << QStringList{"run", flow, "--roundtrip=yes"} << "--roundtrip takes no value" + hint;
+    QTest::newRow("save with one operand") << QStringList{"save", flow} << "usage: stephost save FLOW.json OUT" + hint;
+    QTest::newRow("schema of unknown type") << QStringList{"schema", "file.nothing"}
+                                            << "no loaded plug-in provides the step type \"file.nothing\"";
+    QTest::newRow("unknown legacy encoding") << QStringList{"--legacy-encoding", "GB-0", "run", flow}
+                                             << "unknown legacy encoding \"GB-0\" (accepted: ";
+    QTest::newRow("empty legacy encoding") << QStringList{"list", "--legacy-encoding="}
+                                           << "unknown legacy encoding \"\" (accepted: ";
     // clang-format on
 }
 
 void tst_Stephost::badCommandLine()
 {
     QFETCH(QStringList, args);
+    QFETCH(QString, problem);
     const StephostResult result = run(args);
     QCOMPARE(result.exitCode, 2);
     QVERIFY(result.out.isEmpty());
-    QVERIFY(result.err.startsWith("stephost: "));
+    // The whole line, or its start where it goes on with a long list.
+    QVERIFY2(result.err.startsWith("stephost: " + problem.toUtf8()), result.err);
+    QVERIFY2(result.err.endsWith('\n') && result.err.count('\n') == 1, result.err);
 }
 
 void tst_Stephost::badPluginIsSkipped()

@@ -2,7 +2,9 @@
 
 #include <QDataStream>
 
-Operation::Operation(QObject* parent) : QObject(parent) {}
+Operation::Operation(QObject* parent) : QObject(parent)
+{
+}
 
 Operation::~Operation() = default;
 
