@@ -270,7 +270,8 @@ void PropertyPanel::addBrowseButton(Row& row, QWidget* edit)
     auto* layout = new QHBoxLayout(field);
     layout->setContentsMargins(0, 0, 0, 0);
     edit->setParent(field);
-    layout->addWidget(edit);
+    // Level with the label above all: a taller neighbour in the row must not centre it.
+    layout->addWidget(edit, 1, Qt::AlignTop);
     auto* button = new QToolButton(field);
     button->setText(QStringLiteral("…"));
     button->setToolTip(row.desc.editor == EditorKind::FolderPath  ? tr("Choose a folder")
