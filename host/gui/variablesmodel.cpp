@@ -201,22 +201,24 @@ QString VariablesModel::textFromValue(VarType type, const QVariant& value)
 
 QString VariablesModel::typeLabel(VarType type)
 {
-    switch (type) {
-    case VarType::Undeclared:
-        return tr("undeclared");
-    case VarType::String:
-        return tr("text");
-    case VarType::Number:
-        return tr("number");
-    case VarType::Bool:
-        return tr("boolean");
-    case VarType::List:
-        return tr("list");
-    case VarType::DataTable:
-        return tr("data table");
-    default:
-        return tr("object");
+    struct TypeLabel {
+        VarType type;
+        const char* label;
+    };
+    static const TypeLabel labels[] = {
+        {VarType::Undeclared, QT_TR_NOOP("undeclared")},
+        {VarType::String, QT_TR_NOOP("text")},
+        {VarType::Number, QT_TR_NOOP("number")},
+        {VarType::Bool, QT_TR_NOOP("boolean")},
+        {VarType::List, QT_TR_NOOP("list")},
+        {VarType::DataTable, QT_TR_NOOP("data table")},
+        {VarType::Object, QT_TR_NOOP("object")},
+    };
+    for (const TypeLabel& entry : labels) {
+        if (entry.type == type)
+            return tr(entry.label);
     }
+    return varTypeWord(type);
 }
 
 QString VariablesModel::elided(const QString& text, int length)
