@@ -311,13 +311,18 @@ void PropertyPanel::browse(const PropertySpec& desc, QWidget* edit)
 
 QString PropertyPanel::pathForSetting(const QString& path) const
 {
+    return pathUnder(m_workingFolder, path);
+}
+
+QString PropertyPanel::pathUnder(const QString& folder, const QString& path)
+{
     // A flow that names its files relative to its working folder carries to another machine.
-    if (m_workingFolder.isEmpty())
+    if (folder.isEmpty())
         return path;
-    const QString relative = QDir(m_workingFolder).relativeFilePath(path);
-    if (relative == QLatin1String(".."))
-        return path;
-    return relative.startsWith(QLatin1String("../")) ? path : relative;
+    const QString relative = QDir(folder).relativeFilePath(path);
+    const bool outside =
+        relative == QLatin1String("..") || relative.startsWith(QLatin1String("../"));
+    return outside ? path : relative;
 }
 
 void PropertyPanel::write(const PropertySpec& desc, const QVariant& value)

@@ -44,6 +44,8 @@ public:
     // Why a row's text will not work as it stands (an undeclared variable, one of the wrong
     // type); empty when it will.
     QString problem(int row) const;
+    // A chosen path as a setting holds it: relative to the folder when it lies under it.
+    static QString pathUnder(const QString& folder, const QString& path);
     // The variable names a row's editor offers to complete.
     QStringList completions(int row) const;
 
