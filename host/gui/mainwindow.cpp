@@ -232,7 +232,7 @@ QWidget* MainWindow::buildBottomPane()
 
 QWidget* MainWindow::buildWorkingFolderBar()
 {
-    auto* bar = new QWidget;
+    auto* bar = m_folderBar = new QWidget;
     auto* layout = new QHBoxLayout(bar);
     layout->setContentsMargins(0, 0, 0, 0);
     m_folderLabel = new QLabel;
@@ -253,7 +253,7 @@ void MainWindow::buildActions()
     toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     QMenu* fileMenu = menuBar()->addMenu(tr("&File"));
     QMenu* editMenu = menuBar()->addMenu(tr("&Edit"));
-    QMenu* runMenu = menuBar()->addMenu(tr("&Run"));
+    QMenu* runMenu = m_runMenu = menuBar()->addMenu(tr("&Run"));
     struct ActionSpec {
         QMenu* menu;
         QStyle::StandardPixmap icon;
@@ -516,8 +516,14 @@ void MainWindow::setRunning(bool running)
     m_running = running;
     m_stopRequested = false;
     centralWidget()->setEnabled(!running);
+    m_folderBar->setEnabled(!running);
     for (QAction* action : qAsConst(m_editActions))
         action->setEnabled(!running);
+    // Menus others add (preferences that steps read) wait too; the Run menu holds Stop.
+    for (QAction* menu : menuBar()->actions()) {
+        if (menu->menu() != m_runMenu)
+            menu->setEnabled(!running);
+    }
     m_undo->setEnabled(!running && m_history->canUndo());
     m_redo->setEnabled(!running && m_history->canRedo());
     m_stop->setEnabled(running);

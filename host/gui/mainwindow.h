@@ -17,6 +17,7 @@ class PropertyPanel;
 class QAction;
 class QLabel;
 class QListView;
+class QMenu;
 class QPlainTextEdit;
 class QTabWidget;
 class QTableWidget;
@@ -126,6 +127,8 @@ private:
     QTableWidget* m_results = nullptr;
     QTabWidget* m_bottomTabs = nullptr;
     QLabel* m_folderLabel = nullptr;
+    QWidget* m_folderBar = nullptr;
+    QMenu* m_runMenu = nullptr;
     QUndoStack* m_history;
     FlowSnapshot m_shown;     // the flow as the last change left it
     bool m_restoring = false; // an undo or redo is putting a snapshot back

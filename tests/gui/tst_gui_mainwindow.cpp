@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QPlainTextEdit>
@@ -318,12 +319,17 @@ void tst_GuiMainWindow::stopEndsTheRunBetweenSteps()
     MainWindow window(m_host);
     window.setWorkingFolder(m_dir.path());
     addWriteSteps(window, {"a.stop", "b.stop", "c.stop"});
-    // Stop while the second step is starting: it finishes, the third does not run.
+    // Stop while the second step is starting: it finishes, the third does not run. Meanwhile
+    // the rest of the window waits (the File menu among it); Stop alone is enabled.
+    bool fileMenuLocked = false;
     connect(window.statusBar(), &QStatusBar::messageChanged, &window, [&](const QString& text) {
-        if (text.startsWith(QLatin1String("Running step 2 of 3")))
-            window.stopAction()->trigger();
+        if (!text.startsWith(QLatin1String("Running step 2 of 3")))
+            return;
+        fileMenuLocked = !window.menuBar()->actions().first()->isEnabled();
+        window.stopAction()->trigger();
     });
     QVERIFY(window.runFlow());
+    QVERIFY(fileMenuLocked && window.menuBar()->actions().first()->isEnabled());
     QVERIFY(QFile::exists("a.stop") && QFile::exists("b.stop"));
     QVERIFY(!QFile::exists("c.stop"));
     QCOMPARE(window.logView()->toPlainText(),
