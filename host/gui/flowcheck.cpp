@@ -1,5 +1,7 @@
 #include "flowcheck.h"
 
+#include "variablesmodel.h"
+
 #include <operation.h>
 
 #include <QJsonArray>
@@ -39,8 +41,13 @@ QString typeProblem(const FlowVariable& variable, const QStringList& types)
 {
     if (types.isEmpty() || types.contains(varTypeWord(variable.type)))
         return QString();
+    QStringList labels;
+    for (const QString& word : types) {
+        VarType type;
+        labels.append(varTypeFromWord(word, &type) ? VariablesModel::typeLabel(type) : word);
+    }
     return FlowCheck::tr("variable \"%1\" is not declared as %2")
-        .arg(variable.name, types.join(FlowCheck::tr(" or ")));
+        .arg(variable.name, labels.join(FlowCheck::tr(" or ")));
 }
 
 } // namespace

@@ -241,7 +241,7 @@ void tst_GuiMainWindow::undeclaredVariablesAreMarkedBeforeTheRun()
         variables->setData(variables->index(variables->addVariable(), 0), name);
     QCOMPARE(panel->problem(fileName), QString());
     QCOMPARE(panel->problem(resultVar),
-             QStringLiteral("variable \"found\" is not declared as bool"));
+             QStringLiteral("variable \"found\" is not declared as boolean"));
     // Run asks first; answered no, nothing runs.
     QTimer::singleShot(0, []() {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
