@@ -385,12 +385,20 @@ void MainWindow::recordStepEdit(const QString& text, int selectedBefore)
 
 void MainWindow::restore(const FlowSnapshot& state)
 {
+    showFlow(state.flow);
     m_restoring = true;
-    m_flow->setFlowSteps(state.flow.steps);
-    m_variables->setVariables(state.flow.variables);
     selectStep(state.selectedStep);
     m_restoring = false;
     m_shown = state;
+}
+
+void MainWindow::showFlow(const Flow& flow)
+{
+    // Replacing the flow is no edit of it.
+    m_restoring = true;
+    m_flow->setFlowSteps(flow.steps);
+    m_variables->setVariables(flow.variables);
+    m_restoring = false;
 }
 
 void MainWindow::startHistory()
@@ -408,10 +416,7 @@ QString MainWindow::openFlow(const QString& path)
     } catch (const FlowError& error) {
         return QStringLiteral("%1: %2").arg(path).arg(error.message);
     }
-    m_restoring = true;
-    m_flow->setFlowSteps(flow.steps);
-    m_variables->setVariables(flow.variables);
-    m_restoring = false;
+    showFlow(flow);
     m_path = path;
     useFolderOf(path);
     clearLastRun();
@@ -598,16 +603,14 @@ void MainWindow::newFlow()
 {
     if (!confirmDiscard())
         return;
-    m_restoring = true;
-    m_flow->setFlowSteps({});
-    m_variables->setVariables({});
-    m_restoring = false;
+    showFlow({});
     m_path.clear();
     setWorkingFolder(documentsFolder());
     m_folderChosen = false;
     clearLastRun();
     startHistory();
 }
+
 void MainWindow::openFlowFromDialog()
 {
     if (!confirmDiscard())

@@ -101,6 +101,7 @@ private:
     void recordChange(const QString& text, const QString& mergeKey = QString());
     void recordStepEdit(const QString& text, int selectedBefore);
     void restore(const FlowSnapshot& state);
+    void showFlow(const Flow& flow);
     void startHistory();
     QWidget* buildPalettePane();
     QWidget* buildFlowPane();

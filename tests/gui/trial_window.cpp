@@ -131,6 +131,7 @@ void WindowTrial::screenshotWithACopyStep()
     copy->setProperty("ifExist", 2);
     copy->setProperty("listVar", QStringLiteral("copied"));
     window.selectStep(1);
+    window.setWorkingFolder(QStringLiteral("/home/user/Documents")); // not the tester's home
     window.resize(1280, 800);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
