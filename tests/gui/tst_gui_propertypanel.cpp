@@ -209,24 +209,14 @@ void tst_GuiPropertyPanel::browsedPathIsRelativeUnderTheWorkingFolder_data()
     QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("chosen");
     QTest::addColumn<QString>("setting");
-    QTest::newRow("under") << "/home/u/work"
-                           << "/home/u/work/报告/a.txt"
-                           << "报告/a.txt";
-    QTest::newRow("the folder") << "/home/u/work"
-                                << "/home/u/work"
-                                << ".";
-    QTest::newRow("beside") << "/home/u/work"
-                            << "/home/u/work2/a.txt"
-                            << "/home/u/work2/a.txt";
-    QTest::newRow("above") << "/home/u/work"
-                           << "/home/u/a.txt"
-                           << "/home/u/a.txt";
-    QTest::newRow("dots in a name") << "/w"
-                                    << "/w/..a/b"
-                                    << "..a/b";
-    QTest::newRow("no folder") << ""
-                               << "/w/a.txt"
-                               << "/w/a.txt";
+    // clang-format off
+    QTest::newRow("under") << "/home/u/work" << "/home/u/work/报告/a.txt" << "报告/a.txt";
+    QTest::newRow("the folder") << "/home/u/work" << "/home/u/work" << ".";
+    QTest::newRow("beside") << "/home/u/work" << "/home/u/work2/a.txt" << "/home/u/work2/a.txt";
+    QTest::newRow("above") << "/home/u/work" << "/home/u/a.txt" << "/home/u/a.txt";
+    QTest::newRow("dots in a name") << "/w" << "/w/..a/b" << "..a/b";
+    QTest::newRow("no folder") << "" << "/w/a.txt" << "/w/a.txt";
+    // clang-format on
 }
 
 void tst_GuiPropertyPanel::browsedPathIsRelativeUnderTheWorkingFolder()
