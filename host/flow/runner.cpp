@@ -80,12 +80,17 @@ RunResult runFlow(const Flow& flow, const PluginHost& host, const RunOptions& op
     WarningCapture capture;
     const int count = int(steps.size());
     for (int i = 0; i < count; ++i) {
+        if (i > 0 && options.stopRequested && options.stopRequested()) {
+            result.stopped = true;
+            break;
+        }
         Operation& op = *steps[size_t(i)];
         op.setVariableScope(&result.scope);
         if (options.stepStarted)
             options.stepStarted(i, count, op);
         QElapsedTimer timer;
         timer.start();
+        const int logBefore = capture.messages().size();
         capture.setRecording(true);
         op.doOperation();
         capture.setRecording(false);
@@ -93,7 +98,8 @@ RunResult runFlow(const Flow& flow, const PluginHost& host, const RunOptions& op
         if (options.stepFinished)
             options.stepFinished(i, count, op, elapsed);
         op.setVariableScope(nullptr);
-        result.steps.append({op.typeId(), op.toString(), op.description()});
+        result.steps.append(
+            {op.typeId(), op.toString(), op.description(), capture.messages().size() - logBefore});
     }
     result.log = capture.messages();
     return result;

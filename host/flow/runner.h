@@ -20,18 +20,23 @@ struct RunOptions {
     std::function<void(int index, int count, const Operation& step)> stepStarted;
     std::function<void(int index, int count, const Operation& step, qint64 nanoseconds)>
         stepFinished;
+    // Asked before each step after the first; true ends the run there (the steps before it have
+    // run in full, the rest do not run).
+    std::function<bool()> stopRequested;
 };
 
 struct StepRecord {
     QString type;
     QString text;        // toString() after the run
     QString description; // description() after the run
+    int logLines = 0;    // the warning lines this step added to the log
 };
 
 struct RunResult {
     QStringList log; // warning-level messages of the steps, in order
     QList<StepRecord> steps;
     VariableScope scope;
+    bool stopped = false; // stopRequested ended the run after steps.size() steps
 };
 
 // Runs the steps in order, each a fresh clone of its prototype, all sharing one scope that

@@ -1,10 +1,19 @@
 #include "flowmodel.h"
 
+#include "flowcheck.h"
 #include "operationprops.h"
 #include "pluginhost.h"
 #include "svgicon.h"
+#include "variablesmodel.h"
 
 #include <operation.h>
+
+#include <QApplication>
+#include <QMimeData>
+#include <QStyle>
+
+const QString FlowModel::stepTypeMime = QStringLiteral("application/x-stephost-step-type");
+const QString FlowModel::stepRowMime = QStringLiteral("application/x-stephost-step-row");
 
 FlowModel::FlowModel(const PluginHost& host, QObject* parent)
     : QAbstractListModel(parent), m_host(host)
@@ -28,16 +37,62 @@ QVariant FlowModel::data(const QModelIndex& index, int role) const
     const Operation* op = m_steps.at(index.row());
     switch (role) {
     case Qt::DisplayRole:
-        return op->toString();
+        return tr("%1. %2 — %3").arg(index.row() + 1).arg(op->typeName(), op->description());
     case Qt::ToolTipRole:
-        return op->description();
+        return (QStringList{op->description()} + problems(index.row())).join(QLatin1Char('\n'));
     case Qt::DecorationRole:
+        if (!problems(index.row()).isEmpty())
+            return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
         return svgIcon(op->icon());
     case TypeIdRole:
         return op->typeId();
     default:
         return QVariant();
     }
+}
+
+Qt::ItemFlags FlowModel::flags(const QModelIndex& index) const
+{
+    return QAbstractListModel::flags(index) | Qt::ItemIsDragEnabled | Qt::ItemIsDropEnabled;
+}
+
+QStringList FlowModel::mimeTypes() const
+{
+    return {stepTypeMime, stepRowMime};
+}
+
+QMimeData* FlowModel::mimeData(const QModelIndexList& indexes) const
+{
+    if (indexes.isEmpty())
+        return nullptr;
+    auto* data = new QMimeData;
+    data->setData(stepRowMime, QByteArray::number(indexes.first().row()));
+    return data;
+}
+
+Qt::DropActions FlowModel::supportedDropActions() const
+{
+    return Qt::CopyAction | Qt::MoveAction;
+}
+
+void FlowModel::setVariables(const VariablesModel* variables)
+{
+    m_variables = variables;
+    stepsChanged();
+}
+
+QStringList FlowModel::problems(int row) const
+{
+    const Operation* op = step(row);
+    if (!op || !m_variables)
+        return {};
+    return FlowCheck::stepProblems(*op, m_variables->variables());
+}
+
+void FlowModel::stepsChanged()
+{
+    if (!m_steps.isEmpty())
+        emit dataChanged(index(0), index(m_steps.size() - 1));
 }
 
 Operation* FlowModel::step(int row) const
@@ -83,13 +138,6 @@ bool FlowModel::moveStep(int from, int to)
     m_steps.move(from, to);
     endMoveRows();
     return true;
-}
-
-void FlowModel::stepChanged(int row)
-{
-    if (row < 0 || row >= m_steps.size())
-        return;
-    emit dataChanged(index(row), index(row));
 }
 
 QList<FlowStep> FlowModel::flowSteps() const

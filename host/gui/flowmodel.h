@@ -6,21 +6,35 @@
 
 class Operation;
 class PluginHost;
+class VariablesModel;
 
 // The steps of the flow being edited, in run order. Each row is a step the model owns, a clone of
-// its type's prototype; it shows toString() with description() as its tool tip.
+// its type's prototype; it shows its number, name and description(), and a warning sign with the
+// reasons in its tool tip while a setting names a variable the flow does not declare as it needs.
 class FlowModel : public QAbstractListModel
 {
     Q_OBJECT
 
 public:
     enum Role { TypeIdRole = Qt::UserRole + 1 };
+    // What a drag carries: a step type from the palette, a step's row within the flow.
+    static const QString stepTypeMime;
+    static const QString stepRowMime;
 
     explicit FlowModel(const PluginHost& host, QObject* parent = nullptr);
     ~FlowModel() override;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDropActions() const override;
+
+    // The variables settings are checked against.
+    void setVariables(const VariablesModel* variables);
+    // Why the step at row will not run as meant, one "label: reason" each.
+    QStringList problems(int row) const;
 
     Operation* step(int row) const;
     int rowOf(const Operation* step) const;
@@ -30,8 +44,8 @@ public:
     void removeStep(int row);
     // Moves the step at from so that it ends up at row to.
     bool moveStep(int from, int to);
-    // A setting of the step changed: its texts are shown again.
-    void stepChanged(int row);
+    // A setting or a variable changed: every row is shown and checked again.
+    void stepsChanged();
 
     // The steps as a flow keeps them (type, every setting, carriedState).
     QList<FlowStep> flowSteps() const;
@@ -40,5 +54,6 @@ public:
 
 private:
     const PluginHost& m_host;
+    const VariablesModel* m_variables = nullptr;
     QList<Operation*> m_steps;
 };

@@ -2,6 +2,7 @@
 
 #include "flowfile.h"
 #include "flowmodel.h"
+#include "flowview.h"
 #include "palettemodel.h"
 #include "pluginhost.h"
 #include "propertypanel.h"
@@ -15,6 +16,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -22,18 +24,23 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListView>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QScrollArea>
 #include <QSplitter>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QThread>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
+#include <QUndoStack>
 #include <QVBoxLayout>
 
 #include <memory>
@@ -46,6 +53,21 @@ const char binaryFilter[] = QT_TRANSLATE_NOOP("MainWindow", "Binary flow (*.step
 
 // A big table would make the results table crawl; the whole value is in the report.
 const int shownValueLength = 2000;
+
+// The folder a new flow's relative paths resolve in.
+QString documentsFolder()
+{
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return documents.isEmpty() ? QDir::homePath() : documents;
+}
+
+// A step's warning without the bracketed tag the plug-in starts it with: the window names the
+// step itself.
+QString withoutTag(const QString& line)
+{
+    static const QRegularExpression tag(QStringLiteral("^\\[[^\\]]*\\]\\s*"));
+    return QString(line).remove(tag);
+}
 
 QWidget* titledPane(const QString& title, QWidget* content, QLayout* buttons = nullptr)
 {
@@ -67,11 +89,14 @@ QWidget* titledPane(const QString& title, QWidget* content, QLayout* buttons = n
 
 MainWindow::MainWindow(const PluginHost& host, QWidget* parent)
     : QMainWindow(parent), m_host(host), m_palette(new PaletteModel(host, this)),
-      m_flow(new FlowModel(host, this)), m_variables(new VariablesModel(this))
+      m_flow(new FlowModel(host, this)), m_variables(new VariablesModel(this)),
+      m_history(new QUndoStack(this))
 {
     m_properties = new PropertyPanel;
     m_properties->setVariables(m_variables);
+    m_flow->setVariables(m_variables);
     auto* propertyScroll = new QScrollArea;
+    propertyScroll->setObjectName(QStringLiteral("propertyScroll"));
     propertyScroll->setWidget(m_properties);
     propertyScroll->setWidgetResizable(true);
     propertyScroll->setFrameShape(QFrame::NoFrame);
@@ -91,10 +116,12 @@ MainWindow::MainWindow(const PluginHost& host, QWidget* parent)
     main->setStretchFactor(1, 1);
     setCentralWidget(main);
     buildActions();
+    statusBar()->addPermanentWidget(buildWorkingFolderBar());
 
-    connect(m_properties, &PropertyPanel::settingChanged, this, [this]() {
-        m_flow->stepChanged(m_flow->rowOf(m_properties->operation()));
-        setModified(true);
+    connect(m_properties, &PropertyPanel::settingChanged, this, [this](const QString& name) {
+        const int row = m_flow->rowOf(m_properties->operation());
+        m_flow->stepsChanged();
+        recordChange(tr("Change setting"), QStringLiteral("%1 %2").arg(row).arg(name));
     });
     // The panel lets go of a step before the model deletes it.
     connect(m_flow, &QAbstractItemModel::modelAboutToBeReset, this,
@@ -106,11 +133,19 @@ MainWindow::MainWindow(const PluginHost& host, QWidget* parent)
                     m_properties->setOperation(nullptr);
             });
     for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
-        connect(m_variables, signal, this, [this]() { setModified(true); });
-    connect(m_variables, &QAbstractItemModel::dataChanged, this, [this]() { setModified(true); });
+        connect(m_variables, signal, this, [this]() {
+            m_flow->stepsChanged();
+            recordChange(tr("Edit variables"));
+        });
+    connect(m_variables, &QAbstractItemModel::dataChanged, this, [this]() {
+        m_flow->stepsChanged();
+        recordChange(tr("Edit variables"));
+    });
+    connect(m_history, &QUndoStack::cleanChanged, this, &MainWindow::updateTitle);
 
-    resize(1200, 800);
-    updateTitle();
+    resize(1280, 800);
+    setWorkingFolder(documentsFolder());
+    startHistory();
 }
 
 MainWindow::~MainWindow()
@@ -126,6 +161,7 @@ QWidget* MainWindow::buildPalettePane()
     m_paletteView->setHeaderHidden(true);
     m_paletteView->setIconSize(QSize(24, 24));
     m_paletteView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_paletteView->setDragDropMode(QAbstractItemView::DragOnly);
     m_paletteView->expandAll();
     // The first type is ready to be added, not its category.
     m_paletteView->setCurrentIndex(m_palette->index(0, 0, m_palette->index(0, 0)));
@@ -141,19 +177,28 @@ QWidget* MainWindow::buildPalettePane()
 
 QWidget* MainWindow::buildFlowPane()
 {
-    m_flowView = new QListView;
+    m_flowView = new FlowView;
     m_flowView->setModel(m_flow);
     m_flowView->setIconSize(QSize(20, 20));
     m_flowView->setSelectionMode(QAbstractItemView::SingleSelection);
     m_flowView->setTextElideMode(Qt::ElideMiddle);
     connect(m_flowView->selectionModel(), &QItemSelectionModel::currentChanged, this,
             &MainWindow::showSelectedStep);
+    connect(m_flowView, &FlowView::typeDropped, this, &MainWindow::insertStep);
+    connect(m_flowView, &FlowView::stepDropped, this, [this](int from, int row) {
+        // The step leaves its row first: dropping below it lands one row higher.
+        const int to = row > from ? row - 1 : row;
+        if (m_flow->moveStep(from, to)) {
+            selectStep(to);
+            recordStepEdit(tr("Move step"), from);
+        }
+    });
 
     auto* remove = new QPushButton(tr("Remove"));
     auto* up = new QPushButton(tr("Up"));
     auto* down = new QPushButton(tr("Down"));
     remove->setShortcut(QKeySequence::Delete);
-    connect(remove, &QPushButton::clicked, this, &MainWindow::removeSelectedStep);
+    connect(remove, &QPushButton::clicked, this, [this]() { removeStep(selectedStep()); });
     connect(up, &QPushButton::clicked, this, [this]() { moveSelectedStep(-1); });
     connect(down, &QPushButton::clicked, this, [this]() { moveSelectedStep(1); });
     auto* buttons = new QHBoxLayout;
@@ -169,8 +214,8 @@ QWidget* MainWindow::buildBottomPane()
     m_log = new QPlainTextEdit;
     m_log->setReadOnly(true);
     m_log->setPlaceholderText(tr("Warnings of the last run"));
-    m_results = new QTableWidget(0, 4);
-    m_results->setHorizontalHeaderLabels({tr("Name"), tr("Type"), tr("Qt type"), tr("Value")});
+    m_results = new QTableWidget(0, 3);
+    m_results->setHorizontalHeaderLabels({tr("Name"), tr("Type"), tr("Value")});
     m_results->horizontalHeader()->setStretchLastSection(true);
     m_results->verticalHeader()->hide();
     m_results->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -179,10 +224,26 @@ QWidget* MainWindow::buildBottomPane()
     run->addWidget(titledPane(tr("Log"), m_log));
     run->addWidget(titledPane(tr("Variables after the run"), m_results));
 
-    auto* tabs = new QTabWidget;
-    tabs->addTab(new VariablesPanel(m_variables), tr("Variables"));
-    tabs->addTab(run, tr("Last run"));
-    return tabs;
+    m_bottomTabs = new QTabWidget;
+    m_bottomTabs->addTab(new VariablesPanel(m_variables), tr("Variables"));
+    m_bottomTabs->addTab(run, tr("Last run"));
+    return m_bottomTabs;
+}
+
+QWidget* MainWindow::buildWorkingFolderBar()
+{
+    auto* bar = m_folderBar = new QWidget;
+    auto* layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_folderLabel = new QLabel;
+    m_folderLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    auto* change = new QToolButton;
+    change->setText(tr("Change…"));
+    change->setToolTip(tr("Choose the folder relative paths resolve in"));
+    connect(change, &QToolButton::clicked, this, &MainWindow::chooseWorkingFolder);
+    layout->addWidget(m_folderLabel);
+    layout->addWidget(change);
+    return bar;
 }
 
 void MainWindow::buildActions()
@@ -190,38 +251,75 @@ void MainWindow::buildActions()
     QToolBar* toolbar = addToolBar(tr("Flow"));
     toolbar->setObjectName(QStringLiteral("flowToolBar"));
     toolbar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    QMenu* fileMenu = menuBar()->addMenu(tr("&File"));
+    QMenu* editMenu = menuBar()->addMenu(tr("&Edit"));
+    QMenu* runMenu = m_runMenu = menuBar()->addMenu(tr("&Run"));
     struct ActionSpec {
+        QMenu* menu;
         QStyle::StandardPixmap icon;
         QString text;
         QKeySequence keys;
         std::function<void()> slot;
     };
     const ActionSpec actions[] = {
-        {QStyle::SP_FileIcon, tr("New"), QKeySequence::New, [this]() { newFlow(); }},
-        {QStyle::SP_DialogOpenButton, tr("Open…"), QKeySequence::Open,
+        {fileMenu, QStyle::SP_FileIcon, tr("New"), QKeySequence::New, [this]() { newFlow(); }},
+        {fileMenu, QStyle::SP_DialogOpenButton, tr("Open…"), QKeySequence::Open,
          [this]() { openFlowFromDialog(); }},
-        {QStyle::SP_DialogSaveButton, tr("Save"), QKeySequence::Save,
+        {fileMenu, QStyle::SP_DialogSaveButton, tr("Save"), QKeySequence::Save,
          [this]() { saveFlowToCurrentFile(); }},
-        {QStyle::SP_DialogSaveButton, tr("Save as…"), QKeySequence::SaveAs,
+        {fileMenu, QStyle::SP_DialogSaveButton, tr("Save as…"), QKeySequence::SaveAs,
          [this]() { saveFlowFromDialog(); }},
-        {QStyle::SP_MediaPlay, tr("Run"), QKeySequence(Qt::Key_F5), [this]() { runFlow(); }},
+        {runMenu, QStyle::SP_MediaPlay, tr("Run"), QKeySequence(Qt::Key_F5),
+         [this]() { runFlow(); }},
+        {runMenu, QStyle::SP_MediaStop, tr("Stop"), QKeySequence(Qt::SHIFT + Qt::Key_F5),
+         [this]() { stopRun(); }},
     };
     for (const ActionSpec& desc : actions) {
         QAction* action = toolbar->addAction(style()->standardIcon(desc.icon), desc.text);
         action->setShortcut(desc.keys);
+        desc.menu->addAction(action);
         connect(action, &QAction::triggered, this, desc.slot);
+        m_editActions.append(action);
     }
+    m_stop = m_editActions.takeLast();
+    m_stop->setToolTip(tr("Stop the run after the step under way"));
+    m_stop->setEnabled(false);
+
+    m_undo = m_history->createUndoAction(this, tr("Undo"));
+    m_undo->setShortcut(QKeySequence::Undo);
+    m_redo = m_history->createRedoAction(this, tr("Redo"));
+    m_redo->setShortcuts({QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_Z), QKeySequence::Redo});
+    editMenu->addAction(m_undo);
+    editMenu->addAction(m_redo);
 }
 
 int MainWindow::addStep(const QString& type)
 {
     const int selected = selectedStep();
-    const int row = m_flow->addStep(type, selected < 0 ? -1 : selected + 1);
+    return insertStep(type, selected < 0 ? -1 : selected + 1);
+}
+
+int MainWindow::insertStep(const QString& type, int row)
+{
+    const int selected = selectedStep();
+    row = m_flow->addStep(type, row);
     if (row < 0)
         return row;
     selectStep(row);
-    setModified(true);
+    recordStepEdit(tr("Add %1").arg(m_flow->step(row)->typeName()), selected);
     return row;
+}
+
+void MainWindow::removeStep(int row)
+{
+    const Operation* step = m_flow->step(row);
+    if (!step)
+        return;
+    const QString text = tr("Remove %1").arg(step->typeName());
+    m_flow->removeStep(row);
+    if (m_flow->rowCount() > 0)
+        selectStep(qMin(row, m_flow->rowCount() - 1));
+    recordStepEdit(text, row);
 }
 
 void MainWindow::selectStep(int row)
@@ -235,9 +333,79 @@ int MainWindow::selectedStep() const
     return current.isValid() ? current.row() : -1;
 }
 
+void MainWindow::setWorkingFolder(const QString& folder)
+{
+    m_workingFolder = QDir::cleanPath(QDir(folder).absolutePath());
+    m_properties->setWorkingFolder(m_workingFolder);
+    m_folderLabel->setText(tr("Working folder: %1").arg(QDir::toNativeSeparators(m_workingFolder)));
+}
+
+void MainWindow::chooseWorkingFolder()
+{
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, tr("Working folder"), m_workingFolder);
+    if (folder.isEmpty())
+        return;
+    setWorkingFolder(folder);
+    m_folderChosen = true;
+}
+
+void MainWindow::useFolderOf(const QString& path)
+{
+    setWorkingFolder(QFileInfo(path).absolutePath());
+    m_folderChosen = false;
+}
+
 Flow MainWindow::currentFlow() const
 {
     return {m_variables->variables(), m_flow->flowSteps()};
+}
+
+FlowSnapshot MainWindow::snapshot() const
+{
+    return {currentFlow(), selectedStep()};
+}
+
+void MainWindow::recordChange(const QString& text, const QString& mergeKey)
+{
+    if (m_restoring)
+        return;
+    FlowSnapshot now = snapshot();
+    m_history->push(new FlowChange(
+        text, m_shown, now, [this](const FlowSnapshot& state) { restore(state); }, mergeKey));
+    m_shown = std::move(now);
+}
+
+void MainWindow::recordStepEdit(const QString& text, int selectedBefore)
+{
+    // The selection moved with the edit; undoing it selects what was selected before.
+    m_shown.selectedStep = selectedBefore;
+    recordChange(text);
+}
+
+void MainWindow::restore(const FlowSnapshot& state)
+{
+    showFlow(state.flow);
+    m_restoring = true;
+    selectStep(state.selectedStep);
+    m_restoring = false;
+    m_shown = state;
+}
+
+void MainWindow::showFlow(const Flow& flow)
+{
+    // Replacing the flow is no edit of it.
+    m_restoring = true;
+    m_flow->setFlowSteps(flow.steps);
+    m_variables->setVariables(flow.variables);
+    m_restoring = false;
+}
+
+void MainWindow::startHistory()
+{
+    m_history->clear();
+    m_shown = snapshot();
+    updateTitle();
 }
 
 QString MainWindow::openFlow(const QString& path)
@@ -248,12 +416,13 @@ QString MainWindow::openFlow(const QString& path)
     } catch (const FlowError& error) {
         return QStringLiteral("%1: %2").arg(path).arg(error.message);
     }
-    m_flow->setFlowSteps(flow.steps);
-    m_variables->setVariables(flow.variables);
+    showFlow(flow);
     m_path = path;
-    setModified(false);
+    useFolderOf(path);
+    clearLastRun();
     if (!flow.steps.isEmpty())
         selectStep(0);
+    startHistory();
     return QString();
 }
 
@@ -265,59 +434,130 @@ QString MainWindow::saveFlow(const QString& path, FlowFormat format)
         return error.message;
     }
     m_path = path;
-    setModified(false);
+    if (!m_folderChosen)
+        useFolderOf(path);
+    m_history->setClean();
+    updateTitle();
     return QString();
+}
+
+bool MainWindow::confirmRunWithMarks()
+{
+    int marked = 0;
+    for (int row = 0; row < m_flow->rowCount(); ++row)
+        marked += m_flow->problems(row).isEmpty() ? 0 : 1;
+    if (marked == 0)
+        return true;
+    const auto answer = QMessageBox::question(
+        this, tr("Run flow"),
+        tr("%n step(s) have settings marked as not working as meant. Run anyway?", nullptr, marked),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    return answer == QMessageBox::Yes;
 }
 
 bool MainWindow::runFlow()
 {
-    if (m_running)
+    if (m_running || !confirmRunWithMarks())
         return false;
-    const Flow flow = currentFlow();
-    m_log->clear();
-    m_results->setRowCount(0);
-    m_lastReport.clear();
+    clearLastRun();
+    RunResult result;
+    QString error;
+    if (!runInWorkingFolder(currentFlow(), &result, &error)) {
+        appendLogLine(tr("The flow did not run: %1").arg(error));
+        statusBar()->showMessage(tr("The flow did not run"));
+        m_bottomTabs->setCurrentIndex(1);
+        return false;
+    }
+    showRunResult(result);
+    showRunFeedback(result);
+    m_lastReport = QString::fromStdString(reportText(result));
+    return true;
+}
 
-    // The steps run on a thread of their own, so that the window keeps drawing itself and shows
-    // which step is running. It is disabled until the run ends: clicks and keys meanwhile are
-    // dropped, not replayed afterwards.
+bool MainWindow::runInWorkingFolder(const Flow& flow, RunResult* result, QString* error)
+{
+    // The steps resolve relative paths against the process's current folder, as under stephost.
+    // The window runs one flow at a time and nothing else in its process uses relative paths
+    // meanwhile, so the current folder is the working folder for the length of the run.
+    const QString previous = QDir::currentPath();
+    if (!QDir::setCurrent(m_workingFolder)) {
+        *error = tr("the working folder %1 cannot be entered").arg(m_workingFolder);
+        return false;
+    }
+    // The steps run on a thread of their own, so that the window keeps drawing itself, shows
+    // which step is running and can be told to stop. Each step waits until its status is shown:
+    // a stop asked for at that moment takes effect before the next step.
     RunOptions options;
     options.stepStarted = [this](int index, int count, const Operation& step) {
         const QString text =
-            tr("Running step %1 of %2: %3").arg(index + 1).arg(count).arg(step.toString());
+            tr("Running step %1 of %2: %3").arg(index + 1).arg(count).arg(step.typeName());
         QMetaObject::invokeMethod(
-            this, [this, text] { statusBar()->showMessage(text); }, Qt::QueuedConnection);
+            this, [this, text] { statusBar()->showMessage(text); }, Qt::BlockingQueuedConnection);
     };
-    std::unique_ptr<RunResult> result;
-    QString error;
+    options.stopRequested = [this]() { return m_stopRequested.load(); };
+    bool ran = false;
     QEventLoop waiting;
     std::unique_ptr<QThread> worker(QThread::create([&] {
         try {
-            result = std::make_unique<RunResult>(::runFlow(flow, m_host, options));
+            *result = ::runFlow(flow, m_host, options);
+            ran = true;
         } catch (const FlowError& flowError) {
-            error = flowError.message;
+            *error = flowError.message;
         }
     }));
     connect(worker.get(), &QThread::finished, &waiting, &QEventLoop::quit);
-    m_running = true;
-    setEnabled(false);
-    QApplication::setOverrideCursor(Qt::BusyCursor);
+    setRunning(true);
     worker->start();
     waiting.exec();
     worker->wait();
-    QApplication::restoreOverrideCursor();
-    setEnabled(true);
-    m_running = false;
+    setRunning(false);
+    QDir::setCurrent(previous);
+    return ran;
+}
 
-    if (!result) {
-        appendLogLine(tr("The flow did not run: %1").arg(error));
-        statusBar()->clearMessage();
-        return false;
+void MainWindow::setRunning(bool running)
+{
+    // Everything but Stop waits for the run: clicks and keys meanwhile are dropped.
+    m_running = running;
+    m_stopRequested = false;
+    centralWidget()->setEnabled(!running);
+    m_folderBar->setEnabled(!running);
+    for (QAction* action : qAsConst(m_editActions))
+        action->setEnabled(!running);
+    // Menus others add (preferences that steps read) wait too; the Run menu holds Stop.
+    for (QAction* menu : menuBar()->actions()) {
+        if (menu->menu() != m_runMenu)
+            menu->setEnabled(!running);
     }
-    showRunResult(*result);
-    m_lastReport = QString::fromStdString(reportText(*result));
-    statusBar()->showMessage(tr("Run finished"), 5000);
-    return true;
+    m_undo->setEnabled(!running && m_history->canUndo());
+    m_redo->setEnabled(!running && m_history->canRedo());
+    m_stop->setEnabled(running);
+    if (running)
+        QApplication::setOverrideCursor(Qt::BusyCursor);
+    else
+        QApplication::restoreOverrideCursor();
+}
+
+void MainWindow::stopRun()
+{
+    if (m_running)
+        m_stopRequested = true;
+}
+
+void MainWindow::showRunFeedback(const RunResult& result)
+{
+    const int warnings = result.log.size();
+    QString status = tr("Finished, %n warning(s)", nullptr, warnings);
+    if (result.stopped) {
+        const int ran = result.steps.size();
+        appendLogLine(tr("Stopped after step %1 of %2; the steps after it did not run")
+                          .arg(ran)
+                          .arg(currentFlow().steps.size()));
+        status = tr("Stopped after step %1, %n warning(s)", nullptr, warnings).arg(ran);
+    }
+    statusBar()->showMessage(status);
+    if (warnings > 0 || result.stopped)
+        m_bottomTabs->setCurrentIndex(1);
 }
 
 void MainWindow::appendLogLine(const QString& line)
@@ -327,43 +567,56 @@ void MainWindow::appendLogLine(const QString& line)
 
 void MainWindow::showRunResult(const RunResult& result)
 {
-    for (const QString& line : result.log)
-        appendLogLine(line);
+    int line = 0;
+    for (int step = 0; step < result.steps.size(); ++step) {
+        const StepRecord& record = result.steps.at(step);
+        const Operation* prototype = m_host.prototype(record.type);
+        const QString name = prototype ? prototype->typeName() : record.type;
+        for (int i = 0; i < record.logLines; ++i, ++line)
+            appendLogLine(
+                tr("Step %1 %2: %3").arg(step + 1).arg(name, withoutTag(result.log.at(line))));
+    }
     const QStringList names = result.scope.names();
     m_results->setRowCount(names.size());
     for (int row = 0; row < names.size(); ++row) {
         const QString& name = names.at(row);
         const VarType type = result.scope.typeOf(name);
-        const QVariant value = result.scope.get(name);
-        const QString text = VariablesModel::textFromValue(type, value);
-        const QStringList cells = {
-            name, varTypeWord(type),
-            value.isValid() ? QString::fromLatin1(value.typeName()) : QStringLiteral("null"),
-            text.size() > shownValueLength ? text.left(shownValueLength) + QStringLiteral("…")
-                                           : text};
+        const QString text = VariablesModel::textFromValue(type, result.scope.get(name));
+        const QString shown = VariablesModel::elided(text, shownValueLength);
+        const QStringList cells = {name, VariablesModel::typeLabel(type), shown};
         for (int column = 0; column < cells.size(); ++column)
             m_results->setItem(row, column, new QTableWidgetItem(cells.at(column)));
+        m_results->item(row, 2)->setToolTip(shown);
     }
     m_results->resizeColumnsToContents();
+}
+
+void MainWindow::clearLastRun()
+{
+    m_log->clear();
+    m_results->setRowCount(0);
+    m_lastReport.clear();
+    statusBar()->clearMessage();
 }
 
 void MainWindow::newFlow()
 {
     if (!confirmDiscard())
         return;
-    m_flow->setFlowSteps({});
-    m_variables->setVariables({});
+    showFlow({});
     m_path.clear();
-    setModified(false);
+    setWorkingFolder(documentsFolder());
+    m_folderChosen = false;
+    clearLastRun();
+    startHistory();
 }
 
 void MainWindow::openFlowFromDialog()
 {
     if (!confirmDiscard())
         return;
-    const QString path =
-        QFileDialog::getOpenFileName(this, tr("Open flow"), QFileInfo(m_path).absolutePath(),
-                                     tr("Flows (*.json *.stepflow);;All files (*)"));
+    const QString path = QFileDialog::getOpenFileName(
+        this, tr("Open flow"), m_workingFolder, tr("Flows (*.json *.stepflow);;All files (*)"));
     if (path.isEmpty())
         return;
     const QString error = openFlow(path);
@@ -387,7 +640,8 @@ bool MainWindow::saveFlowFromDialog()
     const QString binary = tr(binaryFilter);
     QString filter =
         m_path.isEmpty() || flowFormatForPath(m_path) == FlowFormat::Json ? json : binary;
-    QString path = QFileDialog::getSaveFileName(this, tr("Save flow"), m_path,
+    const QString start = m_path.isEmpty() ? m_workingFolder : m_path;
+    QString path = QFileDialog::getSaveFileName(this, tr("Save flow"), start,
                                                 json + QStringLiteral(";;") + binary, &filter);
     if (path.isEmpty())
         return false;
@@ -402,7 +656,7 @@ bool MainWindow::saveFlowFromDialog()
 
 bool MainWindow::confirmDiscard()
 {
-    if (!m_modified)
+    if (m_history->isClean())
         return true;
     const auto answer = QMessageBox::question(
         this, tr("Unsaved flow"), tr("The flow has changes that are not saved. Save them?"),
@@ -432,40 +686,26 @@ void MainWindow::addSelectedPaletteType()
         addStep(type);
 }
 
-void MainWindow::removeSelectedStep()
-{
-    const int row = selectedStep();
-    if (row < 0)
-        return;
-    m_flow->removeStep(row);
-    if (m_flow->rowCount() > 0)
-        selectStep(qMin(row, m_flow->rowCount() - 1));
-    setModified(true);
-}
-
 void MainWindow::moveSelectedStep(int offset)
 {
     const int row = selectedStep();
     if (!m_flow->moveStep(row, row + offset))
         return;
     selectStep(row + offset);
-    setModified(true);
+    recordStepEdit(tr("Move step"), row);
 }
 
 void MainWindow::showSelectedStep()
 {
     m_properties->setOperation(m_flow->step(selectedStep()));
-}
-
-void MainWindow::setModified(bool modified)
-{
-    m_modified = modified;
-    updateTitle();
+    // An undo puts back the selection of the moment before the change.
+    if (!m_restoring)
+        m_shown.selectedStep = selectedStep();
 }
 
 void MainWindow::updateTitle()
 {
     const QString name = m_path.isEmpty() ? tr("Untitled flow") : QFileInfo(m_path).fileName();
     setWindowTitle(QStringLiteral("%1[*] — stephost-gui").arg(name));
-    setWindowModified(m_modified);
+    setWindowModified(!m_history->isClean());
 }

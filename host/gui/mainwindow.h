@@ -1,25 +1,34 @@
 #pragma once
 
 #include "flow.h"
+#include "flowhistory.h"
 #include "flowio.h"
 
 #include <QMainWindow>
 
+#include <atomic>
 #include <string>
 
 class FlowModel;
+class FlowView;
 class PaletteModel;
 class PluginHost;
 class PropertyPanel;
+class QAction;
+class QLabel;
 class QListView;
+class QMenu;
 class QPlainTextEdit;
+class QTabWidget;
 class QTableWidget;
 class QTreeView;
+class QUndoStack;
 class VariablesModel;
 struct RunResult;
 
 // The desktop host: the palette of step types, the flow's steps, the selected step's settings,
 // the flow's variables, and the log and variables of the last run. The flow code is stephost's.
+// Every edit can be undone; relative paths resolve in the working folder shown in the status bar.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
@@ -33,15 +42,28 @@ public:
     VariablesModel* variablesModel() const { return m_variables; }
     PropertyPanel* propertyPanel() const { return m_properties; }
     QTreeView* paletteView() const { return m_paletteView; }
-    QListView* flowView() const { return m_flowView; }
+    FlowView* flowView() const { return m_flowView; }
     QPlainTextEdit* logView() const { return m_log; }
     QTableWidget* resultView() const { return m_results; }
+    QTabWidget* bottomTabs() const { return m_bottomTabs; }
+    QUndoStack* history() const { return m_history; }
+    QAction* stopAction() const { return m_stop; }
 
     // Adds a step of the type after the selected one (at the end when none is) and selects it;
     // returns its row, or -1 for an unknown type.
     int addStep(const QString& type);
+    // Inserts a step of the type at row (the row count appends) and selects it; -1 for an
+    // unknown type.
+    int insertStep(const QString& type, int row);
+    void removeStep(int row);
     void selectStep(int row);
     int selectedStep() const;
+
+    // Where the window's runs resolve relative paths and where browsing starts: the folder of
+    // the flow file once it is opened or saved, the documents folder for a new flow, or the
+    // folder the user chose.
+    QString workingFolder() const { return m_workingFolder; }
+    void setWorkingFolder(const QString& folder);
 
     // The flow as it stands: the declared variables and the steps.
     Flow currentFlow() const;
@@ -50,10 +72,13 @@ public:
     QString openFlow(const QString& path);
     // An error message, empty on success.
     QString saveFlow(const QString& path, FlowFormat format);
-    // Runs the flow with stephost's runner on a thread of its own, showing the running step in
-    // the status bar, then shows its log and variables; false when the flow could not run (the
-    // reason is in the log) or a run is already going on.
+    // Runs the flow with stephost's runner on a thread of its own in the working folder, showing
+    // the running step in the status bar, then shows its log and variables; false when the flow
+    // could not run (the reason is in the log), the user chose not to run a flow with marked
+    // settings, or a run is already going on.
     bool runFlow();
+    // Ends the run going on once the step under way is done.
+    void stopRun();
     // The report of the last run as `stephost run` prints it; empty before a run.
     QString lastReport() const { return m_lastReport; }
     // Lines the host adds to the log panel (plug-ins left out, flow errors).
@@ -64,6 +89,20 @@ protected:
 
 private:
     void buildActions();
+    QWidget* buildWorkingFolderBar();
+    void chooseWorkingFolder();
+    void useFolderOf(const QString& path);
+    bool confirmRunWithMarks();
+    bool runInWorkingFolder(const Flow& flow, RunResult* result, QString* error);
+    void setRunning(bool running);
+    void showRunFeedback(const RunResult& result);
+    void clearLastRun();
+    FlowSnapshot snapshot() const;
+    void recordChange(const QString& text, const QString& mergeKey = QString());
+    void recordStepEdit(const QString& text, int selectedBefore);
+    void restore(const FlowSnapshot& state);
+    void showFlow(const Flow& flow);
+    void startHistory();
     QWidget* buildPalettePane();
     QWidget* buildFlowPane();
     QWidget* buildBottomPane();
@@ -74,10 +113,8 @@ private:
     bool saveFlowFromDialog();
     bool confirmDiscard();
     void addSelectedPaletteType();
-    void removeSelectedStep();
     void moveSelectedStep(int offset);
     void showSelectedStep();
-    void setModified(bool modified);
     void updateTitle();
 
     const PluginHost& m_host;
@@ -86,11 +123,24 @@ private:
     VariablesModel* m_variables;
     PropertyPanel* m_properties = nullptr;
     QTreeView* m_paletteView = nullptr;
-    QListView* m_flowView = nullptr;
+    FlowView* m_flowView = nullptr;
     QPlainTextEdit* m_log = nullptr;
     QTableWidget* m_results = nullptr;
+    QTabWidget* m_bottomTabs = nullptr;
+    QLabel* m_folderLabel = nullptr;
+    QWidget* m_folderBar = nullptr;
+    QMenu* m_runMenu = nullptr;
+    QUndoStack* m_history;
+    FlowSnapshot m_shown;     // the flow as the last change left it
+    bool m_restoring = false; // an undo or redo is putting a snapshot back
+    QAction* m_stop = nullptr;
+    QAction* m_undo = nullptr;
+    QAction* m_redo = nullptr;
+    QList<QAction*> m_editActions; // what a run locks
     QString m_path;
-    bool m_modified = false;
+    QString m_workingFolder;
+    bool m_folderChosen = false; // the user picked it; saving does not move it
     bool m_running = false;
+    std::atomic<bool> m_stopRequested{false};
     QString m_lastReport;
 };

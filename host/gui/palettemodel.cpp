@@ -1,11 +1,14 @@
 #include "palettemodel.h"
 
+#include "flowmodel.h"
 #include "pluginhost.h"
 #include "svgicon.h"
 
 #include <ioperationplugin.h>
 #include <operation.h>
 #include <pluginmanifest.h>
+
+#include <QMimeData>
 
 #include <algorithm>
 #include <climits>
@@ -77,7 +80,7 @@ QStandardItem* typeItem(const Operation& prototype)
 {
     auto* item = new QStandardItem(svgIcon(prototype.icon()), prototype.typeName());
     item->setData(prototype.typeId(), PaletteModel::TypeIdRole);
-    item->setToolTip(prototype.typeId());
+    item->setToolTip(prototype.description());
     item->setEditable(false);
     return item;
 }
@@ -110,4 +113,19 @@ QStringList PaletteModel::typeIds() const
             ids.append(category->child(child)->data(TypeIdRole).toString());
     }
     return ids;
+}
+
+QStringList PaletteModel::mimeTypes() const
+{
+    return {FlowModel::stepTypeMime};
+}
+
+QMimeData* PaletteModel::mimeData(const QModelIndexList& indexes) const
+{
+    const QString type = indexes.isEmpty() ? QString() : typeId(indexes.first());
+    if (type.isEmpty())
+        return nullptr;
+    auto* data = new QMimeData;
+    data->setData(FlowModel::stepTypeMime, type.toUtf8());
+    return data;
 }

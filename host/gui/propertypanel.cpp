@@ -1,5 +1,6 @@
 #include "propertypanel.h"
 
+#include "flowcheck.h"
 #include "svgicon.h"
 #include "variablesmodel.h"
 
@@ -8,6 +9,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCompleter>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -62,16 +64,24 @@ void PropertyPanel::setVariables(const VariablesModel* variables)
         disconnect(m_variables, nullptr, this, nullptr);
     m_variables = variables;
     if (variables) {
+        for (auto signal : {&QAbstractItemModel::rowsInserted, &QAbstractItemModel::rowsRemoved})
+            connect(variables, signal, this, &PropertyPanel::variablesChanged);
         connect(variables, &QAbstractItemModel::dataChanged, this,
-                &PropertyPanel::updateCompletions);
-        connect(variables, &QAbstractItemModel::rowsInserted, this,
-                &PropertyPanel::updateCompletions);
-        connect(variables, &QAbstractItemModel::rowsRemoved, this,
-                &PropertyPanel::updateCompletions);
-        connect(variables, &QAbstractItemModel::modelReset, this,
-                &PropertyPanel::updateCompletions);
+                &PropertyPanel::variablesChanged);
+        connect(variables, &QAbstractItemModel::modelReset, this, &PropertyPanel::variablesChanged);
     }
+    variablesChanged();
+}
+
+void PropertyPanel::setWorkingFolder(const QString& folder)
+{
+    m_workingFolder = folder;
+}
+
+void PropertyPanel::variablesChanged()
+{
     updateCompletions();
+    updateMarks();
 }
 
 void PropertyPanel::setOperation(Operation* op)
@@ -91,7 +101,7 @@ void PropertyPanel::setOperation(Operation* op)
         }
     }
     updateShownRows();
-    updateCompletions();
+    variablesChanged();
     updateHeader();
 }
 
@@ -124,6 +134,11 @@ QStringList PropertyPanel::shownProperties() const
     return names;
 }
 
+QString PropertyPanel::problem(int row) const
+{
+    return m_rows.at(row).editor->toolTip();
+}
+
 QStringList PropertyPanel::completions(int row) const
 {
     const QStringListModel* model = m_rows.at(row).completions;
@@ -138,7 +153,9 @@ void PropertyPanel::clearRows()
     m_form = new QWidget(this);
     m_grid = new QGridLayout(m_form);
     m_grid->setContentsMargins(0, 0, 0, 0);
-    m_grid->setColumnStretch(1, 1);
+    // Labels take at most a third of the width and wrap; the fields take the rest.
+    m_grid->setColumnStretch(0, 1);
+    m_grid->setColumnStretch(1, 2);
     static_cast<QVBoxLayout*>(layout())->insertWidget(2, m_form);
 }
 
@@ -147,6 +164,7 @@ PropertyPanel::Row PropertyPanel::makeRow(const PropertySpec& desc)
     Row row;
     row.desc = desc;
     row.label = new QLabel(desc.label, m_form);
+    row.label->setWordWrap(true);
     row.label->setToolTip(desc.name);
     switch (desc.editor) {
     case EditorKind::MultiFile:
@@ -194,6 +212,8 @@ QWidget* PropertyPanel::makeMultiFileEditor(Row& row)
     auto* edit = new QPlainTextEdit(m_form);
     edit->setPlainText(row.desc.property.read(m_op).toString());
     edit->setTabChangesFocus(true);
+    // One path a line: a long one scrolls rather than wraps into what looks like two.
+    edit->setLineWrapMode(QPlainTextEdit::NoWrap);
     edit->setFixedHeight(edit->fontMetrics().lineSpacing() * 4 + 12);
     row.editor = edit;
     const PropertySpec desc = row.desc;
@@ -206,6 +226,9 @@ QWidget* PropertyPanel::makeMultiFileEditor(Row& row)
 QWidget* PropertyPanel::makeComboEditor(Row& row)
 {
     auto* combo = new QComboBox(m_form);
+    // A long choice is cut in the closed box (the list shows it whole), so the panel stays narrow.
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo->setMinimumContentsLength(8);
     combo->addItems(row.desc.choices);
     // A stored index outside the choices shows as no choice and stays stored as it is.
     combo->setCurrentIndex(row.desc.property.read(m_op).toInt());
@@ -247,7 +270,8 @@ void PropertyPanel::addBrowseButton(Row& row, QWidget* edit)
     auto* layout = new QHBoxLayout(field);
     layout->setContentsMargins(0, 0, 0, 0);
     edit->setParent(field);
-    layout->addWidget(edit);
+    // Level with the label above all: a taller neighbour in the row must not centre it.
+    layout->addWidget(edit, 1, Qt::AlignTop);
     auto* button = new QToolButton(field);
     button->setText(QStringLiteral("…"));
     button->setToolTip(row.desc.editor == EditorKind::FolderPath  ? tr("Choose a folder")
@@ -261,17 +285,19 @@ void PropertyPanel::addBrowseButton(Row& row, QWidget* edit)
 
 void PropertyPanel::browse(const PropertySpec& desc, QWidget* edit)
 {
+    const QDir folder(m_workingFolder);
     if (auto* lines = qobject_cast<QPlainTextEdit*>(edit)) {
-        const QStringList files = QFileDialog::getOpenFileNames(this, desc.label);
+        const QStringList files = QFileDialog::getOpenFileNames(this, desc.label, folder.path());
         for (const QString& file : files)
-            lines->appendPlainText(file);
+            lines->appendPlainText(pathForSetting(file));
         return;
     }
     auto* line = static_cast<QLineEdit*>(edit);
-    const QString start = QFileInfo(line->text()).absolutePath();
+    const QString current = folder.absoluteFilePath(line->text());
+    const QString start = QFileInfo(current).absolutePath();
     QString chosen;
     if (desc.editor == EditorKind::FolderPath) {
-        chosen = QFileDialog::getExistingDirectory(this, desc.label, line->text());
+        chosen = QFileDialog::getExistingDirectory(this, desc.label, current);
     } else {
         // The same editor names files to read and files to write: accept a new name too.
         QFileDialog dialog(this, desc.label, start);
@@ -280,7 +306,23 @@ void PropertyPanel::browse(const PropertySpec& desc, QWidget* edit)
             chosen = dialog.selectedFiles().value(0);
     }
     if (!chosen.isEmpty())
-        line->setText(chosen);
+        line->setText(pathForSetting(chosen));
+}
+
+QString PropertyPanel::pathForSetting(const QString& path) const
+{
+    return pathUnder(m_workingFolder, path);
+}
+
+QString PropertyPanel::pathUnder(const QString& folder, const QString& path)
+{
+    // A flow that names its files relative to its working folder carries to another machine.
+    if (folder.isEmpty())
+        return path;
+    const QString relative = QDir(folder).relativeFilePath(path);
+    const bool outside =
+        relative == QLatin1String("..") || relative.startsWith(QLatin1String("../"));
+    return outside ? path : relative;
 }
 
 void PropertyPanel::write(const PropertySpec& desc, const QVariant& value)
@@ -290,23 +332,15 @@ void PropertyPanel::write(const PropertySpec& desc, const QVariant& value)
     desc.property.write(m_op, value);
     if (desc.property.userType() == QMetaType::Int)
         updateShownRows();
+    updateMarks();
     updateHeader();
     emit settingChanged(desc.name);
-}
-
-bool PropertyPanel::conditionHolds(const PropertySpec& desc) const
-{
-    if (!desc.hasShowWhen())
-        return true;
-    const QVariant value = m_op->property(desc.showWhenName.toLatin1().constData());
-    // A condition on a setting the class lacks cannot hide the row for good.
-    return !value.isValid() || value.toInt() == desc.showWhenValue;
 }
 
 void PropertyPanel::updateShownRows()
 {
     for (const Row& row : qAsConst(m_rows)) {
-        const bool shown = conditionHolds(row.desc);
+        const bool shown = settingShown(*m_op, row.desc);
         row.label->setVisible(shown);
         row.field->setVisible(shown);
     }
@@ -324,6 +358,18 @@ void PropertyPanel::updateCompletions()
                 name.prepend(QLatin1Char('$'));
         }
         row.completions->setStringList(names);
+    }
+}
+
+void PropertyPanel::updateMarks()
+{
+    const QList<FlowVariable> variables =
+        m_variables ? m_variables->variables() : QList<FlowVariable>();
+    for (const Row& row : qAsConst(m_rows)) {
+        if (row.desc.property.userType() != QMetaType::QString)
+            continue;
+        markProblem(row.editor, FlowCheck::settingProblem(
+                                    row.desc, row.desc.property.read(m_op).toString(), variables));
     }
 }
 

@@ -23,6 +23,9 @@ public:
 
     // Where variable-name and reference editors find the declared variables they offer.
     void setVariables(const VariablesModel* variables);
+    // Where relative paths resolve: browsing starts there and a file chosen under it is written
+    // as a path relative to it.
+    void setWorkingFolder(const QString& folder);
     // The step to edit (not owned; null for none). Rebuilds every row.
     void setOperation(Operation* op);
     Operation* operation() const;
@@ -38,6 +41,11 @@ public:
     bool isRowShown(int row) const;
     // The names of the rows shown now, in property order.
     QStringList shownProperties() const;
+    // Why a row's text will not work as it stands (an undeclared variable, one of the wrong
+    // type); empty when it will.
+    QString problem(int row) const;
+    // A chosen path as a setting holds it: relative to the folder when it lies under it.
+    static QString pathUnder(const QString& folder, const QString& path);
     // The variable names a row's editor offers to complete.
     QStringList completions(int row) const;
 
@@ -64,11 +72,13 @@ private:
     QWidget* makeCheckEditor(Row& row);
     void addBrowseButton(Row& row, QWidget* edit);
     void browse(const PropertySpec& desc, QWidget* edit);
+    QString pathForSetting(const QString& path) const;
     void write(const PropertySpec& desc, const QVariant& value);
+    void variablesChanged();
     void updateShownRows();
     void updateCompletions();
+    void updateMarks();
     void updateHeader();
-    bool conditionHolds(const PropertySpec& desc) const;
 
     QPointer<Operation> m_op;
     QPointer<const VariablesModel> m_variables;
@@ -78,4 +88,5 @@ private:
     QWidget* m_form = nullptr;
     QGridLayout* m_grid = nullptr;
     QList<Row> m_rows;
+    QString m_workingFolder;
 };

@@ -1,6 +1,9 @@
 #include "variablesmodel.h"
 
+#include "flowcheck.h"
 #include "jsonvalue.h"
+
+#include <QBrush>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,18 +22,46 @@ int VariablesModel::columnCount(const QModelIndex& parent) const
     return parent.isValid() ? 0 : ColumnCount;
 }
 
+namespace
+{
+
+// A long value is cut in its tool tip too: the whole of a big table is in the saved flow.
+const int toolTipLength = 2000;
+
+} // namespace
+
 QVariant VariablesModel::data(const QModelIndex& index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole))
+    if (!index.isValid())
         return QVariant();
     const FlowVariable& variable = m_variables.at(index.row());
     switch (index.column()) {
     case NameColumn:
-        return variable.name;
+        return role == Qt::DisplayRole || role == Qt::EditRole ? variable.name : QVariant();
     case TypeColumn:
-        return varTypeWord(variable.type);
+        if (role == Qt::EditRole)
+            return varTypeWord(variable.type);
+        return role == Qt::DisplayRole ? typeLabel(variable.type) : QVariant();
     default:
-        return textFromValue(variable.type, variable.value);
+        return valueData(variable, role);
+    }
+}
+
+QVariant VariablesModel::valueData(const FlowVariable& variable, int role) const
+{
+    const QString text = textFromValue(variable.type, variable.value);
+    // A flow read from a file may hold a value its type cannot take: it is marked, not changed.
+    const QString problem = FlowCheck::valueProblem(variable.type, text);
+    switch (role) {
+    case Qt::DisplayRole:
+    case Qt::EditRole:
+        return text;
+    case Qt::ToolTipRole:
+        return problem.isEmpty() ? elided(text, toolTipLength) : problem;
+    case Qt::ForegroundRole:
+        return problem.isEmpty() ? QVariant() : QBrush(Qt::red);
+    default:
+        return QVariant();
     }
 }
 
@@ -52,23 +83,22 @@ bool VariablesModel::setData(const QModelIndex& index, const QVariant& value, in
 {
     if (!index.isValid() || role != Qt::EditRole)
         return false;
+    const QString problem = editProblem(index, value.toString());
+    if (!problem.isEmpty()) {
+        emit editRefused(problem);
+        return false;
+    }
     FlowVariable& variable = m_variables[index.row()];
     const QString text = value.toString();
     switch (index.column()) {
     case NameColumn:
-        // A name is a key of the flow: an empty or taken one would lose a variable on saving.
-        if (text.isEmpty() || (text != variable.name && names(typeWords()).contains(text)))
-            return false;
         variable.name = text;
         break;
     case TypeColumn: {
-        VarType type;
-        if (!varTypeFromWord(text, &type))
-            return false;
         // The value's text stays what the user sees; it is read again for the new type.
         const QString shown = textFromValue(variable.type, variable.value);
-        variable.type = type;
-        variable.value = valueFromText(type, shown);
+        varTypeFromWord(text, &variable.type);
+        variable.value = valueFromText(variable.type, shown);
         break;
     }
     default:
@@ -77,6 +107,27 @@ bool VariablesModel::setData(const QModelIndex& index, const QVariant& value, in
     }
     emit dataChanged(this->index(index.row(), 0), this->index(index.row(), ColumnCount - 1));
     return true;
+}
+
+QString VariablesModel::editProblem(const QModelIndex& index, const QString& text) const
+{
+    const FlowVariable& variable = m_variables.at(index.row());
+    switch (index.column()) {
+    case NameColumn: {
+        // A name is a key of the flow: an empty or taken one would lose a variable on saving.
+        QStringList others = names(typeWords());
+        others.removeAt(index.row());
+        return FlowCheck::nameProblem(text, others);
+    }
+    case TypeColumn: {
+        VarType type;
+        if (!varTypeFromWord(text, &type))
+            return tr("unknown type \"%1\"").arg(text);
+        return FlowCheck::valueProblem(type, textFromValue(variable.type, variable.value));
+    }
+    default:
+        return FlowCheck::valueProblem(variable.type, text);
+    }
 }
 
 Qt::ItemFlags VariablesModel::flags(const QModelIndex& index) const
@@ -146,6 +197,33 @@ QString VariablesModel::textFromValue(VarType type, const QVariant& value)
     const QByteArray json =
         QJsonDocument(QJsonArray{QJsonValue::fromVariant(value)}).toJson(QJsonDocument::Compact);
     return QString::fromUtf8(json.mid(1, json.size() - 2)); // without the wrapping brackets
+}
+
+QString VariablesModel::typeLabel(VarType type)
+{
+    struct TypeLabel {
+        VarType type;
+        const char* label;
+    };
+    static const TypeLabel labels[] = {
+        {VarType::Undeclared, QT_TR_NOOP("undeclared")},
+        {VarType::String, QT_TR_NOOP("text")},
+        {VarType::Number, QT_TR_NOOP("number")},
+        {VarType::Bool, QT_TR_NOOP("boolean")},
+        {VarType::List, QT_TR_NOOP("list")},
+        {VarType::DataTable, QT_TR_NOOP("data table")},
+        {VarType::Object, QT_TR_NOOP("object")},
+    };
+    for (const TypeLabel& entry : labels) {
+        if (entry.type == type)
+            return tr(entry.label);
+    }
+    return varTypeWord(type);
+}
+
+QString VariablesModel::elided(const QString& text, int length)
+{
+    return text.size() > length ? text.left(length) + QStringLiteral("…") : text;
 }
 
 QStringList VariablesModel::typeWords()

@@ -1,10 +1,13 @@
 #include "variablespanel.h"
 
+#include "flowcheck.h"
 #include "variablesmodel.h"
 
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -23,18 +26,44 @@ public:
                           const QModelIndex&) const override
     {
         auto* combo = new QComboBox(parent);
-        combo->addItems(VariablesModel::typeWords());
+        for (const QString& word : VariablesModel::typeWords()) {
+            VarType type;
+            varTypeFromWord(word, &type);
+            combo->addItem(VariablesModel::typeLabel(type), word);
+        }
         return combo;
     }
     void setEditorData(QWidget* editor, const QModelIndex& index) const override
     {
         auto* combo = static_cast<QComboBox*>(editor);
-        combo->setCurrentText(index.data(Qt::EditRole).toString());
+        combo->setCurrentIndex(combo->findData(index.data(Qt::EditRole)));
     }
     void setModelData(QWidget* editor, QAbstractItemModel* model,
                       const QModelIndex& index) const override
     {
-        model->setData(index, static_cast<QComboBox*>(editor)->currentText());
+        model->setData(index, static_cast<QComboBox*>(editor)->currentData());
+    }
+};
+
+// Names and values are checked as they are typed: the field turns red and says why.
+class CheckedTextDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
+                          const QModelIndex& index) const override
+    {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        const auto* model = qobject_cast<const VariablesModel*>(index.model());
+        if (!line || !model)
+            return editor;
+        const QPersistentModelIndex cell(index);
+        connect(line, &QLineEdit::textChanged, line, [line, model, cell](const QString& text) {
+            markProblem(line, cell.isValid() ? model->editProblem(cell, text) : QString());
+        });
+        return editor;
     }
 };
 
@@ -45,6 +74,8 @@ VariablesPanel::VariablesPanel(VariablesModel* model, QWidget* parent)
 {
     m_view->setModel(model);
     m_view->setItemDelegateForColumn(VariablesModel::TypeColumn, new TypeDelegate(m_view));
+    for (int column : {VariablesModel::NameColumn, VariablesModel::ValueColumn})
+        m_view->setItemDelegateForColumn(column, new CheckedTextDelegate(m_view));
     m_view->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_view->setToolTip(tr("A string takes its text as typed; other values are JSON, for "
                           "example [\"a.txt\", \"b.txt\"] for a list or [[\"1\", \"2\"]] for a "
@@ -61,9 +92,21 @@ VariablesPanel::VariablesPanel(VariablesModel* model, QWidget* parent)
     buttons->addWidget(add);
     buttons->addWidget(remove);
     buttons->addStretch();
+    // Why the last edit was refused, until the next edit is taken.
+    m_refusal = new QLabel(this);
+    m_refusal->setWordWrap(true);
+    m_refusal->setStyleSheet(QStringLiteral("color: #c00000;"));
+    m_refusal->hide();
+    connect(model, &VariablesModel::editRefused, this, [this](const QString& reason) {
+        m_refusal->setText(tr("Not taken: %1").arg(reason));
+        m_refusal->show();
+    });
+    connect(model, &QAbstractItemModel::dataChanged, m_refusal, &QWidget::hide);
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_view);
+    layout->addWidget(m_refusal);
     layout->addLayout(buttons);
 }
 

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class QLabel;
 class QTableView;
 class VariablesModel;
 
@@ -14,6 +15,8 @@ public:
     explicit VariablesPanel(VariablesModel* model, QWidget* parent = nullptr);
 
     QTableView* view() const { return m_view; }
+    // The reason the last edit was refused; hidden once an edit is taken.
+    QLabel* refusal() const { return m_refusal; }
 
 private:
     void addVariable();
@@ -21,4 +24,5 @@ private:
 
     VariablesModel* m_model;
     QTableView* m_view;
+    QLabel* m_refusal;
 };

@@ -1,11 +1,13 @@
-// The window in the language the host chose: its actions and tabs read in Chinese under zh_CN and
-// in English, the source language, otherwise.
+// The window in the language the host chose: its actions, tabs, run outcome and reasons for
+// refusing a value read in Chinese under zh_CN and in English, the source language, otherwise.
 #include "hostlanguage.h"
 #include "mainwindow.h"
 #include "pluginhost.h"
+#include "variablesmodel.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTranslator>
 #include <QtTest>
@@ -35,10 +37,15 @@ void tst_GuiLanguage::windowTexts_data()
     QTest::addColumn<bool>("translated");
     QTest::addColumn<QStringList>("actions");
     QTest::addColumn<QStringList>("tabs");
-    QTest::newRow("zh_CN") << "zh_CN" << true << QStringList{"新建", "打开…", "保存", "运行"}
-                           << QStringList{"变量", "上次运行"};
-    QTest::newRow("en") << "en" << false << QStringList{"New", "Open…", "Save", "Run"}
-                        << QStringList{"Variables", "Last run"};
+    QTest::addColumn<QString>("outcome");
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("zh_CN") << "zh_CN" << true
+                           << QStringList{"新建", "打开…", "保存", "运行", "停止"}
+                           << QStringList{"变量", "上次运行"} << "完成，0 条警告"
+                           << "不是数字，例如 12 或 0.5";
+    QTest::newRow("en") << "en" << false << QStringList{"New", "Open…", "Save", "Run", "Stop"}
+                        << QStringList{"Variables", "Last run"} << "Finished, 0 warning(s)"
+                        << "not a number, for example 12 or 0.5";
 }
 
 void tst_GuiLanguage::windowTexts()
@@ -61,6 +68,15 @@ void tst_GuiLanguage::windowTexts()
     for (int i = 0; i < tabWidget->count(); ++i)
         tabTexts.append(tabWidget->tabText(i));
     QCOMPARE(tabTexts, tabs);
+    QFETCH(QString, outcome);
+    QFETCH(QString, refusal);
+    window.setWorkingFolder(QDir::tempPath()); // an empty flow touches nothing there
+    QVERIFY(window.runFlow());
+    QCOMPARE(window.statusBar()->currentMessage(), outcome);
+    VariablesModel* variables = window.variablesModel();
+    const int row = variables->addVariable(VarType::Number);
+    QCOMPARE(variables->editProblem(variables->index(row, VariablesModel::ValueColumn), "十二"),
+             refusal);
 }
 
 QTEST_MAIN(tst_GuiLanguage)

@@ -1,6 +1,8 @@
 // The window: editing the flow list; a flow built, saved and opened again runs to the report
-// `stephost run` gives for the file; and the README screenshot, written under the build folder.
+// `stephost run` gives for the file, in the flow's folder; settings naming undeclared variables
+// are marked; edits are undone; steps are dropped from the palette; a run stops between steps.
 #include "flowmodel.h"
+#include "flowview.h"
 #include "mainwindow.h"
 #include "palettemodel.h"
 #include "pluginhost.h"
@@ -10,11 +12,17 @@
 
 #include <operation.h>
 
-#include <QComboBox>
+#include <QAction>
 #include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTemporaryDir>
+#include <QUndoStack>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(FlowFormat)
@@ -29,10 +37,15 @@ private slots:
     void flowListAddsRemovesAndReorders();
     void savedFlowRunsAsStephostRunsIt_data();
     void savedFlowRunsAsStephostRunsIt();
-    void screenshotWithACopyStep();
+    void runResolvesPathsInTheFlowsFolder();
+    void undeclaredVariablesAreMarkedBeforeTheRun();
+    void removalIsUndoneAndTypingIsOneChange();
+    void stepsAreDroppedFromThePaletteAndWithinTheFlow();
+    void stopEndsTheRunBetweenSteps();
 
 private:
     void typeInto(MainWindow& window, const char* property, const QString& text);
+    void addWriteSteps(MainWindow& window, const QStringList& files);
     PluginHost m_host;
     QTemporaryDir m_dir;
     QString m_previousDir;
@@ -56,6 +69,16 @@ void tst_GuiMainWindow::typeInto(MainWindow& window, const char* property, const
     line->insert(text); // as typing does; keyClicks types ASCII only
 }
 
+// Steps that each write "x" into one of the files.
+void tst_GuiMainWindow::addWriteSteps(MainWindow& window, const QStringList& files)
+{
+    for (const QString& file : files) {
+        window.addStep(QStringLiteral("file.write"));
+        typeInto(window, "filePath", file);
+        typeInto(window, "content", QStringLiteral("x"));
+    }
+}
+
 void tst_GuiMainWindow::flowListAddsRemovesAndReorders()
 {
     MainWindow window(m_host);
@@ -72,8 +95,9 @@ void tst_GuiMainWindow::flowListAddsRemovesAndReorders()
         return result.join(' ');
     };
     QCOMPARE(names(), QStringLiteral("a b 报告.txt"));
-    // A row shows the step's text, and its description as the tool tip.
-    QCOMPARE(flow->index(2).data().toString(), flow->step(2)->toString());
+    // A row shows the step's number, name and description, the description as the tool tip.
+    QCOMPARE(flow->index(2).data().toString(),
+             QStringLiteral("3. 判断文件是否存在 — ") + flow->step(2)->description());
     QCOMPARE(flow->index(2).data(Qt::ToolTipRole).toString(), flow->step(2)->description());
     // A new step goes after the selected one and becomes the selected one.
     window.selectStep(0);
@@ -124,6 +148,7 @@ void tst_GuiMainWindow::savedFlowRunsAsStephostRunsIt()
     }
     VariablesModel* variables = window.variablesModel();
     for (const QStringList& variable : QList<QStringList>{{"found", "bool", ""},
+                                                          {"lost", "bool", ""},
                                                           {"missing", "string", "nowhere.txt"},
                                                           {"files", "list", "[\"a\", \"b\"]"},
                                                           {"table", "datatable", "[[\"1\", 2]]"}}) {
@@ -155,13 +180,21 @@ void tst_GuiMainWindow::savedFlowRunsAsStephostRunsIt()
     QVERIFY2(
         shown.first().startsWith(QStringLiteral("Running step 1 of %1: ").arg(read.steps.size())),
         qPrintable(shown.first()));
-    QCOMPARE(shown.last(), QStringLiteral("Run finished"));
     const StephostResult stephost = runStephost(
         {QStringLiteral("--plugin"), QStringLiteral(PLUGIN_PATH), QStringLiteral("run"), path},
         m_dir.path());
     QCOMPARE(stephost.exitCode, 0);
     QCOMPARE(reopened.lastReport(), QString::fromUtf8(stephost.out));
     QCOMPARE(stephost.value("found"), QJsonValue(true));
+    // The status counts the warnings, which come forward, each line naming its step.
+    const QStringList warnings = stephost.log();
+    QVERIFY(!warnings.isEmpty());
+    QCOMPARE(shown.last(), QStringLiteral("Finished, %1 warning(s)").arg(warnings.size()));
+    QCOMPARE(reopened.bottomTabs()->currentIndex(), 1);
+    const QStringList lines = reopened.logView()->toPlainText().split('\n');
+    QCOMPARE(lines.size(), warnings.size());
+    QCOMPARE(warnings.first(), QStringLiteral("[FileCopy] 目标文件夹为空，已跳过"));
+    QCOMPARE(lines.first(), QStringLiteral("Step 1 复制文件: 目标文件夹为空，已跳过"));
 
     // A file that cannot be read names itself and the fault, and leaves the flow being edited.
     QVERIFY(writeFile(QStringLiteral("bad.json"),
@@ -171,31 +204,139 @@ void tst_GuiMainWindow::savedFlowRunsAsStephostRunsIt()
     QCOMPARE(reopened.flowModel()->rowCount(), built.steps.size());
 }
 
-// The window offscreen with a copy step selected, its settings and list variables filled in.
-void tst_GuiMainWindow::screenshotWithACopyStep()
+void tst_GuiMainWindow::runResolvesPathsInTheFlowsFolder()
+{
+    QVERIFY(QDir().mkpath(QStringLiteral("project")));
+    const QString project = m_dir.filePath(QStringLiteral("project"));
+    MainWindow window(m_host);
+    addWriteSteps(window, {QStringLiteral("out.txt")});
+    QCOMPARE(window.saveFlow(m_dir.filePath(QStringLiteral("project/flow.json")), FlowFormat::Json),
+             QString());
+    QCOMPARE(window.workingFolder(), project);
+    MainWindow reopened(m_host);
+    QVERIFY(reopened.workingFolder() != project); // a new flow's folder is the documents folder
+    QCOMPARE(reopened.openFlow(QStringLiteral("project/flow.json")), QString());
+    QCOMPARE(reopened.workingFolder(), project);
+    QVERIFY(reopened.runFlow());
+    QVERIFY(QFile::exists(QStringLiteral("project/out.txt")));
+    QVERIFY(!QFile::exists(QStringLiteral("out.txt")));
+    QCOMPARE(QDir::currentPath(), m_dir.path());
+}
+
+void tst_GuiMainWindow::undeclaredVariablesAreMarkedBeforeTheRun()
 {
     MainWindow window(m_host);
-    window.resize(1280, 820);
-    window.variablesModel()->setVariables(
-        {{QStringLiteral("copied"), VarType::List, QVariant()},
-         {QStringLiteral("reports"), VarType::List, QStringList{"月报.txt", "周报.txt"}}});
+    window.addStep(QStringLiteral("file.exists"));
+    PropertyPanel* panel = window.propertyPanel();
+    const int fileName = panel->rowOf("fileName");
+    const int resultVar = panel->rowOf("resultVar");
+    typeInto(window, "fileName", QStringLiteral("$where.Count"));
+    typeInto(window, "resultVar", QStringLiteral("found"));
+    QCOMPARE(panel->problem(fileName), QStringLiteral("variable \"where\" is not declared"));
+    QCOMPARE(panel->problem(resultVar), QStringLiteral("variable \"found\" is not declared"));
+    QCOMPARE(window.flowModel()->problems(0).size(), 2);
+    // Declaring the variables clears the marks, once the result is of a type the step can use.
+    VariablesModel* variables = window.variablesModel();
+    for (const char* name : {"where", "found"})
+        variables->setData(variables->index(variables->addVariable(), 0), name);
+    QCOMPARE(panel->problem(fileName), QString());
+    QCOMPARE(panel->problem(resultVar),
+             QStringLiteral("variable \"found\" is not declared as boolean"));
+    // Run asks first; answered no, nothing runs.
+    QTimer::singleShot(0, []() {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box && box->text().startsWith("1 step(s) have settings marked"));
+        box->button(QMessageBox::No)->click();
+    });
+    QVERIFY(!window.runFlow());
+    QCOMPARE(window.lastReport(), QString());
+    QVERIFY(variables->setData(variables->index(1, VariablesModel::TypeColumn), "bool"));
+    QCOMPARE(window.flowModel()->problems(0), QStringList());
+}
+
+void tst_GuiMainWindow::removalIsUndoneAndTypingIsOneChange()
+{
+    MainWindow window(m_host);
     for (const char* type : {"file.exists", "file.copy", "file.delete"})
         window.addStep(QString::fromLatin1(type));
     window.selectStep(1);
-    PropertyPanel* panel = window.propertyPanel();
-    QCOMPARE(panel->operation()->typeId(), QStringLiteral("file.copy"));
-    qobject_cast<QPlainTextEdit*>(panel->editor(panel->rowOf("files")))
-        ->setPlainText(QStringLiteral("报告/月报.txt\n$reports"));
-    qobject_cast<QComboBox*>(panel->editor(panel->rowOf("ifExist")))->setCurrentIndex(2);
     typeInto(window, "destDir", QStringLiteral("备份"));
-    typeInto(window, "listVar", QStringLiteral("copied"));
+    QUndoStack* history = window.history();
+    QCOMPARE(history->count(), 4);
+    window.removeStep(1);
+    QCOMPARE(window.flowModel()->rowCount(), 2);
+    QVERIFY(window.isWindowModified());
+    history->undo();
+    FlowModel* flow = window.flowModel();
+    QCOMPARE(flow->rowCount(), 3);
+    QCOMPARE(window.selectedStep(), 1);
+    QCOMPARE(window.propertyPanel()->operation(), flow->step(1));
+    QCOMPARE(flow->step(1)->property("destDir").toString(), QStringLiteral("备份"));
+    history->undo();
+    QCOMPARE(flow->step(1)->property("destDir").toString(), QString());
+    history->redo();
+    history->redo();
+    QCOMPARE(flow->rowCount(), 2);
+    QCOMPARE(flow->step(1)->typeId(), QStringLiteral("file.delete"));
+}
+
+void tst_GuiMainWindow::stepsAreDroppedFromThePaletteAndWithinTheFlow()
+{
+    MainWindow window(m_host);
+    for (const char* type : {"file.exists", "file.delete"})
+        window.addStep(QString::fromLatin1(type));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    const QImage image = window.grab().toImage();
-    QVERIFY(QDir().mkpath(QStringLiteral(SCREENSHOT_DIR)));
-    const QString path = QStringLiteral(SCREENSHOT_DIR "/stephost-gui.png");
-    QVERIFY(!image.isNull() && image.save(path));
-    qInfo("screenshot: %s", qPrintable(path));
+    FlowView* view = window.flowView();
+    auto drop = [view](QMimeData* data, const QPoint& position) {
+        QDragEnterEvent enter(position, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent dropped(position, Qt::CopyAction | Qt::MoveAction, data, Qt::LeftButton,
+                           Qt::NoModifier);
+        QApplication::sendEvent(view->viewport(), &dropped);
+        QVERIFY(dropped.isAccepted());
+        delete data;
+    };
+    FlowModel* flow = window.flowModel();
+    PaletteModel* palette = window.palette();
+    const QModelIndex copy =
+        palette->index(palette->typeIds().indexOf("file.copy"), 0, palette->index(0, 0));
+    // The upper half of a row drops before it, below the last row appends.
+    drop(palette->mimeData({copy}), view->visualRect(flow->index(1)).topLeft() + QPoint(4, 2));
+    drop(flow->mimeData({flow->index(0)}), QPoint(4, view->viewport()->height() - 2));
+    QStringList types;
+    for (int row = 0; row < flow->rowCount(); ++row)
+        types.append(flow->step(row)->typeId());
+    QCOMPARE(types, (QStringList{"file.copy", "file.delete", "file.exists"}));
+    window.history()->undo();
+    QCOMPARE(flow->step(0)->typeId(), QStringLiteral("file.exists"));
+}
+
+void tst_GuiMainWindow::stopEndsTheRunBetweenSteps()
+{
+    MainWindow window(m_host);
+    window.setWorkingFolder(m_dir.path());
+    addWriteSteps(window, {"a.stop", "b.stop", "c.stop"});
+    // Stop while the second step is starting: it finishes, the third does not run. Meanwhile
+    // the rest of the window waits (the File menu among it); Stop alone is enabled.
+    bool fileMenuLocked = false;
+    connect(window.statusBar(), &QStatusBar::messageChanged, &window, [&](const QString& text) {
+        if (!text.startsWith(QLatin1String("Running step 2 of 3")))
+            return;
+        fileMenuLocked = !window.menuBar()->actions().first()->isEnabled();
+        window.stopAction()->trigger();
+    });
+    QVERIFY(window.runFlow());
+    QVERIFY(fileMenuLocked && window.menuBar()->actions().first()->isEnabled());
+    QVERIFY(QFile::exists("a.stop") && QFile::exists("b.stop"));
+    QVERIFY(!QFile::exists("c.stop"));
+    QCOMPARE(window.logView()->toPlainText(),
+             QStringLiteral("Stopped after step 2 of 3; the steps after it did not run"));
+    QCOMPARE(window.statusBar()->currentMessage(),
+             QStringLiteral("Stopped after step 2, 0 warning(s)"));
+    QVERIFY(!window.stopAction()->isEnabled());
 }
 
 QTEST_MAIN(tst_GuiMainWindow)

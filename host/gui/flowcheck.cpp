@@ -1,0 +1,151 @@
+#include "flowcheck.h"
+
+#include "variablesmodel.h"
+
+#include <operation.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QWidget>
+
+namespace
+{
+
+const FlowVariable* findVariable(const QList<FlowVariable>& variables, const QString& name)
+{
+    for (const FlowVariable& variable : variables) {
+        if (variable.name == name)
+            return &variable;
+    }
+    return nullptr;
+}
+
+// The variable names a setting's text refers to: the whole text, or each line of a file list,
+// when it starts with "$" ("$name.member" refers to name).
+QStringList referencedNames(const PropertySpec& desc, const QString& text)
+{
+    const QStringList parts =
+        desc.editor == EditorKind::MultiFile ? text.split(QLatin1Char('\n')) : QStringList{text};
+    QStringList names;
+    for (const QString& part : parts) {
+        const QString trimmed = part.trimmed();
+        if (!trimmed.startsWith(QLatin1Char('$')) || trimmed.size() < 2)
+            continue;
+        const int dot = trimmed.indexOf(QLatin1Char('.'), 2);
+        names.append(trimmed.mid(1, dot < 0 ? -1 : dot - 1));
+    }
+    return names;
+}
+
+QString typeProblem(const FlowVariable& variable, const QStringList& types)
+{
+    if (types.isEmpty() || types.contains(varTypeWord(variable.type)))
+        return QString();
+    QStringList labels;
+    for (const QString& word : types) {
+        VarType type;
+        labels.append(varTypeFromWord(word, &type) ? VariablesModel::typeLabel(type) : word);
+    }
+    return FlowCheck::tr("variable \"%1\" is not declared as %2")
+        .arg(variable.name, labels.join(FlowCheck::tr(" or ")));
+}
+
+} // namespace
+
+QString FlowCheck::nameProblem(const QString& name, const QStringList& others)
+{
+    if (name.isEmpty())
+        return tr("a variable needs a name");
+    if (name.contains(QLatin1Char('$')))
+        return tr("a name cannot contain \"$\"");
+    for (const QChar c : name) {
+        if (c.isSpace())
+            return tr("a name cannot contain blanks");
+    }
+    if (others.contains(name))
+        return tr("there is already a variable \"%1\"").arg(name);
+    return QString();
+}
+
+QString FlowCheck::valueProblem(VarType type, const QString& text)
+{
+    if (text.isEmpty() || type == VarType::String || type == VarType::Undeclared)
+        return QString();
+    // Wrapped in an array so a bare number or true/false reads as JSON too.
+    QJsonParseError error;
+    const QJsonArray wrapped = QJsonDocument::fromJson("[" + text.toUtf8() + "]", &error).array();
+    const bool one = error.error == QJsonParseError::NoError && wrapped.size() == 1;
+    const QJsonValue value = wrapped.at(0);
+    switch (type) {
+    case VarType::Number:
+        return one && value.isDouble() ? QString() : tr("not a number, for example 12 or 0.5");
+    case VarType::Bool:
+        return one && value.isBool() ? QString() : tr("write true or false");
+    case VarType::List:
+        return one && value.isArray() ? QString()
+                                      : tr("not a list, for example [\"a.txt\", \"b.txt\"]");
+    case VarType::DataTable: {
+        bool rows = one && value.isArray();
+        for (const QJsonValue& row : value.toArray())
+            rows = rows && row.isArray();
+        return rows ? QString()
+                    : tr("not a table of rows, for example [[\"id\", \"name\"], [\"1\", \"Ann\"]]");
+    }
+    default:
+        return one && value.isObject() ? QString() : tr("not an object, for example {\"a\": 1}");
+    }
+}
+
+QString FlowCheck::settingProblem(const PropertySpec& desc, const QString& text,
+                                  const QList<FlowVariable>& variables)
+{
+    if (desc.editor == EditorKind::VarName) {
+        const QString name = text.trimmed();
+        if (name.isEmpty())
+            return QString();
+        const FlowVariable* variable = findVariable(variables, name);
+        return variable ? typeProblem(*variable, desc.variableTypes)
+                        : tr("variable \"%1\" is not declared").arg(name);
+    }
+    for (const QString& name : referencedNames(desc, text)) {
+        const FlowVariable* variable = findVariable(variables, name);
+        if (!variable)
+            return tr("variable \"%1\" is not declared").arg(name);
+        // A member ("$t.Rows") is a value of its own kind; a number field reads numbers in text.
+        if (desc.editor == EditorKind::VarRef && text.trimmed() == QLatin1Char('$') + name) {
+            const QString problem = typeProblem(*variable, desc.variableTypes);
+            if (!problem.isEmpty())
+                return problem;
+        }
+    }
+    return QString();
+}
+
+QStringList FlowCheck::stepProblems(const Operation& op, const QList<FlowVariable>& variables)
+{
+    QStringList problems;
+    for (const PropertySpec& desc : propertySpecs(op)) {
+        if (desc.property.userType() != QMetaType::QString || !settingShown(op, desc))
+            continue;
+        const QString problem = settingProblem(desc, desc.property.read(&op).toString(), variables);
+        if (!problem.isEmpty())
+            problems.append(QStringLiteral("%1: %2").arg(desc.label, problem));
+    }
+    return problems;
+}
+
+bool settingShown(const Operation& op, const PropertySpec& desc)
+{
+    if (!desc.hasShowWhen())
+        return true;
+    const QVariant value = op.property(desc.showWhenName.toLatin1().constData());
+    // A condition on a setting the class lacks cannot hide the row for good.
+    return !value.isValid() || value.toInt() == desc.showWhenValue;
+}
+
+void markProblem(QWidget* field, const QString& problem)
+{
+    field->setStyleSheet(problem.isEmpty() ? QString()
+                                           : QStringLiteral("background-color: #ffd7d7;"));
+    field->setToolTip(problem);
+}

@@ -1,0 +1,144 @@
+// The window for real, under an X server (xvfb-run) at 1280x800: every step's properties with
+// every choice selected fit the panel without a horizontal scroll bar, the file-list editor sits
+// level with its label and as wide as the other fields. Screenshots go under build/screenshots/.
+#include "flowmodel.h"
+#include "mainwindow.h"
+#include "palettemodel.h"
+#include "pluginhost.h"
+#include "propertypanel.h"
+#include "variablesmodel.h"
+
+#include <operation.h>
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QtTest>
+
+class WindowTrial : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void everyChoiceFitsThePanel();
+    void screenshotWithACopyStep();
+
+private:
+    void settle();
+    void checkPanelFits(const QString& where);
+    void save(const QString& name);
+    PluginHost m_host;
+    MainWindow* m_window = nullptr;
+};
+
+void WindowTrial::initTestCase()
+{
+    QVERIFY2(QGuiApplication::platformName() == QLatin1String("xcb"),
+             "run under an X server: xvfb-run -a -s '-screen 0 1280x800x24' trial_window");
+    QString error;
+    QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
+    QVERIFY(QDir().mkpath(QStringLiteral(SCREENSHOT_DIR)));
+}
+
+void WindowTrial::settle()
+{
+    // Layouts and the scroll area react to posted events.
+    for (int i = 0; i < 3; ++i)
+        QTest::qWait(10);
+}
+
+void WindowTrial::save(const QString& name)
+{
+    const QPixmap shot = m_window->screen()->grabWindow(m_window->winId());
+    const QString path = QStringLiteral(SCREENSHOT_DIR "/%1.png").arg(name);
+    QVERIFY(!shot.isNull() && shot.save(path));
+    qInfo("screenshot: %s", qPrintable(path));
+}
+
+void WindowTrial::checkPanelFits(const QString& where)
+{
+    auto* scroll = m_window->findChild<QScrollArea*>(QStringLiteral("propertyScroll"));
+    QVERIFY2(!scroll->horizontalScrollBar()->isVisible(), qPrintable(where));
+    PropertyPanel* panel = m_window->propertyPanel();
+    const int width = scroll->viewport()->width();
+    int fieldWidth = 0;
+    for (int row = 0; row < panel->rowCount(); ++row) {
+        if (!panel->isRowShown(row))
+            continue;
+        QWidget* outer = panel->browseButton(row) ? panel->browseButton(row) : panel->editor(row);
+        const int right = outer->mapTo(scroll->viewport(), QPoint(outer->width(), 0)).x();
+        QVERIFY2(right <= width, qPrintable(where + " " + panel->desc(row).name));
+        // The file list starts level with its label and is as wide as the line fields.
+        QWidget* editor = panel->editor(row);
+        if (qobject_cast<QLineEdit*>(editor) && panel->browseButton(row))
+            fieldWidth = editor->width();
+        if (auto* list = qobject_cast<QPlainTextEdit*>(editor)) {
+            const int labelTop = panel->label(row)->mapTo(panel, QPoint()).y();
+            QVERIFY2(qAbs(list->mapTo(panel, QPoint()).y() - labelTop) <= 4, qPrintable(where));
+            if (fieldWidth > 0)
+                QVERIFY2(qAbs(list->width() - fieldWidth) <= 2, qPrintable(where));
+        }
+    }
+}
+
+void WindowTrial::everyChoiceFitsThePanel()
+{
+    MainWindow window(m_host);
+    m_window = &window;
+    window.resize(1280, 800);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    for (const QString& type : window.palette()->typeIds()) {
+        window.addStep(type);
+        settle();
+        checkPanelFits(type);
+        PropertyPanel* panel = window.propertyPanel();
+        for (int row = 0; row < panel->rowCount(); ++row) {
+            auto* combo = qobject_cast<QComboBox*>(panel->editor(row));
+            if (!combo)
+                continue;
+            for (int choice = 0; choice < combo->count(); ++choice) {
+                combo->setCurrentIndex(choice);
+                settle();
+                checkPanelFits(QStringLiteral("%1 %2=%3")
+                                   .arg(type, panel->desc(row).name, combo->itemText(choice)));
+            }
+            combo->setCurrentIndex(combo->count() - 1);
+        }
+        settle();
+        save(QStringLiteral("panel-%1").arg(type));
+    }
+}
+
+// The README's picture: a copy step selected, its settings and list variables filled in.
+void WindowTrial::screenshotWithACopyStep()
+{
+    MainWindow window(m_host);
+    m_window = &window;
+    window.variablesModel()->setVariables(
+        {{QStringLiteral("copied"), VarType::List, QVariant()},
+         {QStringLiteral("reports"), VarType::List, QStringList{"月报.txt", "周报.txt"}}});
+    for (const char* type : {"file.exists", "file.copy", "file.delete"})
+        window.addStep(QString::fromLatin1(type));
+    Operation* copy = window.flowModel()->step(1);
+    copy->setProperty("files", QStringLiteral("报告/月报.txt\n$reports"));
+    copy->setProperty("destDir", QStringLiteral("备份"));
+    copy->setProperty("ifExist", 2);
+    copy->setProperty("listVar", QStringLiteral("copied"));
+    window.selectStep(1);
+    window.setWorkingFolder(QStringLiteral("/home/user/Documents")); // not the tester's home
+    window.resize(1280, 800);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    settle();
+    checkPanelFits(QStringLiteral("copy"));
+    save(QStringLiteral("stephost-gui"));
+}
+
+QTEST_MAIN(WindowTrial)
+#include "trial_window.moc"
