@@ -1,6 +1,7 @@
 #include "filecopy.h"
 
 #include "core/regularfile.h"
+#include "core/replacementfile.h"
 
 #include <QFile>
 
@@ -51,4 +52,17 @@ bool copyFileWithoutReplacing(const QFileInfo& source, const QString& target, QS
     if (source.size() == 0)
         return copyFileThatReadsAsEmpty(source.filePath(), target, error);
     return copyWithQFile(source.filePath(), target, error);
+}
+
+bool copyFileReplacing(const QFileInfo& source, const QString& target, QString* error)
+{
+    removeLeftoverReplacements(target);
+    const QString temp = unusedReplacementPath(target);
+    if (!copyFileWithoutReplacing(source, temp, error))
+        return false;
+    if (replaceWith(temp, target))
+        return true;
+    *error = qt_error_string(errno);
+    QFile::remove(temp);
+    return false;
 }

@@ -8,12 +8,15 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
+#include <cstdio>
+
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
 #endif
 #ifdef Q_OS_LINUX
-#include <cstdio>
 #include <fcntl.h>
+#include <unistd.h>
 #endif
 
 namespace
@@ -137,11 +140,21 @@ bool renameOverExisting(const QString& source, const QString& target)
     // leads to or leave the renamed link pointing at nothing.
     if (sameFileData(source, target))
         return notRenamed(source, target + QStringLiteral(" leads to the same file"));
-    // QFile::remove would not empty a folder anyway; checking first keeps it from being tried.
+    // A folder in the way stays, with everything in it.
     if (isRealFolder(target))
         return notRenamed(source, target + QStringLiteral(" is a folder"));
-    QFile::remove(target);
-    return renameFile(source, target);
+    const QByteArray from = QFile::encodeName(source);
+    const QByteArray to = QFile::encodeName(target);
+    // One rename replaces the target: at no moment is neither file under the new name. A folder
+    // cannot be renamed over a file; the two trade places in one step instead, and the replaced
+    // file, now under the folder's old name, goes.
+    if (!isRealFolder(source))
+        return ::rename(from.constData(), to.constData()) == 0 ||
+               notRenamed(source, qt_error_string(errno));
+    if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) != 0)
+        return notRenamed(source, qt_error_string(errno));
+    ::unlink(from.constData());
+    return true;
 }
 
 } // namespace
