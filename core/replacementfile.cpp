@@ -7,13 +7,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
@@ -57,53 +51,45 @@ bool isReplacementName(const QString& name, const QString& prefix)
     return true;
 }
 
-bool sameEntry(const struct stat& a, const struct stat& b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
 // The path still names the file open on fd (nobody removed or replaced it meanwhile).
-bool stillNamed(int fd, const QByteArray& path)
+bool stillNamed(int fd, const QString& path)
 {
-    struct stat opened, named;
-    return ::fstat(fd, &opened) == 0 && ::lstat(path.constData(), &named) == 0 &&
-           sameEntry(opened, named);
+    FileStatus opened, named;
+    return statusOf(fd, &opened) && statusOf(path, false, &named) && isSameFile(opened, named);
 }
 
 // A leftover is a regular file under a replacement's name that no writer holds locked.
-void removeIfLeftover(const QByteArray& path)
+void removeIfLeftover(const QString& path)
 {
-    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = openWithoutWaiting(path, OpenFor::Inspecting);
     if (fd < 0)
         return;
-    struct stat status;
-    if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) &&
-        ::flock(fd, LOCK_EX | LOCK_NB) == 0 && stillNamed(fd, path))
-        ::unlink(path.constData());
-    ::close(fd);
+    FileStatus status;
+    if (statusOf(fd, &status) && status.regular && lockExclusively(fd, false) &&
+        stillNamed(fd, path))
+        QFile::remove(path);
+    closeDescriptor(fd);
 }
 
 } // namespace
 
-int createReplacementFile(const QString& target, QString* tempPath)
+int createReplacementFile(const QString& target, QString* tempPath, OpenError* error)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString path = randomReplacementPath(target);
-        const QByteArray encoded = QFile::encodeName(path);
-        const int fd =
-            ::open(encoded.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd < 0 && errno == EEXIST)
+        const int fd = openWithoutWaiting(path, OpenFor::CreatingPrivate, error);
+        if (fd < 0 && *error == OpenError::Exists)
             continue;
         if (fd < 0)
             return -1;
         // Locked at once; a cleaner that saw the new file first and removed it is noticed here.
-        if (::flock(fd, LOCK_EX) == 0 && stillNamed(fd, encoded)) {
+        if (lockExclusively(fd, true) && stillNamed(fd, path)) {
             *tempPath = path;
             return fd;
         }
-        ::close(fd);
+        closeDescriptor(fd);
     }
-    errno = EEXIST;
+    *error = OpenError::Exists;
     return -1;
 }
 
@@ -123,12 +109,6 @@ void removeLeftoverReplacements(const QString& target)
     while (entries.hasNext()) {
         const QString path = entries.next();
         if (isReplacementName(entries.fileName(), prefix))
-            removeIfLeftover(QFile::encodeName(path));
+            removeIfLeftover(path);
     }
-}
-
-bool replaceWith(const QString& tempPath, const QString& target)
-{
-    return ::rename(QFile::encodeName(tempPath).constData(),
-                    QFile::encodeName(target).constData()) == 0;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/posixfile_unix.h"
+
 #include <QString>
 
 // A file that is to replace another is made complete beside it under a hidden name
@@ -9,15 +11,12 @@
 
 // Creates a new, empty replacement for `target` in its folder, open for writing; *tempPath gets
 // its name. The file is locked for as long as it stays open, which tells a live replacement from
-// a leftover. -1 with errno set when it cannot be made (EACCES: the folder takes no new files).
-int createReplacementFile(const QString& target, QString* tempPath);
+// a leftover. -1 when it cannot be made, *error saying why (NotPermitted: the folder takes no new
+// files).
+int createReplacementFile(const QString& target, QString* tempPath, OpenError* error);
 
 // A name for a replacement of `target` that nothing has yet, for a file another function makes.
 QString unusedReplacementPath(const QString& target);
 
 // Removes what earlier runs left of replacements of `target`, sparing those still being written.
 void removeLeftoverReplacements(const QString& target);
-
-// Puts `tempPath` in the place of `target` in one rename. False when the rename fails; the
-// replacement then stays for the caller to remove.
-bool replaceWith(const QString& tempPath, const QString& target);

@@ -1,12 +1,12 @@
 #include "filecopy.h"
 
+#include "core/posixfile_unix.h"
 #include "core/regularfile.h"
 #include "core/replacementfile.h"
 
 #include <QFile>
 
 #include <cerrno>
-#include <unistd.h>
 
 namespace
 {
@@ -38,7 +38,7 @@ bool copyFileThatReadsAsEmpty(const QString& source, const QString& target, QStr
         return false;
     }
     const bool written = out.write(content) == content.size() && out.flush();
-    if (written && ::fdatasync(out.handle()) == 0)
+    if (written && syncData(out.handle()))
         return true;
     *error = written ? qt_error_string(errno) : out.errorString();
     out.remove();
@@ -60,7 +60,7 @@ bool copyFileReplacing(const QFileInfo& source, const QString& target, QString* 
     const QString temp = unusedReplacementPath(target);
     if (!copyFileWithoutReplacing(source, temp, error))
         return false;
-    if (replaceWith(temp, target))
+    if (renameReplacing(temp, target))
         return true;
     *error = qt_error_string(errno);
     QFile::remove(temp);

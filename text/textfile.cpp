@@ -1,6 +1,7 @@
 #include "textfile.h"
 
 #include "core/parallel.h"
+#include "core/posixfile_unix.h"
 #include "core/regularfile.h"
 #include "legacycodec.h"
 
@@ -11,12 +12,9 @@
 #include <QtEndian>
 
 #include <atomic>
-#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <vector>
-
-#include <unistd.h>
 
 namespace
 {
@@ -223,20 +221,13 @@ bool readInStretches(QFile& file, int size, int parts, QByteArray* bytes)
     const int fd = file.handle();
     std::atomic<bool> whole{true};
     runParts(parts, [&](int part) {
-        const int end = partBegin(size, parts, part + 1);
-        for (int at = partBegin(size, parts, part); at < end;) {
-            const ssize_t got = ::pread(fd, data + at, size_t(end - at), at);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0) {
-                whole = false;
-                return;
-            }
-            at += int(got);
-        }
+        const int begin = partBegin(size, parts, part);
+        const qint64 length = partBegin(size, parts, part + 1) - begin;
+        if (readAt(fd, data + begin, length, begin) != length)
+            whole = false;
     });
     char more = 0;
-    if (!whole || ::pread(fd, &more, 1, size) != 0)
+    if (!whole || readAt(fd, &more, 1, size) != 0)
         return false;
     *bytes = std::move(buffer);
     return true;
