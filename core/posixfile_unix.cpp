@@ -134,6 +134,11 @@ bool syncData(int fd)
     return ::fdatasync(fd) == 0;
 }
 
+void startWriteback(int fd, qint64 offset, qint64 length)
+{
+    ::sync_file_range(fd, off64_t(offset), off64_t(length), SYNC_FILE_RANGE_WRITE);
+}
+
 bool lockExclusively(int fd, bool wait)
 {
     return ::flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB) == 0;

@@ -47,6 +47,9 @@ bool copyOwnerAndMode(int fd, const FileStatus& model);
 // of the file, or -1 on an error.
 qint64 readAt(int fd, char* data, qint64 size, qint64 offset);
 bool syncData(int fd);
+// Starts writing a stretch of the file to disk without waiting for it, so that a later syncData
+// has less left to wait for.
+void startWriteback(int fd, qint64 offset, qint64 length);
 
 // An exclusive lock on an open file, which the system drops when the process ends.
 bool lockExclusively(int fd, bool wait);

@@ -101,9 +101,22 @@ int RegularFileWriter::replacementDescriptor(int targetFd)
     return fd;
 }
 
+// A replacement is sent to disk while it is written, so that commit() waits for little more than
+// the last stretch.
+const qint64 kWritebackStretch = 8 << 20;
+
 bool RegularFileWriter::write(const QByteArray& bytes)
 {
-    return bytes.isEmpty() || m_file.write(bytes) == bytes.size();
+    if (bytes.isEmpty())
+        return true;
+    if (m_file.write(bytes) != bytes.size())
+        return false;
+    m_written += bytes.size();
+    if (!m_tempPath.isEmpty() && m_written - m_writtenBack >= kWritebackStretch) {
+        startWriteback(m_file.handle(), m_writtenBack, m_written - m_writtenBack);
+        m_writtenBack = m_written;
+    }
+    return true;
 }
 
 bool RegularFileWriter::commit()

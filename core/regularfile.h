@@ -41,4 +41,6 @@ private:
     bool m_created = false;
     bool m_committed = false;
     qint64 m_sizeBefore = 0;
+    qint64 m_written = 0;
+    qint64 m_writtenBack = 0; // how much of a replacement is on its way to disk
 };
