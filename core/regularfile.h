@@ -1,8 +1,7 @@
 #pragma once
 
+#include <QFile>
 #include <QString>
-
-class QFile;
 
 // Opening a user's file without waiting and without surprises: only regular files are opened
 // (links followed), and the open itself never blocks. A FIFO or a device that takes a file's place
@@ -13,6 +12,35 @@ bool openRegularFileForReading(const QString& path, QFile* file);
 
 enum class WriteMode { Replace, Append };
 
-// Opens a regular file for writing, creating it when it is missing (*created tells whether this
-// open made it). Replace empties the file, Append writes after its end.
-bool openRegularFileForWriting(const QString& path, WriteMode mode, QFile* file, bool* created);
+// Writes a regular file, creating it when it is missing. Replace writes the new content of an
+// existing file beside it and puts it in the file's place in commit(), so a failure at any point
+// leaves the old file as it was; a link is followed and stays a link. Where a new file would change
+// more than the bytes (the file has other hard links, its folder takes no new files), the file is
+// emptied and written in place. Append writes after the file's end. Unless commit() succeeds, the
+// writer undoes what it can when it goes: a replacement or a file it created is removed, an
+// appended file gets back its old end.
+class RegularFileWriter
+{
+public:
+    RegularFileWriter() = default;
+    ~RegularFileWriter();
+    RegularFileWriter(const RegularFileWriter&) = delete;
+    RegularFileWriter& operator=(const RegularFileWriter&) = delete;
+
+    bool open(const QString& path, WriteMode mode);
+    bool write(const QByteArray& bytes);
+    bool commit();
+
+private:
+    int replacementDescriptor(int targetFd);
+
+    QFile m_file; // opened on a descriptor, so it knows no name
+    QString m_path;
+    QString m_tempPath; // the replacement being written, if there is one
+    WriteMode m_mode = WriteMode::Replace;
+    bool m_created = false;
+    bool m_committed = false;
+    qint64 m_sizeBefore = 0;
+    qint64 m_written = 0;
+    qint64 m_writtenBack = 0; // how much of a replacement is on its way to disk
+};

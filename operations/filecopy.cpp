@@ -1,11 +1,12 @@
 #include "filecopy.h"
 
+#include "core/posixfile_unix.h"
 #include "core/regularfile.h"
+#include "core/replacementfile.h"
 
 #include <QFile>
 
 #include <cerrno>
-#include <unistd.h>
 
 namespace
 {
@@ -37,7 +38,7 @@ bool copyFileThatReadsAsEmpty(const QString& source, const QString& target, QStr
         return false;
     }
     const bool written = out.write(content) == content.size() && out.flush();
-    if (written && ::fdatasync(out.handle()) == 0)
+    if (written && syncData(out.handle()))
         return true;
     *error = written ? qt_error_string(errno) : out.errorString();
     out.remove();
@@ -51,4 +52,17 @@ bool copyFileWithoutReplacing(const QFileInfo& source, const QString& target, QS
     if (source.size() == 0)
         return copyFileThatReadsAsEmpty(source.filePath(), target, error);
     return copyWithQFile(source.filePath(), target, error);
+}
+
+bool copyFileReplacing(const QFileInfo& source, const QString& target, QString* error)
+{
+    removeLeftoverReplacements(target);
+    const QString temp = unusedReplacementPath(target);
+    if (!copyFileWithoutReplacing(source, temp, error))
+        return false;
+    if (renameReplacing(temp, target))
+        return true;
+    *error = qt_error_string(errno);
+    QFile::remove(temp);
+    return false;
 }

@@ -8,3 +8,8 @@
 // syncs it to disk and only then gives it its name, so a move may remove its source right after.
 // On failure *error says why.
 bool copyFileWithoutReplacing(const QFileInfo& source, const QString& target, QString* error);
+
+// Copies a regular file over an existing target: the copy is made complete under a hidden name
+// beside the target and then takes its place in one rename, so a failed copy leaves the target
+// as it was. The target itself is replaced, a link as much as a file. On failure *error says why.
+bool copyFileReplacing(const QFileInfo& source, const QString& target, QString* error);

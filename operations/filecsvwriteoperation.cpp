@@ -128,11 +128,9 @@ void FileCsvWriteOperation::doOperation() const
     const WriteMode mode = m_ifExist == IfExist::Append ? WriteMode::Append : WriteMode::Replace;
     const AppendStart start = m_appendNoNewline ? AppendStart::SameLine : AppendStart::NewLine;
     if (!writer.open(path, mode, start) ||
-        !writeCsvRows(writer, rows, first, last, columns, resolveDelimiter(m_delimiter, scope))) {
+        !writeCsvRows(writer, rows, first, last, columns, resolveDelimiter(m_delimiter, scope)) ||
+        !writer.commit())
         qWarning() << "[CsvWrite] 写入失败：" << path;
-        return;
-    }
-    writer.commit();
 }
 
 void FileCsvWriteOperation::saveOperation(QDataStream& out) const

@@ -2,19 +2,14 @@
 
 #include "core/logging.h"
 #include "core/persistence.h"
+#include "core/posixfile_unix.h"
 #include "core/settings.h"
 #include "operations/filelist.h"
 
 #include <QFile>
 #include <QFileInfo>
 
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
-#ifdef Q_OS_LINUX
-#include <cstdio>
-#include <fcntl.h>
-#endif
+#include <cerrno>
 
 namespace
 {
@@ -55,19 +50,18 @@ QString numberText(qint64 number, bool usePad, int padLen)
     return sign + digits.rightJustified(padLen - sign.size(), QLatin1Char('0'));
 }
 
+// Two paths that name one and the same file, links followed or not.
+bool sameFile(const QString& a, const QString& b, bool followLinks)
+{
+    FileStatus first, second;
+    return statusOf(a, followLinks, &first) && statusOf(b, followLinks, &second) &&
+           isSameFile(first, second);
+}
+
 // Two paths that reach the same data once links are followed.
 bool sameFileData(const QString& a, const QString& b)
 {
-#ifdef Q_OS_UNIX
-    struct stat first, second;
-    if (::stat(QFile::encodeName(a).constData(), &first) != 0 ||
-        ::stat(QFile::encodeName(b).constData(), &second) != 0)
-        return false;
-    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-#else
-    const QString canonical = QFileInfo(a).canonicalFilePath();
-    return !canonical.isEmpty() && canonical == QFileInfo(b).canonicalFilePath();
-#endif
+    return sameFile(a, b, true);
 }
 
 // Two paths whose last components are one and the same file, links not followed: the same path
@@ -75,15 +69,7 @@ bool sameFileData(const QString& a, const QString& b)
 // case, or two hard links. A symbolic link and its target are not.
 bool sameDirectoryEntry(const QString& a, const QString& b)
 {
-#ifdef Q_OS_UNIX
-    struct stat first, second;
-    if (::lstat(QFile::encodeName(a).constData(), &first) != 0 ||
-        ::lstat(QFile::encodeName(b).constData(), &second) != 0)
-        return false;
-    return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-#else
-    return QFileInfo(a).isSymLink() == QFileInfo(b).isSymLink() && sameFileData(a, b);
-#endif
+    return sameFile(a, b, false);
 }
 
 // Always false, after logging why `source` keeps its name.
@@ -105,21 +91,6 @@ bool isRealFolder(const QString& path)
     return info.isDir() && !info.isSymLink();
 }
 
-// Renames only where nothing is in the way, in one system call. QFile::rename asks first whether
-// both paths exist, which triples the cost of a large batch; every failure here, a clash
-// included, goes on to the full path below, so the outcome is the same.
-bool renameIntoFreePath(const QString& source, const QString& target)
-{
-#if defined(Q_OS_LINUX) && defined(RENAME_NOREPLACE)
-    return ::renameat2(AT_FDCWD, QFile::encodeName(source).constData(), AT_FDCWD,
-                       QFile::encodeName(target).constData(), RENAME_NOREPLACE) == 0;
-#else
-    Q_UNUSED(source)
-    Q_UNUSED(target)
-    return false;
-#endif
-}
-
 // Overwriting must never cost the user the file being renamed, nor a folder that happens to
 // carry the new name.
 bool renameOverExisting(const QString& source, const QString& target)
@@ -137,11 +108,18 @@ bool renameOverExisting(const QString& source, const QString& target)
     // leads to or leave the renamed link pointing at nothing.
     if (sameFileData(source, target))
         return notRenamed(source, target + QStringLiteral(" leads to the same file"));
-    // QFile::remove would not empty a folder anyway; checking first keeps it from being tried.
+    // A folder in the way stays, with everything in it.
     if (isRealFolder(target))
         return notRenamed(source, target + QStringLiteral(" is a folder"));
-    QFile::remove(target);
-    return renameFile(source, target);
+    // One rename replaces the target: at no moment is neither file under the new name. A folder
+    // cannot be renamed over a file; the two trade places in one step instead, and the replaced
+    // file, now under the folder's old name, goes.
+    if (!isRealFolder(source))
+        return renameReplacing(source, target) || notRenamed(source, qt_error_string(errno));
+    if (!exchangeEntries(source, target))
+        return notRenamed(source, qt_error_string(errno));
+    QFile::remove(source);
+    return true;
 }
 
 } // namespace
@@ -229,7 +207,10 @@ FileRenameOperation::NameParts FileRenameOperation::renamedParts(const NameParts
 
 bool FileRenameOperation::renameInPlace(const QString& source, const QString& target) const
 {
-    if (renameIntoFreePath(source, target))
+    // Where nothing is in the way, in one system call. QFile::rename asks first whether both paths
+    // exist, which triples the cost of a large batch; every failure here, a clash included, goes
+    // on to the full path below, so the outcome is the same.
+    if (renameWithoutReplacing(source, target))
         return true;
     if (!QFile::exists(target))
         return renameFile(source, target);

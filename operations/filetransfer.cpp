@@ -45,12 +45,15 @@ public:
             return QString();
         }
         QString target = folder.filePath(sourceInfo.fileName());
-        if (QFile::exists(target) && !settleClash(sourceInfo, target))
+        const bool clash = QFile::exists(target);
+        if (clash && !settleClash(sourceInfo, target))
             return QString();
-        // The copy never replaces an existing file, and the source is removed only once its
-        // copy is complete under its final name.
+        // An existing target is replaced only by a complete copy, and the source is removed only
+        // once its copy is complete under its final name.
+        const bool replace = clash && m_ifExist == TransferClash::Overwrite;
         QString error;
-        if (!copyFileWithoutReplacing(sourceInfo, target, &error)) {
+        if (!(replace ? copyFileReplacing(sourceInfo, target, &error)
+                      : copyFileWithoutReplacing(sourceInfo, target, &error))) {
             explainSkip(m_category, source,
                         QStringLiteral("not copied to %1, %2").arg(target, error));
             return QString();
@@ -63,13 +66,13 @@ public:
 
 private:
     // Decides what happens when the target name is taken: false skips the source; a numbered
-    // name replaces the target.
+    // name replaces the target path.
     bool settleClash(const QFileInfo& source, QString& target) const
     {
         if (m_ifExist == TransferClash::LeaveAlone)
             return skipClash(source, target, "is there");
         if (m_ifExist == TransferClash::Overwrite)
-            return makeRoomForOverwrite(source, target);
+            return mayOverwrite(source, target);
         // A file this move has already put here is not moved a second time: the path listed for
         // it must still exist after the step.
         if (m_kind == TransferKind::Move && m_produced.contains(target) &&
@@ -79,14 +82,14 @@ private:
         return true;
     }
 
-    // Removes the clashing target, unless that could lose a file the user keeps.
-    bool makeRoomForOverwrite(const QFileInfo& source, const QString& target) const
+    // Whether the clashing target may be replaced, which could not lose a file the user keeps.
+    bool mayOverwrite(const QFileInfo& source, const QString& target) const
     {
         // A folder in the way stays, with everything in it; the source stays too.
         if (QFileInfo(target).isDir())
             return skipClash(source, target, "is a folder");
         // The target is the source itself (written another way, or reached through a link):
-        // removing it would remove the only copy. The file is left as it is and not listed.
+        // replacing it would lose the only copy. The file is left as it is and not listed.
         if (isSameFile(source, target))
             return skipClash(source, target, "is the file itself");
         // A file this move put here a moment ago (two sources with one name) is the only copy of
@@ -94,7 +97,6 @@ private:
         // replace its own earlier copy: the sources keep their bytes, and both are listed.
         if (m_kind == TransferKind::Move && m_produced.contains(target))
             return skipClash(source, target, "was moved there by this step");
-        QFile::remove(target);
         return true;
     }
 

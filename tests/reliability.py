@@ -9,13 +9,25 @@ stopped after a minute, and how many files that were there before the run are go
 although the case did not ask for it (the test compares checksums of the whole folder before and
 after). A case passes when its test passes: exact exit code, exact warnings, exact changes.
 
+The area "killed overwrites" runs a flow that replaces a 50 MB text file and a large CSV file,
+and kills it at random instants: afterwards each file must hold exactly its old or exactly its
+new bytes, and nothing but hidden replacements of those two files may be left, which the next
+whole run removes. A kill that leaves anything else counts as a file lost.
+
 usage: reliability.py TESTS_DIR
 """
 import collections
+import hashlib
+import json
 import os
+import random
 import re
+import shutil
+import signal
 import subprocess
 import sys
+import tempfile
+import time
 
 # Test program, area of each of its functions, and the area of functions not named.
 PROGRAMS = [
@@ -65,6 +77,93 @@ def run_case(program, function, tag):
     return ("skipped" if "\nSKIP " in done.stdout else "passed"), lost
 
 
+KILLS = 100
+TEXT_MB = 50
+CSV_ROWS = 400000
+TARGETS = ("big.txt", "table.csv")
+LEFTOVER = re.compile(r"^\.(big\.txt|table\.csv)\.fileoper-[A-Za-z0-9]{6}$")
+
+
+def write_sources(work, tag):
+    """Two versions of each file in the form the flow writes them back unchanged: UTF-8 with a
+    mark; the CSV's cells need no quotes and its last row has no line break."""
+    line = f"第{tag}版 text line, 内容 {tag} {tag * 40}\n".encode("utf-8")
+    with open(os.path.join(work, f"src-{tag}.txt"), "wb") as out:
+        out.write(b"\xef\xbb\xbf" + line * (TEXT_MB * 1000 * 1000 // len(line)))
+    rows = "\n".join(f"{i},{tag}行{i},{i}.{tag}" for i in range(CSV_ROWS))
+    with open(os.path.join(work, f"src-{tag}.csv"), "wb") as out:
+        out.write(b"\xef\xbb\xbf" + rows.encode("utf-8"))
+    flow = {"variables": {"text": {"type": "string"}, "table": {"type": "datatable"}},
+            "steps": [
+                {"type": "file.read", "settings": {"filePath": f"src-{tag}.txt",
+                                                   "targetVarStr": "text"}},
+                {"type": "file.write", "settings": {"filePath": "big.txt", "content": "$text",
+                                                    "ifExist": 0}},
+                {"type": "file.readcsv", "settings": {"filePath": f"src-{tag}.csv",
+                                                      "targetVar": "table"}},
+                {"type": "file.writecsv", "settings": {"sourceVar": "table",
+                                                       "filePath": "table.csv"}}]}
+    with open(os.path.join(work, f"flow-{tag}.json"), "w", encoding="utf-8") as out:
+        json.dump(flow, out, ensure_ascii=False)
+
+
+def digest(path):
+    with open(path, "rb") as f:
+        return hashlib.sha1(f.read()).hexdigest()
+
+
+def killed_overwrites(stephost):
+    """Returns the area's counts and its problems."""
+    row, problems = collections.Counter(), []
+    work = tempfile.mkdtemp(prefix="killed-overwrites-")
+    try:
+        for tag in (1, 2):
+            write_sources(work, tag)
+        versions = {tag: {name: digest(os.path.join(work, f"src-{tag}{os.path.splitext(name)[1]}"))
+                          for name in TARGETS} for tag in (1, 2)}
+        run = lambda tag: subprocess.Popen([stephost, "run", f"flow-{tag}.json", "--vars", ""],
+                                           cwd=work, stdout=subprocess.DEVNULL,
+                                           stderr=subprocess.DEVNULL)
+        # A whole run first, for the old content and for how long a run takes.
+        start = time.monotonic()
+        run(1).wait()
+        duration = time.monotonic() - start
+        held = dict(versions[1])
+        rng = random.Random(20261207)
+        for attempt in range(KILLS):
+            tag = 2 if attempt % 2 == 0 else 1
+            process = run(tag)
+            time.sleep(rng.uniform(0, duration))
+            process.send_signal(signal.SIGKILL)
+            finished = process.wait() == 0
+            row["tried"] += 1
+            lost = 0
+            for name in TARGETS:
+                now = digest(os.path.join(work, name))
+                if now not in (held[name], versions[tag][name]):
+                    lost += 1
+                held[name] = now
+            strays = [entry for entry in os.listdir(work) if entry not in TARGETS
+                      and not entry.startswith(("src-", "flow-"))
+                      and (finished or not LEFTOVER.match(entry))]
+            row["lost"] += lost
+            if lost or strays:
+                problems.append(f"killed   run {attempt}: {lost} files mixed, left {strays}")
+            else:
+                row["passed"] += 1
+        # The next whole run removes what the killed ones left.
+        run(1).wait()
+        row["tried"] += 1
+        strays = [entry for entry in os.listdir(work) if LEFTOVER.match(entry)]
+        if strays:
+            problems.append(f"failed   whole run after the kills left {strays}")
+        else:
+            row["passed"] += 1
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    return row, problems
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
@@ -82,6 +181,10 @@ def main():
             row["lost"] += lost
             if outcome != "passed" and outcome != "skipped" or lost:
                 problems.append(f"{outcome:8} {name} {function}" + (f":{tag}" if tag else ""))
+
+    stephost = os.path.join(tests_dir, os.pardir, "bin", "stephost")
+    rows["killed overwrites"], killed_problems = killed_overwrites(stephost)
+    problems += killed_problems
 
     columns = ["tried", "passed", "crash", "hang", "lost", "skipped"]
     titles = ["cases tried", "passed", "crashes", "hangs", "files lost", "skipped"]

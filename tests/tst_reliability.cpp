@@ -528,14 +528,24 @@ void tst_Reliability::writeFaults_data()
     QTest::newRow("CSV on a full disk")
         << onFullDisk(hostile("writecsv.json", R"(path=new.csv|table=[["<64 KiB>"]])", "",
                               R"([CsvWrite] 写入失败： "new.csv")"));
-    // Replacing was asked for: the old content is given up, and the failure is reported.
+    // A replacement is written beside the old file and takes its place only when complete: a
+    // failure leaves the old content, and no half-written file anywhere.
     QTest::newRow("replace on a full disk")
         << onFullDisk(hostile("write.json", "path=old.txt|text=<64 KiB>", "old.txt=old",
-                              R"([FileWrite] 写入失败： "old.txt")", "~old.txt"));
+                              R"([FileWrite] 写入失败： "old.txt")", "", "old.txt=old"));
+    QTest::newRow("CSV replace on a full disk") << onFullDisk(
+        hostile("writecsv.json", R"(path=old.csv|table=[["<64 KiB>"]])", "old.csv=a,b",
+                R"([CsvWrite] 写入失败： "old.csv")", "", "old.csv=a,b"));
     QTest::newRow("copy on a full disk") << onFullDisk(hostile(
         "copy.json", R"(files=["big.txt"])", "big.txt#size:65536", "", "+out/", "$copied=[]"));
     QTest::newRow("move on a full disk") << onFullDisk(hostile(
         "move.json", R"(files=["big.txt"])", "big.txt#size:65536", "", "+out/", "$moved=[]"));
+    QTest::newRow("copy over a file on a full disk") << onFullDisk(
+        hostile("copy.json", R"(files=["big.txt"])", "big.txt#size:65536|out/big.txt=old", "", "",
+                "out/big.txt=old|$copied=[]"));
+    QTest::newRow("move over a file on a full disk") << onFullDisk(
+        hostile("move.json", R"(files=["big.txt"])", "big.txt#size:65536|out/big.txt=old", "", "",
+                "out/big.txt=old|$moved=[]"));
     QTest::newRow("copy into a file")
         << hostile("copy.json", "dest=file.txt", "a.txt|file.txt", "", "", "$copied=[]");
 }

@@ -1,6 +1,7 @@
 #include "textfile.h"
 
 #include "core/parallel.h"
+#include "core/posixfile_unix.h"
 #include "core/regularfile.h"
 #include "legacycodec.h"
 
@@ -11,12 +12,9 @@
 #include <QtEndian>
 
 #include <atomic>
-#include <cerrno>
 #include <climits>
 #include <cstring>
 #include <vector>
-
-#include <unistd.h>
 
 namespace
 {
@@ -223,20 +221,13 @@ bool readInStretches(QFile& file, int size, int parts, QByteArray* bytes)
     const int fd = file.handle();
     std::atomic<bool> whole{true};
     runParts(parts, [&](int part) {
-        const int end = partBegin(size, parts, part + 1);
-        for (int at = partBegin(size, parts, part); at < end;) {
-            const ssize_t got = ::pread(fd, data + at, size_t(end - at), at);
-            if (got < 0 && errno == EINTR)
-                continue;
-            if (got <= 0) {
-                whole = false;
-                return;
-            }
-            at += int(got);
-        }
+        const int begin = partBegin(size, parts, part);
+        const qint64 length = partBegin(size, parts, part + 1) - begin;
+        if (readAt(fd, data + begin, length, begin) != length)
+            whole = false;
     });
     char more = 0;
-    if (!whole || ::pread(fd, &more, 1, size) != 0)
+    if (!whole || readAt(fd, &more, 1, size) != 0)
         return false;
     *bytes = std::move(buffer);
     return true;
@@ -415,21 +406,6 @@ QString readTextFile(const QString& path, bool* ok)
     return readAndDecode(path, ok, false).value(0);
 }
 
-TextFileWriter::~TextFileWriter()
-{
-    if (m_committed || !m_file.isOpen())
-        return;
-    // A write that failed part way (a full disk, a size limit) leaves nothing half done behind
-    // that can be undone: a file this writer created goes again, and an appended file gets back
-    // its old end. A replaced file has already given up its old content.
-    if (m_created) {
-        m_file.close();
-        QFile::remove(m_path);
-    } else if (m_append) {
-        m_file.resize(m_sizeBefore);
-    }
-}
-
 bool TextFileWriter::open(const QString& path, WriteMode mode, AppendStart start)
 {
     const bool append = mode == WriteMode::Append;
@@ -447,11 +423,8 @@ bool TextFileWriter::open(const QString& path, WriteMode mode, AppendStart start
     const bool lineFeedFirst =
         append && start == AppendStart::NewLine && existed && endsWithoutLineFeed(path, m_codec);
 
-    if (!openRegularFileForWriting(path, mode, &m_file, &m_created))
+    if (!m_file.open(path, mode))
         return false;
-    m_path = path;
-    m_append = append;
-    m_sizeBefore = m_file.size();
     const QByteArray mark =
         chosen.hadBom && (!append || !existed) ? byteOrderMarkFor(chosen.encoding) : QByteArray();
     return write(mark) && (!lineFeedFirst || write(encode(u"\n")));
@@ -464,7 +437,7 @@ QByteArray TextFileWriter::encode(QStringView text) const
 
 bool TextFileWriter::write(const QByteArray& bytes)
 {
-    return bytes.isEmpty() || m_file.write(bytes) == bytes.size();
+    return m_file.write(bytes);
 }
 
 bool TextFileWriter::writeText(QStringView text)
@@ -483,9 +456,9 @@ bool TextFileWriter::writeText(QStringView text)
     return true;
 }
 
-void TextFileWriter::commit()
+bool TextFileWriter::commit()
 {
-    m_committed = true;
+    return m_file.commit();
 }
 
 bool writeTextFile(const QString& path, const QString& text, WriteMode mode, AppendStart start)
@@ -493,6 +466,5 @@ bool writeTextFile(const QString& path, const QString& text, WriteMode mode, App
     TextFileWriter writer;
     if (!writer.open(path, mode, start) || !writer.writeText(text))
         return false;
-    writer.commit();
-    return true;
+    return writer.commit();
 }

@@ -3,7 +3,6 @@
 #include "core/regularfile.h"
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -40,19 +39,19 @@ QStringList decodeFileBytesInPieces(const QByteArray& bytes, int parts);
 enum class AppendStart { NewLine, SameLine };
 
 // Replaces the file's content with text (UTF-8 with a mark), or appends it in the file's own
-// encoding, starting where `start` says. False when the file could not be opened.
+// encoding, starting where `start` says. False when the file could not be written; a replaced
+// file then keeps its old content.
 bool writeTextFile(const QString& path, const QString& text, WriteMode mode, AppendStart start);
 
 // Writes a file as writeTextFile does, for a text made a part at a time: open() settles the
 // encoding and writes the mark or the line break an append asks for; encode() may then run on any
-// number of threads at once, write() and writeText() on one at a time. Unless commit() is called,
-// the writer undoes what it wrote when it goes: a file it created is removed again, an appended
-// file gets back its old end.
+// number of threads at once, write() and writeText() on one at a time. A replaced file takes its
+// new content only in commit(); unless that succeeds, the writer undoes what it wrote when it goes
+// (see RegularFileWriter).
 class TextFileWriter
 {
 public:
     TextFileWriter() = default;
-    ~TextFileWriter();
     TextFileWriter(const TextFileWriter&) = delete;
     TextFileWriter& operator=(const TextFileWriter&) = delete;
 
@@ -61,14 +60,9 @@ public:
     bool write(const QByteArray& bytes);
     // Encodes and writes a text of any length, never holding an encoded copy of all of it.
     bool writeText(QStringView text);
-    void commit();
+    bool commit();
 
 private:
-    QFile m_file; // opened on a descriptor, so it knows no name
-    QString m_path;
+    RegularFileWriter m_file;
     QTextCodec* m_codec = nullptr;
-    bool m_created = false;
-    bool m_append = false;
-    bool m_committed = false;
-    qint64 m_sizeBefore = 0;
 };

@@ -1,0 +1,114 @@
+#include "replacementfile.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+
+#include <cstring>
+
+namespace
+{
+
+const char kMarker[] = ".fileoper-";
+const int kRandomLength = 6;
+const int kMaxNameBytes = 255;
+
+// The start of every replacement's name for one file: the file's own name, or a digest of a name
+// too long to take the marker and the random part.
+QString replacementPrefix(const QString& target)
+{
+    const QByteArray name = QFile::encodeName(QFileInfo(target).fileName());
+    const int added = 1 + int(sizeof kMarker) - 1 + kRandomLength;
+    const QString base =
+        name.size() + added <= kMaxNameBytes
+            ? QFile::decodeName(name)
+            : QString::fromLatin1(QCryptographicHash::hash(name, QCryptographicHash::Sha1).toHex());
+    return QLatin1Char('.') + base + QLatin1String(kMarker);
+}
+
+const char kRandomChars[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+
+QString randomReplacementPath(const QString& target)
+{
+    QString path = QFileInfo(target).path() + QLatin1Char('/') + replacementPrefix(target);
+    for (int i = 0; i < kRandomLength; ++i)
+        path += QLatin1Char(
+            kRandomChars[QRandomGenerator::global()->bounded(int(sizeof kRandomChars) - 1)]);
+    return path;
+}
+
+bool isReplacementName(const QString& name, const QString& prefix)
+{
+    if (name.size() != prefix.size() + kRandomLength || !name.startsWith(prefix))
+        return false;
+    for (const QChar c : name.mid(prefix.size())) {
+        if (c.unicode() > 127 || !std::strchr(kRandomChars, char(c.unicode())))
+            return false;
+    }
+    return true;
+}
+
+// The path still names the file open on fd (nobody removed or replaced it meanwhile).
+bool stillNamed(int fd, const QString& path)
+{
+    FileStatus opened, named;
+    return statusOf(fd, &opened) && statusOf(path, false, &named) && isSameFile(opened, named);
+}
+
+// A leftover is a regular file under a replacement's name that no writer holds locked.
+void removeIfLeftover(const QString& path)
+{
+    const int fd = openWithoutWaiting(path, OpenFor::Inspecting);
+    if (fd < 0)
+        return;
+    FileStatus status;
+    if (statusOf(fd, &status) && status.regular && lockExclusively(fd, false) &&
+        stillNamed(fd, path))
+        QFile::remove(path);
+    closeDescriptor(fd);
+}
+
+} // namespace
+
+int createReplacementFile(const QString& target, QString* tempPath, OpenError* error)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const QString path = randomReplacementPath(target);
+        const int fd = openWithoutWaiting(path, OpenFor::CreatingPrivate, error);
+        if (fd < 0 && *error == OpenError::Exists)
+            continue;
+        if (fd < 0)
+            return -1;
+        // Locked at once; a cleaner that saw the new file first and removed it is noticed here.
+        if (lockExclusively(fd, true) && stillNamed(fd, path)) {
+            *tempPath = path;
+            return fd;
+        }
+        closeDescriptor(fd);
+    }
+    *error = OpenError::Exists;
+    return -1;
+}
+
+QString unusedReplacementPath(const QString& target)
+{
+    QString path;
+    do {
+        path = randomReplacementPath(target);
+    } while (QFileInfo::exists(path) || QFileInfo(path).isSymLink());
+    return path;
+}
+
+void removeLeftoverReplacements(const QString& target)
+{
+    const QString prefix = replacementPrefix(target);
+    QDirIterator entries(QFileInfo(target).path(), QDir::Files | QDir::Hidden | QDir::System);
+    while (entries.hasNext()) {
+        const QString path = entries.next();
+        if (isReplacementName(entries.fileName(), prefix))
+            removeIfLeftover(path);
+    }
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "core/posixfile_unix.h"
+
+#include <QString>
+
+// A file that is to replace another is made complete beside it under a hidden name
+// (".<name>.fileoper-XXXXXX") and then renamed over it in one step, so the old file holds its
+// old bytes or the new ones, never a mix. A replacement that a killed run left behind keeps that
+// name, and the next replacement of the same file removes it.
+
+// Creates a new, empty replacement for `target` in its folder, open for writing; *tempPath gets
+// its name. The file is locked for as long as it stays open, which tells a live replacement from
+// a leftover. -1 when it cannot be made, *error saying why (NotPermitted: the folder takes no new
+// files).
+int createReplacementFile(const QString& target, QString* tempPath, OpenError* error);
+
+// A name for a replacement of `target` that nothing has yet, for a file another function makes.
+QString unusedReplacementPath(const QString& target);
+
+// Removes what earlier runs left of replacements of `target`, sparing those still being written.
+void removeLeftoverReplacements(const QString& target);

@@ -1,0 +1,155 @@
+// Writing a user's file: what a replaced file keeps, what a write that is not committed leaves
+// behind, and how the leftovers of a killed run go.
+#include "core/regularfile.h"
+#include "filetree.h"
+
+#include <sys/file.h>
+#include <sys/stat.h>
+
+namespace
+{
+
+// Writes "new" to path, committed or not; false when a stage fails.
+bool writeNew(const QString& path, WriteMode mode, bool commit)
+{
+    RegularFileWriter writer;
+    return writer.open(path, mode) && writer.write("new") && (!commit || writer.commit());
+}
+
+struct stat statusOf(const QString& path)
+{
+    struct stat status = {};
+    ::lstat(QFile::encodeName(path).constData(), &status);
+    return status;
+}
+
+} // namespace
+
+class tst_RegularFile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void write_data();
+    void write();
+    void replaceKeepsModeAndOwner();
+    void liveReplacementIsSpared();
+    void withoutPermission_data();
+    void withoutPermission();
+};
+
+void tst_RegularFile::write_data()
+{
+    QTest::addColumn<QString>("tree");
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("append");
+    QTest::addColumn<bool>("commit");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<bool>("inPlace"); // a.txt is still the file it was
+
+    // clang-format off
+    QTest::newRow("new file") << "" << "a.txt" << false << true << "a.txt=new" << false;
+    QTest::newRow("replaced beside") << "a.txt" << "a.txt" << false << true << "a.txt=new" << false;
+    QTest::newRow("hard link written in place")
+        << "a.txt|b.txt=>a.txt" << "a.txt" << false << true << "a.txt=new|b.txt=new" << true;
+    QTest::newRow("link followed and kept")
+        << "a.txt|l->a.txt" << "l" << false << true << "a.txt=new|l->a.txt" << false;
+    QTest::newRow("link into another folder")
+        << "d/a.txt|l->d/a.txt" << "l" << false << true << "d/a.txt=new|l->d/a.txt" << false;
+    QTest::newRow("append") << "a.txt" << "a.txt" << true << true << "a.txt=a.txtnew" << true;
+    QTest::newRow("uncommitted replace") << "a.txt" << "a.txt" << false << false << "a.txt" << true;
+    QTest::newRow("uncommitted new file") << "" << "a.txt" << false << false << "" << false;
+    QTest::newRow("uncommitted append") << "a.txt" << "a.txt" << true << false << "a.txt" << true;
+    // Leftovers of killed runs replacing the same file go; names that only look alike stay.
+    QTest::newRow("leftovers")
+        << "a.txt|.a.txt.fileoper-Ab12yZ|.a.txt.fileoper-Ab12y|.b.txt.fileoper-Ab12yZ|"
+           "a.txt.fileoper-Ab12yZ|.a.txt.fileoper-Ab12y_|.a.txt.fileoper-Lnk123->a.txt"
+        << "a.txt" << false << true
+        << "a.txt=new|.a.txt.fileoper-Ab12y|.b.txt.fileoper-Ab12yZ|a.txt.fileoper-Ab12yZ|"
+           ".a.txt.fileoper-Ab12y_|.a.txt.fileoper-Lnk123->a.txt" << false;
+    // clang-format on
+}
+
+void tst_RegularFile::write()
+{
+    QFETCH(QString, tree);
+    QFETCH(QString, path);
+    QFETCH(bool, append);
+    QFETCH(bool, commit);
+    QFETCH(bool, inPlace);
+    const ScratchCwd dir;
+    QVERIFY(makeTree(tree));
+    const QString file = QFileInfo(path).canonicalFilePath();
+    const ino_t before = statusOf(file).st_ino;
+    QVERIFY(writeNew(path, append ? WriteMode::Append : WriteMode::Replace, commit));
+    QFETCH(QString, after);
+    QCOMPARE(treeSnapshot(), sortedEntries(after));
+    if (before != 0)
+        QCOMPARE(statusOf(file).st_ino == before, inPlace);
+}
+
+// The replacement takes the old file's mode, set-user-ID bit included, and its owner where the
+// process may give it away (root may).
+void tst_RegularFile::replaceKeepsModeAndOwner()
+{
+    const ScratchCwd dir;
+    QVERIFY(makeTree("a.txt"));
+    const bool root = ::geteuid() == 0;
+    if (root)
+        QCOMPARE(::chown("a.txt", 65534, 65534), 0);
+    QCOMPARE(::chmod("a.txt", 04741), 0);
+    QVERIFY(writeNew("a.txt", WriteMode::Replace, true));
+    const struct stat status = statusOf("a.txt");
+    QCOMPARE(status.st_mode & 07777, mode_t(04741));
+    if (root)
+        QCOMPARE(status.st_uid, uid_t(65534));
+    QCOMPARE(readFile("a.txt"), QByteArray("new"));
+}
+
+// A replacement still being written is no leftover, even to a second writer of the same file.
+void tst_RegularFile::liveReplacementIsSpared()
+{
+    const ScratchCwd dir;
+    QVERIFY(makeTree("a.txt"));
+    RegularFileWriter first;
+    QVERIFY(first.open("a.txt", WriteMode::Replace));
+    QVERIFY(writeNew("a.txt", WriteMode::Replace, true));
+    QCOMPARE(QDir().entryList(QDir::Files | QDir::Hidden).size(), 2);
+    QVERIFY(first.write("first") && first.commit());
+    QCOMPARE(treeSnapshot(), QStringList{"a.txt=first"});
+}
+
+// Run unprivileged: root creates files in any folder and writes any file.
+void tst_RegularFile::withoutPermission_data()
+{
+    QTest::addColumn<int>("folderMode");
+    QTest::addColumn<int>("fileMode");
+    QTest::addColumn<bool>("written");
+    QTest::addColumn<QByteArray>("after");
+    // A folder that takes no new file: the file is written in place.
+    QTest::newRow("read-only folder") << 0555 << 0644 << true << QByteArray("new");
+    // A file the user may not write is not replaced either, though its folder would allow it.
+    QTest::newRow("read-only file") << 0755 << 0444 << false << QByteArray("d/a.txt");
+}
+
+void tst_RegularFile::withoutPermission()
+{
+    if (::geteuid() == 0)
+        QSKIP("root may write anywhere");
+    QFETCH(int, folderMode);
+    QFETCH(int, fileMode);
+    const ScratchCwd dir;
+    QVERIFY(makeTree("d/a.txt"));
+    const ino_t before = statusOf("d/a.txt").st_ino;
+    QCOMPARE(::chmod("d/a.txt", mode_t(fileMode)), 0);
+    QCOMPARE(::chmod("d", mode_t(folderMode)), 0);
+    const bool written = writeNew("d/a.txt", WriteMode::Replace, true);
+    QCOMPARE(::chmod("d", 0755), 0);
+    QTEST(written, "written");
+    QTEST(readFile("d/a.txt"), "after");
+    QCOMPARE(statusOf("d/a.txt").st_ino, before);
+    QCOMPARE(QDir("d").entryList(QDir::Files | QDir::Hidden).size(), 1);
+}
+
+QTEST_GUILESS_MAIN(tst_RegularFile)
+#include "tst_regularfile.moc"
