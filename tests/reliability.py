@@ -5,7 +5,7 @@ A case is one data row (or one function without data) of the reliability test pr
 process of its own with a time limit, so that no case can take the others down with it: a process
 ended by a signal counts as a crash, one over the limit as a hang. Cases that run stephost print
 "RELIABILITY crash=C hang=H lost=L" about that run: whether stephost died by a signal or was
-stopped after a minute, and how many files that were there before the run are gone or changed
+stopped after 150 s, and how many files that were there before the run are gone or changed
 although the case did not ask for it (the test compares checksums of the whole folder before and
 after). A case passes when its test passes: exact exit code, exact warnings, exact changes.
 
@@ -44,7 +44,7 @@ PROGRAMS = [
     ("tst_deepnesting", {}, "deep nesting"),
     ("tst_concurrentflows", {}, "concurrent flows"),
 ]
-CASE_TIMEOUT = 180
+CASE_TIMEOUT = 240
 RUN_LINE = re.compile(r"RELIABILITY crash=(\d+) hang=(\d+) lost=(\d+)")
 
 
