@@ -19,12 +19,16 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include <memory>
+
 class WindowTrial : public QObject
 {
     Q_OBJECT
 
 private slots:
     void initTestCase();
+    void init() { m_window.reset(new MainWindow(m_host)); }
+    void cleanup() { m_window.reset(); }
     void everyChoiceFitsThePanel();
     void screenshotWithACopyStep();
 
@@ -33,7 +37,7 @@ private:
     void checkPanelFits(const QString& where);
     void save(const QString& name);
     PluginHost m_host;
-    MainWindow* m_window = nullptr;
+    std::unique_ptr<MainWindow> m_window; // a fresh window for each test
 };
 
 void WindowTrial::initTestCase()
@@ -88,8 +92,7 @@ void WindowTrial::checkPanelFits(const QString& where)
 
 void WindowTrial::everyChoiceFitsThePanel()
 {
-    MainWindow window(m_host);
-    m_window = &window;
+    MainWindow& window = *m_window;
     window.resize(1280, 800);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -118,8 +121,7 @@ void WindowTrial::everyChoiceFitsThePanel()
 // The README's picture: a copy step selected, its settings and list variables filled in.
 void WindowTrial::screenshotWithACopyStep()
 {
-    MainWindow window(m_host);
-    m_window = &window;
+    MainWindow& window = *m_window;
     window.variablesModel()->setVariables(
         {{QStringLiteral("copied"), VarType::List, QVariant()},
          {QStringLiteral("reports"), VarType::List, QStringList{"月报.txt", "周报.txt"}}});
