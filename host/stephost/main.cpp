@@ -200,7 +200,8 @@ Usage stephostUsage()
         QCommandLineOption(
             pluginOption,
             Stephost::tr("load this plug-in library (repeatable); without it, every\n"
-                         "library in ../plugins/ next to stephost is tried"),
+                         "library in the plug-ins folder is tried:\n%1")
+                .arg(PluginHost::defaultPluginDirectory()),
             Stephost::tr("FILE")),
         QCommandLineOption(legacyEncodingOption,
                            Stephost::tr("the code page of text files without a mark that are not\n"
