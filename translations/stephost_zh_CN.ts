@@ -349,10 +349,6 @@
         <translation>在窗口中创建、编辑、保存和运行操作插件的流程。</translation>
     </message>
     <message>
-        <source>FILE</source>
-        <translation>FILE</translation>
-    </message>
-    <message>
         <source>Run the flow as soon as the window is shown, as Run (F5) does.</source>
         <translation>窗口显示后立即运行流程，与“运行”（F5）相同。</translation>
     </message>
@@ -363,10 +359,6 @@
     <message>
         <source>A flow to open, JSON or binary.</source>
         <translation>要打开的流程，JSON 或二进制格式。</translation>
-    </message>
-    <message>
-        <source>[FLOW]</source>
-        <translation>[FLOW]</translation>
     </message>
     <message>
         <source>at most one flow can be opened (--help shows the usage)</source>
@@ -538,18 +530,10 @@ that changes on the way is an error</source>
         <translation>同时将报告写入 FILE</translation>
     </message>
     <message>
-        <source>FILE</source>
-        <translation>FILE</translation>
-    </message>
-    <message>
         <source>report only these variables (comma-separated);
 --vars &quot;&quot; reports none</source>
         <translation>报告中只列出这些变量（以逗号分隔）；
 --vars &quot;&quot; 不列出任何变量</translation>
-    </message>
-    <message>
-        <source>NAMES</source>
-        <translation>NAMES</translation>
     </message>
     <message>
         <source>Usage: stephost [--plugin FILE]... [--legacy-encoding NAME] COMMAND ...</source>
@@ -576,40 +560,20 @@ locale, else the locale&apos;s codec</source>
 否则为区域设置的编码</translation>
     </message>
     <message>
-        <source>NAME</source>
-        <translation>NAME</translation>
-    </message>
-    <message>
         <source>the loaded plug-ins and their prototypes, as JSON</source>
         <translation>以 JSON 列出已加载的插件及其原型</translation>
-    </message>
-    <message>
-        <source>[TYPE]</source>
-        <translation>[TYPE]</translation>
     </message>
     <message>
         <source>the property schema of every prototype (or of TYPE), as JSON</source>
         <translation>以 JSON 输出每个原型（或 TYPE）的属性模式</translation>
     </message>
     <message>
-        <source>FLOW</source>
-        <translation>FLOW</translation>
-    </message>
-    <message>
         <source>run a flow (JSON or binary) and print its report as JSON</source>
         <translation>运行流程（JSON 或二进制），以 JSON 输出报告</translation>
     </message>
     <message>
-        <source>FLOW.json OUT</source>
-        <translation>FLOW.json OUT</translation>
-    </message>
-    <message>
         <source>convert a flow into the binary flow format</source>
         <translation>将流程转换为二进制流程格式</translation>
-    </message>
-    <message>
-        <source>OUT</source>
-        <translation>OUT</translation>
     </message>
     <message>
         <source>print a binary flow as a JSON flow</source>

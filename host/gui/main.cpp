@@ -51,7 +51,7 @@ Options readOptions(const QCoreApplication& app)
         StephostGui::tr("Load this plug-in library (repeatable); without it, every library in the "
                         "plug-ins folder is tried:\n%1")
             .arg(PluginHost::defaultPluginDirectory()),
-        StephostGui::tr("FILE"));
+        QStringLiteral("FILE"));
     const QCommandLineOption runOption(
         QStringLiteral("run"),
         StephostGui::tr("Run the flow as soon as the window is shown, as Run (F5) does."));
@@ -60,11 +60,11 @@ Options readOptions(const QCoreApplication& app)
         StephostGui::tr(
             "Once the window is shown and a run asked for with --run is over, save a picture of "
             "the window to FILE (PNG) and close the window."),
-        StephostGui::tr("FILE"));
+        QStringLiteral("FILE"));
     parser.addOptions({pluginOption, runOption, screenshotOption});
     parser.addPositionalArgument(QStringLiteral("FLOW"),
                                  StephostGui::tr("A flow to open, JSON or binary."),
-                                 StephostGui::tr("[FLOW]"));
+                                 QStringLiteral("[FLOW]"));
     parser.process(app);
     if (parser.positionalArguments().size() > 1) {
         printError(StephostGui::tr("at most one flow can be opened (--help shows the usage)"));
