@@ -122,7 +122,8 @@ void tst_Stephost::list()
              jsonText(QJsonObject({{QStringLiteral("plugins"), QJsonArray{plugin}}})));
 }
 
-// The help lists each command with its operands and options, and each option with its command.
+// The help lists each command with its operands and options, each option with its command, and
+// the plug-ins folder searched without --plugin.
 void tst_Stephost::help()
 {
     const StephostResult result = run({QStringLiteral("--help")});
@@ -137,6 +138,11 @@ void tst_Stephost::help()
           "\n  --report FILE             (run) also write the report to FILE\n",
           "\n  -h, --help                show this help\n"})
         QVERIFY2(result.out.contains(line), line);
+    // Without --plugin, the folder the plug-ins are taken from: build/plugins in the build tree.
+    const QString pluginFolder = QFileInfo(QStringLiteral(PLUGIN_PATH)).absolutePath();
+    QVERIFY2(result.out.contains("the plug-ins folder is tried:\n" + QByteArray(28, ' ') +
+                                 pluginFolder.toUtf8() + '\n'),
+             result.out);
 }
 
 void tst_Stephost::badCommandLine_data()

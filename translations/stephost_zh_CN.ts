@@ -343,6 +343,39 @@
     </message>
 </context>
 <context>
+    <name>StephostGui</name>
+    <message>
+        <source>Builds, edits, saves and runs flows of operation plug-ins in a window.</source>
+        <translation>在窗口中创建、编辑、保存和运行操作插件的流程。</translation>
+    </message>
+    <message>
+        <source>Run the flow as soon as the window is shown, as Run (F5) does.</source>
+        <translation>窗口显示后立即运行流程，与“运行”（F5）相同。</translation>
+    </message>
+    <message>
+        <source>Once the window is shown and a run asked for with --run is over, save a picture of the window to FILE (PNG) and close the window.</source>
+        <translation>窗口显示且 --run 要求的运行结束后，将窗口截图保存到 FILE（PNG）并关闭窗口。</translation>
+    </message>
+    <message>
+        <source>A flow to open, JSON or binary.</source>
+        <translation>要打开的流程，JSON 或二进制格式。</translation>
+    </message>
+    <message>
+        <source>at most one flow can be opened (--help shows the usage)</source>
+        <translation>最多只能打开一个流程（--help 可查看用法）</translation>
+    </message>
+    <message>
+        <source>cannot save the picture of the window to %1</source>
+        <translation>无法将窗口截图保存到 %1</translation>
+    </message>
+    <message>
+        <source>Load this plug-in library (repeatable); without it, every library in the plug-ins folder is tried:
+%1</source>
+        <translation>加载此插件库（可重复使用）；未指定时逐个尝试插件文件夹中的所有库：
+%1</translation>
+    </message>
+</context>
+<context>
     <name>VariablesModel</name>
     <message>
         <source>Name</source>
@@ -406,6 +439,177 @@
     <message>
         <source>Not taken: %1</source>
         <translation>未采用：%1</translation>
+    </message>
+</context>
+<context>
+    <name>stephost</name>
+    <message>
+        <source>%1 and %2</source>
+        <translation>%1 和 %2</translation>
+    </message>
+    <message>
+        <source>show this help</source>
+        <translation>显示此帮助</translation>
+    </message>
+    <message>
+        <source>no command given</source>
+        <translation>未指定命令</translation>
+    </message>
+    <message>
+        <source>unknown option %1</source>
+        <translation>未知选项 %1</translation>
+    </message>
+    <message>
+        <source>%1 takes no value</source>
+        <translation>%1 不接受值</translation>
+    </message>
+    <message>
+        <source>%1 needs a value</source>
+        <translation>%1 需要一个值</translation>
+    </message>
+    <message>
+        <source>unknown command &quot;%1&quot;</source>
+        <translation>未知命令“%1”</translation>
+    </message>
+    <message>
+        <source>usage: stephost %1</source>
+        <translation>用法：stephost %1</translation>
+    </message>
+    <message>
+        <source>%1 only goes with the %2 command</source>
+        <translation>%1 只能与 %2 命令一起使用</translation>
+    </message>
+    <message>
+        <source>%1 only go with the %2 command</source>
+        <translation>%1 只能与 %2 命令一起使用</translation>
+    </message>
+    <message>
+        <source>Commands:</source>
+        <translation>命令：</translation>
+    </message>
+    <message>
+        <source>Options:</source>
+        <translation>选项：</translation>
+    </message>
+    <message>
+        <source>(%1) %2</source>
+        <translation>（%1）%2</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>no plug-in found in %1 (use --plugin FILE)</source>
+        <translation>在 %1 中未找到插件（可用 --plugin FILE 指定）</translation>
+    </message>
+    <message>
+        <source>%1 ms</source>
+        <translation>%1 毫秒</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 秒</translation>
+    </message>
+    <message>
+        <source>[%1/%2] %3 …</source>
+        <translation>[%1/%2] %3 …</translation>
+    </message>
+    <message>
+        <source>no loaded plug-in provides the step type &quot;%1&quot;</source>
+        <translation>已加载的插件均未提供步骤类型“%1”</translation>
+    </message>
+    <message>
+        <source>save and load every step before it runs; a setting
+that changes on the way is an error</source>
+        <translation>每个步骤运行前先保存再加载；其间有设置
+发生变化即报错</translation>
+    </message>
+    <message>
+        <source>also write the report to FILE</source>
+        <translation>同时将报告写入 FILE</translation>
+    </message>
+    <message>
+        <source>report only these variables (comma-separated);
+--vars &quot;&quot; reports none</source>
+        <translation>报告中只列出这些变量（以逗号分隔）；
+--vars &quot;&quot; 不列出任何变量</translation>
+    </message>
+    <message>
+        <source>Usage: stephost [--plugin FILE]... [--legacy-encoding NAME] COMMAND ...</source>
+        <translation>用法：stephost [--plugin FILE]... [--legacy-encoding NAME] COMMAND ...</translation>
+    </message>
+    <message>
+        <source>Loads operation plug-ins and lists, inspects, converts and runs flows.</source>
+        <translation>加载操作插件，列出、查看、转换和运行流程。</translation>
+    </message>
+    <message>
+        <source>load this plug-in library (repeatable); without it, every
+library in the plug-ins folder is tried:
+%1</source>
+        <translation>加载此插件库（可重复使用）；未指定时逐个尝试
+插件文件夹中的所有库：
+%1</translation>
+    </message>
+    <message>
+        <source>the code page of text files without a mark that are not
+UTF-8 (such as GB18030); without it GB18030 in a Chinese
+locale, else the locale&apos;s codec</source>
+        <translation>不带字节顺序标记且非 UTF-8 的文本文件所用的代码页
+（如 GB18030）；未指定时，中文环境下为 GB18030，
+否则为区域设置的编码</translation>
+    </message>
+    <message>
+        <source>the loaded plug-ins and their prototypes, as JSON</source>
+        <translation>以 JSON 列出已加载的插件及其原型</translation>
+    </message>
+    <message>
+        <source>the property schema of every prototype (or of TYPE), as JSON</source>
+        <translation>以 JSON 输出每个原型（或 TYPE）的属性模式</translation>
+    </message>
+    <message>
+        <source>run a flow (JSON or binary) and print its report as JSON</source>
+        <translation>运行流程（JSON 或二进制），以 JSON 输出报告</translation>
+    </message>
+    <message>
+        <source>convert a flow into the binary flow format</source>
+        <translation>将流程转换为二进制流程格式</translation>
+    </message>
+    <message>
+        <source>print a binary flow as a JSON flow</source>
+        <translation>将二进制流程输出为 JSON 流程</translation>
+    </message>
+    <message>
+        <source>A JSON flow:
+  {&quot;variables&quot;: {&quot;found&quot;: {&quot;type&quot;: &quot;bool&quot;},
+                 &quot;files&quot;: {&quot;type&quot;: &quot;list&quot;, &quot;value&quot;: [&quot;a.txt&quot;]}},
+   &quot;steps&quot;: [{&quot;type&quot;: &quot;file.exists&quot;,
+              &quot;settings&quot;: {&quot;fileName&quot;: &quot;a.txt&quot;, &quot;resultVar&quot;: &quot;found&quot;}}]}
+Variable types: string, list, datatable, bool, number, object (none: undeclared).
+Relative paths resolve against the current directory.
+
+Exit status: 0 the command did its job (steps may have logged warnings), 1 a flow that
+cannot be read or a host error, 2 a bad command line.
+</source>
+        <translation>JSON 流程示例：
+  {&quot;variables&quot;: {&quot;found&quot;: {&quot;type&quot;: &quot;bool&quot;},
+                 &quot;files&quot;: {&quot;type&quot;: &quot;list&quot;, &quot;value&quot;: [&quot;a.txt&quot;]}},
+   &quot;steps&quot;: [{&quot;type&quot;: &quot;file.exists&quot;,
+              &quot;settings&quot;: {&quot;fileName&quot;: &quot;a.txt&quot;, &quot;resultVar&quot;: &quot;found&quot;}}]}
+变量类型：string、list、datatable、bool、number、object（不写：未声明）。
+相对路径按当前目录解析。
+
+退出状态：0 命令已完成（步骤可能记录了警告），1 流程无法读取或主机出错，
+2 命令行有误。
+</translation>
+    </message>
+    <message>
+        <source>%1 (stephost --help shows the usage)</source>
+        <translation>%1（stephost --help 可查看用法）</translation>
+    </message>
+    <message>
+        <source>cannot write to standard output</source>
+        <translation>无法写入标准输出</translation>
     </message>
 </context>
 </TS>

@@ -10,12 +10,21 @@
 #include <QCommandLineParser>
 #include <QMenuBar>
 #include <QSettings>
+#include <QTimer>
+#include <QWindow>
 
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
 
 namespace
 {
+
+// The translation context of the program's own texts (help, errors).
+class StephostGui
+{
+    Q_DECLARE_TR_FUNCTIONS(StephostGui)
+};
 
 void printError(const QString& line)
 {
@@ -25,6 +34,8 @@ void printError(const QString& line)
 struct Options {
     QStringList plugins;
     QString flow;
+    bool run = false;
+    QString screenshot;
 };
 
 // Reads the command line of the running application (Qt's own options, such as -platform, are
@@ -33,22 +44,34 @@ Options readOptions(const QCoreApplication& app)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Builds, edits, saves and runs flows of operation plug-ins in a window."));
+        StephostGui::tr("Builds, edits, saves and runs flows of operation plug-ins in a window."));
     parser.addHelpOption();
     const QCommandLineOption pluginOption(
         QStringLiteral("plugin"),
-        QStringLiteral("Load this plug-in library (repeatable); without it, every library in "
-                       "../plugins/ next to the program is tried."),
+        StephostGui::tr("Load this plug-in library (repeatable); without it, every library in the "
+                        "plug-ins folder is tried:\n%1")
+            .arg(PluginHost::defaultPluginDirectory()),
         QStringLiteral("FILE"));
-    parser.addOption(pluginOption);
+    const QCommandLineOption runOption(
+        QStringLiteral("run"),
+        StephostGui::tr("Run the flow as soon as the window is shown, as Run (F5) does."));
+    const QCommandLineOption screenshotOption(
+        QStringLiteral("screenshot"),
+        StephostGui::tr(
+            "Once the window is shown and a run asked for with --run is over, save a picture of "
+            "the window to FILE (PNG) and close the window."),
+        QStringLiteral("FILE"));
+    parser.addOptions({pluginOption, runOption, screenshotOption});
     parser.addPositionalArgument(QStringLiteral("FLOW"),
-                                 QStringLiteral("A flow to open, JSON or binary."), "[FLOW]");
+                                 StephostGui::tr("A flow to open, JSON or binary."),
+                                 QStringLiteral("[FLOW]"));
     parser.process(app);
     if (parser.positionalArguments().size() > 1) {
-        printError(QStringLiteral("at most one flow can be opened (--help shows the usage)"));
+        printError(StephostGui::tr("at most one flow can be opened (--help shows the usage)"));
         std::exit(2);
     }
-    return {parser.values(pluginOption), parser.positionalArguments().value(0)};
+    return {parser.values(pluginOption), parser.positionalArguments().value(0),
+            parser.isSet(runOption), parser.value(screenshotOption)};
 }
 
 bool asksForHelp(int argc, char* argv[])
@@ -61,6 +84,58 @@ bool asksForHelp(int argc, char* argv[])
     return false;
 }
 
+// A language chosen in the window wins over the user's locale.
+void installLanguage(QCoreApplication& app, const QSettings& settings)
+{
+    HostLanguage::install(
+        app, HostLanguage::chosen(settings.value(QStringLiteral("language")).toString()));
+}
+
+// What --run and --screenshot ask for, done once the window is on the screen: unattended use,
+// such as trying the window under an X server without a person.
+void runUnattended(MainWindow& window, const Options& options)
+{
+    if (options.run)
+        window.runFlow();
+    if (options.screenshot.isEmpty())
+        return;
+    if (!window.grab().save(options.screenshot, "PNG")) {
+        printError(
+            StephostGui::tr("cannot save the picture of the window to %1").arg(options.screenshot));
+        QCoreApplication::exit(1);
+        return;
+    }
+    window.close();
+}
+
+// Calls back once, when the window is first exposed on the screen.
+class FirstExposure : public QObject
+{
+public:
+    FirstExposure(QWindow* window, std::function<void()> callback)
+        : QObject(window), m_callback(std::move(callback))
+    {
+        window->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Expose && static_cast<QWindow*>(watched)->isExposed()) {
+            watched->removeEventFilter(this);
+            // After the expose event is handled, so the window has painted itself.
+            QTimer::singleShot(0, this, [this] {
+                m_callback();
+                deleteLater();
+            });
+        }
+        return false;
+    }
+
+private:
+    std::function<void()> m_callback;
+};
+
 } // namespace
 
 int main(int argc, char* argv[])
@@ -68,14 +143,13 @@ int main(int argc, char* argv[])
     if (asksForHelp(argc, argv)) {
         // Help needs no display.
         QCoreApplication app(argc, argv);
+        installLanguage(app, QSettings(QStringLiteral("stephost"), QStringLiteral("stephost-gui")));
         readOptions(app);
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("stephost-gui"));
     QSettings settings(QStringLiteral("stephost"), QStringLiteral("stephost-gui"));
-    // A language chosen in the window wins over the user's locale.
-    HostLanguage::install(
-        app, HostLanguage::chosen(settings.value(QStringLiteral("language")).toString()));
+    installLanguage(app, settings);
     const Options options = readOptions(app);
 
     // The host outlives the window: the window's steps run code of the plug-ins.
@@ -95,5 +169,7 @@ int main(int argc, char* argv[])
         }
     }
     window.show();
+    if (options.run || !options.screenshot.isEmpty())
+        new FirstExposure(window.windowHandle(), [&] { runUnattended(window, options); });
     return app.exec();
 }

@@ -164,6 +164,8 @@ int dumpCommand(const PluginHost& host, const CommandLine& commandLine)
     return Success;
 }
 
+// Value names and operands (FILE, FLOW) stay as they are in every language, like the option names:
+// the help's texts refer to them.
 QList<QCommandLineOption> runOptionList()
 {
     return {
@@ -171,11 +173,11 @@ QList<QCommandLineOption> runOptionList()
                            Stephost::tr("save and load every step before it runs; a setting\n"
                                         "that changes on the way is an error")),
         QCommandLineOption(QStringLiteral("report"), Stephost::tr("also write the report to FILE"),
-                           Stephost::tr("FILE")),
+                           QStringLiteral("FILE")),
         QCommandLineOption(QStringLiteral("vars"),
                            Stephost::tr("report only these variables (comma-separated);\n"
                                         "--vars \"\" reports none"),
-                           Stephost::tr("NAMES")),
+                           QStringLiteral("NAMES")),
     };
 }
 
@@ -200,13 +202,14 @@ Usage stephostUsage()
         QCommandLineOption(
             pluginOption,
             Stephost::tr("load this plug-in library (repeatable); without it, every\n"
-                         "library in ../plugins/ next to stephost is tried"),
-            Stephost::tr("FILE")),
+                         "library in the plug-ins folder is tried:\n%1")
+                .arg(PluginHost::defaultPluginDirectory()),
+            QStringLiteral("FILE")),
         QCommandLineOption(legacyEncodingOption,
                            Stephost::tr("the code page of text files without a mark that are not\n"
                                         "UTF-8 (such as GB18030); without it GB18030 in a Chinese\n"
                                         "locale, else the locale's codec"),
-                           Stephost::tr("NAME")),
+                           QStringLiteral("NAME")),
     };
     usage.valueProblem = legacyEncodingOptionProblem;
     usage.commands = {
@@ -218,24 +221,24 @@ Usage stephostUsage()
          listCommand,
          {}},
         {QStringLiteral("schema"),
-         Stephost::tr("[TYPE]"),
+         QStringLiteral("[TYPE]"),
          0,
          1,
          Stephost::tr("the property schema of every prototype (or of TYPE), as JSON"),
          schemaCommand,
          {}},
-        {QStringLiteral("run"), Stephost::tr("FLOW"), 1, 1,
+        {QStringLiteral("run"), QStringLiteral("FLOW"), 1, 1,
          Stephost::tr("run a flow (JSON or binary) and print its report as JSON"), runCommand,
          runOptionList()},
         {QStringLiteral("save"),
-         Stephost::tr("FLOW.json OUT"),
+         QStringLiteral("FLOW.json OUT"),
          2,
          2,
          Stephost::tr("convert a flow into the binary flow format"),
          saveCommand,
          {}},
         {QStringLiteral("dump"),
-         Stephost::tr("OUT"),
+         QStringLiteral("OUT"),
          1,
          1,
          Stephost::tr("print a binary flow as a JSON flow"),

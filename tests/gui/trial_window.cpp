@@ -118,7 +118,7 @@ void WindowTrial::everyChoiceFitsThePanel()
     }
 }
 
-// The README's picture: a copy step selected, its settings and list variables filled in.
+// A copy step selected, its settings and list variables filled in.
 void WindowTrial::screenshotWithACopyStep()
 {
     MainWindow& window = *m_window;
