@@ -39,9 +39,6 @@ enum class Links { Follow, NoFollow };
 // Whether a copy or rename may replace a file that is at its target.
 enum class Overwrite { No, Yes };
 
-// Why a listed source is left alone; the plan shows it, a run ignores it.
-enum class SkipReason { Missing, NotAFile, TargetExists, SameFile, FolderInTheWay, AlreadyMoved };
-
 // The bytes of one file being written. Unless committed, it undoes what it wrote when it goes:
 // a file it created is removed again, an appended file gets back its old end.
 class FileWriter
@@ -65,23 +62,26 @@ public:
 
     // The folder and every missing parent (as QDir::mkpath).
     virtual bool makeFolderPath(const QString& path) = 0;
+    // The changes below say on failure, in *error (may be null), why.
     // A regular file (links followed); what is at target is replaced only when allowed.
-    virtual bool copyFile(const QString& source, const QString& target, Overwrite overwrite) = 0;
+    virtual bool copyFile(const QString& source, const QString& target, Overwrite overwrite,
+                          QString* error) = 0;
     // What is at target is replaced only when allowed, and never a folder.
-    virtual bool rename(const QString& source, const QString& target, Overwrite overwrite) = 0;
+    virtual bool rename(const QString& source, const QString& target, Overwrite overwrite,
+                        QString* error) = 0;
     // A file or a link; never a folder.
-    virtual bool remove(const QString& path) = 0;
+    virtual bool remove(const QString& path, QString* error) = 0;
     // A regular file (links followed), made when it is missing; null when it cannot be opened.
     virtual std::unique_ptr<FileWriter> openForWriting(const QString& path, WriteMode mode) = 0;
 
-    // A whole regular file, for a step that reads it.
-    virtual bool readAll(const QString& path, QByteArray* bytes) = 0;
+    // A whole regular file, for a step that reads it; false for one larger than maxSize.
+    virtual bool readAll(const QString& path, qint64 maxSize, QByteArray* bytes) = 0;
     // Up to `length` bytes from `offset`, for a writer that looks at a file before it appends.
     virtual bool readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes) = 0;
 
-    // A step leaves a listed source alone.
+    // A step leaves a listed source alone, for the reason given; only a plan keeps it.
     virtual void noteSkipped(const QString& action, const QString& path, const QString& from,
-                             SkipReason reason)
+                             const QString& reason)
     {
         Q_UNUSED(action)
         Q_UNUSED(path)

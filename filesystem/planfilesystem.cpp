@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <climits>
+#include <limits>
 #include <unistd.h>
 
 namespace
@@ -22,23 +24,12 @@ QString parentKey(const QString& key)
     return slash <= 0 ? QStringLiteral("/") : key.left(slash);
 }
 
-QString skipReasonText(SkipReason reason)
+// Always false, with the reason in *error when asked.
+bool failed(QString* error, const QString& why)
 {
-    switch (reason) {
-    case SkipReason::Missing:
-        return QStringLiteral("missing");
-    case SkipReason::NotAFile:
-        return QStringLiteral("not a file");
-    case SkipReason::TargetExists:
-        return QStringLiteral("the target exists");
-    case SkipReason::SameFile:
-        return QStringLiteral("the target is the file itself");
-    case SkipReason::FolderInTheWay:
-        return QStringLiteral("a folder is in the way");
-    case SkipReason::AlreadyMoved:
-        return QStringLiteral("this step moved another file there");
-    }
-    return QString();
+    if (error)
+        *error = why;
+    return false;
 }
 
 } // namespace
@@ -130,24 +121,55 @@ PlanFileSystem::Place PlanFileSystem::placeOf(const QString& key) const
     return place;
 }
 
+// How many links deep a path is followed, as the kernel does before it gives up.
+static const int kMaxLinkDepth = 40;
+
+PlanFileSystem::Resolved PlanFileSystem::resolve(const QString& key, Links links)
+{
+    Resolved found;
+    found.key = key;
+    for (int depth = 0; depth <= kMaxLinkDepth; ++depth) {
+        found.status = EntryStatus();
+        const Place place = placeOf(found.key);
+        if (place.gone)
+            return found;
+        const Node* node = place.node;
+        if (node && !node->isDiskEntry) {
+            found.status.type =
+                node->kind == NodeKind::Folder ? EntryType::Folder : EntryType::File;
+            found.status.size = node->diskSize + node->added.size();
+            found.status.id = node->id;
+            return found;
+        }
+        const QString diskPath = node ? node->diskPath : place.diskPath;
+        found.status = diskStatus(diskPath);
+        // A link leads to a path of this view, which the plan may have changed.
+        if (found.status.isLink && links == Links::Follow) {
+            found.key = keyOf(QFileInfo(diskPath).symLinkTarget());
+            continue;
+        }
+        if (node)
+            found.status.size += node->added.size();
+        return found;
+    }
+    found.status = EntryStatus(); // a loop of links
+    return found;
+}
+
+// The disk does not change while it is planned for, so each entry is asked about once.
+EntryStatus PlanFileSystem::diskStatus(const QString& diskPath)
+{
+    const auto known = m_diskStatus.constFind(diskPath);
+    if (known != m_diskStatus.constEnd())
+        return known.value();
+    const EntryStatus status = m_disk.status(diskPath, Links::NoFollow);
+    m_diskStatus.insert(diskPath, status);
+    return status;
+}
+
 EntryStatus PlanFileSystem::statusAt(const QString& key, Links links)
 {
-    const Place place = placeOf(key);
-    if (place.gone)
-        return EntryStatus();
-    if (!place.node)
-        return m_disk.status(place.diskPath, links);
-    const Node& node = *place.node;
-    EntryStatus status;
-    if (node.isDiskEntry) {
-        status = m_disk.status(node.diskPath, links);
-        status.size += node.added.size();
-        return status;
-    }
-    status.type = node.kind == NodeKind::Folder ? EntryType::Folder : EntryType::File;
-    status.size = node.diskSize + node.added.size();
-    status.id = node.id;
-    return status;
+    return resolve(key, links).status;
 }
 
 EntryStatus PlanFileSystem::status(const QString& path, Links links)
@@ -171,12 +193,12 @@ QString PlanFileSystem::canonicalPath(const QString& path)
 
 bool PlanFileSystem::canAccessOnDisk(const QString& diskPath, int mode)
 {
-    const QString cacheKey = QString::number(mode) + QLatin1Char(':') + diskPath;
-    const auto known = m_diskAccess.constFind(cacheKey);
-    if (known != m_diskAccess.constEnd())
-        return known.value();
+    QHash<QString, bool>& known = m_diskAccess[mode];
+    const auto found = known.constFind(diskPath);
+    if (found != known.constEnd())
+        return found.value();
     const bool allowed = ::access(QFile::encodeName(diskPath).constData(), mode) == 0;
-    m_diskAccess.insert(cacheKey, allowed);
+    known.insert(diskPath, allowed);
     return allowed;
 }
 
@@ -344,27 +366,30 @@ PlanFileSystem::Node PlanFileSystem::nodeForCopy(const Place& source, const Entr
     return copy;
 }
 
-bool PlanFileSystem::copyFile(const QString& source, const QString& target, Overwrite overwrite)
+bool PlanFileSystem::copyFile(const QString& source, const QString& target, Overwrite overwrite,
+                              QString* error)
 {
     const QString sourceKey = keyOf(source);
     const QString targetKey = keyOf(target);
     noteUse(sourceKey, QStringLiteral("copies or moves"), true);
-    const EntryStatus sourceStatus = statusAt(sourceKey, Links::Follow);
+    const Resolved sourceFile = resolve(sourceKey, Links::Follow);
+    const EntryStatus& sourceStatus = sourceFile.status;
     const EntryStatus targetStatus = statusAt(targetKey, Links::Follow);
-    if (!sourceStatus.isFile() || targetStatus.isFolder() ||
-        (overwrite == Overwrite::No && targetStatus.exists()))
-        return false;
-    const Place from = placeOf(sourceKey);
+    if (!sourceStatus.isFile())
+        return failed(error, QStringLiteral("the source is not a regular file"));
+    if (targetStatus.isFolder() || (overwrite == Overwrite::No && targetStatus.exists()))
+        return failed(error, QStringLiteral("Destination file exists"));
+    const Place from = placeOf(sourceFile.key);
     const QString diskSource = from.node ? from.node->diskPath : from.diskPath;
     if (!diskSource.isEmpty() && !canAccessOnDisk(diskSource, R_OK)) {
         addFailure(QStringLiteral("copy"), target, source,
                    QStringLiteral("the source cannot be read"));
-        return false;
+        return failed(error, QStringLiteral("the source cannot be read"));
     }
     const QString why = whyNotCreatable(targetKey);
     if (!why.isEmpty()) {
         addFailure(QStringLiteral("copy"), target, source, why);
-        return false;
+        return failed(error, why);
     }
     // Onto a dangling link a copy replaces the link.
     const bool replaces = statusAt(targetKey, Links::NoFollow).exists();
@@ -389,22 +414,26 @@ void PlanFileSystem::moveNodesUnder(const QString& from, const QString& to)
         m_nodes.insert(to + key.mid(from.size()), m_nodes.take(key));
 }
 
-bool PlanFileSystem::rename(const QString& source, const QString& target, Overwrite overwrite)
+bool PlanFileSystem::rename(const QString& source, const QString& target, Overwrite overwrite,
+                            QString* error)
 {
     const QString sourceKey = keyOf(source);
     const QString targetKey = keyOf(target);
     noteUse(sourceKey, QStringLiteral("renames"), true);
     const EntryStatus sourceStatus = statusAt(sourceKey, Links::NoFollow);
     const EntryStatus targetStatus = statusAt(targetKey, Links::NoFollow);
-    if (!sourceStatus.exists() || targetStatus.isFolder() ||
-        (overwrite == Overwrite::No && targetStatus.exists()))
-        return false;
+    // A dangling link is taken for free, as on disk.
+    if (!sourceStatus.exists())
+        return failed(error, QStringLiteral("No such file or directory"));
+    if (targetStatus.isFolder() ||
+        (overwrite == Overwrite::No && statusAt(targetKey, Links::Follow).exists()))
+        return failed(error, QStringLiteral("Destination file exists"));
     QString why = whyNotCreatable(targetKey);
     if (why.isEmpty() && !canWriteFolder(parentKey(sourceKey)))
         why = QStringLiteral("the source's folder cannot be written");
     if (!why.isEmpty()) {
         addFailure(QStringLiteral("rename"), target, source, why);
-        return false;
+        return failed(error, why);
     }
     const Place from = placeOf(sourceKey);
     Node moved;
@@ -429,16 +458,18 @@ bool PlanFileSystem::rename(const QString& source, const QString& target, Overwr
     return true;
 }
 
-bool PlanFileSystem::remove(const QString& path)
+bool PlanFileSystem::remove(const QString& path, QString* error)
 {
     const QString key = keyOf(path);
     const EntryStatus status = statusAt(key, Links::NoFollow);
-    if (!status.exists() || status.isFolder())
-        return false;
+    if (!status.exists())
+        return failed(error, QStringLiteral("No such file or directory"));
+    if (status.isFolder())
+        return failed(error, QStringLiteral("Is a directory"));
     if (!canWriteFolder(parentKey(key))) {
-        addFailure(QStringLiteral("delete"), path, QString(),
-                   QStringLiteral("the folder cannot be written"));
-        return false;
+        const QString why = QStringLiteral("the folder cannot be written");
+        addFailure(QStringLiteral("delete"), path, QString(), why);
+        return failed(error, why);
     }
     const Place place = placeOf(key);
     const int producedBy = place.node ? place.node->producedBy : -1;
@@ -457,10 +488,12 @@ bool PlanFileSystem::remove(const QString& path)
 
 std::unique_ptr<FileWriter> PlanFileSystem::openForWriting(const QString& path, WriteMode mode)
 {
-    const QString key = keyOf(path);
+    // Writing through a link writes what it leads to.
+    const Resolved file = resolve(keyOf(path), Links::Follow);
+    const QString& key = file.key;
+    const EntryStatus& status = file.status;
     const QString action =
         mode == WriteMode::Append ? QStringLiteral("append") : QStringLiteral("write");
-    const EntryStatus status = statusAt(key, Links::Follow);
     if (status.exists() && !status.isFile())
         return nullptr;
     QString why;
@@ -511,16 +544,17 @@ void PlanFileSystem::commitWrite(const QString& key, const QString& path, WriteM
     m_destroyed.remove(key);
 }
 
-bool PlanFileSystem::contentAt(const QString& key, QByteArray* bytes)
+bool PlanFileSystem::contentAt(const QString& path, qint64 maxSize, QByteArray* bytes)
 {
-    if (!statusAt(key, Links::Follow).isFile())
+    const Resolved file = resolve(path, Links::Follow);
+    if (!file.status.isFile() || file.status.size > maxSize)
         return false;
-    const Place place = placeOf(key);
+    const Place place = placeOf(file.key);
     if (!place.node)
-        return m_disk.readAll(place.diskPath, bytes);
+        return m_disk.readAll(place.diskPath, maxSize, bytes);
     const Node& node = *place.node;
     QByteArray content;
-    if (!node.diskPath.isEmpty() && !m_disk.readAll(node.diskPath, &content))
+    if (!node.diskPath.isEmpty() && !m_disk.readAll(node.diskPath, maxSize, &content))
         return false;
     if (!node.isDiskEntry)
         content.truncate(int(node.diskSize));
@@ -528,29 +562,29 @@ bool PlanFileSystem::contentAt(const QString& key, QByteArray* bytes)
     return true;
 }
 
-bool PlanFileSystem::readAll(const QString& path, QByteArray* bytes)
+bool PlanFileSystem::readAll(const QString& path, qint64 maxSize, QByteArray* bytes)
 {
     const QString key = keyOf(path);
     noteUse(key, QStringLiteral("reads"), false);
-    return contentAt(key, bytes);
+    return contentAt(key, maxSize, bytes);
 }
 
 bool PlanFileSystem::readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes)
 {
-    const QString key = keyOf(path);
-    const Place place = placeOf(key);
-    if (place.gone)
+    const Resolved file = resolve(keyOf(path), Links::Follow);
+    const Place place = placeOf(file.key);
+    if (!file.status.isFile())
         return false;
     if (!place.node)
         return m_disk.readPart(place.diskPath, offset, length, bytes);
-    if (!contentAt(key, bytes))
+    if (!contentAt(file.key, std::numeric_limits<int>::max(), bytes))
         return false;
     *bytes = bytes->mid(int(offset), int(length));
     return true;
 }
 
 void PlanFileSystem::noteSkipped(const QString& action, const QString& path, const QString& from,
-                                 SkipReason reason)
+                                 const QString& reason)
 {
     noteUse(keyOf(from.isEmpty() ? path : from), QStringLiteral("names"), false);
     FilePlan::Entry entry;
@@ -559,6 +593,6 @@ void PlanFileSystem::noteSkipped(const QString& action, const QString& path, con
     entry.skip.action = action;
     entry.skip.path = path;
     entry.skip.from = from;
-    entry.skip.reason = skipReasonText(reason);
+    entry.skip.reason = reason;
     m_entries.append(entry);
 }

@@ -28,14 +28,16 @@ public:
     EntryStatus status(const QString& path, Links links = Links::Follow) override;
     QString canonicalPath(const QString& path) override;
     bool makeFolderPath(const QString& path) override;
-    bool copyFile(const QString& source, const QString& target, Overwrite overwrite) override;
-    bool rename(const QString& source, const QString& target, Overwrite overwrite) override;
-    bool remove(const QString& path) override;
+    bool copyFile(const QString& source, const QString& target, Overwrite overwrite,
+                  QString* error) override;
+    bool rename(const QString& source, const QString& target, Overwrite overwrite,
+                QString* error) override;
+    bool remove(const QString& path, QString* error) override;
     std::unique_ptr<FileWriter> openForWriting(const QString& path, WriteMode mode) override;
-    bool readAll(const QString& path, QByteArray* bytes) override;
+    bool readAll(const QString& path, qint64 maxSize, QByteArray* bytes) override;
     bool readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes) override;
     void noteSkipped(const QString& action, const QString& path, const QString& from,
-                     SkipReason reason) override;
+                     const QString& reason) override;
 
 private:
     friend class PlanFileWriter;
@@ -60,14 +62,22 @@ private:
         bool gone = false;
     };
 
+    // A path with the links on its last component followed (when asked) through this view.
+    struct Resolved {
+        QString key;
+        EntryStatus status;
+    };
+
     QString keyOf(const QString& path) const;
+    Resolved resolve(const QString& key, Links links);
+    EntryStatus diskStatus(const QString& diskPath);
     Place placeOf(const QString& key) const;
     EntryStatus statusAt(const QString& key, Links links);
     bool canWriteFolder(const QString& folderKey);
     QString whyNotCreatable(const QString& key);
     bool canAccessOnDisk(const QString& diskPath, int mode);
     Node nodeForCopy(const Place& source, const EntryStatus& status);
-    bool contentAt(const QString& key, QByteArray* bytes);
+    bool contentAt(const QString& key, qint64 maxSize, QByteArray* bytes);
     void moveNodesUnder(const QString& from, const QString& to);
     void commitWrite(const QString& key, const QString& path, WriteMode mode, bool existed,
                      const QByteArray& bytes);
@@ -85,7 +95,8 @@ private:
     int m_step = 0;
     QHash<QString, Node> m_nodes;
     bool m_foldersRenamed = false;
-    QHash<QString, bool> m_diskAccess; // "mode:path" -> access() said yes
+    QHash<QString, EntryStatus> m_diskStatus;      // links not followed
+    QHash<int, QHash<QString, bool>> m_diskAccess; // mode -> path -> access() said yes
     quint64 m_nextId = 0;
 
     QList<FilePlan::Entry> m_entries;

@@ -1,5 +1,7 @@
 #include "realfilesystem.h"
 
+#include "core/parallel.h"
+#include "core/posixfile_unix.h"
 #include "core/regularfile.h"
 #include "operations/filecopy.h"
 
@@ -7,16 +9,37 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <atomic>
 #include <cerrno>
 #include <sys/stat.h>
 
-#ifdef Q_OS_LINUX
-#include <cstdio>
-#include <fcntl.h>
-#endif
-
 namespace
 {
+
+// A file smaller than two of these is read in one go: a thread would gain it nothing.
+const int kBytesPerStretch = 1 << 20;
+
+// Reads a file's `size` bytes in `parts` stretches at once, each thread into its own stretch of
+// the buffer: filling fresh memory costs a page fault per page, which the threads share out.
+// False when the file turns out shorter or longer than `size`.
+bool readInStretches(QFile& file, int size, int parts, QByteArray* bytes)
+{
+    QByteArray buffer(size, Qt::Uninitialized);
+    char* const data = buffer.data();
+    const int fd = file.handle();
+    std::atomic<bool> whole{true};
+    runParts(parts, [&](int part) {
+        const int begin = partBegin(size, parts, part);
+        const qint64 length = partBegin(size, parts, part + 1) - begin;
+        if (readAt(fd, data + begin, length, begin) != length)
+            whole = false;
+    });
+    char more = 0;
+    if (!whole || readAt(fd, &more, 1, size) != 0)
+        return false;
+    *bytes = std::move(buffer);
+    return true;
+}
 
 EntryType typeOf(mode_t mode)
 {
@@ -27,69 +50,29 @@ EntryType typeOf(mode_t mode)
     return EntryType::Other;
 }
 
-// Renames only where nothing is in the way, in one system call: asking first whether both paths
-// exist, as QFile::rename does, triples the cost of a large batch. *clash tells a refusal because
-// the target is there from a system that cannot rename this way.
-bool renameWithoutReplacing(const QString& source, const QString& target, bool* clash)
+// Always false, with the system's reason in *error when asked.
+bool failedWithErrno(QString* error)
 {
-    *clash = false;
-#if defined(Q_OS_LINUX) && defined(RENAME_NOREPLACE)
-    if (::renameat2(AT_FDCWD, QFile::encodeName(source).constData(), AT_FDCWD,
-                    QFile::encodeName(target).constData(), RENAME_NOREPLACE) == 0)
-        return true;
-    *clash = errno == EEXIST;
-#else
-    Q_UNUSED(source)
-    Q_UNUSED(target)
-#endif
+    if (error)
+        *error = qt_error_string(errno);
     return false;
+}
+
+bool isRealFolder(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.isDir() && !info.isSymLink();
 }
 
 class RealFileWriter : public FileWriter
 {
 public:
-    bool open(const QString& path, WriteMode mode)
-    {
-        if (!openRegularFileForWriting(path, mode, &m_file, &m_created))
-            return false;
-        m_path = path;
-        m_append = mode == WriteMode::Append;
-        m_sizeBefore = m_file.size();
-        return true;
-    }
-
-    ~RealFileWriter() override
-    {
-        if (m_committed || !m_file.isOpen())
-            return;
-        // A write that failed part way (a full disk, a size limit) leaves nothing half done
-        // behind that can be undone. A replaced file has already given up its old content.
-        if (m_created) {
-            m_file.close();
-            QFile::remove(m_path);
-        } else if (m_append) {
-            m_file.resize(m_sizeBefore);
-        }
-    }
-
-    bool write(const QByteArray& bytes) override
-    {
-        return bytes.isEmpty() || m_file.write(bytes) == bytes.size();
-    }
-
-    bool commit() override
-    {
-        m_committed = true;
-        return true;
-    }
+    bool open(const QString& path, WriteMode mode) { return m_file.open(path, mode); }
+    bool write(const QByteArray& bytes) override { return m_file.write(bytes); }
+    bool commit() override { return m_file.commit(); }
 
 private:
-    QFile m_file; // opened on a descriptor, so it knows no name
-    QString m_path;
-    bool m_created = false;
-    bool m_append = false;
-    bool m_committed = false;
-    qint64 m_sizeBefore = 0;
+    RegularFileWriter m_file;
 };
 
 } // namespace
@@ -128,32 +111,61 @@ bool RealFileSystem::makeFolderPath(const QString& path)
     return QDir().mkpath(path);
 }
 
-bool RealFileSystem::copyFile(const QString& source, const QString& target, Overwrite overwrite)
+bool RealFileSystem::copyFile(const QString& source, const QString& target, Overwrite overwrite,
+                              QString* error)
 {
-    if (overwrite == Overwrite::Yes)
-        QFile::remove(target);
-    return copyFileWithoutReplacing(QFileInfo(source), target);
+    QString why;
+    const QFileInfo sourceInfo(source);
+    if (overwrite == Overwrite::Yes ? copyFileReplacing(sourceInfo, target, &why)
+                                    : copyFileWithoutReplacing(sourceInfo, target, &why))
+        return true;
+    if (error)
+        *error = why;
+    return false;
 }
 
-bool RealFileSystem::rename(const QString& source, const QString& target, Overwrite overwrite)
+bool RealFileSystem::rename(const QString& source, const QString& target, Overwrite overwrite,
+                            QString* error)
 {
     if (overwrite == Overwrite::Yes) {
-        QFile::remove(target);
-        return QFile::rename(source, target);
-    }
-    bool clash = false;
-    if (renameWithoutReplacing(source, target, &clash))
+        // One rename replaces the target: at no moment is neither file under the new name. A
+        // folder cannot be renamed over a file; the two trade places in one step instead, and
+        // the replaced file, now under the folder's old name, goes.
+        if (!isRealFolder(source))
+            return renameReplacing(source, target) || failedWithErrno(error);
+        if (!exchangeEntries(source, target))
+            return failedWithErrno(error);
+        QFile::remove(source);
         return true;
-    // A clash is final, unless the two names are one entry: a change of letter case alone on a
-    // file system that ignores case, which QFile::rename does without removing anything.
-    if (clash && !(status(source, Links::NoFollow).id == status(target, Links::NoFollow).id))
+    }
+    // Where nothing is in the way, in one system call: QFile::rename asks first whether both
+    // paths exist, which triples the cost of a large batch.
+    if (renameWithoutReplacing(source, target))
+        return true;
+    // What QFile::rename takes for free (a dangling link), and the one clash it settles: two names
+    // of one entry, a change of letter case alone on a file system that ignores case.
+    if (errno == EEXIST && status(target).exists() &&
+        !(status(source, Links::NoFollow).id == status(target, Links::NoFollow).id)) {
+        if (error)
+            *error = QStringLiteral("Destination file exists");
         return false;
-    return QFile::rename(source, target);
+    }
+    QFile file(source);
+    if (file.rename(target))
+        return true;
+    if (error)
+        *error = file.errorString();
+    return false;
 }
 
-bool RealFileSystem::remove(const QString& path)
+bool RealFileSystem::remove(const QString& path, QString* error)
 {
-    return QFile::remove(path);
+    QFile file(path);
+    if (file.remove())
+        return true;
+    if (error)
+        *error = file.errorString();
+    return false;
 }
 
 std::unique_ptr<FileWriter> RealFileSystem::openForWriting(const QString& path, WriteMode mode)
@@ -164,13 +176,23 @@ std::unique_ptr<FileWriter> RealFileSystem::openForWriting(const QString& path, 
     return writer;
 }
 
-bool RealFileSystem::readAll(const QString& path, QByteArray* bytes)
+// Only regular files are read (links followed): opening a FIFO waits for a writer, and a socket
+// or device may block or never end.
+bool RealFileSystem::readAll(const QString& path, qint64 maxSize, QByteArray* bytes)
 {
     QFile file;
-    if (!openRegularFileForReading(path, &file))
+    if (!openRegularFileForReading(path, &file) || file.size() > maxSize)
         return false;
+    // A large file is read in stretches at once; one that changed meanwhile is read again in one
+    // go. A file whose size reads as 0 (as under /proc) is read in chunks up to its real end.
+    const int size = int(file.size());
+    const int parts = partsFor(size, kBytesPerStretch);
+    if (parts > 1 && readInStretches(file, size, parts, bytes))
+        return true;
     *bytes = file.readAll();
-    return file.error() == QFileDevice::NoError;
+    // A read that broke off would pass for the whole file; one that grew past the limit would fail
+    // in the allocation of what is made of it.
+    return file.error() == QFileDevice::NoError && bytes->size() <= maxSize;
 }
 
 bool RealFileSystem::readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes)

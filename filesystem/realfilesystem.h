@@ -12,10 +12,12 @@ public:
     EntryStatus status(const QString& path, Links links = Links::Follow) override;
     QString canonicalPath(const QString& path) override;
     bool makeFolderPath(const QString& path) override;
-    bool copyFile(const QString& source, const QString& target, Overwrite overwrite) override;
-    bool rename(const QString& source, const QString& target, Overwrite overwrite) override;
-    bool remove(const QString& path) override;
+    bool copyFile(const QString& source, const QString& target, Overwrite overwrite,
+                  QString* error) override;
+    bool rename(const QString& source, const QString& target, Overwrite overwrite,
+                QString* error) override;
+    bool remove(const QString& path, QString* error) override;
     std::unique_ptr<FileWriter> openForWriting(const QString& path, WriteMode mode) override;
-    bool readAll(const QString& path, QByteArray* bytes) override;
+    bool readAll(const QString& path, qint64 maxSize, QByteArray* bytes) override;
     bool readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes) override;
 };
