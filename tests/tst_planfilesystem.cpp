@@ -141,15 +141,24 @@ QStringList planTexts(const FilePlan& plan)
     return texts;
 }
 
+void addTextColumns(std::initializer_list<const char*> names)
+{
+    for (const char* name : names)
+        QTest::addColumn<QString>(name);
+}
+
+template <typename... Texts> void addTextRow(const char* tag, Texts... texts)
+{
+    QTestData& row = QTest::newRow(tag);
+    (row << ... << QString::fromUtf8(texts));
+}
+
 } // namespace
 
 void tst_PlanFileSystem::answersAsTheDiskWould_data()
 {
-    QTest::addColumn<QString>("tree");
-    QTest::addColumn<QString>("script");
-    const auto add = [](const char* tag, const char* tree, const char* script) {
-        QTest::newRow(tag) << QString::fromUtf8(tree) << QString::fromUtf8(script);
-    };
+    addTextColumns({"tree", "script"});
+    const auto add = addTextRow<const char*, const char*>;
     add("copy, then the copy is read", "a.txt", "copy a.txt b.txt|read b.txt");
     add("copy never replaces unless allowed", "a.txt|b.txt",
         "copy a.txt b.txt|copy! a.txt b.txt|copy! a.txt sub|copy a.txt missing/x.txt");
@@ -201,14 +210,8 @@ void tst_PlanFileSystem::answersAsTheDiskWould()
 
 void tst_PlanFileSystem::records_data()
 {
-    QTest::addColumn<QString>("tree");
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<QString>("expected");
-    const auto add = [](const char* tag, const char* tree, const char* script,
-                        const char* expected) {
-        QTest::newRow(tag) << QString::fromUtf8(tree) << QString::fromUtf8(script)
-                           << QString::fromUtf8(expected);
-    };
+    addTextColumns({"tree", "script", "expected"});
+    const auto add = addTextRow<const char*, const char*, const char*>;
     add("each folder made, outermost first", "", "mkdir out/sub", "1 mkdir out|1 mkdir out/sub");
     add("a copy and the removal of its source are a move", "a.txt", "copy a.txt b.txt|remove a.txt",
         "1 move b.txt<-a.txt");
