@@ -366,6 +366,12 @@ void tst_StephostPlan::conflicts_data()
                "ifExist": 1}})"
         << "mkdir out|copy out/a.txt<-d1/a.txt|copy out/a.txt<-d2/a.txt replaces: replaces "
            "what step 1 put here";
+    QTest::newRow("two sources of one name copied by one step")
+        << "d1/a.txt|d2/a.txt"
+        << R"({"type": "file.copy", "settings": {"files": "d1/a.txt\nd2/a.txt",
+               "destDir": "out", "ifExist": 1}})"
+        << "mkdir out|copy out/a.txt<-d1/a.txt|copy out/a.txt<-d2/a.txt replaces: replaces "
+           "what step 1 put here";
     QTest::newRow("a name too long")
         << "a.txt"
         << R"({"type": "file.rename", "settings": {"files": "a.txt", "mode": 1,
