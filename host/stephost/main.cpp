@@ -235,7 +235,7 @@ Usage stephostUsage()
         {QStringLiteral("run"), QStringLiteral("FLOW"), 1, 1,
          Stephost::tr("run a flow (JSON or binary) and print its report as JSON"), runCommand,
          runOptionList()},
-        {QStringLiteral("plan"), Stephost::tr("FLOW"), 1, 1,
+        {QStringLiteral("plan"), QStringLiteral("FLOW"), 1, 1,
          Stephost::tr("every file change the flow would make, nothing touched: a table,\n"
                       "or with --json the run report plus \"changes\" and \"skipped\""),
          runCommand,
