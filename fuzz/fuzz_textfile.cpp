@@ -3,6 +3,7 @@
 // the byte-by-byte reading of the rules, a text decoded in pieces must be the text decoded whole,
 // a written text must read back, and an append must keep every byte the file had.
 #include "csv/csvsplit.h"
+#include "filesystem/realfilesystem.h"
 #include "fuzzcheck.h"
 #include "tests/utf8walk.h"
 #include "text/legacycodec.h"
@@ -60,7 +61,7 @@ void checkDetection(const QByteArray& data)
     }
     putBytes(pathOf("read"), data);
     bool ok = false;
-    const QString text = readTextFile(pathOf("read"), &ok);
+    const QString text = readTextFile(RealFileSystem::instance(), pathOf("read"), &ok);
     fuzzCheck(ok && text == decode(encoding, payload), "readTextFile decodes the payload");
 }
 
@@ -95,9 +96,11 @@ void checkWriteReadsBack(const QString& text, AppendStart start)
         return;
     const QString path = pathOf("written");
     QFile::remove(path);
-    fuzzCheck(writeTextFile(path, text, WriteMode::Replace, start), "a new file is written");
+    fuzzCheck(writeTextFile(RealFileSystem::instance(), path, text, WriteMode::Replace, start),
+              "a new file is written");
     bool ok = false;
-    fuzzCheck(readTextFile(path, &ok) == text && ok, "a written text reads back");
+    fuzzCheck(readTextFile(RealFileSystem::instance(), path, &ok) == text && ok,
+              "a written text reads back");
 }
 
 // Appending never changes a byte the file had. Where the old content and the text both survive
@@ -108,8 +111,9 @@ void checkAppend(const QByteArray& old, const QString& text, AppendStart start)
     const QString path = pathOf("appended");
     putBytes(path, old);
     bool ok = false;
-    const QString before = readTextFile(path, &ok);
-    fuzzCheck(writeTextFile(path, text, WriteMode::Append, start), "an append is written");
+    const QString before = readTextFile(RealFileSystem::instance(), path, &ok);
+    fuzzCheck(writeTextFile(RealFileSystem::instance(), path, text, WriteMode::Append, start),
+              "an append is written");
     const QByteArray after = bytesOf(path);
     fuzzCheck(after.startsWith(old), "an append keeps the old bytes");
 
@@ -132,7 +136,8 @@ void checkAppend(const QByteArray& old, const QString& text, AppendStart start)
     const bool guard =
         start == AppendStart::NewLine && !before.isEmpty() && !before.endsWith(QLatin1Char('\n'));
     const QString expected = before + (guard ? QStringLiteral("\n") : QString()) + text;
-    fuzzCheck(readTextFile(path, &ok) == expected, "an append reads as old text plus new text");
+    fuzzCheck(readTextFile(RealFileSystem::instance(), path, &ok) == expected,
+              "an append reads as old text plus new text");
 }
 
 } // namespace

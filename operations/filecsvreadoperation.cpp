@@ -6,12 +6,12 @@
 #include "core/variables.h"
 #include "csv/csvsplit.h"
 #include "csv/datatable.h"
+#include "filesystem/fileplans.h"
 #include "text/textfile.h"
 
 #include <variablescope.h>
 
 #include <QDebug>
-#include <QFileInfo>
 
 #include <vector>
 
@@ -105,12 +105,13 @@ void FileCsvReadOperation::doOperation() const
         qWarning() << "[CsvRead] 文件路径为空，已跳过";
         return;
     }
-    if (!QFileInfo::exists(path)) {
+    FileSystem& files = fileSystemFor(scope);
+    if (!files.exists(path)) {
         qWarning() << "[CsvRead] 文件不存在：" << path;
         return;
     }
     bool ok = false;
-    const QStringList text = readTextFileInPieces(path, &ok);
+    const QStringList text = readTextFileInPieces(files, path, &ok);
     if (!ok) {
         qWarning() << "[CsvRead] 读取失败：" << path;
         return;

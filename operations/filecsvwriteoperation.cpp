@@ -8,6 +8,7 @@
 #include "csv/csvformat.h"
 #include "csv/csvsplit.h"
 #include "csv/datatable.h"
+#include "filesystem/fileplans.h"
 #include "text/textfile.h"
 
 #include <variablescope.h>
@@ -127,7 +128,7 @@ void FileCsvWriteOperation::doOperation() const
     TextFileWriter writer;
     const WriteMode mode = m_ifExist == IfExist::Append ? WriteMode::Append : WriteMode::Replace;
     const AppendStart start = m_appendNoNewline ? AppendStart::SameLine : AppendStart::NewLine;
-    if (!writer.open(path, mode, start) ||
+    if (!writer.open(fileSystemFor(scope), path, mode, start) ||
         !writeCsvRows(writer, rows, first, last, columns, resolveDelimiter(m_delimiter, scope)) ||
         !writer.commit())
         qWarning() << "[CsvWrite] 写入失败：" << path;

@@ -2,9 +2,8 @@
 
 #include "core/logging.h"
 #include "core/persistence.h"
+#include "filesystem/fileplans.h"
 #include "operations/filelist.h"
-
-#include <QFile>
 
 FileDeleteOperation::FileDeleteOperation(QObject* parent) : Operation(parent)
 {
@@ -32,22 +31,33 @@ QString FileDeleteOperation::icon() const
     return QStringLiteral(":/images/file_delete.svg");
 }
 
+// Logs why a listed path stays; one the step leaves alone by design (nothing there, a folder) is
+// also shown in a plan.
+static void notDeleted(FileSystem& files, const QString& path, const QString& why, bool byDesign)
+{
+    explainSkip(lcDelete, path, QStringLiteral("not deleted, ") + why);
+    if (byDesign)
+        files.noteSkipped(QStringLiteral("delete"), path, QString(), why);
+}
+
 void FileDeleteOperation::doOperation() const
 {
     const QStringList paths = expandFileList(variableScope(), m_files);
+    FileSystem& files = fileSystemFor(variableScope());
     QStringList deleted;
     for (const QString& path : paths) {
-        // QFile::exists follows links, so a dangling link counts as missing. QFile::remove
-        // unlinks the path itself: a link goes, its target stays, and a folder refuses.
-        if (!QFile::exists(path)) {
-            explainSkip(lcDelete, path, QStringLiteral("not deleted, no such file"));
+        // Existence follows links, so a dangling link counts as missing. The removal unlinks the
+        // path itself: a link goes, its target stays, and a folder refuses.
+        const EntryStatus status = files.status(path);
+        if (!status.exists()) {
+            notDeleted(files, path, QStringLiteral("no such file"), true);
             continue;
         }
-        QFile file(path);
-        if (file.remove())
+        QString error;
+        if (files.remove(path, &error))
             deleted.append(path);
         else
-            explainSkip(lcDelete, path, QStringLiteral("not deleted, ") + file.errorString());
+            notDeleted(files, path, error, status.isFolder());
     }
     storeListVariable(variableScope(), m_deletedList, deleted);
 }

@@ -3,10 +3,9 @@
 #include "core/persistence.h"
 #include "core/settings.h"
 #include "core/variables.h"
+#include "filesystem/fileplans.h"
 
 #include <variablescope.h>
-
-#include <QFile>
 
 FileExistOperation::FileExistOperation(QObject* parent) : Operation(parent)
 {
@@ -38,7 +37,7 @@ void FileExistOperation::doOperation() const
 {
     VariableScope* scope = variableScope();
     const QString path = resolvePath(m_fileName, scope);
-    const bool exists = !path.isEmpty() && QFile::exists(path);
+    const bool exists = !path.isEmpty() && fileSystemFor(scope).exists(path);
     // Without a scope there is nowhere to put the answer; the host always gives one.
     if (scope && !m_resultVar.isEmpty())
         setVariable(scope, m_resultVar, exists);

@@ -3,12 +3,12 @@
 #include "core/persistence.h"
 #include "core/settings.h"
 #include "core/variables.h"
+#include "filesystem/fileplans.h"
 #include "text/textfile.h"
 
 #include <variablescope.h>
 
 #include <QDebug>
-#include <QFileInfo>
 #include <QVariantList>
 
 // A step run without a scope has nowhere to store: its target counts as not declared.
@@ -78,12 +78,13 @@ void FileReadOperation::doOperation() const
         qWarning() << "[FileRead] 文件路径为空，已跳过";
         return;
     }
-    if (!QFileInfo::exists(path)) {
+    FileSystem& files = fileSystemFor(variableScope());
+    if (!files.exists(path)) {
         qWarning() << "[FileRead] 文件不存在：" << path;
         return;
     }
     bool ok = false;
-    const QString text = readTextFile(path, &ok);
+    const QString text = readTextFile(files, path, &ok);
     if (!ok) {
         qWarning() << "[FileRead] 读取失败：" << path;
         return;

@@ -2,14 +2,11 @@
 
 #include "core/logging.h"
 #include "core/persistence.h"
-#include "core/posixfile_unix.h"
 #include "core/settings.h"
+#include "filesystem/fileplans.h"
 #include "operations/filelist.h"
 
-#include <QFile>
 #include <QFileInfo>
-
-#include <cerrno>
 
 namespace
 {
@@ -50,26 +47,22 @@ QString numberText(qint64 number, bool usePad, int padLen)
     return sign + digits.rightJustified(padLen - sign.size(), QLatin1Char('0'));
 }
 
-// Two paths that name one and the same file, links followed or not.
-bool sameFile(const QString& a, const QString& b, bool followLinks)
-{
-    FileStatus first, second;
-    return statusOf(a, followLinks, &first) && statusOf(b, followLinks, &second) &&
-           isSameFile(first, second);
-}
-
 // Two paths that reach the same data once links are followed.
-bool sameFileData(const QString& a, const QString& b)
+bool sameFileData(FileSystem& files, const QString& a, const QString& b)
 {
-    return sameFile(a, b, true);
+    const EntryStatus first = files.status(a);
+    const EntryStatus second = files.status(b);
+    return first.exists() && second.exists() && first.id == second.id;
 }
 
 // Two paths whose last components are one and the same file, links not followed: the same path
 // written another way, a name that differs only in letter case on a file system that ignores
 // case, or two hard links. A symbolic link and its target are not.
-bool sameDirectoryEntry(const QString& a, const QString& b)
+bool sameDirectoryEntry(FileSystem& files, const QString& a, const QString& b)
 {
-    return sameFile(a, b, false);
+    const EntryStatus first = files.status(a, Links::NoFollow);
+    const EntryStatus second = files.status(b, Links::NoFollow);
+    return first.exists() && second.exists() && first.id == second.id;
 }
 
 // Always false, after logging why `source` keeps its name.
@@ -79,47 +72,42 @@ bool notRenamed(const QString& source, const QString& why)
     return false;
 }
 
-bool renameFile(const QString& source, const QString& target)
+// Always false: the step leaves the file alone by design, which a plan shows too.
+bool leftAlone(FileSystem& files, const QString& source, const QString& target, const QString& why)
 {
-    QFile file(source);
-    return file.rename(target) || notRenamed(source, file.errorString());
+    files.noteSkipped(QStringLiteral("rename"), target, source, why);
+    return notRenamed(source, why);
 }
 
-bool isRealFolder(const QString& path)
+bool renameFile(FileSystem& files, const QString& source, const QString& target)
 {
-    const QFileInfo info(path);
-    return info.isDir() && !info.isSymLink();
+    QString error;
+    return files.rename(source, target, Overwrite::No, &error) || notRenamed(source, error);
 }
 
 // Overwriting must never cost the user the file being renamed, nor a folder that happens to
 // carry the new name.
-bool renameOverExisting(const QString& source, const QString& target)
+bool renameOverExisting(FileSystem& files, const QString& source, const QString& target)
 {
-    if (sameDirectoryEntry(source, target)) {
+    if (sameDirectoryEntry(files, source, target)) {
         // The new path is the source itself. An unchanged name (the method changed nothing, the
         // mode is unknown) is already where the user wants it: counted as renamed. A change of
-        // letter case alone is left to QFile::rename, which does it without removing anything;
-        // for two hard links it refuses, and the file is skipped with both names kept.
+        // letter case alone is left to the rename, which does it without removing anything; for
+        // two hard links it refuses, and the file is skipped with both names kept.
         if (QFileInfo(source).fileName() == QFileInfo(target).fileName())
             return true;
-        return renameFile(source, target);
+        return renameFile(files, source, target);
     }
     // One is a link to the other: removing the target would either delete the data the source
     // leads to or leave the renamed link pointing at nothing.
-    if (sameFileData(source, target))
-        return notRenamed(source, target + QStringLiteral(" leads to the same file"));
+    if (sameFileData(files, source, target))
+        return leftAlone(files, source, target, target + QStringLiteral(" leads to the same file"));
     // A folder in the way stays, with everything in it.
-    if (isRealFolder(target))
-        return notRenamed(source, target + QStringLiteral(" is a folder"));
-    // One rename replaces the target: at no moment is neither file under the new name. A folder
-    // cannot be renamed over a file; the two trade places in one step instead, and the replaced
-    // file, now under the folder's old name, goes.
-    if (!isRealFolder(source))
-        return renameReplacing(source, target) || notRenamed(source, qt_error_string(errno));
-    if (!exchangeEntries(source, target))
-        return notRenamed(source, qt_error_string(errno));
-    QFile::remove(source);
-    return true;
+    if (files.status(target, Links::NoFollow).isFolder())
+        return leftAlone(files, source, target, target + QStringLiteral(" is a folder"));
+    // The target is replaced in one step, never removed first.
+    QString error;
+    return files.rename(source, target, Overwrite::Yes, &error) || notRenamed(source, error);
 }
 
 } // namespace
@@ -205,37 +193,38 @@ FileRenameOperation::NameParts FileRenameOperation::renamedParts(const NameParts
     return parts;
 }
 
-bool FileRenameOperation::renameInPlace(const QString& source, const QString& target) const
+bool FileRenameOperation::renameInPlace(FileSystem& files, const QString& source,
+                                        const QString& target) const
 {
-    // Where nothing is in the way, in one system call. QFile::rename asks first whether both paths
-    // exist, which triples the cost of a large batch; every failure here, a clash included, goes
-    // on to the full path below, so the outcome is the same.
-    if (renameWithoutReplacing(source, target))
+    // Tried first: where nothing is in the way it is the only call a rename needs.
+    QString error;
+    if (files.rename(source, target, Overwrite::No, &error))
         return true;
-    if (!QFile::exists(target))
-        return renameFile(source, target);
+    if (!files.exists(target))
+        return notRenamed(source, error);
     if (m_ifNewExist == IfNewExist::LeaveAlone)
-        return notRenamed(source, target + QStringLiteral(" is there"));
-    return renameOverExisting(source, target);
+        return leftAlone(files, source, target, target + QStringLiteral(" is there"));
+    return renameOverExisting(files, source, target);
 }
 
 void FileRenameOperation::doOperation() const
 {
     const QStringList paths = expandFileList(variableScope(), m_files);
+    FileSystem& files = fileSystemFor(variableScope());
     qint64 runningNumber = m_startNum;
     QStringList renamed;
     for (const QString& path : paths) {
-        const QFileInfo source(path);
-        if (!source.exists()) {
-            notRenamed(path, QStringLiteral("no such file"));
+        if (!files.exists(path)) {
+            leftAlone(files, path, path, QStringLiteral("no such file"));
             continue;
         }
+        const QFileInfo source(path);
         const NameParts parts =
             renamedParts({source.completeBaseName(), source.suffix()}, &runningNumber);
         QString target = source.path() + QLatin1Char('/') + parts.baseName;
         if (!parts.suffix.isEmpty())
             target += QLatin1Char('.') + parts.suffix;
-        if (renameInPlace(path, target))
+        if (renameInPlace(files, path, target))
             renamed.append(target);
     }
     storeListVariable(variableScope(), m_newList, renamed);

@@ -4,6 +4,8 @@
 
 #include <QString>
 
+class FileSystem;
+
 // "重命名文件": renames every file of a multi-file list in its own folder by one of six methods
 // and can store the new paths.
 class Q_DECL_EXPORT FileRenameOperation : public Operation
@@ -152,7 +154,7 @@ private:
         QString suffix;
     };
     NameParts renamedParts(const NameParts& old, qint64* runningNumber) const;
-    bool renameInPlace(const QString& source, const QString& target) const;
+    bool renameInPlace(FileSystem& files, const QString& source, const QString& target) const;
 
     QString m_files;
     Mode m_mode = Mode::SetNewName;

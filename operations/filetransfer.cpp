@@ -2,13 +2,12 @@
 
 #include "core/logging.h"
 #include "core/settings.h"
-#include "operations/filecopy.h"
+#include "filesystem/fileplans.h"
 #include "operations/filelist.h"
 #include "operations/uniquepath.h"
 
 #include <QDebug>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QStringList>
@@ -16,19 +15,13 @@
 namespace
 {
 
-bool isSameFile(const QFileInfo& source, const QString& target)
-{
-    // Only asked when the target exists, so the cost of resolving links is paid on clashes only.
-    // Comparing resolved paths catches "./a.txt", "sub/../a.txt" and links to the folder alike.
-    const QString canonicalSource = source.canonicalFilePath();
-    return !canonicalSource.isEmpty() && canonicalSource == QFileInfo(target).canonicalFilePath();
-}
-
 class Transfer
 {
 public:
-    Transfer(TransferKind kind, TransferClash ifExist)
-        : m_kind(kind), m_ifExist(ifExist), m_category(kind == TransferKind::Copy ? lcCopy : lcMove)
+    Transfer(TransferKind kind, TransferClash ifExist, FileSystem& files)
+        : m_kind(kind), m_ifExist(ifExist), m_files(files),
+          m_category(kind == TransferKind::Copy ? lcCopy : lcMove),
+          m_action(kind == TransferKind::Copy ? QStringLiteral("copy") : QStringLiteral("move"))
     {
     }
 
@@ -36,24 +29,25 @@ public:
     // string when the source was skipped or its copy failed.
     QString put(const QString& source, const QDir& folder)
     {
-        const QFileInfo sourceInfo(source);
         // Only regular files (or links to them) are copied. A folder cannot be; a FIFO or a
         // device could block the flow or never end. They are skipped like missing files.
-        if (!sourceInfo.isFile()) {
-            skip(source, sourceInfo.exists() ? QStringLiteral("not a regular file")
-                                             : QStringLiteral("no such file"));
+        const EntryStatus status = m_files.status(source);
+        if (!status.isFile()) {
+            skip(source, source,
+                 status.exists() ? QStringLiteral("not a regular file")
+                                 : QStringLiteral("no such file"));
             return QString();
         }
-        QString target = folder.filePath(sourceInfo.fileName());
-        const bool clash = QFile::exists(target);
-        if (clash && !settleClash(sourceInfo, target))
+        QString target = folder.filePath(QFileInfo(source).fileName());
+        const bool clash = m_files.exists(target);
+        if (clash && !settleClash(source, target))
             return QString();
         // An existing target is replaced only by a complete copy, and the source is removed only
         // once its copy is complete under its final name.
         const bool replace = clash && m_ifExist == TransferClash::Overwrite;
         QString error;
-        if (!(replace ? copyFileReplacing(sourceInfo, target, &error)
-                      : copyFileWithoutReplacing(sourceInfo, target, &error))) {
+        const Overwrite overwrite = replace ? Overwrite::Yes : Overwrite::No;
+        if (!m_files.copyFile(source, target, overwrite, &error)) {
             explainSkip(m_category, source,
                         QStringLiteral("not copied to %1, %2").arg(target, error));
             return QString();
@@ -65,9 +59,17 @@ public:
     }
 
 private:
+    // Only asked when the target exists, so the cost of resolving links is paid on clashes only.
+    // Comparing resolved paths catches "./a.txt", "sub/../a.txt" and links to the folder alike.
+    bool isSameFile(const QString& source, const QString& target) const
+    {
+        const QString canonicalSource = m_files.canonicalPath(source);
+        return !canonicalSource.isEmpty() && canonicalSource == m_files.canonicalPath(target);
+    }
+
     // Decides what happens when the target name is taken: false skips the source; a numbered
     // name replaces the target path.
-    bool settleClash(const QFileInfo& source, QString& target) const
+    bool settleClash(const QString& source, QString& target) const
     {
         if (m_ifExist == TransferClash::LeaveAlone)
             return skipClash(source, target, "is there");
@@ -78,15 +80,15 @@ private:
         if (m_kind == TransferKind::Move && m_produced.contains(target) &&
             isSameFile(source, target))
             return skipClash(source, target, "is the file itself, moved there already");
-        target = makeUniquePath(target);
+        target = makeUniquePath(m_files, target);
         return true;
     }
 
     // Whether the clashing target may be replaced, which could not lose a file the user keeps.
-    bool mayOverwrite(const QFileInfo& source, const QString& target) const
+    bool mayOverwrite(const QString& source, const QString& target) const
     {
         // A folder in the way stays, with everything in it; the source stays too.
-        if (QFileInfo(target).isDir())
+        if (m_files.isFolder(target))
             return skipClash(source, target, "is a folder");
         // The target is the source itself (written another way, or reached through a link):
         // replacing it would lose the only copy. The file is left as it is and not listed.
@@ -102,30 +104,33 @@ private:
 
     bool removeMovedSource(const QString& source, const QString& target) const
     {
-        QFile file(source);
-        if (file.remove())
+        QString error;
+        if (m_files.remove(source, &error))
             return true;
-        explainSkip(
-            m_category, source,
-            QStringLiteral("copied to %1 but not removed, %2").arg(target, file.errorString()));
+        explainSkip(m_category, source,
+                    QStringLiteral("copied to %1 but not removed, %2").arg(target, error));
         return false;
     }
 
-    void skip(const QString& source, const QString& why) const
+    // A source left alone: why, for a user who asks, and in a plan.
+    void skip(const QString& source, const QString& path, const QString& why) const
     {
         explainSkip(m_category, source, QStringLiteral("skipped, ") + why);
+        m_files.noteSkipped(m_action, path, source, why);
     }
 
     // Always false: the source is skipped because of what is at the target.
-    bool skipClash(const QFileInfo& source, const QString& target, const char* what) const
+    bool skipClash(const QString& source, const QString& target, const char* what) const
     {
-        skip(source.filePath(), target + QLatin1Char(' ') + QLatin1String(what));
+        skip(source, target, target + QLatin1Char(' ') + QLatin1String(what));
         return false;
     }
 
     const TransferKind m_kind;
     const TransferClash m_ifExist;
+    FileSystem& m_files;
     const LoggingCategory m_category;
+    const QString m_action;
     QSet<QString> m_produced;
 };
 
@@ -148,10 +153,11 @@ void transferFiles(TransferKind kind, const TransferSettings& settings, Variable
         return;
     }
     // Not checked: if the folder cannot be made, each copy below fails on its own.
-    QDir().mkpath(destination);
+    FileSystem& files = fileSystemFor(scope);
+    files.makeFolderPath(destination);
     const QDir folder(destination);
 
-    Transfer transfer(kind, settings.ifExist);
+    Transfer transfer(kind, settings.ifExist, files);
     QStringList produced;
     for (const QString& source : sources) {
         const QString target = transfer.put(source, folder);

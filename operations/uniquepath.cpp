@@ -1,11 +1,12 @@
 #include "uniquepath.h"
 
-#include <QFile>
+#include "filesystem/filesystem.h"
+
 #include <QFileInfo>
 
 static const int kLastNumber = 99999;
 
-QString makeUniquePath(const QString& path)
+QString makeUniquePath(FileSystem& files, const QString& path)
 {
     const QFileInfo info(path);
     QString folder = info.path();
@@ -19,7 +20,7 @@ QString makeUniquePath(const QString& path)
     QString candidate;
     for (int number = 1; number <= kLastNumber; ++number) {
         candidate = prefix + QString::number(number) + QLatin1Char(')') + extension;
-        if (!QFile::exists(candidate))
+        if (!files.exists(candidate))
             break;
     }
     return candidate;

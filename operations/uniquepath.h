@@ -2,7 +2,9 @@
 
 #include <QString>
 
+class FileSystem;
+
 // The first free numbered variant of a path: "report.pdf" gives "report(1).pdf", then
 // "report(2).pdf", and so on up to 99999. If every candidate is taken, the last one is returned
 // (it exists, so a copy to it fails instead of replacing anything).
-QString makeUniquePath(const QString& path);
+QString makeUniquePath(FileSystem& files, const QString& path);

@@ -1,5 +1,6 @@
 #include "fileoperplugin.h"
 
+#include "filesystem/fileplans.h"
 #include "operations/filecopyoperation.h"
 #include "operations/filecsvreadoperation.h"
 #include "operations/filecsvwriteoperation.h"
@@ -88,4 +89,14 @@ PluginManifest FileOperPlugin::manifest() const
 QStringList FileOperPlugin::requiredCapabilities() const
 {
     return capabilities();
+}
+
+void FileOperPlugin::planStep(const VariableScope* scope, int step)
+{
+    startPlannedStep(scope, step);
+}
+
+FilePlan FileOperPlugin::finishPlan(const VariableScope* scope)
+{
+    return takeFilePlan(scope);
 }

@@ -1,16 +1,17 @@
 #pragma once
 
+#include <fileplanning.h>
 #include <ioperationplugin.h>
 
 #include <QObject>
 
 // The plug-in object the host finds through the Qt plug-in loader: identity, manifest and the
-// prototypes of the ten file steps.
-class Q_DECL_EXPORT FileOperPlugin : public QObject, public IOperationPlugin
+// prototypes of the ten file steps. Hosts of ours may also ask it for plans of file changes.
+class Q_DECL_EXPORT FileOperPlugin : public QObject, public IOperationPlugin, public IFilePlanning
 {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID "org.stephost.IOperationPlugin/1.0")
-    Q_INTERFACES(IOperationPlugin)
+    Q_INTERFACES(IOperationPlugin IFilePlanning)
 
 public:
     FileOperPlugin();
@@ -23,4 +24,7 @@ public:
     int apiVersion() const override;
     PluginManifest manifest() const override;
     QStringList requiredCapabilities() const override;
+
+    void planStep(const VariableScope* scope, int step) override;
+    FilePlan finishPlan(const VariableScope* scope) override;
 };

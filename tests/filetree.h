@@ -25,6 +25,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 inline QStringList entries(const QString& text)
@@ -92,6 +93,28 @@ inline QStringList treeSnapshot()
     }
     lines.sort();
     return lines;
+}
+
+// Every entry of the current folder with its modification time, links not followed.
+inline QStringList stampedTree()
+{
+    QStringList stamped;
+    QDirIterator it(QStringLiteral("."),
+                    QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        struct stat status;
+        if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+            continue;
+        stamped << QStringLiteral("%1 %2.%3 %4")
+                       .arg(path)
+                       .arg(status.st_mtim.tv_sec)
+                       .arg(status.st_mtim.tv_nsec)
+                       .arg(status.st_mode, 0, 8);
+    }
+    stamped.sort();
+    return stamped + treeSnapshot();
 }
 
 // Sets "name=value" entries through the meta-object, in order; other entries are skipped.

@@ -8,7 +8,9 @@
 #include <QProcess>
 
 #include <csignal>
+#include <grp.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 static QMutex logMutex;
 static QStringList* currentLog = nullptr;
@@ -81,11 +83,18 @@ namespace
 class LimitedProcess : public QProcess
 {
 public:
-    explicit LimitedProcess(qint64 fileSizeLimit) : m_fileSizeLimit(fileSizeLimit) {}
+    explicit LimitedProcess(const StephostLimits& limits)
+        : m_fileSizeLimit(limits.fileSizeLimit), m_unprivileged(limits.unprivileged)
+    {
+    }
 
 protected:
     void setupChildProcess() override
     {
+        // Root writes where the folder's permissions say no; nobody does not.
+        if (m_unprivileged && ::getuid() == 0 &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
+            ::_exit(127);
         if (m_fileSizeLimit <= 0)
             return;
         const rlimit limit{rlim_t(m_fileSizeLimit), rlim_t(m_fileSizeLimit)};
@@ -96,6 +105,7 @@ protected:
 
 private:
     qint64 m_fileSizeLimit;
+    bool m_unprivileged;
 };
 
 } // namespace
@@ -103,7 +113,7 @@ private:
 StephostResult runStephost(const QStringList& arguments, const QString& workingDir,
                            const StephostLimits& limits)
 {
-    LimitedProcess process(limits.fileSizeLimit);
+    LimitedProcess process(limits);
     if (!workingDir.isEmpty())
         process.setWorkingDirectory(workingDir);
     if (!limits.standardOutputFile.isEmpty())

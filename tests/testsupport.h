@@ -56,6 +56,7 @@ struct StephostLimits {
     int timeoutMs = 300000;
     qint64 fileSizeLimit = 0;
     QString standardOutputFile; // empty: captured in StephostResult::out
+    bool unprivileged = false;  // run as user nobody when the test runs as root
 };
 
 StephostResult runStephost(const QStringList& arguments, const QString& workingDir = QString(),

@@ -1,4 +1,5 @@
 // Text without a mark that is not UTF-8, read and appended to in the code page the host names.
+#include "filesystem/realfilesystem.h"
 #include "testsupport.h"
 #include "text/textfile.h"
 
@@ -91,9 +92,9 @@ void tst_LegacyCodec::read()
     const ScratchCwd dir;
     QVERIFY(placeRowFile());
     bool ok = false;
-    QVERIFY(readTextFile(kFile, &ok) == text);
+    QVERIFY(readTextFile(RealFileSystem::instance(), kFile, &ok) == text);
     QVERIFY(ok);
-    QVERIFY(readTextFileInPieces(kFile, &ok).join(QString()) == text);
+    QVERIFY(readTextFileInPieces(RealFileSystem::instance(), kFile, &ok).join(QString()) == text);
 }
 
 void tst_LegacyCodec::append_data()
@@ -134,7 +135,8 @@ void tst_LegacyCodec::append()
     QFETCH(QByteArray, after);
     const ScratchCwd dir;
     QVERIFY(placeRowFile());
-    QVERIFY(writeTextFile(kFile, text, WriteMode::Append, AppendStart::SameLine));
+    QVERIFY(writeTextFile(RealFileSystem::instance(), kFile, text, WriteMode::Append,
+                          AppendStart::SameLine));
     const QByteArray written = readFile(kFile);
     QVERIFY2(written == after, written.right(40).toHex(' ').constData());
 }

@@ -135,7 +135,7 @@ void tst_Stephost::help()
          {"\n  run FLOW [--roundtrip] [--report FILE] [--vars NAMES]\n"
           "                            run a flow (JSON or binary) and print its report as JSON\n",
           "\n  save FLOW.json OUT        convert a flow into the binary flow format\n",
-          "\n  --report FILE             (run) also write the report to FILE\n",
+          "\n  --report FILE             (run, plan) also write the report to FILE\n",
           "\n  -h, --help                show this help\n"})
         QVERIFY2(result.out.contains(line), line);
     // Without --plugin, the folder the plug-ins are taken from: build/plugins in the build tree.

@@ -1,3 +1,4 @@
+#include "filesystem/realfilesystem.h"
 #include "testsupport.h"
 #include "text/textfile.h"
 #include "utf8walk.h"
@@ -136,7 +137,8 @@ void tst_TextFile::utf8LocaleReadsInvalidBytesAsReplacement()
     bool hadBom = true;
     const QByteArray encoding = detectTextEncoding("caf\xE9", &payload, &hadBom);
     QVERIFY(writeFile(QStringLiteral("invalid.txt"), "caf\xE9"));
-    const QString text = readTextFile(QStringLiteral("invalid.txt"), nullptr);
+    const QString text =
+        readTextFile(RealFileSystem::instance(), QStringLiteral("invalid.txt"), nullptr);
     QTextCodec::setCodecForLocale(QTextCodec::codecForName(kLocale));
     QCOMPARE(encoding, QByteArray("UTF-8"));
     QVERIFY(!hadBom);
@@ -172,9 +174,9 @@ void tst_TextFile::read()
     const ScratchCwd dir;
     QVERIFY(writeFile(QStringLiteral("in.txt"), bytes));
     bool ok = false;
-    QTEST(readTextFile(QStringLiteral("in.txt"), &ok), "text");
+    QTEST(readTextFile(RealFileSystem::instance(), QStringLiteral("in.txt"), &ok), "text");
     QVERIFY(ok);
-    QTEST(readTextFile(QStringLiteral("in.txt"), nullptr), "text");
+    QTEST(readTextFile(RealFileSystem::instance(), QStringLiteral("in.txt"), nullptr), "text");
 }
 
 void tst_TextFile::decodeInPieces_data()
@@ -217,7 +219,7 @@ void tst_TextFile::readRefusesTooLargeFile()
     const ScratchCwd dir;
     QVERIFY(writeFile("huge", "abc") && QFile::resize("huge", qint64(1) << 30));
     bool ok = true;
-    QCOMPARE(readTextFile("huge", &ok), QString());
+    QCOMPARE(readTextFile(RealFileSystem::instance(), "huge", &ok), QString());
     QVERIFY(!ok);
 }
 
@@ -294,7 +296,7 @@ void tst_TextFile::write()
     const ScratchCwd dir;
     if (!before.isNull())
         QVERIFY(writeFile(QStringLiteral("out.txt"), before));
-    QVERIFY(writeTextFile(QStringLiteral("out.txt"), text,
+    QVERIFY(writeTextFile(RealFileSystem::instance(), QStringLiteral("out.txt"), text,
                           append ? WriteMode::Append : WriteMode::Replace,
                           ensureNewline ? AppendStart::NewLine : AppendStart::SameLine));
     QTEST(readFile(QStringLiteral("out.txt")), "after");
@@ -308,8 +310,8 @@ void tst_TextFile::appendToUnreadableFileLeavesItAlone()
     const ScratchCwd dir;
     QVERIFY(writeFile("unreadable", "keep"));
     QVERIFY(QFile::setPermissions("unreadable", QFile::WriteOwner));
-    QVERIFY(
-        !writeTextFile("unreadable", QStringLiteral("x"), WriteMode::Append, AppendStart::NewLine));
+    QVERIFY(!writeTextFile(RealFileSystem::instance(), "unreadable", QStringLiteral("x"),
+                           WriteMode::Append, AppendStart::NewLine));
     QVERIFY(QFile::setPermissions("unreadable", QFile::ReadOwner | QFile::WriteOwner));
     QCOMPARE(readFile("unreadable"), QByteArray("keep"));
 }

@@ -1,3 +1,4 @@
+#include "filesystem/realfilesystem.h"
 #include "filetree.h"
 #include "operations/uniquepath.h"
 
@@ -41,7 +42,7 @@ void tst_UniquePath::firstFreeNumber()
     QVERIFY(makeTree(existing));
     const QString root = QDir::currentPath() + QLatin1Char('/');
     QFETCH(QString, expected);
-    QCOMPARE(makeUniquePath(root + path), root + expected);
+    QCOMPARE(makeUniquePath(RealFileSystem::instance(), root + path), root + expected);
 }
 
 QTEST_GUILESS_MAIN(tst_UniquePath)

@@ -1,7 +1,6 @@
 #include "textfile.h"
 
 #include "core/parallel.h"
-#include "core/posixfile_unix.h"
 #include "core/regularfile.h"
 #include "legacycodec.h"
 
@@ -211,47 +210,6 @@ QByteArray encodeWithoutMark(QTextCodec* codec, QStringView text)
     return codec->fromUnicode(text.data(), int(text.size()), &state);
 }
 
-// Reads a file's `size` bytes in `parts` stretches at once, each thread into its own stretch of
-// the buffer: filling fresh memory costs a page fault per page, which the threads share out.
-// False when the file turns out shorter or longer than `size`.
-bool readInStretches(QFile& file, int size, int parts, QByteArray* bytes)
-{
-    QByteArray buffer(size, Qt::Uninitialized);
-    char* const data = buffer.data();
-    const int fd = file.handle();
-    std::atomic<bool> whole{true};
-    runParts(parts, [&](int part) {
-        const int begin = partBegin(size, parts, part);
-        const qint64 length = partBegin(size, parts, part + 1) - begin;
-        if (readAt(fd, data + begin, length, begin) != length)
-            whole = false;
-    });
-    char more = 0;
-    if (!whole || readAt(fd, &more, 1, size) != 0)
-        return false;
-    *bytes = std::move(buffer);
-    return true;
-}
-
-// Only regular files are read (links followed): opening a FIFO waits for a writer, and a socket
-// or device may block or never end.
-bool readWholeFile(const QString& path, QByteArray* bytes)
-{
-    QFile file;
-    if (!openRegularFileForReading(path, &file) || file.size() > kMaxReadableSize)
-        return false;
-    // A large file is read in stretches at once; one that changed meanwhile is read again in one
-    // go. A file whose size reads as 0 (as under /proc) is read in chunks up to its real end.
-    const int size = int(file.size());
-    const int parts = partsFor(size, kBytesPerPiece);
-    if (parts > 1 && readInStretches(file, size, parts, bytes))
-        return true;
-    *bytes = file.readAll();
-    // A read that broke off would pass for the whole text; one that grew past what can be
-    // decoded would fail in the allocation.
-    return file.error() == QFileDevice::NoError && bytes->size() <= kMaxReadableSize;
-}
-
 struct AppendEncoding {
     QByteArray encoding;
     bool hadBom = false;
@@ -265,12 +223,14 @@ bool passesUtf8StructureTest(const QByteArray& data)
 // Whether the file, from where `carried` (a sequence the sample cut off) stops, passes the
 // structure test as the reader's test of the whole file would: a chunk at a time, a sequence cut
 // off by a chunk's end carried into the next, and one cut off by the file's end invalid.
-bool restPassesUtf8StructureTest(QFile& file, QByteArray carried)
+bool restPassesUtf8StructureTest(FileSystem& files, const QString& path, qint64 offset,
+                                 QByteArray carried)
 {
     for (;;) {
-        const QByteArray chunk = file.read(kWriterScanChunk);
-        if (chunk.isEmpty())
+        QByteArray chunk;
+        if (!files.readPart(path, offset, kWriterScanChunk, &chunk) || chunk.isEmpty())
             return carried.isEmpty();
+        offset += chunk.size();
         QByteArray data = carried + chunk;
         const int cut = cutOffSequenceLength(data);
         carried = data.right(cut);
@@ -285,13 +245,14 @@ bool restPassesUtf8StructureTest(QFile& file, QByteArray carried)
 // that starts with Chinese text is continued in UTF-8. A sample that passes as UTF-8 does not
 // settle a file in a legacy code page whose first non-ASCII text comes later (a wide header row,
 // many numeric rows): unless the legacy codec is UTF-8 as well, the rest of the file decides.
-bool sniffAppendEncoding(const QString& path, AppendEncoding* result)
+bool sniffAppendEncoding(FileSystem& files, const QString& path, AppendEncoding* result)
 {
-    QFile file;
-    if (!openRegularFileForReading(path, &file))
+    // One byte more than the sample tells whether the file goes on after it.
+    QByteArray sample;
+    if (!files.readPart(path, 0, kWriterSampleSize + 1, &sample))
         return false;
-    const QByteArray sample = file.read(kWriterSampleSize);
-    const bool wholeFile = sample.size() < kWriterSampleSize || file.atEnd();
+    const bool wholeFile = sample.size() <= kWriterSampleSize;
+    sample.truncate(kWriterSampleSize);
     const int cut = wholeFile ? 0 : cutOffSequenceLength(sample);
     QByteArray payload;
     result->encoding =
@@ -299,7 +260,8 @@ bool sniffAppendEncoding(const QString& path, AppendEncoding* result)
     if (wholeFile || result->hadBom || result->encoding != kUtf8)
         return true;
     const QByteArray legacyName = legacyTextCodec()->name();
-    if (legacyName != kUtf8 && !restPassesUtf8StructureTest(file, sample.right(cut)))
+    if (legacyName != kUtf8 &&
+        !restPassesUtf8StructureTest(files, path, kWriterSampleSize, sample.right(cut)))
         result->encoding = legacyName;
     return true;
 }
@@ -307,18 +269,15 @@ bool sniffAppendEncoding(const QString& path, AppendEncoding* result)
 // The guard decodes the file's last bytes before it looks at them: the last character, not the
 // last byte, decides (01 0A in UTF-16BE is U+010A), and a file holding only its mark decodes to
 // nothing and needs no line break.
-bool endsWithoutLineFeed(const QString& path, QTextCodec* codec)
+bool endsWithoutLineFeed(FileSystem& files, const QString& path, QTextCodec* codec)
 {
-    QFile file;
-    if (!openRegularFileForReading(path, &file))
-        return false;
-    const qint64 size = file.size();
+    const qint64 size = files.status(path).size;
     if (size <= 0)
         return false;
     const qint64 start = size - qMin<qint64>(size, 8);
-    if (!file.seek(start))
+    QByteArray bytes;
+    if (!files.readPart(path, start, size - start, &bytes))
         return false;
-    const QByteArray bytes = file.readAll();
     // A tail that is the whole file is read as the reader reads a file, mark and all: the two then
     // agree on whether it holds any text (a mark followed by U+FEFF reads as empty to both).
     const QString tail = start == 0 ? decodeFileBytes(bytes) : codec->toUnicode(bytes);
@@ -385,10 +344,10 @@ QStringList decodeFileBytesInPieces(const QByteArray& bytes, int parts)
 }
 
 // Reads and decodes a whole file, in one piece unless `inPieces`.
-static QStringList readAndDecode(const QString& path, bool* ok, bool inPieces)
+static QStringList readAndDecode(FileSystem& files, const QString& path, bool* ok, bool inPieces)
 {
     QByteArray bytes;
-    const bool read = readWholeFile(path, &bytes);
+    const bool read = files.readAll(path, kMaxReadableSize, &bytes);
     if (ok)
         *ok = read;
     if (!read)
@@ -396,34 +355,36 @@ static QStringList readAndDecode(const QString& path, bool* ok, bool inPieces)
     return decodeFileBytesInPieces(bytes, inPieces ? partsFor(bytes.size(), kBytesPerPiece) : 1);
 }
 
-QStringList readTextFileInPieces(const QString& path, bool* ok)
+QStringList readTextFileInPieces(FileSystem& files, const QString& path, bool* ok)
 {
-    return readAndDecode(path, ok, true);
+    return readAndDecode(files, path, ok, true);
 }
 
-QString readTextFile(const QString& path, bool* ok)
+QString readTextFile(FileSystem& files, const QString& path, bool* ok)
 {
-    return readAndDecode(path, ok, false).value(0);
+    return readAndDecode(files, path, ok, false).value(0);
 }
 
-bool TextFileWriter::open(const QString& path, WriteMode mode, AppendStart start)
+bool TextFileWriter::open(FileSystem& files, const QString& path, WriteMode mode, AppendStart start)
 {
     const bool append = mode == WriteMode::Append;
-    const bool existed = QFile::exists(path);
+    const EntryStatus status = files.status(path);
+    const bool existed = status.exists();
     // A FIFO would block the open until a reader comes, and a folder is no file to write.
-    if (existed && !QFileInfo(path).isFile())
+    if (existed && !status.isFile())
         return false;
 
     AppendEncoding chosen{QByteArray(kUtf8), true};
-    if (append && existed && !sniffAppendEncoding(path, &chosen))
+    if (append && existed && !sniffAppendEncoding(files, path, &chosen))
         return false;
     m_codec = QTextCodec::codecForName(chosen.encoding);
     if (!m_codec)
         m_codec = QTextCodec::codecForName(kUtf8);
-    const bool lineFeedFirst =
-        append && start == AppendStart::NewLine && existed && endsWithoutLineFeed(path, m_codec);
+    const bool lineFeedFirst = append && start == AppendStart::NewLine && existed &&
+                               endsWithoutLineFeed(files, path, m_codec);
 
-    if (!m_file.open(path, mode))
+    m_file = files.openForWriting(path, mode);
+    if (!m_file)
         return false;
     const QByteArray mark =
         chosen.hadBom && (!append || !existed) ? byteOrderMarkFor(chosen.encoding) : QByteArray();
@@ -437,7 +398,7 @@ QByteArray TextFileWriter::encode(QStringView text) const
 
 bool TextFileWriter::write(const QByteArray& bytes)
 {
-    return m_file.write(bytes);
+    return m_file->write(bytes);
 }
 
 bool TextFileWriter::writeText(QStringView text)
@@ -458,13 +419,14 @@ bool TextFileWriter::writeText(QStringView text)
 
 bool TextFileWriter::commit()
 {
-    return m_file.commit();
+    return m_file->commit();
 }
 
-bool writeTextFile(const QString& path, const QString& text, WriteMode mode, AppendStart start)
+bool writeTextFile(FileSystem& files, const QString& path, const QString& text, WriteMode mode,
+                   AppendStart start)
 {
     TextFileWriter writer;
-    if (!writer.open(path, mode, start) || !writer.writeText(text))
+    if (!writer.open(files, path, mode, start) || !writer.writeText(text))
         return false;
     return writer.commit();
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/regularfile.h"
+#include "filesystem/filesystem.h"
 
 #include <QByteArray>
 #include <QString>
@@ -25,12 +25,12 @@ QByteArray byteOrderMarkFor(const QByteArray& encodingName);
 
 // Reads and decodes a whole file, mark removed, line ends untouched. *ok (may be null) is false
 // when the file cannot be read.
-QString readTextFile(const QString& path, bool* ok);
+QString readTextFile(FileSystem& files, const QString& path, bool* ok);
 
 // Reads and decodes a whole file as readTextFile does, a large UTF-8 file in pieces decoded at
 // once on threads of their own and never joined: the pieces follow one another, each but the last
 // ends with a line feed, and the last holds more than line breaks.
-QStringList readTextFileInPieces(const QString& path, bool* ok);
+QStringList readTextFileInPieces(FileSystem& files, const QString& path, bool* ok);
 
 // The decoding behind it: a whole file's bytes, mark and all, in at most `parts` pieces.
 QStringList decodeFileBytesInPieces(const QByteArray& bytes, int parts);
@@ -41,7 +41,8 @@ enum class AppendStart { NewLine, SameLine };
 // Replaces the file's content with text (UTF-8 with a mark), or appends it in the file's own
 // encoding, starting where `start` says. False when the file could not be written; a replaced
 // file then keeps its old content.
-bool writeTextFile(const QString& path, const QString& text, WriteMode mode, AppendStart start);
+bool writeTextFile(FileSystem& files, const QString& path, const QString& text, WriteMode mode,
+                   AppendStart start);
 
 // Writes a file as writeTextFile does, for a text made a part at a time: open() settles the
 // encoding and writes the mark or the line break an append asks for; encode() may then run on any
@@ -55,7 +56,7 @@ public:
     TextFileWriter(const TextFileWriter&) = delete;
     TextFileWriter& operator=(const TextFileWriter&) = delete;
 
-    bool open(const QString& path, WriteMode mode, AppendStart start);
+    bool open(FileSystem& files, const QString& path, WriteMode mode, AppendStart start);
     QByteArray encode(QStringView text) const;
     bool write(const QByteArray& bytes);
     // Encodes and writes a text of any length, never holding an encoded copy of all of it.
@@ -63,6 +64,6 @@ public:
     bool commit();
 
 private:
-    RegularFileWriter m_file;
+    std::unique_ptr<FileWriter> m_file;
     QTextCodec* m_codec = nullptr;
 };

@@ -611,5 +611,15 @@ cannot be read or a host error, 2 a bad command line.
         <source>cannot write to standard output</source>
         <translation>无法写入标准输出</translation>
     </message>
+    <message>
+        <source>every file change the flow would make, nothing touched: a table,
+or with --json the run report plus &quot;changes&quot; and &quot;skipped&quot;</source>
+        <translation>流程将做的每项文件更改，不动任何文件：输出表格，
+或加 --json 输出运行报告及 &quot;changes&quot; 和 &quot;skipped&quot;</translation>
+    </message>
+    <message>
+        <source>print the plan as JSON</source>
+        <translation>以 JSON 输出计划</translation>
+    </message>
 </context>
 </TS>

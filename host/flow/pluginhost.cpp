@@ -59,6 +59,7 @@ bool PluginHost::load(const QString& file, QString* error)
     loaded.iid = iid;
     loaded.className = metaData.value(QStringLiteral("className")).toString();
     loaded.plugin = plugin;
+    loaded.instance = instance;
     loaded.prototypes = plugin->createPrototypes();
     for (const Operation* prototype : qAsConst(loaded.prototypes)) {
         const QString type = prototype->typeId();
@@ -67,8 +68,10 @@ bool PluginHost::load(const QString& file, QString* error)
                                             "plug-in; the first one is used")
                                  .arg(path)
                                  .arg(type));
-        else
+        else {
             m_byType.insert(type, prototype);
+            m_instanceByType.insert(type, instance);
+        }
     }
     m_plugins.append(loaded);
     m_loaders.append(loader);

@@ -9,6 +9,7 @@
 
 class IOperationPlugin;
 class Operation;
+class QObject;
 class QPluginLoader;
 
 // One plug-in library the host loaded, with the prototypes it handed over.
@@ -17,6 +18,7 @@ struct LoadedPlugin {
     QString iid;
     QString className;
     IOperationPlugin* plugin = nullptr;
+    QObject* instance = nullptr;  // the same object, for the optional interfaces it may offer
     QList<Operation*> prototypes; // owned by PluginHost
 };
 
@@ -44,6 +46,8 @@ public:
     const QList<LoadedPlugin>& plugins() const { return m_plugins; }
     // The prototype of a type id, or null.
     const Operation* prototype(const QString& type) const { return m_byType.value(type); }
+    // The plug-in object that provides a type id, or null.
+    QObject* pluginInstance(const QString& type) const { return m_instanceByType.value(type); }
     // A new step of the flow step's type with its settings; the caller owns it. Null for a
     // type no plug-in provides. Settings were checked when the flow was read.
     Operation* createStep(const FlowStep& step) const;
@@ -54,5 +58,6 @@ private:
     QList<LoadedPlugin> m_plugins;
     QList<QPluginLoader*> m_loaders;
     QHash<QString, const Operation*> m_byType;
+    QHash<QString, QObject*> m_instanceByType;
     QStringList m_clashes;
 };

@@ -20,7 +20,7 @@ QVariant variableValue(const VariableScope& scope, const QString& name)
 
 } // namespace
 
-std::string reportText(const RunResult& result, const QStringList* variableFilter)
+QVariantMap reportValue(const RunResult& result, const QStringList* variableFilter)
 {
     QVariantList steps;
     for (const StepRecord& step : result.steps) {
@@ -40,9 +40,18 @@ std::string reportText(const RunResult& result, const QStringList* variableFilte
     report.insert(QStringLiteral("log"), result.log);
     report.insert(QStringLiteral("steps"), steps);
     report.insert(QStringLiteral("variables"), variables);
+    return report;
+}
 
+std::string reportText(const QVariantMap& report)
+{
     std::string text;
     appendJson(text, report);
     text += '\n';
     return text;
+}
+
+std::string reportText(const RunResult& result, const QStringList* variableFilter)
+{
+    return reportText(reportValue(result, variableFilter));
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QStringList>
+#include <QVariantMap>
 
 #include <string>
 
@@ -10,3 +11,6 @@ struct RunResult;
 // With a filter, only the named variables that exist are reported (an empty filter reports
 // none); without one, every variable of the scope.
 std::string reportText(const RunResult& result, const QStringList* variableFilter = nullptr);
+// The same report as a value, for a command that adds to it, and any such value as text.
+QVariantMap reportValue(const RunResult& result, const QStringList* variableFilter = nullptr);
+std::string reportText(const QVariantMap& report);

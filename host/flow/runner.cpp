@@ -88,6 +88,8 @@ RunResult runFlow(const Flow& flow, const PluginHost& host, const RunOptions& op
         op.setVariableScope(&result.scope);
         if (options.stepStarted)
             options.stepStarted(i, count, op);
+        if (options.beforeStep)
+            options.beforeStep(result.scope, i);
         QElapsedTimer timer;
         timer.start();
         const int logBefore = capture.messages().size();
@@ -101,6 +103,8 @@ RunResult runFlow(const Flow& flow, const PluginHost& host, const RunOptions& op
         result.steps.append(
             {op.typeId(), op.toString(), op.description(), capture.messages().size() - logBefore});
     }
+    if (options.afterSteps)
+        options.afterSteps(result.scope);
     result.log = capture.messages();
     return result;
 }

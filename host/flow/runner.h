@@ -23,6 +23,9 @@ struct RunOptions {
     // Asked before each step after the first; true ends the run there (the steps before it have
     // run in full, the rest do not run).
     std::function<bool()> stopRequested;
+    // Called with the flow's scope just before each step runs, and once after the last.
+    std::function<void(VariableScope& scope, int index)> beforeStep;
+    std::function<void(VariableScope& scope)> afterSteps;
 };
 
 struct StepRecord {

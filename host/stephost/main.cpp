@@ -10,6 +10,7 @@
 #include "jsonflow.h"
 #include "jsonvalue.h"
 #include "legacyencoding.h"
+#include "plan.h"
 #include "pluginhost.h"
 #include "report.h"
 #include "runner.h"
@@ -122,8 +123,12 @@ int runCommand(const PluginHost& host, const CommandLine& commandLine)
     std::string report;
     try {
         const Flow flow = readFlowFile(path, host);
-        const RunResult result = runFlow(flow, host, runOptions(commandLine));
-        report = reportText(result, hasVars ? &filter : nullptr);
+        const QStringList* variables = hasVars ? &filter : nullptr;
+        if (commandLine.command().name == QLatin1String("plan"))
+            report = planOutputText(planFlow(flow, host, runOptions(commandLine)),
+                                    commandLine.isSet(QStringLiteral("json")), variables);
+        else
+            report = reportText(runFlow(flow, host, runOptions(commandLine)), variables);
     } catch (const FlowError& error) {
         return flowFailure(path, error);
     }
@@ -230,6 +235,12 @@ Usage stephostUsage()
         {QStringLiteral("run"), QStringLiteral("FLOW"), 1, 1,
          Stephost::tr("run a flow (JSON or binary) and print its report as JSON"), runCommand,
          runOptionList()},
+        {QStringLiteral("plan"), QStringLiteral("FLOW"), 1, 1,
+         Stephost::tr("every file change the flow would make, nothing touched: a table,\n"
+                      "or with --json the run report plus \"changes\" and \"skipped\""),
+         runCommand,
+         runOptionList() << QCommandLineOption(QStringLiteral("json"),
+                                               Stephost::tr("print the plan as JSON"))},
         {QStringLiteral("save"),
          QStringLiteral("FLOW.json OUT"),
          2,

@@ -1,0 +1,95 @@
+#pragma once
+
+#include "core/regularfile.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+// The steps' one road to the files: every change they make and every question that decides one
+// goes through a FileSystem. The real one acts on the disk; a plan's one only pretends to, so a
+// step makes the same decisions whether it runs or is planned.
+
+enum class EntryType { None, File, Folder, Other };
+
+// What stays the same for one file under any of its names (device and inode on disk).
+struct FileId {
+    quint64 device = 0;
+    quint64 inode = 0;
+    bool operator==(const FileId& other) const
+    {
+        return device == other.device && inode == other.inode;
+    }
+};
+
+struct EntryStatus {
+    EntryType type = EntryType::None;
+    bool isLink = false; // only when asked without following links
+    qint64 size = 0;
+    FileId id;
+
+    bool exists() const { return type != EntryType::None; }
+    bool isFile() const { return type == EntryType::File; }
+    bool isFolder() const { return type == EntryType::Folder; }
+};
+
+enum class Links { Follow, NoFollow };
+
+// Whether a copy or rename may replace a file that is at its target.
+enum class Overwrite { No, Yes };
+
+// The bytes of one file being written. Unless committed, it undoes what it wrote when it goes:
+// a file it created is removed again, an appended file gets back its old end.
+class FileWriter
+{
+public:
+    virtual ~FileWriter() = default;
+    virtual bool write(const QByteArray& bytes) = 0;
+    // Makes the written bytes the file's; false when that fails (the file is then as before).
+    virtual bool commit() = 0;
+};
+
+class FileSystem
+{
+public:
+    virtual ~FileSystem() = default;
+
+    // A dangling link does not exist when links are followed.
+    virtual EntryStatus status(const QString& path, Links links = Links::Follow) = 0;
+    // The path with links and "." or ".." resolved; empty when nothing is there.
+    virtual QString canonicalPath(const QString& path) = 0;
+
+    // The folder and every missing parent (as QDir::mkpath).
+    virtual bool makeFolderPath(const QString& path) = 0;
+    // The changes below say on failure, in *error (may be null), why.
+    // A regular file (links followed); what is at target is replaced only when allowed.
+    virtual bool copyFile(const QString& source, const QString& target, Overwrite overwrite,
+                          QString* error) = 0;
+    // What is at target is replaced only when allowed, and never a folder.
+    virtual bool rename(const QString& source, const QString& target, Overwrite overwrite,
+                        QString* error) = 0;
+    // A file or a link; never a folder.
+    virtual bool remove(const QString& path, QString* error) = 0;
+    // A regular file (links followed), made when it is missing; null when it cannot be opened.
+    virtual std::unique_ptr<FileWriter> openForWriting(const QString& path, WriteMode mode) = 0;
+
+    // A whole regular file, for a step that reads it; false for one larger than maxSize.
+    virtual bool readAll(const QString& path, qint64 maxSize, QByteArray* bytes) = 0;
+    // Up to `length` bytes from `offset`, for a writer that looks at a file before it appends.
+    virtual bool readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes) = 0;
+
+    // A step leaves a listed source alone, for the reason given; only a plan keeps it.
+    virtual void noteSkipped(const QString& action, const QString& path, const QString& from,
+                             const QString& reason)
+    {
+        Q_UNUSED(action)
+        Q_UNUSED(path)
+        Q_UNUSED(from)
+        Q_UNUSED(reason)
+    }
+
+    bool exists(const QString& path) { return status(path).exists(); }
+    bool isFile(const QString& path) { return status(path).isFile(); }
+    bool isFolder(const QString& path) { return status(path).isFolder(); }
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include "filesystem/filesystem.h"
+
+// The files on disk, as a run changes them.
+class RealFileSystem : public FileSystem
+{
+public:
+    // The one every run shares; it holds no state.
+    static RealFileSystem& instance();
+
+    EntryStatus status(const QString& path, Links links = Links::Follow) override;
+    QString canonicalPath(const QString& path) override;
+    bool makeFolderPath(const QString& path) override;
+    bool copyFile(const QString& source, const QString& target, Overwrite overwrite,
+                  QString* error) override;
+    bool rename(const QString& source, const QString& target, Overwrite overwrite,
+                QString* error) override;
+    bool remove(const QString& path, QString* error) override;
+    std::unique_ptr<FileWriter> openForWriting(const QString& path, WriteMode mode) override;
+    bool readAll(const QString& path, qint64 maxSize, QByteArray* bytes) override;
+    bool readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes) override;
+};

@@ -1,0 +1,180 @@
+#include "plan.h"
+
+#include "pluginhost.h"
+#include "report.h"
+
+#include <QVector>
+
+#include <algorithm>
+
+namespace
+{
+
+// The planning interface of each step's plug-in, in step order.
+QVector<IFilePlanning*> plannersOf(const Flow& flow, const PluginHost& host)
+{
+    QVector<IFilePlanning*> planners;
+    for (int i = 0; i < flow.steps.size(); ++i) {
+        const QString& type = flow.steps.at(i).type;
+        auto* planner = qobject_cast<IFilePlanning*>(host.pluginInstance(type));
+        // An unknown type is left to the runner, which names it.
+        if (!planner && host.prototype(type))
+            throw FlowError{QStringLiteral("step %1 (%2): its plug-in cannot plan file changes")
+                                .arg(i + 1)
+                                .arg(type)};
+        planners.append(planner);
+    }
+    return planners;
+}
+
+int stepOf(const FilePlan::Entry& entry)
+{
+    return entry.isSkip ? entry.skip.step : entry.change.step;
+}
+
+QVariantMap changeValue(const PlannedChange& change)
+{
+    QVariantMap value;
+    value.insert(QStringLiteral("step"), change.step);
+    value.insert(QStringLiteral("action"), change.action);
+    value.insert(QStringLiteral("path"), change.path);
+    if (!change.from.isEmpty())
+        value.insert(QStringLiteral("from"), change.from);
+    if (change.replaces)
+        value.insert(QStringLiteral("replaces"), true);
+    if (change.fails)
+        value.insert(QStringLiteral("fails"), true);
+    if (!change.conflict.isEmpty())
+        value.insert(QStringLiteral("conflict"), change.conflict);
+    return value;
+}
+
+QVariantMap skipValue(const PlannedSkip& skip)
+{
+    QVariantMap value;
+    value.insert(QStringLiteral("step"), skip.step);
+    value.insert(QStringLiteral("path"), skip.path);
+    if (!skip.from.isEmpty())
+        value.insert(QStringLiteral("from"), skip.from);
+    value.insert(QStringLiteral("reason"), skip.reason);
+    return value;
+}
+
+QString stateText(const FilePlan::Entry& entry)
+{
+    if (entry.isSkip)
+        return QStringLiteral("skipped: ") + entry.skip.reason;
+    if (entry.change.fails)
+        return QStringLiteral("fails: ") + entry.change.conflict;
+    if (!entry.change.conflict.isEmpty())
+        return QStringLiteral("conflict: ") + entry.change.conflict;
+    return QStringLiteral("ok");
+}
+
+// Columns on a terminal: East Asian wide characters take two.
+int displayWidth(const QString& text)
+{
+    int width = 0;
+    for (const QChar c : text) {
+        const ushort u = c.unicode();
+        const bool wide = (u >= 0x1100 && u <= 0x115F) || (u >= 0x2E80 && u <= 0xA4CF) ||
+                          (u >= 0xAC00 && u <= 0xD7A3) || (u >= 0xF900 && u <= 0xFAFF) ||
+                          (u >= 0xFE30 && u <= 0xFE4F) || (u >= 0xFF00 && u <= 0xFF60) ||
+                          (u >= 0xFFE0 && u <= 0xFFE6);
+        if (!c.isLowSurrogate())
+            width += wide ? 2 : 1;
+    }
+    return width;
+}
+
+QString padded(const QString& text, int width)
+{
+    return text + QString(qMax(0, width - displayWidth(text)), QLatin1Char(' '));
+}
+
+} // namespace
+
+PlanResult planFlow(const Flow& flow, const PluginHost& host, RunOptions options)
+{
+    const QVector<IFilePlanning*> planners = plannersOf(flow, host);
+    QVector<IFilePlanning*> started;
+    options.beforeStep = [&](VariableScope& scope, int index) {
+        IFilePlanning* planner = planners.at(index);
+        planner->planStep(&scope, index + 1);
+        if (!started.contains(planner))
+            started.append(planner);
+    };
+    PlanResult result;
+    options.afterSteps = [&](VariableScope& scope) {
+        for (IFilePlanning* planner : qAsConst(started))
+            result.plan.entries += planner->finishPlan(&scope).entries;
+    };
+    result.run = runFlow(flow, host, options);
+    // Each plug-in lists its own steps in order; together they go in step order.
+    std::stable_sort(
+        result.plan.entries.begin(), result.plan.entries.end(),
+        [](const FilePlan::Entry& a, const FilePlan::Entry& b) { return stepOf(a) < stepOf(b); });
+    return result;
+}
+
+std::string planReportText(const PlanResult& result, const QStringList* variableFilter)
+{
+    QVariantList changes;
+    QVariantList skipped;
+    for (const FilePlan::Entry& entry : result.plan.entries) {
+        if (entry.isSkip)
+            skipped.append(skipValue(entry.skip));
+        else
+            changes.append(changeValue(entry.change));
+    }
+    QVariantMap report = reportValue(result.run, variableFilter);
+    report.insert(QStringLiteral("changes"), changes);
+    report.insert(QStringLiteral("skipped"), skipped);
+    return reportText(report);
+}
+
+QString planTableText(const FilePlan& plan)
+{
+    QList<QStringList> rows{{QStringLiteral("step"), QStringLiteral("action"),
+                             QStringLiteral("path"), QStringLiteral("from"),
+                             QStringLiteral("state")}};
+    int changes = 0;
+    int conflicts = 0;
+    int skips = 0;
+    for (const FilePlan::Entry& entry : plan.entries) {
+        const QString action = entry.isSkip ? entry.skip.action : entry.change.action;
+        const QString path = entry.isSkip ? entry.skip.path : entry.change.path;
+        const QString from = entry.isSkip ? entry.skip.from : entry.change.from;
+        rows.append({QString::number(stepOf(entry)), action, path, from, stateText(entry)});
+        if (entry.isSkip)
+            ++skips;
+        else if (!entry.change.fails)
+            ++changes;
+        if (!entry.isSkip && !entry.change.conflict.isEmpty())
+            ++conflicts;
+    }
+    QVector<int> widths(4, 0);
+    for (const QStringList& row : qAsConst(rows)) {
+        for (int column = 0; column < widths.size(); ++column)
+            widths[column] = qMax(widths[column], displayWidth(row.at(column)));
+    }
+    QString text;
+    for (const QStringList& row : qAsConst(rows)) {
+        QString line;
+        for (int column = 0; column < widths.size(); ++column)
+            line += padded(row.at(column), widths[column]) + QStringLiteral("  ");
+        text += line + row.last() + QLatin1Char('\n');
+    }
+    text += QStringLiteral("%1 changes, %2 with a conflict, %3 skipped\n")
+                .arg(changes)
+                .arg(conflicts)
+                .arg(skips);
+    return text;
+}
+
+std::string planOutputText(const PlanResult& result, bool json, const QStringList* variableFilter)
+{
+    if (json)
+        return planReportText(result, variableFilter);
+    return planTableText(result.plan).toStdString();
+}

@@ -1,0 +1,467 @@
+// `stephost plan` against `stephost run`: each flow runs twice on identical trees, once planned,
+// once for real. The plan must report what the run then does, and leave its own tree untouched.
+
+#include "filetree.h"
+
+#include <QDirIterator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRandomGenerator>
+#include <QSet>
+#include <QtTest>
+
+class tst_StephostPlan : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void planMatchesRun_data();
+    void planMatchesRun();
+    void conflicts_data();
+    void conflicts();
+    void unwritableFolder();
+    void table();
+};
+
+namespace
+{
+
+// path -> content; a path ending in "/" is a folder, "name->target" a link.
+using Tree = QList<QPair<QString, QByteArray>>;
+
+// What every flow under tests/flows finds: the files they name, in their encodings.
+Tree flowTree()
+{
+    return {{"in/a.txt", "a"},
+            {"in/b.txt", "b"},
+            {"in/report.final.csv", "x"},
+            {"in/table.csv", "id,name\n1,x\n"},
+            {"in.csv", "a,b\n1,\"2,3\"\n"},
+            {"in.txt", "hello"},
+            {"a.txt", "a,b"},
+            {"b.txt", "b"},
+            {"c.txt", "c"},
+            {"present.txt", "p"},
+            {"utf16.txt", QByteArray::fromHex("fffe61000a00")},
+            {"out.txt", "old"},
+            {"old", "o"},
+            {"sub/", ""},
+            {"link->a.txt", ""}};
+}
+
+bool buildTree(const Tree& tree)
+{
+    for (const auto& entry : tree) {
+        const bool built =
+            entry.first.contains(QLatin1String("->")) || entry.first.endsWith(QLatin1Char('/'))
+                ? makeTreeEntry(entry.first)
+                : writeFile(entry.first, entry.second);
+        if (!built)
+            return false;
+    }
+    return true;
+}
+
+// Every entry below the current folder: files with their bytes, folders, links with targets.
+QMap<QString, QByteArray> treeState()
+{
+    QMap<QString, QByteArray> state;
+    const QDir base(QStringLiteral("."));
+    QDirIterator it(QStringLiteral("."),
+                    QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        const QString path = base.relativeFilePath(info.filePath());
+        if (info.isSymLink())
+            state.insert(path, "link to " + QFile::encodeName(info.symLinkTarget()));
+        else if (info.isDir())
+            state.insert(path, "folder");
+        else
+            state.insert(path, "file " + readFile(path));
+    }
+    return state;
+}
+
+// A path of the plan, where "@DIR@" stands for the folder it ran in, relative to that folder.
+QString relativePath(const QString& path)
+{
+    const QString dir = QStringLiteral("@DIR@/");
+    return QDir::cleanPath(path.startsWith(dir) ? path.mid(dir.size()) : path);
+}
+
+struct Differences {
+    QStringList created;
+    QStringList removed;
+    QStringList changed;
+};
+
+QStringList sorted(QStringList list)
+{
+    list.sort();
+    return list;
+}
+
+Differences differences(const QMap<QString, QByteArray>& before,
+                        const QMap<QString, QByteArray>& after)
+{
+    Differences found;
+    for (auto it = after.begin(); it != after.end(); ++it) {
+        if (!before.contains(it.key()))
+            found.created << it.key();
+        else if (before.value(it.key()) != it.value())
+            found.changed << it.key();
+    }
+    for (auto it = before.begin(); it != before.end(); ++it) {
+        if (!after.contains(it.key()))
+            found.removed << it.key();
+    }
+    return found;
+}
+
+// The paths the plan's changes leave, played on the paths there were; `touched` gets every path
+// a change wrote or moved something to.
+QSet<QString> pathsAfterPlan(const QJsonArray& changes, const QMap<QString, QByteArray>& before,
+                             QSet<QString>* touched)
+{
+    QSet<QString> paths(before.keyBegin(), before.keyEnd());
+    for (const QJsonValue& value : changes) {
+        const QJsonObject change = value.toObject();
+        if (change.value(QLatin1String("fails")).toBool())
+            continue;
+        const QString action = change.value(QLatin1String("action")).toString();
+        const QString path = relativePath(change.value(QLatin1String("path")).toString());
+        const QString from = relativePath(change.value(QLatin1String("from")).toString());
+        if (action == QLatin1String("delete")) {
+            paths.remove(path);
+            continue;
+        }
+        if (action == QLatin1String("move") || action == QLatin1String("rename")) {
+            // A renamed folder takes what is in it along.
+            const QSet<QString> all = paths;
+            for (const QString& old : all) {
+                if (old == from || old.startsWith(from + QLatin1Char('/'))) {
+                    paths.remove(old);
+                    paths.insert(path + old.mid(from.size()));
+                    touched->insert(path + old.mid(from.size()));
+                }
+            }
+        }
+        paths.insert(path);
+        touched->insert(path);
+    }
+    return paths;
+}
+
+QByteArray withDirHidden(QByteArray text, const QString& dir)
+{
+    return text.replace(QFile::encodeName(dir), "@DIR@");
+}
+
+struct PlanAndRun {
+    QJsonObject plan;
+    QJsonObject run;
+    Differences made; // by the run
+    QSet<QString> expectedPaths;
+    QSet<QString> touched;
+    QStringList pathsAfterRun;
+};
+
+// Plans the flow in one copy of the tree and runs it in another; the flow's "@DIR@" stands for
+// the folder it runs in.
+PlanAndRun planAndRun(const QByteArray& flow, const Tree& tree, QString* failure)
+{
+    PlanAndRun result;
+    const auto inFreshTree = [&](const QString& command, QMap<QString, QByteArray>* before,
+                                 QMap<QString, QByteArray>* after, QStringList* stamps) {
+        const ScratchCwd dir;
+        if (!buildTree(tree))
+            *failure = QStringLiteral("could not build the tree");
+        const QString flowFile = dir.filePath(QStringLiteral(".flow.json"));
+        QByteArray text = flow;
+        writeFile(flowFile, text.replace("@DIR@", QFile::encodeName(dir.path())));
+        *before = treeState();
+        before->remove(QStringLiteral(".flow.json"));
+        const QStringList stampsBefore = stampedTree();
+        QStringList arguments{command, flowFile};
+        if (command == QLatin1String("plan"))
+            arguments << QStringLiteral("--json");
+        const StephostResult out = runStephost(arguments, dir.path());
+        if (out.exitCode != 0)
+            *failure = command + QLatin1String(" failed: ") + QString::fromUtf8(out.err);
+        *after = treeState();
+        after->remove(QStringLiteral(".flow.json"));
+        if (stamps)
+            *stamps = QStringList{stampsBefore.join('\n'), stampedTree().join('\n')};
+        return QJsonDocument::fromJson(withDirHidden(out.out, dir.path())).object();
+    };
+    QMap<QString, QByteArray> planBefore, planAfter, runBefore, runAfter;
+    QStringList stamps;
+    result.plan = inFreshTree(QStringLiteral("plan"), &planBefore, &planAfter, &stamps);
+    if (stamps.value(0) != stamps.value(1))
+        *failure = QStringLiteral("the plan changed its tree:\n") + stamps.join("\n--\n");
+    result.run = inFreshTree(QStringLiteral("run"), &runBefore, &runAfter, nullptr);
+    result.made = differences(runBefore, runAfter);
+    result.pathsAfterRun = runAfter.keys();
+    // The plan's paths name the folder it ran in; the run's tree is compared by relative paths.
+    result.expectedPaths = pathsAfterPlan(result.plan.value(QLatin1String("changes")).toArray(),
+                                          runBefore, &result.touched);
+    return result;
+}
+
+void checkPlanAgainstRun(const QByteArray& flow, const Tree& tree)
+{
+    QString failure;
+    const PlanAndRun outcome = planAndRun(flow, tree, &failure);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    for (const char* key : {"log", "variables", "steps"}) {
+        const QJsonValue planned = outcome.plan.value(QLatin1String(key));
+        const QJsonValue ran = outcome.run.value(QLatin1String(key));
+        QVERIFY2(
+            planned == ran,
+            qPrintable(
+                QStringLiteral("%1 differ:\n%2\n%3")
+                    .arg(key)
+                    .arg(QString::fromUtf8(QJsonDocument(QJsonObject{{"v", planned}}).toJson()))
+                    .arg(QString::fromUtf8(QJsonDocument(QJsonObject{{"v", ran}}).toJson()))));
+    }
+    QStringList expected = outcome.expectedPaths.values();
+    QCOMPARE(sorted(outcome.pathsAfterRun), sorted(expected));
+    for (const QString& path : outcome.made.changed)
+        QVERIFY2(outcome.touched.contains(path), qPrintable(path + " changed unplanned"));
+}
+
+// A flow of random steps over a small random tree: copies, moves, renames by every method,
+// deletes, writes and appends, reads, naming files that are there, missing, or made by a step.
+QByteArray randomFlow(QRandomGenerator& random, Tree* tree)
+{
+    const QStringList pool{"a.txt",   "b.txt", "c.md",    "d/x.txt", "d/y.txt",
+                           "d/a.txt", "f.csv", "x-1.txt", "x.txt",   "e/a.txt"};
+    tree->clear();
+    for (const QString& path : pool) {
+        if (random.bounded(3) != 0)
+            tree->append({path, path.toUtf8()});
+    }
+    tree->append({QStringLiteral("e/"), QByteArray()});
+    const QStringList names =
+        pool + QStringList{"out/a.txt", "out/b.txt", "d/new.txt", "missing",
+                           "d",         "a-1.txt",   "new.txt",   "out/x.txt"};
+    const auto pick = [&] { return names.at(random.bounded(names.size())); };
+    const auto picks = [&] {
+        QStringList list;
+        for (int n = 1 + random.bounded(3); n > 0; --n)
+            list << pick();
+        return list.join(QLatin1Char('\n'));
+    };
+    const QStringList folders{"out", "d", "e", "out/deep"};
+    QJsonArray steps;
+    for (int n = 3 + random.bounded(4); n > 0; --n) {
+        QJsonObject settings;
+        QString type;
+        switch (random.bounded(6)) {
+        case 0:
+        case 1:
+            type = random.bounded(2) ? "file.copy" : "file.move";
+            settings = {{"files", picks()},
+                        {"destDir", folders.at(random.bounded(folders.size()))},
+                        {"ifExist", random.bounded(3)},
+                        {"listVar", "list"}};
+            break;
+        case 2: {
+            type = "file.rename";
+            const QStringList newNames{"new", "new.txt", "a.txt", "x"};
+            settings = {{"files", picks()},
+                        {"mode", random.bounded(6)},
+                        {"newName", newNames.at(random.bounded(newNames.size()))},
+                        {"addText", "-1"},
+                        {"addPos", random.bounded(2)},
+                        {"delText", "a"},
+                        {"oldText", "x"},
+                        {"newText", "y"},
+                        {"newExt", random.bounded(2) ? "md" : ""},
+                        {"sep", random.bounded(5)},
+                        {"usePad", bool(random.bounded(2))},
+                        {"ifNewExist", random.bounded(2)},
+                        {"newList", "list"}};
+            break;
+        }
+        case 3:
+            type = "file.delete";
+            settings = {{"files", picks()}, {"deletedList", "list"}};
+            break;
+        case 4:
+            type = "file.write";
+            settings = {{"filePath", pick()},
+                        {"content", random.bounded(2) ? "$list" : "文字"},
+                        {"ifExist", random.bounded(2)}};
+            break;
+        default:
+            type = "file.read";
+            settings = {{"filePath", pick()}, {"targetVarStr", "text"}};
+            break;
+        }
+        steps.append(QJsonObject{{"type", type}, {"settings", settings}});
+    }
+    const QJsonObject flow{{"variables", QJsonObject{{"list", QJsonObject{{"type", "list"}}},
+                                                     {"text", QJsonObject{{"type", "string"}}}}},
+                           {"steps", steps}};
+    return QJsonDocument(flow).toJson();
+}
+
+QJsonArray changesOf(const QJsonObject& report)
+{
+    return report.value(QLatin1String("changes")).toArray();
+}
+
+} // namespace
+
+void tst_StephostPlan::planMatchesRun_data()
+{
+    QTest::addColumn<QByteArray>("flow");
+    QTest::addColumn<Tree>("tree");
+    QDirIterator flows(QStringLiteral(FLOWS_DIR), {QStringLiteral("*.json")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    while (flows.hasNext()) {
+        const QString path = flows.next();
+        QTest::newRow(qPrintable(QDir(QStringLiteral(FLOWS_DIR)).relativeFilePath(path)))
+            << readFile(path) << flowTree();
+    }
+    for (quint32 seed = 1; seed <= 60; ++seed) {
+        QRandomGenerator random(seed);
+        Tree tree;
+        const QByteArray flow = randomFlow(random, &tree);
+        QTest::addRow("random %u", seed) << flow << tree;
+    }
+}
+
+void tst_StephostPlan::planMatchesRun()
+{
+    QFETCH(QByteArray, flow);
+    QFETCH(Tree, tree);
+    checkPlanAgainstRun(flow, tree);
+}
+
+void tst_StephostPlan::conflicts_data()
+{
+    QTest::addColumn<QString>("files");
+    QTest::addColumn<QString>("steps"); // JSON, without the brackets
+    QTest::addColumn<QString>("changes");
+    QTest::newRow("numbering chain")
+        << "x.txt|x-1.txt"
+        << R"({"type": "file.rename", "settings": {"files": "x.txt\nx-1.txt", "mode": 5,
+               "sep": 1}})"
+        << "rename ./x-1.txt<-x.txt replaces: replaces a file that step 1 later renames|"
+           "rename ./x-1-2.txt<-x-1.txt";
+    QTest::newRow("two names swapped by two renames")
+        << "a.txt|b.txt"
+        << R"({"type": "file.rename", "settings": {"files": "a.txt", "newName": "b"}},
+              {"type": "file.rename", "settings": {"files": "b.txt", "newName": "a"}})"
+        << "rename ./b.txt<-a.txt replaces: replaces a file that step 2 later renames|"
+           "rename ./a.txt<-b.txt";
+    QTest::newRow("two sources onto one target")
+        << "d1/a.txt|d2/a.txt"
+        << R"({"type": "file.copy", "settings": {"files": "d1/a.txt", "destDir": "out"}},
+              {"type": "file.copy", "settings": {"files": "d2/a.txt", "destDir": "out",
+               "ifExist": 1}})"
+        << "mkdir out|copy out/a.txt<-d1/a.txt|copy out/a.txt<-d2/a.txt replaces: replaces "
+           "what step 1 put here";
+    QTest::newRow("two sources of one name copied by one step")
+        << "d1/a.txt|d2/a.txt"
+        << R"({"type": "file.copy", "settings": {"files": "d1/a.txt\nd2/a.txt",
+               "destDir": "out", "ifExist": 1}})"
+        << "mkdir out|copy out/a.txt<-d1/a.txt|copy out/a.txt<-d2/a.txt replaces: replaces "
+           "what step 1 put here";
+    QTest::newRow("a name too long")
+        << "a.txt"
+        << R"({"type": "file.rename", "settings": {"files": "a.txt", "mode": 1,
+               "addText": "LONG"}})"
+        << "rename ./aLONG.txt<-a.txt fails: the name is too long for the file system";
+}
+
+void tst_StephostPlan::conflicts()
+{
+    QFETCH(QString, files);
+    QFETCH(QString, steps);
+    QFETCH(QString, changes);
+    const QString longText(260, QLatin1Char('n'));
+    steps.replace(QLatin1String("LONG"), longText);
+    changes.replace(QLatin1String("LONG"), longText);
+    Tree tree;
+    for (const QString& path : entries(files))
+        tree.append({path, path.toUtf8()});
+    const QByteArray flow = "{\"steps\": [" + steps.toUtf8() + "]}";
+    checkPlanAgainstRun(flow, tree);
+
+    QString failure;
+    const PlanAndRun outcome = planAndRun(flow, tree, &failure);
+    QStringList rows;
+    for (const QJsonValue& value : changesOf(outcome.plan)) {
+        const QJsonObject change = value.toObject();
+        QString row = change.value("action").toString() + ' ' + change.value("path").toString();
+        if (change.contains("from"))
+            row += "<-" + change.value("from").toString();
+        if (change.value("replaces").toBool())
+            row += " replaces";
+        if (change.value("fails").toBool())
+            row += " fails";
+        if (change.contains("conflict"))
+            row += ": " + change.value("conflict").toString();
+        rows << row;
+    }
+    QCOMPARE(rows, entries(changes));
+}
+
+// Root writes where the folder says no, so both stephosts run as nobody.
+void tst_StephostPlan::unwritableFolder()
+{
+    const ScratchCwd dir;
+    QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    QVERIFY(writeFile(QStringLiteral("flow.json"),
+                      R"({"steps": [{"type": "file.write",
+                          "settings": {"filePath": "ro/x.txt", "content": "x"}}]})"));
+    QVERIFY(QDir().mkdir(QStringLiteral("ro")));
+    QCOMPARE(::chmod("ro", 0555), 0);
+    StephostLimits limits;
+    limits.unprivileged = true;
+    const StephostResult plan =
+        runStephost({QStringLiteral("plan"), QStringLiteral("flow.json"), QStringLiteral("--json")},
+                    dir.path(), limits);
+    const StephostResult run =
+        runStephost({QStringLiteral("run"), QStringLiteral("flow.json")}, dir.path(), limits);
+    QCOMPARE(plan.log(), QStringList{QStringLiteral("[FileWrite] 写入失败： \"ro/x.txt\"")});
+    QCOMPARE(run.log(), plan.log());
+    QCOMPARE(changesOf(plan.report()),
+             (QJsonArray{QJsonObject{{"step", 1},
+                                     {"action", "write"},
+                                     {"path", "ro/x.txt"},
+                                     {"fails", true},
+                                     {"conflict", "the folder cannot be written"}}}));
+    QVERIFY(!QFile::exists(QStringLiteral("ro/x.txt")));
+}
+
+void tst_StephostPlan::table()
+{
+    const ScratchCwd dir;
+    QVERIFY(makeTree(QStringLiteral("a.txt|b.txt")));
+    QVERIFY(writeFile(QStringLiteral("flow.json"),
+                      R"({"steps": [{"type": "file.copy", "settings": {"files": "a.txt\nmissing",
+                          "destDir": "out"}},
+                          {"type": "file.rename", "settings": {"files": "a.txt", "newName": "b"}},
+                          {"type": "file.rename", "settings": {"files": "b.txt", "newName": "a"}}]})"));
+    const StephostResult plan =
+        runStephost({QStringLiteral("plan"), QStringLiteral("flow.json")}, dir.path());
+    QCOMPARE(plan.exitCode, 0);
+    QCOMPARE(
+        QString::fromUtf8(plan.out).split('\n'),
+        QStringList({"step  action  path       from     state",
+                     "1     mkdir   out                 ok", "1     copy    out/a.txt  a.txt    ok",
+                     "1     copy    missing    missing  skipped: no such file",
+                     "2     rename  ./b.txt    a.txt    conflict: replaces a file that step 3 "
+                     "later renames",
+                     "3     rename  ./a.txt    b.txt    ok",
+                     "4 changes, 1 with a conflict, 1 skipped", ""}));
+}
+
+QTEST_GUILESS_MAIN(tst_StephostPlan)
+#include "tst_stephostplan.moc"
