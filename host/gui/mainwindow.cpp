@@ -152,6 +152,9 @@ MainWindow::~MainWindow()
 {
     // The panel holds a step the flow model deletes.
     m_properties->setOperation(nullptr);
+    // A stack going away with its commands says it is clean; the window must not hear that
+    // once it is only a QWidget being taken down.
+    m_history->disconnect(this);
 }
 
 QWidget* MainWindow::buildPalettePane()
