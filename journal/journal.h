@@ -1,0 +1,67 @@
+#ifndef FILEOPER_JOURNAL_H
+#define FILEOPER_JOURNAL_H
+
+#include "filestate.h"
+
+#include <QString>
+
+#include <memory>
+
+// A write-ahead record of every change a run makes to the user's files, kept in a folder of its
+// own, from which undoJournal() takes the run back. Each record reaches the file (a write(2), so
+// it survives the process being killed) before the change it names is made; whatever a change
+// destroys is kept in the folder first. After a change, the state it left is recorded too, so
+// that undo can tell a path the user has touched since from one the run left.
+//
+// The folder holds "journal.log" (one JSON object a line), "backup/" (what changes destroyed)
+// and, once taken back, "undone".
+class Journal
+{
+public:
+    ~Journal();
+    Journal(const Journal&) = delete;
+    Journal& operator=(const Journal&) = delete;
+
+    // Starts a journal in `folder`, made if missing; a folder that holds a journal already is
+    // refused, so that no run's record is ever mixed with another's.
+    static std::unique_ptr<Journal> create(const QString& folder, QString* error);
+
+    // Each is called just before the change it names. False: the record could not be kept, and
+    // the change must not be made.
+    bool willMakeFolder(const QString& path);
+    bool willCreate(const QString& path);
+    bool willRename(const QString& from, const QString& to);
+    bool willAppend(const QString& path);
+    // Before a file is written over where it stands (it has other hard links): its bytes are
+    // copied into the journal.
+    bool willRewriteInPlace(const QString& path);
+
+    // Takes `path` out of the user's way into the journal: moved there where the journal is on
+    // the same file system, else cloned or copied and then removed. This is how a run deletes a
+    // file, or clears a target it replaces, without losing it.
+    bool moveIntoJournal(const QString& path);
+
+    // After the change recorded last: the state it left at its path.
+    void changeMade();
+
+    // Forces the records to disk (a power cut may otherwise lose the last ones).
+    void sync();
+
+    QString folder() const { return m_folder; }
+
+private:
+    Journal(const QString& folder, int fd);
+    bool append(QJsonObject record, const QString& statePath, WithHash withHash);
+    QString backupPath(int seq) const;
+
+    QString m_folder;
+    int m_fd = -1;
+    int m_seq = 0;
+    QString m_lastPath;
+    WithHash m_lastHash = WithHash::No;
+};
+
+QString journalLogPath(const QString& folder);
+QString journalBackupPath(const QString& folder, int seq);
+
+#endif
