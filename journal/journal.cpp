@@ -146,6 +146,17 @@ bool Journal::willRewriteInPlace(const QString& path)
     return copyKeepingTimes(target, backupPath(m_seq));
 }
 
+bool Journal::willReplace(const QString& path)
+{
+    const QString target = absolute(path);
+    if (!append({{QStringLiteral("op"), QStringLiteral("replace")},
+                 {QStringLiteral("path"), target},
+                 {QStringLiteral("time"), QDateTime::currentMSecsSinceEpoch()}},
+                target, WithHash::Yes))
+        return false;
+    return linkOrCopy(target, backupPath(m_seq));
+}
+
 bool Journal::moveIntoJournal(const QString& path)
 {
     const QString target = absolute(path);

@@ -35,6 +35,10 @@ public:
     // Before a file is written over where it stands (it has other hard links): its bytes are
     // copied into the journal.
     bool willRewriteInPlace(const QString& path);
+    // Before a file is replaced by a new one renamed over it: the old file is kept in the journal
+    // as a second name of the same data (no bytes copied), or a clone or copy on another file
+    // system. Called once the writer of the new file has decided how it writes.
+    bool willReplace(const QString& path);
 
     // Takes `path` out of the user's way into the journal: moved there where the journal is on
     // the same file system, else cloned or copied and then removed. This is how a run deletes a

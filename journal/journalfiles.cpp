@@ -3,6 +3,7 @@
 #include <QFile>
 
 #include <cerrno>
+#include <climits>
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>
@@ -78,6 +79,17 @@ bool copyKeepingTimes(const QString& from, const QString& to)
     return false;
 }
 
+// A symbolic link made again at `to`, pointing where the one at `from` points.
+bool copyLink(const QString& from, const QString& to)
+{
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(native(from).constData(), target, sizeof target - 1);
+    if (length < 0)
+        return false;
+    target[length] = '\0';
+    return ::symlink(target, native(to).constData()) == 0;
+}
+
 bool moveOrCopyAway(const QString& from, const QString& to)
 {
     if (::rename(native(from).constData(), native(to).constData()) == 0)
@@ -85,9 +97,19 @@ bool moveOrCopyAway(const QString& from, const QString& to)
     if (errno != EXDEV)
         return false;
     struct stat status;
-    if (::lstat(native(from).constData(), &status) != 0 || !S_ISREG(status.st_mode))
+    if (::lstat(native(from).constData(), &status) != 0)
         return false;
-    return copyKeepingTimes(from, to) && ::unlink(native(from).constData()) == 0;
+    const bool copied = S_ISLNK(status.st_mode)   ? copyLink(from, to)
+                        : S_ISREG(status.st_mode) ? copyKeepingTimes(from, to)
+                                                  : false;
+    return copied && ::unlink(native(from).constData()) == 0;
+}
+
+bool linkOrCopy(const QString& from, const QString& to)
+{
+    if (::link(native(from).constData(), native(to).constData()) == 0)
+        return true;
+    return errno == EXDEV && copyKeepingTimes(from, to);
 }
 
 bool rewriteInPlace(const QString& from, const QString& to)

@@ -13,6 +13,10 @@ bool moveOrCopyAway(const QString& from, const QString& to);
 // where the file system can share the blocks, a copy of the bytes otherwise.
 bool copyKeepingTimes(const QString& from, const QString& to);
 
+// Gives the file `from` the second name `to` (a hard link) where both are on one file system,
+// else copies it there as copyKeepingTimes does.
+bool linkOrCopy(const QString& from, const QString& to);
+
 // Writes the bytes of `from` over `to` in place (its inode, and so its other hard links, kept),
 // then gives it the modification time of `from`.
 bool rewriteInPlace(const QString& from, const QString& to);

@@ -10,6 +10,7 @@
 #include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QRegularExpression>
 #include <QSet>
 #include <QVector>
 
@@ -91,6 +92,8 @@ public:
             takeBackRemove(record, now);
         else if (record.op == QLatin1String("rewrite"))
             takeBackRewrite(record, now);
+        else if (record.op == QLatin1String("replace"))
+            takeBackReplace(record, now);
         else if (record.op == QLatin1String("append"))
             takeBackAppend(record, now);
         else
@@ -204,6 +207,29 @@ private:
         }
     }
 
+    void takeBackReplace(const Record& record, const FileState& now)
+    {
+        const QString backup = journalBackupPath(m_folder, record.seq);
+        if (!QFileInfo::exists(backup))
+            return; // nothing kept, so nothing was replaced
+        if (now.sameAs(record.before)) {
+            QFile::remove(backup); // the old file is still in place
+            return;
+        }
+        if (!leftByRun(record, now)) {
+            leave(record.path,
+                  QStringLiteral("changed since the run; kept, the old file stays in %1")
+                      .arg(backup));
+            return;
+        }
+        if (::rename(QFile::encodeName(backup).constData(),
+                     QFile::encodeName(record.path).constData()) == 0 ||
+            (QFile::remove(record.path) && moveOrCopyAway(backup, record.path)))
+            restore("put back", record.path);
+        else
+            leave(record.path, QStringLiteral("cannot be put back from %1").arg(backup));
+    }
+
     void takeBackAppend(const Record& record, const FileState& now)
     {
         if (!now.exists() || now.sameAs(record.before))
@@ -224,6 +250,38 @@ private:
 
     QString m_folder;
 };
+
+// A file a killed run was still writing under a temporary name: ours (".NAME.fileoper-XXXXXX")
+// or Qt's copy's ("qt_temp.XXXXXX").
+bool isTemporaryName(const QString& name)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^(\\..+\\.fileoper-|qt_temp\\.)[A-Za-z0-9]{6}$"));
+    return pattern.match(name).hasMatch();
+}
+
+// Removes temporary files that the run left in the folders it changed, made since it started.
+void removeLeftovers(const QVector<Record>& records, qint64 startMs, Undo* undo)
+{
+    QSet<QString> folders;
+    for (const Record& record : records) {
+        folders.insert(QFileInfo(record.path).path());
+        if (!record.from.isEmpty())
+            folders.insert(QFileInfo(record.from).path());
+    }
+    for (const QString& folder : qAsConst(folders)) {
+        const QFileInfoList entries =
+            QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
+        for (const QFileInfo& entry : entries) {
+            if (!entry.isSymLink() && isTemporaryName(entry.fileName()) &&
+                madeSince(fileStateOf(entry.filePath()), startMs) &&
+                QFile::remove(entry.filePath()))
+                undo->restored.append(
+                    QJsonObject{{QStringLiteral("action"), QStringLiteral("removed leftover")},
+                                {QStringLiteral("path"), entry.filePath()}});
+        }
+    }
+}
 
 QString statusOf(const Undo& undo)
 {
@@ -249,6 +307,8 @@ QJsonObject undoJournal(const QString& folderPath)
     qint64 startMs = 0;
     const QVector<Record> records = readRecords(log.readAll(), &startMs);
     Undo undo(folder);
+    // First, so that a folder the run made is empty again when its turn comes.
+    removeLeftovers(records, startMs, &undo);
     for (auto it = records.crbegin(); it != records.crend(); ++it)
         undo.takeBack(*it);
     report.insert(QStringLiteral("status"), statusOf(undo));

@@ -30,6 +30,18 @@ bool makeChange(Journal& journal, QString change)
         ok = journal.willCreate(path) && writeFile(path, content);
     } else if (op == QLatin1String("replace")) {
         ok = journal.moveIntoJournal(path) && journal.willCreate(path) && writeFile(path, content);
+    } else if (op == QLatin1String("atomic")) {
+        // A new file written beside the old one, then renamed over it.
+        const QString temp = QFileInfo(path).path() + QStringLiteral("/.new.fileoper-Ab12cd");
+        ok =
+            writeFile(temp, content) && journal.willReplace(path) &&
+            ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) == 0;
+    } else if (op == QLatin1String("leftover")) {
+        // What a writer killed half-way leaves beside its target.
+        ok = journal.willCreate(path + QStringLiteral(".partial")) &&
+             writeFile(QFileInfo(path).path() + QStringLiteral("/.") + QFileInfo(path).fileName() +
+                           QStringLiteral(".fileoper-x1Y2z3"),
+                       content);
     } else if (op == QLatin1String("rename")) {
         const QString to = rest.section(QLatin1Char('>'), 1);
         ok = journal.willRename(path, to) && QFile::rename(path, to);
@@ -99,6 +111,9 @@ void tst_Journal::undo_data()
     row("rename over a target", tree, "remove:b.txt|rename:a.txt>b.txt", "", tree, 0);
     row("append", tree, "append:a.txt=more|append:a.txt=again", "", tree, 0);
     row("rewrite in place", tree, "rewrite:a.txt=new", "", tree, 0);
+    row("replaced by a rename over it", tree, "atomic:a.txt=new|atomic:d/c.txt=new", "", tree, 0);
+    row("killed while writing a replacement", tree, "mkdir:out|leftover:out/a.txt=half", "", tree,
+        0);
     // Killed after the change, before its state was recorded: taken back all the same.
     row("killed after a copy", tree, "mkdir:out|create:out/a.txt=a.txt!", "", tree, 0);
     row("killed after a rename", tree, "rename:a.txt>z.txt!", "", tree, 0);
@@ -112,6 +127,8 @@ void tst_Journal::undo_data()
         "a.txt|b.txt|d/c.txt|out/a.txt=a.txt!", 2);
     row("deleted name taken again", tree, "remove:a.txt", "a.txt=mine", "a.txt=mine|b.txt|d/c.txt",
         1);
+    row("replaced file edited since", tree, "atomic:a.txt=new", "a.txt=!",
+        "a.txt=new!|b.txt|d/c.txt", 1);
     row("appended file edited since", tree, "append:a.txt=more", "a.txt=!",
         "a.txt=a.txtmore!|b.txt|d/c.txt", 1);
 }
