@@ -44,6 +44,8 @@ public:
     // the same file system, else cloned or copied and then removed. This is how a run deletes a
     // file, or clears a target it replaces, without losing it.
     bool moveIntoJournal(const QString& path);
+    // Where the file that the last moveIntoJournal took is kept.
+    QString lastBackupPath() const { return backupPath(m_seq); }
 
     // After the change recorded last: the state it left at its path.
     void changeMade();

@@ -142,7 +142,8 @@ private:
 
     void takeBackCreate(const Record& record, const FileState& now)
     {
-        if (!now.exists())
+        // Something was there already: the create never happened, whatever the times say.
+        if (!now.exists() || (!record.done && record.before.exists()))
             return;
         if (!leftByRun(record, now)) {
             leave(record.path, QStringLiteral("changed since the run; kept"));
