@@ -122,19 +122,20 @@ bool JournalFileSystem::copyFile(const QString& source, const QString& target, O
 bool JournalFileSystem::rename(const QString& source, const QString& target, Overwrite overwrite,
                                QString* error)
 {
-    const EntryStatus from = m_files.status(source, Links::NoFollow);
     const EntryStatus to = m_files.status(target, Links::NoFollow);
-    // Two names of one entry (or a change of letter case alone): nothing is replaced or lost.
-    const bool sameEntry = from.exists() && to.exists() && from.id == to.id;
-    if (sameEntry || !from.exists() || (overwrite == Overwrite::No && to.exists()))
-        return m_files.rename(source, target, overwrite, error);
-    const bool cleared = to.exists() && !to.isFolder() && overwrite == Overwrite::Yes;
-    if (!clearTarget(target, overwrite, error))
-        return false;
+    if (to.exists()) {
+        // Two names of one entry (or a change of letter case alone), a clash that is refused,
+        // a folder in the way: nothing is replaced, nothing to record.
+        const EntryStatus from = m_files.status(source, Links::NoFollow);
+        if (!from.exists() || from.id == to.id || overwrite == Overwrite::No || to.isFolder())
+            return m_files.rename(source, target, overwrite, error);
+        if (!m_journal->moveIntoJournal(target))
+            return refuse(error);
+    }
     if (!m_journal->willRename(source, target))
         return refuse(error);
     if (!m_files.rename(source, target, Overwrite::No, error)) {
-        if (cleared && !m_files.status(target, Links::NoFollow).exists())
+        if (to.exists() && !m_files.status(target, Links::NoFollow).exists())
             putBack(target);
         return false;
     }

@@ -17,9 +17,10 @@ namespace
 
 // Paths are kept absolute, links not resolved, so that undo can run from any folder and puts
 // back the very names the run changed.
-QString absolute(const QString& path)
+QString absolute(const QString& path, const QString& workingFolder)
 {
-    return QFileInfo(path).absoluteFilePath();
+    return QDir::cleanPath(QDir::isAbsolutePath(path) ? path
+                                                      : workingFolder + QLatin1Char('/') + path);
 }
 
 bool writeAll(int fd, const QByteArray& bytes)
@@ -48,7 +49,8 @@ QString journalBackupPath(const QString& folder, int seq)
     return folder + QStringLiteral("/backup/") + QString::number(seq);
 }
 
-Journal::Journal(const QString& folder, int fd) : m_folder(folder), m_fd(fd)
+Journal::Journal(const QString& folder, int fd)
+    : m_folder(folder), m_workingFolder(QDir::currentPath()), m_fd(fd)
 {
 }
 
@@ -58,9 +60,14 @@ Journal::~Journal()
     ::close(m_fd);
 }
 
+QString Journal::absolute(const QString& path) const
+{
+    return ::absolute(path, m_workingFolder);
+}
+
 std::unique_ptr<Journal> Journal::create(const QString& folder, QString* error)
 {
-    const QString root = absolute(folder);
+    const QString root = ::absolute(folder, QDir::currentPath());
     if (!QDir().mkpath(root + QStringLiteral("/backup"))) {
         *error = QStringLiteral("cannot make the journal folder %1").arg(root);
         return nullptr;
@@ -95,7 +102,13 @@ bool Journal::append(QJsonObject record, const QString& statePath, WithHash with
         record.insert(QStringLiteral("before"), fileStateOf(statePath).toJson());
     m_lastPath = statePath;
     m_lastHash = withHash;
-    return writeAll(m_fd, QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n');
+    m_lastState = QJsonObject();
+    // The record of the change before goes out with this one: one write a change, and still
+    // only the last change can lack its record when the run is killed.
+    const QByteArray lines =
+        m_pending + QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
+    m_pending.clear();
+    return writeAll(m_fd, lines);
 }
 
 bool Journal::willMakeFolder(const QString& path)
@@ -122,8 +135,15 @@ bool Journal::willRename(const QString& from, const QString& to)
     QJsonObject record{{QStringLiteral("op"), QStringLiteral("rename")},
                        {QStringLiteral("path"), absolute(to)},
                        {QStringLiteral("from"), absolute(from)}};
-    record.insert(QStringLiteral("source"), fileStateOf(from).toJson());
-    return append(record, absolute(to), WithHash::No);
+    // Nothing is at the new name before (a target in the way goes into the journal first), so
+    // only the entry itself is looked at.
+    const QJsonObject source = fileStateOf(from).toJson();
+    record.insert(QStringLiteral("source"), source);
+    if (!append(record, QString(), WithHash::No))
+        return false;
+    m_lastPath = absolute(to);
+    m_lastState = source;
+    return true;
 }
 
 bool Journal::willAppend(const QString& path)
@@ -176,14 +196,17 @@ void Journal::changeMade()
 {
     if (m_lastPath.isEmpty())
         return;
-    const QJsonObject record{
-        {QStringLiteral("done"), m_seq},
-        {QStringLiteral("after"), fileStateOf(m_lastPath, m_lastHash).toJson()}};
-    writeAll(m_fd, QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n');
+    // A renamed entry is the one that was at the old name: no need to look again.
+    const QJsonObject after =
+        m_lastState.isEmpty() ? fileStateOf(m_lastPath, m_lastHash).toJson() : m_lastState;
+    const QJsonObject record{{QStringLiteral("done"), m_seq}, {QStringLiteral("after"), after}};
+    m_pending += QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
     m_lastPath.clear();
 }
 
 void Journal::sync()
 {
+    writeAll(m_fd, m_pending);
+    m_pending.clear();
     ::fdatasync(m_fd);
 }

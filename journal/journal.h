@@ -59,12 +59,16 @@ private:
     Journal(const QString& folder, int fd);
     bool append(QJsonObject record, const QString& statePath, WithHash withHash);
     QString backupPath(int seq) const;
+    QString absolute(const QString& path) const;
 
     QString m_folder;
+    QString m_workingFolder; // relative paths are taken from here, asked once
     int m_fd = -1;
     int m_seq = 0;
     QString m_lastPath;
     WithHash m_lastHash = WithHash::No;
+    QJsonObject m_lastState; // what the last change leaves, where known without looking
+    QByteArray m_pending;    // the last change's record, written with the next one
 };
 
 QString journalLogPath(const QString& folder);
