@@ -1,8 +1,12 @@
 #include "journalfilesystem.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace
 {
@@ -30,6 +34,17 @@ private:
     std::unique_ptr<FileWriter> m_writer;
     Journal& m_journal;
 };
+
+// The writer below empties a file and writes it where it stands, rather than replacing it, where a
+// new file would change more than the bytes: other hard links, a folder that takes no new file.
+bool writtenInPlace(const QString& file)
+{
+    struct stat status;
+    if (::stat(QFile::encodeName(file).constData(), &status) != 0 || status.st_nlink > 1)
+        return true;
+    const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
+    return ::access(folder.constData(), W_OK | X_OK) != 0;
+}
 
 } // namespace
 
@@ -162,18 +177,24 @@ std::unique_ptr<FileWriter> JournalFileSystem::openForWriting(const QString& pat
     const EntryStatus there = m_files.status(file);
     if (there.exists() && !there.isFile())
         return m_files.openForWriting(path, mode);
-    bool recorded;
-    if (!there.exists())
-        recorded = m_journal->willCreate(file);
-    else if (mode == WriteMode::Append)
-        recorded = m_journal->willAppend(file);
-    else
-        // The writer below empties the file and writes it where it stands: its bytes go into the
-        // journal first.
-        recorded = m_journal->willRewriteInPlace(file);
-    if (!recorded)
-        return nullptr;
+    if (!there.exists() || mode == WriteMode::Append || writtenInPlace(file)) {
+        const bool recorded = !there.exists()             ? m_journal->willCreate(file)
+                              : mode == WriteMode::Append ? m_journal->willAppend(file)
+                                                          : m_journal->willRewriteInPlace(file);
+        if (!recorded)
+            return nullptr;
+        return journaled(m_files.openForWriting(path, mode));
+    }
+    // The writer makes the new file beside the old one, which it leaves alone until commit: it
+    // is opened first, then the old file is kept in the journal as a second name of its data.
     std::unique_ptr<FileWriter> writer = m_files.openForWriting(path, mode);
+    if (!writer || !m_journal->willReplace(file))
+        return nullptr;
+    return journaled(std::move(writer));
+}
+
+std::unique_ptr<FileWriter> JournalFileSystem::journaled(std::unique_ptr<FileWriter> writer)
+{
     if (!writer)
         return nullptr;
     return std::make_unique<JournaledWriter>(std::move(writer), *m_journal);

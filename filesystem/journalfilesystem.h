@@ -32,6 +32,7 @@ private:
     bool clearTarget(const QString& target, Overwrite overwrite, QString* error);
     void putBack(const QString& target);
     bool refuse(QString* error);
+    std::unique_ptr<FileWriter> journaled(std::unique_ptr<FileWriter> writer);
 
     FileSystem& m_files;
     std::unique_ptr<Journal> m_journal;
