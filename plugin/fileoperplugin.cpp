@@ -1,5 +1,6 @@
 #include "fileoperplugin.h"
 
+#include "filesystem/filejournals.h"
 #include "filesystem/fileplans.h"
 #include "operations/filecopyoperation.h"
 #include "operations/filecsvreadoperation.h"
@@ -99,4 +100,15 @@ void FileOperPlugin::planStep(const VariableScope* scope, int step)
 FilePlan FileOperPlugin::finishPlan(const VariableScope* scope)
 {
     return takeFilePlan(scope);
+}
+
+bool FileOperPlugin::journalStep(const VariableScope* scope, int step, const QString& folder,
+                                 QString* error)
+{
+    return ::journalStep(scope, step, folder, error);
+}
+
+void FileOperPlugin::finishJournal(const VariableScope* scope)
+{
+    ::finishJournal(scope);
 }

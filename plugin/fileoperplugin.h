@@ -1,17 +1,22 @@
 #pragma once
 
+#include <filejournaling.h>
 #include <fileplanning.h>
 #include <ioperationplugin.h>
 
 #include <QObject>
 
 // The plug-in object the host finds through the Qt plug-in loader: identity, manifest and the
-// prototypes of the ten file steps. Hosts of ours may also ask it for plans of file changes.
-class Q_DECL_EXPORT FileOperPlugin : public QObject, public IOperationPlugin, public IFilePlanning
+// prototypes of the ten file steps. Hosts of ours may also ask it for plans of file changes and
+// for journals of them.
+class Q_DECL_EXPORT FileOperPlugin : public QObject,
+                                     public IOperationPlugin,
+                                     public IFilePlanning,
+                                     public IFileJournaling
 {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID "org.stephost.IOperationPlugin/1.0")
-    Q_INTERFACES(IOperationPlugin IFilePlanning)
+    Q_INTERFACES(IOperationPlugin IFilePlanning IFileJournaling)
 
 public:
     FileOperPlugin();
@@ -27,4 +32,8 @@ public:
 
     void planStep(const VariableScope* scope, int step) override;
     FilePlan finishPlan(const VariableScope* scope) override;
+
+    bool journalStep(const VariableScope* scope, int step, const QString& folder,
+                     QString* error) override;
+    void finishJournal(const VariableScope* scope) override;
 };

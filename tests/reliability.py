@@ -13,6 +13,7 @@ The area "killed overwrites" runs a flow that replaces a 50 MB text file and a l
 and kills it at random instants: afterwards each file must hold exactly its old or exactly its
 new bytes, and nothing but hidden replacements of those two files may be left, which the next
 whole run removes. A kill that leaves anything else counts as a file lost.
+The area "killed runs" (killedruns.py) kills runs at random instants, with and without a journal.
 
 usage: reliability.py TESTS_DIR
 """
@@ -28,6 +29,8 @@ import subprocess
 import sys
 import tempfile
 import time
+
+import killedruns
 
 # Test program, area of each of its functions, and the area of functions not named.
 PROGRAMS = [
@@ -182,8 +185,10 @@ def main():
             if outcome != "passed" and outcome != "skipped" or lost:
                 problems.append(f"{outcome:8} {name} {function}" + (f":{tag}" if tag else ""))
 
-    stephost = os.path.join(tests_dir, os.pardir, "bin", "stephost")
+    stephost = os.path.abspath(os.path.join(tests_dir, os.pardir, "bin", "stephost"))
     rows["killed overwrites"], killed_problems = killed_overwrites(stephost)
+    problems += killed_problems
+    rows["killed runs"], killed_problems = killedruns.killed_runs(stephost)
     problems += killed_problems
 
     columns = ["tried", "passed", "crash", "hang", "lost", "skipped"]

@@ -132,7 +132,7 @@ void tst_Stephost::help()
     QVERIFY(result.out.startsWith(
         "Usage: stephost [--plugin FILE]... [--legacy-encoding NAME] COMMAND ...\n"));
     for (const char* line :
-         {"\n  run FLOW [--roundtrip] [--report FILE] [--vars NAMES]\n"
+         {"\n  run FLOW [--roundtrip] [--report FILE] [--vars NAMES] [--journal DIR]\n"
           "                            run a flow (JSON or binary) and print its report as JSON\n",
           "\n  save FLOW.json OUT        convert a flow into the binary flow format\n",
           "\n  --report FILE             (run, plan) also write the report to FILE\n",
@@ -153,14 +153,14 @@ void tst_Stephost::badCommandLine_data()
 
     const QString flow = existsFlow;
     const QString hint = QStringLiteral(" (stephost --help shows the usage)");
-    const QString runOnly = "--roundtrip, --report and --vars only go with the run command" + hint;
+    const QString runOnly = "--roundtrip, --report, --vars and --journal only go with the run command" + hint;
     QTest::newRow("nothing") << QStringList() << "no command given" + hint;
     QTest::newRow("unknown command") << QStringList{"frobnicate"} << "unknown command \"frobnicate\"" + hint;
     QTest::newRow("unknown option") << QStringList{"list", "--fast=1"} << "unknown option --fast=1" + hint;
     QTest::newRow("help misspelt") << QStringList{"--h"} << "unknown option --h" + hint;
     QTest::newRow("short options run together") << QStringList{"-hh"} << "unknown option -hh" + hint;
     QTest::newRow("run without flow") << QStringList{"run"}
-                                      << "usage: stephost run FLOW [--roundtrip] [--report FILE] [--vars NAMES]" + hint;
+                                      << "usage: stephost run FLOW [--roundtrip] [--report FILE] [--vars NAMES] [--journal DIR]" + hint;
     QTest::newRow("report without file") << QStringList{"run", flow, "--report"} << "--report needs a value" + hint;
     QTest::newRow("roundtrip on list") << QStringList{"list", "--roundtrip"} << runOnly;
     QTest::newRow("vars before schema") << QStringList{"--vars=a", "schema"} << runOnly;

@@ -621,5 +621,21 @@ or with --json the run report plus &quot;changes&quot; and &quot;skipped&quot;</
         <source>print the plan as JSON</source>
         <translation>以 JSON 输出计划</translation>
     </message>
+    <message>
+        <source>%1 holds no journal of a run</source>
+        <translation>%1 中没有运行日志</translation>
+    </message>
+    <message>
+        <source>record every file change in DIR, before it is made,
+so that &quot;stephost undo DIR&quot; can take the run back</source>
+        <translation>在每次文件更改之前将其记录到 DIR，
+以便 &quot;stephost undo DIR&quot; 撤销这次运行</translation>
+    </message>
+    <message>
+        <source>take back the run recorded in DIR and print what was restored and
+what was left, as JSON; exit 1 when something was left</source>
+        <translation>撤销 DIR 中记录的运行，并以 JSON 打印已恢复和
+未恢复的内容；有未恢复的内容时退出状态为 1</translation>
+    </message>
 </context>
 </TS>

@@ -2,6 +2,7 @@
 
 #include "pluginhost.h"
 #include "report.h"
+#include "stepinterfaces.h"
 
 #include <QVector>
 
@@ -9,23 +10,6 @@
 
 namespace
 {
-
-// The planning interface of each step's plug-in, in step order.
-QVector<IFilePlanning*> plannersOf(const Flow& flow, const PluginHost& host)
-{
-    QVector<IFilePlanning*> planners;
-    for (int i = 0; i < flow.steps.size(); ++i) {
-        const QString& type = flow.steps.at(i).type;
-        auto* planner = qobject_cast<IFilePlanning*>(host.pluginInstance(type));
-        // An unknown type is left to the runner, which names it.
-        if (!planner && host.prototype(type))
-            throw FlowError{QStringLiteral("step %1 (%2): its plug-in cannot plan file changes")
-                                .arg(i + 1)
-                                .arg(type)};
-        planners.append(planner);
-    }
-    return planners;
-}
 
 int stepOf(const FilePlan::Entry& entry)
 {
@@ -96,7 +80,8 @@ QString padded(const QString& text, int width)
 
 PlanResult planFlow(const Flow& flow, const PluginHost& host, RunOptions options)
 {
-    const QVector<IFilePlanning*> planners = plannersOf(flow, host);
+    const QVector<IFilePlanning*> planners =
+        stepInterfaces<IFilePlanning>(flow, host, "cannot plan file changes");
     QVector<IFilePlanning*> started;
     options.beforeStep = [&](VariableScope& scope, int index) {
         IFilePlanning* planner = planners.at(index);

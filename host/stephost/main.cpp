@@ -7,6 +7,7 @@
 #include "console.h"
 #include "flowfile.h"
 #include "hostlanguage.h"
+#include "journalrun.h"
 #include "jsonflow.h"
 #include "jsonvalue.h"
 #include "legacyencoding.h"
@@ -18,6 +19,7 @@
 #include <operation.h>
 
 #include <QCoreApplication>
+#include <QJsonDocument>
 #include <QStringList>
 
 #include <cstdio>
@@ -124,9 +126,14 @@ int runCommand(const PluginHost& host, const CommandLine& commandLine)
     try {
         const Flow flow = readFlowFile(path, host);
         const QStringList* variables = hasVars ? &filter : nullptr;
+        const QString journal = QStringLiteral("journal");
         if (commandLine.command().name == QLatin1String("plan"))
             report = planOutputText(planFlow(flow, host, runOptions(commandLine)),
                                     commandLine.isSet(QStringLiteral("json")), variables);
+        else if (commandLine.isSet(journal))
+            report = reportText(
+                runJournaledFlow(flow, host, commandLine.value(journal), runOptions(commandLine)),
+                variables);
         else
             report = reportText(runFlow(flow, host, runOptions(commandLine)), variables);
     } catch (const FlowError& error) {
@@ -144,6 +151,18 @@ int runCommand(const PluginHost& host, const CommandLine& commandLine)
         }
     }
     return Success;
+}
+
+int undoCommand(const PluginHost&, const CommandLine& commandLine)
+{
+    const QString folder = commandLine.operands().at(0);
+    const UndoResult result = undoRun(folder);
+    if (!result.found) {
+        printError(Stephost::tr("%1 holds no journal of a run").arg(folder));
+        return FlowFailure;
+    }
+    writeOut(QJsonDocument(result.report).toJson(QJsonDocument::Indented));
+    return result.complete ? Success : FlowFailure;
 }
 
 int saveCommand(const PluginHost& host, const CommandLine& commandLine)
@@ -184,6 +203,15 @@ QList<QCommandLineOption> runOptionList()
                                         "--vars \"\" reports none"),
                            QStringLiteral("NAMES")),
     };
+}
+
+QList<QCommandLineOption> journaledRunOptionList()
+{
+    return runOptionList() << QCommandLineOption(
+               QStringLiteral("journal"),
+               Stephost::tr("record every file change in DIR, before it is made,\n"
+                            "so that \"stephost undo DIR\" can take the run back"),
+               QStringLiteral("DIR"));
 }
 
 const QString pluginOption = QStringLiteral("plugin");
@@ -234,13 +262,21 @@ Usage stephostUsage()
          {}},
         {QStringLiteral("run"), QStringLiteral("FLOW"), 1, 1,
          Stephost::tr("run a flow (JSON or binary) and print its report as JSON"), runCommand,
-         runOptionList()},
+         journaledRunOptionList()},
         {QStringLiteral("plan"), QStringLiteral("FLOW"), 1, 1,
          Stephost::tr("every file change the flow would make, nothing touched: a table,\n"
                       "or with --json the run report plus \"changes\" and \"skipped\""),
          runCommand,
          runOptionList() << QCommandLineOption(QStringLiteral("json"),
                                                Stephost::tr("print the plan as JSON"))},
+        {QStringLiteral("undo"),
+         QStringLiteral("DIR"),
+         1,
+         1,
+         Stephost::tr("take back the run recorded in DIR and print what was restored and\n"
+                      "what was left, as JSON; exit 1 when something was left"),
+         undoCommand,
+         {}},
         {QStringLiteral("save"),
          QStringLiteral("FLOW.json OUT"),
          2,

@@ -1,0 +1,39 @@
+#pragma once
+
+#include "filesystem/filesystem.h"
+
+#include <journal.h>
+
+#include <memory>
+
+// The files on disk, each change recorded in a journal before it is made, and whatever a change
+// destroys kept there, so that the run can be taken back. Questions and reads go straight to the
+// files below.
+class JournalFileSystem : public FileSystem
+{
+public:
+    JournalFileSystem(FileSystem& files, std::unique_ptr<Journal> journal);
+
+    Journal& journal() { return *m_journal; }
+
+    EntryStatus status(const QString& path, Links links = Links::Follow) override;
+    QString canonicalPath(const QString& path) override;
+    bool makeFolderPath(const QString& path) override;
+    bool copyFile(const QString& source, const QString& target, Overwrite overwrite,
+                  QString* error) override;
+    bool rename(const QString& source, const QString& target, Overwrite overwrite,
+                QString* error) override;
+    bool remove(const QString& path, QString* error) override;
+    std::unique_ptr<FileWriter> openForWriting(const QString& path, WriteMode mode) override;
+    bool readAll(const QString& path, qint64 maxSize, QByteArray* bytes) override;
+    bool readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes) override;
+
+private:
+    bool clearTarget(const QString& target, Overwrite overwrite, QString* error);
+    void putBack(const QString& target);
+    bool refuse(QString* error);
+    std::unique_ptr<FileWriter> journaled(std::unique_ptr<FileWriter> writer);
+
+    FileSystem& m_files;
+    std::unique_ptr<Journal> m_journal;
+};

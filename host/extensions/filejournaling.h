@@ -1,0 +1,28 @@
+#pragma once
+
+// What our hosts may ask of a plug-in beyond the host contract: a journal of the file changes a
+// run makes, written before each change, from which the run can be taken back. Header-only and
+// pure virtual, so a plug-in that offers it needs no symbol of the host's library, and a host
+// that never asks for it never sees it. A host finds it with qobject_cast on the plug-in instance.
+
+#include <QObject>
+#include <QString>
+
+class VariableScope;
+
+class IFileJournaling
+{
+public:
+    virtual ~IFileJournaling() = default;
+    // Called before each step of a journaled run (step is 1-based). The first call starts the
+    // journal in `folder` (which must not hold one yet); from then on every step of this plug-in
+    // run with `scope` records its changes there. False, with *error, when the journal cannot be
+    // started: the step must then not run.
+    virtual bool journalStep(const VariableScope* scope, int step, const QString& folder,
+                             QString* error) = 0;
+    // Ends the journal of `scope`, its records on disk.
+    virtual void finishJournal(const VariableScope* scope) = 0;
+};
+
+#define IFileJournaling_iid "org.stephost.IFileJournaling/1.0"
+Q_DECLARE_INTERFACE(IFileJournaling, IFileJournaling_iid)

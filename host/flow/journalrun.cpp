@@ -1,0 +1,41 @@
+#include "journalrun.h"
+
+#include "pluginhost.h"
+#include "stepinterfaces.h"
+
+#include <filejournaling.h>
+#include <undo.h>
+
+#include <QVector>
+
+RunResult runJournaledFlow(const Flow& flow, const PluginHost& host, const QString& folder,
+                           RunOptions options)
+{
+    const QVector<IFileJournaling*> journalers =
+        stepInterfaces<IFileJournaling>(flow, host, "cannot journal file changes");
+    QVector<IFileJournaling*> started;
+    options.beforeStep = [&](VariableScope& scope, int index) {
+        IFileJournaling* journaler = journalers.at(index);
+        QString error;
+        if (!journaler->journalStep(&scope, index + 1, folder, &error))
+            throw FlowError{error};
+        if (!started.contains(journaler))
+            started.append(journaler);
+    };
+    options.afterSteps = [&](VariableScope& scope) {
+        for (IFileJournaling* journaler : qAsConst(started))
+            journaler->finishJournal(&scope);
+    };
+    return runFlow(flow, host, options);
+}
+
+UndoResult undoRun(const QString& folder)
+{
+    UndoResult result;
+    result.report = undoJournal(folder);
+    const QString status = result.report.value(QLatin1String("status")).toString();
+    result.found = status != QLatin1String("no journal");
+    result.complete =
+        status == QLatin1String("undone") || status == QLatin1String("already undone");
+    return result;
+}

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "runner.h"
+
+#include <QJsonObject>
+#include <QString>
+
+// A run whose file changes are recorded, before each is made, in a journal folder from which
+// `undo` takes them back.
+
+// Throws FlowError before any step runs: a step whose plug-in cannot journal, or a journal that
+// cannot be started in `folder`.
+RunResult runJournaledFlow(const Flow& flow, const PluginHost& host, const QString& folder,
+                           RunOptions options = {});
+
+struct UndoResult {
+    QJsonObject report;
+    bool complete = false; // everything restored, or undone before
+    bool found = false;    // `folder` holds a journal
+};
+
+UndoResult undoRun(const QString& folder);

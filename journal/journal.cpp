@@ -1,0 +1,212 @@
+#include "journal.h"
+
+#include "journalfiles.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace
+{
+
+// Paths are kept absolute, links not resolved, so that undo can run from any folder and puts
+// back the very names the run changed.
+QString absolute(const QString& path, const QString& workingFolder)
+{
+    return QDir::cleanPath(QDir::isAbsolutePath(path) ? path
+                                                      : workingFolder + QLatin1Char('/') + path);
+}
+
+bool writeAll(int fd, const QByteArray& bytes)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        done += written;
+    }
+    return true;
+}
+
+} // namespace
+
+QString journalLogPath(const QString& folder)
+{
+    return folder + QStringLiteral("/journal.log");
+}
+
+QString journalBackupPath(const QString& folder, int seq)
+{
+    return folder + QStringLiteral("/backup/") + QString::number(seq);
+}
+
+Journal::Journal(const QString& folder, int fd)
+    : m_folder(folder), m_workingFolder(QDir::currentPath()), m_fd(fd)
+{
+}
+
+Journal::~Journal()
+{
+    sync();
+    ::close(m_fd);
+}
+
+QString Journal::absolute(const QString& path) const
+{
+    return ::absolute(path, m_workingFolder);
+}
+
+std::unique_ptr<Journal> Journal::create(const QString& folder, QString* error)
+{
+    const QString root = ::absolute(folder, QDir::currentPath());
+    if (!QDir().mkpath(root + QStringLiteral("/backup"))) {
+        *error = QStringLiteral("cannot make the journal folder %1").arg(root);
+        return nullptr;
+    }
+    const int fd = ::open(QFile::encodeName(journalLogPath(root)).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        *error =
+            errno == EEXIST
+                ? QStringLiteral("%1 holds a journal already; give each run a folder of its own")
+                      .arg(root)
+                : QStringLiteral("cannot write the journal in %1: %2")
+                      .arg(root, QString::fromLocal8Bit(strerror(errno)));
+        return nullptr;
+    }
+    std::unique_ptr<Journal> journal(new Journal(root, fd));
+    journal->append({{QStringLiteral("op"), QStringLiteral("start")},
+                     {QStringLiteral("time"), QDateTime::currentMSecsSinceEpoch()}},
+                    QString(), WithHash::No);
+    return journal;
+}
+
+QString Journal::backupPath(int seq) const
+{
+    return journalBackupPath(m_folder, seq);
+}
+
+bool Journal::append(QJsonObject record, const QString& statePath, WithHash withHash)
+{
+    record.insert(QStringLiteral("seq"), ++m_seq);
+    if (!statePath.isEmpty())
+        record.insert(QStringLiteral("before"), fileStateOf(statePath).toJson());
+    m_lastPath = statePath;
+    m_lastHash = withHash;
+    m_lastState = QJsonObject();
+    // The record of the change before goes out with this one: one write a change, and still
+    // only the last change can lack its record when the run is killed.
+    const QByteArray lines =
+        m_pending + QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
+    m_pending.clear();
+    return writeAll(m_fd, lines);
+}
+
+bool Journal::willMakeFolder(const QString& path)
+{
+    const QString target = absolute(path);
+    return append(
+        {{QStringLiteral("op"), QStringLiteral("mkdir")}, {QStringLiteral("path"), target}}, target,
+        WithHash::No);
+}
+
+bool Journal::willCreate(const QString& path)
+{
+    const QString target = absolute(path);
+    return append({{QStringLiteral("op"), QStringLiteral("create")},
+                   {QStringLiteral("path"), target},
+                   {QStringLiteral("time"), QDateTime::currentMSecsSinceEpoch()}},
+                  target, WithHash::Yes);
+}
+
+bool Journal::willRename(const QString& from, const QString& to)
+{
+    // The entry keeps its identity through a rename, so its state before is the one to expect
+    // at the new name afterwards.
+    QJsonObject record{{QStringLiteral("op"), QStringLiteral("rename")},
+                       {QStringLiteral("path"), absolute(to)},
+                       {QStringLiteral("from"), absolute(from)}};
+    // Nothing is at the new name before (a target in the way goes into the journal first), so
+    // only the entry itself is looked at.
+    const QJsonObject source = fileStateOf(from).toJson();
+    record.insert(QStringLiteral("source"), source);
+    if (!append(record, QString(), WithHash::No))
+        return false;
+    m_lastPath = absolute(to);
+    m_lastState = source;
+    return true;
+}
+
+bool Journal::willAppend(const QString& path)
+{
+    const QString target = absolute(path);
+    return append({{QStringLiteral("op"), QStringLiteral("append")},
+                   {QStringLiteral("path"), target},
+                   {QStringLiteral("time"), QDateTime::currentMSecsSinceEpoch()}},
+                  target, WithHash::Yes);
+}
+
+bool Journal::willRewriteInPlace(const QString& path)
+{
+    const QString target = absolute(path);
+    if (!append({{QStringLiteral("op"), QStringLiteral("rewrite")},
+                 {QStringLiteral("path"), target},
+                 {QStringLiteral("time"), QDateTime::currentMSecsSinceEpoch()}},
+                target, WithHash::Yes))
+        return false;
+    return copyKeepingTimes(target, backupPath(m_seq));
+}
+
+bool Journal::willReplace(const QString& path)
+{
+    const QString target = absolute(path);
+    if (!append({{QStringLiteral("op"), QStringLiteral("replace")},
+                 {QStringLiteral("path"), target},
+                 {QStringLiteral("time"), QDateTime::currentMSecsSinceEpoch()}},
+                target, WithHash::Yes))
+        return false;
+    return linkOrCopy(target, backupPath(m_seq));
+}
+
+bool Journal::moveIntoJournal(const QString& path)
+{
+    const QString target = absolute(path);
+    if (!append(
+            {{QStringLiteral("op"), QStringLiteral("remove")}, {QStringLiteral("path"), target}},
+            QString(), WithHash::No))
+        return false;
+    const QString backup = backupPath(m_seq);
+    if (!moveOrCopyAway(target, backup))
+        return false;
+    // Nothing is at the path now; no state to record after.
+    m_lastPath.clear();
+    return true;
+}
+
+void Journal::changeMade()
+{
+    if (m_lastPath.isEmpty())
+        return;
+    // A renamed entry is the one that was at the old name: no need to look again.
+    const QJsonObject after =
+        m_lastState.isEmpty() ? fileStateOf(m_lastPath, m_lastHash).toJson() : m_lastState;
+    const QJsonObject record{{QStringLiteral("done"), m_seq}, {QStringLiteral("after"), after}};
+    m_pending += QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
+    m_lastPath.clear();
+}
+
+void Journal::sync()
+{
+    writeAll(m_fd, m_pending);
+    m_pending.clear();
+    ::fdatasync(m_fd);
+}

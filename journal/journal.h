@@ -1,0 +1,77 @@
+#ifndef FILEOPER_JOURNAL_H
+#define FILEOPER_JOURNAL_H
+
+#include "filestate.h"
+
+#include <QString>
+
+#include <memory>
+
+// A write-ahead record of every change a run makes to the user's files, kept in a folder of its
+// own, from which undoJournal() takes the run back. Each record reaches the file (a write(2), so
+// it survives the process being killed) before the change it names is made; whatever a change
+// destroys is kept in the folder first. After a change, the state it left is recorded too, so
+// that undo can tell a path the user has touched since from one the run left.
+//
+// The folder holds "journal.log" (one JSON object a line), "backup/" (what changes destroyed)
+// and, once taken back, "undone".
+class Journal
+{
+public:
+    ~Journal();
+    Journal(const Journal&) = delete;
+    Journal& operator=(const Journal&) = delete;
+
+    // Starts a journal in `folder`, made if missing; a folder that holds a journal already is
+    // refused, so that no run's record is ever mixed with another's.
+    static std::unique_ptr<Journal> create(const QString& folder, QString* error);
+
+    // Each is called just before the change it names. False: the record could not be kept, and
+    // the change must not be made.
+    bool willMakeFolder(const QString& path);
+    bool willCreate(const QString& path);
+    bool willRename(const QString& from, const QString& to);
+    bool willAppend(const QString& path);
+    // Before a file is written over where it stands (it has other hard links): its bytes are
+    // copied into the journal.
+    bool willRewriteInPlace(const QString& path);
+    // Before a file is replaced by a new one renamed over it: the old file is kept in the journal
+    // as a second name of the same data (no bytes copied), or a clone or copy on another file
+    // system. Called once the writer of the new file has decided how it writes.
+    bool willReplace(const QString& path);
+
+    // Takes `path` out of the user's way into the journal: moved there where the journal is on
+    // the same file system, else cloned or copied and then removed. This is how a run deletes a
+    // file, or clears a target it replaces, without losing it.
+    bool moveIntoJournal(const QString& path);
+    // Where the file that the last moveIntoJournal took is kept.
+    QString lastBackupPath() const { return backupPath(m_seq); }
+
+    // After the change recorded last: the state it left at its path.
+    void changeMade();
+
+    // Forces the records to disk (a power cut may otherwise lose the last ones).
+    void sync();
+
+    QString folder() const { return m_folder; }
+
+private:
+    Journal(const QString& folder, int fd);
+    bool append(QJsonObject record, const QString& statePath, WithHash withHash);
+    QString backupPath(int seq) const;
+    QString absolute(const QString& path) const;
+
+    QString m_folder;
+    QString m_workingFolder; // relative paths are taken from here, asked once
+    int m_fd = -1;
+    int m_seq = 0;
+    QString m_lastPath;
+    WithHash m_lastHash = WithHash::No;
+    QJsonObject m_lastState; // what the last change leaves, where known without looking
+    QByteArray m_pending;    // the last change's record, written with the next one
+};
+
+QString journalLogPath(const QString& folder);
+QString journalBackupPath(const QString& folder, int seq);
+
+#endif

@@ -1,0 +1,322 @@
+#include "undo.h"
+
+#include "filestate.h"
+#include "journal.h"
+#include "journalfiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRegularExpression>
+#include <QSet>
+#include <QVector>
+
+#include <unistd.h>
+
+namespace
+{
+
+struct Record {
+    int seq = 0;
+    QString op;
+    QString path;
+    QString from;
+    qint64 timeMs = 0;
+    FileState before;
+    FileState source; // a rename's entry, as it was at its old name
+    FileState after;
+    bool done = false;
+};
+
+// The records in the order they were written; a line cut short by a kill at the end is ignored.
+QVector<Record> readRecords(const QByteArray& log, qint64* startMs)
+{
+    QVector<Record> records;
+    QHash<int, int> indexOfSeq;
+    for (const QByteArray& line : log.split('\n')) {
+        const QJsonObject json = QJsonDocument::fromJson(line).object();
+        if (json.isEmpty())
+            continue;
+        if (json.contains(QLatin1String("done"))) {
+            const int index = indexOfSeq.value(json.value(QLatin1String("done")).toInt(), -1);
+            if (index >= 0) {
+                records[index].done = true;
+                records[index].after =
+                    FileState::fromJson(json.value(QLatin1String("after")).toObject());
+            }
+            continue;
+        }
+        Record record;
+        record.seq = json.value(QLatin1String("seq")).toInt();
+        record.op = json.value(QLatin1String("op")).toString();
+        record.path = json.value(QLatin1String("path")).toString();
+        record.from = json.value(QLatin1String("from")).toString();
+        record.timeMs = qint64(json.value(QLatin1String("time")).toDouble());
+        record.before = FileState::fromJson(json.value(QLatin1String("before")).toObject());
+        record.source = FileState::fromJson(json.value(QLatin1String("source")).toObject());
+        if (record.op == QLatin1String("start")) {
+            *startMs = record.timeMs;
+            continue;
+        }
+        indexOfSeq.insert(record.seq, records.size());
+        records.append(record);
+    }
+    return records;
+}
+
+bool madeSince(const FileState& state, qint64 timeMs)
+{
+    // File systems keep times coarser than the clock at times; a second of slack.
+    return state.exists() && state.mtimeNs / 1000000 >= timeMs - 1000;
+}
+
+class Undo
+{
+public:
+    explicit Undo(const QString& folder) : m_folder(folder) {}
+
+    void takeBack(const Record& record)
+    {
+        const bool compareBytes = record.done && !record.after.hash.isEmpty();
+        const FileState now = fileStateOf(record.path, compareBytes ? WithHash::Yes : WithHash::No);
+        if (record.op == QLatin1String("mkdir"))
+            takeBackFolder(record);
+        else if (record.op == QLatin1String("create"))
+            takeBackCreate(record, now);
+        else if (record.op == QLatin1String("rename"))
+            takeBackRename(record, now);
+        else if (record.op == QLatin1String("remove"))
+            takeBackRemove(record, now);
+        else if (record.op == QLatin1String("rewrite"))
+            takeBackRewrite(record, now);
+        else if (record.op == QLatin1String("replace"))
+            takeBackReplace(record, now);
+        else if (record.op == QLatin1String("append"))
+            takeBackAppend(record, now);
+        else
+            leave(record.path,
+                  QStringLiteral("unknown change \"%1\" in the journal").arg(record.op));
+    }
+
+    QJsonArray restored;
+    QJsonArray left;
+
+private:
+    void restore(const char* action, const QString& path, const QString& from = QString())
+    {
+        QJsonObject entry{{QStringLiteral("action"), QLatin1String(action)},
+                          {QStringLiteral("path"), path}};
+        if (!from.isEmpty())
+            entry.insert(QStringLiteral("from"), from);
+        restored.append(entry);
+    }
+
+    void leave(const QString& path, const QString& reason)
+    {
+        left.append(
+            QJsonObject{{QStringLiteral("path"), path}, {QStringLiteral("reason"), reason}});
+    }
+
+    // The run left `now` at the path: recorded after the change, or, where the run was killed
+    // before the record, an entry made since the change began.
+    static bool leftByRun(const Record& record, const FileState& now)
+    {
+        return record.done ? now.sameAs(record.after) : madeSince(now, record.timeMs);
+    }
+
+    void takeBackFolder(const Record& record)
+    {
+        if (record.before.exists())
+            return;
+        const QFileInfo info(record.path);
+        if (!info.exists() || !info.isDir() || info.isSymLink())
+            return;
+        if (QDir().rmdir(record.path))
+            restore("removed folder", record.path);
+        else
+            leave(record.path, QStringLiteral("the folder holds entries the run did not make"));
+    }
+
+    void takeBackCreate(const Record& record, const FileState& now)
+    {
+        // Something was there already: the create never happened, whatever the times say.
+        if (!now.exists() || (!record.done && record.before.exists()))
+            return;
+        if (!leftByRun(record, now)) {
+            leave(record.path, QStringLiteral("changed since the run; kept"));
+            return;
+        }
+        if (QFile::remove(record.path))
+            restore("removed", record.path);
+        else
+            leave(record.path, QStringLiteral("cannot be removed"));
+    }
+
+    void takeBackRename(const Record& record, const FileState& now)
+    {
+        const FileState atOldName = fileStateOf(record.from);
+        if (!now.exists() && atOldName.sameAs(record.source))
+            return; // the rename never happened
+        if (!now.sameAs(record.source)) {
+            leave(record.path, QStringLiteral("changed since the run; kept"));
+            return;
+        }
+        if (atOldName.exists()) {
+            leave(record.path, QStringLiteral("its old name %1 is taken again").arg(record.from));
+            return;
+        }
+        if (::rename(QFile::encodeName(record.path).constData(),
+                     QFile::encodeName(record.from).constData()) == 0)
+            restore("renamed back", record.from, record.path);
+        else
+            leave(record.path, QStringLiteral("cannot be renamed back to %1").arg(record.from));
+    }
+
+    void takeBackRemove(const Record& record, const FileState& now)
+    {
+        const QString backup = journalBackupPath(m_folder, record.seq);
+        if (!QFileInfo::exists(backup) && !QFileInfo(backup).isSymLink())
+            return; // never taken away
+        if (now.exists()) {
+            leave(record.path,
+                  QStringLiteral("the path is taken again; the old file stays in %1").arg(backup));
+            return;
+        }
+        if (moveOrCopyAway(backup, record.path))
+            restore("put back", record.path);
+        else
+            leave(record.path, QStringLiteral("cannot be put back from %1").arg(backup));
+    }
+
+    void takeBackRewrite(const Record& record, const FileState& now)
+    {
+        const QString backup = journalBackupPath(m_folder, record.seq);
+        if (!QFileInfo::exists(backup) || now.sameAs(record.before))
+            return;
+        if (!leftByRun(record, now) || now.inode != record.before.inode) {
+            leave(record.path, QStringLiteral("changed since the run; kept"));
+            return;
+        }
+        if (rewriteInPlace(backup, record.path)) {
+            QFile::remove(backup);
+            restore("rewritten", record.path);
+        } else {
+            leave(record.path, QStringLiteral("cannot be written back from %1").arg(backup));
+        }
+    }
+
+    void takeBackReplace(const Record& record, const FileState& now)
+    {
+        const QString backup = journalBackupPath(m_folder, record.seq);
+        if (!QFileInfo::exists(backup))
+            return; // nothing kept, so nothing was replaced
+        if (now.sameAs(record.before)) {
+            QFile::remove(backup); // the old file is still in place
+            return;
+        }
+        if (!leftByRun(record, now)) {
+            leave(record.path,
+                  QStringLiteral("changed since the run; kept, the old file stays in %1")
+                      .arg(backup));
+            return;
+        }
+        if (::rename(QFile::encodeName(backup).constData(),
+                     QFile::encodeName(record.path).constData()) == 0 ||
+            (QFile::remove(record.path) && moveOrCopyAway(backup, record.path)))
+            restore("put back", record.path);
+        else
+            leave(record.path, QStringLiteral("cannot be put back from %1").arg(backup));
+    }
+
+    void takeBackAppend(const Record& record, const FileState& now)
+    {
+        if (!now.exists() || now.sameAs(record.before))
+            return;
+        const bool grownByRun = record.done ? now.sameAs(record.after)
+                                            : now.inode == record.before.inode &&
+                                                  now.size >= record.before.size &&
+                                                  madeSince(now, record.timeMs);
+        if (!grownByRun) {
+            leave(record.path, QStringLiteral("changed since the run; kept"));
+            return;
+        }
+        if (truncateKeepingTime(record.path, record.before.size, record.before.mtimeNs))
+            restore("cut back", record.path);
+        else
+            leave(record.path, QStringLiteral("cannot be cut back"));
+    }
+
+    QString m_folder;
+};
+
+// A file a killed run was still writing under a temporary name: ours (".NAME.fileoper-XXXXXX")
+// or Qt's copy's ("qt_temp.XXXXXX").
+bool isTemporaryName(const QString& name)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^(\\..+\\.fileoper-|qt_temp\\.)[A-Za-z0-9]{6}$"));
+    return pattern.match(name).hasMatch();
+}
+
+// Removes temporary files that the run left in the folders it changed, made since it started.
+void removeLeftovers(const QVector<Record>& records, qint64 startMs, Undo* undo)
+{
+    QSet<QString> folders;
+    for (const Record& record : records) {
+        folders.insert(QFileInfo(record.path).path());
+        if (!record.from.isEmpty())
+            folders.insert(QFileInfo(record.from).path());
+    }
+    for (const QString& folder : qAsConst(folders)) {
+        const QFileInfoList entries =
+            QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
+        for (const QFileInfo& entry : entries) {
+            if (!entry.isSymLink() && isTemporaryName(entry.fileName()) &&
+                madeSince(fileStateOf(entry.filePath()), startMs) &&
+                QFile::remove(entry.filePath()))
+                undo->restored.append(
+                    QJsonObject{{QStringLiteral("action"), QStringLiteral("removed leftover")},
+                                {QStringLiteral("path"), entry.filePath()}});
+        }
+    }
+}
+
+QString statusOf(const Undo& undo)
+{
+    return undo.left.isEmpty() ? QStringLiteral("undone") : QStringLiteral("partly undone");
+}
+
+} // namespace
+
+QJsonObject undoJournal(const QString& folderPath)
+{
+    const QString folder = QFileInfo(folderPath).absoluteFilePath();
+    QJsonObject report{{QStringLiteral("journal"), folder}};
+    const QString marker = folder + QStringLiteral("/undone");
+    if (QFileInfo::exists(marker)) {
+        report.insert(QStringLiteral("status"), QStringLiteral("already undone"));
+        return report;
+    }
+    QFile log(journalLogPath(folder));
+    if (!log.open(QIODevice::ReadOnly)) {
+        report.insert(QStringLiteral("status"), QStringLiteral("no journal"));
+        return report;
+    }
+    qint64 startMs = 0;
+    const QVector<Record> records = readRecords(log.readAll(), &startMs);
+    Undo undo(folder);
+    // First, so that a folder the run made is empty again when its turn comes.
+    removeLeftovers(records, startMs, &undo);
+    for (auto it = records.crbegin(); it != records.crend(); ++it)
+        undo.takeBack(*it);
+    report.insert(QStringLiteral("status"), statusOf(undo));
+    report.insert(QStringLiteral("restored"), undo.restored);
+    report.insert(QStringLiteral("left"), undo.left);
+    QFile done(marker);
+    if (done.open(QIODevice::WriteOnly))
+        done.write(QJsonDocument(report).toJson());
+    return report;
+}

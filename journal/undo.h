@@ -1,0 +1,15 @@
+#ifndef FILEOPER_UNDO_H
+#define FILEOPER_UNDO_H
+
+#include <QJsonObject>
+#include <QString>
+
+// Takes back the run recorded in the journal folder `folder`, newest change first, and puts
+// every path back as it was before the run. A path that no longer holds what the run left there
+// (the user changed it since) is left alone and reported. The report:
+//   {"journal": FOLDER, "status": "undone" | "partly undone" | "already undone" | "no journal",
+//    "restored": [{"action": A, "path": P, "from": F}], "left": [{"path": P, "reason": R}]}
+// A journal is taken back once: afterwards it holds "undone" and a second call does nothing.
+QJsonObject undoJournal(const QString& folder);
+
+#endif
