@@ -25,6 +25,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <functional>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -95,26 +97,52 @@ inline QStringList treeSnapshot()
     return lines;
 }
 
-// Every entry of the current folder with its modification time, links not followed.
-inline QStringList stampedTree()
+// One line per entry below the current folder, links not followed, sorted.
+inline QStringList describedTree(
+    const std::function<QString(const QString& path, const struct stat& status)>& describe)
 {
-    QStringList stamped;
+    QStringList lines;
     QDirIterator it(QStringLiteral("."),
                     QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
         struct stat status;
-        if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
-            continue;
-        stamped << QStringLiteral("%1 %2.%3 %4")
-                       .arg(path)
-                       .arg(status.st_mtim.tv_sec)
-                       .arg(status.st_mtim.tv_nsec)
-                       .arg(status.st_mode, 0, 8);
+        if (::lstat(QFile::encodeName(path).constData(), &status) == 0)
+            lines << describe(path, status);
     }
-    stamped.sort();
-    return stamped + treeSnapshot();
+    lines.sort();
+    return lines;
+}
+
+// Every entry with its modification time and mode, then the snapshot.
+inline QStringList stampedTree()
+{
+    return describedTree([](const QString& path, const struct stat& status) {
+               return QStringLiteral("%1 %2.%3 %4")
+                   .arg(path)
+                   .arg(status.st_mtim.tv_sec)
+                   .arg(status.st_mtim.tv_nsec)
+                   .arg(status.st_mode, 0, 8);
+           }) +
+           treeSnapshot();
+}
+
+// Every entry with its type and permission bits, and the bytes of a file or the target of a link:
+// what taking a run back must restore.
+inline QStringList fullTreeState()
+{
+    const QDir base(QStringLiteral("."));
+    return describedTree([&base](const QString& path, const struct stat& status) {
+        const QFileInfo info(path);
+        const QString what = info.isSymLink() ? QStringLiteral("link to ") + info.symLinkTarget()
+                             : info.isDir()   ? QStringLiteral("folder")
+                                              : QString::fromLatin1(readFile(path).toHex());
+        return QStringLiteral("%1 %2 %3")
+            .arg(base.relativeFilePath(path))
+            .arg(status.st_mode, 0, 8)
+            .arg(what);
+    });
 }
 
 // Sets "name=value" entries through the meta-object, in order; other entries are skipped.

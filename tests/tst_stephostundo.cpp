@@ -3,6 +3,7 @@
 // after the run is left alone and reported.
 
 #include "filetree.h"
+#include "randomflows.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -23,96 +24,23 @@ private slots:
 namespace
 {
 
-// Every entry below the current folder, links not followed: type, permission bits, and the bytes
-// of a file or the target of a link.
-QStringList fullTreeState()
-{
-    QStringList state;
-    const QDir base(QStringLiteral("."));
-    QDirIterator it(QStringLiteral("."),
-                    QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        struct stat status;
-        if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
-            continue;
-        const QFileInfo info(path);
-        QString what = info.isSymLink() ? QStringLiteral("link to ") + info.symLinkTarget()
-                       : info.isDir()   ? QStringLiteral("folder")
-                                        : QString::fromLatin1(readFile(path).toHex());
-        state << QStringLiteral("%1 %2 %3")
-                     .arg(base.relativeFilePath(path))
-                     .arg(status.st_mode, 0, 8)
-                     .arg(what);
-    }
-    state.sort();
-    return state;
-}
-
 // The files every flow under tests/flows names, plus a read-only file and an executable one.
 const char* const kFlowTree = "in/a.txt|in/b.txt|in/report.final.csv|in/table.csv|in.csv|in.txt|"
                               "a.txt|b.txt|c.txt|present.txt|out.txt|old|sub/|link->a.txt|"
                               "old.txt|d/x.txt|d/y.txt|e/";
 
-// A random flow over the tree above: copies and moves under every clash policy, renames by every
-// method, deletes, writes, appends and CSV writes, naming files that are there, missing, or made
-// by an earlier step.
+// Random flows over the tree above: copies and moves under every clash policy, renames by every
+// method, deletes, writes, appends and CSV writes.
 QByteArray randomFlow(QRandomGenerator& random)
 {
-    const QStringList names{"a.txt",     "b.txt",   "c.txt", "d/x.txt", "d/y.txt", "in/a.txt",
-                            "out/a.txt", "missing", "d",     "link",    "old.txt", "e/n.txt"};
-    const auto pick = [&] { return names.at(random.bounded(names.size())); };
-    const auto picks = [&] {
-        QStringList list;
-        for (int n = 1 + random.bounded(3); n > 0; --n)
-            list << pick();
-        return list.join(QLatin1Char('\n'));
-    };
-    const QStringList folders{"out", "d", "e", "out/deep", "in"};
-    QJsonArray steps;
-    for (int n = 3 + random.bounded(5); n > 0; --n) {
-        QJsonObject settings;
-        QString type;
-        switch (random.bounded(7)) {
-        case 0:
-        case 1:
-            type = random.bounded(2) ? "file.copy" : "file.move";
-            settings = {{"files", picks()},
-                        {"destDir", folders.at(random.bounded(folders.size()))},
-                        {"ifExist", random.bounded(3)},
-                        {"listVar", "list"}};
-            break;
-        case 2:
-            type = "file.rename";
-            settings = {{"files", picks()},         {"mode", random.bounded(6)},
-                        {"newName", "b"},           {"addText", "-1"},
-                        {"delText", "a"},           {"oldText", "x"},
-                        {"newText", "y"},           {"newExt", random.bounded(2) ? "md" : ""},
-                        {"sep", random.bounded(5)}, {"ifNewExist", random.bounded(2)},
-                        {"newList", "list"}};
-            break;
-        case 3:
-            type = "file.delete";
-            settings = {{"files", picks()}, {"deletedList", "list"}};
-            break;
-        case 4:
-        case 5:
-            type = "file.write";
-            settings = {{"filePath", pick()}, {"content", "文字"}, {"ifExist", random.bounded(2)}};
-            break;
-        default:
-            type = "file.writecsv";
-            settings = {
-                {"sourceVar", "table"}, {"filePath", pick()}, {"ifExist", random.bounded(3)}};
-            break;
-        }
-        steps.append(QJsonObject{{"type", type}, {"settings", settings}});
-    }
-    const QJsonObject variables{
-        {"list", QJsonObject{{"type", "list"}}},
-        {"table", QJsonObject{{"type", "datatable"}, {"value", "[[\"1\",\"a,b\"]]"}}}};
-    return QJsonDocument(QJsonObject{{"variables", variables}, {"steps", steps}}).toJson();
+    static const RandomFlowPool pool{{"a.txt", "b.txt", "c.txt", "d/x.txt", "d/y.txt", "in/a.txt",
+                                      "out/a.txt", "missing", "d", "link", "old.txt", "e/n.txt"},
+                                     {"out", "d", "e", "out/deep", "in"},
+                                     {"b", "new.txt", "a.txt"},
+                                     {"file.copy", "file.move", "file.copy", "file.move",
+                                      "file.rename", "file.delete", "file.write", "file.write",
+                                      "file.writecsv"}};
+    return randomFlow(random, pool);
 }
 
 // Builds the tree in a scratch folder, runs the flow with a journal beside it, takes the run
