@@ -108,6 +108,8 @@ MainWindow::MainWindow(const PluginHost& host, QWidget* parent)
     top->setStretchFactor(0, 2);
     top->setStretchFactor(1, 3);
     top->setStretchFactor(2, 4);
+    // The step names are short; the flow's one-line summaries are long, in every language.
+    top->setSizes({240, 580, 460});
 
     auto* main = new QSplitter(Qt::Vertical);
     main->addWidget(top);
