@@ -18,8 +18,10 @@ class tst_HostLanguage : public QObject
 private slots:
     void chosenLanguage_data();
     void chosenLanguage();
-    void stephostHelpFollowsLocale_data();
-    void stephostHelpFollowsLocale();
+    void stephostFollowsLocale_data();
+    void stephostFollowsLocale();
+    void stephostJsonIgnoresLocale_data();
+    void stephostJsonIgnoresLocale();
     void everyHostTextTranslated();
 };
 
@@ -127,38 +129,138 @@ void tst_HostLanguage::chosenLanguage()
     QCOMPARE(QString::fromUtf8(probe.readAllStandardOutput()), run);
 }
 
-// stephost's help end to end, in the language of the user's locale.
-void tst_HostLanguage::stephostHelpFollowsLocale_data()
+namespace
 {
-    QTest::addColumn<QString>("lang");
-    QTest::addColumn<QString>("language");
-    QTest::addColumn<QStringList>("lines");
-    QTest::newRow("Chinese locale")
-        << "zh_CN.UTF-8"
-        << ""
-        << QStringList{"用法：stephost [--plugin FILE]... [--legacy-encoding NAME] COMMAND ...\n",
-                       "\n命令：\n", "\n  -h, --help                显示此帮助\n"};
-    QTest::newRow("LANGUAGE=en") << "zh_CN.UTF-8"
-                                 << "en"
-                                 << QStringList{"Usage: stephost [--plugin FILE]...",
-                                                "\nCommands:\n",
-                                                "\n  -h, --help                show this help\n"};
+
+// A folder with a flow stephost cannot read, a file that is no plug-in, a flow that copies a.txt
+// into out/ and one that changes nothing.
+bool writeStephostFiles(const QDir& dir)
+{
+    const QList<QPair<QString, QByteArray>> files{
+        {QStringLiteral("broken.json"), R"({"steps": [{"type": "file.teleport"}]})"},
+        {QStringLiteral("notaplugin.so"), "not a library"},
+        {QStringLiteral("a.txt"), "a"},
+        {QStringLiteral("copy.json"),
+         R"({"steps": [{"type": "file.copy", "settings": {"files": "a.txt", "destDir": "out"}}]})"},
+        {QStringLiteral("exists.json"),
+         R"({"variables": {"found": {"type": "bool"}}, "steps": [{"type": "file.exists",
+             "settings": {"fileName": "a.txt", "resultVar": "found"}}]})"},
+    };
+    for (const auto& file : files) {
+        QFile out(dir.filePath(file.first));
+        if (!out.open(QIODevice::WriteOnly) || out.write(file.second) != file.second.size())
+            return false;
+    }
+    return true;
 }
 
-void tst_HostLanguage::stephostHelpFollowsLocale()
+struct StephostOutput {
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+StephostOutput runStephostIn(const QString& dir, const QStringList& arguments, const QString& lang,
+                             const QString& language)
 {
-    QFETCH(QString, lang);
-    QFETCH(QString, language);
-    QFETCH(QStringList, lines);
     QProcess stephost;
     stephost.setProcessEnvironment(localeEnvironment(lang, language));
-    stephost.start(QStringLiteral(STEPHOST_PATH), {QStringLiteral("--help")});
-    QVERIFY(stephost.waitForFinished(30000));
-    QCOMPARE(stephost.exitCode(), 0);
-    const QString help = QString::fromUtf8(stephost.readAllStandardOutput());
-    QVERIFY2(help.startsWith(lines.constFirst()), qPrintable(help));
-    for (const QString& line : lines)
-        QVERIFY2(help.contains(line), qPrintable(line));
+    stephost.setWorkingDirectory(dir);
+    stephost.start(QStringLiteral(STEPHOST_PATH), arguments);
+    if (!stephost.waitForFinished(30000))
+        return {};
+    return {stephost.exitCode(), stephost.readAllStandardOutput(), stephost.readAllStandardError()};
+}
+
+const QString plugin = QStringLiteral("--plugin=" PLUGIN_PATH);
+
+} // namespace
+
+// stephost's own texts end to end, in the language of the user's locale: the help, a flow it
+// cannot read, a plug-in it skips, the plan's table.
+void tst_HostLanguage::stephostFollowsLocale_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("output"); // stdout, then stderr
+    const QStringList help{QStringLiteral("--help")};
+    QTest::newRow("help, Chinese")
+        << help << ""
+        << "用法：stephost [--plugin FILE]... [--legacy-encoding NAME] COMMAND ...\n\n"
+           "加载操作插件，列出、查看、转换和运行流程。\n\n命令：\n";
+    QTest::newRow("help, LANGUAGE=en")
+        << help << "en"
+        << "Usage: stephost [--plugin FILE]... [--legacy-encoding NAME] COMMAND ...\n\n"
+           "Loads operation plug-ins and lists, inspects, converts and runs flows.\n\nCommands:\n";
+    const QStringList broken{plugin, QStringLiteral("run"), QStringLiteral("broken.json")};
+    QTest::newRow("broken flow, Chinese")
+        << broken << ""
+        << "stephost: broken.json: "
+           "第 1 步（file.teleport）：未知的步骤类型（已加载的插件均未提供）\n";
+    QTest::newRow("broken flow, LANGUAGE=en")
+        << broken << "en"
+        << "stephost: broken.json: step 1 (file.teleport): unknown step type (no loaded plug-in "
+           "provides it)\n";
+    // The reason is Qt's own text.
+    const QStringList skipped{QStringLiteral("--plugin=notaplugin.so"), QStringLiteral("schema"),
+                              QStringLiteral("file.copy")};
+    QTest::newRow("plug-in skipped, Chinese") << skipped << ""
+                                              << "stephost: 跳过插件 notaplugin.so: ";
+    QTest::newRow("plug-in skipped, LANGUAGE=en") << skipped << "en"
+                                                  << "stephost: skipping plug-in notaplugin.so: ";
+    const QStringList plan{plugin, QStringLiteral("plan"), QStringLiteral("copy.json")};
+    QTest::newRow("plan, Chinese") << plan << ""
+                                   << "步骤  操作   路径       来源   状态\n"
+                                      "1     mkdir  out               正常\n"
+                                      "1     copy   out/a.txt  a.txt  正常\n"
+                                      "2 项更改，0 项有冲突，0 项跳过\n";
+    QTest::newRow("plan, LANGUAGE=en") << plan << "en"
+                                       << "step  action  path       from   state\n"
+                                          "1     mkdir   out               ok\n"
+                                          "1     copy    out/a.txt  a.txt  ok\n"
+                                          "2 changes, 0 with a conflict, 0 skipped\n";
+}
+
+void tst_HostLanguage::stephostFollowsLocale()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, language);
+    QFETCH(QString, output);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(writeStephostFiles(QDir(dir.path())));
+    const StephostOutput result =
+        runStephostIn(dir.path(), arguments, QStringLiteral("zh_CN.UTF-8"), language);
+    const QString printed = QString::fromUtf8(result.out + result.err);
+    QVERIFY2(printed.startsWith(output), qPrintable(printed));
+    QVERIFY(!QFileInfo::exists(dir.filePath(QStringLiteral("out"))));
+}
+
+// What scripts read is the same in every language.
+void tst_HostLanguage::stephostJsonIgnoresLocale_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::newRow("plan --json") << QStringList{
+        plugin, QStringLiteral("plan"), QStringLiteral("--json"), QStringLiteral("copy.json")};
+    QTest::newRow("run") << QStringList{plugin, QStringLiteral("run"),
+                                        QStringLiteral("exists.json")};
+    QTest::newRow("list") << QStringList{plugin, QStringLiteral("list")};
+}
+
+void tst_HostLanguage::stephostJsonIgnoresLocale()
+{
+    QFETCH(QStringList, arguments);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(writeStephostFiles(QDir(dir.path())));
+    const StephostOutput chinese =
+        runStephostIn(dir.path(), arguments, QStringLiteral("zh_CN.UTF-8"), QString());
+    const StephostOutput english =
+        runStephostIn(dir.path(), arguments, QStringLiteral("zh_CN.UTF-8"), QStringLiteral("en"));
+    QCOMPARE(chinese.exitCode, 0);
+    QCOMPARE(english.exitCode, 0);
+    QVERIFY(!chinese.out.isEmpty());
+    QCOMPARE(chinese.out, english.out);
 }
 
 // lupdate run on a copy of each .ts adds the texts of the sources it lacks, unfinished, and marks

@@ -2,6 +2,109 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>BinaryFlow</name>
+    <message>
+        <source>variable &quot;%1&quot;: the value is nested more than %2 levels deep</source>
+        <translation>变量“%1”：值的嵌套超过 %2 层</translation>
+    </message>
+    <message>
+        <source>step %1 (%2): unknown step type</source>
+        <translation>第 %1 步（%2）：未知的步骤类型</translation>
+    </message>
+    <message>
+        <source>the data ends early</source>
+        <translation>数据提前结束</translation>
+    </message>
+    <message>
+        <source>the data is corrupt</source>
+        <translation>数据已损坏</translation>
+    </message>
+    <message>
+        <source>a text has an odd byte length</source>
+        <translation>一段文本的字节长度为奇数</translation>
+    </message>
+    <message>
+        <source>a text list of %1 is more than the data can hold</source>
+        <translation>含 %1 项的文本列表超出了数据所能容纳的量</translation>
+    </message>
+    <message>
+        <source>a list of %1 is more than the data can hold</source>
+        <translation>含 %1 项的列表超出了数据所能容纳的量</translation>
+    </message>
+    <message>
+        <source>a map of %1 is more than the data can hold</source>
+        <translation>含 %1 项的映射超出了数据所能容纳的量</translation>
+    </message>
+    <message>
+        <source>a value has the unsupported type id %1</source>
+        <translation>某个值的类型编号 %1 不受支持</translation>
+    </message>
+    <message>
+        <source>a value is nested more than %1 levels deep</source>
+        <translation>某个值的嵌套超过 %1 层</translation>
+    </message>
+    <message>
+        <source>it does not start with STEPFLOW</source>
+        <translation>开头不是 STEPFLOW</translation>
+    </message>
+    <message>
+        <source>header</source>
+        <translation>文件头</translation>
+    </message>
+    <message>
+        <source>unknown format version %1 (this host reads %2)</source>
+        <translation>未知的格式版本 %1（本主机读取版本 %2）</translation>
+    </message>
+    <message>
+        <source>the variable count %1 is more than the data can hold</source>
+        <translation>变量数 %1 超出了数据所能容纳的量</translation>
+    </message>
+    <message>
+        <source>variable %1</source>
+        <translation>第 %1 个变量</translation>
+    </message>
+    <message>
+        <source>variable %1 &quot;%2&quot;</source>
+        <translation>第 %1 个变量“%2”</translation>
+    </message>
+    <message>
+        <source>unknown type word &quot;%1&quot;</source>
+        <translation>未知的类型词“%1”</translation>
+    </message>
+    <message>
+        <source>step list</source>
+        <translation>步骤列表</translation>
+    </message>
+    <message>
+        <source>the step count %1 is more than the data can hold</source>
+        <translation>步骤数 %1 超出了数据所能容纳的量</translation>
+    </message>
+    <message>
+        <source>step %1</source>
+        <translation>第 %1 步</translation>
+    </message>
+    <message>
+        <source>step %1 (%2)</source>
+        <translation>第 %1 步（%2）</translation>
+    </message>
+    <message>
+        <source>unknown step type (no loaded plug-in provides it)</source>
+        <translation>未知的步骤类型（已加载的插件均未提供）</translation>
+    </message>
+    <message>
+        <source>%1 unexpected bytes after the last step</source>
+        <translation>最后一步之后多出 %1 个字节</translation>
+    </message>
+    <message>
+        <source>damaged binary flow: %1</source>
+        <translation>二进制流程已损坏：%1</translation>
+    </message>
+    <message>
+        <source>damaged binary flow: %1: %2</source>
+        <translation>二进制流程已损坏：%1：%2</translation>
+    </message>
+</context>
+<context>
     <name>FlowCheck</name>
     <message>
         <source>variable &quot;%1&quot; is not declared as %2</source>
@@ -53,10 +156,178 @@
     </message>
 </context>
 <context>
+    <name>FlowFile</name>
+    <message>
+        <source>cannot open: %1</source>
+        <translation>无法打开：%1</translation>
+    </message>
+    <message>
+        <source>is larger than 1 GiB, not a flow file</source>
+        <translation>大于 1 GiB，不是流程文件</translation>
+    </message>
+    <message>
+        <source>is a folder, not a flow file</source>
+        <translation>是文件夹，不是流程文件</translation>
+    </message>
+    <message>
+        <source>is not a file or a pipe, not a flow file</source>
+        <translation>既不是文件也不是管道，不是流程文件</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>无法写入 %1：%2</translation>
+    </message>
+</context>
+<context>
     <name>FlowModel</name>
     <message>
         <source>%1. %2 — %3</source>
         <translation>%1. %2 — %3</translation>
+    </message>
+</context>
+<context>
+    <name>JournalRun</name>
+    <message>
+        <source>cannot journal file changes</source>
+        <translation>无法记录文件更改</translation>
+    </message>
+</context>
+<context>
+    <name>JsonFlow</name>
+    <message>
+        <source>a boolean</source>
+        <translation>布尔值</translation>
+    </message>
+    <message>
+        <source>a number</source>
+        <translation>数字</translation>
+    </message>
+    <message>
+        <source>a string</source>
+        <translation>字符串</translation>
+    </message>
+    <message>
+        <source>an array</source>
+        <translation>数组</translation>
+    </message>
+    <message>
+        <source>an object</source>
+        <translation>对象</translation>
+    </message>
+    <message>
+        <source>%1: unknown key %2</source>
+        <translation>%1：未知的键 %2</translation>
+    </message>
+    <message>
+        <source>line %1, column %2</source>
+        <translation>第 %1 行第 %2 列</translation>
+    </message>
+    <message>
+        <source>variable %1</source>
+        <translation>变量 %1</translation>
+    </message>
+    <message>
+        <source>a variable has an empty name</source>
+        <translation>有变量的名称为空</translation>
+    </message>
+    <message>
+        <source>%1: needs an object, got %2</source>
+        <translation>%1：需要对象，实际为%2</translation>
+    </message>
+    <message>
+        <source>%1: unknown type %2 (string, list, datatable, bool, number, object)</source>
+        <translation>%1：未知类型 %2（可用 string、list、datatable、bool、number、object）</translation>
+    </message>
+    <message>
+        <source>%1: &quot;qt&quot; may only be &quot;QStringList&quot;</source>
+        <translation>%1：&quot;qt&quot; 只能是 &quot;QStringList&quot;</translation>
+    </message>
+    <message>
+        <source>%1: a QStringList value needs an array of strings</source>
+        <translation>%1：QStringList 值需要字符串数组</translation>
+    </message>
+    <message>
+        <source>%1: a QStringList value needs an array of strings, it holds %2</source>
+        <translation>%1：QStringList 值需要字符串数组，其中含有%2</translation>
+    </message>
+    <message>
+        <source>%1: setting %2 needs %3, got %4</source>
+        <translation>%1：设置 %2 需要%3，实际为%4</translation>
+    </message>
+    <message>
+        <source>a whole number within the int range</source>
+        <translation>int 范围内的整数</translation>
+    </message>
+    <message>
+        <source>true or false</source>
+        <translation>true 或 false</translation>
+    </message>
+    <message>
+        <source>%1: setting %2 has the type %3, which flows cannot set</source>
+        <translation>%1：设置 %2 的类型为 %3，流程无法设置该类型</translation>
+    </message>
+    <message>
+        <source>step %1</source>
+        <translation>第 %1 步</translation>
+    </message>
+    <message>
+        <source>%1: needs a &quot;type&quot; string</source>
+        <translation>%1：需要 &quot;type&quot; 字符串</translation>
+    </message>
+    <message>
+        <source>step %1 (%2)</source>
+        <translation>第 %1 步（%2）</translation>
+    </message>
+    <message>
+        <source>%1: unknown step type (no loaded plug-in provides it)</source>
+        <translation>%1：未知的步骤类型（已加载的插件均未提供）</translation>
+    </message>
+    <message>
+        <source>%1: &quot;carriedState&quot; needs a whole number from 0 to 4294967295</source>
+        <translation>%1：&quot;carriedState&quot; 需要 0 到 4294967295 之间的整数</translation>
+    </message>
+    <message>
+        <source>%1: &quot;settings&quot; needs an object, got %2</source>
+        <translation>%1：&quot;settings&quot; 需要对象，实际为%2</translation>
+    </message>
+    <message>
+        <source>%1: unknown setting %2</source>
+        <translation>%1：未知的设置 %2</translation>
+    </message>
+    <message>
+        <source>the file is empty</source>
+        <translation>文件为空</translation>
+    </message>
+    <message>
+        <source>not valid JSON: %1 at %2</source>
+        <translation>不是有效的 JSON：%1（位于%2）</translation>
+    </message>
+    <message>
+        <source>a flow is a JSON object with &quot;variables&quot; and &quot;steps&quot;</source>
+        <translation>流程应是含有 &quot;variables&quot; 和 &quot;steps&quot; 的 JSON 对象</translation>
+    </message>
+    <message>
+        <source>flow</source>
+        <translation>流程</translation>
+    </message>
+    <message>
+        <source>&quot;variables&quot; needs an object, got %1</source>
+        <translation>&quot;variables&quot; 需要对象，实际为%1</translation>
+    </message>
+    <message>
+        <source>&quot;steps&quot; needs an array, got %1</source>
+        <translation>&quot;steps&quot; 需要数组，实际为%1</translation>
+    </message>
+    <message>
+        <source>null</source>
+        <translation>空值（null）</translation>
+    </message>
+</context>
+<context>
+    <name>LegacyEncoding</name>
+    <message>
+        <source>unknown legacy encoding &quot;%1&quot; (accepted: %2)</source>
+        <translation>未知的旧版代码页“%1”（可用：%2）</translation>
     </message>
 </context>
 <context>
@@ -324,6 +595,74 @@
     </message>
 </context>
 <context>
+    <name>Plan</name>
+    <message>
+        <source>skipped: </source>
+        <translation>已跳过：</translation>
+    </message>
+    <message>
+        <source>fails: </source>
+        <translation>将失败：</translation>
+    </message>
+    <message>
+        <source>conflict: </source>
+        <translation>冲突：</translation>
+    </message>
+    <message>
+        <source>ok</source>
+        <translation>正常</translation>
+    </message>
+    <message>
+        <source>cannot plan file changes</source>
+        <translation>无法规划文件更改</translation>
+    </message>
+    <message>
+        <source>step</source>
+        <translation>步骤</translation>
+    </message>
+    <message>
+        <source>action</source>
+        <translation>操作</translation>
+    </message>
+    <message>
+        <source>path</source>
+        <translation>路径</translation>
+    </message>
+    <message>
+        <source>from</source>
+        <translation>来源</translation>
+    </message>
+    <message>
+        <source>state</source>
+        <translation>状态</translation>
+    </message>
+    <message>
+        <source>%1 changes, %2 with a conflict, %3 skipped
+</source>
+        <translation>%1 项更改，%2 项有冲突，%3 项跳过
+</translation>
+    </message>
+</context>
+<context>
+    <name>PluginHost</name>
+    <message>
+        <source>interface id &quot;%1&quot; is not &quot;%2&quot;</source>
+        <translation>接口标识“%1”不是“%2”</translation>
+    </message>
+    <message>
+        <source>the plug-in object does not implement IOperationPlugin</source>
+        <translation>插件对象未实现 IOperationPlugin</translation>
+    </message>
+    <message>
+        <source>%1: type id &quot;%2&quot; is already provided by another plug-in; the first one is used</source>
+        <translation>%1：类型标识“%2”已由另一个插件提供，使用先加载的那个</translation>
+    </message>
+    <message>
+        <source>skipping plug-in %1</source>
+        <translation>跳过插件 %1</translation>
+    </message>
+</context>
+<context>
     <name>PropertyPanel</name>
     <message>
         <source>Choose a folder</source>
@@ -340,6 +679,36 @@
     <message>
         <source>No step selected</source>
         <translation>未选择步骤</translation>
+    </message>
+</context>
+<context>
+    <name>Runner</name>
+    <message>
+        <source>step %1 (%2)</source>
+        <translation>第 %1 步（%2）</translation>
+    </message>
+    <message>
+        <source>%1: loadOperation read past what saveOperation wrote</source>
+        <translation>%1：loadOperation 读取的内容超出了 saveOperation 写入的范围</translation>
+    </message>
+    <message>
+        <source>%1: loadOperation left %2 of the %3 saved bytes unread</source>
+        <translation>%1：saveOperation 写入的 %3 个字节中，loadOperation 有 %2 个未读取</translation>
+    </message>
+    <message>
+        <source>%1: settings changed by save and load: %2</source>
+        <translation>%1：保存再加载后发生变化的设置：%2</translation>
+    </message>
+    <message>
+        <source>%1: unknown step type</source>
+        <translation>%1：未知的步骤类型</translation>
+    </message>
+</context>
+<context>
+    <name>StepInterfaces</name>
+    <message>
+        <source>step %1 (%2): its plug-in %3</source>
+        <translation>第 %1 步（%2）：其插件%3</translation>
     </message>
 </context>
 <context>

@@ -5,6 +5,7 @@
 
 #include <operation.h>
 
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QIODevice>
 #include <QScopedPointer>
@@ -13,6 +14,14 @@
 #include <cstring>
 
 const char binaryFlowMagic[8] = {'S', 'T', 'E', 'P', 'F', 'L', 'O', 'W'};
+
+namespace
+{
+class BinaryFlow
+{
+    Q_DECLARE_TR_FUNCTIONS(BinaryFlow)
+};
+} // namespace
 
 bool isBinaryFlow(const QByteArray& data)
 {
@@ -30,7 +39,7 @@ QByteArray writeBinaryFlow(const Flow& flow, const PluginHost& host)
     for (const FlowVariable& variable : flow.variables) {
         // Qt writes a value by recursion, and the reader would refuse it anyway.
         if (nestedDeeperThan(variable.value, maxValueNesting))
-            throw FlowError{QStringLiteral("variable \"%1\": the value is nested more than %2 "
+            throw FlowError{BinaryFlow::tr("variable \"%1\": the value is nested more than %2 "
                                            "levels deep")
                                 .arg(variable.name)
                                 .arg(maxValueNesting)};
@@ -42,7 +51,7 @@ QByteArray writeBinaryFlow(const Flow& flow, const PluginHost& host)
         QScopedPointer<Operation> op(host.createStep(step));
         if (!op)
             throw FlowError{
-                QStringLiteral("step %1 (%2): unknown step type").arg(i + 1).arg(step.type)};
+                BinaryFlow::tr("step %1 (%2): unknown step type").arg(i + 1).arg(step.type)};
         out << step.type;
         op->saveOperation(out);
     }
@@ -73,17 +82,17 @@ public:
 
     [[noreturn]] void fail(const QString& problem) const
     {
-        throw FlowError{QStringLiteral("damaged binary flow: %1%2")
-                            .arg(m_context.isEmpty() ? QString() : m_context + QStringLiteral(": "))
-                            .arg(problem)};
+        if (m_context.isEmpty())
+            throw FlowError{BinaryFlow::tr("damaged binary flow: %1").arg(problem)};
+        throw FlowError{BinaryFlow::tr("damaged binary flow: %1: %2").arg(m_context, problem)};
     }
 
     void check()
     {
         if (m_stream.status() == QDataStream::ReadPastEnd)
-            fail(QStringLiteral("the data ends early"));
+            fail(BinaryFlow::tr("the data ends early"));
         if (m_stream.status() != QDataStream::Ok)
-            fail(QStringLiteral("the data is corrupt"));
+            fail(BinaryFlow::tr("the data is corrupt"));
     }
 
     template <typename T> T read()
@@ -94,13 +103,12 @@ public:
         return value;
     }
 
-    quint32 readCount(qint64 minItemSize, const char* what)
+    // tooMany: the problem of a count the data cannot hold, with %1 for the count.
+    quint32 readCount(qint64 minItemSize, const char* tooMany)
     {
         const quint32 count = read<quint32>();
         if (qint64(count) * minItemSize > remaining())
-            fail(QStringLiteral("%1 %2 is more than the data can hold")
-                     .arg(QLatin1String(what))
-                     .arg(count));
+            fail(BinaryFlow::tr(tooMany).arg(count));
         return count;
     }
 
@@ -110,13 +118,13 @@ public:
         if (bytes == 0xffffffffu)
             return QString();
         if (bytes % 2 != 0)
-            fail(QStringLiteral("a text has an odd byte length"));
+            fail(BinaryFlow::tr("a text has an odd byte length"));
         if (qint64(bytes) > remaining())
-            fail(QStringLiteral("the data ends early"));
+            fail(BinaryFlow::tr("the data ends early"));
         QString text(int(bytes / 2), Qt::Uninitialized);
         ushort* chars = reinterpret_cast<ushort*>(text.data());
         if (m_stream.readRawData(reinterpret_cast<char*>(chars), int(bytes)) != int(bytes))
-            fail(QStringLiteral("the data ends early"));
+            fail(BinaryFlow::tr("the data ends early"));
         qFromBigEndian<ushort>(chars, text.size(), chars);
         return text;
     }
@@ -127,10 +135,10 @@ public:
         if (size == 0xffffffffu)
             return QByteArray();
         if (qint64(size) > remaining())
-            fail(QStringLiteral("the data ends early"));
+            fail(BinaryFlow::tr("the data ends early"));
         QByteArray bytes(int(size), Qt::Uninitialized);
         if (m_stream.readRawData(bytes.data(), int(size)) != int(size))
-            fail(QStringLiteral("the data ends early"));
+            fail(BinaryFlow::tr("the data ends early"));
         return bytes;
     }
 
@@ -161,7 +169,10 @@ public:
         case QMetaType::QByteArray:
             return readBytes();
         case QMetaType::QStringList: {
-            const quint32 count = readCount(minStringSize, "a text list of");
+            const quint32 count =
+                readCount(minStringSize,
+                          QT_TRANSLATE_NOOP("BinaryFlow",
+                                            "a text list of %1 is more than the data can hold"));
             QStringList list;
             list.reserve(int(count));
             for (quint32 i = 0; i < count; ++i)
@@ -170,7 +181,9 @@ public:
         }
         case QMetaType::QVariantList: {
             checkNesting(depth);
-            const quint32 count = readCount(minVariantSize, "a list of");
+            const quint32 count = readCount(
+                minVariantSize,
+                QT_TRANSLATE_NOOP("BinaryFlow", "a list of %1 is more than the data can hold"));
             QVariantList list;
             list.reserve(int(count));
             for (quint32 i = 0; i < count; ++i)
@@ -179,7 +192,9 @@ public:
         }
         case QMetaType::QVariantMap: {
             checkNesting(depth);
-            const quint32 count = readCount(minStringSize + minVariantSize, "a map of");
+            const quint32 count = readCount(
+                minStringSize + minVariantSize,
+                QT_TRANSLATE_NOOP("BinaryFlow", "a map of %1 is more than the data can hold"));
             QVariantMap map;
             for (quint32 i = 0; i < count; ++i) {
                 const QString key = readString();
@@ -188,7 +203,7 @@ public:
             return map;
         }
         default:
-            fail(QStringLiteral("a value has the unsupported type id %1").arg(type));
+            fail(BinaryFlow::tr("a value has the unsupported type id %1").arg(type));
         }
     }
 
@@ -197,7 +212,7 @@ private:
     void checkNesting(int depth) const
     {
         if (depth >= maxValueNesting)
-            fail(QStringLiteral("a value is nested more than %1 levels deep").arg(maxValueNesting));
+            fail(BinaryFlow::tr("a value is nested more than %1 levels deep").arg(maxValueNesting));
     }
 
     QDataStream m_stream;
@@ -211,40 +226,43 @@ Flow readBinaryFlow(const QByteArray& data, const PluginHost& host)
 {
     BinaryReader reader(data);
     if (!isBinaryFlow(data))
-        reader.fail(QStringLiteral("it does not start with STEPFLOW"));
-    reader.setContext(QStringLiteral("header"));
+        reader.fail(BinaryFlow::tr("it does not start with STEPFLOW"));
+    reader.setContext(BinaryFlow::tr("header"));
     reader.stream().skipRawData(sizeof binaryFlowMagic);
     const quint32 version = reader.read<quint32>();
     if (version != binaryFlowVersion)
-        reader.fail(QStringLiteral("unknown format version %1 (this host reads %2)")
+        reader.fail(BinaryFlow::tr("unknown format version %1 (this host reads %2)")
                         .arg(version)
                         .arg(binaryFlowVersion));
 
     Flow flow;
-    const quint32 variableCount =
-        reader.readCount(2 * minStringSize + minVariantSize, "the variable count");
+    const quint32 variableCount = reader.readCount(
+        2 * minStringSize + minVariantSize,
+        QT_TRANSLATE_NOOP("BinaryFlow", "the variable count %1 is more than the data can hold"));
     for (quint32 i = 0; i < variableCount; ++i) {
-        reader.setContext(QStringLiteral("variable %1").arg(i + 1));
+        reader.setContext(BinaryFlow::tr("variable %1").arg(i + 1));
         FlowVariable variable;
         variable.name = reader.readString();
-        reader.setContext(QStringLiteral("variable %1 \"%2\"").arg(i + 1).arg(variable.name));
+        reader.setContext(BinaryFlow::tr("variable %1 \"%2\"").arg(i + 1).arg(variable.name));
         const QString word = reader.readString();
         if (!varTypeFromWord(word, &variable.type))
-            reader.fail(QStringLiteral("unknown type word \"%1\"").arg(word));
+            reader.fail(BinaryFlow::tr("unknown type word \"%1\"").arg(word));
         variable.value = reader.readVariant();
         flow.variables.append(variable);
     }
 
-    reader.setContext(QStringLiteral("step list"));
-    const quint32 stepCount = reader.readCount(minStringSize, "the step count");
+    reader.setContext(BinaryFlow::tr("step list"));
+    const quint32 stepCount = reader.readCount(
+        minStringSize,
+        QT_TRANSLATE_NOOP("BinaryFlow", "the step count %1 is more than the data can hold"));
     for (quint32 i = 0; i < stepCount; ++i) {
-        reader.setContext(QStringLiteral("step %1").arg(i + 1));
+        reader.setContext(BinaryFlow::tr("step %1").arg(i + 1));
         FlowStep step;
         step.type = reader.readString();
-        reader.setContext(QStringLiteral("step %1 (%2)").arg(i + 1).arg(step.type));
+        reader.setContext(BinaryFlow::tr("step %1 (%2)").arg(i + 1).arg(step.type));
         const Operation* prototype = host.prototype(step.type);
         if (!prototype)
-            reader.fail(QStringLiteral("unknown step type (no loaded plug-in provides it)"));
+            reader.fail(BinaryFlow::tr("unknown step type (no loaded plug-in provides it)"));
         QScopedPointer<Operation> op(prototype->clone(nullptr));
         op->loadOperation(reader.stream());
         reader.check();
@@ -255,6 +273,6 @@ Flow readBinaryFlow(const QByteArray& data, const PluginHost& host)
     reader.setContext(QString());
     if (!reader.atEnd())
         reader.fail(
-            QStringLiteral("%1 unexpected bytes after the last step").arg(reader.remaining()));
+            BinaryFlow::tr("%1 unexpected bytes after the last step").arg(reader.remaining()));
     return flow;
 }

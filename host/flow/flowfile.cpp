@@ -3,6 +3,7 @@
 #include "binaryflow.h"
 #include "jsonflow.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -16,18 +17,23 @@
 namespace
 {
 
+class FlowFile
+{
+    Q_DECLARE_TR_FUNCTIONS(FlowFile)
+};
+
 // Far more than any flow holds, and far less than would exhaust memory: a flow read from an
 // endless pipe ends in a clear error.
 const qint64 maxFlowSize = qint64(1) << 30;
 
 [[noreturn]] void failToRead(const QString& reason)
 {
-    throw FlowError{QStringLiteral("cannot open: %1").arg(reason)};
+    throw FlowError{FlowFile::tr("cannot open: %1").arg(reason)};
 }
 
 [[noreturn]] void tooLarge()
 {
-    throw FlowError{QStringLiteral("is larger than 1 GiB, not a flow file")};
+    throw FlowError{FlowFile::tr("is larger than 1 GiB, not a flow file")};
 }
 
 // Regular files, and pipes or FIFOs (`run <(make-flow)`) up to their end. Devices never end
@@ -36,14 +42,14 @@ QByteArray readFlowBytes(const QString& path)
 {
     const QFileInfo info(path);
     if (info.isDir())
-        throw FlowError{QStringLiteral("is a folder, not a flow file")};
+        throw FlowError{FlowFile::tr("is a folder, not a flow file")};
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         failToRead(QString::fromLocal8Bit(std::strerror(errno)));
     struct stat status;
     if (::fstat(fd, &status) != 0 || !(S_ISREG(status.st_mode) || S_ISFIFO(status.st_mode))) {
         ::close(fd);
-        throw FlowError{QStringLiteral("is not a file or a pipe, not a flow file")};
+        throw FlowError{FlowFile::tr("is not a file or a pipe, not a flow file")};
     }
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     QFile file;
@@ -68,7 +74,7 @@ QByteArray readFlowBytes(const QString& path)
 
 [[noreturn]] void failToWrite(const QString& path, const QString& reason)
 {
-    throw FlowError{QStringLiteral("cannot write %1: %2").arg(path).arg(reason)};
+    throw FlowError{FlowFile::tr("cannot write %1: %2").arg(path).arg(reason)};
 }
 
 // A device, FIFO or socket is written to as it is: replacing it with a regular file, as a save
@@ -110,5 +116,5 @@ void writeWholeFile(const QString& path, const char* data, qint64 size)
     QSaveFile file(path);
     file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(data, size) != size || !file.commit())
-        throw FlowError{QStringLiteral("cannot write %1: %2").arg(path).arg(file.errorString())};
+        throw FlowError{FlowFile::tr("cannot write %1: %2").arg(path).arg(file.errorString())};
 }

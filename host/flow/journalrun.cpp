@@ -6,13 +6,22 @@
 #include <filejournaling.h>
 #include <undo.h>
 
+#include <QCoreApplication>
 #include <QVector>
+
+namespace
+{
+class JournalRun
+{
+    Q_DECLARE_TR_FUNCTIONS(JournalRun)
+};
+} // namespace
 
 RunResult runJournaledFlow(const Flow& flow, const PluginHost& host, const QString& folder,
                            RunOptions options)
 {
     const QVector<IFileJournaling*> journalers =
-        stepInterfaces<IFileJournaling>(flow, host, "cannot journal file changes");
+        stepInterfaces<IFileJournaling>(flow, host, JournalRun::tr("cannot journal file changes"));
     QVector<IFileJournaling*> started;
     options.beforeStep = [&](VariableScope& scope, int index) {
         IFileJournaling* journaler = journalers.at(index);

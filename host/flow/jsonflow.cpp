@@ -6,6 +6,7 @@
 
 #include <operation.h>
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -17,21 +18,26 @@
 namespace
 {
 
-const char* jsonTypeName(const QJsonValue& value)
+class JsonFlow
+{
+    Q_DECLARE_TR_FUNCTIONS(JsonFlow)
+};
+
+QString jsonTypeName(const QJsonValue& value)
 {
     switch (value.type()) {
     case QJsonValue::Bool:
-        return "a boolean";
+        return JsonFlow::tr("a boolean");
     case QJsonValue::Double:
-        return "a number";
+        return JsonFlow::tr("a number");
     case QJsonValue::String:
-        return "a string";
+        return JsonFlow::tr("a string");
     case QJsonValue::Array:
-        return "an array";
+        return JsonFlow::tr("an array");
     case QJsonValue::Object:
-        return "an object";
+        return JsonFlow::tr("an object");
     default:
-        return "null";
+        return JsonFlow::tr("null");
     }
 }
 
@@ -49,7 +55,7 @@ void checkKeys(const QJsonObject& object, const QSet<QString>& allowed, const QS
 {
     for (auto it = object.begin(); it != object.end(); ++it) {
         if (!allowed.contains(it.key()))
-            fail(QStringLiteral("%1: unknown key %2").arg(where).arg(quoted(it.key())));
+            fail(JsonFlow::tr("%1: unknown key %2").arg(where).arg(quoted(it.key())));
     }
 }
 
@@ -70,18 +76,16 @@ QString positionOf(const QByteArray& text, int offset)
     const QByteArray before = text.left(offset);
     const int line = before.count('\n') + 1;
     const int column = offset - (before.lastIndexOf('\n') + 1) + 1;
-    return QStringLiteral("line %1, column %2").arg(line).arg(column);
+    return JsonFlow::tr("line %1, column %2").arg(line).arg(column);
 }
 
 FlowVariable readVariable(const QString& name, const QJsonValue& entry)
 {
-    const QString where = QStringLiteral("variable %1").arg(quoted(name));
+    const QString where = JsonFlow::tr("variable %1").arg(quoted(name));
     if (name.isEmpty())
-        fail(QStringLiteral("a variable has an empty name"));
+        fail(JsonFlow::tr("a variable has an empty name"));
     if (!entry.isObject())
-        fail(QStringLiteral("%1: needs an object, got %2")
-                 .arg(where)
-                 .arg(QLatin1String(jsonTypeName(entry))));
+        fail(JsonFlow::tr("%1: needs an object, got %2").arg(where).arg(jsonTypeName(entry)));
     const QJsonObject object = entry.toObject();
     checkKeys(object,
               {QStringLiteral("type"), QStringLiteral("value"), QStringLiteral("qt"),
@@ -94,11 +98,10 @@ FlowVariable readVariable(const QString& name, const QJsonValue& entry)
     if (!type.isUndefined()) {
         if (!type.isString() || type.toString().isEmpty() ||
             !varTypeFromWord(type.toString(), &variable.type))
-            fail(QStringLiteral("%1: unknown type %2 (string, list, datatable, bool, number, "
-                                "object)")
+            fail(JsonFlow::tr("%1: unknown type %2 (string, list, datatable, bool, number, "
+                              "object)")
                      .arg(where)
-                     .arg(type.isString() ? quoted(type.toString())
-                                          : QString::fromLatin1(jsonTypeName(type))));
+                     .arg(type.isString() ? quoted(type.toString()) : jsonTypeName(type)));
     }
     const QJsonValue value = object.value(QStringLiteral("value"));
     variable.value = jsonToVariant(value);
@@ -107,16 +110,16 @@ FlowVariable readVariable(const QString& name, const QJsonValue& entry)
     if (qt.isUndefined() || qt.toString() == QLatin1String("QVariantList"))
         return variable;
     if (qt.toString() != QLatin1String("QStringList"))
-        fail(QStringLiteral("%1: \"qt\" may only be \"QStringList\"").arg(where));
+        fail(JsonFlow::tr("%1: \"qt\" may only be \"QStringList\"").arg(where));
     if (!value.isArray())
-        fail(QStringLiteral("%1: a QStringList value needs an array of strings").arg(where));
+        fail(JsonFlow::tr("%1: a QStringList value needs an array of strings").arg(where));
     QStringList strings;
     const QJsonArray items = value.toArray();
     for (const QJsonValue& item : items) {
         if (!item.isString())
-            fail(QStringLiteral("%1: a QStringList value needs an array of strings, it holds %2")
+            fail(JsonFlow::tr("%1: a QStringList value needs an array of strings, it holds %2")
                      .arg(where)
-                     .arg(QLatin1String(jsonTypeName(item))));
+                     .arg(jsonTypeName(item)));
         strings.append(item.toString());
     }
     variable.value = strings;
@@ -126,34 +129,34 @@ FlowVariable readVariable(const QString& name, const QJsonValue& entry)
 QVariant settingValue(const QMetaProperty& property, const QJsonValue& value, const QString& where)
 {
     const QString name = QString::fromLatin1(property.name());
-    auto mismatch = [&](const char* wanted) {
-        fail(QStringLiteral("%1: setting %2 needs %3, got %4")
+    auto mismatch = [&](const QString& wanted) {
+        fail(JsonFlow::tr("%1: setting %2 needs %3, got %4")
                  .arg(where)
                  .arg(quoted(name))
-                 .arg(QLatin1String(wanted))
-                 .arg(QLatin1String(jsonTypeName(value))));
+                 .arg(wanted)
+                 .arg(jsonTypeName(value)));
     };
     double number = 0;
     switch (property.userType()) {
     case QMetaType::QString:
         if (!value.isString())
-            mismatch("a string");
+            mismatch(JsonFlow::tr("a string"));
         return value.toString();
     case QMetaType::Int:
         if (!wholeNumber(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max(),
                          &number))
-            mismatch("a whole number within the int range");
+            mismatch(JsonFlow::tr("a whole number within the int range"));
         return int(number);
     case QMetaType::Bool:
         if (!value.isBool())
-            mismatch("true or false");
+            mismatch(JsonFlow::tr("true or false"));
         return value.toBool();
     case QMetaType::Double:
         if (!value.isDouble())
-            mismatch("a number");
+            mismatch(JsonFlow::tr("a number"));
         return value.toDouble();
     default:
-        fail(QStringLiteral("%1: setting %2 has the type %3, which flows cannot set")
+        fail(JsonFlow::tr("%1: setting %2 has the type %3, which flows cannot set")
                  .arg(where)
                  .arg(quoted(name))
                  .arg(QLatin1String(property.typeName())));
@@ -162,31 +165,29 @@ QVariant settingValue(const QMetaProperty& property, const QJsonValue& value, co
 
 FlowStep readStep(int index, const QJsonValue& entry, const PluginHost& host)
 {
-    QString where = QStringLiteral("step %1").arg(index + 1);
+    QString where = JsonFlow::tr("step %1").arg(index + 1);
     if (!entry.isObject())
-        fail(QStringLiteral("%1: needs an object, got %2")
-                 .arg(where)
-                 .arg(QLatin1String(jsonTypeName(entry))));
+        fail(JsonFlow::tr("%1: needs an object, got %2").arg(where).arg(jsonTypeName(entry)));
     const QJsonObject object = entry.toObject();
     const QJsonValue type = object.value(QStringLiteral("type"));
     if (!type.isString())
-        fail(QStringLiteral("%1: needs a \"type\" string").arg(where));
+        fail(JsonFlow::tr("%1: needs a \"type\" string").arg(where));
     FlowStep step;
     step.type = type.toString();
-    where += QStringLiteral(" (%1)").arg(step.type);
+    where = JsonFlow::tr("step %1 (%2)").arg(index + 1).arg(step.type);
     checkKeys(object,
               {QStringLiteral("type"), QStringLiteral("settings"), QStringLiteral("carriedState"),
                QStringLiteral("comment")},
               where);
     const Operation* prototype = host.prototype(step.type);
     if (!prototype)
-        fail(QStringLiteral("%1: unknown step type (no loaded plug-in provides it)").arg(where));
+        fail(JsonFlow::tr("%1: unknown step type (no loaded plug-in provides it)").arg(where));
 
     const QJsonValue carried = object.value(QStringLiteral("carriedState"));
     if (!carried.isUndefined()) {
         double number = 0;
         if (!wholeNumber(carried, 0, std::numeric_limits<quint32>::max(), &number))
-            fail(QStringLiteral("%1: \"carriedState\" needs a whole number from 0 to 4294967295")
+            fail(JsonFlow::tr("%1: \"carriedState\" needs a whole number from 0 to 4294967295")
                      .arg(where));
         step.carriedState = quint32(number);
     }
@@ -195,9 +196,9 @@ FlowStep readStep(int index, const QJsonValue& entry, const PluginHost& host)
     if (settings.isUndefined())
         return step;
     if (!settings.isObject())
-        fail(QStringLiteral("%1: \"settings\" needs an object, got %2")
+        fail(JsonFlow::tr("%1: \"settings\" needs an object, got %2")
                  .arg(where)
-                 .arg(QLatin1String(jsonTypeName(settings))));
+                 .arg(jsonTypeName(settings)));
     QHash<QString, QMetaProperty> properties;
     for (const QMetaProperty& property : settingProperties(*prototype))
         properties.insert(QString::fromLatin1(property.name()), property);
@@ -205,7 +206,7 @@ FlowStep readStep(int index, const QJsonValue& entry, const PluginHost& host)
     for (auto it = values.begin(); it != values.end(); ++it) {
         const auto property = properties.constFind(it.key());
         if (property == properties.constEnd())
-            fail(QStringLiteral("%1: unknown setting %2").arg(where).arg(quoted(it.key())));
+            fail(JsonFlow::tr("%1: unknown setting %2").arg(where).arg(quoted(it.key())));
         step.settings.insert(it.key(), settingValue(*property, it.value(), where));
     }
     return step;
@@ -216,33 +217,31 @@ FlowStep readStep(int index, const QJsonValue& entry, const PluginHost& host)
 Flow readJsonFlow(const QByteArray& text, const PluginHost& host)
 {
     if (text.trimmed().isEmpty())
-        fail(QStringLiteral("the file is empty"));
+        fail(JsonFlow::tr("the file is empty"));
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(text, &error);
     if (error.error != QJsonParseError::NoError)
-        fail(QStringLiteral("not valid JSON: %1 at %2")
+        fail(JsonFlow::tr("not valid JSON: %1 at %2")
                  .arg(error.errorString())
                  .arg(positionOf(text, error.offset)));
     if (!document.isObject())
-        fail(QStringLiteral("a flow is a JSON object with \"variables\" and \"steps\""));
+        fail(JsonFlow::tr("a flow is a JSON object with \"variables\" and \"steps\""));
     const QJsonObject root = document.object();
     checkKeys(root,
               {QStringLiteral("variables"), QStringLiteral("steps"), QStringLiteral("comment")},
-              QStringLiteral("flow"));
+              JsonFlow::tr("flow"));
 
     Flow flow;
     const QJsonValue variables = root.value(QStringLiteral("variables"));
     if (!variables.isUndefined() && !variables.isObject())
-        fail(QStringLiteral("\"variables\" needs an object, got %1")
-                 .arg(QLatin1String(jsonTypeName(variables))));
+        fail(JsonFlow::tr("\"variables\" needs an object, got %1").arg(jsonTypeName(variables)));
     const QJsonObject variableObject = variables.toObject();
     for (auto it = variableObject.begin(); it != variableObject.end(); ++it)
         flow.variables.append(readVariable(it.key(), it.value()));
 
     const QJsonValue steps = root.value(QStringLiteral("steps"));
     if (!steps.isUndefined() && !steps.isArray())
-        fail(QStringLiteral("\"steps\" needs an array, got %1")
-                 .arg(QLatin1String(jsonTypeName(steps))));
+        fail(JsonFlow::tr("\"steps\" needs an array, got %1").arg(jsonTypeName(steps)));
     const QJsonArray stepArray = steps.toArray();
     for (int i = 0; i < stepArray.size(); ++i)
         flow.steps.append(readStep(i, stepArray.at(i), host));

@@ -13,6 +13,11 @@ const char kLegacyEncodingProperty[] = "stephost.legacyEncoding";
 namespace
 {
 
+class LegacyEncoding
+{
+    Q_DECLARE_TR_FUNCTIONS(LegacyEncoding)
+};
+
 // Each codec once, under the name it gives itself (the aliases it also answers to are many).
 QStringList acceptedNames()
 {
@@ -45,7 +50,7 @@ QString legacyEncodingProblem(const QString& name)
 {
     if (!name.isEmpty() && QTextCodec::codecForName(name.toUtf8()))
         return QString();
-    return QStringLiteral("unknown legacy encoding \"%1\" (accepted: %2)")
+    return LegacyEncoding::tr("unknown legacy encoding \"%1\" (accepted: %2)")
         .arg(name, acceptedNames().join(QLatin1String(", ")));
 }
 

@@ -4,12 +4,18 @@
 #include "report.h"
 #include "stepinterfaces.h"
 
+#include <QCoreApplication>
 #include <QVector>
 
 #include <algorithm>
 
 namespace
 {
+
+class Plan
+{
+    Q_DECLARE_TR_FUNCTIONS(Plan)
+};
 
 int stepOf(const FilePlan::Entry& entry)
 {
@@ -47,12 +53,12 @@ QVariantMap skipValue(const PlannedSkip& skip)
 QString stateText(const FilePlan::Entry& entry)
 {
     if (entry.isSkip)
-        return QStringLiteral("skipped: ") + entry.skip.reason;
+        return Plan::tr("skipped: ") + entry.skip.reason;
     if (entry.change.fails)
-        return QStringLiteral("fails: ") + entry.change.conflict;
+        return Plan::tr("fails: ") + entry.change.conflict;
     if (!entry.change.conflict.isEmpty())
-        return QStringLiteral("conflict: ") + entry.change.conflict;
-    return QStringLiteral("ok");
+        return Plan::tr("conflict: ") + entry.change.conflict;
+    return Plan::tr("ok");
 }
 
 // Columns on a terminal: East Asian wide characters take two.
@@ -81,7 +87,7 @@ QString padded(const QString& text, int width)
 PlanResult planFlow(const Flow& flow, const PluginHost& host, RunOptions options)
 {
     const QVector<IFilePlanning*> planners =
-        stepInterfaces<IFilePlanning>(flow, host, "cannot plan file changes");
+        stepInterfaces<IFilePlanning>(flow, host, Plan::tr("cannot plan file changes"));
     QVector<IFilePlanning*> started;
     options.beforeStep = [&](VariableScope& scope, int index) {
         IFilePlanning* planner = planners.at(index);
@@ -120,9 +126,8 @@ std::string planReportText(const PlanResult& result, const QStringList* variable
 
 QString planTableText(const FilePlan& plan)
 {
-    QList<QStringList> rows{{QStringLiteral("step"), QStringLiteral("action"),
-                             QStringLiteral("path"), QStringLiteral("from"),
-                             QStringLiteral("state")}};
+    QList<QStringList> rows{{Plan::tr("step"), Plan::tr("action"), Plan::tr("path"),
+                             Plan::tr("from"), Plan::tr("state")}};
     int changes = 0;
     int conflicts = 0;
     int skips = 0;
@@ -150,7 +155,7 @@ QString planTableText(const FilePlan& plan)
             line += padded(row.at(column), widths[column]) + QStringLiteral("  ");
         text += line + row.last() + QLatin1Char('\n');
     }
-    text += QStringLiteral("%1 changes, %2 with a conflict, %3 skipped\n")
+    text += Plan::tr("%1 changes, %2 with a conflict, %3 skipped\n")
                 .arg(changes)
                 .arg(conflicts)
                 .arg(skips);

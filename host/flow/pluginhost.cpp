@@ -5,11 +5,20 @@
 #include <ioperationplugin.h>
 #include <operation.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonObject>
 #include <QLibrary>
 #include <QPluginLoader>
+
+namespace
+{
+class PluginHostText
+{
+    Q_DECLARE_TR_FUNCTIONS(PluginHost)
+};
+} // namespace
 
 PluginHost::~PluginHost()
 {
@@ -39,7 +48,7 @@ bool PluginHost::load(const QString& file, QString* error)
     }
     const QString iid = metaData.value(QStringLiteral("IID")).toString();
     if (iid != QLatin1String(IOperationPlugin_iid)) {
-        *error = QStringLiteral("interface id \"%1\" is not \"%2\"")
+        *error = PluginHostText::tr("interface id \"%1\" is not \"%2\"")
                      .arg(iid)
                      .arg(QLatin1String(IOperationPlugin_iid));
         delete loader;
@@ -48,8 +57,9 @@ bool PluginHost::load(const QString& file, QString* error)
     QObject* instance = loader->instance();
     auto* plugin = qobject_cast<IOperationPlugin*>(instance);
     if (!plugin) {
-        *error = instance ? QStringLiteral("the plug-in object does not implement IOperationPlugin")
-                          : loader->errorString();
+        *error = instance
+                     ? PluginHostText::tr("the plug-in object does not implement IOperationPlugin")
+                     : loader->errorString();
         delete loader;
         return false;
     }
@@ -64,8 +74,8 @@ bool PluginHost::load(const QString& file, QString* error)
     for (const Operation* prototype : qAsConst(loaded.prototypes)) {
         const QString type = prototype->typeId();
         if (m_byType.contains(type))
-            m_clashes.append(QStringLiteral("%1: type id \"%2\" is already provided by another "
-                                            "plug-in; the first one is used")
+            m_clashes.append(PluginHostText::tr("%1: type id \"%2\" is already provided by another "
+                                                "plug-in; the first one is used")
                                  .arg(path)
                                  .arg(type));
         else {
@@ -92,7 +102,7 @@ QStringList PluginHost::loadNamedOrDefault(const QStringList& files)
     }
     QStringList lines;
     for (const QString& error : qAsConst(errors))
-        lines.append(QStringLiteral("skipping plug-in %1").arg(error));
+        lines.append(PluginHostText::tr("skipping plug-in %1").arg(error));
     return lines + m_clashes;
 }
 

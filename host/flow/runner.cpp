@@ -6,6 +6,7 @@
 
 #include <operation.h>
 
+#include <QCoreApplication>
 #include <QDataStream>
 #include <QElapsedTimer>
 
@@ -17,9 +18,14 @@ namespace
 
 using StepPointer = std::unique_ptr<Operation>;
 
+class Runner
+{
+    Q_DECLARE_TR_FUNCTIONS(Runner)
+};
+
 QString stepName(int index, const QString& type)
 {
-    return QStringLiteral("step %1 (%2)").arg(index + 1).arg(type);
+    return Runner::tr("step %1 (%2)").arg(index + 1).arg(type);
 }
 
 // The step as loadOperation reads it back from what saveOperation wrote.
@@ -37,15 +43,15 @@ StepPointer roundTrip(const Operation& step, const Operation& prototype, const Q
     loaded->loadOperation(in);
     if (in.status() != QDataStream::Ok)
         throw FlowError{
-            QStringLiteral("%1: loadOperation read past what saveOperation wrote").arg(where)};
+            Runner::tr("%1: loadOperation read past what saveOperation wrote").arg(where)};
     if (!in.atEnd())
-        throw FlowError{QStringLiteral("%1: loadOperation left %2 of the %3 saved bytes unread")
+        throw FlowError{Runner::tr("%1: loadOperation left %2 of the %3 saved bytes unread")
                             .arg(where)
                             .arg(bytes.size() - in.device()->pos())
                             .arg(bytes.size())};
     const QStringList differing = differingSettings(step, *loaded);
     if (!differing.isEmpty())
-        throw FlowError{QStringLiteral("%1: settings changed by save and load: %2")
+        throw FlowError{Runner::tr("%1: settings changed by save and load: %2")
                             .arg(where)
                             .arg(differing.join(QStringLiteral(", ")))};
     return loaded;
@@ -59,7 +65,7 @@ std::vector<StepPointer> buildSteps(const Flow& flow, const PluginHost& host, bo
         const FlowStep& step = flow.steps.at(i);
         StepPointer op(host.createStep(step));
         if (!op)
-            throw FlowError{QStringLiteral("%1: unknown step type").arg(stepName(i, step.type))};
+            throw FlowError{Runner::tr("%1: unknown step type").arg(stepName(i, step.type))};
         if (roundtrip)
             op = roundTrip(*op, *host.prototype(step.type), stepName(i, step.type));
         steps.push_back(std::move(op));
