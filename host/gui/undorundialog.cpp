@@ -63,8 +63,13 @@ QTreeWidget* listOf(const QJsonArray& entries, QStringList (*cells)(const QJsonO
     list->setRootIsDecorated(false);
     list->setHeaderLabels(headers);
     list->setUniformRowHeights(true);
-    for (const QJsonValue& entry : entries)
-        list->addTopLevelItem(new QTreeWidgetItem(cells(entry.toObject())));
+    list->setTextElideMode(Qt::ElideMiddle);
+    for (const QJsonValue& entry : entries) {
+        auto* item = new QTreeWidgetItem(cells(entry.toObject()));
+        for (int column = 0; column < item->columnCount(); ++column)
+            item->setToolTip(column, item->text(column));
+        list->addTopLevelItem(item);
+    }
     list->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
     return list;
 }
@@ -90,9 +95,11 @@ UndoRunDialog::UndoRunDialog(const QJsonObject& foretold, const QDateTime& runSt
     layout->addWidget(new QLabel(tr("Take back the run of %1?").arg(shownTime(runStarted))));
     layout->addWidget(new QLabel(tr("Will be restored: %n path(s)", nullptr, restored.size())));
     layout->addWidget(m_restored, 2);
-    layout->addWidget(new QLabel(
-        tr("Changed since the run, left as they are: %n path(s)", nullptr, left.size())));
+    auto* leftLabel =
+        new QLabel(tr("Changed since the run, left as they are: %n path(s)", nullptr, left.size()));
+    layout->addWidget(leftLabel);
     layout->addWidget(m_left, 1);
+    leftLabel->setVisible(!left.isEmpty());
     m_left->setVisible(!left.isEmpty());
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel);
@@ -100,7 +107,7 @@ UndoRunDialog::UndoRunDialog(const QJsonObject& foretold, const QDateTime& runSt
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
-    resize(720, 480);
+    resize(900, 520);
 }
 
 QString UndoRunDialog::shownTime(const QDateTime& time)
