@@ -39,6 +39,7 @@ private slots:
 
 private:
     QString flowFile(const QByteArray& json);
+    bool openInScratch(MainWindow& window, const QString& flow);
     PluginHost m_host;
     std::unique_ptr<QTemporaryDir> m_data; // the user's data folder, journals included
     std::unique_ptr<QTemporaryDir> m_flows;
@@ -123,6 +124,15 @@ QString tst_GuiRunJournal::flowFile(const QByteArray& json)
     return writeFile(path, json) ? path : QString();
 }
 
+// Opens the flow to run on the scratch files.
+bool tst_GuiRunJournal::openInScratch(MainWindow& window, const QString& flow)
+{
+    if (!window.openFlow(flow).isEmpty())
+        return false;
+    window.setWorkingFolder(m_work->path());
+    return true;
+}
+
 void tst_GuiRunJournal::runIsTakenBackExactly_data()
 {
     QTest::addColumn<QString>("flow");
@@ -136,8 +146,7 @@ void tst_GuiRunJournal::runIsTakenBackExactly()
     QVERIFY(makeTree(QString::fromLatin1(flowsTree)));
     const QStringList before = fullTreeState();
     MainWindow window(m_host);
-    QCOMPARE(window.openFlow(flow), QString());
-    window.setWorkingFolder(m_work->path());
+    QVERIFY(openInScratch(window, flow));
     QVERIFY(!window.undoRunAction()->isEnabled());
     QVERIFY(runMarkedFlow(window));
     QVERIFY(fullTreeState() != before);
@@ -166,8 +175,7 @@ void tst_GuiRunJournal::fileEditedSinceIsLeftAndReported()
 {
     QVERIFY(makeTree(QStringLiteral("a.txt|b.txt")));
     MainWindow window(m_host);
-    QCOMPARE(window.openFlow(flowFile(moveFlow)), QString());
-    window.setWorkingFolder(m_work->path());
+    QVERIFY(openInScratch(window, flowFile(moveFlow)));
     QVERIFY(window.runFlow());
     QVERIFY(writeFile(QStringLiteral("out/a.txt"), "mine"));
 
@@ -197,8 +205,7 @@ void tst_GuiRunJournal::fileEditedSinceIsLeftAndReported()
 void tst_GuiRunJournal::lastRunsAreKeptAndTakenBackInTurn()
 {
     MainWindow window(m_host);
-    QCOMPARE(window.openFlow(flowFile(appendFlow)), QString());
-    window.setWorkingFolder(m_work->path());
+    QVERIFY(openInScratch(window, flowFile(appendFlow)));
     const int runs = RunJournals::kept + 2;
     QStringList journals;
     for (int run = 0; run < runs; ++run) {
@@ -227,8 +234,7 @@ void tst_GuiRunJournal::journalingOffRunsAsBefore()
         MainWindow window(m_host);
         QCOMPARE(window.journalingAction()->isChecked(), true);
         window.journalingAction()->setChecked(journaling);
-        QCOMPARE(window.openFlow(QStringLiteral(FLOWS_DIR "/copy-move.json")), QString());
-        window.setWorkingFolder(m_work->path());
+        QVERIFY(openInScratch(window, QStringLiteral(FLOWS_DIR "/copy-move.json")));
         QVERIFY(runMarkedFlow(window));
         reports.append(window.lastReport());
         trees.append(fullTreeState().join('\n'));
@@ -249,8 +255,7 @@ void tst_GuiRunJournal::ctrlZFollowsTheFocus()
 {
     QVERIFY(makeTree(QStringLiteral("a.txt|b.txt")));
     MainWindow window(m_host);
-    QCOMPARE(window.openFlow(flowFile(moveFlow)), QString());
-    window.setWorkingFolder(m_work->path());
+    QVERIFY(openInScratch(window, flowFile(moveFlow)));
     QVERIFY(window.runFlow());
     window.addStep(QStringLiteral("file.exists"));
     window.show();
