@@ -2,7 +2,7 @@
 
 #include "filestate.h"
 #include "journal.h"
-#include "journalfiles.h"
+#include "undofiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,8 +13,6 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QVector>
-
-#include <unistd.h>
 
 namespace
 {
@@ -76,12 +74,13 @@ bool madeSince(const FileState& state, qint64 timeMs)
 class Undo
 {
 public:
-    explicit Undo(const QString& folder) : m_folder(folder) {}
+    Undo(const QString& folder, UndoFiles::Mode mode) : files(mode), m_folder(folder) {}
 
     void takeBack(const Record& record)
     {
         const bool compareBytes = record.done && !record.after.hash.isEmpty();
-        const FileState now = fileStateOf(record.path, compareBytes ? WithHash::Yes : WithHash::No);
+        const FileState now =
+            files.stateOf(record.path, compareBytes ? WithHash::Yes : WithHash::No);
         if (record.op == QLatin1String("mkdir"))
             takeBackFolder(record);
         else if (record.op == QLatin1String("create"))
@@ -101,6 +100,7 @@ public:
                   QStringLiteral("unknown change \"%1\" in the journal").arg(record.op));
     }
 
+    UndoFiles files;
     QJsonArray restored;
     QJsonArray left;
 
@@ -131,10 +131,9 @@ private:
     {
         if (record.before.exists())
             return;
-        const QFileInfo info(record.path);
-        if (!info.exists() || !info.isDir() || info.isSymLink())
+        if (files.stateOf(record.path).kind != FileState::Kind::Folder)
             return;
-        if (QDir().rmdir(record.path))
+        if (files.removeFolder(record.path))
             restore("removed folder", record.path);
         else
             leave(record.path, QStringLiteral("the folder holds entries the run did not make"));
@@ -149,7 +148,7 @@ private:
             leave(record.path, QStringLiteral("changed since the run; kept"));
             return;
         }
-        if (QFile::remove(record.path))
+        if (files.removeFile(record.path))
             restore("removed", record.path);
         else
             leave(record.path, QStringLiteral("cannot be removed"));
@@ -157,7 +156,7 @@ private:
 
     void takeBackRename(const Record& record, const FileState& now)
     {
-        const FileState atOldName = fileStateOf(record.from);
+        const FileState atOldName = files.stateOf(record.from);
         if (!now.exists() && atOldName.sameAs(record.source))
             return; // the rename never happened
         if (!now.sameAs(record.source)) {
@@ -168,8 +167,7 @@ private:
             leave(record.path, QStringLiteral("its old name %1 is taken again").arg(record.from));
             return;
         }
-        if (::rename(QFile::encodeName(record.path).constData(),
-                     QFile::encodeName(record.from).constData()) == 0)
+        if (files.rename(record.path, record.from))
             restore("renamed back", record.from, record.path);
         else
             leave(record.path, QStringLiteral("cannot be renamed back to %1").arg(record.from));
@@ -178,14 +176,14 @@ private:
     void takeBackRemove(const Record& record, const FileState& now)
     {
         const QString backup = journalBackupPath(m_folder, record.seq);
-        if (!QFileInfo::exists(backup) && !QFileInfo(backup).isSymLink())
+        if (!files.stateOf(backup).exists())
             return; // never taken away
         if (now.exists()) {
             leave(record.path,
                   QStringLiteral("the path is taken again; the old file stays in %1").arg(backup));
             return;
         }
-        if (moveOrCopyAway(backup, record.path))
+        if (files.moveBack(backup, record.path))
             restore("put back", record.path);
         else
             leave(record.path, QStringLiteral("cannot be put back from %1").arg(backup));
@@ -194,14 +192,14 @@ private:
     void takeBackRewrite(const Record& record, const FileState& now)
     {
         const QString backup = journalBackupPath(m_folder, record.seq);
-        if (!QFileInfo::exists(backup) || now.sameAs(record.before))
+        if (!files.stateOf(backup).exists() || now.sameAs(record.before))
             return;
         if (!leftByRun(record, now) || now.inode != record.before.inode) {
             leave(record.path, QStringLiteral("changed since the run; kept"));
             return;
         }
-        if (rewriteInPlace(backup, record.path)) {
-            QFile::remove(backup);
+        if (files.rewriteWith(backup, record.path)) {
+            files.removeFile(backup);
             restore("rewritten", record.path);
         } else {
             leave(record.path, QStringLiteral("cannot be written back from %1").arg(backup));
@@ -211,10 +209,10 @@ private:
     void takeBackReplace(const Record& record, const FileState& now)
     {
         const QString backup = journalBackupPath(m_folder, record.seq);
-        if (!QFileInfo::exists(backup))
+        if (!files.stateOf(backup).exists())
             return; // nothing kept, so nothing was replaced
         if (now.sameAs(record.before)) {
-            QFile::remove(backup); // the old file is still in place
+            files.removeFile(backup); // the old file is still in place
             return;
         }
         if (!leftByRun(record, now)) {
@@ -223,9 +221,7 @@ private:
                       .arg(backup));
             return;
         }
-        if (::rename(QFile::encodeName(backup).constData(),
-                     QFile::encodeName(record.path).constData()) == 0 ||
-            (QFile::remove(record.path) && moveOrCopyAway(backup, record.path)))
+        if (files.replaceWith(backup, record.path))
             restore("put back", record.path);
         else
             leave(record.path, QStringLiteral("cannot be put back from %1").arg(backup));
@@ -243,7 +239,7 @@ private:
             leave(record.path, QStringLiteral("changed since the run; kept"));
             return;
         }
-        if (truncateKeepingTime(record.path, record.before.size, record.before.mtimeNs))
+        if (files.truncate(record.path, record.before.size, record.before.mtimeNs))
             restore("cut back", record.path);
         else
             leave(record.path, QStringLiteral("cannot be cut back"));
@@ -275,8 +271,8 @@ void removeLeftovers(const QVector<Record>& records, qint64 startMs, Undo* undo)
             QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
         for (const QFileInfo& entry : entries) {
             if (!entry.isSymLink() && isTemporaryName(entry.fileName()) &&
-                madeSince(fileStateOf(entry.filePath()), startMs) &&
-                QFile::remove(entry.filePath()))
+                madeSince(undo->files.stateOf(entry.filePath()), startMs) &&
+                undo->files.removeFile(entry.filePath()))
                 undo->restored.append(
                     QJsonObject{{QStringLiteral("action"), QStringLiteral("removed leftover")},
                                 {QStringLiteral("path"), entry.filePath()}});
@@ -289,13 +285,30 @@ QString statusOf(const Undo& undo)
     return undo.left.isEmpty() ? QStringLiteral("undone") : QStringLiteral("partly undone");
 }
 
+QString undoneMarkerPath(const QString& folder)
+{
+    return folder + QStringLiteral("/undone");
+}
+
 } // namespace
 
-QJsonObject undoJournal(const QString& folderPath)
+JournalState journalState(const QString& folder)
+{
+    if (QFileInfo::exists(undoneMarkerPath(folder)))
+        return JournalState::Undone;
+    QFile log(journalLogPath(folder));
+    if (!log.open(QIODevice::ReadOnly))
+        return JournalState::None;
+    qint64 startMs = 0;
+    return readRecords(log.readAll(), &startMs).isEmpty() ? JournalState::NoChanges
+                                                          : JournalState::Undoable;
+}
+
+QJsonObject undoJournal(const QString& folderPath, UndoMode mode)
 {
     const QString folder = QFileInfo(folderPath).absoluteFilePath();
     QJsonObject report{{QStringLiteral("journal"), folder}};
-    const QString marker = folder + QStringLiteral("/undone");
+    const QString marker = undoneMarkerPath(folder);
     if (QFileInfo::exists(marker)) {
         report.insert(QStringLiteral("status"), QStringLiteral("already undone"));
         return report;
@@ -307,7 +320,7 @@ QJsonObject undoJournal(const QString& folderPath)
     }
     qint64 startMs = 0;
     const QVector<Record> records = readRecords(log.readAll(), &startMs);
-    Undo undo(folder);
+    Undo undo(folder, mode == UndoMode::DryRun ? UndoFiles::Mode::DryRun : UndoFiles::Mode::Apply);
     // First, so that a folder the run made is empty again when its turn comes.
     removeLeftovers(records, startMs, &undo);
     for (auto it = records.crbegin(); it != records.crend(); ++it)
@@ -315,6 +328,8 @@ QJsonObject undoJournal(const QString& folderPath)
     report.insert(QStringLiteral("status"), statusOf(undo));
     report.insert(QStringLiteral("restored"), undo.restored);
     report.insert(QStringLiteral("left"), undo.left);
+    if (mode == UndoMode::DryRun)
+        return report;
     QFile done(marker);
     if (done.open(QIODevice::WriteOnly))
         done.write(QJsonDocument(report).toJson());

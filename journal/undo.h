@@ -10,6 +10,13 @@
 //   {"journal": FOLDER, "status": "undone" | "partly undone" | "already undone" | "no journal",
 //    "restored": [{"action": A, "path": P, "from": F}], "left": [{"path": P, "reason": R}]}
 // A journal is taken back once: afterwards it holds "undone" and a second call does nothing.
-QJsonObject undoJournal(const QString& folder);
+// A dry run changes nothing and reports what the undo would do now, with the same checks.
+enum class UndoMode { Apply, DryRun };
+QJsonObject undoJournal(const QString& folder, UndoMode mode = UndoMode::Apply);
+
+// What undoJournal would find in `folder`, without looking at the paths: no journal, a journal
+// of a run that changed nothing, one that can be taken back, or one taken back already.
+enum class JournalState { None, NoChanges, Undoable, Undone };
+JournalState journalState(const QString& folder);
 
 #endif

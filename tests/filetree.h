@@ -145,6 +145,11 @@ inline QStringList fullTreeState()
     });
 }
 
+// The files every flow under tests/flows names.
+const char* const flowsTree = "in/a.txt|in/b.txt|in/report.final.csv|in/table.csv|in.csv|in.txt|"
+                              "a.txt|b.txt|c.txt|present.txt|out.txt|old|sub/|link->a.txt|"
+                              "old.txt|d/x.txt|d/y.txt|e/";
+
 // Sets "name=value" entries through the meta-object, in order; other entries are skipped.
 inline bool applySettings(QObject* object, const QString& settings)
 {

@@ -151,7 +151,12 @@ void tst_Journal::undo()
             makeChange(*journal, change);
     }
     editAfterRun(edits);
+    // The dry check foretells the undo exactly and touches nothing.
+    const QStringList beforeUndo = treeSnapshot();
+    const QJsonObject foretold = undoJournal(journalFolder, UndoMode::DryRun);
+    QCOMPARE(treeSnapshot(), beforeUndo);
     const QJsonObject report = undoJournal(journalFolder);
+    QCOMPARE(foretold, report);
     QFETCH(QString, after);
     QCOMPARE(treeSnapshot(), sortedEntries(after));
     QTEST(report.value(QLatin1String("left")).toArray().size(), "left");
@@ -186,15 +191,20 @@ void tst_Journal::undoneOnce()
     {
         std::unique_ptr<Journal> journal = Journal::create(QStringLiteral("j"), &error);
         QVERIFY(makeChange(*journal, QStringLiteral("rename:a.txt>b.txt")));
+        QVERIFY(Journal::create(QStringLiteral("empty"), &error));
     }
+    QCOMPARE(journalState(QStringLiteral("empty")), JournalState::NoChanges);
+    QCOMPARE(journalState(QStringLiteral("j")), JournalState::Undoable);
     QCOMPARE(undoJournal(QStringLiteral("j")).value(QLatin1String("status")).toString(),
              QStringLiteral("undone"));
+    QCOMPARE(journalState(QStringLiteral("j")), JournalState::Undone);
     QVERIFY(QFile::rename(QStringLiteral("a.txt"), QStringLiteral("b.txt")));
     QCOMPARE(undoJournal(QStringLiteral("j")).value(QLatin1String("status")).toString(),
              QStringLiteral("already undone"));
     QVERIFY(QFileInfo::exists(QStringLiteral("b.txt")));
     QCOMPARE(undoJournal(QStringLiteral("none")).value(QLatin1String("status")).toString(),
              QStringLiteral("no journal"));
+    QCOMPARE(journalState(QStringLiteral("none")), JournalState::None);
 }
 
 void tst_Journal::oneJournalPerFolder()

@@ -24,12 +24,7 @@ private slots:
 namespace
 {
 
-// The files every flow under tests/flows names, plus a read-only file and an executable one.
-const char* const kFlowTree = "in/a.txt|in/b.txt|in/report.final.csv|in/table.csv|in.csv|in.txt|"
-                              "a.txt|b.txt|c.txt|present.txt|out.txt|old|sub/|link->a.txt|"
-                              "old.txt|d/x.txt|d/y.txt|e/";
-
-// Random flows over the tree above: copies and moves under every clash policy, renames by every
+// Random flows over flowsTree: copies and moves under every clash policy, renames by every
 // method, deletes, writes, appends and CSV writes.
 QByteArray randomFlow(QRandomGenerator& random)
 {
@@ -61,7 +56,7 @@ RunAndUndo runAndUndo(const QByteArray& flow, const std::function<void()>& betwe
     const QTemporaryDir journalParent;
     const QString journal = journalParent.filePath(QStringLiteral("journal"));
     const ScratchCwd dir;
-    makeTree(QString::fromLatin1(kFlowTree));
+    makeTree(QString::fromLatin1(flowsTree));
     ::chmod("old.txt", 0444);
     ::chmod("c.txt", 0755);
     result.before = fullTreeState();

@@ -593,6 +593,26 @@
         <source>Step %1 %2: %3</source>
         <translation>第 %1 步 %2：%3</translation>
     </message>
+    <message>
+        <source>Undo last run…</source>
+        <translation>撤销上次运行…</translation>
+    </message>
+    <message>
+        <source>Keep a journal to undo runs</source>
+        <translation>记录运行日志以便撤销</translation>
+    </message>
+    <message>
+        <source>This run keeps no journal and cannot be undone: %1</source>
+        <translation>本次运行不记录运行日志，无法撤销：%1</translation>
+    </message>
+    <message>
+        <source>No run to undo</source>
+        <translation>没有可撤销的运行</translation>
+    </message>
+    <message>
+        <source>Take back the run of %1</source>
+        <translation>撤销 %1 的运行</translation>
+    </message>
 </context>
 <context>
     <name>Plan</name>
@@ -742,6 +762,97 @@
 %1</source>
         <translation>加载此插件库（可重复使用）；未指定时逐个尝试插件文件夹中的所有库：
 %1</translation>
+    </message>
+</context>
+<context>
+    <name>UndoRunDialog</name>
+    <message>
+        <source>Remove</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <source>Remove folder</source>
+        <translation>删除文件夹</translation>
+    </message>
+    <message>
+        <source>Remove unfinished file</source>
+        <translation>删除未写完的文件</translation>
+    </message>
+    <message>
+        <source>Rename back</source>
+        <translation>改回原名</translation>
+    </message>
+    <message>
+        <source>Put back</source>
+        <translation>放回</translation>
+    </message>
+    <message>
+        <source>Write back</source>
+        <translation>写回原内容</translation>
+    </message>
+    <message>
+        <source>Cut back</source>
+        <translation>截回原长度</translation>
+    </message>
+    <message>
+        <source>%1 (from %2)</source>
+        <translation>%1（由 %2 改回）</translation>
+    </message>
+    <message>
+        <source>Undo last run</source>
+        <translation>撤销上次运行</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>更改</translation>
+    </message>
+    <message>
+        <source>Path</source>
+        <translation>路径</translation>
+    </message>
+    <message>
+        <source>Reason</source>
+        <translation>原因</translation>
+    </message>
+    <message>
+        <source>Take back the run of %1?</source>
+        <translation>撤销 %1 的运行吗？</translation>
+    </message>
+    <message numerus="yes">
+        <source>Will be restored: %n path(s)</source>
+        <translation>
+            <numerusform>将恢复：%n 个路径</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Changed since the run, left as they are: %n path(s)</source>
+        <translation>
+            <numerusform>运行后已被更改、保持原样：%n 个路径</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Undo run</source>
+        <translation>撤销运行</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1：%2</translation>
+    </message>
+    <message>
+        <source>Left: %1 (%2)</source>
+        <translation>未恢复：%1（%2）</translation>
+    </message>
+    <message numerus="yes">
+        <source>Run undone, %n path(s) restored</source>
+        <translation>
+            <numerusform>已撤销运行，恢复了 %n 个路径</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Run partly undone, %1 restored, %n left as they were changed since</source>
+        <translation>
+            <numerusform>已部分撤销运行，恢复了 %1 个路径，%n 个因运行后已被更改而保持原样</numerusform>
+        </translation>
     </message>
 </context>
 <context>

@@ -4,7 +4,6 @@
 #include "stepinterfaces.h"
 
 #include <filejournaling.h>
-#include <undo.h>
 
 #include <QCoreApplication>
 #include <QVector>
@@ -38,10 +37,10 @@ RunResult runJournaledFlow(const Flow& flow, const PluginHost& host, const QStri
     return runFlow(flow, host, options);
 }
 
-UndoResult undoRun(const QString& folder)
+UndoResult undoRun(const QString& folder, UndoMode mode)
 {
     UndoResult result;
-    result.report = undoJournal(folder);
+    result.report = undoJournal(folder, mode);
     const QString status = result.report.value(QLatin1String("status")).toString();
     result.found = status != QLatin1String("no journal");
     result.complete =

@@ -2,6 +2,8 @@
 
 #include "runner.h"
 
+#include <undo.h>
+
 #include <QJsonObject>
 #include <QString>
 
@@ -19,4 +21,5 @@ struct UndoResult {
     bool found = false;    // `folder` holds a journal
 };
 
-UndoResult undoRun(const QString& folder);
+// A dry run changes nothing: its report says what an undo would do now.
+UndoResult undoRun(const QString& folder, UndoMode mode = UndoMode::Apply);

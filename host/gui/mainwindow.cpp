@@ -3,14 +3,19 @@
 #include "flowfile.h"
 #include "flowmodel.h"
 #include "flowview.h"
+#include "journalrun.h"
+#include "offthread.h"
 #include "palettemodel.h"
 #include "pluginhost.h"
 #include "propertypanel.h"
 #include "report.h"
 #include "runner.h"
+#include "stepinterfaces.h"
+#include "undorundialog.h"
 #include "variablesmodel.h"
 #include "variablespanel.h"
 
+#include <filejournaling.h>
 #include <operation.h>
 
 #include <QAction>
@@ -296,6 +301,7 @@ void MainWindow::buildActions()
     m_redo->setShortcuts({QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_Z), QKeySequence::Redo});
     editMenu->addAction(m_undo);
     editMenu->addAction(m_redo);
+    buildRunJournalActions(editMenu, runMenu);
 }
 
 int MainWindow::addStep(const QString& type)
@@ -500,11 +506,13 @@ bool MainWindow::runInWorkingFolder(const Flow& flow, RunResult* result, QString
             this, [this, text] { statusBar()->showMessage(text); }, Qt::BlockingQueuedConnection);
     };
     options.stopRequested = [this]() { return m_stopRequested.load(); };
+    const QString journal = journalFolderFor(flow);
     bool ran = false;
     QEventLoop waiting;
     std::unique_ptr<QThread> worker(QThread::create([&] {
         try {
-            *result = ::runFlow(flow, m_host, options);
+            *result = journal.isEmpty() ? ::runFlow(flow, m_host, options)
+                                        : runJournaledFlow(flow, m_host, journal, options);
             ran = true;
         } catch (const FlowError& flowError) {
             *error = flowError.message;
@@ -517,6 +525,7 @@ bool MainWindow::runInWorkingFolder(const Flow& flow, RunResult* result, QString
     worker->wait();
     setRunning(false);
     QDir::setCurrent(previous);
+    finishJournal(journal);
     return ran;
 }
 
@@ -537,6 +546,7 @@ void MainWindow::setRunning(bool running)
     m_undo->setEnabled(!running && m_history->canUndo());
     m_redo->setEnabled(!running && m_history->canRedo());
     m_stop->setEnabled(running);
+    updateUndoRunAction();
     if (running)
         QApplication::setOverrideCursor(Qt::BusyCursor);
     else
@@ -563,6 +573,99 @@ void MainWindow::showRunFeedback(const RunResult& result)
     statusBar()->showMessage(status);
     if (warnings > 0 || result.stopped)
         m_bottomTabs->setCurrentIndex(1);
+}
+
+void MainWindow::buildRunJournalActions(QMenu* editMenu, QMenu* runMenu)
+{
+    m_undoRun = new QAction(tr("Undo last run…"), this);
+    connect(m_undoRun, &QAction::triggered, this, &MainWindow::undoLastRun);
+    editMenu->addSeparator();
+    editMenu->addAction(m_undoRun);
+    m_journaling = new QAction(tr("Keep a journal to undo runs"), this);
+    m_journaling->setCheckable(true);
+    m_journaling->setChecked(RunJournals::enabled());
+    connect(m_journaling, &QAction::toggled, this, &RunJournals::setEnabled);
+    runMenu->addSeparator();
+    runMenu->addAction(m_journaling);
+    // Ctrl+Z undoes the last edit of the flow while the flow list has the focus and the last run
+    // elsewhere; two actions holding one key at once would both be ambiguous and do nothing.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && isAncestorOf(now))
+            giveUndoKeyTo(now);
+    });
+    giveUndoKeyTo(focusWidget());
+    updateUndoRunAction();
+}
+
+void MainWindow::giveUndoKeyTo(QWidget* focused)
+{
+    const bool inFlowList = focused && (focused == m_flowView || m_flowView->isAncestorOf(focused));
+    m_undo->setShortcut(inFlowList ? QKeySequence(QKeySequence::Undo) : QKeySequence());
+    m_undoRun->setShortcut(inFlowList ? QKeySequence() : QKeySequence(QKeySequence::Undo));
+}
+
+QString MainWindow::journalFolderFor(const Flow& flow)
+{
+    if (!m_journaling->isChecked())
+        return QString();
+    try {
+        stepInterfaces<IFileJournaling>(flow, m_host, "cannot journal file changes");
+    } catch (const FlowError& error) {
+        appendLogLine(tr("This run keeps no journal and cannot be undone: %1").arg(error.message));
+        return QString();
+    }
+    return m_journals.newFolder();
+}
+
+void MainWindow::finishJournal(const QString& folder)
+{
+    if (folder.isEmpty())
+        return;
+    m_journals.finish(folder);
+    updateUndoRunAction();
+}
+
+void MainWindow::updateUndoRunAction()
+{
+    const QString last = m_running ? QString() : m_journals.lastUndoable();
+    m_undoRun->setEnabled(!last.isEmpty());
+    m_undoRun->setToolTip(last.isEmpty()
+                              ? tr("No run to undo")
+                              : tr("Take back the run of %1")
+                                    .arg(UndoRunDialog::shownTime(RunJournals::startTime(last))));
+}
+
+void MainWindow::whileBusy(const std::function<void()>& work)
+{
+    m_running = true;
+    updateUndoRunAction();
+    setEnabled(false);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    waitOffThread(work);
+    QApplication::restoreOverrideCursor();
+    setEnabled(true);
+    m_running = false;
+    updateUndoRunAction();
+}
+
+bool MainWindow::undoLastRun()
+{
+    const QString journal = m_running ? QString() : m_journals.lastUndoable();
+    if (journal.isEmpty())
+        return false;
+    // Both the check and the undo look at every path, and hash files: off the window's thread.
+    UndoResult result;
+    whileBusy([&] { result = undoRun(journal, UndoMode::DryRun); });
+    UndoRunDialog dialog(result.report, RunJournals::startTime(journal), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    whileBusy([&] { result = undoRun(journal); });
+    clearLastRun();
+    for (const QString& line : UndoRunDialog::reportLines(result.report))
+        appendLogLine(line);
+    statusBar()->showMessage(UndoRunDialog::summary(result.report));
+    m_bottomTabs->setCurrentIndex(1);
+    return true;
 }
 
 void MainWindow::appendLogLine(const QString& line)

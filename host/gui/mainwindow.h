@@ -3,10 +3,12 @@
 #include "flow.h"
 #include "flowhistory.h"
 #include "flowio.h"
+#include "runjournals.h"
 
 #include <QMainWindow>
 
 #include <atomic>
+#include <functional>
 #include <string>
 
 class FlowModel;
@@ -48,6 +50,9 @@ public:
     QTabWidget* bottomTabs() const { return m_bottomTabs; }
     QUndoStack* history() const { return m_history; }
     QAction* stopAction() const { return m_stop; }
+    QAction* undoRunAction() const { return m_undoRun; }
+    QAction* journalingAction() const { return m_journaling; }
+    const RunJournals& runJournals() const { return m_journals; }
 
     // Adds a step of the type after the selected one (at the end when none is) and selects it;
     // returns its row, or -1 for an unknown type.
@@ -81,6 +86,10 @@ public:
     void stopRun();
     // The report of the last run as `stephost run` prints it; empty before a run.
     QString lastReport() const { return m_lastReport; }
+    // Takes back the newest run of the window's journals that is not taken back yet, once the
+    // user has seen what it will restore and what it will leave; false when there is none, a
+    // run is going on or the user chose not to.
+    bool undoLastRun();
     // Lines the host adds to the log panel (plug-ins left out, flow errors).
     void appendLogLine(const QString& line);
 
@@ -95,6 +104,12 @@ private:
     bool confirmRunWithMarks();
     bool runInWorkingFolder(const Flow& flow, RunResult* result, QString* error);
     void setRunning(bool running);
+    void buildRunJournalActions(QMenu* editMenu, QMenu* runMenu);
+    QString journalFolderFor(const Flow& flow);
+    void finishJournal(const QString& folder);
+    void updateUndoRunAction();
+    void giveUndoKeyTo(QWidget* focused);
+    void whileBusy(const std::function<void()>& work);
     void showRunFeedback(const RunResult& result);
     void clearLastRun();
     FlowSnapshot snapshot() const;
@@ -136,6 +151,9 @@ private:
     QAction* m_stop = nullptr;
     QAction* m_undo = nullptr;
     QAction* m_redo = nullptr;
+    RunJournals m_journals;
+    QAction* m_undoRun = nullptr;
+    QAction* m_journaling = nullptr;
     QList<QAction*> m_editActions; // what a run locks
     QString m_path;
     QString m_workingFolder;

@@ -6,17 +6,21 @@
 #include "palettemodel.h"
 #include "pluginhost.h"
 #include "propertypanel.h"
+#include "undorundialog.h"
 #include "variablesmodel.h"
 
 #include <operation.h>
 
 #include <QComboBox>
+#include <QHeaderView>
+#include <QJsonArray>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <memory>
@@ -31,11 +35,12 @@ private slots:
     void cleanup() { m_window.reset(); }
     void everyChoiceFitsThePanel();
     void screenshotWithACopyStep();
+    void undoRunDialogShowsPathsWhole();
 
 private:
     void settle();
     void checkPanelFits(const QString& where);
-    void save(const QString& name);
+    void save(const QString& name, QWidget* window = nullptr);
     PluginHost m_host;
     std::unique_ptr<MainWindow> m_window; // a fresh window for each test
 };
@@ -56,9 +61,11 @@ void WindowTrial::settle()
         QTest::qWait(10);
 }
 
-void WindowTrial::save(const QString& name)
+void WindowTrial::save(const QString& name, QWidget* window)
 {
-    const QPixmap shot = m_window->screen()->grabWindow(m_window->winId());
+    if (!window)
+        window = m_window.get();
+    const QPixmap shot = window->screen()->grabWindow(window->winId());
     const QString path = QStringLiteral(SCREENSHOT_DIR "/%1.png").arg(name);
     QVERIFY(!shot.isNull() && shot.save(path));
     qInfo("screenshot: %s", qPrintable(path));
@@ -140,6 +147,35 @@ void WindowTrial::screenshotWithACopyStep()
     settle();
     checkPanelFits(QStringLiteral("copy"));
     save(QStringLiteral("stephost-gui"));
+}
+
+// What "Undo last run" asks before it takes a run back, with paths as long as users' are.
+void WindowTrial::undoRunDialogShowsPathsWhole()
+{
+    const QString folder = QStringLiteral("/home/user/Documents/报告/2024");
+    const QJsonObject renamed{{"action", "renamed back"},
+                              {"path", folder + "/月报.txt"},
+                              {"from", folder + "/001_月报.txt"}};
+    const QJsonObject putBack{{"action", "put back"}, {"path", folder + "/周报.txt"}};
+    const QJsonObject left{{"path", folder + "/002_季报.txt"},
+                           {"reason", "changed since the run; kept"}};
+    const QJsonObject foretold{{"restored", QJsonArray{renamed, putBack}},
+                               {"left", QJsonArray{left}}};
+    UndoRunDialog dialog(foretold, QDateTime(QDate(2024, 5, 6), QTime(9, 30), Qt::UTC));
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+    settle();
+    for (const QTreeWidget* list : {dialog.restoredList(), dialog.leftList()}) {
+        for (int row = 0; row < list->topLevelItemCount(); ++row) {
+            for (int column = 0; column < list->columnCount(); ++column) {
+                const QString text = list->topLevelItem(row)->text(column);
+                QVERIFY2(list->fontMetrics().horizontalAdvance(text) <=
+                             list->header()->sectionSize(column),
+                         qPrintable(text));
+            }
+        }
+    }
+    save(QStringLiteral("undo-run-dialog"), &dialog);
 }
 
 QTEST_MAIN(WindowTrial)

@@ -1,0 +1,7 @@
+#pragma once
+
+#include <functional>
+
+// Calls `work` on a thread of its own and returns once it is done, handling the window's events
+// meanwhile so that the window keeps drawing itself.
+void waitOffThread(const std::function<void()>& work);

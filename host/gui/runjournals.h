@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+// The journals of the window's runs, each in a folder of its own under one root (the user's data
+// folder), named after the run's start time so that the names sort by age. Only the last few are
+// kept: a journal holds the files its run deleted or replaced.
+class RunJournals
+{
+public:
+    static const int kept = 20;
+
+    explicit RunJournals(const QString& root = defaultRoot()) : m_root(root) {}
+    // "runs" in the application's data folder.
+    static QString defaultRoot();
+
+    QString root() const { return m_root; }
+
+    // Whether runs keep a journal: a preference of the user's, on unless turned off.
+    static bool enabled();
+    static void setEnabled(bool enabled);
+
+    // A folder, not yet there, for the journal of a run starting now.
+    QString newFolder() const;
+    // After a run given `folder` for its journal: a journal of no change (or none, for a run
+    // that never started) is of no use and goes; otherwise the oldest journals past the last
+    // `kept` go, never `folder` itself.
+    void finish(const QString& folder);
+    // The newest journal that still holds a run to take back; empty when there is none.
+    QString lastUndoable() const;
+    // The journal folders, oldest first.
+    QStringList folders() const;
+
+    // When the run of the journal folder started, from its name.
+    static QDateTime startTime(const QString& folder);
+
+private:
+    QString m_root;
+};

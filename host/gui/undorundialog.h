@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QDateTime>
+#include <QDialog>
+#include <QJsonObject>
+#include <QStringList>
+
+class QTreeWidget;
+
+// Asks before the window takes a run back, from a dry check of its journal: what the undo will
+// restore, and what it will leave because it was changed since the run, with the reason.
+class UndoRunDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    UndoRunDialog(const QJsonObject& foretold, const QDateTime& runStarted,
+                  QWidget* parent = nullptr);
+
+    QTreeWidget* restoredList() const { return m_restored; }
+    QTreeWidget* leftList() const { return m_left; }
+
+    // A run's start time as the user's locale writes it.
+    static QString shownTime(const QDateTime& time);
+    // The lines the log shows after the undo: a summary, then each path restored or left.
+    static QStringList reportLines(const QJsonObject& report);
+    // The status bar's line after the undo.
+    static QString summary(const QJsonObject& report);
+
+private:
+    QTreeWidget* m_restored;
+    QTreeWidget* m_left;
+};

@@ -1,0 +1,113 @@
+#include "undofiles.h"
+
+#include "journalfiles.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <cstdio>
+
+namespace
+{
+
+bool renameEntry(const QString& from, const QString& to)
+{
+    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
+}
+
+} // namespace
+
+FileState UndoFiles::stateOf(const QString& path, WithHash withHash) const
+{
+    const auto changed = m_changed.constFind(path);
+    return changed != m_changed.constEnd() ? *changed : fileStateOf(path, withHash);
+}
+
+bool UndoFiles::removeFile(const QString& path)
+{
+    if (!dryRun())
+        return QFile::remove(path);
+    m_changed.insert(path, FileState());
+    return true;
+}
+
+bool UndoFiles::removeFolder(const QString& path)
+{
+    if (!dryRun())
+        return QDir().rmdir(path);
+    if (!folderWouldBeEmpty(path))
+        return false;
+    m_changed.insert(path, FileState());
+    return true;
+}
+
+bool UndoFiles::rename(const QString& from, const QString& to)
+{
+    if (!dryRun())
+        return renameEntry(from, to);
+    moveState(from, to);
+    return true;
+}
+
+bool UndoFiles::moveBack(const QString& from, const QString& to)
+{
+    if (!dryRun())
+        return moveOrCopyAway(from, to);
+    moveState(from, to);
+    return true;
+}
+
+bool UndoFiles::replaceWith(const QString& from, const QString& to)
+{
+    if (!dryRun())
+        return renameEntry(from, to) || (QFile::remove(to) && moveOrCopyAway(from, to));
+    moveState(from, to);
+    return true;
+}
+
+bool UndoFiles::rewriteWith(const QString& from, const QString& to)
+{
+    if (!dryRun())
+        return rewriteInPlace(from, to);
+    FileState written = stateOf(to);
+    const FileState source = stateOf(from);
+    written.size = source.size;
+    written.mtimeNs = source.mtimeNs;
+    written.hash = source.hash;
+    m_changed.insert(to, written);
+    return true;
+}
+
+bool UndoFiles::truncate(const QString& path, qint64 size, qint64 mtimeNs)
+{
+    if (!dryRun())
+        return truncateKeepingTime(path, size, mtimeNs);
+    FileState cut = stateOf(path);
+    cut.size = size;
+    cut.mtimeNs = mtimeNs;
+    cut.hash.clear();
+    m_changed.insert(path, cut);
+    return true;
+}
+
+void UndoFiles::moveState(const QString& from, const QString& to)
+{
+    m_changed.insert(to, stateOf(from));
+    m_changed.insert(from, FileState());
+}
+
+bool UndoFiles::folderWouldBeEmpty(const QString& path) const
+{
+    const QStringList names =
+        QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        if (stateOf(path + QLatin1Char('/') + name).exists())
+            return false;
+    }
+    for (auto it = m_changed.constBegin(); it != m_changed.constEnd(); ++it) {
+        if (it->exists() && QFileInfo(it.key()).path() == path)
+            return false;
+    }
+    return true;
+}

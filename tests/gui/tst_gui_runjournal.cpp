@@ -1,0 +1,292 @@
+// The window's runs are journaled in the user's data folder and taken back by "Undo last run":
+// the tree exactly as before, a file edited since left and reported, the last 20 journals kept,
+// no journal with journaling off, and Ctrl+Z undoing the flow edit only in the flow list.
+#include "filetree.h"
+#include "flowmodel.h"
+#include "flowview.h"
+#include "mainwindow.h"
+#include "pluginhost.h"
+#include "undorundialog.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QStatusBar>
+#include <QTimer>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QUndoStack>
+
+#include <functional>
+#include <memory>
+
+class tst_GuiRunJournal : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void runIsTakenBackExactly_data();
+    void runIsTakenBackExactly();
+    void fileEditedSinceIsLeftAndReported();
+    void lastRunsAreKeptAndTakenBackInTurn();
+    void journalingOffRunsAsBefore();
+    void ctrlZFollowsTheFocus();
+
+private:
+    QString flowFile(const QByteArray& json);
+    bool openInScratch(MainWindow& window, const QString& flow);
+    PluginHost m_host;
+    std::unique_ptr<QTemporaryDir> m_data; // the user's data folder, journals included
+    std::unique_ptr<QTemporaryDir> m_flows;
+    std::unique_ptr<ScratchCwd> m_work; // the files the runs change
+};
+
+namespace
+{
+
+const QByteArray moveFlow = R"({"steps": [{"type": "file.move", "settings":
+    {"files": "a.txt\nb.txt", "destDir": "out", "ifExist": 1}}]})";
+const QByteArray appendFlow = R"({"steps": [{"type": "file.write", "settings":
+    {"filePath": "log.txt", "content": "x", "ifExist": 1, "appendNoNewline": true}}]})";
+
+// Answers a dialog of the type once it shows, unless `owner` goes first.
+template <class Dialog>
+void answerDialog(QObject* owner, const std::function<void(Dialog*)>& answer)
+{
+    auto* poll = new QTimer(owner);
+    QObject::connect(poll, &QTimer::timeout, [=] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        poll->stop();
+        poll->deleteLater();
+        answer(dialog);
+    });
+    poll->start(10);
+}
+
+void answerUndoDialog(QObject* owner, bool accept,
+                      const std::function<void(UndoRunDialog*)>& look = {})
+{
+    answerDialog<UndoRunDialog>(owner, [=](UndoRunDialog* dialog) {
+        if (look)
+            look(dialog);
+        accept ? dialog->accept() : dialog->reject();
+    });
+}
+
+// The flows under tests/flows name undeclared variables on purpose: the window asks first.
+bool runMarkedFlow(MainWindow& window)
+{
+    answerDialog<QMessageBox>(&window,
+                              [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
+    return window.runFlow();
+}
+
+QStringList column(const QTreeWidget* list, int column)
+{
+    QStringList texts;
+    for (int row = 0; row < list->topLevelItemCount(); ++row)
+        texts.append(list->topLevelItem(row)->text(column));
+    return texts;
+}
+
+} // namespace
+
+void tst_GuiRunJournal::initTestCase()
+{
+    QString error;
+    QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
+}
+
+void tst_GuiRunJournal::init()
+{
+    m_data.reset(new QTemporaryDir);
+    m_flows.reset(new QTemporaryDir);
+    m_work.reset(new ScratchCwd);
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_data->path()));
+    RunJournals::setEnabled(true);
+}
+
+void tst_GuiRunJournal::cleanup()
+{
+    m_work.reset();
+}
+
+QString tst_GuiRunJournal::flowFile(const QByteArray& json)
+{
+    const QString path = m_flows->filePath(QStringLiteral("flow%1.json").arg(qHash(json)));
+    return writeFile(path, json) ? path : QString();
+}
+
+// Opens the flow to run on the scratch files.
+bool tst_GuiRunJournal::openInScratch(MainWindow& window, const QString& flow)
+{
+    if (!window.openFlow(flow).isEmpty())
+        return false;
+    window.setWorkingFolder(m_work->path());
+    return true;
+}
+
+void tst_GuiRunJournal::runIsTakenBackExactly_data()
+{
+    QTest::addColumn<QString>("flow");
+    for (const char* flow : {"copy-move.json", "delete-list.json", "text.json", "csv.json"})
+        QTest::newRow(flow) << QStringLiteral(FLOWS_DIR "/%1").arg(QLatin1String(flow));
+}
+
+void tst_GuiRunJournal::runIsTakenBackExactly()
+{
+    QFETCH(QString, flow);
+    QVERIFY(makeTree(QString::fromLatin1(flowsTree)));
+    const QStringList before = fullTreeState();
+    MainWindow window(m_host);
+    QVERIFY(openInScratch(window, flow));
+    QVERIFY(!window.undoRunAction()->isEnabled());
+    QVERIFY(runMarkedFlow(window));
+    QVERIFY(fullTreeState() != before);
+    const QStringList journals = window.runJournals().folders();
+    QCOMPARE(journals.size(), 1);
+    QVERIFY(journals.first().startsWith(m_data->path()));
+    QVERIFY(window.undoRunAction()->isEnabled());
+
+    int shown = 0;
+    answerUndoDialog(&window, true, [&](UndoRunDialog* dialog) {
+        shown = dialog->restoredList()->topLevelItemCount();
+        QCOMPARE(dialog->leftList()->topLevelItemCount(), 0);
+    });
+    QVERIFY(window.undoLastRun());
+    QCOMPARE(fullTreeState(), before);
+    QVERIFY(shown > 0);
+    QCOMPARE(window.statusBar()->currentMessage(),
+             QStringLiteral("Run undone, %1 path(s) restored").arg(shown));
+    QCOMPARE(window.logView()->toPlainText().count('\n'), shown);
+    // A journal taken back is not offered again.
+    QVERIFY(!window.undoRunAction()->isEnabled());
+    QVERIFY(!window.undoLastRun());
+}
+
+void tst_GuiRunJournal::fileEditedSinceIsLeftAndReported()
+{
+    QVERIFY(makeTree(QStringLiteral("a.txt|b.txt")));
+    MainWindow window(m_host);
+    QVERIFY(openInScratch(window, flowFile(moveFlow)));
+    QVERIFY(window.runFlow());
+    QVERIFY(writeFile(QStringLiteral("out/a.txt"), "mine"));
+
+    const QStringList left = {m_work->filePath(QStringLiteral("out/a.txt")),
+                              m_work->filePath(QStringLiteral("out"))};
+    answerUndoDialog(&window, false, [&](UndoRunDialog* dialog) {
+        QCOMPARE(column(dialog->leftList(), 0), left);
+        // A move is a copy and the original taken into the journal: the original comes back.
+        QCOMPARE(column(dialog->restoredList(), 1),
+                 (QStringList{m_work->filePath(QStringLiteral("b.txt")),
+                              m_work->filePath(QStringLiteral("out/b.txt")),
+                              m_work->filePath(QStringLiteral("a.txt"))}));
+    });
+    QVERIFY(!window.undoLastRun());
+    QCOMPARE(treeSnapshot(), sortedEntries(QStringLiteral("out/a.txt=mine|out/b.txt=b.txt")));
+
+    answerUndoDialog(&window, true);
+    QVERIFY(window.undoLastRun());
+    QCOMPARE(treeSnapshot(), sortedEntries(QStringLiteral("a.txt|b.txt|out/a.txt=mine")));
+    QCOMPARE(window.statusBar()->currentMessage(),
+             QStringLiteral("Run partly undone, 3 restored, 2 left as they were changed since"));
+    const QString log = window.logView()->toPlainText();
+    QVERIFY2(log.contains(QStringLiteral("Left: %1 (changed since the run; kept)").arg(left.at(0))),
+             qPrintable(log));
+}
+
+void tst_GuiRunJournal::lastRunsAreKeptAndTakenBackInTurn()
+{
+    MainWindow window(m_host);
+    QVERIFY(openInScratch(window, flowFile(appendFlow)));
+    const int runs = RunJournals::kept + 2;
+    QStringList journals;
+    for (int run = 0; run < runs; ++run) {
+        QVERIFY(window.runFlow());
+        journals.append(window.runJournals().lastUndoable());
+    }
+    const QByteArray written = readFile(QStringLiteral("log.txt"));
+    QVERIFY(written.endsWith(QByteArray(runs, 'x')));
+    QCOMPARE(QSet<QString>(journals.cbegin(), journals.cend()).size(), runs);
+    QCOMPARE(window.runJournals().folders(), journals.mid(2));
+    // Each undo takes back the run before the one undone last.
+    for (int undone = 1; undone <= 2; ++undone) {
+        answerUndoDialog(&window, true);
+        QVERIFY(window.undoLastRun());
+        QCOMPARE(readFile(QStringLiteral("log.txt")), written.chopped(undone));
+        QCOMPARE(window.runJournals().lastUndoable(), journals.at(runs - undone - 1));
+    }
+}
+
+void tst_GuiRunJournal::journalingOffRunsAsBefore()
+{
+    QVERIFY(makeTree(QString::fromLatin1(flowsTree)));
+    QStringList reports, trees;
+    for (bool journaling : {true, false}) {
+        const QStringList before = fullTreeState();
+        MainWindow window(m_host);
+        QCOMPARE(window.journalingAction()->isChecked(), true);
+        window.journalingAction()->setChecked(journaling);
+        QVERIFY(openInScratch(window, QStringLiteral(FLOWS_DIR "/copy-move.json")));
+        QVERIFY(runMarkedFlow(window));
+        reports.append(window.lastReport());
+        trees.append(fullTreeState().join('\n'));
+        QCOMPARE(window.runJournals().folders().size(), 1);
+        if (journaling) {
+            answerUndoDialog(&window, true);
+            QVERIFY(window.undoLastRun());
+            QCOMPARE(fullTreeState(), before);
+        }
+    }
+    QCOMPARE(reports.at(1), reports.at(0));
+    QCOMPARE(trees.at(1), trees.at(0));
+    // The choice is kept for the next window.
+    QVERIFY(!MainWindow(m_host).journalingAction()->isChecked());
+}
+
+void tst_GuiRunJournal::ctrlZFollowsTheFocus()
+{
+    QVERIFY(makeTree(QStringLiteral("a.txt|b.txt")));
+    MainWindow window(m_host);
+    QVERIFY(openInScratch(window, flowFile(moveFlow)));
+    QVERIFY(window.runFlow());
+    window.addStep(QStringLiteral("file.exists"));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    bool asked = false;
+    const auto pressCtrlZIn = [&](QWidget* widget) {
+        widget->setFocus();
+        QVERIFY(widget->hasFocus());
+        asked = false;
+        QObject owner;
+        answerUndoDialog(&owner, false, [&](UndoRunDialog*) { asked = true; });
+        QTest::keyClick(widget, Qt::Key_Z, Qt::ControlModifier);
+    };
+    pressCtrlZIn(window.flowView());
+    QCOMPARE(window.flowModel()->rowCount(), 1);
+    QVERIFY(!asked);
+    pressCtrlZIn(window.paletteView());
+    QVERIFY(asked);
+    QCOMPARE(window.history()->index(), 0);
+    QCOMPARE(treeSnapshot(), sortedEntries(QStringLiteral("out/a.txt=a.txt|out/b.txt=b.txt")));
+}
+
+int main(int argc, char* argv[])
+{
+    // The settings the window keeps live in a scratch folder, set before Qt first looks.
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
+    QApplication app(argc, argv);
+    tst_GuiRunJournal test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_gui_runjournal.moc"
