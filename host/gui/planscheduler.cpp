@@ -1,0 +1,145 @@
+#include "planscheduler.h"
+
+#include "plan.h"
+#include "pluginhost.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QThread>
+
+#include <memory>
+
+namespace
+{
+
+// Who uses the process's current folder: a plan under way or a run. Main thread only.
+bool folderTaken = false;
+
+QList<PlanScheduler*>& schedulers()
+{
+    static QList<PlanScheduler*> all;
+    return all;
+}
+
+} // namespace
+
+PlanScheduler::PlanScheduler(const PluginHost& host, QObject* parent)
+    : QObject(parent), m_host(host)
+{
+    schedulers().append(this);
+}
+
+PlanScheduler::~PlanScheduler()
+{
+    schedulers().removeOne(this);
+    const bool usesFolder = m_worker || m_holding;
+    if (m_worker) {
+        m_stopRequested = true;
+        m_worker->wait();
+        delete m_worker;
+        QDir::setCurrent(m_folderBefore);
+    }
+    if (usesFolder)
+        handFolderOn();
+}
+
+void PlanScheduler::request(const Flow& flow, const QString& folder)
+{
+    m_request = Request{flow, folder};
+    m_stopRequested = true; // the plan under way, if any, is of an older request
+    startNext();
+}
+
+bool PlanScheduler::hold()
+{
+    if (m_holding)
+        return false;
+    m_holding = true;
+    m_stopRequested = true;
+    if (!folderTaken) {
+        folderTaken = true;
+        return true;
+    }
+    QEventLoop waiting;
+    m_waitingForFolder = true;
+    bool handed = false;
+    connect(this, &PlanScheduler::folderHanded, &waiting, [&] {
+        handed = true;
+        waiting.quit();
+    });
+    waiting.exec();
+    m_waitingForFolder = false;
+    m_holding = handed;
+    return handed;
+}
+
+void PlanScheduler::release()
+{
+    m_holding = false;
+    handFolderOn();
+}
+
+void PlanScheduler::handFolderOn()
+{
+    folderTaken = false;
+    const QList<PlanScheduler*> all = schedulers();
+    // A run waiting for the folder goes before plans.
+    for (PlanScheduler* scheduler : all) {
+        if (scheduler->m_waitingForFolder) {
+            folderTaken = true;
+            emit scheduler->folderHanded();
+            return;
+        }
+    }
+    for (PlanScheduler* scheduler : all)
+        scheduler->startNext();
+}
+
+void PlanScheduler::startNext()
+{
+    if (m_worker || m_holding || !m_request || folderTaken)
+        return;
+    const Request request = std::move(*m_request);
+    m_request.reset();
+    m_folderBefore = QDir::currentPath();
+    if (!QDir::setCurrent(request.folder)) {
+        PlanOutcome failed;
+        failed.error =
+            QCoreApplication::translate("MainWindow", "the working folder %1 cannot be entered")
+                .arg(request.folder);
+        emit planned(failed);
+        return;
+    }
+    folderTaken = true;
+    m_stopRequested = false;
+    auto outcome = std::make_shared<PlanOutcome>();
+    auto stopped = std::make_shared<bool>(false);
+    m_worker = QThread::create([this, flow = request.flow, outcome, stopped] {
+        RunOptions options;
+        options.stopRequested = [this] { return m_stopRequested.load(); };
+        try {
+            PlanResult result = planFlow(flow, m_host, options);
+            *stopped = result.run.stopped;
+            outcome->plan = std::move(result.plan);
+            outcome->planned = true;
+        } catch (const FlowError& error) {
+            outcome->error = error.message;
+        }
+    });
+    connect(m_worker, &QThread::finished, this, [this, request, outcome, stopped] {
+        m_worker->wait();
+        delete m_worker;
+        m_worker = nullptr;
+        QDir::setCurrent(m_folderBefore);
+        // A plan a run cut short is made again once the run is over.
+        if (*stopped && !m_request)
+            m_request = request;
+        const bool latest = !m_request;
+        // The folder is handed on first: whoever hears of the plan may want to run.
+        handFolderOn();
+        if (latest)
+            emit planned(*outcome);
+    });
+    m_worker->start();
+}
