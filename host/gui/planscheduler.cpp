@@ -27,6 +27,7 @@ QList<PlanScheduler*>& schedulers()
 PlanScheduler::PlanScheduler(const PluginHost& host, QObject* parent)
     : QObject(parent), m_host(host)
 {
+    qRegisterMetaType<PlanOutcome>();
     schedulers().append(this);
 }
 
@@ -56,7 +57,10 @@ bool PlanScheduler::hold()
     if (m_holding)
         return false;
     m_holding = true;
+    // The plan under way is of the files before the run: it is stopped, and made again after.
     m_stopRequested = true;
+    if (m_worker && !m_request)
+        m_request = m_planning;
     if (!folderTaken) {
         folderTaken = true;
         return true;
@@ -100,41 +104,37 @@ void PlanScheduler::startNext()
 {
     if (m_worker || m_holding || !m_request || folderTaken)
         return;
-    const Request request = std::move(*m_request);
+    m_planning = std::move(*m_request);
     m_request.reset();
     m_folderBefore = QDir::currentPath();
-    if (!QDir::setCurrent(request.folder)) {
+    if (!QDir::setCurrent(m_planning.folder)) {
         PlanOutcome failed;
         failed.error =
             QCoreApplication::translate("MainWindow", "the working folder %1 cannot be entered")
-                .arg(request.folder);
+                .arg(m_planning.folder);
         emit planned(failed);
         return;
     }
     folderTaken = true;
     m_stopRequested = false;
     auto outcome = std::make_shared<PlanOutcome>();
-    auto stopped = std::make_shared<bool>(false);
-    m_worker = QThread::create([this, flow = request.flow, outcome, stopped] {
+    m_worker = QThread::create([this, flow = m_planning.flow, outcome] {
         RunOptions options;
         options.stopRequested = [this] { return m_stopRequested.load(); };
         try {
             PlanResult result = planFlow(flow, m_host, options);
-            *stopped = result.run.stopped;
             outcome->plan = std::move(result.plan);
             outcome->planned = true;
         } catch (const FlowError& error) {
             outcome->error = error.message;
         }
     });
-    connect(m_worker, &QThread::finished, this, [this, request, outcome, stopped] {
+    connect(m_worker, &QThread::finished, this, [this, outcome] {
         m_worker->wait();
         delete m_worker;
         m_worker = nullptr;
         QDir::setCurrent(m_folderBefore);
-        // A plan a run cut short is made again once the run is over.
-        if (*stopped && !m_request)
-            m_request = request;
+        // A newer request, or a run, made this plan stale: its outcome is dropped.
         const bool latest = !m_request;
         // The folder is handed on first: whoever hears of the plan may want to run.
         handFolderOn();

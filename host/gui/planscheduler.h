@@ -61,6 +61,7 @@ private:
 
     const PluginHost& m_host;
     std::optional<Request> m_request; // waiting for the folder
+    Request m_planning;               // the plan under way
     QThread* m_worker = nullptr;
     std::atomic<bool> m_stopRequested{false};
     QString m_folderBefore;

@@ -72,6 +72,7 @@ PreviewPanel::PreviewPanel(const PluginHost& host, std::function<Flow()> current
     // Sizing the columns looks at this many rows, so that a plan of thousands shows at once.
     m_table->horizontalHeader()->setResizeContentsPrecision(200);
     m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_table->setWordWrap(false);
@@ -230,6 +231,8 @@ void PreviewPanel::showPlan(const FilePlan& plan)
             m_table->item(row, StateColumn)->setIcon(warning);
         m_table->item(row, StateColumn)->setToolTip(texts.last());
     }
-    m_table->resizeColumnsToContents();
+    // The state column takes the rest of the width.
+    for (int column = StepColumn; column < StateColumn; ++column)
+        m_table->resizeColumnToContents(column);
     m_table->setUpdatesEnabled(true);
 }

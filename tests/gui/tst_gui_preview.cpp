@@ -86,7 +86,6 @@ void answerNextQuestion(QObject* owner, QMessageBox::StandardButton button, QStr
 
 void tst_GuiPreview::initTestCase()
 {
-    qRegisterMetaType<PlanOutcome>();
     QString error;
     QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
 }
@@ -173,7 +172,8 @@ void tst_GuiPreview::showsOnlyTheLatestRequest()
     PreviewPanel preview(m_host, [&flow]() { return flow; });
     preview.setWorkingFolder(dir.path());
     QSignalSpy planned(preview.scheduler(), &PlanScheduler::planned);
-    flow.steps = {{QStringLiteral("file.write"), {{"filePath", "old.txt"}, {"content", "x"}}}};
+    const FlowStep write{QStringLiteral("file.write"), {{"filePath", "old.txt"}, {"content", "x"}}};
+    flow.steps = {write};
     preview.updateNow();
     // A step of a type no plug-in has: the flow cannot be planned, and the panel says why.
     flow.steps = {{QStringLiteral("file.none"), {}}};
@@ -183,14 +183,20 @@ void tst_GuiPreview::showsOnlyTheLatestRequest()
     QCOMPARE(preview.failure(), QStringLiteral("step 1 (file.none): unknown step type"));
     QVERIFY(!preview.table()->isVisibleTo(&preview));
     QCOMPARE(preview.conflictCount(), 0);
-    // Held for a run, nothing is planned until the run is over.
-    QVERIFY(preview.holdPlans());
+    // A run takes the current folder from the plan under way, back as it was; that plan is
+    // dropped, no other is made until the run is over, and then it is made again.
+    QVERIFY(QDir().mkdir(QStringLiteral("work")));
+    preview.setWorkingFolder(dir.filePath(QStringLiteral("work")));
+    flow.steps = {write};
     preview.updateNow();
+    QVERIFY(preview.holdPlans());
+    QCOMPARE(QDir::currentPath(), dir.path());
     QTest::qWait(2 * PreviewPanel::settleMs);
     QCOMPARE(planned.count(), 1);
     preview.releasePlans();
     QTRY_COMPARE(planned.count(), 2);
-    QVERIFY(!QFile::exists(QStringLiteral("old.txt")));
+    QCOMPARE(preview.summary(), QStringLiteral("1 change(s), 0 conflict(s), 0 skipped"));
+    QVERIFY(!QFile::exists(QStringLiteral("work/old.txt")));
 }
 
 void tst_GuiPreview::runAsksWhenThePlanShowsConflicts_data()
