@@ -605,107 +605,6 @@
     </message>
 </context>
 <context>
-    <name>PreviewPanel</name>
-    <message>
-        <source>mkdir</source>
-        <translation>新建文件夹</translation>
-    </message>
-    <message>
-        <source>copy</source>
-        <translation>复制</translation>
-    </message>
-    <message>
-        <source>move</source>
-        <translation>移动</translation>
-    </message>
-    <message>
-        <source>rename</source>
-        <translation>重命名</translation>
-    </message>
-    <message>
-        <source>delete</source>
-        <translation>删除</translation>
-    </message>
-    <message>
-        <source>write</source>
-        <translation>写入</translation>
-    </message>
-    <message>
-        <source>append</source>
-        <translation>追加</translation>
-    </message>
-    <message>
-        <source>skipped: %1</source>
-        <translation>跳过：%1</translation>
-    </message>
-    <message>
-        <source>fails: %1</source>
-        <translation>将失败：%1</translation>
-    </message>
-    <message>
-        <source>conflict: %1</source>
-        <translation>冲突：%1</translation>
-    </message>
-    <message>
-        <source>ok</source>
-        <translation>正常</translation>
-    </message>
-    <message>
-        <source>Step</source>
-        <translation>步骤</translation>
-    </message>
-    <message>
-        <source>Action</source>
-        <translation>操作</translation>
-    </message>
-    <message>
-        <source>Path</source>
-        <translation>路径</translation>
-    </message>
-    <message>
-        <source>From</source>
-        <translation>来源</translation>
-    </message>
-    <message>
-        <source>State</source>
-        <translation>状态</translation>
-    </message>
-    <message>
-        <source>%1, %2, %3</source>
-        <translation>%1，%2，%3</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n change(s)</source>
-        <translation>
-            <numerusform>%n 项更改</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%n conflict(s)</source>
-        <translation>
-            <numerusform>%n 处冲突</numerusform>
-        </translation>
-    </message>
-    <message numerus="yes">
-        <source>%n skipped</source>
-        <translation>
-            <numerusform>%n 项跳过</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Working out what the flow will do…</source>
-        <translation>正在计算流程将做的更改…</translation>
-    </message>
-    <message>
-        <source>%1 (updating…)</source>
-        <translation>%1（正在更新…）</translation>
-    </message>
-    <message>
-        <source>What the flow will do cannot be worked out:</source>
-        <translation>无法算出流程将做的更改：</translation>
-    </message>
-</context>
-<context>
     <name>Plan</name>
     <message>
         <source>skipped: </source>
@@ -771,6 +670,91 @@
     <message>
         <source>skipping plug-in %1</source>
         <translation>跳过插件 %1</translation>
+    </message>
+</context>
+<context>
+    <name>PreviewPanel</name>
+    <message>
+        <source>mkdir</source>
+        <translation>新建文件夹</translation>
+    </message>
+    <message>
+        <source>copy</source>
+        <translation>复制</translation>
+    </message>
+    <message>
+        <source>move</source>
+        <translation>移动</translation>
+    </message>
+    <message>
+        <source>rename</source>
+        <translation>重命名</translation>
+    </message>
+    <message>
+        <source>delete</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <source>write</source>
+        <translation>写入</translation>
+    </message>
+    <message>
+        <source>append</source>
+        <translation>追加</translation>
+    </message>
+    <message>
+        <source>Step</source>
+        <translation>步骤</translation>
+    </message>
+    <message>
+        <source>Action</source>
+        <translation>操作</translation>
+    </message>
+    <message>
+        <source>Path</source>
+        <translation>路径</translation>
+    </message>
+    <message>
+        <source>From</source>
+        <translation>来源</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>状态</translation>
+    </message>
+    <message>
+        <source>%1, %2, %3</source>
+        <translation>%1，%2，%3</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n change(s)</source>
+        <translation>
+            <numerusform>%n 项更改</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n conflict(s)</source>
+        <translation>
+            <numerusform>%n 处冲突</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n skipped</source>
+        <translation>
+            <numerusform>%n 项跳过</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Working out what the flow will do…</source>
+        <translation>正在计算流程将做的更改…</translation>
+    </message>
+    <message>
+        <source>%1 (updating…)</source>
+        <translation>%1（正在更新…）</translation>
+    </message>
+    <message>
+        <source>What the flow will do cannot be worked out:</source>
+        <translation>无法算出流程将做的更改：</translation>
     </message>
 </context>
 <context>

@@ -50,17 +50,6 @@ QVariantMap skipValue(const PlannedSkip& skip)
     return value;
 }
 
-QString stateText(const FilePlan::Entry& entry)
-{
-    if (entry.isSkip)
-        return Plan::tr("skipped: ") + entry.skip.reason;
-    if (entry.change.fails)
-        return Plan::tr("fails: ") + entry.change.conflict;
-    if (!entry.change.conflict.isEmpty())
-        return Plan::tr("conflict: ") + entry.change.conflict;
-    return Plan::tr("ok");
-}
-
 // Columns on a terminal: East Asian wide characters take two.
 int displayWidth(const QString& text)
 {
@@ -131,6 +120,17 @@ PlanRow planRow(const FilePlan::Entry& entry)
     return {entry.change.step, entry.change.action, entry.change.path, entry.change.from};
 }
 
+QString planStateText(const FilePlan::Entry& entry)
+{
+    if (entry.isSkip)
+        return Plan::tr("skipped: ") + entry.skip.reason;
+    if (entry.change.fails)
+        return Plan::tr("fails: ") + entry.change.conflict;
+    if (!entry.change.conflict.isEmpty())
+        return Plan::tr("conflict: ") + entry.change.conflict;
+    return Plan::tr("ok");
+}
+
 PlanCounts planCounts(const FilePlan& plan)
 {
     PlanCounts counts;
@@ -151,7 +151,8 @@ QString planTableText(const FilePlan& plan)
                              Plan::tr("from"), Plan::tr("state")}};
     for (const FilePlan::Entry& entry : plan.entries) {
         const PlanRow row = planRow(entry);
-        rows.append({QString::number(row.step), row.action, row.path, row.from, stateText(entry)});
+        rows.append(
+            {QString::number(row.step), row.action, row.path, row.from, planStateText(entry)});
     }
     QVector<int> widths(4, 0);
     for (const QStringList& row : qAsConst(rows)) {

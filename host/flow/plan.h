@@ -30,6 +30,8 @@ struct PlanRow {
     QString from;
 };
 PlanRow planRow(const FilePlan::Entry& entry);
+// "ok", or the skip's reason, the failure or the conflict after a word that says which.
+QString planStateText(const FilePlan::Entry& entry);
 
 // What a plan's summary line counts: changes the run makes (not those that fail), entries with a
 // conflict (failing ones included) and sources left alone.

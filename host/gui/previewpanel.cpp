@@ -32,17 +32,6 @@ QString actionText(const QString& action)
     return action;
 }
 
-QString stateText(const FilePlan::Entry& entry)
-{
-    if (entry.isSkip)
-        return PreviewPanel::tr("skipped: %1").arg(entry.skip.reason);
-    if (entry.change.fails)
-        return PreviewPanel::tr("fails: %1").arg(entry.change.conflict);
-    if (!entry.change.conflict.isEmpty())
-        return PreviewPanel::tr("conflict: %1").arg(entry.change.conflict);
-    return PreviewPanel::tr("ok");
-}
-
 bool hasConflict(const FilePlan::Entry& entry)
 {
     return !entry.isSkip && !entry.change.conflict.isEmpty();
@@ -214,7 +203,7 @@ void PreviewPanel::showPlan(const FilePlan& plan)
         const FilePlan::Entry& entry = plan.entries.at(row);
         const PlanRow cells = planRow(entry);
         const QStringList texts = {QString::number(cells.step), actionText(cells.action),
-                                   cells.path, cells.from, stateText(entry)};
+                                   cells.path, cells.from, planStateText(entry)};
         for (int column = 0; column < texts.size(); ++column) {
             auto* item = new QTableWidgetItem(texts.at(column));
             if (hasConflict(entry)) {
