@@ -84,6 +84,23 @@ void PlanScheduler::release()
     handFolderOn();
 }
 
+void PlanScheduler::changeBetweenPlans(const std::function<void()>& change)
+{
+    const QList<PlanScheduler*> all = schedulers();
+    for (PlanScheduler* scheduler : all) {
+        if (scheduler->m_worker) {
+            scheduler->m_stopRequested = true;
+            scheduler->m_worker->wait();
+        }
+    }
+    change();
+    for (PlanScheduler* scheduler : all) {
+        if (scheduler->m_hasPlanned && !scheduler->m_request)
+            scheduler->m_request = scheduler->m_planning;
+        scheduler->startNext();
+    }
+}
+
 void PlanScheduler::handFolderOn()
 {
     folderTaken = false;
@@ -106,6 +123,7 @@ void PlanScheduler::startNext()
         return;
     m_planning = std::move(*m_request);
     m_request.reset();
+    m_hasPlanned = true;
     m_folderBefore = QDir::currentPath();
     if (!QDir::setCurrent(m_planning.folder)) {
         PlanOutcome failed;

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <atomic>
+#include <functional>
 #include <optional>
 
 class PluginHost;
@@ -44,6 +45,9 @@ public:
     // False, and nothing to release, when already held or the wait was cut short.
     bool hold();
     void release();
+    // Makes `change` while no plan of the process is under way, then plans each scheduler's
+    // latest request again: for what steps read on a plan's thread, such as the legacy code page.
+    static void changeBetweenPlans(const std::function<void()>& change);
 
 signals:
     // The outcome of the latest request.
@@ -61,7 +65,8 @@ private:
 
     const PluginHost& m_host;
     std::optional<Request> m_request; // waiting for the folder
-    Request m_planning;               // the plan under way
+    Request m_planning;               // the plan under way, or the last one made
+    bool m_hasPlanned = false;
     QThread* m_worker = nullptr;
     std::atomic<bool> m_stopRequested{false};
     QString m_folderBefore;

@@ -1,8 +1,9 @@
 // The window's preview of what a flow will do: the plan's rows with conflicts marked, made again
 // by itself after edits (once for a burst of them) and for another working folder, only the latest
-// request shown, a flow that cannot be planned explained; Run asks when the plan shows conflicts;
-// previews leave the files as they were.
+// request shown, a flow that cannot be planned explained, made again for a new code page; Run asks
+// when the plan shows conflicts; previews leave the files as they were.
 #include "filetree.h"
+#include "legacyencodingmenu.h"
 #include "mainwindow.h"
 #include "pluginhost.h"
 #include "previewpanel.h"
@@ -11,6 +12,7 @@
 #include <QAction>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -28,6 +30,7 @@ private slots:
     void showsOnlyTheLatestRequest();
     void runAsksWhenThePlanShowsConflicts_data();
     void runAsksWhenThePlanShowsConflicts();
+    void aNewCodePagePlansAgain();
 
 private:
     PluginHost m_host;
@@ -229,6 +232,25 @@ void tst_GuiPreview::runAsksWhenThePlanShowsConflicts()
     if (!yes)
         QCOMPARE(stampedTree(), before);
     QCOMPARE(treeSnapshot(), sortedEntries(after));
+}
+
+// Steps read text in the legacy code page on the plan's thread: it changes between plans.
+void tst_GuiPreview::aNewCodePagePlansAgain()
+{
+    const ScratchCwd dir;
+    QSettings settings(dir.filePath(QStringLiteral("gui.ini")), QSettings::IniFormat);
+    LegacyEncodingMenu menu(&settings);
+    Flow flow{{}, {{QStringLiteral("file.read"), {{"filePath", "a.txt"}}}}};
+    PreviewPanel preview(m_host, [&flow]() { return flow; });
+    preview.setWorkingFolder(dir.path());
+    QSignalSpy planned(preview.scheduler(), &PlanScheduler::planned);
+    preview.updateNow();
+    menu.choose(QStringLiteral("Big5")); // while the plan is under way: it is made again
+    QTRY_VERIFY(!preview.scheduler()->isPending());
+    QCOMPARE(planned.count(), 1);
+    menu.choose(QString());
+    QTRY_COMPARE(planned.count(), 2);
+    qApp->setProperty("stephost.legacyEncoding", QVariant());
 }
 
 QTEST_MAIN(tst_GuiPreview)
