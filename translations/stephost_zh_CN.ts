@@ -613,6 +613,16 @@
         <source>Take back the run of %1</source>
         <translation>撤销 %1 的运行</translation>
     </message>
+    <message>
+        <source>Preview</source>
+        <translation>预览</translation>
+    </message>
+    <message numerus="yes">
+        <source>The plan shows %n conflict(s): changes that replace files the flow still uses, or that will fail. Run anyway?</source>
+        <translation>
+            <numerusform>计划中有 %n 处冲突：某些更改会替换流程仍要用到的文件，或将会失败。仍要运行吗？</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>Plan</name>
@@ -680,6 +690,91 @@
     <message>
         <source>skipping plug-in %1</source>
         <translation>跳过插件 %1</translation>
+    </message>
+</context>
+<context>
+    <name>PreviewPanel</name>
+    <message>
+        <source>mkdir</source>
+        <translation>新建文件夹</translation>
+    </message>
+    <message>
+        <source>copy</source>
+        <translation>复制</translation>
+    </message>
+    <message>
+        <source>move</source>
+        <translation>移动</translation>
+    </message>
+    <message>
+        <source>rename</source>
+        <translation>重命名</translation>
+    </message>
+    <message>
+        <source>delete</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <source>write</source>
+        <translation>写入</translation>
+    </message>
+    <message>
+        <source>append</source>
+        <translation>追加</translation>
+    </message>
+    <message>
+        <source>Step</source>
+        <translation>步骤</translation>
+    </message>
+    <message>
+        <source>Action</source>
+        <translation>操作</translation>
+    </message>
+    <message>
+        <source>Path</source>
+        <translation>路径</translation>
+    </message>
+    <message>
+        <source>From</source>
+        <translation>来源</translation>
+    </message>
+    <message>
+        <source>State</source>
+        <translation>状态</translation>
+    </message>
+    <message>
+        <source>%1, %2, %3</source>
+        <translation>%1，%2，%3</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n change(s)</source>
+        <translation>
+            <numerusform>%n 项更改</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n conflict(s)</source>
+        <translation>
+            <numerusform>%n 处冲突</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n skipped</source>
+        <translation>
+            <numerusform>%n 项跳过</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Working out what the flow will do…</source>
+        <translation>正在计算流程将做的更改…</translation>
+    </message>
+    <message>
+        <source>%1 (updating…)</source>
+        <translation>%1（正在更新…）</translation>
+    </message>
+    <message>
+        <source>What the flow will do cannot be worked out:</source>
+        <translation>无法算出流程将做的更改：</translation>
     </message>
 </context>
 <context>

@@ -50,17 +50,6 @@ QVariantMap skipValue(const PlannedSkip& skip)
     return value;
 }
 
-QString stateText(const FilePlan::Entry& entry)
-{
-    if (entry.isSkip)
-        return Plan::tr("skipped: ") + entry.skip.reason;
-    if (entry.change.fails)
-        return Plan::tr("fails: ") + entry.change.conflict;
-    if (!entry.change.conflict.isEmpty())
-        return Plan::tr("conflict: ") + entry.change.conflict;
-    return Plan::tr("ok");
-}
-
 // Columns on a terminal: East Asian wide characters take two.
 int displayWidth(const QString& text)
 {
@@ -124,24 +113,46 @@ std::string planReportText(const PlanResult& result, const QStringList* variable
     return reportText(report);
 }
 
+PlanRow planRow(const FilePlan::Entry& entry)
+{
+    if (entry.isSkip)
+        return {entry.skip.step, entry.skip.action, entry.skip.path, entry.skip.from};
+    return {entry.change.step, entry.change.action, entry.change.path, entry.change.from};
+}
+
+QString planStateText(const FilePlan::Entry& entry)
+{
+    if (entry.isSkip)
+        return Plan::tr("skipped: ") + entry.skip.reason;
+    if (entry.change.fails)
+        return Plan::tr("fails: ") + entry.change.conflict;
+    if (!entry.change.conflict.isEmpty())
+        return Plan::tr("conflict: ") + entry.change.conflict;
+    return Plan::tr("ok");
+}
+
+PlanCounts planCounts(const FilePlan& plan)
+{
+    PlanCounts counts;
+    for (const FilePlan::Entry& entry : plan.entries) {
+        if (entry.isSkip)
+            ++counts.skipped;
+        else if (!entry.change.fails)
+            ++counts.changes;
+        if (!entry.isSkip && !entry.change.conflict.isEmpty())
+            ++counts.conflicts;
+    }
+    return counts;
+}
+
 QString planTableText(const FilePlan& plan)
 {
     QList<QStringList> rows{{Plan::tr("step"), Plan::tr("action"), Plan::tr("path"),
                              Plan::tr("from"), Plan::tr("state")}};
-    int changes = 0;
-    int conflicts = 0;
-    int skips = 0;
     for (const FilePlan::Entry& entry : plan.entries) {
-        const QString action = entry.isSkip ? entry.skip.action : entry.change.action;
-        const QString path = entry.isSkip ? entry.skip.path : entry.change.path;
-        const QString from = entry.isSkip ? entry.skip.from : entry.change.from;
-        rows.append({QString::number(stepOf(entry)), action, path, from, stateText(entry)});
-        if (entry.isSkip)
-            ++skips;
-        else if (!entry.change.fails)
-            ++changes;
-        if (!entry.isSkip && !entry.change.conflict.isEmpty())
-            ++conflicts;
+        const PlanRow row = planRow(entry);
+        rows.append(
+            {QString::number(row.step), row.action, row.path, row.from, planStateText(entry)});
     }
     QVector<int> widths(4, 0);
     for (const QStringList& row : qAsConst(rows)) {
@@ -155,10 +166,11 @@ QString planTableText(const FilePlan& plan)
             line += padded(row.at(column), widths[column]) + QStringLiteral("  ");
         text += line + row.last() + QLatin1Char('\n');
     }
+    const PlanCounts counts = planCounts(plan);
     text += Plan::tr("%1 changes, %2 with a conflict, %3 skipped\n")
-                .arg(changes)
-                .arg(conflicts)
-                .arg(skips);
+                .arg(counts.changes)
+                .arg(counts.conflicts)
+                .arg(counts.skipped);
     return text;
 }
 

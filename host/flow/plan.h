@@ -22,6 +22,26 @@ PlanResult planFlow(const Flow& flow, const PluginHost& host, RunOptions options
 
 // The run report with "changes" and "skipped" added.
 std::string planReportText(const PlanResult& result, const QStringList* variableFilter = nullptr);
+// The columns a change and a skip share.
+struct PlanRow {
+    int step = 0;
+    QString action;
+    QString path;
+    QString from;
+};
+PlanRow planRow(const FilePlan::Entry& entry);
+// "ok", or the skip's reason, the failure or the conflict after a word that says which.
+QString planStateText(const FilePlan::Entry& entry);
+
+// What a plan's summary line counts: changes the run makes (not those that fail), entries with a
+// conflict (failing ones included) and sources left alone.
+struct PlanCounts {
+    int changes = 0;
+    int conflicts = 0;
+    int skipped = 0;
+};
+PlanCounts planCounts(const FilePlan& plan);
+
 // One line per change or skip: step, action, path, from and state.
 QString planTableText(const FilePlan& plan);
 // What `stephost plan` prints: the JSON report, or the table.

@@ -1,6 +1,7 @@
 #include "legacyencodingmenu.h"
 
 #include "legacyencoding.h"
+#include "planscheduler.h"
 
 #include <QActionGroup>
 #include <QSettings>
@@ -59,5 +60,6 @@ void LegacyEncodingMenu::choose(const QString& encoding)
     }
     chosen->setChecked(true);
     m_settings->setValue(QLatin1String(settingsKey), chosen->data().toString());
-    useLegacyEncoding(chosen->data().toString());
+    // Steps on a plan's thread read it too: it changes between plans, which are then made again.
+    PlanScheduler::changeBetweenPlans([chosen] { useLegacyEncoding(chosen->data().toString()); });
 }

@@ -7,6 +7,7 @@
 #include "offthread.h"
 #include "palettemodel.h"
 #include "pluginhost.h"
+#include "previewpanel.h"
 #include "propertypanel.h"
 #include "report.h"
 #include "runner.h"
@@ -149,6 +150,8 @@ MainWindow::MainWindow(const PluginHost& host, QWidget* parent)
         recordChange(tr("Edit variables"));
     });
     connect(m_history, &QUndoStack::cleanChanged, this, &MainWindow::updateTitle);
+    // Every edit, undo and flow opened moves the history.
+    connect(m_history, &QUndoStack::indexChanged, m_preview, &PreviewPanel::scheduleUpdate);
 
     resize(1280, 800);
     setWorkingFolder(documentsFolder());
@@ -237,6 +240,8 @@ QWidget* MainWindow::buildBottomPane()
     m_bottomTabs = new QTabWidget;
     m_bottomTabs->addTab(new VariablesPanel(m_variables), tr("Variables"));
     m_bottomTabs->addTab(run, tr("Last run"));
+    m_preview = new PreviewPanel(m_host, [this]() { return currentFlow(); });
+    m_bottomTabs->addTab(m_preview, tr("Preview"));
     return m_bottomTabs;
 }
 
@@ -281,6 +286,11 @@ void MainWindow::buildActions()
          [this]() { saveFlowFromDialog(); }},
         {runMenu, QStyle::SP_MediaPlay, tr("Run"), QKeySequence(Qt::Key_F5),
          [this]() { runFlow(); }},
+        {runMenu, QStyle::SP_FileDialogContentsView, tr("Preview"), QKeySequence(Qt::Key_F6),
+         [this]() {
+             m_bottomTabs->setCurrentWidget(m_preview);
+             m_preview->updateNow();
+         }},
         {runMenu, QStyle::SP_MediaStop, tr("Stop"), QKeySequence(Qt::SHIFT + Qt::Key_F5),
          [this]() { stopRun(); }},
     };
@@ -348,6 +358,7 @@ void MainWindow::setWorkingFolder(const QString& folder)
 {
     m_workingFolder = QDir::cleanPath(QDir(folder).absolutePath());
     m_properties->setWorkingFolder(m_workingFolder);
+    m_preview->setWorkingFolder(m_workingFolder);
     m_folderLabel->setText(tr("Working folder: %1").arg(QDir::toNativeSeparators(m_workingFolder)));
 }
 
@@ -466,14 +477,34 @@ bool MainWindow::confirmRunWithMarks()
     return answer == QMessageBox::Yes;
 }
 
+bool MainWindow::confirmRunWithConflicts()
+{
+    if (!m_preview->awaitCurrentPlan())
+        return false;
+    const int conflicts = m_preview->conflictCount();
+    if (conflicts == 0)
+        return true;
+    m_bottomTabs->setCurrentWidget(m_preview);
+    const auto answer = QMessageBox::question(
+        this, tr("Run flow"),
+        tr("The plan shows %n conflict(s): changes that replace files the flow still uses, or "
+           "that will fail. Run anyway?",
+           nullptr, conflicts),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    return answer == QMessageBox::Yes;
+}
+
 bool MainWindow::runFlow()
 {
-    if (m_running || !confirmRunWithMarks())
+    if (m_running || !confirmRunWithMarks() || !confirmRunWithConflicts() ||
+        !m_preview->holdPlans())
         return false;
     clearLastRun();
     RunResult result;
     QString error;
-    if (!runInWorkingFolder(currentFlow(), &result, &error)) {
+    const bool ran = runInWorkingFolder(currentFlow(), &result, &error);
+    m_preview->releasePlans();
+    if (!ran) {
         appendLogLine(tr("The flow did not run: %1").arg(error));
         statusBar()->showMessage(tr("The flow did not run"));
         m_bottomTabs->setCurrentIndex(1);

@@ -15,6 +15,7 @@ class FlowModel;
 class FlowView;
 class PaletteModel;
 class PluginHost;
+class PreviewPanel;
 class PropertyPanel;
 class QAction;
 class QLabel;
@@ -48,6 +49,7 @@ public:
     QPlainTextEdit* logView() const { return m_log; }
     QTableWidget* resultView() const { return m_results; }
     QTabWidget* bottomTabs() const { return m_bottomTabs; }
+    PreviewPanel* previewPanel() const { return m_preview; }
     QUndoStack* history() const { return m_history; }
     QAction* stopAction() const { return m_stop; }
     QAction* undoRunAction() const { return m_undoRun; }
@@ -80,7 +82,7 @@ public:
     // Runs the flow with stephost's runner on a thread of its own in the working folder, showing
     // the running step in the status bar, then shows its log and variables; false when the flow
     // could not run (the reason is in the log), the user chose not to run a flow with marked
-    // settings, or a run is already going on.
+    // settings or whose plan shows conflicts, or a run is already going on.
     bool runFlow();
     // Ends the run going on once the step under way is done.
     void stopRun();
@@ -102,6 +104,7 @@ private:
     void chooseWorkingFolder();
     void useFolderOf(const QString& path);
     bool confirmRunWithMarks();
+    bool confirmRunWithConflicts();
     bool runInWorkingFolder(const Flow& flow, RunResult* result, QString* error);
     void setRunning(bool running);
     void buildRunJournalActions(QMenu* editMenu, QMenu* runMenu);
@@ -142,6 +145,7 @@ private:
     QPlainTextEdit* m_log = nullptr;
     QTableWidget* m_results = nullptr;
     QTabWidget* m_bottomTabs = nullptr;
+    PreviewPanel* m_preview = nullptr;
     QLabel* m_folderLabel = nullptr;
     QWidget* m_folderBar = nullptr;
     QMenu* m_runMenu = nullptr;

@@ -1,10 +1,12 @@
 // The window for real, under an X server (xvfb-run) at 1280x800: every step's properties with
 // every choice selected fit the panel without a horizontal scroll bar, the file-list editor sits
-// level with its label and as wide as the other fields. Screenshots go under build/screenshots/.
+// level with its label and as wide as the other fields; the Preview tab shows a plan with a
+// conflict. Screenshots go under build/screenshots/.
 #include "flowmodel.h"
 #include "mainwindow.h"
 #include "palettemodel.h"
 #include "pluginhost.h"
+#include "previewpanel.h"
 #include "propertypanel.h"
 #include "undorundialog.h"
 #include "variablesmodel.h"
@@ -20,6 +22,9 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableWidget>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -36,6 +41,7 @@ private slots:
     void everyChoiceFitsThePanel();
     void screenshotWithACopyStep();
     void undoRunDialogShowsPathsWhole();
+    void screenshotOfAPreviewWithAConflict();
 
 private:
     void settle();
@@ -176,6 +182,50 @@ void WindowTrial::undoRunDialogShowsPathsWhole()
         }
     }
     save(QStringLiteral("undo-run-dialog"), &dialog);
+}
+
+// Reports backed up under "覆盖", two of one name among them, a file missing, and two names
+// swapped.
+void WindowTrial::screenshotOfAPreviewWithAConflict()
+{
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    const QDir documents(scratch.filePath(QStringLiteral("Documents")));
+    for (const char* file :
+         {"reports/2026-11/sales.txt", "reports/2026-12/sales.txt", "draft.txt", "final.txt"}) {
+        const QString path = documents.filePath(QString::fromUtf8(file));
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) > 0);
+    }
+    MainWindow& window = *m_window;
+    window.setWorkingFolder(documents.path());
+    for (const char* type : {"file.copy", "file.rename", "file.rename"})
+        window.addStep(QString::fromLatin1(type));
+    Operation* copy = window.flowModel()->step(0);
+    copy->setProperty("files", QStringLiteral("reports/2026-11/sales.txt\nreports/2026-12/"
+                                              "sales.txt\nreports/2026-12/notes.txt"));
+    copy->setProperty("destDir", QStringLiteral("backup"));
+    copy->setProperty("ifExist", 1);
+    window.flowModel()->step(1)->setProperty("files", QStringLiteral("draft.txt"));
+    window.flowModel()->step(1)->setProperty("newName", QStringLiteral("final"));
+    window.flowModel()->step(2)->setProperty("files", QStringLiteral("final.txt"));
+    window.flowModel()->step(2)->setProperty("newName", QStringLiteral("draft"));
+    window.selectStep(0);
+    window.resize(1280, 800);
+    qobject_cast<QSplitter*>(window.centralWidget())->setSizes({440, 300});
+    window.bottomTabs()->setCurrentWidget(window.previewPanel());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QSignalSpy planned(window.previewPanel()->scheduler(), &PlanScheduler::planned);
+    window.previewPanel()->updateNow();
+    QTRY_COMPARE(planned.count(), 1);
+    QCOMPARE(window.previewPanel()->conflictCount(), 2);
+    QTableWidget* table = window.previewPanel()->table();
+    const int lastRow = table->rowCount() - 1;
+    QVERIFY(table->viewport()->rect().contains(table->visualItemRect(table->item(lastRow, 0))));
+    settle();
+    save(QStringLiteral("preview"));
 }
 
 QTEST_MAIN(WindowTrial)

@@ -40,11 +40,13 @@ void tst_GuiLanguage::windowTexts_data()
     QTest::addColumn<QString>("outcome");
     QTest::addColumn<QString>("refusal");
     QTest::newRow("zh_CN") << "zh_CN" << true
-                           << QStringList{"新建", "打开…", "保存", "运行", "停止"}
-                           << QStringList{"变量", "上次运行"} << "完成，0 条警告"
+                           << QStringList{"新建", "打开…", "保存", "运行", "预览", "停止"}
+                           << QStringList{"变量", "上次运行", "预览"} << "完成，0 条警告"
                            << "不是数字，例如 12 或 0.5";
-    QTest::newRow("en") << "en" << false << QStringList{"New", "Open…", "Save", "Run", "Stop"}
-                        << QStringList{"Variables", "Last run"} << "Finished, 0 warning(s)"
+    QTest::newRow("en") << "en" << false
+                        << QStringList{"New", "Open…", "Save", "Run", "Preview", "Stop"}
+                        << QStringList{"Variables", "Last run", "Preview"}
+                        << "Finished, 0 warning(s)"
                         << "not a number, for example 12 or 0.5";
 }
 

@@ -5,6 +5,7 @@
 #include "flowmodel.h"
 #include "flowview.h"
 #include "mainwindow.h"
+#include "modalanswers.h"
 #include "pluginhost.h"
 #include "undorundialog.h"
 
@@ -54,38 +55,25 @@ const QByteArray moveFlow = R"({"steps": [{"type": "file.move", "settings":
 const QByteArray appendFlow = R"({"steps": [{"type": "file.write", "settings":
     {"filePath": "log.txt", "content": "x", "ifExist": 1, "appendNoNewline": true}}]})";
 
-// Answers a dialog of the type once it shows, unless `owner` goes first.
-template <class Dialog>
-void answerDialog(QObject* owner, const std::function<void(Dialog*)>& answer)
-{
-    auto* poll = new QTimer(owner);
-    QObject::connect(poll, &QTimer::timeout, [=] {
-        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
-        if (!dialog)
-            return;
-        poll->stop();
-        poll->deleteLater();
-        answer(dialog);
-    });
-    poll->start(10);
-}
-
 void answerUndoDialog(QObject* owner, bool accept,
                       const std::function<void(UndoRunDialog*)>& look = {})
 {
-    answerDialog<UndoRunDialog>(owner, [=](UndoRunDialog* dialog) {
+    answerModal<UndoRunDialog>(owner, [=](UndoRunDialog* dialog) {
         if (look)
             look(dialog);
         accept ? dialog->accept() : dialog->reject();
     });
 }
 
-// The flows under tests/flows name undeclared variables on purpose: the window asks first.
+// The flows under tests/flows name undeclared variables on purpose, and some replace files they
+// use later: the window asks first, once for each.
 bool runMarkedFlow(MainWindow& window)
 {
-    answerDialog<QMessageBox>(&window,
-                              [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); });
-    return window.runFlow();
+    QTimer* answering = answerModal<QMessageBox>(
+        &window, [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); }, 0);
+    const bool ran = window.runFlow();
+    delete answering;
+    return ran;
 }
 
 QStringList column(const QTreeWidget* list, int column)

@@ -1,0 +1,227 @@
+#include "previewpanel.h"
+
+#include "plan.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStackedWidget>
+#include <QStyle>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace
+{
+
+// The plan's words for what a change does, for the translations.
+const char* const actionWords[] = {
+    QT_TRANSLATE_NOOP("PreviewPanel", "mkdir"),  QT_TRANSLATE_NOOP("PreviewPanel", "copy"),
+    QT_TRANSLATE_NOOP("PreviewPanel", "move"),   QT_TRANSLATE_NOOP("PreviewPanel", "rename"),
+    QT_TRANSLATE_NOOP("PreviewPanel", "delete"), QT_TRANSLATE_NOOP("PreviewPanel", "write"),
+    QT_TRANSLATE_NOOP("PreviewPanel", "append"),
+};
+
+QString actionText(const QString& action)
+{
+    for (const char* word : actionWords) {
+        if (action == QLatin1String(word))
+            return PreviewPanel::tr(word);
+    }
+    return action;
+}
+
+bool hasConflict(const FilePlan::Entry& entry)
+{
+    return !entry.isSkip && !entry.change.conflict.isEmpty();
+}
+
+// A red tint of the view's own background: light on a light theme, dark on a dark one, so the
+// theme's text colour reads on it either way.
+QColor conflictBackground(const QPalette& palette)
+{
+    const QColor base = palette.color(QPalette::Base);
+    const qreal tint = 0.3;
+    return QColor::fromRgbF(base.redF() * (1 - tint) + tint, base.greenF() * (1 - tint),
+                            base.blueF() * (1 - tint));
+}
+
+} // namespace
+
+PreviewPanel::PreviewPanel(const PluginHost& host, std::function<Flow()> currentFlow,
+                           QWidget* parent)
+    : QWidget(parent), m_currentFlow(std::move(currentFlow)),
+      m_scheduler(new PlanScheduler(host, this)), m_settle(new QTimer(this)), m_summary(new QLabel),
+      m_pages(new QStackedWidget), m_table(new QTableWidget(0, 5)), m_failure(new QLabel)
+{
+    m_table->setHorizontalHeaderLabels(
+        {tr("Step"), tr("Action"), tr("Path"), tr("From"), tr("State")});
+    m_table->horizontalHeader()->setStretchLastSection(true);
+    // Sizing the columns looks at this many rows, so that a plan of thousands shows at once.
+    m_table->horizontalHeader()->setResizeContentsPrecision(200);
+    m_table->verticalHeader()->hide();
+    m_table->verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 8);
+    m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setWordWrap(false);
+    m_failure->setWordWrap(true);
+    m_failure->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    m_failure->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_pages->addWidget(m_table);
+    m_pages->addWidget(m_failure);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(m_summary);
+    layout->addWidget(m_pages, 1);
+
+    m_settle->setSingleShot(true);
+    m_settle->setInterval(settleMs);
+    connect(m_settle, &QTimer::timeout, this, &PreviewPanel::updateNow);
+    connect(m_scheduler, &PlanScheduler::planned, this, &PreviewPanel::showOutcome);
+    showUpdating();
+}
+
+void PreviewPanel::scheduleUpdate()
+{
+    m_settle->start();
+}
+
+void PreviewPanel::setWorkingFolder(const QString& folder)
+{
+    if (folder == m_folder)
+        return;
+    m_folder = folder;
+    scheduleUpdate();
+}
+
+void PreviewPanel::updateNow()
+{
+    m_settle->stop();
+    showUpdating();
+    m_scheduler->request(m_currentFlow(), m_folder);
+}
+
+bool PreviewPanel::isUpToDate() const
+{
+    return m_hasOutcome && !m_settle->isActive() && !m_scheduler->isPending();
+}
+
+bool PreviewPanel::awaitCurrentPlan()
+{
+    if (m_awaiting)
+        return false;
+    m_awaiting = true;
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    bool cutShort = false;
+    while (!isUpToDate() && !cutShort) {
+        if (!m_scheduler->isPending())
+            updateNow();
+        if (!m_scheduler->isPending())
+            break; // the outcome came at once
+        // Edits meanwhile ask for a newer plan, which is then awaited in turn.
+        QEventLoop waiting;
+        bool heard = false;
+        connect(m_scheduler, &PlanScheduler::planned, &waiting, [&] {
+            heard = true;
+            waiting.quit();
+        });
+        waiting.exec();
+        cutShort = !heard;
+    }
+    QApplication::restoreOverrideCursor();
+    m_awaiting = false;
+    return isUpToDate();
+}
+
+int PreviewPanel::conflictCount() const
+{
+    return m_shown.planned ? planCounts(m_shown.plan).conflicts : 0;
+}
+
+bool PreviewPanel::holdPlans()
+{
+    m_settle->stop();
+    return m_scheduler->hold();
+}
+
+void PreviewPanel::releasePlans()
+{
+    m_scheduler->release();
+    scheduleUpdate();
+}
+
+QString PreviewPanel::summary() const
+{
+    if (!m_hasOutcome || !m_shown.planned)
+        return QString();
+    const PlanCounts counts = planCounts(m_shown.plan);
+    return tr("%1, %2, %3")
+        .arg(tr("%n change(s)", nullptr, counts.changes),
+             tr("%n conflict(s)", nullptr, counts.conflicts),
+             tr("%n skipped", nullptr, counts.skipped));
+}
+
+QString PreviewPanel::failure() const
+{
+    return m_hasOutcome && !m_shown.planned ? m_shown.error : QString();
+}
+
+void PreviewPanel::showUpdating()
+{
+    if (!m_hasOutcome)
+        m_summary->setText(tr("Working out what the flow will do…"));
+    else if (m_shown.planned)
+        m_summary->setText(tr("%1 (updating…)").arg(summary()));
+}
+
+void PreviewPanel::showOutcome(const PlanOutcome& outcome)
+{
+    m_shown = outcome;
+    m_hasOutcome = true;
+    if (!outcome.planned) {
+        m_summary->setText(tr("What the flow will do cannot be worked out:"));
+        m_failure->setText(outcome.error);
+        m_pages->setCurrentWidget(m_failure);
+        m_table->setRowCount(0);
+        return;
+    }
+    m_summary->setText(summary());
+    showPlan(outcome.plan);
+    m_pages->setCurrentWidget(m_table);
+}
+
+void PreviewPanel::showPlan(const FilePlan& plan)
+{
+    const QColor background = conflictBackground(m_table->palette());
+    const QColor muted = m_table->palette().color(QPalette::Disabled, QPalette::Text);
+    const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    m_table->setUpdatesEnabled(false);
+    m_table->setRowCount(plan.entries.size());
+    for (int row = 0; row < plan.entries.size(); ++row) {
+        const FilePlan::Entry& entry = plan.entries.at(row);
+        const PlanRow cells = planRow(entry);
+        const QStringList texts = {QString::number(cells.step), actionText(cells.action),
+                                   cells.path, cells.from, planStateText(entry)};
+        for (int column = 0; column < texts.size(); ++column) {
+            auto* item = new QTableWidgetItem(texts.at(column));
+            if (hasConflict(entry)) {
+                item->setBackground(background);
+                QFont font = item->font();
+                font.setBold(true);
+                item->setFont(font);
+            } else if (entry.isSkip) {
+                item->setForeground(muted);
+            }
+            m_table->setItem(row, column, item);
+        }
+        if (hasConflict(entry))
+            m_table->item(row, StateColumn)->setIcon(warning);
+        m_table->item(row, StateColumn)->setToolTip(texts.last());
+    }
+    // The state column takes the rest of the width.
+    for (int column = StepColumn; column < StateColumn; ++column)
+        m_table->resizeColumnToContents(column);
+    m_table->setUpdatesEnabled(true);
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+// A test answers the window's modal dialogs (questions, the undo dialog) the way a person would:
+// the window asks and waits, a timer of the test finds the dialog and answers it.
+
+#include <QApplication>
+#include <QTimer>
+
+#include <functional>
+#include <memory>
+
+// Hands each modal dialog of type Dialog to `answer` as it shows, `times` times; 0: every one
+// until the returned timer is deleted or `owner` goes.
+template <class Dialog>
+QTimer* answerModal(QObject* owner, const std::function<void(Dialog*)>& answer, int times = 1)
+{
+    auto* poll = new QTimer(owner);
+    const auto left = std::make_shared<int>(times);
+    QObject::connect(poll, &QTimer::timeout, poll, [poll, answer, left] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        if (--*left == 0) {
+            poll->stop();
+            poll->deleteLater();
+        }
+        answer(dialog);
+    });
+    poll->start(10);
+    return poll;
+}
