@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+#include <vector>
+
+// The texts already seen in one column of a table being read, so that a text met again is handed
+// out as the same implicitly shared QString instead of a new copy: a repeated city or date then
+// costs its cell and no text of its own. Cells holding one buffer still compare equal, and a later
+// change to one of them detaches it. A column whose texts turn out nearly all distinct (ids,
+// amounts) soon stops looking them up, and its table is given back.
+class ColumnTexts
+{
+public:
+    // The shared text equal to `text`, remembered when new.
+    QString text(QStringView text);
+    // The same for a text already made: `made` itself is remembered when new.
+    QString text(QString&& made);
+
+    bool sharing() const { return m_sharing; }
+
+private:
+    template <typename Make> QString share(QStringView text, Make make);
+    int find(QStringView text, uint hash) const;
+    QString remember(int slot, uint hash, QString&& made);
+    void countLookup(bool found);
+    void grow();
+
+    std::vector<QString> m_texts; // open addressing: an empty slot holds a null QString
+    std::vector<uint> m_hashes;
+    int m_count = 0;
+    int m_lookups = 0;
+    int m_found = 0;
+    bool m_sharing = true;
+};
+
+// The column tables of one thread's rows, by column position. Not shared between threads.
+class CellTexts
+{
+public:
+    ColumnTexts& column(int index);
+
+private:
+    std::vector<ColumnTexts> m_columns;
+};
