@@ -36,12 +36,12 @@ template <typename Make> QString ColumnTexts::share(QStringView text, Make make)
 {
     if (!m_sharing || text.isEmpty())
         return make();
-    if (m_texts.empty())
+    if (m_slots.empty())
         grow();
     const uint hash = hashOf(text);
     const int slot = find(text, hash);
-    const bool found = !m_texts[size_t(slot)].isNull();
-    QString shared = found ? m_texts[size_t(slot)] : remember(slot, hash, make());
+    const bool found = !m_slots[size_t(slot)].text.isNull();
+    QString shared = found ? m_slots[size_t(slot)].text : remember(slot, hash, make());
     countLookup(found);
     return shared;
 }
@@ -49,10 +49,10 @@ template <typename Make> QString ColumnTexts::share(QStringView text, Make make)
 // The slot holding `text`, or the empty slot where it belongs.
 int ColumnTexts::find(QStringView text, uint hash) const
 {
-    const size_t mask = m_texts.size() - 1;
+    const size_t mask = m_slots.size() - 1;
     for (size_t i = hash & mask;; i = (i + 1) & mask) {
-        const QString& held = m_texts[i];
-        if (held.isNull() || (m_hashes[i] == hash && QStringView(held) == text))
+        const Slot& held = m_slots[i];
+        if (held.text.isNull() || (held.hash == hash && QStringView(held.text) == text))
             return int(i);
     }
 }
@@ -60,9 +60,8 @@ int ColumnTexts::find(QStringView text, uint hash) const
 QString ColumnTexts::remember(int slot, uint hash, QString&& made)
 {
     QString shared = made;
-    m_texts[size_t(slot)] = std::move(made);
-    m_hashes[size_t(slot)] = hash;
-    if (++m_count * 2 > int(m_texts.size()))
+    m_slots[size_t(slot)] = {std::move(made), hash};
+    if (++m_count * 2 > int(m_slots.size()))
         grow();
     return shared;
 }
@@ -74,8 +73,7 @@ void ColumnTexts::countLookup(bool found)
         return;
     if (m_found * kFewFound < m_lookups) {
         m_sharing = false;
-        std::vector<QString>().swap(m_texts);
-        std::vector<uint>().swap(m_hashes);
+        std::vector<Slot>().swap(m_slots);
         m_count = 0;
     }
     m_lookups = 0;
@@ -84,20 +82,17 @@ void ColumnTexts::countLookup(bool found)
 
 void ColumnTexts::grow()
 {
-    std::vector<QString> texts(m_texts.empty() ? kFirstCapacity : m_texts.size() * 2);
-    std::vector<uint> hashes(texts.size());
-    const size_t mask = texts.size() - 1;
-    for (size_t from = 0; from < m_texts.size(); ++from) {
-        if (m_texts[from].isNull())
+    std::vector<Slot> slots(m_slots.empty() ? kFirstCapacity : m_slots.size() * 2);
+    const size_t mask = slots.size() - 1;
+    for (Slot& slot : m_slots) {
+        if (slot.text.isNull())
             continue;
-        size_t to = m_hashes[from] & mask;
-        while (!texts[to].isNull())
+        size_t to = slot.hash & mask;
+        while (!slots[to].text.isNull())
             to = (to + 1) & mask;
-        texts[to] = std::move(m_texts[from]);
-        hashes[to] = m_hashes[from];
+        slots[to] = std::move(slot);
     }
-    m_texts.swap(texts);
-    m_hashes.swap(hashes);
+    m_slots.swap(slots);
 }
 
 ColumnTexts& CellTexts::column(int index)

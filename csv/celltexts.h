@@ -27,8 +27,13 @@ private:
     void countLookup(bool found);
     void grow();
 
-    std::vector<QString> m_texts; // open addressing: an empty slot holds a null QString
-    std::vector<uint> m_hashes;
+    // Open addressing: an empty slot holds a null QString. The hash sits beside its text, so a
+    // lookup in a large column touches one place of the table.
+    struct Slot {
+        QString text;
+        uint hash = 0;
+    };
+    std::vector<Slot> m_slots;
     int m_count = 0;
     int m_lookups = 0;
     int m_found = 0;
