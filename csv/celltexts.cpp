@@ -11,6 +11,9 @@ namespace
 const int kLookupsJudged = 4096;
 const int kFewFound = 32;
 const size_t kFirstCapacity = 64;
+// A column of more texts than this is no small set of repeated values: its table would outgrow
+// the processor's caches, and each lookup would cost more than the memory it saves.
+const int kMostTexts = 4096;
 
 // FNV-1a over the UTF-16 units, with the high bits folded down since the table uses the low ones.
 uint hashOf(QStringView text)
@@ -60,6 +63,10 @@ int ColumnTexts::find(QStringView text, uint hash) const
 QString ColumnTexts::remember(int slot, uint hash, QString&& made)
 {
     QString shared = made;
+    if (m_count >= kMostTexts) {
+        stopSharing();
+        return shared;
+    }
     m_slots[size_t(slot)] = {std::move(made), hash};
     if (++m_count * 2 > int(m_slots.size()))
         grow();
@@ -71,13 +78,17 @@ void ColumnTexts::countLookup(bool found)
     m_found += found ? 1 : 0;
     if (++m_lookups < kLookupsJudged)
         return;
-    if (m_found * kFewFound < m_lookups) {
-        m_sharing = false;
-        std::vector<Slot>().swap(m_slots);
-        m_count = 0;
-    }
+    if (m_found * kFewFound < m_lookups)
+        stopSharing();
     m_lookups = 0;
     m_found = 0;
+}
+
+void ColumnTexts::stopSharing()
+{
+    m_sharing = false;
+    std::vector<Slot>().swap(m_slots);
+    m_count = 0;
 }
 
 void ColumnTexts::grow()

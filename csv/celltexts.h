@@ -25,6 +25,7 @@ private:
     int find(QStringView text, uint hash) const;
     QString remember(int slot, uint hash, QString&& made);
     void countLookup(bool found);
+    void stopSharing();
     void grow();
 
     // Open addressing: an empty slot holds a null QString. The hash sits beside its text, so a
