@@ -1,76 +1,111 @@
 #include "celltexts.h"
 
-#include <utility>
+#include <cstring>
 
 namespace
 {
-// A column is judged on each run of this many lookups: when too few of them found their text
-// (fewer than one in kFewFound), its texts are taken as distinct and it stops sharing. A column
-// of 20,000 names drawn at random still finds about one in ten in its first run; ids and amounts
-// find next to none.
+// Longer texts rarely repeat (notes, addresses), and cost the most to hash and compare.
+const int kLongestShared = 32;
+// A power of two: 16 KB per column, so that the caches of a table's columns stay close to the
+// processor while rows stream past.
+const uint kSlots = 1024;
+// Sharing pays only while the texts a column repeats are few enough to stay in the processor's
+// caches: a hit on a text last used thousands of rows ago fetches it from main memory, which costs
+// more than making a new one. Dates, cities, states and quantities are few; names, products, ids
+// and amounts are not. A column stops sharing once texts fill this many slots, about 700 texts
+// met, or when fewer than half the lookups of a run of kLookupsJudged found their text.
+const int kMostFilled = int(kSlots / 2);
 const int kLookupsJudged = 4096;
-const int kFewFound = 32;
-const size_t kFirstCapacity = 64;
-// A column of more texts than this is no small set of repeated values: its table would outgrow
-// the processor's caches, and each lookup would cost more than the memory it saves.
-const int kMostTexts = 4096;
 
-// FNV-1a over the UTF-16 units, with the high bits folded down since the table uses the low ones.
+const quint64 kMultiplier = 0x9E3779B97F4A7C15ull;
+
+quint64 mix(quint64 hash, quint64 word)
+{
+    return (hash ^ word) * kMultiplier;
+}
+
+quint64 wordAt(const char* bytes)
+{
+    quint64 word;
+    std::memcpy(&word, bytes, sizeof word);
+    return word;
+}
+
+// A hash of a short text read eight bytes at a time, the last word overlapping the one before.
+// The high bits, which the multiplications fill from every byte, pick the slot.
 uint hashOf(QStringView text)
 {
-    uint hash = 2166136261u;
-    for (const QChar ch : text)
-        hash = (hash ^ ch.unicode()) * 16777619u;
-    return hash ^ (hash >> 15);
+    const char* bytes = reinterpret_cast<const char*>(text.data());
+    const size_t size = size_t(text.size()) * sizeof(QChar);
+    quint64 hash = size;
+    if (size < 8) {
+        quint64 word = 0;
+        std::memcpy(&word, bytes, size);
+        hash = mix(hash, word);
+    } else {
+        size_t i = 0;
+        for (; i + 8 < size; i += 8)
+            hash = mix(hash, wordAt(bytes + i));
+        hash = mix(hash, wordAt(bytes + size - 8));
+    }
+    hash = (hash ^ (hash >> 32)) * kMultiplier;
+    return uint(hash >> 32);
+}
+
+bool holds(const QString& held, QStringView text)
+{
+    return held.size() == text.size() &&
+           std::memcmp(held.constData(), text.data(), size_t(text.size()) * sizeof(QChar)) == 0;
 }
 } // namespace
 
-QString ColumnTexts::text(QStringView text)
-{
-    return share(text, [text] { return text.toString(); });
-}
+// An empty slot holds a null text, which no looked-up text equals.
+struct ColumnTexts::Slot {
+    QString text;
+    uint hash = 0;
+};
 
-QString ColumnTexts::text(QString&& made)
-{
-    return share(made, [&made] { return std::move(made); });
-}
+ColumnTexts::ColumnTexts() = default;
+ColumnTexts::~ColumnTexts() = default;
+ColumnTexts::ColumnTexts(ColumnTexts&&) noexcept = default;
+ColumnTexts& ColumnTexts::operator=(ColumnTexts&&) noexcept = default;
 
-template <typename Make> QString ColumnTexts::share(QStringView text, Make make)
+const QString* ColumnTexts::find(QStringView text)
 {
-    if (!m_sharing || text.isEmpty())
-        return make();
-    if (m_slots.empty())
-        grow();
+    m_vacant = nullptr;
+    if (!m_sharing || text.size() > kLongestShared || text.isEmpty())
+        return nullptr;
+    if (!m_slots)
+        m_slots.reset(new Slot[kSlots]);
     const uint hash = hashOf(text);
-    const int slot = find(text, hash);
-    const bool found = !m_slots[size_t(slot)].text.isNull();
-    QString shared = found ? m_slots[size_t(slot)].text : remember(slot, hash, make());
+    Slot& slot = m_slots[hash & (kSlots - 1)];
+    const bool found = slot.hash == hash && holds(slot.text, text);
     countLookup(found);
-    return shared;
+    if (!m_sharing)
+        return nullptr; // the cache has just been given back
+    if (found)
+        return &slot.text;
+    // The text the slot gives up is met again only to be released, long after it was made: its
+    // header is fetched while the caller makes the new text.
+    __builtin_prefetch(slot.text.data_ptr(), 1);
+    m_vacant = &slot;
+    m_vacantHash = hash;
+    return nullptr;
 }
 
-// The slot holding `text`, or the empty slot where it belongs.
-int ColumnTexts::find(QStringView text, uint hash) const
+const QString& ColumnTexts::remember(QString& made)
 {
-    const size_t mask = m_slots.size() - 1;
-    for (size_t i = hash & mask;; i = (i + 1) & mask) {
-        const Slot& held = m_slots[i];
-        if (held.text.isNull() || (held.hash == hash && QStringView(held.text) == text))
-            return int(i);
-    }
-}
-
-QString ColumnTexts::remember(int slot, uint hash, QString&& made)
-{
-    QString shared = made;
-    if (m_count >= kMostTexts) {
+    if (!m_vacant)
+        return made;
+    Slot& slot = *m_vacant;
+    m_vacant = nullptr;
+    if (slot.text.isNull() && ++m_filled > kMostFilled) {
         stopSharing();
-        return shared;
+        return made;
     }
-    m_slots[size_t(slot)] = {std::move(made), hash};
-    if (++m_count * 2 > int(m_slots.size()))
-        grow();
-    return shared;
+    slot.text = std::move(made);
+    slot.hash = m_vacantHash;
+    return slot.text;
 }
 
 void ColumnTexts::countLookup(bool found)
@@ -78,7 +113,7 @@ void ColumnTexts::countLookup(bool found)
     m_found += found ? 1 : 0;
     if (++m_lookups < kLookupsJudged)
         return;
-    if (m_found * kFewFound < m_lookups)
+    if (m_found * 2 < m_lookups)
         stopSharing();
     m_lookups = 0;
     m_found = 0;
@@ -87,23 +122,28 @@ void ColumnTexts::countLookup(bool found)
 void ColumnTexts::stopSharing()
 {
     m_sharing = false;
-    std::vector<Slot>().swap(m_slots);
-    m_count = 0;
+    m_slots.reset();
+    m_vacant = nullptr;
 }
 
-void ColumnTexts::grow()
+void CellTexts::append(QVariantList& cells, QStringView text)
 {
-    std::vector<Slot> slots(m_slots.empty() ? kFirstCapacity : m_slots.size() * 2);
-    const size_t mask = slots.size() - 1;
-    for (Slot& slot : m_slots) {
-        if (slot.text.isNull())
-            continue;
-        size_t to = slot.hash & mask;
-        while (!slots[to].text.isNull())
-            to = (to + 1) & mask;
-        slots[to] = std::move(slot);
+    ColumnTexts& texts = column(cells.size());
+    if (const QString* held = texts.find(text)) {
+        appendText(cells, *held);
+        return;
     }
-    m_slots.swap(slots);
+    QString made = text.toString();
+    appendText(cells, texts.remember(made));
+}
+
+void CellTexts::append(QVariantList& cells, QString&& made)
+{
+    ColumnTexts& texts = column(cells.size());
+    if (const QString* held = texts.find(made))
+        appendText(cells, *held);
+    else
+        appendText(cells, texts.remember(made));
 }
 
 ColumnTexts& CellTexts::column(int index)

@@ -34,7 +34,7 @@ struct Stops {
 // A cell holding `text`; empty cells share Qt's empty string instead of allocating one each.
 static void appendCell(QVariantList& cells, const QString& text)
 {
-    cells.append(text.isEmpty() ? QString(QLatin1String("")) : text);
+    appendText(cells, text.isEmpty() ? QString(QLatin1String("")) : text);
 }
 
 // A cell from a run of characters, trimmed by moving its ends (as QString::trimmed does), so the
@@ -52,10 +52,10 @@ static void appendTextCell(QVariantList& cells, const QChar* data, int length, b
     }
     if (length == 0)
         appendCell(cells, QString());
-    else if (texts)
-        cells.append(texts->column(cells.size()).text(QStringView(data, length)));
+    else if (texts && texts->sharing(cells.size()))
+        texts->append(cells, QStringView(data, length));
     else
-        cells.append(QString(data, length));
+        appendText(cells, QString(data, length));
 }
 
 // Walks a cell that holds at least one quote, from `start` to the delimiter outside quotes or the
@@ -104,10 +104,11 @@ static int appendQuotedCell(const QChar* text, int size, int start, const Stops&
         walkQuotedCell(text, size, start, stops, cell.data(), &length);
         if (trim)
             cell = std::move(cell).trimmed(); // in place: the text is not shared
-        if (texts)
-            cell = texts->column(cells.size()).text(std::move(cell));
     }
-    appendCell(cells, cell);
+    if (texts && !cell.isEmpty() && texts->sharing(cells.size()))
+        texts->append(cells, std::move(cell));
+    else
+        appendCell(cells, cell);
     return end;
 }
 
