@@ -35,11 +35,11 @@ void runParts(int parts, const std::function<void(int)>& job)
         worker.join();
 }
 
-void runTasks(int tasks, int threads, const std::function<void(int)>& task)
+void runTasks(int tasks, int threads, const std::function<void(int task, int thread)>& task)
 {
     std::atomic<int> next{0};
-    runParts(qMin(threads, tasks), [&](int) {
+    runParts(qMin(threads, tasks), [&](int thread) {
         for (int taken = next++; taken < tasks; taken = next++)
-            task(taken);
+            task(taken, thread);
     });
 }

@@ -22,6 +22,7 @@ const int kTasksPerThread = 16;
 // done.
 void runParts(int parts, const std::function<void(int)>& job);
 
-// Runs task(0) … task(tasks - 1) on `threads` threads, the calling one among them, each thread
-// taking the next task not yet taken whenever it is free.
-void runTasks(int tasks, int threads, const std::function<void(int)>& task);
+// Runs task(0, thread) … task(tasks - 1, thread) on `threads` threads, the calling one among
+// them, each thread taking the next task not yet taken whenever it is free. `thread` (0 to
+// threads - 1) tells which thread runs the task, for state each thread keeps to itself.
+void runTasks(int tasks, int threads, const std::function<void(int task, int thread)>& task);

@@ -1,5 +1,6 @@
 #include "csvsplit.h"
 
+#include "celltexts.h"
 #include "core/settings.h"
 #include "csvchars.h"
 
@@ -33,12 +34,13 @@ struct Stops {
 // A cell holding `text`; empty cells share Qt's empty string instead of allocating one each.
 static void appendCell(QVariantList& cells, const QString& text)
 {
-    cells.append(text.isEmpty() ? QString(QLatin1String("")) : text);
+    appendText(cells, text.isEmpty() ? QString(QLatin1String("")) : text);
 }
 
 // A cell from a run of characters, trimmed by moving its ends (as QString::trimmed does), so the
-// cell costs a single allocation.
-static void appendTextCell(QVariantList& cells, const QChar* data, int length, bool trim)
+// cell costs a single allocation, or none when `texts` already holds its text.
+static void appendTextCell(QVariantList& cells, const QChar* data, int length, bool trim,
+                           CellTexts* texts)
 {
     if (trim) {
         while (length > 0 && data->isSpace()) {
@@ -48,7 +50,12 @@ static void appendTextCell(QVariantList& cells, const QChar* data, int length, b
         while (length > 0 && data[length - 1].isSpace())
             --length;
     }
-    appendCell(cells, length > 0 ? QString(data, length) : QString());
+    if (length == 0)
+        appendCell(cells, QString());
+    else if (texts && texts->sharing(cells.size()))
+        texts->append(cells, QStringView(data, length));
+    else
+        appendText(cells, QString(data, length));
 }
 
 // Walks a cell that holds at least one quote, from `start` to the delimiter outside quotes or the
@@ -87,7 +94,7 @@ static int walkQuotedCell(const QChar* text, int size, int start, const Stops& s
 }
 
 static int appendQuotedCell(const QChar* text, int size, int start, const Stops& stops, bool trim,
-                            QVariantList& cells)
+                            CellTexts* texts, QVariantList& cells)
 {
     int length = 0;
     const int end = walkQuotedCell(text, size, start, stops, nullptr, &length);
@@ -98,13 +105,17 @@ static int appendQuotedCell(const QChar* text, int size, int start, const Stops&
         if (trim)
             cell = std::move(cell).trimmed(); // in place: the text is not shared
     }
-    appendCell(cells, cell);
+    if (texts && !cell.isEmpty() && texts->sharing(cells.size()))
+        texts->append(cells, std::move(cell));
+    else
+        appendCell(cells, cell);
     return end;
 }
 
 // Splits the line at the start of `text` and returns where it ends: at the first line break
 // when `stops` break lines, else at the end of the text.
-static int splitDelimited(QStringView text, const Stops& stops, bool trim, QVariantList& cells)
+static int splitDelimited(QStringView text, const Stops& stops, bool trim, CellTexts* texts,
+                          QVariantList& cells)
 {
     const QChar* data = text.data();
     const int size = int(text.size());
@@ -115,24 +126,25 @@ static int splitDelimited(QStringView text, const Stops& stops, bool trim, QVari
         while (i < size && !stops.contains(data[i]))
             ++i;
         if (i < size && data[i] == kQuote)
-            i = appendQuotedCell(data, size, start, stops, trim, cells);
+            i = appendQuotedCell(data, size, start, stops, trim, texts, cells);
         else
-            appendTextCell(cells, data + start, i - start, trim);
+            appendTextCell(cells, data + start, i - start, trim, texts);
         if (i >= size || stops.endsLine(data[i]))
             return i;
         ++i; // the delimiter
     }
 }
 
-static void splitFixedWidth(QStringView line, int width, bool trim, QVariantList& cells)
+static void splitFixedWidth(QStringView line, int width, bool trim, CellTexts* texts,
+                            QVariantList& cells)
 {
     const int size = int(line.size());
     if (width <= 0) {
-        appendTextCell(cells, line.data(), size, trim);
+        appendTextCell(cells, line.data(), size, trim, texts);
         return;
     }
     for (int pos = 0; pos < size; pos += width)
-        appendTextCell(cells, line.data() + pos, std::min(width, size - pos), trim);
+        appendTextCell(cells, line.data() + pos, std::min(width, size - pos), trim, texts);
 }
 
 // The length of the line at the start of `text`.
@@ -150,7 +162,7 @@ QVariantList splitDelimitedLine(const QString& line, const QString& delimiter, b
 {
     QVariantList cells;
     const QChar d = delimiter.isEmpty() ? QLatin1Char(',') : delimiter.at(0);
-    splitDelimited(line, Stops(d, false), trim, cells);
+    splitDelimited(line, Stops(d, false), trim, nullptr, cells);
     return cells;
 }
 
@@ -159,7 +171,7 @@ QVariantList splitFixedWidthLine(const QString& line, int width, bool trim)
     QVariantList cells;
     if (width > 0)
         cells.reserve((line.size() + width - 1) / width);
-    splitFixedWidth(line, width, trim, cells);
+    splitFixedWidth(line, width, trim, nullptr, cells);
     return cells;
 }
 
@@ -169,12 +181,12 @@ QChar resolveDelimiter(const QString& setting, VariableScope* scope)
     return text.isEmpty() ? QLatin1Char(',') : text.at(0);
 }
 
-int CellSplitter::splitLine(QStringView text, QVariantList& cells) const
+int CellSplitter::splitLine(QStringView text, QVariantList& cells, CellTexts* texts) const
 {
     if (!fixedWidth)
-        return splitDelimited(text, Stops(delimiter, true), trim, cells);
+        return splitDelimited(text, Stops(delimiter, true), trim, texts, cells);
     const int length = lineLength(text);
-    splitFixedWidth(text.left(length), width, trim, cells);
+    splitFixedWidth(text.left(length), width, trim, texts, cells);
     return length;
 }
 

@@ -7,6 +7,7 @@
 #include <QVariantList>
 #include <QVector>
 
+class CellTexts;
 class VariableScope;
 
 // The cells of one line split at the first character of `delimiter` ("," when empty). A double
@@ -30,8 +31,9 @@ struct CellSplitter {
 
     // Appends the cells of the line at the start of `text` to `cells` and returns the line's
     // length: the line ends at the first LF or CR, or with the text. Splitting and finding the
-    // line's end are one scan.
-    int splitLine(QStringView text, QVariantList& cells) const;
+    // line's end are one scan. With `texts`, a cell whose text its column has held before shares
+    // that text; `cells` must then start empty, as the column is the cell's position.
+    int splitLine(QStringView text, QVariantList& cells, CellTexts* texts = nullptr) const;
 };
 
 // The lines of a decoded text, walked in place: LF, CR LF and a lone CR each end a line, and
@@ -53,6 +55,8 @@ public:
     void skipLine(int length);
     // The current line, moving past it; false when all lines have been given.
     bool next(QStringView* line);
+    // The index of the piece holding the current line.
+    int piece() const { return m_piece; }
 
 private:
     // A piece's lines end at `end`: before the piece's last line break, or before the trailing

@@ -1,6 +1,8 @@
 // The CSV line splitters on arbitrary text with every kind of delimiter and any width: the
-// one-scan splitter that reads a whole file must agree with the line splitter on every line, a
-// written line must read back to its cells, and fixed-width pieces must rebuild their line.
+// one-scan splitter that reads a whole file, with and without shared cell texts, must agree with
+// the line splitter on every line, a written line must read back to its cells, and fixed-width
+// pieces must rebuild their line.
+#include "csv/celltexts.h"
 #include "csv/csvformat.h"
 #include "csv/csvsplit.h"
 #include "fuzzcheck.h"
@@ -41,6 +43,8 @@ void checkDelimited(const QString& text, const QString& setting, bool trim)
     splitter.delimiter = setting.isEmpty() ? QLatin1Char(',') : setting.at(0);
     splitter.trim = trim;
     TextLines walker(text);
+    TextLines sharingWalker(text);
+    CellTexts texts;
     fuzzCheck(walker.count() == lines.size(), "TextLines::count agrees with the line split");
     for (const QString& line : lines) {
         const QVariantList cells = splitDelimitedLine(line, setting, trim);
@@ -48,6 +52,9 @@ void checkDelimited(const QString& text, const QString& setting, bool trim)
         QVariantList scanned;
         walker.skipLine(splitter.splitLine(walker.remaining(), scanned));
         fuzzCheck(scanned == cells, "the one-scan splitter agrees with splitDelimitedLine");
+        QVariantList shared;
+        sharingWalker.skipLine(splitter.splitLine(sharingWalker.remaining(), shared, &texts));
+        fuzzCheck(shared == cells, "cells sharing their column's texts read the same");
         for (const QVariant& cell : cells)
             fuzzCheck(!trim || cell.toString() == cell.toString().trimmed(), "trimmed cells");
     }

@@ -4,8 +4,10 @@
 #include "core/persistence.h"
 #include "core/settings.h"
 #include "core/variables.h"
+#include "csv/celltexts.h"
 #include "csv/csvsplit.h"
 #include "csv/datatable.h"
+#include "csv/piecereaders.h"
 #include "filesystem/fileplans.h"
 #include "text/textfile.h"
 
@@ -43,9 +45,9 @@ QString FileCsvReadOperation::icon() const
 
 // `count` lines from the cursor split into cells, with the chosen columns picked from each, stored
 // from `row` on. The lines are walked in the decoded text itself, so no copy of them is held
-// beside the table.
+// beside the table; cells repeating a text of their column share it through `texts`.
 static void readBlock(TextLines lines, int count, const CellSplitter& splitter,
-                      const QList<int>& columns, QVariantList::iterator row)
+                      const QList<int>& columns, CellTexts& texts, QVariantList::iterator row)
 {
     int widthHint = 0;
     for (; count > 0; --count, ++row) {
@@ -53,7 +55,7 @@ static void readBlock(TextLines lines, int count, const CellSplitter& splitter,
         // Rows of a file mostly share one width: sizing each row like the previous one spares
         // the list its growth steps.
         cells.reserve(widthHint);
-        lines.skipLine(splitter.splitLine(lines.remaining(), cells));
+        lines.skipLine(splitter.splitLine(lines.remaining(), cells, &texts));
         widthHint = cells.size();
         if (!columns.isEmpty())
             cells = pickColumns(cells, columns);
@@ -64,8 +66,8 @@ static void readBlock(TextLines lines, int count, const CellSplitter& splitter,
 // The chosen lines as table rows; `last` is within the text's line count. Each line stands on its
 // own (a quote never carries a cell past a line break), so a large block is cut into runs of
 // lines that threads take one after another, each run filling its own rows of the table.
-static QVariantList readRows(TextLines& lines, int first, int last, const CellSplitter& splitter,
-                             const QList<int>& columns)
+static QVariantList readRows(QStringList& text, TextLines& lines, int first, int last,
+                             const CellSplitter& splitter, const QList<int>& columns)
 {
     QStringView skipped;
     for (int row = 0; row < first; ++row)
@@ -75,22 +77,30 @@ static QVariantList readRows(TextLines& lines, int first, int last, const CellSp
     const int runs = threads > 1 ? threads * kTasksPerThread : 1;
     // Finding where each run starts walks the lines once, far cheaper than splitting them.
     std::vector<TextLines> starts;
+    PieceReaders readers(text);
     for (int run = 0; run < runs; ++run) {
         starts.push_back(lines);
         for (int row = partBegin(total, runs, run);
              run + 1 < runs && row < partBegin(total, runs, run + 1); ++row)
             lines.next(&skipped);
+        // A run ends in the piece where the next one starts, or before it.
+        readers.addRun(starts.back().piece(), run + 1 < runs ? lines.piece() : text.size() - 1);
     }
+    readers.dropUnread();
     // The rows exist before the threads start, so that none of them changes the list itself.
     QVariantList rows;
     rows.reserve(total);
     for (int row = 0; row < total; ++row)
         rows.append(QVariant());
     const QVariantList::iterator begin = rows.begin();
-    runTasks(runs, threads, [&](int run) {
+    // Each thread keeps its own texts, so sharing them needs no lock.
+    std::vector<CellTexts> texts(size_t(qMax(1, threads)));
+    runTasks(runs, threads, [&](int run, int thread) {
         const int from = partBegin(total, runs, run);
         const int count = partBegin(total, runs, run + 1) - from;
-        readBlock(starts[size_t(run)], count, splitter, columns, begin + from);
+        readBlock(starts[size_t(run)], count, splitter, columns, texts[size_t(thread)],
+                  begin + from);
+        readers.runDone(run);
     });
     return rows;
 }
@@ -111,7 +121,7 @@ void FileCsvReadOperation::doOperation() const
         return;
     }
     bool ok = false;
-    const QStringList text = readTextFileInPieces(files, path, &ok);
+    QStringList text = readTextFileInPieces(files, path, &ok);
     if (!ok) {
         qWarning() << "[CsvRead] 读取失败：" << path;
         return;
@@ -141,7 +151,8 @@ void FileCsvReadOperation::doOperation() const
         return;
     }
     const QList<int> columns = selectedColumns(m_readScope, m_columns, scope);
-    setVariable(scope, m_targetVar, toDataTable(readRows(lines, first, last, splitter, columns)));
+    setVariable(scope, m_targetVar,
+                toDataTable(readRows(text, lines, first, last, splitter, columns)));
 }
 
 void FileCsvReadOperation::saveOperation(QDataStream& out) const

@@ -39,6 +39,10 @@ const char kUtf8[] = "UTF-8";
 // A file smaller than two of these is decoded in one piece: a thread would gain it nothing.
 const int kBytesPerPiece = 1 << 20;
 
+// A large file read in pieces is cut into pieces of about this size however many cores decode
+// them, so that a reader done with the first lines can give their text back early.
+const int kBytesPerSmallPiece = 4 << 20;
+
 // Decoding n bytes can give up to n characters, and a QString holds at most about 2^30 of them:
 // a larger file is reported as unreadable rather than ending the host in a failed allocation.
 const qint64 kMaxReadableSize = INT_MAX / 2 - 64;
@@ -337,7 +341,7 @@ QStringList decodeFileBytesInPieces(const QByteArray& bytes, int parts)
         QVector<int>{0} + utf8CutPoints(payload, size, parts) + QVector<int>{size};
     QTextCodec* codec = QTextCodec::codecForName(kUtf8);
     std::vector<QString> pieces(size_t(bounds.size() - 1));
-    runParts(int(pieces.size()), [&](int i) {
+    runTasks(int(pieces.size()), partsFor(size, kBytesPerPiece), [&](int i, int) {
         pieces[size_t(i)] = codec->toUnicode(payload + bounds[i], bounds[i + 1] - bounds[i]);
     });
     return QStringList(pieces.begin(), pieces.end());
@@ -352,7 +356,10 @@ static QStringList readAndDecode(FileSystem& files, const QString& path, bool* o
         *ok = read;
     if (!read)
         return QStringList();
-    return decodeFileBytesInPieces(bytes, inPieces ? partsFor(bytes.size(), kBytesPerPiece) : 1);
+    if (!inPieces)
+        return decodeFileBytesInPieces(bytes, 1);
+    return decodeFileBytesInPieces(
+        bytes, qMax(partsFor(bytes.size(), kBytesPerPiece), bytes.size() / kBytesPerSmallPiece));
 }
 
 QStringList readTextFileInPieces(FileSystem& files, const QString& path, bool* ok)

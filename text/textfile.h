@@ -27,9 +27,10 @@ QByteArray byteOrderMarkFor(const QByteArray& encodingName);
 // when the file cannot be read.
 QString readTextFile(FileSystem& files, const QString& path, bool* ok);
 
-// Reads and decodes a whole file as readTextFile does, a large UTF-8 file in pieces decoded at
-// once on threads of their own and never joined: the pieces follow one another, each but the last
-// ends with a line feed, and the last holds more than line breaks.
+// Reads and decodes a whole file as readTextFile does, a large UTF-8 file in pieces of a few
+// megabytes, decoded on a thread per core and never joined: the pieces follow one another, each
+// but the last ends with a line feed, and the last holds more than line breaks. A caller done with
+// a piece may drop it while it works on the others.
 QStringList readTextFileInPieces(FileSystem& files, const QString& path, bool* ok);
 
 // The decoding behind it: a whole file's bytes, mark and all, in at most `parts` pieces.

@@ -1,0 +1,50 @@
+#include "piecereaders.h"
+
+#include <QtGlobal>
+
+PieceReaders::PieceReaders(QStringList& pieces)
+    : m_readers(new std::atomic<int>[size_t(pieces.size())])
+{
+    for (QString& piece : pieces)
+        m_pieces.push_back(&piece);
+    for (size_t i = 0; i < m_pieces.size(); ++i)
+        m_readers[i] = 0;
+}
+
+void PieceReaders::addRun(int first, int last)
+{
+    const int lastPiece = int(m_pieces.size()) - 1;
+    if (lastPiece < 0) {
+        m_runs.emplace_back(0, -1);
+        return;
+    }
+    first = qBound(0, first, lastPiece);
+    last = qBound(first, last, lastPiece);
+    m_runs.emplace_back(first, last);
+    for (int piece = first; piece <= last; ++piece)
+        ++m_readers[size_t(piece)];
+}
+
+void PieceReaders::dropUnread()
+{
+    for (size_t piece = 0; piece < m_pieces.size(); ++piece) {
+        if (m_readers[piece] == 0)
+            release(int(piece));
+    }
+}
+
+void PieceReaders::runDone(int run)
+{
+    const std::pair<int, int> span = m_runs.at(size_t(run));
+    for (int piece = span.first; piece <= span.second; ++piece) {
+        if (--m_readers[size_t(piece)] == 0)
+            release(piece);
+    }
+}
+
+// Each piece is dropped by one thread only, the one that took its count to zero; the list itself
+// is not touched.
+void PieceReaders::release(int piece)
+{
+    *m_pieces[size_t(piece)] = QString();
+}
