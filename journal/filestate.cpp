@@ -1,11 +1,11 @@
 #include "filestate.h"
 
+#include "journalfiles.h"
 #include "jsonline.h"
 
 #include <QCryptographicHash>
 #include <QFile>
 
-#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -30,17 +30,11 @@ FileState::Kind kindOf(mode_t mode)
 QByteArray hashOfFile(int fd)
 {
     QCryptographicHash hash(QCryptographicHash::Md5);
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return QByteArray();
-        if (got == 0)
-            return hash.result().toHex();
-        hash.addData(buffer, int(got));
-    }
+    const bool read = readBlocks(fd, [&hash](const char* bytes, qint64 size) {
+        hash.addData(bytes, int(size));
+        return true;
+    });
+    return read ? hash.result().toHex() : QByteArray();
 }
 
 FileState stateOf(const struct stat& status)
