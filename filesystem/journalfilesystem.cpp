@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QStringList>
 
+#include <functional>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -15,15 +17,21 @@ namespace
 class JournaledWriter : public FileWriter
 {
 public:
-    JournaledWriter(std::unique_ptr<FileWriter> writer, Journal& journal)
-        : m_writer(std::move(writer)), m_journal(journal)
+    JournaledWriter(std::unique_ptr<FileWriter> writer, Journal& journal,
+                    std::function<void()> changing)
+        : m_writer(std::move(writer)), m_journal(journal), m_changing(std::move(changing))
     {
     }
 
-    bool write(const QByteArray& bytes) override { return m_writer->write(bytes); }
+    bool write(const QByteArray& bytes) override
+    {
+        m_changing();
+        return m_writer->write(bytes);
+    }
 
     bool commit() override
     {
+        m_changing();
         if (!m_writer->commit())
             return false;
         m_journal.changeMade();
@@ -33,7 +41,29 @@ public:
 private:
     std::unique_ptr<FileWriter> m_writer;
     Journal& m_journal;
+    std::function<void()> m_changing;
 };
+
+EntryType typeOf(FileState::Kind kind)
+{
+    switch (kind) {
+    case FileState::Kind::Missing:
+        return EntryType::None;
+    case FileState::Kind::File:
+        return EntryType::File;
+    case FileState::Kind::Folder:
+        return EntryType::Folder;
+    case FileState::Kind::Link:
+    case FileState::Kind::Other:
+        break;
+    }
+    return EntryType::Other;
+}
+
+bool sameEntry(const FileState& a, const FileState& b)
+{
+    return a.device == b.device && a.inode == b.inode;
+}
 
 // The writer below empties a file and writes it where it stands, rather than replacing it, where a
 // new file would change more than the bytes: other hard links, a folder that takes no new file.
@@ -53,9 +83,36 @@ JournalFileSystem::JournalFileSystem(FileSystem& files, std::unique_ptr<Journal>
 {
 }
 
+// One look at the entry itself answers for both kinds of question, links aside, and is kept
+// for the record of a change that follows.
 EntryStatus JournalFileSystem::status(const QString& path, Links links)
 {
-    return m_files.status(path, links);
+    const FileState state = fileStateOf(path);
+    if (state.kind == FileState::Kind::Link)
+        return m_files.status(path, links);
+    const int kept = 4; // the few paths a step asks about before one change
+    if (m_seen.size() == kept)
+        m_seen.removeFirst();
+    m_seen.append({path, state});
+    EntryStatus result;
+    result.type = typeOf(state.kind);
+    result.size = state.size;
+    result.id = {state.device, state.inode};
+    return result;
+}
+
+// Links not followed. What status() found is only as old as the last change: every change
+// forgets it, and only another process can have changed the path since, as it could right
+// after a second look too. A record built on what was seen before such a change tells undo to
+// leave the path alone; nothing is lost either way, as every change below refuses to replace
+// what it did not put into the journal.
+FileState JournalFileSystem::stateOf(const QString& path) const
+{
+    for (auto it = m_seen.crbegin(); it != m_seen.crend(); ++it) {
+        if (it->path == path)
+            return it->state;
+    }
+    return fileStateOf(path);
 }
 
 QString JournalFileSystem::canonicalPath(const QString& path)
@@ -74,6 +131,7 @@ bool JournalFileSystem::refuse(QString* error)
 // exactly the folders the run made.
 bool JournalFileSystem::makeFolderPath(const QString& path)
 {
+    forgetSeen();
     QStringList missing;
     for (QString folder = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
          !m_files.status(folder, Links::NoFollow).exists(); folder = QFileInfo(folder).path()) {
@@ -93,12 +151,10 @@ bool JournalFileSystem::makeFolderPath(const QString& path)
 
 // A file or link that a change may replace is moved into the journal first; a folder stays
 // where it is, and the change then fails below as it would without a journal.
-bool JournalFileSystem::clearTarget(const QString& target, Overwrite overwrite, QString* error)
+bool JournalFileSystem::clearTarget(const QString& target, const FileState& there,
+                                    Overwrite overwrite, QString* error)
 {
-    if (overwrite == Overwrite::No)
-        return true;
-    const EntryStatus there = m_files.status(target, Links::NoFollow);
-    if (!there.exists() || there.isFolder())
+    if (overwrite == Overwrite::No || !there.exists() || there.kind == FileState::Kind::Folder)
         return true;
     return m_journal->moveIntoJournal(target) || refuse(error);
 }
@@ -116,14 +172,18 @@ void JournalFileSystem::putBack(const QString& target)
 bool JournalFileSystem::copyFile(const QString& source, const QString& target, Overwrite overwrite,
                                  QString* error)
 {
+    const FileState there = stateOf(target);
+    forgetSeen();
     // A copy refused for a clash changes nothing: no record, which undo might take for a file
     // the run made.
-    if (overwrite == Overwrite::No && m_files.status(target, Links::NoFollow).exists())
+    if (overwrite == Overwrite::No && there.exists())
         return m_files.copyFile(source, target, overwrite, error);
-    const bool cleared = m_files.status(target, Links::NoFollow).exists();
-    if (!clearTarget(target, overwrite, error))
+    if (!clearTarget(target, there, overwrite, error))
         return false;
-    if (!m_journal->willCreate(target))
+    // A folder stays in the way, and the copy fails below as it would without a journal.
+    const FileState missing;
+    const bool cleared = there.exists() && there.kind != FileState::Kind::Folder;
+    if (!m_journal->willCreate(target, cleared || !there.exists() ? &missing : nullptr))
         return refuse(error);
     if (!m_files.copyFile(source, target, Overwrite::No, error)) {
         if (cleared && !m_files.status(target, Links::NoFollow).exists())
@@ -137,17 +197,19 @@ bool JournalFileSystem::copyFile(const QString& source, const QString& target, O
 bool JournalFileSystem::rename(const QString& source, const QString& target, Overwrite overwrite,
                                QString* error)
 {
-    const EntryStatus to = m_files.status(target, Links::NoFollow);
+    const FileState to = stateOf(target);
+    const FileState from = stateOf(source);
+    forgetSeen();
     if (to.exists()) {
         // Two names of one entry (or a change of letter case alone), a clash that is refused,
         // a folder in the way: nothing is replaced, nothing to record.
-        const EntryStatus from = m_files.status(source, Links::NoFollow);
-        if (!from.exists() || from.id == to.id || overwrite == Overwrite::No || to.isFolder())
+        if (!from.exists() || sameEntry(from, to) || overwrite == Overwrite::No ||
+            to.kind == FileState::Kind::Folder)
             return m_files.rename(source, target, overwrite, error);
         if (!m_journal->moveIntoJournal(target))
             return refuse(error);
     }
-    if (!m_journal->willRename(source, target))
+    if (!m_journal->willRename(source, target, &from))
         return refuse(error);
     if (!m_files.rename(source, target, Overwrite::No, error)) {
         if (to.exists() && !m_files.status(target, Links::NoFollow).exists())
@@ -161,6 +223,7 @@ bool JournalFileSystem::rename(const QString& source, const QString& target, Ove
 // A delete is a move into the journal: a rename where it is on the same file system.
 bool JournalFileSystem::remove(const QString& path, QString* error)
 {
+    forgetSeen();
     const EntryStatus there = m_files.status(path, Links::NoFollow);
     if (!there.exists() || there.isFolder())
         return m_files.remove(path, error);
@@ -169,6 +232,7 @@ bool JournalFileSystem::remove(const QString& path, QString* error)
 
 std::unique_ptr<FileWriter> JournalFileSystem::openForWriting(const QString& path, WriteMode mode)
 {
+    forgetSeen();
     // Links are followed, as the writer below follows them: the file written is the target's.
     QString file = path;
     const QFileInfo info(path);
@@ -197,7 +261,8 @@ std::unique_ptr<FileWriter> JournalFileSystem::journaled(std::unique_ptr<FileWri
 {
     if (!writer)
         return nullptr;
-    return std::make_unique<JournaledWriter>(std::move(writer), *m_journal);
+    return std::make_unique<JournaledWriter>(std::move(writer), *m_journal,
+                                             [this] { forgetSeen(); });
 }
 
 bool JournalFileSystem::readAll(const QString& path, qint64 maxSize, QByteArray* bytes)

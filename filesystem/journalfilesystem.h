@@ -4,6 +4,8 @@
 
 #include <journal.h>
 
+#include <QVector>
+
 #include <memory>
 
 // The files on disk, each change recorded in a journal before it is made, and whatever a change
@@ -29,11 +31,22 @@ public:
     bool readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes) override;
 
 private:
-    bool clearTarget(const QString& target, Overwrite overwrite, QString* error);
+    struct Seen {
+        QString path;
+        FileState state;
+    };
+
+    FileState stateOf(const QString& path) const;
+    void forgetSeen() { m_seen.clear(); }
+    bool clearTarget(const QString& target, const FileState& there, Overwrite overwrite,
+                     QString* error);
     void putBack(const QString& target);
     bool refuse(QString* error);
     std::unique_ptr<FileWriter> journaled(std::unique_ptr<FileWriter> writer);
 
     FileSystem& m_files;
     std::unique_ptr<Journal> m_journal;
+    // What status() found at the paths asked about since the last change, links not followed:
+    // a record takes a path's state from here rather than looking a second time.
+    QVector<Seen> m_seen;
 };

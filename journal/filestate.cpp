@@ -1,7 +1,13 @@
 #include "filestate.h"
 
+#include "journalfiles.h"
+#include "jsonline.h"
+
 #include <QCryptographicHash>
 #include <QFile>
+
+#include <fcntl.h>
+#include <unistd.h>
 
 #include <sys/stat.h>
 
@@ -19,15 +25,45 @@ FileState::Kind kindOf(mode_t mode)
     return FileState::Kind::Other;
 }
 
-QByteArray hashOfFile(const QString& path)
+// The bytes of the open file `fd`, read with plain read(2): a hash is taken after every file a
+// run writes, where QFile's buffering and its own status calls would double the cost.
+QByteArray hashOfFile(int fd)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray();
     QCryptographicHash hash(QCryptographicHash::Md5);
-    if (!hash.addData(&file))
-        return QByteArray();
-    return hash.result().toHex();
+    const bool read = readBlocks(fd, [&hash](const char* bytes, qint64 size) {
+        hash.addData(bytes, int(size));
+        return true;
+    });
+    return read ? hash.result().toHex() : QByteArray();
+}
+
+FileState stateOf(const struct stat& status)
+{
+    FileState state;
+    state.kind = kindOf(status.st_mode);
+    state.device = quint64(status.st_dev);
+    state.inode = quint64(status.st_ino);
+    state.size = qint64(status.st_size);
+    state.mtimeNs = qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
+    state.mode = quint32(status.st_mode & 07777);
+    return state;
+}
+
+// A regular file opened (never a link followed, never a FIFO waited on) and its state taken from
+// the open file, so that the hash and the rest describe one and the same file.
+bool stateWithHashOf(const QByteArray& path, FileState* state)
+{
+    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    struct stat status;
+    const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    if (regular) {
+        *state = stateOf(status);
+        state->hash = hashOfFile(fd);
+    }
+    ::close(fd);
+    return regular;
 }
 
 const char* kindName(FileState::Kind kind)
@@ -75,20 +111,21 @@ bool FileState::sameContentAs(const FileState& other) const
     return kind == other.kind && size == other.size && !hash.isEmpty() && hash == other.hash;
 }
 
-QJsonObject FileState::toJson() const
+QByteArray FileState::toJson() const
 {
-    QJsonObject json{{QStringLiteral("kind"), QLatin1String(kindName(kind))}};
+    JsonLine json;
+    json.add("kind", QLatin1String(kindName(kind)));
     if (!exists())
-        return json;
+        return json.object();
     // Numbers past 2^53 do not survive a JSON double; identities and times go as text.
-    json.insert(QStringLiteral("device"), QString::number(device));
-    json.insert(QStringLiteral("inode"), QString::number(inode));
-    json.insert(QStringLiteral("size"), QString::number(size));
-    json.insert(QStringLiteral("mtime"), QString::number(mtimeNs));
-    json.insert(QStringLiteral("mode"), int(mode));
+    json.add("device", QString::number(device))
+        .add("inode", QString::number(inode))
+        .add("size", QString::number(size))
+        .add("mtime", QString::number(mtimeNs))
+        .add("mode", qint64(mode));
     if (!hash.isEmpty())
-        json.insert(QStringLiteral("hash"), QString::fromLatin1(hash));
-    return json;
+        json.add("hash", QString::fromLatin1(hash));
+    return json.object();
 }
 
 FileState FileState::fromJson(const QJsonObject& json)
@@ -106,17 +143,12 @@ FileState FileState::fromJson(const QJsonObject& json)
 
 FileState fileStateOf(const QString& path, WithHash withHash)
 {
+    const QByteArray name = QFile::encodeName(path);
     FileState state;
-    struct stat status;
-    if (::lstat(QFile::encodeName(path).constData(), &status) != 0)
+    if (withHash == WithHash::Yes && stateWithHashOf(name, &state))
         return state;
-    state.kind = kindOf(status.st_mode);
-    state.device = quint64(status.st_dev);
-    state.inode = quint64(status.st_ino);
-    state.size = qint64(status.st_size);
-    state.mtimeNs = qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
-    state.mode = quint32(status.st_mode & 07777);
-    if (withHash == WithHash::Yes && state.kind == FileState::Kind::File)
-        state.hash = hashOfFile(path);
-    return state;
+    struct stat status;
+    if (::lstat(name.constData(), &status) != 0)
+        return state;
+    return stateOf(status);
 }

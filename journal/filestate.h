@@ -25,7 +25,8 @@ struct FileState {
     // The same bytes and kind, whatever the identity (a copy, a restored backup).
     bool sameContentAs(const FileState& other) const;
 
-    QJsonObject toJson() const;
+    // One JSON object, as fromJson reads it.
+    QByteArray toJson() const;
     static FileState fromJson(const QJsonObject& json);
 };
 

@@ -1,12 +1,12 @@
 #include "journal.h"
 
 #include "journalfiles.h"
+#include "jsonline.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonDocument>
 
 #include <cerrno>
 #include <fcntl.h>
@@ -21,6 +21,18 @@ QString absolute(const QString& path, const QString& workingFolder)
 {
     return QDir::cleanPath(QDir::isAbsolutePath(path) ? path
                                                       : workingFolder + QLatin1Char('/') + path);
+}
+
+qint64 now()
+{
+    return QDateTime::currentMSecsSinceEpoch();
+}
+
+// A change that may destroy data at `path`, with the time it began: undo tells by it whether
+// what is there now was made by the run, where a kill left no record after the change.
+JsonLine changeAt(const char* op, const QString& path)
+{
+    return JsonLine().add("op", QLatin1String(op)).add("path", path).add("time", now());
 }
 
 bool writeAll(int fd, const QByteArray& bytes)
@@ -84,9 +96,8 @@ std::unique_ptr<Journal> Journal::create(const QString& folder, QString* error)
         return nullptr;
     }
     std::unique_ptr<Journal> journal(new Journal(root, fd));
-    journal->append({{QStringLiteral("op"), QStringLiteral("start")},
-                     {QStringLiteral("time"), QDateTime::currentMSecsSinceEpoch()}},
-                    QString(), WithHash::No);
+    journal->append(JsonLine().add("op", QStringLiteral("start")).add("time", now()), QString(),
+                    WithHash::No);
     return journal;
 }
 
@@ -95,18 +106,18 @@ QString Journal::backupPath(int seq) const
     return journalBackupPath(m_folder, seq);
 }
 
-bool Journal::append(QJsonObject record, const QString& statePath, WithHash withHash)
+bool Journal::append(JsonLine record, const QString& statePath, WithHash withHash,
+                     const FileState* before)
 {
-    record.insert(QStringLiteral("seq"), ++m_seq);
+    record.add("seq", ++m_seq);
     if (!statePath.isEmpty())
-        record.insert(QStringLiteral("before"), fileStateOf(statePath).toJson());
+        record.addJson("before", (before ? *before : fileStateOf(statePath)).toJson());
     m_lastPath = statePath;
     m_lastHash = withHash;
-    m_lastState = QJsonObject();
+    m_lastState.clear();
     // The record of the change before goes out with this one: one write a change, and still
     // only the last change can lack its record when the run is killed.
-    const QByteArray lines =
-        m_pending + QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
+    const QByteArray lines = m_pending + record.object() + '\n';
     m_pending.clear();
     return writeAll(m_fd, lines);
 }
@@ -114,54 +125,45 @@ bool Journal::append(QJsonObject record, const QString& statePath, WithHash with
 bool Journal::willMakeFolder(const QString& path)
 {
     const QString target = absolute(path);
-    return append(
-        {{QStringLiteral("op"), QStringLiteral("mkdir")}, {QStringLiteral("path"), target}}, target,
-        WithHash::No);
+    return append(JsonLine().add("op", QStringLiteral("mkdir")).add("path", target), target,
+                  WithHash::No);
 }
 
-bool Journal::willCreate(const QString& path)
+bool Journal::willCreate(const QString& path, const FileState* before)
 {
     const QString target = absolute(path);
-    return append({{QStringLiteral("op"), QStringLiteral("create")},
-                   {QStringLiteral("path"), target},
-                   {QStringLiteral("time"), QDateTime::currentMSecsSinceEpoch()}},
-                  target, WithHash::Yes);
+    return append(changeAt("create", target), target, WithHash::Yes, before);
 }
 
-bool Journal::willRename(const QString& from, const QString& to)
+bool Journal::willRename(const QString& from, const QString& to, const FileState* source)
 {
     // The entry keeps its identity through a rename, so its state before is the one to expect
-    // at the new name afterwards.
-    QJsonObject record{{QStringLiteral("op"), QStringLiteral("rename")},
-                       {QStringLiteral("path"), absolute(to)},
-                       {QStringLiteral("from"), absolute(from)}};
-    // Nothing is at the new name before (a target in the way goes into the journal first), so
-    // only the entry itself is looked at.
-    const QJsonObject source = fileStateOf(from).toJson();
-    record.insert(QStringLiteral("source"), source);
-    if (!append(record, QString(), WithHash::No))
+    // at the new name afterwards. Nothing is at the new name before (a target in the way goes
+    // into the journal first), so only the entry itself is looked at.
+    const QByteArray sourceState = (source ? *source : fileStateOf(from)).toJson();
+    const QString target = absolute(to);
+    if (!append(JsonLine()
+                    .add("op", QStringLiteral("rename"))
+                    .add("path", target)
+                    .add("from", absolute(from))
+                    .addJson("source", sourceState),
+                QString(), WithHash::No))
         return false;
-    m_lastPath = absolute(to);
-    m_lastState = source;
+    m_lastPath = target;
+    m_lastState = sourceState;
     return true;
 }
 
 bool Journal::willAppend(const QString& path)
 {
     const QString target = absolute(path);
-    return append({{QStringLiteral("op"), QStringLiteral("append")},
-                   {QStringLiteral("path"), target},
-                   {QStringLiteral("time"), QDateTime::currentMSecsSinceEpoch()}},
-                  target, WithHash::Yes);
+    return append(changeAt("append", target), target, WithHash::Yes);
 }
 
 bool Journal::willRewriteInPlace(const QString& path)
 {
     const QString target = absolute(path);
-    if (!append({{QStringLiteral("op"), QStringLiteral("rewrite")},
-                 {QStringLiteral("path"), target},
-                 {QStringLiteral("time"), QDateTime::currentMSecsSinceEpoch()}},
-                target, WithHash::Yes))
+    if (!append(changeAt("rewrite", target), target, WithHash::Yes))
         return false;
     return copyKeepingTimes(target, backupPath(m_seq));
 }
@@ -169,10 +171,7 @@ bool Journal::willRewriteInPlace(const QString& path)
 bool Journal::willReplace(const QString& path)
 {
     const QString target = absolute(path);
-    if (!append({{QStringLiteral("op"), QStringLiteral("replace")},
-                 {QStringLiteral("path"), target},
-                 {QStringLiteral("time"), QDateTime::currentMSecsSinceEpoch()}},
-                target, WithHash::Yes))
+    if (!append(changeAt("replace", target), target, WithHash::Yes))
         return false;
     return linkOrCopy(target, backupPath(m_seq));
 }
@@ -180,9 +179,8 @@ bool Journal::willReplace(const QString& path)
 bool Journal::moveIntoJournal(const QString& path)
 {
     const QString target = absolute(path);
-    if (!append(
-            {{QStringLiteral("op"), QStringLiteral("remove")}, {QStringLiteral("path"), target}},
-            QString(), WithHash::No))
+    if (!append(JsonLine().add("op", QStringLiteral("remove")).add("path", target), QString(),
+                WithHash::No))
         return false;
     const QString backup = backupPath(m_seq);
     if (!moveOrCopyAway(target, backup))
@@ -197,10 +195,9 @@ void Journal::changeMade()
     if (m_lastPath.isEmpty())
         return;
     // A renamed entry is the one that was at the old name: no need to look again.
-    const QJsonObject after =
+    const QByteArray after =
         m_lastState.isEmpty() ? fileStateOf(m_lastPath, m_lastHash).toJson() : m_lastState;
-    const QJsonObject record{{QStringLiteral("done"), m_seq}, {QStringLiteral("after"), after}};
-    m_pending += QJsonDocument(record).toJson(QJsonDocument::Compact) + '\n';
+    m_pending += JsonLine().add("done", m_seq).addJson("after", after).object() + '\n';
     m_lastPath.clear();
 }
 

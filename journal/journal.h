@@ -2,6 +2,7 @@
 #define FILEOPER_JOURNAL_H
 
 #include "filestate.h"
+#include "jsonline.h"
 
 #include <QString>
 
@@ -29,8 +30,10 @@ public:
     // Each is called just before the change it names. False: the record could not be kept, and
     // the change must not be made.
     bool willMakeFolder(const QString& path);
-    bool willCreate(const QString& path);
-    bool willRename(const QString& from, const QString& to);
+    // `before` and `source`: the state the caller has just found at the path, which spares a
+    // second look; null to have it looked at here.
+    bool willCreate(const QString& path, const FileState* before = nullptr);
+    bool willRename(const QString& from, const QString& to, const FileState* source = nullptr);
     bool willAppend(const QString& path);
     // Before a file is written over where it stands (it has other hard links): its bytes are
     // copied into the journal.
@@ -57,7 +60,8 @@ public:
 
 private:
     Journal(const QString& folder, int fd);
-    bool append(QJsonObject record, const QString& statePath, WithHash withHash);
+    bool append(JsonLine record, const QString& statePath, WithHash withHash,
+                const FileState* before = nullptr);
     QString backupPath(int seq) const;
     QString absolute(const QString& path) const;
 
@@ -67,8 +71,8 @@ private:
     int m_seq = 0;
     QString m_lastPath;
     WithHash m_lastHash = WithHash::No;
-    QJsonObject m_lastState; // what the last change leaves, where known without looking
-    QByteArray m_pending;    // the last change's record, written with the next one
+    QByteArray m_lastState; // what the last change leaves, where known without looking (JSON)
+    QByteArray m_pending;   // the last change's record, written with the next one
 };
 
 QString journalLogPath(const QString& folder);

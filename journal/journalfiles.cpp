@@ -22,24 +22,17 @@ bool copyBytes(int in, int out)
 {
     if (::ioctl(out, FICLONE, in) == 0)
         return true;
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(in, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got < 0)
-            return false;
-        if (got == 0)
-            return true;
-        for (ssize_t done = 0; done < got;) {
-            const ssize_t put = ::write(out, buffer + done, size_t(got - done));
+    return readBlocks(in, [out](const char* bytes, qint64 size) {
+        for (qint64 done = 0; done < size;) {
+            const ssize_t put = ::write(out, bytes + done, size_t(size - done));
             if (put < 0 && errno == EINTR)
                 continue;
             if (put <= 0)
                 return false;
             done += put;
         }
-    }
+        return true;
+    });
 }
 
 bool setModificationTime(int fd, const struct timespec& mtime)
@@ -70,6 +63,20 @@ bool copyInto(const QString& from, const QString& to, int flags, mode_t mode)
 }
 
 } // namespace
+
+bool readBlocks(int fd, const std::function<bool(const char* bytes, qint64 size)>& take)
+{
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return got == 0;
+        if (!take(buffer, got))
+            return false;
+    }
+}
 
 bool copyKeepingTimes(const QString& from, const QString& to)
 {

@@ -3,6 +3,8 @@
 
 #include <QString>
 
+#include <functional>
+
 // The file moves a journal and its undo make, each at the least cost the file system allows.
 
 // Moves `from` to `to` (which must not exist): one rename on the same file system; elsewhere a
@@ -23,5 +25,9 @@ bool rewriteInPlace(const QString& from, const QString& to);
 
 // Cuts `path` back to `size` bytes and gives it the modification time `mtimeNs`.
 bool truncateKeepingTime(const QString& path, qint64 size, qint64 mtimeNs);
+
+// Reads the open file `fd` to its end, each block handed to `take` as it comes; false when a read
+// fails or `take` says so.
+bool readBlocks(int fd, const std::function<bool(const char* bytes, qint64 size)>& take);
 
 #endif

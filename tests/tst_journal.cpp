@@ -105,6 +105,12 @@ void tst_Journal::undo_data()
     row("renames in a chain", tree, "rename:b.txt>c.txt|rename:a.txt>b.txt", "", tree, 0);
     row("swap through a third name", tree, "rename:a.txt>t|rename:b.txt>a.txt|rename:t>b.txt", "",
         tree, 0);
+    // Names the journal's lines must quote: quotes, backslashes, control characters, CJK.
+    const char* oddNames = "q\"1.txt|b\\s.txt|n\nl.txt|\x01.txt|文件.txt";
+    row("odd names", oddNames,
+        "rename:q\"1.txt>\\\"\t.txt|rename:n\nl.txt>文\x1f.txt|remove:b\\s.txt|"
+        "rename:文件.txt>\x01\x02.txt|mkdir:目录\"\\",
+        "", oddNames, 0);
     row("move into a new folder", tree, "mkdir:m|rename:d/c.txt>m/c.txt", "", tree, 0);
     row("delete", tree, "remove:a.txt|remove:d/c.txt", "", tree, 0);
     row("replace", tree, "replace:a.txt=new", "", tree, 0);

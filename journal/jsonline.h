@@ -1,0 +1,26 @@
+#ifndef FILEOPER_JSONLINE_H
+#define FILEOPER_JSONLINE_H
+
+#include <QByteArray>
+#include <QString>
+
+// One flat JSON object written straight into bytes, for the records a journal writes once per
+// change: QJsonDocument builds a tree and converts every value on the way, which cost more than
+// the change being recorded. Keys are plain ASCII given by the caller; texts are escaped.
+class JsonLine
+{
+public:
+    JsonLine& add(const char* key, const QString& text);
+    JsonLine& add(const char* key, qint64 number);
+    // A value that is JSON already (an object written by another JsonLine).
+    JsonLine& addJson(const char* key, const QByteArray& json);
+    // The object, closed; a line of the journal once '\n' follows.
+    QByteArray object() const { return m_bytes + '}'; }
+
+private:
+    void startValue(const char* key);
+
+    QByteArray m_bytes = QByteArrayLiteral("{");
+};
+
+#endif
