@@ -191,6 +191,10 @@
         <source>cannot journal file changes</source>
         <translation>无法记录文件更改</translation>
     </message>
+    <message>
+        <source>the steps of this flow come from %1 plug-ins; a journal records the steps of one plug-in</source>
+        <translation>此流程的步骤来自 %1 个插件；一份运行日志只记录一个插件的步骤</translation>
+    </message>
 </context>
 <context>
     <name>JsonFlow</name>

@@ -21,6 +21,17 @@ RunResult runJournaledFlow(const Flow& flow, const PluginHost& host, const QStri
 {
     const QVector<IFileJournaling*> journalers =
         stepInterfaces<IFileJournaling>(flow, host, JournalRun::tr("cannot journal file changes"));
+    // Each plug-in keeps its own journal, and one folder holds one: a second plug-in would find
+    // the folder taken half-way through the run, so such a flow is refused before it starts.
+    QVector<IFileJournaling*> distinct;
+    for (IFileJournaling* journaler : journalers) {
+        if (journaler && !distinct.contains(journaler))
+            distinct.append(journaler);
+    }
+    if (distinct.size() > 1)
+        throw FlowError{JournalRun::tr("the steps of this flow come from %1 plug-ins; a journal "
+                                       "records the steps of one plug-in")
+                            .arg(distinct.size())};
     QVector<IFileJournaling*> started;
     options.beforeStep = [&](VariableScope& scope, int index) {
         IFileJournaling* journaler = journalers.at(index);

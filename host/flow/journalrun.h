@@ -10,8 +10,8 @@
 // A run whose file changes are recorded, before each is made, in a journal folder from which
 // `undo` takes them back.
 
-// Throws FlowError before any step runs: a step whose plug-in cannot journal, or a journal that
-// cannot be started in `folder`.
+// Throws FlowError before any step runs: a step whose plug-in cannot journal, steps of more than
+// one plug-in, or a journal that cannot be started in `folder`.
 RunResult runJournaledFlow(const Flow& flow, const PluginHost& host, const QString& folder,
                            RunOptions options = {});
 
