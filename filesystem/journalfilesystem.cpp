@@ -197,6 +197,12 @@ bool JournalFileSystem::copyFile(const QString& source, const QString& target, O
 bool JournalFileSystem::rename(const QString& source, const QString& target, Overwrite overwrite,
                                QString* error)
 {
+    // One name in two spellings (itself, or another letter case where case is ignored) may
+    // rename an entry onto itself: that takes the look at the target below.
+    const bool mayBeOneName =
+        QDir::cleanPath(source).compare(QDir::cleanPath(target), Qt::CaseInsensitive) == 0;
+    if (overwrite == Overwrite::No && !mayBeOneName)
+        return renameWithoutReplacing(source, target, error);
     const FileState to = stateOf(target);
     const FileState from = stateOf(source);
     forgetSeen();
@@ -216,6 +222,24 @@ bool JournalFileSystem::rename(const QString& source, const QString& target, Ove
             putBack(target);
         return false;
     }
+    m_journal->changeMade();
+    return true;
+}
+
+// Nothing is replaced, so the target need not be looked at first: the rename itself refuses a
+// clash, and undo knows a rename that never happened by its entry still under the old name.
+bool JournalFileSystem::renameWithoutReplacing(const QString& source, const QString& target,
+                                               QString* error)
+{
+    const FileState from = stateOf(source);
+    forgetSeen();
+    // Nothing to move, nothing to record: the rename fails as it would without a journal.
+    if (!from.exists())
+        return m_files.rename(source, target, Overwrite::No, error);
+    if (!m_journal->willRename(source, target, &from))
+        return refuse(error);
+    if (!m_files.rename(source, target, Overwrite::No, error))
+        return false;
     m_journal->changeMade();
     return true;
 }

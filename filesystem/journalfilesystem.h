@@ -41,6 +41,7 @@ private:
     bool clearTarget(const QString& target, const FileState& there, Overwrite overwrite,
                      QString* error);
     void putBack(const QString& target);
+    bool renameWithoutReplacing(const QString& source, const QString& target, QString* error);
     bool refuse(QString* error);
     std::unique_ptr<FileWriter> journaled(std::unique_ptr<FileWriter> writer);
 

@@ -156,9 +156,11 @@ private:
 
     void takeBackRename(const Record& record, const FileState& now)
     {
+        // A rename moves the entry or leaves it: still under its old name, it never happened
+        // (killed before it, or refused for a clash).
         const FileState atOldName = files.stateOf(record.from);
-        if (!now.exists() && atOldName.sameAs(record.source))
-            return; // the rename never happened
+        if ((!now.exists() || !record.done) && atOldName.sameAs(record.source))
+            return;
         if (!now.sameAs(record.source)) {
             leave(record.path, QStringLiteral("changed since the run; kept"));
             return;

@@ -56,7 +56,7 @@ bool makeChange(Journal& journal, QString change)
         ok = journal.willRewriteInPlace(path) && file.open(QIODevice::WriteOnly) &&
              file.write(content) == content.size();
     }
-    if (!killed)
+    if (!killed && ok)
         journal.changeMade();
     return ok;
 }
@@ -124,8 +124,9 @@ void tst_Journal::undo_data()
     row("killed after a copy", tree, "mkdir:out|create:out/a.txt=a.txt!", "", tree, 0);
     row("killed after a rename", tree, "rename:a.txt>z.txt!", "", tree, 0);
     row("killed after an append", tree, "append:a.txt=more!", "", tree, 0);
-    // Killed after the record, before the change: nothing to take back.
+    // Killed after the record, before the change, or the change refused: nothing to take back.
     row("a change that never happened", tree, "remove:none.txt", "", tree, 0);
+    row("a rename refused for a clash", tree, "rename:a.txt>b.txt|rename:b.txt>e.txt", "", tree, 0);
     // The user's own later changes are kept, and said so; the rest is taken back.
     row("renamed file edited since", tree, "rename:a.txt>x.txt|rename:b.txt>y.txt", "x.txt=!",
         "b.txt|d/c.txt|x.txt=a.txt!", 1);
