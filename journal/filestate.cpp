@@ -117,14 +117,13 @@ QByteArray FileState::toJson() const
     json.add("kind", QLatin1String(kindName(kind)));
     if (!exists())
         return json.object();
-    // Numbers past 2^53 do not survive a JSON double; identities and times go as text.
-    json.add("device", QString::number(device))
-        .add("inode", QString::number(inode))
-        .add("size", QString::number(size))
-        .add("mtime", QString::number(mtimeNs))
+    json.addAsText("device", device)
+        .addAsText("inode", inode)
+        .addAsText("size", size)
+        .addAsText("mtime", mtimeNs)
         .add("mode", qint64(mode));
     if (!hash.isEmpty())
-        json.add("hash", QString::fromLatin1(hash));
+        json.add("hash", QLatin1String(hash));
     return json.object();
 }
 

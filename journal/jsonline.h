@@ -10,7 +10,13 @@
 class JsonLine
 {
 public:
+    JsonLine();
     JsonLine& add(const char* key, const QString& text);
+    // A name of the journal's own (an operation, a kind): ASCII, written as it is.
+    JsonLine& add(const char* key, QLatin1String ascii);
+    // Numbers past 2^53 do not survive a JSON double: identities and times go as text.
+    JsonLine& addAsText(const char* key, quint64 number);
+    JsonLine& addAsText(const char* key, qint64 number);
     JsonLine& add(const char* key, qint64 number);
     // A value that is JSON already (an object written by another JsonLine).
     JsonLine& addJson(const char* key, const QByteArray& json);
@@ -20,7 +26,7 @@ public:
 private:
     void startValue(const char* key);
 
-    QByteArray m_bytes = QByteArrayLiteral("{");
+    QByteArray m_bytes;
 };
 
 #endif
