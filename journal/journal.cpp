@@ -35,20 +35,6 @@ JsonLine changeAt(const char* op, const QString& path)
     return JsonLine().add("op", QLatin1String(op)).add("path", path).add("time", now());
 }
 
-bool writeAll(int fd, const QByteArray& bytes)
-{
-    qint64 done = 0;
-    while (done < bytes.size()) {
-        const ssize_t written = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        done += written;
-    }
-    return true;
-}
-
 } // namespace
 
 QString journalLogPath(const QString& folder)
@@ -61,15 +47,14 @@ QString journalBackupPath(const QString& folder, int seq)
     return folder + QStringLiteral("/backup/") + QString::number(seq);
 }
 
-Journal::Journal(const QString& folder, int fd)
-    : m_folder(folder), m_workingFolder(QDir::currentPath()), m_fd(fd)
+Journal::Journal(const QString& folder, std::unique_ptr<AppendLog> log)
+    : m_folder(folder), m_workingFolder(QDir::currentPath()), m_log(std::move(log))
 {
 }
 
 Journal::~Journal()
 {
     sync();
-    ::close(m_fd);
 }
 
 QString Journal::absolute(const QString& path) const
@@ -84,9 +69,8 @@ std::unique_ptr<Journal> Journal::create(const QString& folder, QString* error)
         *error = QStringLiteral("cannot make the journal folder %1").arg(root);
         return nullptr;
     }
-    const int fd = ::open(QFile::encodeName(journalLogPath(root)).constData(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0644);
-    if (fd < 0) {
+    std::unique_ptr<AppendLog> log = AppendLog::create(journalLogPath(root));
+    if (!log) {
         *error =
             errno == EEXIST
                 ? QStringLiteral("%1 holds a journal already; give each run a folder of its own")
@@ -95,7 +79,7 @@ std::unique_ptr<Journal> Journal::create(const QString& folder, QString* error)
                       .arg(root, QString::fromLocal8Bit(strerror(errno)));
         return nullptr;
     }
-    std::unique_ptr<Journal> journal(new Journal(root, fd));
+    std::unique_ptr<Journal> journal(new Journal(root, std::move(log)));
     journal->append(JsonLine().add("op", QStringLiteral("start")).add("time", now()), QString(),
                     WithHash::No);
     return journal;
@@ -119,7 +103,7 @@ bool Journal::append(JsonLine record, const QString& statePath, WithHash withHas
     // only the last change can lack its record when the run is killed.
     const QByteArray lines = m_pending + record.object() + '\n';
     m_pending.clear();
-    return writeAll(m_fd, lines);
+    return m_log->append(lines);
 }
 
 bool Journal::willMakeFolder(const QString& path)
@@ -203,7 +187,7 @@ void Journal::changeMade()
 
 void Journal::sync()
 {
-    writeAll(m_fd, m_pending);
+    m_log->append(m_pending);
     m_pending.clear();
-    ::fdatasync(m_fd);
+    m_log->sync();
 }

@@ -1,6 +1,7 @@
 #ifndef FILEOPER_JOURNAL_H
 #define FILEOPER_JOURNAL_H
 
+#include "appendlog.h"
 #include "filestate.h"
 #include "jsonline.h"
 
@@ -59,7 +60,7 @@ public:
     QString folder() const { return m_folder; }
 
 private:
-    Journal(const QString& folder, int fd);
+    Journal(const QString& folder, std::unique_ptr<AppendLog> log);
     bool append(JsonLine record, const QString& statePath, WithHash withHash,
                 const FileState* before = nullptr);
     QString backupPath(int seq) const;
@@ -67,7 +68,7 @@ private:
 
     QString m_folder;
     QString m_workingFolder; // relative paths are taken from here, asked once
-    int m_fd = -1;
+    std::unique_ptr<AppendLog> m_log;
     int m_seq = 0;
     QString m_lastPath;
     WithHash m_lastHash = WithHash::No;

@@ -1,0 +1,113 @@
+#include "appendlog.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+namespace
+{
+
+// Small at first, as cutting a large reserve off at close costs more than a short run's records;
+// doubling up to the step, then a step at a time.
+constexpr qint64 firstReserve = 64 * 1024;
+constexpr qint64 reserveStep = 8 * 1024 * 1024;
+
+bool writeAllAt(int fd, const char* data, qint64 size, qint64 offset)
+{
+    while (size > 0) {
+        const ssize_t written = ::pwrite(fd, data, size_t(size), off_t(offset));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= written;
+        offset += written;
+    }
+    return true;
+}
+
+} // namespace
+
+std::unique_ptr<AppendLog> AppendLog::create(const QString& path)
+{
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return nullptr;
+    return std::unique_ptr<AppendLog>(new AppendLog(fd));
+}
+
+AppendLog::~AppendLog()
+{
+    unmap();
+    ::close(m_fd);
+}
+
+void AppendLog::unmap()
+{
+    if (!m_map)
+        return;
+    ::munmap(m_map, size_t(m_reserved));
+    m_map = nullptr;
+    // The reserved room past the records goes.
+    if (::ftruncate(m_fd, off_t(m_used)) == 0)
+        m_reserved = m_used;
+}
+
+// Grows the file (a hole: no blocks until written) and maps it again, whole.
+bool AppendLog::reserve(qint64 size)
+{
+    qint64 wanted = qMax(m_reserved, firstReserve);
+    while (wanted <= size)
+        wanted += qMin(wanted, reserveStep);
+    if (m_map && ::munmap(m_map, size_t(m_reserved)) != 0)
+        return false;
+    m_map = nullptr;
+    if (::ftruncate(m_fd, off_t(wanted)) != 0)
+        return false;
+    m_reserved = wanted;
+    void* map = ::mmap(nullptr, size_t(wanted), PROT_READ | PROT_WRITE, MAP_SHARED, m_fd, 0);
+    if (map == MAP_FAILED)
+        return false;
+    m_map = static_cast<char*>(map);
+    return true;
+}
+
+bool AppendLog::append(const QByteArray& bytes)
+{
+    if (bytes.isEmpty())
+        return true;
+    m_unsynced = true;
+    const qint64 end = m_used + bytes.size();
+    if (end > m_reserved || !m_map) {
+        if (m_reserved >= 0 && !reserve(end)) {
+            // Mapping failed: plain writes from here on, the file cut to what holds records.
+            if (::ftruncate(m_fd, off_t(m_used)) != 0)
+                return false;
+            m_reserved = -1;
+        }
+    }
+    if (!m_map) {
+        if (!writeAllAt(m_fd, bytes.constData(), bytes.size(), m_used))
+            return false;
+    } else {
+        std::memcpy(m_map + m_used, bytes.constData(), size_t(bytes.size()));
+    }
+    m_used = end;
+    return true;
+}
+
+// Pages written through the mapping are the file's own: one sync covers them. The room past the
+// records stays until the log closes.
+void AppendLog::sync()
+{
+    if (m_unsynced)
+        ::fdatasync(m_fd);
+    m_unsynced = false;
+}
