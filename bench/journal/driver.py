@@ -2,6 +2,7 @@
 import json
 import os
 import shutil
+import statistics
 import subprocess
 import sys
 import time
@@ -10,7 +11,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 from driver import make_files  # noqa: E402  (the rename benchmark's files, made the same way)
 from peer import PAD  # noqa: E402
 
-RUNS = 3
+RUNS = 5
 GIB = 1 << 30
 
 
@@ -64,21 +65,22 @@ def delete_case(work):
     return flow, fresh
 
 
-def best_of(stephost, work, flow, fresh):
-    """Best wall time without and with a journal; the runs alternate so noise hits both alike."""
-    best = {"plain": float("inf"), "journaled": float("inf")}
+def rounds_of(stephost, work, flow, fresh):
+    """Wall times without and with a journal, a pair a round; the sides alternate so that the
+    disk's moods (a copy syncs every file) hit both alike."""
+    times = {"plain": [], "journaled": []}
     journal = os.path.join(work, "journal")
     for _ in range(RUNS):
-        for side in best:
+        for side in times:
             fresh()
             shutil.rmtree(journal, ignore_errors=True)
             command = [stephost, "run", flow, "--vars", ""]
             if side == "journaled":
                 command += ["--journal", journal]
             subprocess.run(["sync"])
-            best[side] = min(best[side], timed(command, work))
+            times[side].append(timed(command, work))
     shutil.rmtree(journal, ignore_errors=True)
-    return best
+    return times
 
 
 def main():
@@ -86,14 +88,17 @@ def main():
     cases = [("rename", f"rename of {count} files by numbering", rename_case(work, count), "1.3x"),
              ("copy", f"copy of {count} small files", copy_case(work, count), "1.3x"),
              ("delete", "delete of a 1 GiB file", delete_case(work), "1.1x")]
-    print(f"journaled runs against plain ones, best of {RUNS}, journal on the same file system")
+    print(f"journaled runs against plain ones, median of {RUNS} rounds of per-round ratios, "
+          "journal on the same file system")
     print(f"  {'case':<34}{'plain s':>9}{'journal s':>11}")
     ratios = []
     for name, label, (flow, fresh), target in cases:
-        best = best_of(stephost, work, flow, fresh)
-        print(f"  {label:<34}{best['plain']:>9.3f}{best['journaled']:>11.3f}")
+        times = rounds_of(stephost, work, flow, fresh)
+        per_round = [j / p for p, j in zip(times["plain"], times["journaled"])]
+        print(f"  {label:<34}{statistics.median(times['plain']):>9.3f}"
+              f"{statistics.median(times['journaled']):>11.3f}")
         ratios.append(f"RATIO journal\t{label}, with journal vs without\t"
-                      f"{best['journaled'] / best['plain']:.2f}x\t{target}")
+                      f"{statistics.median(per_round):.2f}x\t{target}")
     print("\n".join(ratios))
 
 
