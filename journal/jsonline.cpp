@@ -62,18 +62,19 @@ JsonLine& JsonLine::add(const char* key, QLatin1String ascii)
 
 JsonLine& JsonLine::addAsText(const char* key, quint64 number)
 {
-    startValue(key);
-    m_bytes += '"';
-    m_bytes += QByteArray::number(number);
-    m_bytes += '"';
-    return *this;
+    return addQuoted(key, QByteArray::number(number));
 }
 
 JsonLine& JsonLine::addAsText(const char* key, qint64 number)
 {
+    return addQuoted(key, QByteArray::number(number));
+}
+
+JsonLine& JsonLine::addQuoted(const char* key, const QByteArray& plain)
+{
     startValue(key);
     m_bytes += '"';
-    m_bytes += QByteArray::number(number);
+    m_bytes += plain;
     m_bytes += '"';
     return *this;
 }

@@ -25,6 +25,8 @@ public:
 
 private:
     void startValue(const char* key);
+    // Text that needs no escaping.
+    JsonLine& addQuoted(const char* key, const QByteArray& plain);
 
     QByteArray m_bytes;
 };
