@@ -274,7 +274,11 @@ std::unique_ptr<FileWriter> JournalFileSystem::openForWriting(const QString& pat
         return journaled(m_files.openForWriting(path, mode));
     }
     // The writer makes the new file beside the old one, which it leaves alone until commit: it
-    // is opened first, then the old file is kept in the journal as a second name of its data.
+    // is opened first (a second name of the old file would make it write in place), then the
+    // old file is kept in the journal as a second name of its data. Undo of a run killed in
+    // between finds the new file begun by the record before.
+    if (!m_journal->willWriteBeside(file))
+        return nullptr;
     std::unique_ptr<FileWriter> writer = m_files.openForWriting(path, mode);
     if (!writer || !m_journal->willReplace(file))
         return nullptr;

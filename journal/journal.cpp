@@ -160,6 +160,12 @@ bool Journal::willReplace(const QString& path)
     return linkOrCopy(target, backupPath(m_seq));
 }
 
+bool Journal::willWriteBeside(const QString& path)
+{
+    return append(JsonLine().add("op", QLatin1String("beside")).add("path", absolute(path)),
+                  QString(), WithHash::No);
+}
+
 bool Journal::moveIntoJournal(const QString& path)
 {
     const QString target = absolute(path);

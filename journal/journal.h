@@ -43,6 +43,10 @@ public:
     // as a second name of the same data (no bytes copied), or a clone or copy on another file
     // system. Called once the writer of the new file has decided how it writes.
     bool willReplace(const QString& path);
+    // Before a writer begins the new file that will replace `path`, under a hidden name beside
+    // it: changes nothing itself, but tells undo of a run killed right then where to look for
+    // what was begun.
+    bool willWriteBeside(const QString& path);
 
     // Takes `path` out of the user's way into the journal: moved there where the journal is on
     // the same file system, else cloned or copied and then removed. This is how a run deletes a

@@ -95,6 +95,8 @@ public:
             takeBackReplace(record, now);
         else if (record.op == QLatin1String("append"))
             takeBackAppend(record, now);
+        else if (record.op == QLatin1String("beside"))
+            return; // only where leftovers may be
         else
             leave(record.path,
                   QStringLiteral("unknown change \"%1\" in the journal").arg(record.op));

@@ -36,9 +36,12 @@ bool makeChange(Journal& journal, QString change)
         ok =
             writeFile(temp, content) && journal.willReplace(path) &&
             ::rename(QFile::encodeName(temp).constData(), QFile::encodeName(path).constData()) == 0;
-    } else if (op == QLatin1String("leftover")) {
-        // What a writer killed half-way leaves beside its target.
-        ok = journal.willCreate(path + QStringLiteral(".partial")) &&
+    } else if (op == QLatin1String("leftover") || op == QLatin1String("begun")) {
+        // What a writer killed half-way leaves beside its target: after other changes, or as the
+        // first sign of a replacement.
+        ok = (op == QLatin1String("begun")
+                  ? journal.willWriteBeside(path)
+                  : journal.willCreate(path + QStringLiteral(".partial"))) &&
              writeFile(QFileInfo(path).path() + QStringLiteral("/.") + QFileInfo(path).fileName() +
                            QStringLiteral(".fileoper-x1Y2z3"),
                        content);
@@ -120,6 +123,7 @@ void tst_Journal::undo_data()
     row("replaced by a rename over it", tree, "atomic:a.txt=new|atomic:d/c.txt=new", "", tree, 0);
     row("killed while writing a replacement", tree, "mkdir:out|leftover:out/a.txt=half", "", tree,
         0);
+    row("killed as a replacement was begun", tree, "begun:d/c.txt=half!", "", tree, 0);
     // Killed after the change, before its state was recorded: taken back all the same.
     row("killed after a copy", tree, "mkdir:out|create:out/a.txt=a.txt!", "", tree, 0);
     row("killed after a rename", tree, "rename:a.txt>z.txt!", "", tree, 0);
