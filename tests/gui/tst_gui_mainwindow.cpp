@@ -208,20 +208,26 @@ void tst_GuiMainWindow::savedFlowRunsAsStephostRunsIt()
 
 void tst_GuiMainWindow::runResolvesPathsInTheFlowsFolder()
 {
+    // Previews plan in the working folder on a thread of their own, and the current folder is
+    // the process's: the test names its files whole while windows are open.
     QVERIFY(QDir().mkpath(QStringLiteral("project")));
     const QString project = m_dir.filePath(QStringLiteral("project"));
-    MainWindow window(m_host);
-    addWriteSteps(window, {QStringLiteral("out.txt")});
-    QCOMPARE(window.saveFlow(m_dir.filePath(QStringLiteral("project/flow.json")), FlowFormat::Json),
-             QString());
-    QCOMPARE(window.workingFolder(), project);
-    MainWindow reopened(m_host);
-    QVERIFY(reopened.workingFolder() != project); // a new flow's folder is the documents folder
-    QCOMPARE(reopened.openFlow(QStringLiteral("project/flow.json")), QString());
-    QCOMPARE(reopened.workingFolder(), project);
-    QVERIFY(reopened.runFlow());
-    QVERIFY(QFile::exists(QStringLiteral("project/out.txt")));
-    QVERIFY(!QFile::exists(QStringLiteral("out.txt")));
+    const QString flowFile = m_dir.filePath(QStringLiteral("project/flow.json"));
+    {
+        MainWindow window(m_host);
+        addWriteSteps(window, {QStringLiteral("out.txt")});
+        QCOMPARE(window.saveFlow(flowFile, FlowFormat::Json), QString());
+        QCOMPARE(window.workingFolder(), project);
+    }
+    {
+        MainWindow reopened(m_host);
+        QVERIFY(reopened.workingFolder() != project); // a new flow's folder is the documents one
+        QCOMPARE(reopened.openFlow(flowFile), QString());
+        QCOMPARE(reopened.workingFolder(), project);
+        QVERIFY(reopened.runFlow());
+        QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("project/out.txt"))));
+        QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("out.txt"))));
+    }
     QCOMPARE(QDir::currentPath(), m_dir.path());
 }
 
