@@ -60,7 +60,9 @@ void AppendLog::unmap()
         m_reserved = m_used;
 }
 
-// Grows the file (a hole: no blocks until written) and maps it again, whole.
+// Grows the file and maps it again, whole. The room is allocated, not left a hole: a page of a
+// hole that finds the disk full when it is written kills the process (SIGBUS), where a full disk
+// here only turns the log to plain writes, which fail with an error.
 bool AppendLog::reserve(qint64 size)
 {
     qint64 wanted = qMax(m_reserved, firstReserve);
@@ -69,7 +71,7 @@ bool AppendLog::reserve(qint64 size)
     if (m_map && ::munmap(m_map, size_t(m_reserved)) != 0)
         return false;
     m_map = nullptr;
-    if (::ftruncate(m_fd, off_t(wanted)) != 0)
+    if (::fallocate(m_fd, 0, 0, off_t(wanted)) != 0)
         return false;
     m_reserved = wanted;
     void* map = ::mmap(nullptr, size_t(wanted), PROT_READ | PROT_WRITE, MAP_SHARED, m_fd, 0);

@@ -8,7 +8,8 @@
 // A file that only grows, written through a shared mapping of room reserved ahead: a record costs
 // a copy, not a system call, and is in the kernel's hands (safe from a kill of the process) as
 // soon as it is copied. A killed writer leaves zeros after its last record, which no reader takes
-// for a record; closing cuts them off. Where the mapping fails, plain writes take over.
+// for a record; closing cuts them off. Where the room cannot be had (a full disk) or mapped,
+// plain writes take over.
 class AppendLog
 {
 public:
