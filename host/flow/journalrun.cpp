@@ -16,8 +16,7 @@ class JournalRun
 };
 } // namespace
 
-RunResult runJournaledFlow(const Flow& flow, const PluginHost& host, const QString& folder,
-                           RunOptions options)
+QVector<IFileJournaling*> stepJournalers(const Flow& flow, const PluginHost& host)
 {
     const QVector<IFileJournaling*> journalers =
         stepInterfaces<IFileJournaling>(flow, host, JournalRun::tr("cannot journal file changes"));
@@ -32,6 +31,13 @@ RunResult runJournaledFlow(const Flow& flow, const PluginHost& host, const QStri
         throw FlowError{JournalRun::tr("the steps of this flow come from %1 plug-ins; a journal "
                                        "records the steps of one plug-in")
                             .arg(distinct.size())};
+    return journalers;
+}
+
+RunResult runJournaledFlow(const Flow& flow, const PluginHost& host, const QString& folder,
+                           RunOptions options)
+{
+    const QVector<IFileJournaling*> journalers = stepJournalers(flow, host);
     QVector<IFileJournaling*> started;
     options.beforeStep = [&](VariableScope& scope, int index) {
         IFileJournaling* journaler = journalers.at(index);

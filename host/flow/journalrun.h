@@ -6,12 +6,19 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QVector>
 
 // A run whose file changes are recorded, before each is made, in a journal folder from which
 // `undo` takes them back.
 
-// Throws FlowError before any step runs: a step whose plug-in cannot journal, steps of more than
-// one plug-in, or a journal that cannot be started in `folder`.
+class IFileJournaling;
+
+// The journaler of each step. Throws FlowError where the flow cannot be journaled: a step whose
+// plug-in cannot journal, or steps of more than one plug-in.
+QVector<IFileJournaling*> stepJournalers(const Flow& flow, const PluginHost& host);
+
+// Throws FlowError before any step runs: where stepJournalers() does, or a journal that cannot be
+// started in `folder`.
 RunResult runJournaledFlow(const Flow& flow, const PluginHost& host, const QString& folder,
                            RunOptions options = {});
 

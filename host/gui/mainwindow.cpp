@@ -11,12 +11,10 @@
 #include "propertypanel.h"
 #include "report.h"
 #include "runner.h"
-#include "stepinterfaces.h"
 #include "undorundialog.h"
 #include "variablesmodel.h"
 #include "variablespanel.h"
 
-#include <filejournaling.h>
 #include <operation.h>
 
 #include <QAction>
@@ -640,7 +638,7 @@ QString MainWindow::journalFolderFor(const Flow& flow)
     if (!m_journaling->isChecked())
         return QString();
     try {
-        stepInterfaces<IFileJournaling>(flow, m_host, "cannot journal file changes");
+        stepJournalers(flow, m_host);
     } catch (const FlowError& error) {
         appendLogLine(tr("This run keeps no journal and cannot be undone: %1").arg(error.message));
         return QString();
