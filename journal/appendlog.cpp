@@ -1,5 +1,7 @@
 #include "appendlog.h"
 
+#include "journalfiles.h"
+
 #include <QFile>
 
 #include <cerrno>
@@ -16,21 +18,6 @@ namespace
 // doubling up to the step, then a step at a time.
 constexpr qint64 firstReserve = 64 * 1024;
 constexpr qint64 reserveStep = 8 * 1024 * 1024;
-
-bool writeAllAt(int fd, const char* data, qint64 size, qint64 offset)
-{
-    while (size > 0) {
-        const ssize_t written = ::pwrite(fd, data, size_t(size), off_t(offset));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= written;
-        offset += written;
-    }
-    return true;
-}
 
 } // namespace
 

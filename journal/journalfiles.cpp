@@ -22,15 +22,11 @@ bool copyBytes(int in, int out)
 {
     if (::ioctl(out, FICLONE, in) == 0)
         return true;
-    return readBlocks(in, [out](const char* bytes, qint64 size) {
-        for (qint64 done = 0; done < size;) {
-            const ssize_t put = ::write(out, bytes + done, size_t(size - done));
-            if (put < 0 && errno == EINTR)
-                continue;
-            if (put <= 0)
-                return false;
-            done += put;
-        }
+    qint64 written = 0;
+    return readBlocks(in, [out, &written](const char* bytes, qint64 size) {
+        if (!writeAllAt(out, bytes, size, written))
+            return false;
+        written += size;
         return true;
     });
 }
@@ -133,4 +129,19 @@ bool truncateKeepingTime(const QString& path, qint64 size, qint64 mtimeNs)
     const bool ok =
         ::ftruncate(fd, off_t(size)) == 0 && setModificationTime(fd, mtime) && ::fdatasync(fd) == 0;
     return ::close(fd) == 0 && ok;
+}
+
+bool writeAllAt(int fd, const char* data, qint64 size, qint64 offset)
+{
+    while (size > 0) {
+        const ssize_t written = ::pwrite(fd, data, size_t(size), off_t(offset));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= written;
+        offset += written;
+    }
+    return true;
 }

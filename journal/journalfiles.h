@@ -30,4 +30,7 @@ bool truncateKeepingTime(const QString& path, qint64 size, qint64 mtimeNs);
 // fails or `take` says so.
 bool readBlocks(int fd, const std::function<bool(const char* bytes, qint64 size)>& take);
 
+// Writes all `size` bytes at `offset` of the open file `fd`, as many calls as it takes.
+bool writeAllAt(int fd, const char* data, qint64 size, qint64 offset);
+
 #endif
