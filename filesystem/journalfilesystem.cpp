@@ -199,9 +199,8 @@ bool JournalFileSystem::rename(const QString& source, const QString& target, Ove
 {
     // One name in two spellings (itself, or another letter case where case is ignored) may
     // rename an entry onto itself: that takes the look at the target below.
-    const bool mayBeOneName =
-        QDir::cleanPath(source).compare(QDir::cleanPath(target), Qt::CaseInsensitive) == 0;
-    if (overwrite == Overwrite::No && !mayBeOneName)
+    if (overwrite == Overwrite::No &&
+        QDir::cleanPath(source).compare(QDir::cleanPath(target), Qt::CaseInsensitive) != 0)
         return renameWithoutReplacing(source, target, error);
     const FileState to = stateOf(target);
     const FileState from = stateOf(source);
