@@ -6,16 +6,19 @@ namespace
 {
 // Longer texts rarely repeat (notes, addresses), and cost the most to hash and compare.
 const int kLongestShared = 32;
-// A power of two: 16 KB per column, so that the caches of a table's columns stay close to the
-// processor while rows stream past.
-const uint kSlots = 1024;
-// Sharing pays only while the texts a column repeats are few enough to stay in the processor's
-// caches: a hit on a text last used thousands of rows ago fetches it from main memory, which costs
-// more than making a new one. Dates, cities, states and quantities are few; names, products, ids
-// and amounts are not. A column stops sharing once texts fill this many slots, about 700 texts
-// met, or when fewer than half the lookups of a run of kLookupsJudged found their text.
-const int kMostFilled = int(kSlots / 2);
+const uint kFirstSlots = 256;
+// A column of more texts than this is no small set of repeated values; the texts already held are
+// still handed out, but no more are added. 32,768 texts take 1 MB of slots at most.
+const int kMostTexts = 32768;
+// A column is judged on each run of this many lookups: a run that finds fewer than one text in
+// kFewFound tells distinct texts (ids, amounts, or a column that turns distinct) from a set of
+// thousands drawn at random (names, products: about one in ten found in the very first run). Once
+// the table is full, a run that finds fewer than half its texts ends the sharing too.
 const int kLookupsJudged = 4096;
+const int kFewFound = 32;
+// A table of up to this many slots (64 KB) stays close to the processor: its lookups are made at
+// once, with no rounds.
+const uint kNearSlots = 4096;
 
 const quint64 kMultiplier = 0x9E3779B97F4A7C15ull;
 
@@ -32,8 +35,8 @@ quint64 wordAt(const char* bytes)
 }
 
 // A hash of a short text read eight bytes at a time, the last word overlapping the one before.
-// The high bits, which the multiplications fill from every byte, pick the slot.
-uint hashOf(QStringView text)
+// The high half of the last product, which the multiplications fill from every byte.
+uint hashText(QStringView text)
 {
     const char* bytes = reinterpret_cast<const char*>(text.data());
     const size_t size = size_t(text.size()) * sizeof(QChar);
@@ -70,42 +73,71 @@ ColumnTexts::~ColumnTexts() = default;
 ColumnTexts::ColumnTexts(ColumnTexts&&) noexcept = default;
 ColumnTexts& ColumnTexts::operator=(ColumnTexts&&) noexcept = default;
 
-const QString* ColumnTexts::find(QStringView text)
+bool ColumnTexts::looksUp(QStringView text) const
+{
+    return m_sharing && !text.isEmpty() && text.size() <= kLongestShared;
+}
+
+uint ColumnTexts::hashOf(QStringView text)
+{
+    return hashText(text);
+}
+
+bool ColumnTexts::isNear() const
+{
+    return m_mask < kNearSlots;
+}
+
+void ColumnTexts::fetchSlot(uint hash) const
+{
+    if (m_slots)
+        __builtin_prefetch(&m_slots[hash & m_mask]);
+}
+
+// The text's header is what a lookup reads first, and what a found text's new holder changes.
+void ColumnTexts::fetchHeld(uint hash) const
+{
+    if (!m_slots)
+        return;
+    Slot& slot = m_slots[hash & m_mask];
+    if (slot.hash == hash)
+        __builtin_prefetch(slot.text.data_ptr(), 1);
+}
+
+const QString* ColumnTexts::find(QStringView text, uint hash)
 {
     m_vacant = nullptr;
-    if (!m_sharing || text.size() > kLongestShared || text.isEmpty())
+    if (!looksUp(text))
         return nullptr;
     if (!m_slots)
-        m_slots.reset(new Slot[kSlots]);
-    const uint hash = hashOf(text);
-    Slot& slot = m_slots[hash & (kSlots - 1)];
-    const bool found = slot.hash == hash && holds(slot.text, text);
-    countLookup(found);
-    if (!m_sharing)
-        return nullptr; // the cache has just been given back
-    if (found)
-        return &slot.text;
-    // The text the slot gives up is met again only to be released, long after it was made: its
-    // header is fetched while the caller makes the new text.
-    __builtin_prefetch(slot.text.data_ptr(), 1);
-    m_vacant = &slot;
-    m_vacantHash = hash;
+        grown(nullptr);
+    for (uint i = hash & m_mask;; i = (i + 1) & m_mask) {
+        Slot& slot = m_slots[i];
+        if (slot.text.isNull()) {
+            m_vacant = &slot;
+            m_vacantHash = hash;
+            break;
+        }
+        if (slot.hash == hash && holds(slot.text, text)) {
+            countLookup(true);
+            return m_sharing ? &slot.text : nullptr;
+        }
+    }
+    countLookup(false);
     return nullptr;
 }
 
 const QString& ColumnTexts::remember(QString& made)
 {
-    if (!m_vacant)
+    if (!m_vacant || m_filled >= kMostTexts)
         return made;
-    Slot& slot = *m_vacant;
+    Slot* slot = m_vacant;
     m_vacant = nullptr;
-    if (slot.text.isNull() && ++m_filled > kMostFilled) {
-        stopSharing();
-        return made;
-    }
-    slot.text = std::move(made);
-    slot.hash = m_vacantHash;
-    return slot.text;
+    slot->text = std::move(made);
+    slot->hash = m_vacantHash;
+    if (++m_filled * 2 > int(m_mask + 1))
+        slot = grown(slot);
+    return slot->text;
 }
 
 void ColumnTexts::countLookup(bool found)
@@ -113,37 +145,107 @@ void ColumnTexts::countLookup(bool found)
     m_found += found ? 1 : 0;
     if (++m_lookups < kLookupsJudged)
         return;
-    if (m_found * 2 < m_lookups)
+    if (m_found * kFewFound < m_lookups || (m_filled >= kMostTexts && m_found * 2 < m_lookups))
         stopSharing();
     m_lookups = 0;
     m_found = 0;
+}
+
+// Doubles the table (or makes the first) and returns where the text of `follow` has moved to.
+ColumnTexts::Slot* ColumnTexts::grown(Slot* follow)
+{
+    const uint size = m_slots ? (m_mask + 1) * 2 : kFirstSlots;
+    std::unique_ptr<Slot[]> table(new Slot[size]);
+    const uint mask = size - 1;
+    Slot* followed = nullptr;
+    for (uint i = 0; m_slots && i <= m_mask; ++i) {
+        Slot& slot = m_slots[i];
+        if (slot.text.isNull())
+            continue;
+        uint to = slot.hash & mask;
+        while (!table[to].text.isNull())
+            to = (to + 1) & mask;
+        if (&slot == follow)
+            followed = &table[to];
+        table[to] = std::move(slot);
+    }
+    m_slots = std::move(table);
+    m_mask = mask;
+    m_vacant = nullptr;
+    return followed;
 }
 
 void ColumnTexts::stopSharing()
 {
     m_sharing = false;
     m_slots.reset();
+    m_filled = 0;
     m_vacant = nullptr;
 }
 
 void CellTexts::append(QVariantList& cells, QStringView text)
 {
     ColumnTexts& texts = column(cells.size());
-    if (const QString* held = texts.find(text)) {
-        appendText(cells, *held);
+    if (!texts.looksUp(text)) {
+        appendText(cells, text.toString());
         return;
     }
-    QString made = text.toString();
-    appendText(cells, texts.remember(made));
+    const uint hash = ColumnTexts::hashOf(text);
+    if (texts.isNear()) {
+        if (const QString* held = texts.find(text, hash)) {
+            appendText(cells, *held);
+            return;
+        }
+        QString made = text.toString();
+        appendText(cells, texts.remember(made));
+        return;
+    }
+    texts.fetchSlot(hash);
+    m_pending.push_back({cells.size(), hash, text, QString()});
+    cells.append(QVariant());
 }
 
 void CellTexts::append(QVariantList& cells, QString&& made)
 {
     ColumnTexts& texts = column(cells.size());
-    if (const QString* held = texts.find(made))
-        appendText(cells, *held);
-    else
-        appendText(cells, texts.remember(made));
+    if (!texts.looksUp(made)) {
+        appendText(cells, made);
+        return;
+    }
+    const uint hash = ColumnTexts::hashOf(made);
+    if (texts.isNear()) {
+        const QString* held = texts.find(made, hash);
+        appendText(cells, held ? *held : texts.remember(made));
+        return;
+    }
+    texts.fetchSlot(hash);
+    m_pending.push_back({cells.size(), hash, QStringView(), std::move(made)});
+    cells.append(QVariant());
+}
+
+void CellTexts::finishRow(QVariantList& cells)
+{
+    if (m_pending.empty())
+        return;
+    for (const Pending& pending : m_pending)
+        m_columns[size_t(pending.cell)].fetchHeld(pending.hash);
+    for (Pending& pending : m_pending)
+        settle(cells, pending);
+    m_pending.clear();
+}
+
+void CellTexts::settle(QVariantList& cells, Pending& pending)
+{
+    ColumnTexts& texts = m_columns[size_t(pending.cell)];
+    QVariant& cell = cells[pending.cell];
+    const bool made = !pending.made.isNull();
+    const QStringView text = made ? QStringView(pending.made) : pending.text;
+    if (const QString* held = texts.find(text, pending.hash)) {
+        cell = QVariant(*held);
+        return;
+    }
+    QString own = made ? std::move(pending.made) : text.toString();
+    cell = QVariant(texts.remember(own));
 }
 
 ColumnTexts& CellTexts::column(int index)

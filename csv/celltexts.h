@@ -15,13 +15,11 @@ inline void appendText(QVariantList& cells, const QString& text)
     cells.last() = QVariant(text);
 }
 
-// The short texts lately met in one column of a table being read, so that a text met again is
-// handed out as the same implicitly shared QString instead of a new copy: a repeated date or city
-// then costs its cell and no text of its own. Cells holding one buffer still compare equal, and a
-// later change to one of them detaches it. The texts sit in a small cache, one text per slot, a
-// new text taking the place of the one before: a lookup costs a hash and one comparison. Sharing
-// pays only while a column repeats few enough texts to stay in the processor's caches; a column of
-// more (names, products, ids, amounts) soon stops looking them up, and its cache is given back.
+// The short texts met so far in one column of a table being read, so that a text met again is
+// handed out as the same implicitly shared QString instead of a new copy: a repeated date, city or
+// customer then costs its cell and no text of its own. Cells holding one buffer still compare
+// equal, and a later change to one of them detaches it. A column whose texts turn out distinct
+// (ids, amounts) soon stops looking them up, and its table is given back.
 class ColumnTexts
 {
 public:
@@ -30,11 +28,22 @@ public:
     ColumnTexts(ColumnTexts&&) noexcept;
     ColumnTexts& operator=(ColumnTexts&&) noexcept;
 
-    // The text held for `text`, or null when there is none: the caller then makes the text and
-    // hands it to remember(). Empty texts are not looked up.
-    const QString* find(QStringView text);
-    // The text to store after find() gave null: `made` itself, moved into the cache when the
-    // column shares.
+    // Whether `text` is looked up at all: empty and long texts are not.
+    bool looksUp(QStringView text) const;
+    static uint hashOf(QStringView text);
+
+    // A table of thousands of texts lies far from the processor. A row's lookups are made in
+    // rounds, so that the memory each needs is fetched for all of them at once: first the slot a
+    // text's hash leads to, then the text that slot holds.
+    bool isNear() const;
+    void fetchSlot(uint hash) const;
+    void fetchHeld(uint hash) const;
+
+    // The text held equal to `text` (whose hash is `hash`), or null when there is none: the
+    // caller then makes the text and hands it to remember().
+    const QString* find(QStringView text, uint hash);
+    // The text to store after find() gave null: `made` itself, moved into the table while the
+    // column shares and has room.
     const QString& remember(QString& made);
 
     bool sharing() const { return m_sharing; }
@@ -43,9 +52,12 @@ private:
     struct Slot;
 
     void countLookup(bool found);
+    Slot* grown(Slot* follow);
     void stopSharing();
 
+    // Open addressing, at most half full; an empty slot holds a null text.
     std::unique_ptr<Slot[]> m_slots;
+    uint m_mask = 0;
     int m_filled = 0;
     // The slot the last text not found belongs in, or null when it is not to be remembered.
     Slot* m_vacant = nullptr;
@@ -59,11 +71,14 @@ private:
 class CellTexts
 {
 public:
-    // Appends a cell holding the non-empty `text` to `cells`, as the cell of column cells.size():
-    // the text that column holds equal to it when there is one.
+    // Appends a cell for the non-empty `text` to `cells`, as the cell of column cells.size(): the
+    // text that column holds equal to it when there is one. The cell is settled by finishRow(),
+    // and `text` must stay valid until then.
     void append(QVariantList& cells, QStringView text);
     // The same for a text already made.
     void append(QVariantList& cells, QString&& made);
+    // Settles the cells appended since the row began.
+    void finishRow(QVariantList& cells);
     // Whether the column at `index` still looks its texts up: when not, a caller spares the calls.
     bool sharing(int index) const
     {
@@ -73,5 +88,15 @@ public:
     ColumnTexts& column(int index);
 
 private:
+    struct Pending {
+        int cell;
+        uint hash;
+        QStringView text;
+        QString made;
+    };
+
+    void settle(QVariantList& cells, Pending& pending);
+
     std::vector<ColumnTexts> m_columns;
+    std::vector<Pending> m_pending;
 };

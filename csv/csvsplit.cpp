@@ -183,10 +183,15 @@ QChar resolveDelimiter(const QString& setting, VariableScope* scope)
 
 int CellSplitter::splitLine(QStringView text, QVariantList& cells, CellTexts* texts) const
 {
-    if (!fixedWidth)
-        return splitDelimited(text, Stops(delimiter, true), trim, texts, cells);
-    const int length = lineLength(text);
-    splitFixedWidth(text.left(length), width, trim, texts, cells);
+    int length = 0;
+    if (fixedWidth) {
+        length = lineLength(text);
+        splitFixedWidth(text.left(length), width, trim, texts, cells);
+    } else {
+        length = splitDelimited(text, Stops(delimiter, true), trim, texts, cells);
+    }
+    if (texts)
+        texts->finishRow(cells);
     return length;
 }
 
