@@ -4,8 +4,6 @@
 
 namespace
 {
-// Longer texts rarely repeat (notes, addresses), and cost the most to hash and compare.
-const int kLongestShared = 32;
 const uint kFirstSlots = 256;
 // A column of more texts than this is no small set of repeated values; the texts already held are
 // still handed out, but no more are added. 32,768 texts take 1 MB of slots at most.
@@ -27,11 +25,20 @@ quint64 mix(quint64 hash, quint64 word)
     return (hash ^ word) * kMultiplier;
 }
 
-quint64 wordAt(const char* bytes)
+template <typename Word> Word wordAt(const char* bytes)
 {
-    quint64 word;
+    Word word;
     std::memcpy(&word, bytes, sizeof word);
     return word;
+}
+
+// The bytes of a text shorter than eight bytes (two, four or six: whole UTF-16 units) as one
+// word, read without a call: two four-byte reads that overlap where they must.
+quint64 shortWord(const char* bytes, size_t size)
+{
+    if (size < 4)
+        return size == 0 ? 0 : wordAt<quint16>(bytes);
+    return wordAt<quint32>(bytes) | quint64(wordAt<quint32>(bytes + size - 4)) << 32;
 }
 
 // A hash of a short text read eight bytes at a time, the last word overlapping the one before.
@@ -42,23 +49,32 @@ uint hashText(QStringView text)
     const size_t size = size_t(text.size()) * sizeof(QChar);
     quint64 hash = size;
     if (size < 8) {
-        quint64 word = 0;
-        std::memcpy(&word, bytes, size);
-        hash = mix(hash, word);
+        hash = mix(hash, shortWord(bytes, size));
     } else {
         size_t i = 0;
         for (; i + 8 < size; i += 8)
-            hash = mix(hash, wordAt(bytes + i));
-        hash = mix(hash, wordAt(bytes + size - 8));
+            hash = mix(hash, wordAt<quint64>(bytes + i));
+        hash = mix(hash, wordAt<quint64>(bytes + size - 8));
     }
     hash = (hash ^ (hash >> 32)) * kMultiplier;
     return uint(hash >> 32);
 }
 
+// Compared a word at a time like the hash, the last word overlapping: the texts are short.
 bool holds(const QString& held, QStringView text)
 {
-    return held.size() == text.size() &&
-           std::memcmp(held.constData(), text.data(), size_t(text.size()) * sizeof(QChar)) == 0;
+    if (held.size() != text.size())
+        return false;
+    const char* a = reinterpret_cast<const char*>(held.constData());
+    const char* b = reinterpret_cast<const char*>(text.data());
+    const size_t size = size_t(text.size()) * sizeof(QChar);
+    if (size < 8)
+        return shortWord(a, size) == shortWord(b, size);
+    for (size_t i = 0; i + 8 < size; i += 8) {
+        if (wordAt<quint64>(a + i) != wordAt<quint64>(b + i))
+            return false;
+    }
+    return wordAt<quint64>(a + size - 8) == wordAt<quint64>(b + size - 8);
 }
 } // namespace
 
@@ -72,11 +88,6 @@ ColumnTexts::ColumnTexts() = default;
 ColumnTexts::~ColumnTexts() = default;
 ColumnTexts::ColumnTexts(ColumnTexts&&) noexcept = default;
 ColumnTexts& ColumnTexts::operator=(ColumnTexts&&) noexcept = default;
-
-bool ColumnTexts::looksUp(QStringView text) const
-{
-    return m_sharing && !text.isEmpty() && text.size() <= kLongestShared;
-}
 
 uint ColumnTexts::hashOf(QStringView text)
 {
@@ -246,11 +257,4 @@ void CellTexts::settle(QVariantList& cells, Pending& pending)
     }
     QString own = made ? std::move(pending.made) : text.toString();
     cell = QVariant(texts.remember(own));
-}
-
-ColumnTexts& CellTexts::column(int index)
-{
-    if (size_t(index) >= m_columns.size())
-        m_columns.resize(size_t(index) + 1);
-    return m_columns[size_t(index)];
 }

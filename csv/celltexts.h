@@ -28,8 +28,12 @@ public:
     ColumnTexts(ColumnTexts&&) noexcept;
     ColumnTexts& operator=(ColumnTexts&&) noexcept;
 
-    // Whether `text` is looked up at all: empty and long texts are not.
-    bool looksUp(QStringView text) const;
+    // Whether `text` is looked up at all: empty and long texts are not. Longer texts rarely
+    // repeat (notes, addresses), and cost the most to hash and compare.
+    bool looksUp(QStringView text) const
+    {
+        return m_sharing && !text.isEmpty() && text.size() <= kLongestShared;
+    }
     static uint hashOf(QStringView text);
 
     // A table of thousands of texts lies far from the processor. A row's lookups are made in
@@ -50,6 +54,8 @@ public:
 
 private:
     struct Slot;
+
+    static constexpr int kLongestShared = 32;
 
     void countLookup(bool found);
     Slot* grown(Slot* follow);
@@ -85,7 +91,12 @@ public:
         return size_t(index) >= m_columns.size() || m_columns[size_t(index)].sharing();
     }
 
-    ColumnTexts& column(int index);
+    ColumnTexts& column(int index)
+    {
+        if (size_t(index) >= m_columns.size())
+            m_columns.resize(size_t(index) + 1);
+        return m_columns[size_t(index)];
+    }
 
 private:
     struct Pending {
