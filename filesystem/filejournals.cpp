@@ -3,13 +3,29 @@
 #include "filesystem/journalfilesystem.h"
 #include "filesystem/realfilesystem.h"
 
+// A step whose changes the journal could not record logs them as failed, as it would any failed
+// change; the run must not go on as if all were well, leaving the user's files half-changed.
+static bool nothingRefused(JournalFileSystem& files, QString* error)
+{
+    const int refusals = files.refusals();
+    if (refusals == 0)
+        return true;
+    if (error)
+        *error = QStringLiteral("the journal in %1 could not be written, so %2 file change(s) "
+                                "were refused; the run stops")
+                     .arg(files.journal().folder())
+                     .arg(refusals);
+    return false;
+}
+
 bool journalStep(const VariableScope* scope, int step, const QString& folder, QString* error)
 {
     Q_UNUSED(step)
     if (!scope)
         return true;
-    if (std::dynamic_pointer_cast<JournalFileSystem>(scopedFileSystem(scope)))
-        return true;
+    if (const auto journaled =
+            std::dynamic_pointer_cast<JournalFileSystem>(scopedFileSystem(scope)))
+        return nothingRefused(*journaled, error);
     std::unique_ptr<Journal> journal = Journal::create(folder, error);
     if (!journal)
         return false;
@@ -18,11 +34,12 @@ bool journalStep(const VariableScope* scope, int step, const QString& folder, QS
     return true;
 }
 
-void finishJournal(const VariableScope* scope)
+bool finishJournal(const VariableScope* scope, QString* error)
 {
     const auto journaled = std::dynamic_pointer_cast<JournalFileSystem>(scopedFileSystem(scope));
     if (!journaled)
-        return;
+        return true;
     takeScopedFileSystem(scope);
     journaled->journal().sync();
+    return nothingRefused(*journaled, error);
 }

@@ -122,6 +122,8 @@ QString JournalFileSystem::canonicalPath(const QString& path)
 
 bool JournalFileSystem::refuse(QString* error)
 {
+    if (m_journal->failed())
+        ++m_refusals;
     if (error)
         *error = QStringLiteral("the journal in %1 cannot be written").arg(m_journal->folder());
     return false;

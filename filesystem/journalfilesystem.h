@@ -17,6 +17,8 @@ public:
     JournalFileSystem(FileSystem& files, std::unique_ptr<Journal> journal);
 
     Journal& journal() { return *m_journal; }
+    // How many changes were refused because the journal had failed (see Journal::failed).
+    int refusals() const { return m_refusals; }
 
     EntryStatus status(const QString& path, Links links = Links::Follow) override;
     QString canonicalPath(const QString& path) override;
@@ -50,4 +52,5 @@ private:
     // What status() found at the paths asked about since the last change, links not followed:
     // a record takes a path's state from here rather than looking a second time.
     QVector<Seen> m_seen;
+    int m_refusals = 0;
 };

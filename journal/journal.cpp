@@ -103,7 +103,25 @@ bool Journal::append(JsonLine record, const QString& statePath, WithHash withHas
     // only the last change can lack its record when the run is killed.
     const QByteArray lines = m_pending + record.object() + '\n';
     m_pending.clear();
-    return m_log->append(lines);
+    if (m_log->append(lines))
+        return true;
+    m_failed = true;
+    return false;
+}
+
+// A file that could not be moved or copied into the journal for want of room, or because the
+// journal's folder is gone, is the journal's failure; one that could not be moved from a folder
+// the user may not change is only that change's.
+bool Journal::keptInJournal(bool kept)
+{
+    if (kept)
+        return true;
+    const int error = errno;
+    const QByteArray folder = QFile::encodeName(m_folder);
+    if (error == ENOSPC || error == EDQUOT || !QFileInfo(m_folder).isDir() ||
+        ::access(folder.constData(), W_OK | X_OK) != 0)
+        m_failed = true;
+    return false;
 }
 
 bool Journal::willMakeFolder(const QString& path)
@@ -149,7 +167,7 @@ bool Journal::willRewriteInPlace(const QString& path)
     const QString target = absolute(path);
     if (!append(changeAt("rewrite", target), target, WithHash::Yes))
         return false;
-    return copyKeepingTimes(target, backupPath(m_seq));
+    return keptInJournal(copyKeepingTimes(target, backupPath(m_seq)));
 }
 
 bool Journal::willReplace(const QString& path)
@@ -157,7 +175,7 @@ bool Journal::willReplace(const QString& path)
     const QString target = absolute(path);
     if (!append(changeAt("replace", target), target, WithHash::Yes))
         return false;
-    return linkOrCopy(target, backupPath(m_seq));
+    return keptInJournal(linkOrCopy(target, backupPath(m_seq)));
 }
 
 bool Journal::willWriteBeside(const QString& path)
@@ -173,7 +191,7 @@ bool Journal::moveIntoJournal(const QString& path)
                 WithHash::No))
         return false;
     const QString backup = backupPath(m_seq);
-    if (!moveOrCopyAway(target, backup))
+    if (!keptInJournal(moveOrCopyAway(target, backup)))
         return false;
     // Nothing is at the path now; no state to record after.
     m_lastPath.clear();

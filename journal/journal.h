@@ -62,8 +62,13 @@ public:
     void sync();
 
     QString folder() const { return m_folder; }
+    // Whether a record, or a file the journal had to keep, could not be written: for want of
+    // room, or because the journal's folder is gone. The journal no longer holds all it should,
+    // and the change that asked was refused.
+    bool failed() const { return m_failed; }
 
 private:
+    bool keptInJournal(bool kept);
     Journal(const QString& folder, std::unique_ptr<AppendLog> log);
     bool append(JsonLine record, const QString& statePath, WithHash withHash,
                 const FileState* before = nullptr);
@@ -78,6 +83,7 @@ private:
     WithHash m_lastHash = WithHash::No;
     QByteArray m_lastState; // what the last change leaves, where known without looking (JSON)
     QByteArray m_pending;   // the last change's record, written with the next one
+    bool m_failed = false;
 };
 
 QString journalLogPath(const QString& folder);

@@ -108,7 +108,7 @@ bool FileOperPlugin::journalStep(const VariableScope* scope, int step, const QSt
     return ::journalStep(scope, step, folder, error);
 }
 
-void FileOperPlugin::finishJournal(const VariableScope* scope)
+bool FileOperPlugin::finishJournal(const VariableScope* scope, QString* error)
 {
-    ::finishJournal(scope);
+    return ::finishJournal(scope, error);
 }

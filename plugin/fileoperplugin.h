@@ -35,5 +35,5 @@ public:
 
     bool journalStep(const VariableScope* scope, int step, const QString& folder,
                      QString* error) override;
-    void finishJournal(const VariableScope* scope) override;
+    bool finishJournal(const VariableScope* scope, QString* error) override;
 };

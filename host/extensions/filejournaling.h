@@ -17,12 +17,14 @@ public:
     // Called before each step of a journaled run (step is 1-based). The first call starts the
     // journal in `folder` (which must not hold one yet); from then on every step of this plug-in
     // run with `scope` records its changes there. False, with *error, when the journal cannot be
-    // started: the step must then not run.
+    // started, or when an earlier step had changes refused because the journal could not record
+    // them: the step must then not run.
     virtual bool journalStep(const VariableScope* scope, int step, const QString& folder,
                              QString* error) = 0;
-    // Ends the journal of `scope`, its records on disk.
-    virtual void finishJournal(const VariableScope* scope) = 0;
+    // Ends the journal of `scope`, its records on disk. False, with *error, when changes were
+    // refused because the journal could not record them: the run did not do all it was asked.
+    virtual bool finishJournal(const VariableScope* scope, QString* error) = 0;
 };
 
-#define IFileJournaling_iid "org.stephost.IFileJournaling/1.0"
+#define IFileJournaling_iid "org.stephost.IFileJournaling/1.1"
 Q_DECLARE_INTERFACE(IFileJournaling, IFileJournaling_iid)

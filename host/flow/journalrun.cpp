@@ -39,17 +39,28 @@ RunResult runJournaledFlow(const Flow& flow, const PluginHost& host, const QStri
 {
     const QVector<IFileJournaling*> journalers = stepJournalers(flow, host);
     QVector<IFileJournaling*> started;
+    // Every journal started is ended, its records on disk, however the run ends.
+    const auto finishJournals = [&](VariableScope& scope, QString* error) {
+        bool finished = true;
+        for (IFileJournaling* journaler : qAsConst(started))
+            finished = journaler->finishJournal(&scope, error) && finished;
+        started.clear();
+        return finished;
+    };
     options.beforeStep = [&](VariableScope& scope, int index) {
         IFileJournaling* journaler = journalers.at(index);
         QString error;
-        if (!journaler->journalStep(&scope, index + 1, folder, &error))
+        if (!journaler->journalStep(&scope, index + 1, folder, &error)) {
+            finishJournals(scope, nullptr);
             throw FlowError{error};
+        }
         if (!started.contains(journaler))
             started.append(journaler);
     };
     options.afterSteps = [&](VariableScope& scope) {
-        for (IFileJournaling* journaler : qAsConst(started))
-            journaler->finishJournal(&scope);
+        QString error;
+        if (!finishJournals(scope, &error))
+            throw FlowError{error};
     };
     return runFlow(flow, host, options);
 }
