@@ -120,12 +120,19 @@ QString JournalFileSystem::canonicalPath(const QString& path)
     return m_files.canonicalPath(path);
 }
 
-bool JournalFileSystem::refuse(QString* error)
+// A change is refused when the journal cannot record it, or cannot keep the file it would
+// replace or delete; the second may be the user's file's own doing (a folder it may not change).
+bool JournalFileSystem::refuse(const QString& path, QString* error)
 {
-    if (m_journal->failed())
+    const bool journalFailed = m_journal->failed();
+    if (journalFailed)
         ++m_refusals;
     if (error)
-        *error = QStringLiteral("the journal in %1 cannot be written").arg(m_journal->folder());
+        *error =
+            journalFailed
+                ? QStringLiteral("the journal in %1 cannot be written").arg(m_journal->folder())
+                : QStringLiteral("%1 cannot be kept in the journal: %2")
+                      .arg(path, m_journal->keepError());
     return false;
 }
 
@@ -158,7 +165,7 @@ bool JournalFileSystem::clearTarget(const QString& target, const FileState& ther
 {
     if (overwrite == Overwrite::No || !there.exists() || there.kind == FileState::Kind::Folder)
         return true;
-    return m_journal->moveIntoJournal(target) || refuse(error);
+    return m_journal->moveIntoJournal(target) || refuse(target, error);
 }
 
 // A change that failed after its target went into the journal gives the target back at once.
@@ -186,7 +193,7 @@ bool JournalFileSystem::copyFile(const QString& source, const QString& target, O
     const FileState missing;
     const bool cleared = there.exists() && there.kind != FileState::Kind::Folder;
     if (!m_journal->willCreate(target, cleared || !there.exists() ? &missing : nullptr))
-        return refuse(error);
+        return refuse(target, error);
     if (!m_files.copyFile(source, target, Overwrite::No, error)) {
         if (cleared && !m_files.status(target, Links::NoFollow).exists())
             putBack(target);
@@ -214,10 +221,10 @@ bool JournalFileSystem::rename(const QString& source, const QString& target, Ove
             to.kind == FileState::Kind::Folder)
             return m_files.rename(source, target, overwrite, error);
         if (!m_journal->moveIntoJournal(target))
-            return refuse(error);
+            return refuse(target, error);
     }
     if (!m_journal->willRename(source, target, &from))
-        return refuse(error);
+        return refuse(target, error);
     if (!m_files.rename(source, target, Overwrite::No, error)) {
         if (to.exists() && !m_files.status(target, Links::NoFollow).exists())
             putBack(target);
@@ -238,7 +245,7 @@ bool JournalFileSystem::renameWithoutReplacing(const QString& source, const QStr
     if (!from.exists())
         return m_files.rename(source, target, Overwrite::No, error);
     if (!m_journal->willRename(source, target, &from))
-        return refuse(error);
+        return refuse(target, error);
     if (!m_files.rename(source, target, Overwrite::No, error))
         return false;
     m_journal->changeMade();
@@ -252,7 +259,7 @@ bool JournalFileSystem::remove(const QString& path, QString* error)
     const EntryStatus there = m_files.status(path, Links::NoFollow);
     if (!there.exists() || there.isFolder())
         return m_files.remove(path, error);
-    return m_journal->moveIntoJournal(path) || refuse(error);
+    return m_journal->moveIntoJournal(path) || refuse(path, error);
 }
 
 std::unique_ptr<FileWriter> JournalFileSystem::openForWriting(const QString& path, WriteMode mode)

@@ -44,7 +44,7 @@ private:
                      QString* error);
     void putBack(const QString& target);
     bool renameWithoutReplacing(const QString& source, const QString& target, QString* error);
-    bool refuse(QString* error);
+    bool refuse(const QString& path, QString* error);
     std::unique_ptr<FileWriter> journaled(std::unique_ptr<FileWriter> writer);
 
     FileSystem& m_files;

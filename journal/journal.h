@@ -66,6 +66,8 @@ public:
     // room, or because the journal's folder is gone. The journal no longer holds all it should,
     // and the change that asked was refused.
     bool failed() const { return m_failed; }
+    // Why the last file the journal had to keep could not be moved or copied into it.
+    QString keepError() const { return m_keepError; }
 
 private:
     bool keptInJournal(bool kept);
@@ -84,6 +86,7 @@ private:
     QByteArray m_lastState; // what the last change leaves, where known without looking (JSON)
     QByteArray m_pending;   // the last change's record, written with the next one
     bool m_failed = false;
+    QString m_keepError;
 };
 
 QString journalLogPath(const QString& folder);

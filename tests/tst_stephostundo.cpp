@@ -19,6 +19,7 @@ private slots:
     void undoRestoresTree_data();
     void undoRestoresTree();
     void userChangeIsLeft();
+    void unkeptFileIsLeft();
 };
 
 namespace
@@ -144,6 +145,32 @@ void tst_StephostUndo::userChangeIsLeft()
     QCOMPARE(outcome.report.value("status").toString(), QStringLiteral("partly undone"));
     QCOMPARE(outcome.secondReport.value("status").toString(), QStringLiteral("already undone"));
     QCOMPARE(outcome.secondExit, 0);
+}
+
+// A file the journal cannot take from a folder the user may not change is not deleted, and the
+// run goes on: the journal itself is fine. Root moves files out of any folder; nobody does not.
+void tst_StephostUndo::unkeptFileIsLeft()
+{
+    const ScratchCwd dir;
+    QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0777), 0);
+    QVERIFY(makeTree(QStringLiteral("ro/a.txt")));
+    QCOMPARE(::chmod("ro", 0555), 0);
+    QVERIFY(writeFile(QStringLiteral("flow.json"), R"({"steps": [
+        {"type": "file.delete", "settings": {"files": "ro/a.txt"}},
+        {"type": "file.write", "settings": {"filePath": "b.txt", "content": "written"}}]})"));
+    StephostLimits limits;
+    limits.unprivileged = true;
+    qputenv("QT_LOGGING_RULES", "fileoper.delete.debug=true");
+    const StephostResult run = runStephost({QStringLiteral("run"), QStringLiteral("flow.json"),
+                                            QStringLiteral("--journal"), QStringLiteral("journal")},
+                                           dir.path(), limits);
+    qunsetenv("QT_LOGGING_RULES");
+    QCOMPARE(run.exitCode, 0);
+    QVERIFY2(run.err.contains("ro/a.txt: not deleted, ro/a.txt cannot be kept in the journal: "
+                              "Permission denied"),
+             run.err.constData());
+    QCOMPARE(readFile(QStringLiteral("ro/a.txt")), QByteArray("ro/a.txt"));
+    QCOMPARE(readFile(QStringLiteral("b.txt")), QByteArray("\xEF\xBB\xBFwritten"));
 }
 
 QTEST_GUILESS_MAIN(tst_StephostUndo)
