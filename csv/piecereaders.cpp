@@ -33,13 +33,19 @@ void PieceReaders::dropUnread()
     }
 }
 
+void PieceReaders::runAt(int run, int piece)
+{
+    std::pair<int, int>& span = m_runs.at(size_t(run));
+    const int last = qMin(piece - 1, span.second);
+    for (; span.first <= last; ++span.first) {
+        if (--m_readers[size_t(span.first)] == 0)
+            release(span.first);
+    }
+}
+
 void PieceReaders::runDone(int run)
 {
-    const std::pair<int, int> span = m_runs.at(size_t(run));
-    for (int piece = span.first; piece <= span.second; ++piece) {
-        if (--m_readers[size_t(piece)] == 0)
-            release(piece);
-    }
+    runAt(run, m_runs.at(size_t(run)).second + 1);
 }
 
 // Each piece is dropped by one thread only, the one that took its count to zero; the list itself

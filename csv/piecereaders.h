@@ -19,6 +19,9 @@ public:
     void addRun(int first, int last);
     // Drops the pieces no run reads (lines before the first chosen row or after the last).
     void dropUnread();
+    // Called by the thread reading the run when it moves on to `piece`: the pieces before it are
+    // done with as far as this run goes, so the text shrinks while a long run is still read.
+    void runAt(int run, int piece);
     // Called by the thread that read the run, in the order the runs were declared or any other.
     void runDone(int run);
 
@@ -27,5 +30,6 @@ private:
 
     std::vector<QString*> m_pieces;
     std::unique_ptr<std::atomic<int>[]> m_readers;
+    // The pieces each run still reads; only the run's own thread moves its first one on.
     std::vector<std::pair<int, int>> m_runs;
 };

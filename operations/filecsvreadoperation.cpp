@@ -45,12 +45,19 @@ QString FileCsvReadOperation::icon() const
 
 // `count` lines from the cursor split into cells, with the chosen columns picked from each, stored
 // from `row` on. The lines are walked in the decoded text itself, so no copy of them is held
-// beside the table; cells repeating a text of their column share it through `texts`.
+// beside the table, and each piece of it is given back to `readers` once the run is past it;
+// cells repeating a text of their column share it through `texts`.
 static void readBlock(TextLines lines, int count, const CellSplitter& splitter,
-                      const QList<int>& columns, CellTexts& texts, QVariantList::iterator row)
+                      const QList<int>& columns, CellTexts& texts, QVariantList::iterator row,
+                      PieceReaders& readers, int run)
 {
     int widthHint = 0;
+    int piece = lines.piece();
     for (; count > 0; --count, ++row) {
+        if (lines.piece() != piece) {
+            piece = lines.piece();
+            readers.runAt(run, piece);
+        }
         QVariantList cells;
         // Rows of a file mostly share one width: sizing each row like the previous one spares
         // the list its growth steps.
@@ -99,7 +106,7 @@ static QVariantList readRows(QStringList& text, TextLines& lines, int first, int
         const int from = partBegin(total, runs, run);
         const int count = partBegin(total, runs, run + 1) - from;
         readBlock(starts[size_t(run)], count, splitter, columns, texts[size_t(thread)],
-                  begin + from);
+                  begin + from, readers, run);
         readers.runDone(run);
     });
     return rows;

@@ -40,8 +40,9 @@ const char kUtf8[] = "UTF-8";
 const int kBytesPerPiece = 1 << 20;
 
 // A large file read in pieces is cut into pieces of about this size however many cores decode
-// them, so that a reader done with the first lines can give their text back early.
-const int kBytesPerSmallPiece = 4 << 20;
+// them, so that a reader gives each piece's text back soon after its lines: what a reader is still
+// in when its table is all but built adds to the peak, twice this size per reading thread.
+const int kBytesPerSmallPiece = 1 << 19;
 
 // Decoding n bytes can give up to n characters, and a QString holds at most about 2^30 of them:
 // a larger file is reported as unreadable rather than ending the host in a failed allocation.
