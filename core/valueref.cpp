@@ -81,5 +81,9 @@ QVariant resolveValueRef(const ValueRef& ref, VariableScope* scope)
 
 QVariantList toVariantList(const QVariant& value)
 {
+    // A list is taken as it is: the general conversion first looks up registered converters,
+    // under a lock, which costs more than the copy when called for every row of a table.
+    if (value.userType() == QMetaType::QVariantList)
+        return *static_cast<const QVariantList*>(value.constData());
     return value.value<QVariantList>();
 }
