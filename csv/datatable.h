@@ -40,3 +40,8 @@ QList<int> selectedColumns(TableScope tableScope, const QString& columns, Variab
 
 // The cells at the given columns, in order; an empty cell where the row has none.
 QVariantList pickColumns(const QVariantList& cells, const QList<int>& columns);
+
+// Asks the processor for the texts of a row's cells ahead of their use. Cells repeating a text of
+// their column share the string first read, anywhere in the table, so walking the rows in order
+// no longer walks their texts in order; the wait for memory then overlaps earlier rows' work.
+void prefetchCellTexts(const QVariant& row);

@@ -52,6 +52,9 @@ const int kFormatChunk = 1 << 20;
 // large table is formatted and encoded in parts on threads of their own: the first part writes as
 // it goes, the others keep their bytes until the parts before them are written. A chunk is
 // encoded only after a line feed or at the end, as a trailing high surrogate would be held back.
+// How far ahead of the row being formatted its cells' texts are asked for.
+static const int kPrefetchRows = 4;
+
 static bool writeCsvRows(TextFileWriter& writer, const QVariantList& rows, int first, int last,
                          const QList<int>& columns, QChar delimiter)
 {
@@ -72,6 +75,8 @@ static bool writeCsvRows(TextFileWriter& writer, const QVariantList& rows, int f
         };
         const int end = first + partBegin(total, parts, part + 1);
         for (int row = first + partBegin(total, parts, part); row < end; ++row) {
+            if (row + kPrefetchRows < end)
+                prefetchCellTexts(rows.at(row + kPrefetchRows));
             const QVariantList cells = toVariantList(rows.at(row));
             appendCsvLine(text, columns.isEmpty() ? cells : pickColumns(cells, columns), delimiter);
             if (row < last)
