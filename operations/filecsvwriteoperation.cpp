@@ -48,13 +48,13 @@ QString FileCsvWriteOperation::icon() const
 // encoder reads it while it is still in the cache.
 const int kFormatChunk = 1 << 20;
 
+// How far ahead of the row being formatted its cells' texts are asked for.
+const int kPrefetchRows = 4;
+
 // Writes the chosen rows as CSV lines joined by LF, without a line break after the last one. A
 // large table is formatted and encoded in parts on threads of their own: the first part writes as
 // it goes, the others keep their bytes until the parts before them are written. A chunk is
 // encoded only after a line feed or at the end, as a trailing high surrogate would be held back.
-// How far ahead of the row being formatted its cells' texts are asked for.
-static const int kPrefetchRows = 4;
-
 static bool writeCsvRows(TextFileWriter& writer, const QVariantList& rows, int first, int last,
                          const QList<int>& columns, QChar delimiter)
 {
