@@ -147,7 +147,7 @@ QVariantList pickColumns(const QVariantList& cells, const QList<int>& columns)
 
 void prefetchCellTexts(const QVariant& row)
 {
-    if (row.userType() != QMetaType::QVariantList)
+    if (!holdsList(row))
         return;
     for (const QVariant& cell : *static_cast<const QVariantList*>(row.constData())) {
         // The string's header and first characters share a cache line.

@@ -70,10 +70,10 @@ public:
     QString keepError() const { return m_keepError; }
 
 private:
-    bool keptInJournal(bool kept);
     Journal(const QString& folder, std::unique_ptr<AppendLog> log);
     bool append(JsonLine record, const QString& statePath, WithHash withHash,
                 const FileState* before = nullptr);
+    bool keptInJournal(bool kept);
     QString backupPath(int seq) const;
     QString absolute(const QString& path) const;
 
