@@ -1,6 +1,7 @@
 #include "appendlog.h"
 
 #include "journalfiles.h"
+#include "journalfolder.h"
 
 #include <QFile>
 
@@ -9,6 +10,7 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -23,10 +25,18 @@ constexpr qint64 reserveStep = 8 * 1024 * 1024;
 
 std::unique_ptr<AppendLog> AppendLog::create(const QString& path)
 {
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return nullptr;
+    // Private whatever the umask, and locked until it closes: undo refuses a log still locked.
+    if (::fchmod(fd, 0600) != 0 ||
+        lockWithoutWaiting(fd, LockKind::Exclusive) != LockResult::Taken) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        return nullptr;
+    }
     return std::unique_ptr<AppendLog>(new AppendLog(fd));
 }
 

@@ -13,6 +13,7 @@
 class AppendLog
 {
 public:
+    // A new file, private to the user and locked (flock) against undo until the log closes.
     // Fails where `path` exists already (errno says why).
     static std::unique_ptr<AppendLog> create(const QString& path);
     ~AppendLog();

@@ -46,6 +46,7 @@ FileState stateOf(const struct stat& status)
     state.size = qint64(status.st_size);
     state.mtimeNs = qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
     state.mode = quint32(status.st_mode & 07777);
+    state.ctimeNs = qint64(status.st_ctim.tv_sec) * 1000000000 + status.st_ctim.tv_nsec;
     return state;
 }
 

@@ -1,6 +1,7 @@
 #include "journal.h"
 
 #include "journalfiles.h"
+#include "journalfolder.h"
 #include "jsonline.h"
 
 #include <QDateTime>
@@ -10,6 +11,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -21,6 +23,12 @@ QString absolute(const QString& path, const QString& workingFolder)
 {
     return QDir::cleanPath(QDir::isAbsolutePath(path) ? path
                                                       : workingFolder + QLatin1Char('/') + path);
+}
+
+quint32 modeOf(const QString& path)
+{
+    struct stat status;
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
 }
 
 qint64 now()
@@ -65,23 +73,20 @@ QString Journal::absolute(const QString& path) const
 std::unique_ptr<Journal> Journal::create(const QString& folder, QString* error)
 {
     const QString root = ::absolute(folder, QDir::currentPath());
-    if (!QDir().mkpath(root + QStringLiteral("/backup"))) {
-        *error = QStringLiteral("cannot make the journal folder %1").arg(root);
+    if (!makeJournalFolder(root, error))
         return nullptr;
-    }
     std::unique_ptr<AppendLog> log = AppendLog::create(journalLogPath(root));
     if (!log) {
-        *error =
-            errno == EEXIST
-                ? QStringLiteral("%1 holds a journal already; give each run a folder of its own")
-                      .arg(root)
-                : QStringLiteral("cannot write the journal in %1: %2")
-                      .arg(root, QString::fromLocal8Bit(strerror(errno)));
+        *error = QStringLiteral("cannot write the journal in %1: %2")
+                     .arg(root, QString::fromLocal8Bit(strerror(errno)));
         return nullptr;
     }
     std::unique_ptr<Journal> journal(new Journal(root, std::move(log)));
-    journal->append(JsonLine().add("op", QStringLiteral("start")).add("time", now()), QString(),
-                    WithHash::No);
+    journal->append(JsonLine()
+                        .add("op", QStringLiteral("start"))
+                        .add("time", now())
+                        .add("version", qint64(journalFormatVersion)),
+                    QString(), WithHash::No);
     return journal;
 }
 
@@ -90,10 +95,16 @@ QString Journal::backupPath(int seq) const
     return journalBackupPath(m_folder, seq);
 }
 
+QByteArray Journal::numbered(JsonLine record)
+{
+    return record.add("seq", ++m_seq).object() + '\n';
+}
+
 bool Journal::append(JsonLine record, const QString& statePath, WithHash withHash,
                      const FileState* before)
 {
     record.add("seq", ++m_seq);
+    m_changeSeq = m_seq;
     if (!statePath.isEmpty())
         record.addJson("before", (before ? *before : fileStateOf(statePath)).toJson());
     m_lastPath = statePath;
@@ -168,7 +179,10 @@ bool Journal::willRewriteInPlace(const QString& path)
     const QString target = absolute(path);
     if (!append(changeAt("rewrite", target), target, WithHash::Yes))
         return false;
-    return keptInJournal(copyKeepingTimes(target, backupPath(m_seq)));
+    if (!keptInJournal(copyKeepingTimes(target, backupPath(m_changeSeq))))
+        return false;
+    recordKept(target, modeOf(target));
+    return true;
 }
 
 bool Journal::willReplace(const QString& path)
@@ -176,7 +190,16 @@ bool Journal::willReplace(const QString& path)
     const QString target = absolute(path);
     if (!append(changeAt("replace", target), target, WithHash::Yes))
         return false;
-    return keptInJournal(linkOrCopy(target, backupPath(m_seq)));
+    const FileState before = fileStateOf(target);
+    if (!keptInJournal(linkOrCopy(target, backupPath(m_changeSeq))))
+        return false;
+    // A second name of the file is the file itself, which its record before vouches for; a copy
+    // (the journal on another file system) is a file of its own and needs a record of its own.
+    if (fileStateOf(backupPath(m_changeSeq)).inode == before.inode)
+        m_linkedBackups.append(m_changeSeq);
+    else
+        recordKept(target, before.mode);
+    return true;
 }
 
 bool Journal::willWriteBeside(const QString& path)
@@ -191,12 +214,48 @@ bool Journal::moveIntoJournal(const QString& path)
     if (!append(JsonLine().add("op", QStringLiteral("remove")).add("path", target), QString(),
                 WithHash::No))
         return false;
-    const QString backup = backupPath(m_seq);
-    if (!keptInJournal(moveOrCopyAway(target, backup)))
+    // Its own mode, to be given back: a copy to another file system would not keep it.
+    const quint32 mode = modeOf(target);
+    if (!keptInJournal(moveOrCopyAway(target, backupPath(m_changeSeq))))
         return false;
     // Nothing is at the path now; no state to record after.
     m_lastPath.clear();
+    recordKept(target, mode);
     return true;
+}
+
+// Undo puts a backup back only where it is still what the run moved in. Hashing it here would
+// read every byte of every file a run deletes (a 1 GiB delete is otherwise one rename), so the
+// record is of its identity instead: device, inode, size and modification time, and the status
+// change time taken after it was made private, which nobody can set back, so the file cannot be
+// swapped or edited without the record telling. Written at once: the change is made, and a kill
+// must not part it from its record.
+void Journal::recordKept(const QString& path, quint32 mode)
+{
+    const QString backup = backupPath(m_changeSeq);
+    makePrivate(backup);
+    FileState kept = fileStateOf(backup);
+    kept.mode = mode;
+    const QByteArray line = numbered(JsonLine()
+                                         .add("kept", m_changeSeq)
+                                         .add("path", path)
+                                         .addJson("state", kept.toJson())
+                                         .addAsText("ctime", kept.ctimeNs));
+    if (!m_log->append(m_pending + line))
+        m_failed = true;
+    m_pending.clear();
+}
+
+void Journal::makeLinkedBackupsPrivate()
+{
+    for (int seq : qAsConst(m_linkedBackups)) {
+        const QByteArray backup = QFile::encodeName(backupPath(seq));
+        struct stat status;
+        if (::lstat(backup.constData(), &status) == 0 && S_ISREG(status.st_mode) &&
+            status.st_nlink == 1)
+            ::chmod(backup.constData(), 0600);
+    }
+    m_linkedBackups.clear();
 }
 
 void Journal::changeMade()
@@ -206,12 +265,14 @@ void Journal::changeMade()
     // A renamed entry is the one that was at the old name: no need to look again.
     const QByteArray after =
         m_lastState.isEmpty() ? fileStateOf(m_lastPath, m_lastHash).toJson() : m_lastState;
-    m_pending += JsonLine().add("done", m_seq).addJson("after", after).object() + '\n';
+    m_pending += numbered(
+        JsonLine().add("done", m_changeSeq).add("path", m_lastPath).addJson("after", after));
     m_lastPath.clear();
 }
 
 void Journal::sync()
 {
+    makeLinkedBackupsPrivate();
     m_log->append(m_pending);
     m_pending.clear();
     m_log->sync();

@@ -44,14 +44,15 @@ bool copyInto(const QString& from, const QString& to, int flags, mode_t mode)
     if (in < 0)
         return false;
     struct stat status;
-    const int out = ::fstat(in, &status) == 0
-                        ? ::open(native(to).constData(), flags | O_WRONLY | O_CLOEXEC,
-                                 mode ? mode : status.st_mode & 07777)
-                        : -1;
+    const int out =
+        ::fstat(in, &status) == 0
+            ? ::open(native(to).constData(), flags | O_WRONLY | O_NOFOLLOW | O_CLOEXEC, mode)
+            : -1;
     bool ok = out >= 0 && copyBytes(in, out) && setModificationTime(out, status.st_mtim) &&
               ::fdatasync(out) == 0;
+    // A new copy is private whatever the umask; whoever puts it back gives it its mode.
     if (out >= 0 && (flags & O_EXCL))
-        ok = ok && ::fchmod(out, status.st_mode & 07777) == 0;
+        ok = ok && ::fchmod(out, mode) == 0;
     ::close(in);
     if (out >= 0 && ::close(out) != 0)
         ok = false;
@@ -122,7 +123,7 @@ bool rewriteInPlace(const QString& from, const QString& to)
 
 bool truncateKeepingTime(const QString& path, qint64 size, qint64 mtimeNs)
 {
-    const int fd = ::open(native(path).constData(), O_WRONLY | O_CLOEXEC);
+    const int fd = ::open(native(path).constData(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return false;
     const struct timespec mtime = {time_t(mtimeNs / 1000000000), long(mtimeNs % 1000000000)};
