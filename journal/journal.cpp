@@ -4,6 +4,7 @@
 #include "journalfolder.h"
 #include "jsonline.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -48,6 +49,11 @@ JsonLine changeAt(const char* op, const QString& path)
 QString journalLogPath(const QString& folder)
 {
     return folder + QStringLiteral("/journal.log");
+}
+
+QByteArray journalRecordDigest(const QByteArray& line)
+{
+    return QCryptographicHash::hash(line, QCryptographicHash::Md5).toHex().left(16);
 }
 
 QString journalBackupPath(const QString& folder, int seq)
@@ -112,7 +118,9 @@ bool Journal::append(JsonLine record, const QString& statePath, WithHash withHas
     m_lastState.clear();
     // The record of the change before goes out with this one: one write a change, and still
     // only the last change can lack its record when the run is killed.
-    const QByteArray lines = m_pending + record.object() + '\n';
+    const QByteArray object = record.object();
+    m_changeDigest = journalRecordDigest(object);
+    const QByteArray lines = m_pending + object + '\n';
     m_pending.clear();
     if (m_log->append(lines))
         return true;
@@ -181,7 +189,7 @@ bool Journal::willRewriteInPlace(const QString& path)
         return false;
     if (!keptInJournal(copyKeepingTimes(target, backupPath(m_changeSeq))))
         return false;
-    recordKept(target, modeOf(target));
+    recordKept(m_changeSeq, m_changeDigest, target, modeOf(target));
     return true;
 }
 
@@ -196,9 +204,9 @@ bool Journal::willReplace(const QString& path)
     // A second name of the file is the file itself, which its record before vouches for; a copy
     // (the journal on another file system) is a file of its own and needs a record of its own.
     if (fileStateOf(backupPath(m_changeSeq)).inode == before.inode)
-        m_linkedBackups.append(m_changeSeq);
+        m_linkedBackups.append({m_changeSeq, m_changeDigest, target, before.mode});
     else
-        recordKept(target, before.mode);
+        recordKept(m_changeSeq, m_changeDigest, target, before.mode);
     return true;
 }
 
@@ -220,7 +228,7 @@ bool Journal::moveIntoJournal(const QString& path)
         return false;
     // Nothing is at the path now; no state to record after.
     m_lastPath.clear();
-    recordKept(target, mode);
+    recordKept(m_changeSeq, m_changeDigest, target, mode);
     return true;
 }
 
@@ -230,14 +238,15 @@ bool Journal::moveIntoJournal(const QString& path)
 // change time taken after it was made private, which nobody can set back, so the file cannot be
 // swapped or edited without the record telling. Written at once: the change is made, and a kill
 // must not part it from its record.
-void Journal::recordKept(const QString& path, quint32 mode)
+void Journal::recordKept(int seq, const QByteArray& digest, const QString& path, quint32 mode)
 {
-    const QString backup = backupPath(m_changeSeq);
+    const QString backup = backupPath(seq);
     makePrivate(backup);
     FileState kept = fileStateOf(backup);
     kept.mode = mode;
     const QByteArray line = numbered(JsonLine()
-                                         .add("kept", m_changeSeq)
+                                         .add("kept", seq)
+                                         .add("of", QLatin1String(digest))
                                          .add("path", path)
                                          .addJson("state", kept.toJson())
                                          .addAsText("ctime", kept.ctimeNs));
@@ -246,16 +255,22 @@ void Journal::recordKept(const QString& path, quint32 mode)
     m_pending.clear();
 }
 
+// A backup still linked to the user's file (its replacement was never renamed over it) stays as
+// it is: its mode is the user's file's too.
 void Journal::makeLinkedBackupsPrivate()
 {
-    for (int seq : qAsConst(m_linkedBackups)) {
-        const QByteArray backup = QFile::encodeName(backupPath(seq));
+    QVector<LinkedBackup> stillLinked;
+    for (const LinkedBackup& linked : qAsConst(m_linkedBackups)) {
+        const QByteArray backup = QFile::encodeName(backupPath(linked.seq));
         struct stat status;
-        if (::lstat(backup.constData(), &status) == 0 && S_ISREG(status.st_mode) &&
-            status.st_nlink == 1)
-            ::chmod(backup.constData(), 0600);
+        if (::lstat(backup.constData(), &status) != 0 || !S_ISREG(status.st_mode))
+            continue;
+        if (status.st_nlink == 1)
+            recordKept(linked.seq, linked.digest, linked.path, linked.mode);
+        else
+            stillLinked.append(linked);
     }
-    m_linkedBackups.clear();
+    m_linkedBackups = stillLinked;
 }
 
 void Journal::changeMade()
@@ -265,8 +280,11 @@ void Journal::changeMade()
     // A renamed entry is the one that was at the old name: no need to look again.
     const QByteArray after =
         m_lastState.isEmpty() ? fileStateOf(m_lastPath, m_lastHash).toJson() : m_lastState;
-    m_pending += numbered(
-        JsonLine().add("done", m_changeSeq).add("path", m_lastPath).addJson("after", after));
+    m_pending += numbered(JsonLine()
+                              .add("done", m_changeSeq)
+                              .add("of", QLatin1String(m_changeDigest))
+                              .add("path", m_lastPath)
+                              .addJson("after", after));
     m_lastPath.clear();
 }
 

@@ -24,13 +24,18 @@
 // without a gap, so that a line lost or added is seen.
 //   {"op": "start", "time": MS, "version": 2, "seq": 1}
 //   {"op": OP, "path": P, ..., "seq": N}           a change, before it is made
-//   {"done": N, "path": P, "after": STATE, "seq": M} the state change N left at P
-//   {"kept": N, "path": P, "state": STATE, "ctime": NS, "seq": M}
+//   {"done": N, "of": D, "path": P, "after": STATE, "seq": M}
+//                                                  the state change N left at P
+//   {"kept": N, "of": D, "path": P, "state": STATE, "ctime": NS, "seq": M}
 //                                                  the file change N moved or copied into
 //                                                  backup/N, as it is there (with its own mode
 //                                                  before it was made private); none for a backup
 //                                                  that is a second name of the file (its record
-//                                                  before vouches for it)
+//                                                  before vouches for it, until the run ends and
+//                                                  the backup, then its only name, is made
+//                                                  private and recorded)
+// D is journalRecordDigest() of change N's line: a change edited after its end was recorded no
+// longer matches.
 class Journal
 {
 public:
@@ -90,9 +95,10 @@ private:
     bool keptInJournal(bool kept);
     // The next line of the log, numbered.
     QByteArray numbered(JsonLine record);
-    // Once a file of `path` is in the journal as a file of its own (moved in, or copied): the
-    // backup made private and recorded as it is now, with `mode`, the one to give it back.
-    void recordKept(const QString& path, quint32 mode);
+    // Once the file of change `seq` (at `path`) is in the journal as a file of its own (moved
+    // in, copied, or the only name left): the backup made private and recorded as it is now,
+    // with `mode`, the one to give it back.
+    void recordKept(int seq, const QByteArray& digest, const QString& path, quint32 mode);
     // Backups that are a second name of a file still in the user's place until its replacement
     // is renamed over it: made private once they are the only name.
     void makeLinkedBackupsPrivate();
@@ -102,9 +108,16 @@ private:
     QString m_folder;
     QString m_workingFolder; // relative paths are taken from here, asked once
     std::unique_ptr<AppendLog> m_log;
-    int m_seq = 0;       // of the last line
-    int m_changeSeq = 0; // of the last change; its backup is backup/m_changeSeq
-    QVector<int> m_linkedBackups;
+    int m_seq = 0;             // of the last line
+    int m_changeSeq = 0;       // of the last change; its backup is backup/m_changeSeq
+    QByteArray m_changeDigest; // of the last change's line
+    struct LinkedBackup {
+        int seq;
+        QByteArray digest;
+        QString path;
+        quint32 mode;
+    };
+    QVector<LinkedBackup> m_linkedBackups;
     QString m_lastPath;
     WithHash m_lastHash = WithHash::No;
     QByteArray m_lastState; // what the last change leaves, where known without looking (JSON)
@@ -117,6 +130,8 @@ private:
 const int journalFormatVersion = 2;
 
 QString journalLogPath(const QString& folder);
+// A short digest of a change's line, as its done and kept records name it.
+QByteArray journalRecordDigest(const QByteArray& line);
 QString journalBackupPath(const QString& folder, int seq);
 
 #endif

@@ -104,7 +104,7 @@ public:
                     m_unreadableLine = i + 1;
                 continue;
             }
-            take(json, i + 1);
+            take(json, i + 1, lines.at(i));
             if (!m_log->refusal.isEmpty())
                 return;
         }
@@ -132,7 +132,7 @@ private:
         return json.value(QLatin1String("seq")).isDouble() ? json : QJsonObject();
     }
 
-    void take(const QJsonObject& json, int line)
+    void take(const QJsonObject& json, int line, const QByteArray& bytes)
     {
         const int seq = json.value(QLatin1String("seq")).toInt();
         if (m_unreadableLine > 0) {
@@ -145,7 +145,9 @@ private:
                    QStringLiteral("record %1 appears again at line %2").arg(seq).arg(line));
             return;
         }
-        if (seq > m_expected)
+        if (seq == m_expected + 1)
+            damage(m_expected, m_expected, QStringLiteral("record %1 is missing").arg(m_expected));
+        else if (seq > m_expected)
             damage(m_expected, seq - 1,
                    QStringLiteral("records %1 to %2 are missing").arg(m_expected).arg(seq - 1));
         m_expected = seq + 1;
@@ -156,7 +158,7 @@ private:
         else if (json.value(QLatin1String("op")).toString() == QLatin1String("start"))
             takeStart(json, seq);
         else
-            takeChange(json, seq);
+            takeChange(json, seq, bytes);
     }
 
     void takeStart(const QJsonObject& json, int seq)
@@ -178,8 +180,9 @@ private:
                     .arg(journalFormatVersion);
     }
 
-    void takeChange(const QJsonObject& json, int seq)
+    void takeChange(const QJsonObject& json, int seq, const QByteArray& bytes)
     {
+        m_digestOfSeq.insert(seq, journalRecordDigest(bytes));
         Record record;
         record.seq = seq;
         record.op = json.value(QLatin1String("op")).toString();
@@ -247,6 +250,13 @@ private:
         }
         said->insert(change);
         Record& record = m_log->records[index];
+        if (json.value(QLatin1String("of")).toString().toLatin1() != m_digestOfSeq.value(change)) {
+            damage(change, seq,
+                   QStringLiteral("record %1 was changed after record %2 was written")
+                       .arg(change)
+                       .arg(seq));
+            return nullptr;
+        }
         if (json.value(QLatin1String("path")).toString() != record.path) {
             damage(change, seq,
                    QStringLiteral("records %1 and %2 name different paths").arg(change).arg(seq));
@@ -311,6 +321,7 @@ private:
     int m_expected = 1;
     int m_unreadableLine = 0; // the last unreadable line not yet placed between two records
     QHash<int, int> m_indexOfSeq;
+    QHash<int, QByteArray> m_digestOfSeq;
     QSet<int> m_done;
     QSet<int> m_kept;
 };
