@@ -81,18 +81,21 @@ std::unique_ptr<Journal> Journal::create(const QString& folder, QString* error)
     const QString root = ::absolute(folder, QDir::currentPath());
     if (!makeJournalFolder(root, error))
         return nullptr;
-    std::unique_ptr<AppendLog> log = AppendLog::create(journalLogPath(root));
+    const QByteArray start = JsonLine()
+                                 .add("op", QStringLiteral("start"))
+                                 .add("time", now())
+                                 .add("version", qint64(journalFormatVersion))
+                                 .add("seq", 1)
+                                 .object() +
+                             '\n';
+    std::unique_ptr<AppendLog> log = AppendLog::create(journalLogPath(root), start);
     if (!log) {
         *error = QStringLiteral("cannot write the journal in %1: %2")
                      .arg(root, QString::fromLocal8Bit(strerror(errno)));
         return nullptr;
     }
     std::unique_ptr<Journal> journal(new Journal(root, std::move(log)));
-    journal->append(JsonLine()
-                        .add("op", QStringLiteral("start"))
-                        .add("time", now())
-                        .add("version", qint64(journalFormatVersion)),
-                    QString(), WithHash::No);
+    journal->m_seq = 1;
     return journal;
 }
 
