@@ -233,6 +233,13 @@ void tst_Journal::oneJournalPerFolder()
     QVERIFY(!Journal::create(QStringLiteral("j"), &error));
     QVERIFY2(error.contains(QLatin1String("is not empty: it holds \"backup\", \"journal.log\"")),
              qPrintable(error));
+    // An empty folder of the user's is taken, and made private.
+    QVERIFY(QDir().mkdir(QStringLiteral("empty")));
+    QCOMPARE(::chmod("empty", 0755), 0);
+    QVERIFY2(Journal::create(QStringLiteral("empty"), &error), qPrintable(error));
+    struct stat status;
+    QCOMPARE(::stat("empty", &status), 0);
+    QCOMPARE(status.st_mode & 07777, mode_t(0700));
 }
 
 namespace
