@@ -8,6 +8,7 @@
 #include "operations/filemoveoperation.h"
 #include "operations/filewriteoperation.h"
 
+#include <QProcess>
 #include <QStorageInfo>
 
 #include <csignal>
@@ -56,26 +57,39 @@ QString xs(int count)
     return QString(count, QLatin1Char('x'));
 }
 
-// A scratch folder on a tmpfs of its own, where the process may mount one (root); else invalid.
+// A disk of 1 MB of its own, where the process may mount one (root): a tmpfs, which reserves room
+// on request, or an ext2 file system in an image, which cannot. isMounted() false where none can
+// be had.
 class SmallDisk
 {
 public:
-    explicit SmallDisk(const char* size)
+    explicit SmallDisk(const QString& type) : m_path(m_dir.filePath(QStringLiteral("disk")))
     {
-        const QByteArray options = QByteArray("size=") + size;
-        m_mounted = m_dir.isValid() && ::mount("tmpfs", QFile::encodeName(m_dir.path()).constData(),
-                                               "tmpfs", 0, options.constData()) == 0;
+        if (!m_dir.isValid() || !QDir().mkpath(m_path))
+            return;
+        if (type == QLatin1String("tmpfs")) {
+            m_mounted =
+                ::mount("tmpfs", QFile::encodeName(m_path).constData(), "tmpfs", 0, "size=1m") == 0;
+            return;
+        }
+        const QString image = m_dir.filePath(QStringLiteral("disk.img"));
+        QFile file(image);
+        m_mounted =
+            file.open(QIODevice::WriteOnly) && file.resize(1 << 20) &&
+            QProcess::execute(QStringLiteral("mkfs.ext2"), {"-q", "-F", "-m", "0", image}) == 0 &&
+            QProcess::execute(QStringLiteral("mount"), {"-o", "loop", image, m_path}) == 0;
     }
     ~SmallDisk()
     {
         if (m_mounted)
-            ::umount2(QFile::encodeName(m_dir.path()).constData(), MNT_DETACH);
+            ::umount2(QFile::encodeName(m_path).constData(), MNT_DETACH);
     }
     bool isMounted() const { return m_mounted; }
-    QString path() const { return m_dir.path(); }
+    QString path() const { return m_path; }
 
 private:
     QTemporaryDir m_dir;
+    QString m_path;
     bool m_mounted = false;
 };
 
@@ -182,21 +196,32 @@ void tst_FileSizeLimit::steps()
 
 void tst_FileSizeLimit::inPlaceOnFullDisk_data()
 {
+    QTest::addColumn<QString>("disk");
     QTest::addColumn<int>("newSize");
     QTest::addColumn<bool>("written");
     // 108 KB of old text and about 100 KB free: 258 KB of new text cannot fit; 200 KB can, but
     // only where the old bytes' room is used again rather than first taken twice.
-    QTest::newRow("does not fit") << 258000 << false;
-    QTest::newRow("fits") << 200000 << true;
+    for (const char* disk : {"tmpfs", "ext2"}) {
+        QTest::addRow("%s, does not fit", disk) << disk << 258000 << false;
+        QTest::addRow("%s, fits", disk) << disk << 200000 << true;
+    }
 }
 
+// The tmpfs takes the new size's room before a byte changes; ext2, which cannot reserve room,
+// gets the part past the old end written first.
 void tst_FileSizeLimit::inPlaceOnFullDisk()
 {
+    QFETCH(QString, disk);
     QFETCH(int, newSize);
     QFETCH(bool, written);
-    const SmallDisk disk("1m");
+    const SmallDisk small(disk);
+    // Where no tmpfs can be mounted, a size limit of the same effect. An ext2 image also needs a
+    // loop device.
+    if (!small.isMounted() && disk != QLatin1String("tmpfs"))
+        QSKIP("no loop device to mount an ext2 image on");
     QTemporaryDir plain;
-    const QString folder = disk.isMounted() ? disk.path() : plain.path();
+    const bool mounted = small.isMounted();
+    const QString folder = mounted ? small.path() : plain.path();
     const QString path = folder + QStringLiteral("/a.txt");
     const QByteArray old = QByteArray("old ").repeated(27000);
     QVERIFY(writeFile(path, old));
@@ -207,10 +232,10 @@ void tst_FileSizeLimit::inPlaceOnFullDisk()
     // of the same effect.
     const qint64 room = 100000;
     const qint64 free = QStorageInfo(folder).bytesAvailable();
-    if (disk.isMounted())
+    if (mounted)
         QVERIFY(writeFile(folder + QStringLiteral("/filler"), QByteArray(int(free - room), 'f')));
     std::unique_ptr<FileSizeLimit> limit;
-    if (!disk.isMounted())
+    if (!mounted)
         limit = std::make_unique<FileSizeLimit>(qint64(old.size()) + room);
 
     FileWriteOperation op;
@@ -226,7 +251,7 @@ void tst_FileSizeLimit::inPlaceOnFullDisk()
                                              QLatin1Char('"')});
     QVERIFY(readFile(path) == expected);
     QVERIFY(readFile(folder + QStringLiteral("/b.txt")) == expected);
-    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), disk.isMounted() ? 3 : 2);
+    QCOMPARE(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), mounted ? 3 : 2);
 }
 
 QTEST_GUILESS_MAIN(tst_FileSizeLimit)
