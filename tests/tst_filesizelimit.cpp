@@ -74,10 +74,9 @@ public:
         }
         const QString image = m_dir.filePath(QStringLiteral("disk.img"));
         QFile file(image);
-        m_mounted =
-            file.open(QIODevice::WriteOnly) && file.resize(1 << 20) &&
-            QProcess::execute(QStringLiteral("mkfs.ext2"), {"-q", "-F", "-m", "0", image}) == 0 &&
-            QProcess::execute(QStringLiteral("mount"), {"-o", "loop", image, m_path}) == 0;
+        m_mounted = file.open(QIODevice::WriteOnly) && file.resize(1 << 20) &&
+                    succeeds(QStringLiteral("mkfs.ext2"), {"-q", "-F", "-m", "0", image}) &&
+                    succeeds(QStringLiteral("mount"), {"-o", "loop", image, m_path});
     }
     ~SmallDisk()
     {
@@ -88,6 +87,16 @@ public:
     QString path() const { return m_path; }
 
 private:
+    static bool succeeds(const QString& program, const QStringList& arguments)
+    {
+        QProcess process;
+        process.setStandardOutputFile(QProcess::nullDevice());
+        process.setStandardErrorFile(QProcess::nullDevice());
+        process.start(program, arguments);
+        return process.waitForFinished() && process.exitStatus() == QProcess::NormalExit &&
+               process.exitCode() == 0;
+    }
+
     QTemporaryDir m_dir;
     QString m_path;
     bool m_mounted = false;
