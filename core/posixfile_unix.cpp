@@ -169,21 +169,6 @@ bool setLength(int fd, qint64 size)
     return result == 0;
 }
 
-bool writeAt(int fd, const char* data, qint64 size, qint64 offset)
-{
-    while (size > 0) {
-        const ssize_t written = ::pwrite(fd, data, size_t(size), off_t(offset));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= written;
-        offset += written;
-    }
-    return true;
-}
-
 void startWriteback(int fd, qint64 offset, qint64 length)
 {
     ::sync_file_range(fd, off64_t(offset), off64_t(length), SYNC_FILE_RANGE_WRITE);

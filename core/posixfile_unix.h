@@ -60,8 +60,6 @@ enum class Reserved { Yes, No, NotSupported };
 Reserved reserveRoom(int fd, qint64 size);
 // Sets the file's length; false with errno set.
 bool setLength(int fd, qint64 size);
-// Writes all of data at offset, as many calls as it takes; false with errno set.
-bool writeAt(int fd, const char* data, qint64 size, qint64 offset);
 // Starts writing a stretch of the file to disk without waiting for it, so that a later syncData
 // has less left to wait for.
 void startWriteback(int fd, qint64 offset, qint64 length);

@@ -163,8 +163,8 @@ bool RegularFileWriter::writeHeld(qint64 begin, qint64 end)
     for (const QByteArray& bytes : m_held) {
         const qint64 from = qMax(at, begin);
         const qint64 to = qMin(at + bytes.size(), end);
-        if (from < to &&
-            !writeAt(m_file.handle(), bytes.constData() + (from - at), to - from, from))
+        if (from < to && (!m_file.seek(from) ||
+                          m_file.write(bytes.constData() + (from - at), to - from) != to - from))
             return false;
         at += bytes.size();
     }
