@@ -861,6 +861,12 @@ void tst_Reliability::sizeLimits_data()
     QTest::newRow("in place up to the limit") << onFullDisk(
         hostile("write.json", "path=old.txt|text=<16381 x>", "old.txt=old|link.txt=>old.txt", "",
                 "~link.txt|~old.txt", "old.txt~^x{16381}$|link.txt==old.txt"));
+    // The host's own report file: refused with the reason, not left empty and passed for done.
+    HostileCase report = refused("generated:empty", "report=old",
+                                 "cannot write report: File too large", {"--report", "report"});
+    report.checks << QStringLiteral("report=old");
+    report.fileSizeLimit = 1;
+    QTest::newRow("report past the limit") << report;
 }
 
 QTEST_GUILESS_MAIN(tst_Reliability)
