@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <limits>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -132,6 +134,39 @@ qint64 readAt(int fd, char* data, qint64 size, qint64 offset)
 bool syncData(int fd)
 {
     return ::fdatasync(fd) == 0;
+}
+
+bool withinFileSizeLimit(qint64 size)
+{
+    rlimit limit;
+    if (::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||
+        limit.rlim_cur > rlim_t(std::numeric_limits<qint64>::max()) ||
+        size <= qint64(limit.rlim_cur))
+        return true;
+    errno = EFBIG;
+    return false;
+}
+
+Reserved reserveRoom(int fd, qint64 size)
+{
+    if (size <= 0)
+        return Reserved::Yes;
+    int result;
+    do {
+        result = ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(size));
+    } while (result != 0 && errno == EINTR);
+    if (result == 0)
+        return Reserved::Yes;
+    return errno == EOPNOTSUPP || errno == ENOSYS ? Reserved::NotSupported : Reserved::No;
+}
+
+bool setLength(int fd, qint64 size)
+{
+    int result;
+    do {
+        result = ::ftruncate(fd, off_t(size));
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
 }
 
 void startWriteback(int fd, qint64 offset, qint64 length)

@@ -47,6 +47,19 @@ bool copyOwnerAndMode(int fd, const FileStatus& model);
 // of the file, or -1 on an error.
 qint64 readAt(int fd, char* data, qint64 size, qint64 offset);
 bool syncData(int fd);
+
+// Whether a file may grow to `size` bytes under the process's file size limit (RLIMIT_FSIZE).
+// A write past the limit would end the process by SIGXFSZ unless the host ignores it; one that
+// would pass it is refused beforehand instead, with errno set to EFBIG.
+bool withinFileSizeLimit(qint64 size);
+
+enum class Reserved { Yes, No, NotSupported };
+// Allocates room for the file's first `size` bytes without changing its length or content, so
+// that writing them later cannot find the disk full. NotSupported where the file system cannot
+// (errno tells the other failures apart: ENOSPC, EDQUOT, EFBIG).
+Reserved reserveRoom(int fd, qint64 size);
+// Sets the file's length; false with errno set.
+bool setLength(int fd, qint64 size);
 // Starts writing a stretch of the file to disk without waiting for it, so that a later syncData
 // has less left to wait for.
 void startWriteback(int fd, qint64 offset, qint64 length);

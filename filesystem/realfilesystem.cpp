@@ -41,6 +41,21 @@ bool readInStretches(QFile& file, int size, int parts, QByteArray* bytes)
     return true;
 }
 
+// What a file gives up to its end or `limit` bytes, whichever comes first, a piece at a time: a
+// file that says it is empty (/proc/self/pagemap) may go on for hundreds of gigabytes.
+QByteArray readUpTo(QFile& file, qint64 limit)
+{
+    const qint64 piece = 1 << 16;
+    QByteArray bytes;
+    while (bytes.size() < limit) {
+        const QByteArray more = file.read(qMin(piece, limit - bytes.size()));
+        if (more.isEmpty())
+            break;
+        bytes += more;
+    }
+    return bytes;
+}
+
 EntryType typeOf(mode_t mode)
 {
     if (S_ISREG(mode))
@@ -189,7 +204,7 @@ bool RealFileSystem::readAll(const QString& path, qint64 maxSize, QByteArray* by
     const int parts = partsFor(size, kBytesPerStretch);
     if (parts > 1 && readInStretches(file, size, parts, bytes))
         return true;
-    *bytes = file.readAll();
+    *bytes = size == 0 ? readUpTo(file, maxSize + 1) : file.readAll();
     // A read that broke off would pass for the whole file; one that grew past the limit would fail
     // in the allocation of what is made of it.
     return file.error() == QFileDevice::NoError && bytes->size() <= maxSize;
