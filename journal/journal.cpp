@@ -118,6 +118,7 @@ bool Journal::keptInJournal(bool kept)
         return true;
     const int error = errno;
     m_keepError = QString::fromLocal8Bit(strerror(error));
+    m_keepErrorCode = error;
     const QByteArray folder = QFile::encodeName(m_folder);
     if (error == ENOSPC || error == EDQUOT || !QFileInfo(m_folder).isDir() ||
         ::access(folder.constData(), W_OK | X_OK) != 0)
