@@ -1,5 +1,7 @@
 #include "journalfilesystem.h"
 
+#include "core/logging.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -133,20 +135,20 @@ bool JournalFileSystem::refuse(Operation operation, const QString& path, FileErr
         ++m_refusals;
         return notRecorded(operation, path, error);
     }
-    return failWith(error,
-                    FileError::withText(operation, path, m_journal->keepErrorCode(),
-                                        QStringLiteral("%1 cannot be kept in the journal: %2")
-                                            .arg(path, m_journal->keepError())));
+    const QString why =
+        QStringLiteral("%1 cannot be kept in the journal: %2").arg(path, m_journal->keepError());
+    explainSkip(lcFiles, path, QStringLiteral("%1 refused, ").arg(operationName(operation)) + why);
+    return failWith(error, FileError::withText(operation, path, m_journal->keepErrorCode(), why));
 }
 
 // Always false: the journal could not record the change at `path`, which was therefore not made.
 bool JournalFileSystem::notRecorded(Operation operation, const QString& path,
                                     FileError* error) const
 {
-    return failWith(
-        error, FileError::journalRefused(
-                   operation, path,
-                   QStringLiteral("the journal in %1 cannot be written").arg(m_journal->folder())));
+    const QString why =
+        QStringLiteral("the journal in %1 cannot be written").arg(m_journal->folder());
+    explainSkip(lcFiles, path, QStringLiteral("%1 refused, ").arg(operationName(operation)) + why);
+    return failWith(error, FileError::journalRefused(operation, path, why));
 }
 
 // Each missing folder is recorded and made on its own, outermost first, so that undo removes

@@ -1,5 +1,7 @@
 #include "planfilesystem.h"
 
+#include "core/logging.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -295,6 +297,7 @@ int PlanFileSystem::addChange(const QString& action, const QString& path, const 
 void PlanFileSystem::addFailure(const QString& action, const QString& path, const QString& from,
                                 const QString& why)
 {
+    explainSkip(lcFiles, path, QStringLiteral("the planned %1 fails, ").arg(action) + why);
     PlannedChange& change = m_entries[addChange(action, path, from)].change;
     change.fails = true;
     change.conflict = why;
