@@ -2,7 +2,10 @@
 
 FileError FileError::system(Operation operation, const QString& path, int code)
 {
-    return withText(operation, path, code, qt_error_string(code));
+    // A check of the plug-in's own may refuse where no system call failed.
+    const QString text =
+        code != 0 ? qt_error_string(code) : QStringLiteral("the system gave no reason");
+    return withText(operation, path, code, text);
 }
 
 FileError FileError::withText(Operation operation, const QString& path, int code,

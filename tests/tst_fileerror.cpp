@@ -1,3 +1,4 @@
+#include "filesystem/journalfilesystem.h"
 #include "filesystem/planfilesystem.h"
 #include "filesystem/realfilesystem.h"
 #include "testsupport.h"
@@ -19,6 +20,7 @@ private slots:
     void failureSaysWhatWhereAndWhy_data();
     void failureSaysWhatWhereAndWhy();
     void successLeavesNoError();
+    void journalRefusalsSayWhoRefused();
 };
 
 namespace
@@ -152,6 +154,44 @@ void tst_FileError::successLeavesNoError()
     QVERIFY(writer->write("a") && writer->commit());
     QVERIFY(!writer->error().isError());
     QVERIFY(!error.isError());
+}
+
+// A change the journal could not record is told apart from one the files refused: the first is
+// the journal's (a folder gone from under it), the second the system's (a file in the way of its
+// backup folder, whose error number comes through).
+void tst_FileError::journalRefusalsSayWhoRefused()
+{
+    const QTemporaryDir dir;
+    const QString root = dir.path() + QLatin1Char('/');
+    QVERIFY(writeFile(root + QLatin1String("a.txt"), "a"));
+    QVERIFY(writeFile(root + QLatin1String("b.txt"), "b"));
+    QString why;
+    std::unique_ptr<Journal> journal = Journal::create(root + QLatin1String("journal"), &why);
+    QVERIFY2(journal, qPrintable(why));
+    JournalFileSystem files(RealFileSystem::instance(), std::move(journal));
+
+    QVERIFY(QDir(root).rmdir(QStringLiteral("journal/backup")));
+    QVERIFY(writeFile(root + QLatin1String("journal/backup"), "in the way"));
+    FileError error;
+    QVERIFY(!files.remove(root + QLatin1String("a.txt"), &error));
+    QCOMPARE(error.operation, Operation::Remove);
+    QCOMPARE(error.path, root + QLatin1String("a.txt"));
+    QCOMPARE(error.code, ENOTDIR);
+    QVERIFY(!error.byJournal());
+    QCOMPARE(files.refusals(), 0);
+
+    QVERIFY(QDir(root).rename(QStringLiteral("journal"), QStringLiteral("moved")));
+    error = FileError();
+    QVERIFY(!files.remove(root + QLatin1String("b.txt"), &error));
+    QCOMPARE(error.operation, Operation::Remove);
+    QCOMPARE(error.path, root + QLatin1String("b.txt"));
+    QVERIFY(error.byJournal());
+    QCOMPARE(
+        error.text,
+        QStringLiteral("the journal in %1 cannot be written").arg(root + QLatin1String("journal")));
+    QCOMPARE(files.refusals(), 1);
+    QCOMPARE(readFile(root + QLatin1String("a.txt")), QByteArray("a"));
+    QCOMPARE(readFile(root + QLatin1String("b.txt")), QByteArray("b"));
 }
 
 QTEST_GUILESS_MAIN(tst_FileError)
