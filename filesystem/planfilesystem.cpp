@@ -245,29 +245,25 @@ bool PlanFileSystem::canWriteFolder(const QString& folderKey)
 // disk would give.
 QString PlanFileSystem::whyNotCreatable(const QString& key, int* code)
 {
+    const auto refused = [code](int number, const char* why) {
+        if (code)
+            *code = number;
+        return QString::fromLatin1(why);
+    };
     const QString name = key.mid(key.lastIndexOf(QLatin1Char('/')) + 1);
-    int refusal = 0;
-    QString why;
+    if (name.contains(QChar(0)))
+        return refused(EINVAL, "the name holds a character the file system refuses");
+    if (QFile::encodeName(name).size() > kMaxNameBytes)
+        return refused(ENAMETOOLONG, "the name is too long for the file system");
+    if (QFile::encodeName(key).size() > kMaxPathBytes)
+        return refused(ENAMETOOLONG, "the path is too long for the file system");
     const QString folder = parentKey(key);
-    if (name.contains(QChar(0))) {
-        refusal = EINVAL;
-        why = QStringLiteral("the name holds a character the file system refuses");
-    } else if (QFile::encodeName(name).size() > kMaxNameBytes) {
-        refusal = ENAMETOOLONG;
-        why = QStringLiteral("the name is too long for the file system");
-    } else if (QFile::encodeName(key).size() > kMaxPathBytes) {
-        refusal = ENAMETOOLONG;
-        why = QStringLiteral("the path is too long for the file system");
-    } else if (const EntryStatus above = statusAt(folder, Links::Follow); !above.isFolder()) {
-        refusal = above.exists() ? ENOTDIR : ENOENT;
-        why = QStringLiteral("the folder does not exist");
-    } else if (!canWriteFolder(folder)) {
-        refusal = EACCES;
-        why = QStringLiteral("the folder cannot be written");
-    }
-    if (code)
-        *code = refusal;
-    return why;
+    const EntryStatus above = statusAt(folder, Links::Follow);
+    if (!above.isFolder())
+        return refused(above.exists() ? ENOTDIR : ENOENT, "the folder does not exist");
+    if (!canWriteFolder(folder))
+        return refused(EACCES, "the folder cannot be written");
+    return QString();
 }
 
 // What the disk says of a path with nothing there: a file in place of a folder above it is told

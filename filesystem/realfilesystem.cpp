@@ -58,10 +58,12 @@ bool isRealFolder(const QString& path)
     return info.isDir() && !info.isSymLink();
 }
 
-// Why a path cannot be read as a regular file, as the system would say it where it says
-// anything: a missing entry, a folder. Other kinds are refused by choice (a FIFO could block).
+// Why a path could not be opened for reading as a regular file, asked right after the open failed:
+// as the system says it where it says anything (a missing entry, a folder, a refused open). Other
+// kinds are refused by choice (a FIFO could block).
 FileError notReadable(Operation operation, const QString& path)
 {
+    const int openError = errno;
     struct stat info;
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         return FileError::system(operation, path, errno);
@@ -69,7 +71,7 @@ FileError notReadable(Operation operation, const QString& path)
         return FileError::system(operation, path, EISDIR);
     if (!S_ISREG(info.st_mode))
         return FileError::withText(operation, path, 0, QStringLiteral("not a regular file"));
-    return FileError::system(operation, path, errno);
+    return FileError::system(operation, path, openError);
 }
 
 class RealFileWriter : public FileWriter
@@ -79,13 +81,14 @@ public:
 
     bool open(WriteMode mode, FileError* error)
     {
-        const QFileInfo info(m_path);
-        if (info.isDir())
-            return failWith(error, FileError::system(Operation::Open, m_path, EISDIR));
         errno = 0;
         if (m_file.open(m_path, mode))
             return true;
         const int code = errno;
+        // A folder or a device at the path is refused before any system call can fail on it.
+        const QFileInfo info(m_path);
+        if (info.isDir())
+            return failWith(error, FileError::system(Operation::Open, m_path, EISDIR));
         if (info.exists() && !info.isFile())
             return failWith(error, FileError::withText(Operation::Open, m_path, 0,
                                                        QStringLiteral("not a regular file")));
