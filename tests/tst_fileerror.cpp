@@ -6,6 +6,8 @@
 #include <QtTest>
 
 #include <cerrno>
+#include <csignal>
+#include <sys/resource.h>
 
 Q_DECLARE_METATYPE(FileError::Operation)
 
@@ -21,6 +23,7 @@ private slots:
     void failureSaysWhatWhereAndWhy();
     void successLeavesNoError();
     void journalRefusalsSayWhoRefused();
+    void writeBeyondTheSizeLimitSaysWhy();
 };
 
 namespace
@@ -192,6 +195,38 @@ void tst_FileError::journalRefusalsSayWhoRefused()
     QCOMPARE(files.refusals(), 1);
     QCOMPARE(readFile(root + QLatin1String("a.txt")), QByteArray("a"));
     QCOMPARE(readFile(root + QLatin1String("b.txt")), QByteArray("b"));
+}
+
+// A write the size limit refuses (a shell's `ulimit -f`, SIGXFSZ ignored as our hosts do) says
+// so through the writer, and the file keeps its old bytes.
+void tst_FileError::writeBeyondTheSizeLimitSaysWhy()
+{
+    const QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("a.txt"));
+    QVERIFY(writeFile(path, "old"));
+    const auto oldHandler = ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit before;
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    struct rlimit limit = before;
+    limit.rlim_cur = 4096;
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    FileError error;
+    bool written = false;
+    {
+        const std::unique_ptr<FileWriter> writer =
+            RealFileSystem::instance().openForWriting(path, WriteMode::Replace, &error);
+        if (writer) {
+            written = writer->write(QByteArray(8192, 'x')) && writer->commit();
+            error = writer->error();
+        }
+    }
+    ::setrlimit(RLIMIT_FSIZE, &before);
+    ::signal(SIGXFSZ, oldHandler);
+    QVERIFY(!written);
+    QCOMPARE(error.operation, Operation::Write);
+    QCOMPARE(error.path, path);
+    QCOMPARE(error.code, EFBIG);
+    QCOMPARE(readFile(path), QByteArray("old"));
 }
 
 QTEST_GUILESS_MAIN(tst_FileError)
