@@ -146,12 +146,12 @@ bool RegularFileWriter::writeInPlace()
     qint64 end = size;
     if (reserved == Reserved::NotSupported && size > m_sizeBefore) {
         if (!writeHeld(m_sizeBefore, size)) {
-            setLength(fd, m_sizeBefore);
+            truncateTo(fd, m_sizeBefore);
             return false;
         }
         end = m_sizeBefore;
     }
-    const bool written = writeHeld(0, end) && setLength(fd, size);
+    const bool written = writeHeld(0, end) && truncateTo(fd, size);
     m_held.clear();
     return written;
 }
