@@ -6,6 +6,8 @@
 #include "journalfolder.h"
 #include "undofiles.h"
 
+#include "core/posixfile_unix.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>

@@ -2,22 +2,13 @@
 
 #include "journalfiles.h"
 
+#include "core/posixfile_unix.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-#include <cstdio>
 #include <sys/stat.h>
-
-namespace
-{
-
-bool renameEntry(const QString& from, const QString& to)
-{
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
-}
-
-} // namespace
 
 FileState UndoFiles::stateOf(const QString& path, WithHash withHash) const
 {
@@ -45,7 +36,7 @@ bool UndoFiles::removeFolder(const QString& path)
 
 bool UndoFiles::rename(const QString& from, const QString& to)
 {
-    if (!dryRun() && !renameEntry(from, to))
+    if (!dryRun() && !renameReplacing(from, to))
         return false;
     if (dryRun())
         moveState(from, to);
@@ -97,7 +88,8 @@ bool UndoFiles::replaceWith(const QString& from, const QString& to, const FileSt
 {
     if (!isAsKept(from, kept))
         return false;
-    if (!dryRun() && !(renameEntry(from, to) || (QFile::remove(to) && moveOrCopyAway(from, to))))
+    if (!dryRun() &&
+        !(renameReplacing(from, to) || (QFile::remove(to) && moveOrCopyAway(from, to))))
         return false;
     if (dryRun())
         moveState(from, to);

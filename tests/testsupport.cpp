@@ -95,12 +95,13 @@ protected:
         if (m_unprivileged && ::getuid() == 0 &&
             (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
             ::_exit(127);
+        // As a user's shell starts it: SIGXFSZ at its default, which ends a process that writes
+        // past the limit unless the process itself ignores the signal.
+        ::signal(SIGXFSZ, SIG_DFL);
         if (m_fileSizeLimit <= 0)
             return;
         const rlimit limit{rlim_t(m_fileSizeLimit), rlim_t(m_fileSizeLimit)};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        // The write past the limit fails with EFBIG instead of ending the process.
-        ::signal(SIGXFSZ, SIG_IGN);
     }
 
 private:
