@@ -65,6 +65,7 @@ void fill(const struct stat& from, FileStatus* status)
     status->symLink = S_ISLNK(from.st_mode);
     status->size = qint64(from.st_size);
     status->mtimeNs = qint64(from.st_mtim.tv_sec) * 1000000000 + from.st_mtim.tv_nsec;
+    status->ctimeNs = qint64(from.st_ctim.tv_sec) * 1000000000 + from.st_ctim.tv_nsec;
     status->device = quint64(from.st_dev);
     status->inode = quint64(from.st_ino);
     status->linkCount = quint64(from.st_nlink);

@@ -17,6 +17,7 @@ struct FileStatus {
     bool symLink = false;
     qint64 size = 0;
     qint64 mtimeNs = 0; // since the epoch
+    qint64 ctimeNs = 0; // the last change of the status, which nobody can set back
     quint64 device = 0;
     quint64 inode = 0;
     quint64 linkCount = 0;

@@ -41,6 +41,7 @@ FileState stateOf(const FileStatus& status)
     state.size = status.size;
     state.mtimeNs = status.mtimeNs;
     state.mode = quint32(status.mode);
+    state.ctimeNs = status.ctimeNs;
     return state;
 }
 

@@ -1,9 +1,11 @@
 #include "journal.h"
 
 #include "journalfiles.h"
+#include "journalfolder.h"
 #include "journallogging.h"
 #include "jsonline.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -11,6 +13,7 @@
 
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -22,6 +25,12 @@ QString absolute(const QString& path, const QString& workingFolder)
 {
     return QDir::cleanPath(QDir::isAbsolutePath(path) ? path
                                                       : workingFolder + QLatin1Char('/') + path);
+}
+
+quint32 modeOf(const QString& path)
+{
+    struct stat status;
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
 }
 
 qint64 now()
@@ -41,6 +50,11 @@ JsonLine changeAt(const char* op, const QString& path)
 QString journalLogPath(const QString& folder)
 {
     return folder + QStringLiteral("/journal.log");
+}
+
+QByteArray journalRecordDigest(const QByteArray& line)
+{
+    return QCryptographicHash::hash(line, QCryptographicHash::Md5).toHex().left(16);
 }
 
 QString journalBackupPath(const QString& folder, int seq)
@@ -66,23 +80,23 @@ QString Journal::absolute(const QString& path) const
 std::unique_ptr<Journal> Journal::create(const QString& folder, QString* error)
 {
     const QString root = ::absolute(folder, QDir::currentPath());
-    if (!QDir().mkpath(root + QStringLiteral("/backup"))) {
-        *error = QStringLiteral("cannot make the journal folder %1").arg(root);
+    if (!makeJournalFolder(root, error))
         return nullptr;
-    }
-    std::unique_ptr<AppendLog> log = AppendLog::create(journalLogPath(root));
+    const QByteArray start = JsonLine()
+                                 .add("op", QStringLiteral("start"))
+                                 .add("time", now())
+                                 .add("version", qint64(journalFormatVersion))
+                                 .add("seq", 1)
+                                 .object() +
+                             '\n';
+    std::unique_ptr<AppendLog> log = AppendLog::create(journalLogPath(root), start);
     if (!log) {
-        *error =
-            errno == EEXIST
-                ? QStringLiteral("%1 holds a journal already; give each run a folder of its own")
-                      .arg(root)
-                : QStringLiteral("cannot write the journal in %1: %2")
-                      .arg(root, QString::fromLocal8Bit(strerror(errno)));
+        *error = QStringLiteral("cannot write the journal in %1: %2")
+                     .arg(root, QString::fromLocal8Bit(strerror(errno)));
         return nullptr;
     }
     std::unique_ptr<Journal> journal(new Journal(root, std::move(log)));
-    journal->append(JsonLine().add("op", QStringLiteral("start")).add("time", now()), QString(),
-                    WithHash::No);
+    journal->m_seq = 1;
     return journal;
 }
 
@@ -91,10 +105,16 @@ QString Journal::backupPath(int seq) const
     return journalBackupPath(m_folder, seq);
 }
 
+QByteArray Journal::numbered(JsonLine record)
+{
+    return record.add("seq", ++m_seq).object() + '\n';
+}
+
 bool Journal::append(JsonLine record, const QString& statePath, WithHash withHash,
                      const FileState* before)
 {
     record.add("seq", ++m_seq);
+    m_changeSeq = m_seq;
     if (!statePath.isEmpty())
         record.addJson("before", (before ? *before : fileStateOf(statePath)).toJson());
     m_lastPath = statePath;
@@ -102,7 +122,9 @@ bool Journal::append(JsonLine record, const QString& statePath, WithHash withHas
     m_lastState.clear();
     // The record of the change before goes out with this one: one write a change, and still
     // only the last change can lack its record when the run is killed.
-    const QByteArray lines = m_pending + record.object() + '\n';
+    const QByteArray object = record.object();
+    m_changeDigest = journalRecordDigest(object);
+    const QByteArray lines = m_pending + object + '\n';
     m_pending.clear();
     if (m_log->append(lines))
         return true;
@@ -173,7 +195,10 @@ bool Journal::willRewriteInPlace(const QString& path)
     const QString target = absolute(path);
     if (!append(changeAt("rewrite", target), target, WithHash::Yes))
         return false;
-    return keptInJournal(copyKeepingTimes(target, backupPath(m_seq)));
+    if (!keptInJournal(copyKeepingTimes(target, backupPath(m_changeSeq))))
+        return false;
+    recordKept(m_changeSeq, m_changeDigest, target, modeOf(target));
+    return true;
 }
 
 bool Journal::willReplace(const QString& path)
@@ -181,7 +206,16 @@ bool Journal::willReplace(const QString& path)
     const QString target = absolute(path);
     if (!append(changeAt("replace", target), target, WithHash::Yes))
         return false;
-    return keptInJournal(linkOrCopy(target, backupPath(m_seq)));
+    const FileState before = fileStateOf(target);
+    if (!keptInJournal(linkOrCopy(target, backupPath(m_changeSeq))))
+        return false;
+    // A second name of the file is the file itself, which its record before vouches for; a copy
+    // (the journal on another file system) is a file of its own and needs a record of its own.
+    if (fileStateOf(backupPath(m_changeSeq)).inode == before.inode)
+        m_linkedBackups.append({m_changeSeq, m_changeDigest, target, before.mode});
+    else
+        recordKept(m_changeSeq, m_changeDigest, target, before.mode);
+    return true;
 }
 
 bool Journal::willWriteBeside(const QString& path)
@@ -196,12 +230,55 @@ bool Journal::moveIntoJournal(const QString& path)
     if (!append(JsonLine().add("op", QStringLiteral("remove")).add("path", target), QString(),
                 WithHash::No))
         return false;
-    const QString backup = backupPath(m_seq);
-    if (!keptInJournal(moveOrCopyAway(target, backup)))
+    // Its own mode, to be given back: a copy to another file system would not keep it.
+    const quint32 mode = modeOf(target);
+    if (!keptInJournal(moveOrCopyAway(target, backupPath(m_changeSeq))))
         return false;
     // Nothing is at the path now; no state to record after.
     m_lastPath.clear();
+    recordKept(m_changeSeq, m_changeDigest, target, mode);
     return true;
+}
+
+// Undo puts a backup back only where it is still what the run moved in. Hashing it here would
+// read every byte of every file a run deletes (a 1 GiB delete is otherwise one rename), so the
+// record is of its identity instead: device, inode, size and modification time, and the status
+// change time taken after it was made private, which nobody can set back, so the file cannot be
+// swapped or edited without the record telling. Written at once: the change is made, and a kill
+// must not part it from its record.
+void Journal::recordKept(int seq, const QByteArray& digest, const QString& path, quint32 mode)
+{
+    const QString backup = backupPath(seq);
+    makePrivate(backup);
+    FileState kept = fileStateOf(backup);
+    kept.mode = mode;
+    const QByteArray line = numbered(JsonLine()
+                                         .add("kept", seq)
+                                         .add("of", QLatin1String(digest))
+                                         .add("path", path)
+                                         .addJson("state", kept.toJson())
+                                         .addAsText("ctime", kept.ctimeNs));
+    if (!m_log->append(m_pending + line))
+        m_failed = true;
+    m_pending.clear();
+}
+
+// A backup still linked to the user's file (its replacement was never renamed over it) stays as
+// it is: its mode is the user's file's too.
+void Journal::makeLinkedBackupsPrivate()
+{
+    QVector<LinkedBackup> stillLinked;
+    for (const LinkedBackup& linked : qAsConst(m_linkedBackups)) {
+        const QByteArray backup = QFile::encodeName(backupPath(linked.seq));
+        struct stat status;
+        if (::lstat(backup.constData(), &status) != 0 || !S_ISREG(status.st_mode))
+            continue;
+        if (status.st_nlink == 1)
+            recordKept(linked.seq, linked.digest, linked.path, linked.mode);
+        else
+            stillLinked.append(linked);
+    }
+    m_linkedBackups = stillLinked;
 }
 
 void Journal::changeMade()
@@ -211,12 +288,17 @@ void Journal::changeMade()
     // A renamed entry is the one that was at the old name: no need to look again.
     const QByteArray after =
         m_lastState.isEmpty() ? fileStateOf(m_lastPath, m_lastHash).toJson() : m_lastState;
-    m_pending += JsonLine().add("done", m_seq).addJson("after", after).object() + '\n';
+    m_pending += numbered(JsonLine()
+                              .add("done", m_changeSeq)
+                              .add("of", QLatin1String(m_changeDigest))
+                              .add("path", m_lastPath)
+                              .addJson("after", after));
     m_lastPath.clear();
 }
 
 void Journal::sync()
 {
+    makeLinkedBackupsPrivate();
     m_log->append(m_pending);
     m_pending.clear();
     m_log->sync();

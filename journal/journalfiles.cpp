@@ -20,19 +20,38 @@ bool copyBytes(int in, int out)
     });
 }
 
-// Copies the bytes of the file `from` into `to` (opened for `purpose`), then its times; a file
-// made new gets the permission bits of `from` too.
-bool copyInto(const QString& from, const QString& to, OpenFor purpose)
+// The file at `path`, opened for changing, never through a link: the path must name the very
+// file opened (undo changes only files it checked, not whatever a link planted since leads to).
+int openNotThroughLink(const QString& path)
+{
+    const int fd = openWithoutWaiting(path, OpenFor::Changing);
+    if (fd < 0)
+        return -1;
+    FileStatus opened, named;
+    if (statusOf(fd, &opened) && statusOf(path, false, &named) && !named.symLink &&
+        isSameFile(opened, named))
+        return fd;
+    closeDescriptor(fd);
+    errno = ELOOP;
+    return -1;
+}
+
+// Copies the bytes of the file `from` into `to` (a new private file, 0600 whatever the umask, or
+// with `rewrite` the existing file emptied first), then its times.
+bool copyInto(const QString& from, const QString& to, bool rewrite)
 {
     const int in = openWithoutWaiting(from, OpenFor::Reading);
     if (in < 0)
         return false;
     FileStatus status;
-    const int out = statusOf(in, &status) ? openWithoutWaiting(to, purpose) : -1;
-    bool ok =
-        out >= 0 && copyBytes(in, out) && setModificationTime(out, status.mtimeNs) && syncData(out);
-    if (out >= 0 && purpose == OpenFor::CreatingPrivate)
-        ok = ok && setMode(out, status.mode);
+    const int out = !statusOf(in, &status) ? -1
+                    : rewrite              ? openNotThroughLink(to)
+                                           : openWithoutWaiting(to, OpenFor::CreatingPrivate);
+    bool ok = out >= 0 && (!rewrite || truncateTo(out, 0)) && copyBytes(in, out) &&
+              setModificationTime(out, status.mtimeNs) && syncData(out);
+    // Whoever puts a copy back gives it its mode.
+    if (out >= 0 && !rewrite)
+        ok = ok && setMode(out, 0600);
     closeDescriptor(in);
     if (out >= 0 && !closeDescriptor(out))
         ok = false;
@@ -43,7 +62,7 @@ bool copyInto(const QString& from, const QString& to, OpenFor purpose)
 
 bool copyKeepingTimes(const QString& from, const QString& to)
 {
-    if (copyInto(from, to, OpenFor::CreatingPrivate))
+    if (copyInto(from, to, false))
         return true;
     removeEntry(to);
     return false;
@@ -73,12 +92,12 @@ bool linkOrCopy(const QString& from, const QString& to)
 
 bool rewriteInPlace(const QString& from, const QString& to)
 {
-    return copyInto(from, to, OpenFor::Rewriting);
+    return copyInto(from, to, true);
 }
 
 bool truncateKeepingTime(const QString& path, qint64 size, qint64 mtimeNs)
 {
-    const int fd = openWithoutWaiting(path, OpenFor::Changing);
+    const int fd = openNotThroughLink(path);
     if (fd < 0)
         return false;
     const bool ok = truncateTo(fd, size) && setModificationTime(fd, mtimeNs) && syncData(fd);

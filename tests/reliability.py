@@ -47,6 +47,7 @@ PROGRAMS = [
     }, None),
     ("tst_deepnesting", {}, "deep nesting"),
     ("tst_concurrentflows", {}, "concurrent flows"),
+    ("tst_hostilejournals", {}, "hostile journals"),
 ]
 CASE_TIMEOUT = 240
 RUN_LINE = re.compile(r"RELIABILITY crash=(\d+) hang=(\d+) lost=(\d+)")

@@ -137,6 +137,9 @@ int runCommand(const PluginHost& host, const CommandLine& commandLine)
                 variables);
         else
             report = reportText(runFlow(flow, host, runOptions(commandLine)), variables);
+    } catch (const JournalFolderRefused& refusal) {
+        printError(refusal.message);
+        return UsageFailure;
     } catch (const FlowError& error) {
         return flowFailure(path, error);
     }
@@ -162,6 +165,8 @@ int undoCommand(const PluginHost&, const CommandLine& commandLine)
         printError(Stephost::tr("%1 holds no journal of a run").arg(folder));
         return FlowFailure;
     }
+    if (!result.refusal.isEmpty())
+        printError(Stephost::tr("%1: %2").arg(folder, result.refusal));
     writeOut(QJsonDocument(result.report).toJson(QJsonDocument::Indented));
     return result.complete ? Success : FlowFailure;
 }
