@@ -24,6 +24,9 @@ QString whyOutsideFolder(FileSystem& files, const QString& folder, const QString
     const QString parent = slash < 0    ? QStringLiteral(".")
                            : slash == 0 ? QStringLiteral("/")
                                         : path.left(slash);
+    // A name without a folder part: the path is the folder's own entry, as written.
+    if (parent == folder)
+        return QString();
     if (!files.isFolder(parent))
         return QStringLiteral("the new path's folder does not exist");
     const QString resolvedFolder = files.canonicalPath(folder);
