@@ -20,7 +20,7 @@ QString whyOutsideFolder(FileSystem& files, const QString& folder, const QString
     const int slash = path.lastIndexOf(QLatin1Char('/'));
     const QString name = path.mid(slash + 1);
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
-        return QStringLiteral("the new path names a folder, not an entry in one");
+        return path + QStringLiteral(" names a folder, not an entry in one");
     const QString parent = slash < 0    ? QStringLiteral(".")
                            : slash == 0 ? QStringLiteral("/")
                                         : path.left(slash);
@@ -28,11 +28,11 @@ QString whyOutsideFolder(FileSystem& files, const QString& folder, const QString
     if (parent == folder)
         return QString();
     if (!files.isFolder(parent))
-        return QStringLiteral("the new path's folder does not exist");
+        return path + QStringLiteral(" is in no folder: the folder part is missing or a file");
     const QString resolvedFolder = files.canonicalPath(folder);
     const QString resolvedParent = files.canonicalPath(parent);
     if (resolvedFolder.isEmpty() || resolvedParent.isEmpty() ||
         !isAtOrBelow(resolvedParent, resolvedFolder))
-        return QStringLiteral("the new path leads out of the file's folder");
+        return path + QStringLiteral(" leads out of the file's folder");
     return QString();
 }
