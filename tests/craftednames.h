@@ -1,5 +1,9 @@
 #pragma once
 
+#include <QJsonObject>
+#include <QString>
+#include <QStringList>
+
 // New names a hostile flow may hand the rename step (from a variable or a table cell), each run
 // against one tree: a file in "in", a neighbour folder "outside" holding a file to protect, a link
 // in "in" that leads out and one that leads to a folder of "in". None may move a file out of
@@ -56,3 +60,16 @@ const CraftedName craftedNames[] = {
      "in/..\\..\\outside\\important=in/a.txt|in/b|in/inner->sub|in/out->../outside|in/sub/|"
      "outside/important.txt"},
 };
+
+// A row's settings as a flow's JSON gives them: the choices as numbers, the rest as text.
+inline QJsonObject craftedSettings(const char* settings)
+{
+    QJsonObject json;
+    for (const QString& setting : QString::fromUtf8(settings).split(QLatin1Char('|'))) {
+        const QString name = setting.section(QLatin1Char('='), 0, 0);
+        const QString value = setting.section(QLatin1Char('='), 1);
+        const bool number = name == QLatin1String("mode") || name == QLatin1String("addPos");
+        json.insert(name, number ? QJsonValue(value.toInt()) : QJsonValue(value));
+    }
+    return json;
+}

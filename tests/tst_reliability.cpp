@@ -725,13 +725,9 @@ void tst_Reliability::craftedNames_data()
     addColumns();
     for (const CraftedName& crafted : ::craftedNames) {
         HostileCase c = hostile("rename.json", "", craftedTree);
-        c.settings.insert(QStringLiteral("newName"), QString()); // not the flow's "$name"
-        for (const QString& setting : items(crafted.settings)) {
-            const QString name = setting.section(QLatin1Char('='), 0, 0);
-            const QString value = setting.section(QLatin1Char('='), 1);
-            const bool number = name == QLatin1String("mode") || name == QLatin1String("addPos");
-            c.settings.insert(name, number ? QJsonValue(value.toInt()) : QJsonValue(value));
-        }
+        c.settings = craftedSettings(crafted.settings);
+        if (!c.settings.contains(QLatin1String("newName")))
+            c.settings.insert(QStringLiteral("newName"), QString()); // not the flow's "$name"
         const QString listed = QString::fromUtf8(crafted.listed);
         const QStringList renamed = listed.isEmpty() ? QStringList() : QStringList{listed};
         c.checks << QLatin1String("$renamed=") +

@@ -450,13 +450,8 @@ void tst_StephostPlan::craftedNames()
 {
     QFETCH(QString, settings);
     QFETCH(QString, listed);
-    QJsonObject stepSettings{{"newList", "renamed"}};
-    for (const QString& setting : entries(settings)) {
-        const QString name = setting.section(QLatin1Char('='), 0, 0);
-        const QString value = setting.section(QLatin1Char('='), 1);
-        const bool number = name == QLatin1String("mode") || name == QLatin1String("addPos");
-        stepSettings.insert(name, number ? QJsonValue(value.toInt()) : QJsonValue(value));
-    }
+    QJsonObject stepSettings = craftedSettings(settings.toUtf8().constData());
+    stepSettings.insert(QStringLiteral("newList"), QStringLiteral("renamed"));
     const QJsonObject flowObject{
         {"variables", QJsonObject{{"renamed", QJsonObject{{"type", "list"}}}}},
         {"steps", QJsonArray{QJsonObject{{"type", "file.rename"}, {"settings", stepSettings}}}}};
