@@ -265,16 +265,13 @@ EntryStatus PlanFileSystem::status(const QString& path, Links links)
     return statusAt(keyOf(path), links);
 }
 
+// The path in this view, every link followed: the plan's own changes and the disk's links alike.
 QString PlanFileSystem::canonicalPath(const QString& path)
 {
-    const QString key = keyOf(path);
-    const Place place = placeOf(key);
-    if (place.gone)
+    if (path.isEmpty())
         return QString();
-    // Links are resolved on disk only: the plan makes none.
-    if (!place.node)
-        return m_disk.canonicalPath(place.diskPath);
-    return key;
+    const Resolved found = resolve(keyOf(path), Links::Follow);
+    return found.status.exists() ? found.key : QString();
 }
 
 bool PlanFileSystem::canAccessOnDisk(const QString& diskPath, int mode)

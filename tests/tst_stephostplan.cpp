@@ -69,6 +69,13 @@ bool buildTree(const Tree& tree)
     return true;
 }
 
+QByteArray linkText(const QString& path)
+{
+    char target[4096];
+    const ssize_t size = ::readlink(QFile::encodeName(path).constData(), target, sizeof target);
+    return QByteArray(target, int(qMax<ssize_t>(size, 0)));
+}
+
 // Every entry below the current folder: files with their bytes, folders, links with targets.
 QMap<QString, QByteArray> treeState()
 {
@@ -80,8 +87,9 @@ QMap<QString, QByteArray> treeState()
     while (it.hasNext()) {
         const QFileInfo info(it.next());
         const QString path = base.relativeFilePath(info.filePath());
+        // A link is what it holds, not where that leads now: moving its target changes no link.
         if (info.isSymLink())
-            state.insert(path, "link to " + QFile::encodeName(info.symLinkTarget()));
+            state.insert(path, "link to " + linkText(path));
         else if (info.isDir())
             state.insert(path, "folder");
         else
@@ -416,6 +424,12 @@ void tst_StephostPlan::throughLinks_data()
     QTest::newRow("rename") << QByteArray(
         R"({"type": "file.rename", "settings": {"files": "c/lnk/../report.txt",
             "newName": "renamed"}})");
+    // Not a link, but a path the plan moves: a folder renamed, then filled and renamed into.
+    QTest::newRow("into a folder made in a renamed folder") << QByteArray(
+        R"({"type": "file.rename", "settings": {"files": "d", "newName": "e"}},
+           {"type": "file.copy", "settings": {"files": "e/report.txt", "destDir": "e/sub/new"}},
+           {"type": "file.copy", "settings": {"files": "e/report.txt", "destDir": "e/sub"}},
+           {"type": "file.rename", "settings": {"files": "e/sub/report.txt", "newName": "new/r"}})");
     QTest::newRow("write, then read") << QByteArray(
         R"({"type": "file.write", "settings": {"filePath": "c/lnk/../new.txt", "content": "n"}},
            {"type": "file.read", "settings": {"filePath": "d/new.txt", "targetVarStr": "t"}})");
