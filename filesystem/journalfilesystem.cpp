@@ -1,11 +1,15 @@
 #include "journalfilesystem.h"
 
+#include "core/logging.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
 #include <functional>
+
+#include <cerrno>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,14 +30,14 @@ public:
     bool write(const QByteArray& bytes) override
     {
         m_changing();
-        return m_writer->write(bytes);
+        return m_writer->write(bytes) || failed(m_writer->error());
     }
 
     bool commit() override
     {
         m_changing();
         if (!m_writer->commit())
-            return false;
+            return failed(m_writer->error());
         m_journal.changeMade();
         return true;
     }
@@ -59,6 +63,8 @@ EntryType typeOf(FileState::Kind kind)
     }
     return EntryType::Other;
 }
+
+using Operation = FileError::Operation;
 
 bool sameEntry(const FileState& a, const FileState& b)
 {
@@ -121,24 +127,33 @@ QString JournalFileSystem::canonicalPath(const QString& path)
 }
 
 // A change is refused when the journal cannot record it, or cannot keep the file it would
-// replace or delete; the second may be the user's file's own doing (a folder it may not change).
-bool JournalFileSystem::refuse(const QString& path, QString* error)
+// replace or delete; the second may be the user's file's own doing (a folder it may not change),
+// and is told as the files' refusal.
+bool JournalFileSystem::refuse(Operation operation, const QString& path, FileError* error)
 {
-    const bool journalFailed = m_journal->failed();
-    if (journalFailed)
+    if (m_journal->failed()) {
         ++m_refusals;
-    if (error)
-        *error =
-            journalFailed
-                ? QStringLiteral("the journal in %1 cannot be written").arg(m_journal->folder())
-                : QStringLiteral("%1 cannot be kept in the journal: %2")
-                      .arg(path, m_journal->keepError());
-    return false;
+        return notRecorded(operation, path, error);
+    }
+    const QString why =
+        QStringLiteral("%1 cannot be kept in the journal: %2").arg(path, m_journal->keepError());
+    explainSkip(lcFiles, path, QStringLiteral("%1 refused, ").arg(operationName(operation)) + why);
+    return failWith(error, FileError::withText(operation, path, m_journal->keepErrorCode(), why));
+}
+
+// Always false: the journal could not record the change at `path`, which was therefore not made.
+bool JournalFileSystem::notRecorded(Operation operation, const QString& path,
+                                    FileError* error) const
+{
+    const QString why =
+        QStringLiteral("the journal in %1 cannot be written").arg(m_journal->folder());
+    explainSkip(lcFiles, path, QStringLiteral("%1 refused, ").arg(operationName(operation)) + why);
+    return failWith(error, FileError::journalRefused(operation, path, why));
 }
 
 // Each missing folder is recorded and made on its own, outermost first, so that undo removes
 // exactly the folders the run made.
-bool JournalFileSystem::makeFolderPath(const QString& path)
+bool JournalFileSystem::makeFolderPath(const QString& path, FileError* error)
 {
     forgetSeen();
     QStringList missing;
@@ -148,10 +163,14 @@ bool JournalFileSystem::makeFolderPath(const QString& path)
         if (QFileInfo(folder).isRoot())
             break;
     }
+    // Every part is there: the folder itself, or something else in its place.
     if (missing.isEmpty())
-        return m_files.isFolder(path);
+        return m_files.isFolder(path) ||
+               failWith(error, FileError::system(Operation::MakeFolder, path, EEXIST));
     for (const QString& folder : qAsConst(missing)) {
-        if (!m_journal->willMakeFolder(folder) || !m_files.makeFolderPath(folder))
+        if (!m_journal->willMakeFolder(folder))
+            return notRecorded(Operation::MakeFolder, folder, error);
+        if (!m_files.makeFolderPath(folder, error))
             return false;
         m_journal->changeMade();
     }
@@ -161,11 +180,11 @@ bool JournalFileSystem::makeFolderPath(const QString& path)
 // A file or link that a change may replace is moved into the journal first; a folder stays
 // where it is, and the change then fails below as it would without a journal.
 bool JournalFileSystem::clearTarget(const QString& target, const FileState& there,
-                                    Overwrite overwrite, QString* error)
+                                    Overwrite overwrite, Operation operation, FileError* error)
 {
     if (overwrite == Overwrite::No || !there.exists() || there.kind == FileState::Kind::Folder)
         return true;
-    return m_journal->moveIntoJournal(target) || refuse(target, error);
+    return m_journal->moveIntoJournal(target) || refuse(operation, target, error);
 }
 
 // A change that failed after its target went into the journal gives the target back at once.
@@ -179,7 +198,7 @@ void JournalFileSystem::putBack(const QString& target)
 }
 
 bool JournalFileSystem::copyFile(const QString& source, const QString& target, Overwrite overwrite,
-                                 QString* error)
+                                 FileError* error)
 {
     const FileState there = stateOf(target);
     forgetSeen();
@@ -187,13 +206,13 @@ bool JournalFileSystem::copyFile(const QString& source, const QString& target, O
     // the run made.
     if (overwrite == Overwrite::No && there.exists())
         return m_files.copyFile(source, target, overwrite, error);
-    if (!clearTarget(target, there, overwrite, error))
+    if (!clearTarget(target, there, overwrite, Operation::Copy, error))
         return false;
     // A folder stays in the way, and the copy fails below as it would without a journal.
     const FileState missing;
     const bool cleared = there.exists() && there.kind != FileState::Kind::Folder;
     if (!m_journal->willCreate(target, cleared || !there.exists() ? &missing : nullptr))
-        return refuse(target, error);
+        return refuse(Operation::Copy, target, error);
     if (!m_files.copyFile(source, target, Overwrite::No, error)) {
         if (cleared && !m_files.status(target, Links::NoFollow).exists())
             putBack(target);
@@ -204,7 +223,7 @@ bool JournalFileSystem::copyFile(const QString& source, const QString& target, O
 }
 
 bool JournalFileSystem::rename(const QString& source, const QString& target, Overwrite overwrite,
-                               QString* error)
+                               FileError* error)
 {
     // One name in two spellings (itself, or another letter case where case is ignored) may
     // rename an entry onto itself: that takes the look at the target below.
@@ -221,10 +240,10 @@ bool JournalFileSystem::rename(const QString& source, const QString& target, Ove
             to.kind == FileState::Kind::Folder)
             return m_files.rename(source, target, overwrite, error);
         if (!m_journal->moveIntoJournal(target))
-            return refuse(target, error);
+            return refuse(Operation::Rename, target, error);
     }
     if (!m_journal->willRename(source, target, &from))
-        return refuse(target, error);
+        return refuse(Operation::Rename, target, error);
     if (!m_files.rename(source, target, Overwrite::No, error)) {
         if (to.exists() && !m_files.status(target, Links::NoFollow).exists())
             putBack(target);
@@ -237,7 +256,7 @@ bool JournalFileSystem::rename(const QString& source, const QString& target, Ove
 // Nothing is replaced, so the target need not be looked at first: the rename itself refuses a
 // clash, and undo knows a rename that never happened by its entry still under the old name.
 bool JournalFileSystem::renameWithoutReplacing(const QString& source, const QString& target,
-                                               QString* error)
+                                               FileError* error)
 {
     const FileState from = stateOf(source);
     forgetSeen();
@@ -245,7 +264,7 @@ bool JournalFileSystem::renameWithoutReplacing(const QString& source, const QStr
     if (!from.exists())
         return m_files.rename(source, target, Overwrite::No, error);
     if (!m_journal->willRename(source, target, &from))
-        return refuse(target, error);
+        return refuse(Operation::Rename, target, error);
     if (!m_files.rename(source, target, Overwrite::No, error))
         return false;
     m_journal->changeMade();
@@ -253,16 +272,17 @@ bool JournalFileSystem::renameWithoutReplacing(const QString& source, const QStr
 }
 
 // A delete is a move into the journal: a rename where it is on the same file system.
-bool JournalFileSystem::remove(const QString& path, QString* error)
+bool JournalFileSystem::remove(const QString& path, FileError* error)
 {
     forgetSeen();
     const EntryStatus there = m_files.status(path, Links::NoFollow);
     if (!there.exists() || there.isFolder())
         return m_files.remove(path, error);
-    return m_journal->moveIntoJournal(path) || refuse(path, error);
+    return m_journal->moveIntoJournal(path) || refuse(Operation::Remove, path, error);
 }
 
-std::unique_ptr<FileWriter> JournalFileSystem::openForWriting(const QString& path, WriteMode mode)
+std::unique_ptr<FileWriter> JournalFileSystem::openForWriting(const QString& path, WriteMode mode,
+                                                              FileError* error)
 {
     forgetSeen();
     // Links are followed, as the writer below follows them: the file written is the target's.
@@ -272,24 +292,32 @@ std::unique_ptr<FileWriter> JournalFileSystem::openForWriting(const QString& pat
         file = m_files.exists(path) ? m_files.canonicalPath(path) : info.symLinkTarget();
     const EntryStatus there = m_files.status(file);
     if (there.exists() && !there.isFile())
-        return m_files.openForWriting(path, mode);
+        return m_files.openForWriting(path, mode, error);
     if (!there.exists() || mode == WriteMode::Append || writtenInPlace(file)) {
         const bool recorded = !there.exists()             ? m_journal->willCreate(file)
                               : mode == WriteMode::Append ? m_journal->willAppend(file)
                                                           : m_journal->willRewriteInPlace(file);
-        if (!recorded)
+        if (!recorded) {
+            notRecorded(Operation::Open, file, error);
             return nullptr;
-        return journaled(m_files.openForWriting(path, mode));
+        }
+        return journaled(m_files.openForWriting(path, mode, error));
     }
     // The writer makes the new file beside the old one, which it leaves alone until commit: it
     // is opened first (a second name of the old file would make it write in place), then the
     // old file is kept in the journal as a second name of its data. Undo of a run killed in
     // between finds the new file begun by the record before.
-    if (!m_journal->willWriteBeside(file))
+    if (!m_journal->willWriteBeside(file)) {
+        notRecorded(Operation::Open, file, error);
         return nullptr;
-    std::unique_ptr<FileWriter> writer = m_files.openForWriting(path, mode);
-    if (!writer || !m_journal->willReplace(file))
+    }
+    std::unique_ptr<FileWriter> writer = m_files.openForWriting(path, mode, error);
+    if (!writer)
         return nullptr;
+    if (!m_journal->willReplace(file)) {
+        notRecorded(Operation::Open, file, error);
+        return nullptr;
+    }
     return journaled(std::move(writer));
 }
 
@@ -301,13 +329,14 @@ std::unique_ptr<FileWriter> JournalFileSystem::journaled(std::unique_ptr<FileWri
                                              [this] { forgetSeen(); });
 }
 
-bool JournalFileSystem::readAll(const QString& path, qint64 maxSize, QByteArray* bytes)
+bool JournalFileSystem::readAll(const QString& path, qint64 maxSize, QByteArray* bytes,
+                                FileError* error)
 {
-    return m_files.readAll(path, maxSize, bytes);
+    return m_files.readAll(path, maxSize, bytes, error);
 }
 
 bool JournalFileSystem::readPart(const QString& path, qint64 offset, qint64 length,
-                                 QByteArray* bytes)
+                                 QByteArray* bytes, FileError* error)
 {
-    return m_files.readPart(path, offset, length, bytes);
+    return m_files.readPart(path, offset, length, bytes, error);
 }

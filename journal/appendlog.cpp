@@ -1,6 +1,6 @@
 #include "appendlog.h"
 
-#include "journalfiles.h"
+#include "core/posixfile_unix.h"
 
 #include <QFile>
 

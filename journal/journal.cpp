@@ -1,6 +1,7 @@
 #include "journal.h"
 
 #include "journalfiles.h"
+#include "journallogging.h"
 #include "jsonline.h"
 
 #include <QDateTime>
@@ -105,6 +106,9 @@ bool Journal::append(JsonLine record, const QString& statePath, WithHash withHas
     m_pending.clear();
     if (m_log->append(lines))
         return true;
+    qCDebug(lcJournal).noquote() << QStringLiteral("%1: the log cannot be written, %2")
+                                        .arg(journalLogPath(m_folder),
+                                             QString::fromLocal8Bit(strerror(errno)));
     m_failed = true;
     return false;
 }
@@ -118,6 +122,7 @@ bool Journal::keptInJournal(bool kept)
         return true;
     const int error = errno;
     m_keepError = QString::fromLocal8Bit(strerror(error));
+    m_keepErrorCode = error;
     const QByteArray folder = QFile::encodeName(m_folder);
     if (error == ENOSPC || error == EDQUOT || !QFileInfo(m_folder).isDir() ||
         ::access(folder.constData(), W_OK | X_OK) != 0)

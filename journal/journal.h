@@ -68,6 +68,7 @@ public:
     bool failed() const { return m_failed; }
     // Why the last file the journal had to keep could not be moved or copied into it.
     QString keepError() const { return m_keepError; }
+    int keepErrorCode() const { return m_keepErrorCode; }
 
 private:
     Journal(const QString& folder, std::unique_ptr<AppendLog> log);
@@ -87,6 +88,7 @@ private:
     QByteArray m_pending;   // the last change's record, written with the next one
     bool m_failed = false;
     QString m_keepError;
+    int m_keepErrorCode = 0;
 };
 
 QString journalLogPath(const QString& folder);

@@ -3,9 +3,8 @@
 
 #include <QString>
 
-#include <functional>
-
-// The file moves a journal and its undo make, each at the least cost the file system allows.
+// The file moves a journal and its undo make, each at the least cost the file system allows, on
+// the system calls the steps use too (core/posixfile_unix.h).
 
 // Moves `from` to `to` (which must not exist): one rename on the same file system; elsewhere a
 // clone or a copy (bytes, permission bits, modification time), then `from` removed.
@@ -25,12 +24,5 @@ bool rewriteInPlace(const QString& from, const QString& to);
 
 // Cuts `path` back to `size` bytes and gives it the modification time `mtimeNs`.
 bool truncateKeepingTime(const QString& path, qint64 size, qint64 mtimeNs);
-
-// Reads the open file `fd` to its end, each block handed to `take` as it comes; false when a read
-// fails or `take` says so.
-bool readBlocks(int fd, const std::function<bool(const char* bytes, qint64 size)>& take);
-
-// Writes all `size` bytes at `offset` of the open file `fd`, as many calls as it takes.
-bool writeAllAt(int fd, const char* data, qint64 size, qint64 offset);
 
 #endif

@@ -2,21 +2,11 @@
 
 #include "journalfiles.h"
 
+#include "core/posixfile_unix.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
-#include <cstdio>
-
-namespace
-{
-
-bool renameEntry(const QString& from, const QString& to)
-{
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
-}
-
-} // namespace
 
 FileState UndoFiles::stateOf(const QString& path, WithHash withHash) const
 {
@@ -45,7 +35,7 @@ bool UndoFiles::removeFolder(const QString& path)
 bool UndoFiles::rename(const QString& from, const QString& to)
 {
     if (!dryRun())
-        return renameEntry(from, to);
+        return renameReplacing(from, to);
     moveState(from, to);
     return true;
 }
@@ -61,7 +51,7 @@ bool UndoFiles::moveBack(const QString& from, const QString& to)
 bool UndoFiles::replaceWith(const QString& from, const QString& to)
 {
     if (!dryRun())
-        return renameEntry(from, to) || (QFile::remove(to) && moveOrCopyAway(from, to));
+        return renameReplacing(from, to) || (QFile::remove(to) && moveOrCopyAway(from, to));
     moveState(from, to);
     return true;
 }

@@ -82,8 +82,8 @@ bool leftAlone(FileSystem& files, const QString& source, const QString& target, 
 
 bool renameFile(FileSystem& files, const QString& source, const QString& target)
 {
-    QString error;
-    return files.rename(source, target, Overwrite::No, &error) || notRenamed(source, error);
+    FileError error;
+    return files.rename(source, target, Overwrite::No, &error) || notRenamed(source, error.text);
 }
 
 // Overwriting must never cost the user the file being renamed, nor a folder that happens to
@@ -107,8 +107,8 @@ bool renameOverExisting(FileSystem& files, const QString& source, const QString&
     if (files.status(target, Links::NoFollow).isFolder())
         return leftAlone(files, source, target, target + QStringLiteral(" is a folder"));
     // The target is replaced in one step, never removed first.
-    QString error;
-    return files.rename(source, target, Overwrite::Yes, &error) || notRenamed(source, error);
+    FileError error;
+    return files.rename(source, target, Overwrite::Yes, &error) || notRenamed(source, error.text);
 }
 
 } // namespace
@@ -198,11 +198,11 @@ bool FileRenameOperation::renameInPlace(FileSystem& files, const QString& source
                                         const QString& target) const
 {
     // Tried first: where nothing is in the way it is the only call a rename needs.
-    QString error;
+    FileError error;
     if (files.rename(source, target, Overwrite::No, &error))
         return true;
     if (!files.exists(target))
-        return notRenamed(source, error);
+        return notRenamed(source, error.text);
     if (m_ifNewExist == IfNewExist::LeaveAlone)
         return leftAlone(files, source, target, target + QStringLiteral(" is there"));
     return renameOverExisting(files, source, target);

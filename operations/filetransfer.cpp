@@ -45,11 +45,11 @@ public:
         // An existing target is replaced only by a complete copy, and the source is removed only
         // once its copy is complete under its final name.
         const bool replace = clash && m_ifExist == TransferClash::Overwrite;
-        QString error;
+        FileError error;
         const Overwrite overwrite = replace ? Overwrite::Yes : Overwrite::No;
         if (!m_files.copyFile(source, target, overwrite, &error)) {
             explainSkip(m_category, source,
-                        QStringLiteral("not copied to %1, %2").arg(target, error));
+                        QStringLiteral("not copied to %1, %2").arg(target, error.text));
             return QString();
         }
         if (m_kind == TransferKind::Move && !removeMovedSource(source, target))
@@ -104,11 +104,11 @@ private:
 
     bool removeMovedSource(const QString& source, const QString& target) const
     {
-        QString error;
+        FileError error;
         if (m_files.remove(source, &error))
             return true;
         explainSkip(m_category, source,
-                    QStringLiteral("copied to %1 but not removed, %2").arg(target, error));
+                    QStringLiteral("copied to %1 but not removed, %2").arg(target, error.text));
         return false;
     }
 
@@ -154,7 +154,7 @@ void transferFiles(TransferKind kind, const TransferSettings& settings, Variable
     }
     // Not checked: if the folder cannot be made, each copy below fails on its own.
     FileSystem& files = fileSystemFor(scope);
-    files.makeFolderPath(destination);
+    files.makeFolderPath(destination, nullptr);
     const QDir folder(destination);
 
     Transfer transfer(kind, settings.ifExist, files);

@@ -44,6 +44,7 @@ PROGRAMS = [
         "craftedNames": "crafted rename names",
         "hostInput": "damaged flows, host output",
         "hostileSettings": "hostile settings",
+        "sizeLimits": "size limits",
     }, None),
     ("tst_deepnesting", {}, "deep nesting"),
     ("tst_concurrentflows", {}, "concurrent flows"),

@@ -100,12 +100,13 @@ protected:
             const rlimit memory{rlim_t(m_memoryLimit), rlim_t(m_memoryLimit)};
             ::setrlimit(RLIMIT_AS, &memory);
         }
+        // As a user's shell starts it: SIGXFSZ at its default, which ends a process that writes
+        // past the limit unless the process itself ignores the signal.
+        ::signal(SIGXFSZ, SIG_DFL);
         if (m_fileSizeLimit <= 0)
             return;
         const rlimit limit{rlim_t(m_fileSizeLimit), rlim_t(m_fileSizeLimit)};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        // The write past the limit fails with EFBIG instead of ending the process.
-        ::signal(SIGXFSZ, SIG_IGN);
     }
 
 private:

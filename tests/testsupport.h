@@ -50,8 +50,8 @@ struct StephostResult {
     QJsonValue value(const QString& variable) const; // a reported variable's value
 };
 
-// How a run is bounded: its time, and the largest file it may write (0: no limit); a write past
-// the limit fails as on a full disk.
+// How a run is bounded: its time, and the largest file it may write (0: no limit), set as
+// `ulimit -f` sets it, with SIGXFSZ at its default: the host must not die of a write past it.
 struct StephostLimits {
     int timeoutMs = 300000;
     qint64 fileSizeLimit = 0;

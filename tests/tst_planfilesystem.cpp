@@ -44,14 +44,14 @@ bool playOne(FileSystem& files, PlanFileSystem* plan, const QStringList& words)
     if (op == QLatin1String("remove"))
         return files.remove(a, nullptr);
     if (op == QLatin1String("mkdir"))
-        return files.makeFolderPath(a);
+        return files.makeFolderPath(a, nullptr);
     if (op == QLatin1String("read")) {
         QByteArray bytes;
-        return files.readAll(a, 1 << 20, &bytes);
+        return files.readAll(a, 1 << 20, &bytes, nullptr);
     }
     if (op == QLatin1String("write") || op == QLatin1String("append")) {
         const auto writer = files.openForWriting(
-            a, op == QLatin1String("append") ? WriteMode::Append : WriteMode::Replace);
+            a, op == QLatin1String("append") ? WriteMode::Append : WriteMode::Replace, nullptr);
         return writer && writer->write(b.toUtf8()) && writer->commit();
     }
     return true;
@@ -66,7 +66,7 @@ QStringList viewOf(FileSystem& files, const QStringList& candidates)
         QByteArray bytes;
         if (status.isFolder())
             view << path + QLatin1Char('/');
-        else if (status.isFile() && files.readAll(path, 1 << 20, &bytes))
+        else if (status.isFile() && files.readAll(path, 1 << 20, &bytes, nullptr))
             view << path + QLatin1Char('=') + QString::fromUtf8(bytes);
         else if (status.exists())
             view << path + QLatin1String(" (other)");

@@ -7,9 +7,10 @@
 // A case is written as texts with "|" between entries. Paths and contents are UTF-8 in which %XX
 // stands for a raw byte, so that names that are no valid UTF-8, and control characters, can be
 // written down. Variables: "name=value", a value starting with [ being JSON; "<64 KiB>" in them
-// stands for 65,536 x. Setup entries:
+// stands for 65,536 x, "<N x>" for N of them. Setup entries:
 //   "a.txt"             a file holding its own name      "a.txt=text"   a file holding text
 //   "d/"                a folder                          "l->a.txt"     a symbolic link
+//   "h=>a.txt"          a hard link to a.txt
 //   "p#fifo"            a FIFO                            "f#full"       a device like /dev/full
 //   "big#sparse"        4 GiB, data only at both ends     "f#size:N"     N bytes of text
 //   "f#rows:N"          a CSV file of N rows              "f#line:N"     one CSV line of N bytes
@@ -77,6 +78,10 @@ HostileCase hostile(const char* flow, const char* vars, const char* setup, const
     c.checks = items(checks);
     for (QString var : items(vars)) {
         var.replace(QLatin1String("<64 KiB>"), QString(65536, QLatin1Char('x')));
+        const QRegularExpressionMatch count =
+            QRegularExpression(QStringLiteral("<(\\d+) x>")).match(var);
+        if (count.hasMatch())
+            var.replace(count.captured(0), QString(count.captured(1).toInt(), QLatin1Char('x')));
         const QString value = var.section(QLatin1Char('='), 1);
         c.vars.insert(var.section(QLatin1Char('='), 0, 0),
                       value.startsWith(QLatin1Char('['))
@@ -209,11 +214,15 @@ bool makeEntry(const QByteArray& root, const QString& entry)
     const QString kind = entry.section(QLatin1Char('#'), 1);
     const QString desc = entry.section(QLatin1Char('#'), 0, 0);
     const int arrow = desc.indexOf(QLatin1String("->"));
+    const int hardLink = desc.indexOf(QLatin1String("=>"));
     const int equals = desc.indexOf(QLatin1Char('='));
     const QString name = arrow > 0 ? desc.left(arrow) : equals > 0 ? desc.left(equals) : desc;
     const QByteArray path = root + '/' + raw(name);
     if (!makeParents(path))
         return false;
+    if (hardLink > 0)
+        return ::link((root + '/' + raw(desc.mid(hardLink + 2))).constData(), path.constData()) ==
+               0;
     if (arrow > 0)
         return ::symlink(raw(desc.mid(arrow + 2)).constData(), path.constData()) == 0;
     if (name.endsWith(QLatin1Char('/')))
@@ -449,6 +458,8 @@ private slots:
     void hostInput() { runCase(); }
     void hostileSettings_data();
     void hostileSettings() { runCase(); }
+    void sizeLimits_data();
+    void sizeLimits() { runCase(); }
 
 private:
     void runCase();
@@ -596,6 +607,10 @@ void tst_Reliability::readFaults_data()
     QTest::newRow("copy from /proc")
         << hostile("copy.json", R"(files=["/proc/self/status"])", "", "", "+out/|+out/status",
                    R"(out/status~^Name:\tstephost\n|$copied=["out/status"])");
+    // Its size reads as 0 and it goes on for hundreds of gigabytes: the copy fails, unlisted,
+    // rather than stop part way and pass for done.
+    QTest::newRow("copy /proc/self/pagemap")
+        << hostile("copy.json", R"(files=["/proc/self/pagemap"])", "", "", "+out/", "$copied=[]");
     QTest::newRow("move a FIFO") << hostile("move.json", R"(files=["pipe"])", "pipe#fifo", "",
                                             "+out/", "$moved=[]");
     QTest::newRow("copy /dev/zero")
@@ -864,6 +879,65 @@ void tst_Reliability::hostileSettings_data()
     readCsv("columns at the extremes",
             "readScope=1|columns=\"2147483647,-2147483648,99999999999999999999,0\"",
             R"([["","","a"],["","","d"]])");
+}
+
+// A file size limit as `ulimit -f 16` sets it, SIGXFSZ at its default: the host lives on, a
+// write that would pass the limit fails with the step's own warning or, for copy and move, leaves
+// the file unlisted; the old file keeps its bytes and nothing is left beside it.
+void tst_Reliability::sizeLimits_data()
+{
+    addColumns();
+    const char* wrote = R"([FileWrite] 写入失败： "old.txt")";
+    const char* wroteCsv = R"([CsvWrite] 写入失败： "old.txt")";
+    const char* bigTable = R"(path=old.txt|table=[["<20000 x>"]])";
+    QTest::newRow("write") << onFullDisk(hostile("write.json", "path=old.txt|text=<64 KiB>",
+                                                 "old.txt=old", wrote, "", "old.txt=old"));
+    QTest::newRow("write a new file") << onFullDisk(hostile(
+        "write.json", "path=new.txt|text=<64 KiB>", "", R"([FileWrite] 写入失败： "new.txt")"));
+    // The mark (which the check does not show) and 16,381 bytes of text: exactly as large as the
+    // limit allows.
+    QTest::newRow("write up to the limit")
+        << onFullDisk(hostile("write.json", "path=old.txt|text=<16381 x>", "old.txt=old", "",
+                              "~old.txt", "old.txt~^x{16381}$"));
+    QTest::newRow("append") << onFullDisk(hostile("append.json", "path=old.txt|text=<64 KiB>",
+                                                  "old.txt=old%0A", wrote, "", "old.txt=old%0A"));
+    QTest::newRow("append to a file past the limit already") << onFullDisk(
+        hostile("append.json", "path=old.txt|text=x", "old.txt#size:20000", wrote, "", ""));
+    QTest::newRow("CSV write") << onFullDisk(
+        hostile("writecsv.json", bigTable, "old.txt=a,b", wroteCsv, "", "old.txt=a,b"));
+    QTest::newRow("CSV append") << onFullDisk(
+        withSettings(hostile("writecsv.json", bigTable, "old.txt=a,b", wroteCsv, "", "old.txt=a,b"),
+                     "ifExist=1"));
+    QTest::newRow("copy") << onFullDisk(hostile("copy.json", R"(files=["big.txt"])",
+                                                "big.txt#size:20000", "", "+out/", "$copied=[]"));
+    QTest::newRow("copy over a file") << onFullDisk(hostile("copy.json", R"(files=["big.txt"])",
+                                                            "big.txt#size:20000|out/big.txt=old",
+                                                            "", "", "out/big.txt=old|$copied=[]"));
+    // Its size reads as 0; it is copied by reading it, and fails where it passes the limit.
+    QTest::newRow("copy a file that reads as empty") << onFullDisk(
+        hostile("copy.json", R"(files=["/proc/self/smaps"])", "", "", "+out/", "$copied=[]"));
+    QTest::newRow("move") << onFullDisk(hostile("move.json", R"(files=["big.txt"])",
+                                                "big.txt#size:20000", "", "+out/", "$moved=[]"));
+    QTest::newRow("move over a file") << onFullDisk(hostile("move.json", R"(files=["big.txt"])",
+                                                            "big.txt#size:20000|out/big.txt=old",
+                                                            "", "", "out/big.txt=old|$moved=[]"));
+    // A file with a second hard link is written in place: its old bytes stay until the new ones
+    // are sure to fit.
+    QTest::newRow("in place") << onFullDisk(hostile("write.json", "path=old.txt|text=<64 KiB>",
+                                                    "old.txt=old|link.txt=>old.txt", wrote, "",
+                                                    "old.txt=old|link.txt=old"));
+    QTest::newRow("CSV in place") << onFullDisk(hostile("writecsv.json", bigTable,
+                                                        "old.txt=a,b|link.txt=>old.txt", wroteCsv,
+                                                        "", "old.txt=a,b|link.txt=a,b"));
+    QTest::newRow("in place up to the limit") << onFullDisk(
+        hostile("write.json", "path=old.txt|text=<16381 x>", "old.txt=old|link.txt=>old.txt", "",
+                "~link.txt|~old.txt", "old.txt~^x{16381}$|link.txt==old.txt"));
+    // The host's own report file: refused with the reason, not left empty and passed for done.
+    HostileCase report = refused("generated:empty", "report=old",
+                                 "cannot write report: File too large", {"--report", "report"});
+    report.checks << QStringLiteral("report=old");
+    report.fileSizeLimit = 1;
+    QTest::newRow("report past the limit") << report;
 }
 
 QTEST_GUILESS_MAIN(tst_Reliability)

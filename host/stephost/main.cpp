@@ -22,6 +22,7 @@
 #include <QJsonDocument>
 #include <QStringList>
 
+#include <csignal>
 #include <cstdio>
 
 namespace
@@ -310,6 +311,9 @@ Usage stephostUsage()
 
 int main(int argc, char* argv[])
 {
+    // A file size limit (ulimit -f) makes a write that passes it fail as on a full disk, instead
+    // of ending the host with the flow half done and no report.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     HostLanguage::install(app, HostLanguage::chosen());
     const Usage usage = stephostUsage();
