@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <limits>
@@ -25,6 +26,21 @@ QString parentKey(const QString& key)
 {
     const int slash = key.lastIndexOf(QLatin1Char('/'));
     return slash <= 0 ? QStringLiteral("/") : key.left(slash);
+}
+
+// The path with its "." components and repeated slashes gone. Its ".." components stay: where
+// one climbs to depends on the links before it, which only a lookup can tell.
+QString withoutDotComponents(const QString& path)
+{
+    QStringList parts;
+    for (const QString& part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part != QLatin1String("."))
+            parts << part;
+    }
+    const QString root = path.startsWith(QLatin1Char('/')) ? QStringLiteral("/") : QString();
+    if (parts.isEmpty())
+        return root.isEmpty() ? QStringLiteral(".") : root;
+    return root + parts.join(QLatin1Char('/'));
 }
 
 using Operation = FileError::Operation;
@@ -112,11 +128,78 @@ FilePlan PlanFileSystem::plan() const
     return FilePlan{m_entries};
 }
 
-QString PlanFileSystem::keyOf(const QString& path) const
+// How many links deep a path is followed, as the kernel does before it gives up.
+static const int kMaxLinkDepth = 40;
+
+// The text of the link at `path` on disk, as it was written; null when it cannot be read.
+static QString readLinkText(const QString& path)
 {
-    if (QDir::isAbsolutePath(path))
-        return QDir::cleanPath(path);
-    return QDir::cleanPath(m_cwd + QLatin1Char('/') + path);
+    char target[PATH_MAX];
+    const ssize_t size = ::readlink(QFile::encodeName(path).constData(), target, sizeof target);
+    if (size <= 0 || size_t(size) >= sizeof target)
+        return QString();
+    return QFile::decodeName(QByteArray(target, int(size)));
+}
+
+// The components of a path still to walk, the next one last.
+static void pushComponents(const QString& path, QStringList* pending)
+{
+    const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (auto part = parts.crbegin(); part != parts.crend(); ++part)
+        pending->append(*part);
+}
+
+// Whether only "." components are left, so the component just taken is the path's last.
+static bool onlyDotsLeft(const QStringList& pending)
+{
+    return std::all_of(pending.cbegin(), pending.cend(),
+                       [](const QString& part) { return part == QLatin1String("."); });
+}
+
+// A path resolved as the kernel resolves it: each component before the last is followed through
+// a link (as this view sees links) before the next one is looked at, so ".." climbs from where a
+// link leads rather than from the link's own folder. The last component is kept as named, for
+// resolve() to follow when asked; "." components go.
+QString PlanFileSystem::keyOf(const QString& path)
+{
+    QStringList pending;
+    pushComponents(QDir::isAbsolutePath(path) ? path : m_cwd + QLatin1Char('/') + path, &pending);
+    QString key = QStringLiteral("/");
+    int linksFollowed = 0;
+    while (!pending.isEmpty()) {
+        const QString part = pending.takeLast();
+        if (part == QLatin1String("."))
+            continue;
+        if (part == QLatin1String("..")) {
+            key = parentKey(key);
+            continue;
+        }
+        const QString next = key == QLatin1String("/") ? key + part : key + QLatin1Char('/') + part;
+        const QString target = onlyDotsLeft(pending) || linksFollowed >= kMaxLinkDepth
+                                   ? QString()
+                                   : linkTargetAt(next);
+        if (target.isEmpty()) {
+            key = next;
+            continue;
+        }
+        ++linksFollowed;
+        if (QDir::isAbsolutePath(target))
+            key = QStringLiteral("/");
+        pushComponents(target, &pending);
+    }
+    return key;
+}
+
+// What the link at `key` of this view leads to, as written in it; empty when no link is there.
+QString PlanFileSystem::linkTargetAt(const QString& key)
+{
+    const Place place = placeOf(key);
+    if (place.gone || (place.node && !place.node->isDiskEntry))
+        return QString();
+    const QString diskPath = place.node ? place.node->diskPath : place.diskPath;
+    if (!diskStatus(diskPath).isLink)
+        return QString();
+    return readLinkText(diskPath);
 }
 
 PlanFileSystem::Place PlanFileSystem::placeOf(const QString& key) const
@@ -149,9 +232,6 @@ PlanFileSystem::Place PlanFileSystem::placeOf(const QString& key) const
     return place;
 }
 
-// How many links deep a path is followed, as the kernel does before it gives up.
-static const int kMaxLinkDepth = 40;
-
 PlanFileSystem::Resolved PlanFileSystem::resolve(const QString& key, Links links)
 {
     Resolved found;
@@ -173,7 +253,13 @@ PlanFileSystem::Resolved PlanFileSystem::resolve(const QString& key, Links links
         found.status = diskStatus(diskPath);
         // A link leads to a path of this view, which the plan may have changed.
         if (found.status.isLink && links == Links::Follow) {
-            found.key = keyOf(QFileInfo(diskPath).symLinkTarget());
+            // A relative target is taken from where the link now is in this view.
+            const QString target = readLinkText(diskPath);
+            if (target.isEmpty())
+                break;
+            found.key = keyOf(QDir::isAbsolutePath(target)
+                                  ? target
+                                  : parentKey(found.key) + QLatin1Char('/') + target);
             continue;
         }
         if (node)
@@ -207,16 +293,13 @@ EntryStatus PlanFileSystem::status(const QString& path, Links links)
     return statusAt(keyOf(path), links);
 }
 
+// The path in this view, every link followed: the plan's own changes and the disk's links alike.
 QString PlanFileSystem::canonicalPath(const QString& path)
 {
-    const QString key = keyOf(path);
-    const Place place = placeOf(key);
-    if (place.gone)
+    if (path.isEmpty())
         return QString();
-    // Links are resolved on disk only: the plan makes none.
-    if (!place.node)
-        return m_disk.canonicalPath(place.diskPath);
-    return key;
+    const Resolved found = resolve(keyOf(path), Links::Follow);
+    return found.status.exists() ? found.key : QString();
 }
 
 bool PlanFileSystem::canAccessOnDisk(const QString& diskPath, int mode)
@@ -357,7 +440,7 @@ void PlanFileSystem::noteUse(const QString& key, const QString& verb, bool sameS
 
 bool PlanFileSystem::makeFolderPath(const QString& path, FileError* error)
 {
-    const QString cleaned = QDir::cleanPath(path);
+    const QString cleaned = withoutDotComponents(path);
     QString key = keyOf(path);
     // The missing folders, innermost first, each with the text the run would name it by.
     QStringList missingKeys;

@@ -70,7 +70,8 @@ private:
         EntryStatus status;
     };
 
-    QString keyOf(const QString& path) const;
+    QString keyOf(const QString& path);
+    QString linkTargetAt(const QString& key);
     Resolved resolve(const QString& key, Links links);
     EntryStatus diskStatus(const QString& diskPath);
     Place placeOf(const QString& key) const;

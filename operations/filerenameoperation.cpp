@@ -4,6 +4,7 @@
 #include "core/persistence.h"
 #include "core/settings.h"
 #include "filesystem/fileplans.h"
+#include "filesystem/pathcontainment.h"
 #include "operations/filelist.h"
 
 #include <QFileInfo>
@@ -224,6 +225,12 @@ void FileRenameOperation::doOperation() const
         QString target = source.path() + QLatin1Char('/') + parts.baseName;
         if (!parts.suffix.isEmpty())
             target += QLatin1Char('.') + parts.suffix;
+        // Names come from variables and table cells: none may put a file anywhere else.
+        const QString outside = whyOutsideFolder(files, source.path(), target);
+        if (!outside.isEmpty()) {
+            leftAlone(files, path, target, outside);
+            continue;
+        }
         if (renameInPlace(files, path, target))
             renamed.append(target);
     }

@@ -57,6 +57,7 @@ struct StephostLimits {
     qint64 fileSizeLimit = 0;
     QString standardOutputFile; // empty: captured in StephostResult::out
     bool unprivileged = false;  // run as user nobody when the test runs as root
+    qint64 memoryLimit = 0;     // bytes of address space (RLIMIT_AS); 0: no limit
 };
 
 StephostResult runStephost(const QStringList& arguments, const QString& workingDir = QString(),

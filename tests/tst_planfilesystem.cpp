@@ -183,6 +183,18 @@ void tst_PlanFileSystem::answersAsTheDiskWould_data()
         "copy l c.txt|rename l m|copy dl x|read m");
     add("links lead into the plan's changes", "t.txt|l->t.txt|k->u.txt",
         "append t.txt +|copy l c.txt|write k new|read u.txt|remove t.txt|read l|copy l x");
+    // The kernel follows a link before it takes the ".." after it.
+    const char* linkToSub = "d/sub/|d/report.txt|c/lnk->../d/sub|c/l2->lnk";
+    add("a link, then ..", linkToSub,
+        "read c/lnk/../report.txt|remove c/lnk/../report.txt|read d/report.txt");
+    add("a link to a link, then ..", linkToSub,
+        "read c/l2/../report.txt|copy c/l2/../report.txt c/l2/../copy.txt|read d/copy.txt");
+    add("renames and writes through a link, then ..", linkToSub,
+        "rename c/lnk/../report.txt c/lnk/../../moved.txt|read moved.txt|"
+        "write c/lnk/../new.txt n|read d/new.txt|mkdir c/lnk/../made/x|read d/made/x");
+    add("a link the plan moved, then ..", linkToSub,
+        "rename c/lnk c/moved|read c/moved/../report.txt|remove c/moved/../report.txt");
+    add("a folder the plan made, then ..", "", "mkdir m/n|write m/n/../w.txt w|read m/w.txt");
 }
 
 // The same script played on the disk and on a plan of an identical tree: every change succeeds

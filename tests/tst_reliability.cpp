@@ -14,9 +14,11 @@
 //   "p#fifo"            a FIFO                            "f#full"       a device like /dev/full
 //   "big#sparse"        4 GiB, data only at both ends     "f#size:N"     N bytes of text
 //   "f#rows:N"          a CSV file of N rows              "f#line:N"     one CSV line of N bytes
+//   "f#cells:N"         one CSV line of N bytes of short cells
 // Expected changes: "+path" appeared, "-path" went, "~path" changed (folders end in "/").
 // Checks: "$var=json" or "$var~regex" on a reported variable; "path=bytes", "path~regex",
 // and "path==other" (same content) on files; "stderr~regex".
+#include "craftednames.h"
 #include "testsupport.h"
 
 #include <QCryptographicHash>
@@ -46,6 +48,9 @@ struct HostileCase {
     QStringList setup, log, changes, checks;
     int exitCode = 0;
     qint64 fileSizeLimit = 0;
+    qint64 memoryLimit = 0;
+    // Generous: the 4 GiB copies take most of a minute on a busy two-core machine.
+    int timeoutMs = 150000;
     QStringList options;
     QJsonObject settings; // put into the first step's settings
 };
@@ -171,6 +176,19 @@ QByteArray csvLine(qint64 size)
     return text;
 }
 
+// Numbers of up to seven digits, each a cell of its own, in one line of `size` bytes.
+QByteArray csvShortCells(qint64 size)
+{
+    QByteArray text("\xEF\xBB\xBF");
+    text.reserve(int(size + 16));
+    for (int i = 0; text.size() < size; ++i)
+        text += QByteArray::number(i % 10000000) + ',';
+    text.resize(int(size));
+    if (text.endsWith(','))
+        text.chop(1);
+    return text;
+}
+
 bool makeSparse(const QByteArray& path)
 {
     const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -222,6 +240,8 @@ bool makeEntry(const QByteArray& root, const QString& entry)
         return writeRaw(path, csvRows(int(number)));
     if (kind.startsWith(QLatin1String("line:")))
         return writeRaw(path, csvLine(number));
+    if (kind.startsWith(QLatin1String("cells:")))
+        return writeRaw(path, csvShortCells(number));
     return writeRaw(path, equals > 0 ? raw(desc.mid(equals + 1)) : raw(name));
 }
 
@@ -432,6 +452,8 @@ private slots:
     void vanishingSources() { runCase(); }
     void bigData_data();
     void bigData() { runCase(); }
+    void craftedNames_data();
+    void craftedNames() { runCase(); }
     void hostInput_data();
     void hostInput() { runCase(); }
     void hostileSettings_data();
@@ -459,8 +481,9 @@ void tst_Reliability::runCase()
     const TreeRemoval removal{root};
     for (const QString& entry : qAsConst(hostile.setup)) {
         // Room for two copies of the 4 GiB file, or for the big CSV files.
-        const bool big =
-            entry.contains(QLatin1String("#rows:")) || entry.contains(QLatin1String("#line:"));
+        const bool big = entry.contains(QLatin1String("#rows:")) ||
+                         entry.contains(QLatin1String("#line:")) ||
+                         entry.contains(QLatin1String("#cells:"));
         const qint64 needed = entry.endsWith(QLatin1String("#sparse")) ? 10 * kGiB
                               : big                                    ? 2 * kGiB
                                                                        : 0;
@@ -481,9 +504,9 @@ void tst_Reliability::runCase()
         QVERIFY(writeFile(flow, flowText(hostile.flow, hostile.vars, hostile.settings)));
     QStringList options = hostile.options;
     StephostLimits limits;
-    // Generous: the 4 GiB copies take most of a minute on a busy two-core machine.
-    limits.timeoutMs = 150000;
+    limits.timeoutMs = hostile.timeoutMs;
     limits.fileSizeLimit = hostile.fileSizeLimit;
+    limits.memoryLimit = hostile.memoryLimit;
     // "> FILE" sends standard output to FILE.
     const int redirect = options.indexOf(QStringLiteral(">"));
     if (redirect >= 0) {
@@ -511,7 +534,10 @@ void tst_Reliability::runCase()
     qInfo("RELIABILITY crash=%d hang=%d lost=%d", int(result.crashed), int(result.timedOut), lost);
 
     QVERIFY2(!result.crashed, result.err.constData());
-    QVERIFY2(!result.timedOut, "stephost did not finish within 150 s");
+    QVERIFY2(
+        !result.timedOut,
+        qPrintable(
+            QStringLiteral("stephost did not finish within %1 s").arg(hostile.timeoutMs / 1000)));
     QCOMPARE(result.exitCode, hostile.exitCode);
     QCOMPARE(report.value(QLatin1String("log")).toVariant().toStringList(), hostile.log);
     QCOMPARE(changes, hostile.changes);
@@ -690,6 +716,51 @@ void tst_Reliability::bigData_data()
     rows.options = line.options = QStringList{"--vars", ""};
     QTest::newRow("1,000,000 CSV rows") << rows;
     QTest::newRow("one CSV line of 50 MB") << line;
+    // About 14 million cells in a single row: read and written back whole.
+    HostileCase cells = hostile("roundtrip.json", "path=line.csv", "line.csv#cells:100000000", "",
+                                "+csv.out|+text.out", "csv.out==line.csv|text.out==line.csv");
+    cells.options = QStringList{"--vars", ""};
+    cells.timeoutMs = 60000;
+    QTest::newRow("one CSV line of 100 MB, short cells") << cells;
+    // Where the table cannot be held, the step refuses the file and the variable keeps its value.
+    HostileCase refusedLine =
+        hostile("readcsv.json", R"(path=line.csv|table=[["kept"]])", "line.csv#cells:100000000",
+                R"([CsvRead] 读取失败： "line.csv")", "", R"($table=[["kept"]])");
+    refusedLine.memoryLimit = qint64(1000) << 20;
+    refusedLine.timeoutMs = 60000;
+    QTest::newRow("one CSV line of 100 MB, memory for less") << refusedLine;
+    HostileCase refusedText = refusedLine;
+    refusedText.memoryLimit = qint64(300) << 20;
+    QTest::newRow("one CSV line of 100 MB, memory for less than its text") << refusedText;
+}
+
+// Each crafted name of the rename step: none moves a file out of its folder.
+void tst_Reliability::craftedNames_data()
+{
+    addColumns();
+    for (const CraftedName& crafted : ::craftedNames) {
+        HostileCase c = hostile("rename.json", "", craftedTree);
+        c.settings = craftedSettings(crafted.settings);
+        if (!c.settings.contains(QLatin1String("newName")))
+            c.settings.insert(QStringLiteral("newName"), QString()); // not the flow's "$name"
+        const QString listed = QString::fromUtf8(crafted.listed);
+        const QStringList renamed = listed.isEmpty() ? QStringList() : QStringList{listed};
+        c.checks << QLatin1String("$renamed=") +
+                        QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(renamed))
+                                              .toJson(QJsonDocument::Compact));
+        // The renamed file is the entry of the tree after that holds the source's name.
+        const QString source = c.settings.value(QLatin1String("files")).toString();
+        for (const QString& entry : items(crafted.after)) {
+            if (!entry.endsWith(QLatin1Char('=') + source))
+                continue;
+            const QString made = entry.section(QLatin1Char('='), 0, 0);
+            c.changes = QStringList{QLatin1Char('+') + shown(made.toUtf8()),
+                                    QLatin1Char('-') + shown(source.toUtf8())};
+            c.changes.sort();
+            c.checks << made + QLatin1Char('=') + source;
+        }
+        QTest::newRow(crafted.tag) << c;
+    }
 }
 
 void tst_Reliability::hostInput_data()
