@@ -45,13 +45,28 @@ bool copyFileThatReadsAsEmpty(const QString& source, const QString& target, QStr
     return false;
 }
 
-} // namespace
-
-bool copyFileWithoutReplacing(const QFileInfo& source, const QString& target, QString* error)
+bool copyBytes(const QFileInfo& source, const QString& target, QString* error)
 {
     if (source.size() == 0)
         return copyFileThatReadsAsEmpty(source.filePath(), target, error);
     return copyWithQFile(source.filePath(), target, error);
+}
+
+} // namespace
+
+// The copy takes the time the source was last changed when its copy began: a file that changed
+// while it was copied then looks older than it is, never newer, and is taken again by whoever
+// compares times. The time is kept as well as the target's file system allows; a file system
+// that keeps no times takes nothing from the copy.
+bool copyFileWithoutReplacing(const QFileInfo& source, const QString& target, QString* error)
+{
+    FileStatus before;
+    const bool known = statusOf(source.filePath(), true, &before);
+    if (!copyBytes(source, target, error))
+        return false;
+    if (known)
+        setModificationTime(target, before.modified);
+    return true;
 }
 
 bool copyFileReplacing(const QFileInfo& source, const QString& target, QString* error)
