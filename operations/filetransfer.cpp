@@ -1,6 +1,7 @@
 #include "filetransfer.h"
 
 #include "core/logging.h"
+#include "core/replacementfile.h"
 #include "core/settings.h"
 #include "filesystem/fileplans.h"
 #include "operations/filelist.h"
@@ -169,6 +170,9 @@ void transferFiles(TransferKind kind, const TransferSettings& settings, Variable
     files.makeFolderPath(destination);
     const QDir folder(destination);
 
+    // Replacing many files of the folder lists it for leftovers of killed runs once, not once
+    // for each file.
+    const LeftoverSearchOncePerFolder leftoverSearch;
     Transfer transfer(kind, settings.ifExist, files);
     QStringList produced;
     for (const QString& source : sources) {
