@@ -43,6 +43,7 @@ PROGRAMS = [
         "bigData": "big data",
         "hostInput": "damaged flows, host output",
         "hostileSettings": "hostile settings",
+        "overwritingCopies": "overwriting copies",
     }, None),
     ("tst_deepnesting", {}, "deep nesting"),
     ("tst_concurrentflows", {}, "concurrent flows"),
