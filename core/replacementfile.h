@@ -35,6 +35,9 @@ public:
     LeftoverSearchOncePerFolder(const LeftoverSearchOncePerFolder&) = delete;
     LeftoverSearchOncePerFolder& operator=(const LeftoverSearchOncePerFolder&) = delete;
 
+private:
+    friend void removeLeftoverReplacements(const QString& target);
+
     // The one living on this thread, null when none does.
     static LeftoverSearchOncePerFolder* current();
 
@@ -42,7 +45,6 @@ public:
     // handed out once.
     QStringList take(const QString& folder, const QString& prefix);
 
-private:
     LeftoverSearchOncePerFolder* const m_outer;
     // For each folder searched: the paths of the names that look like replacements, by prefix.
     QHash<QString, QHash<QString, QStringList>> m_found;
