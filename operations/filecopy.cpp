@@ -56,8 +56,8 @@ bool copyBytes(const QFileInfo& source, const QString& target, QString* error)
 
 // The copy takes the time the source was last changed when its copy began: a file that changed
 // while it was copied then looks older than it is, never newer, and is taken again by whoever
-// compares times. The time is kept as well as the target's file system allows; a file system
-// that keeps no times takes nothing from the copy.
+// compares times. The time is kept as exactly as the target's file system keeps times; where it
+// cannot be set at all, the copy stands without it.
 bool copyFileWithoutReplacing(const QFileInfo& source, const QString& target, QString* error)
 {
     FileStatus before;
