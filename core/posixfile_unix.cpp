@@ -72,6 +72,7 @@ void fill(const struct stat& from, FileStatus* status)
     status->mode = uint(from.st_mode & 07777);
     status->owner = uint(from.st_uid);
     status->group = uint(from.st_gid);
+    status->modified = modificationTime(from.st_mtim);
 }
 
 } // namespace
@@ -115,6 +116,30 @@ bool statusOf(const QString& path, bool followLinks, FileStatus* status)
 bool isSameFile(const FileStatus& a, const FileStatus& b)
 {
     return a.device == b.device && a.inode == b.inode;
+}
+
+const qint64 kNanosecondsPerSecond = 1000000000;
+
+qint64 modificationTime(const struct timespec& time)
+{
+    return qint64(time.tv_sec) * kNanosecondsPerSecond + time.tv_nsec;
+}
+
+bool setModificationTime(const QString& path, qint64 modified)
+{
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT; // the access time stays
+    // Floor division, so that times before the epoch keep a nanosecond part in 0..999,999,999.
+    qint64 seconds = modified / kNanosecondsPerSecond;
+    qint64 nanoseconds = modified % kNanosecondsPerSecond;
+    if (nanoseconds < 0) {
+        --seconds;
+        nanoseconds += kNanosecondsPerSecond;
+    }
+    times[1].tv_sec = time_t(seconds);
+    times[1].tv_nsec = long(nanoseconds);
+    return ::utimensat(AT_FDCWD, encoded(path).constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 bool copyOwnerAndMode(int fd, const FileStatus& model)

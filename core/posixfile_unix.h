@@ -3,6 +3,7 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <ctime>
 #include <functional>
 
 // The system calls the steps and the journal make themselves, for what Qt does not offer: opening
@@ -24,6 +25,7 @@ struct FileStatus {
     uint mode = 0; // permission bits, set-user-ID and the like included
     uint owner = 0;
     uint group = 0;
+    qint64 modified = 0; // nanoseconds since the epoch
 };
 
 enum class OpenFor {
@@ -48,6 +50,12 @@ bool statusOf(int fd, FileStatus* status);
 // Links followed or not.
 bool statusOf(const QString& path, bool followLinks, FileStatus* status);
 bool isSameFile(const FileStatus& a, const FileStatus& b);
+
+// Nanoseconds since the epoch, from a stat's modification time.
+qint64 modificationTime(const struct timespec& time);
+// Gives the entry at path (a link itself, not what it leads to) the modification time `modified`
+// (nanoseconds since the epoch), as exactly as its file system keeps times.
+bool setModificationTime(const QString& path, qint64 modified);
 
 // Gives the file the owner, group and mode of `model` as far as the process may; false when
 // not all of them.

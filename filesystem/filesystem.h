@@ -28,6 +28,7 @@ struct EntryStatus {
     EntryType type = EntryType::None;
     bool isLink = false; // only when asked without following links
     qint64 size = 0;
+    qint64 modified = 0; // nanoseconds since the epoch
     FileId id;
 
     bool exists() const { return type != EntryType::None; }

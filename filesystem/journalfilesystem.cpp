@@ -103,6 +103,7 @@ EntryStatus JournalFileSystem::status(const QString& path, Links links)
     EntryStatus result;
     result.type = typeOf(state.kind);
     result.size = state.size;
+    result.modified = state.mtimeNs;
     result.id = {state.device, state.inode};
     return result;
 }

@@ -149,6 +149,7 @@ EntryStatus RealFileSystem::status(const QString& path, Links links)
     result.type = typeOf(info.st_mode);
     result.isLink = S_ISLNK(info.st_mode);
     result.size = qint64(info.st_size);
+    result.modified = modificationTime(info.st_mtim);
     result.id = {quint64(info.st_dev), quint64(info.st_ino)};
     return result;
 }

@@ -78,9 +78,7 @@ bool copyFileThatReadsAsEmpty(const QString& source, const QString& target, QStr
     return false;
 }
 
-} // namespace
-
-bool copyFileWithoutReplacing(const QFileInfo& source, const QString& target, QString* error)
+bool copyBytes(const QFileInfo& source, const QString& target, QString* error)
 {
     // Refused before it starts where the copy would pass the size limit, as a write is.
     if (!withinFileSizeLimit(source.size())) {
@@ -90,6 +88,23 @@ bool copyFileWithoutReplacing(const QFileInfo& source, const QString& target, QS
     if (source.size() == 0)
         return copyFileThatReadsAsEmpty(source.filePath(), target, error);
     return copyWithQFile(source.filePath(), target, error);
+}
+
+} // namespace
+
+// The copy takes the time the source was last changed when its copy began: a file that changed
+// while it was copied then looks older than it is, never newer, and is taken again by whoever
+// compares times. The time is kept as exactly as the target's file system keeps times; where it
+// cannot be set at all, the copy stands without it.
+bool copyFileWithoutReplacing(const QFileInfo& source, const QString& target, QString* error)
+{
+    FileStatus before;
+    const bool known = statusOf(source.filePath(), true, &before);
+    if (!copyBytes(source, target, error))
+        return false;
+    if (known)
+        setModificationTime(target, before.modified);
+    return true;
 }
 
 bool copyFileReplacing(const QFileInfo& source, const QString& target, QString* error)

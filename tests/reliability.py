@@ -45,6 +45,7 @@ PROGRAMS = [
         "hostInput": "damaged flows, host output",
         "hostileSettings": "hostile settings",
         "sizeLimits": "size limits",
+        "overwritingCopies": "overwriting copies",
     }, None),
     ("tst_deepnesting", {}, "deep nesting"),
     ("tst_concurrentflows", {}, "concurrent flows"),
