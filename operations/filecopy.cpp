@@ -16,9 +16,8 @@ std::function<void(const QString& temporary)> g_beforeNaming;
 
 // A file that says it is empty is trusted to end within this many bytes, as much as a step reads
 // of a file: /proc/self/pagemap, which reads as hundreds of gigabytes, fails instead of filling
-// the disk. Read in pieces that are a multiple of its 8-byte entries.
+// the disk.
 const qint64 kMaxUnsizedCopy = qint64(1) << 30;
-const int kPiece = 1 << 16;
 
 bool failWith(int code, QString* error)
 {
@@ -49,11 +48,12 @@ int openSource(const QString& path, FileStatus* status, QString* error)
     return -1;
 }
 
-// Reads what the source gives from where it stands up to its end and writes it at `written` of
-// `out`; false, *error saying why, where a read or a write fails or the copy would pass `most`
-// bytes or the process's file size limit.
-bool copyByReading(int in, int out, qint64 written, qint64 most, QString* error)
+// Reads what the source gives up to its end and writes it into the empty `out`; false, *error
+// saying why, where a read or a write fails or the copy would pass `most` bytes or the process's
+// file size limit.
+bool copyByReading(int in, int out, qint64 most, QString* error)
 {
+    qint64 written = 0;
     int code = 0;
     const bool read = readBlocks(in, [&](const char* bytes, qint64 size) {
         if (written + size > most || !withinFileSizeLimit(written + size))
@@ -74,14 +74,14 @@ bool copyByReading(int in, int out, qint64 written, qint64 most, QString* error)
 bool copyContent(int in, int out, const FileStatus& source, QString* error)
 {
     if (source.size == 0)
-        return copyByReading(in, out, 0, kMaxUnsizedCopy, error);
+        return copyByReading(in, out, kMaxUnsizedCopy, error);
     if (cloneContent(in, out))
         return true;
     switch (copyInKernel(in, out)) {
     case KernelCopy::Done:
         return true;
     case KernelCopy::NotSupported:
-        return copyByReading(in, out, 0, std::numeric_limits<qint64>::max(), error);
+        return copyByReading(in, out, std::numeric_limits<qint64>::max(), error);
     case KernelCopy::Failed:
         break;
     }

@@ -193,6 +193,18 @@ QStringList backupFiles(const QString& journal)
     return paths;
 }
 
+// A journaled run, ended, that made new.txt, and during which a killed writer left `leftovers`.
+void runLeaving(const QString& journal, const QStringList& leftovers)
+{
+    QString error;
+    std::unique_ptr<Journal> run = Journal::create(journal, &error);
+    QVERIFY2(run, qPrintable(error));
+    QVERIFY(run->willCreate(QStringLiteral("new.txt")));
+    QVERIFY(writeFile(QStringLiteral("new.txt"), "made"));
+    for (const QString& leftover : leftovers)
+        QVERIFY(writeFile(leftover, "half"));
+}
+
 // A process of the test's own that keeps a journal, or a temporary file, while the test runs
 // undo: started with one of the roles handled in main() below.
 class Holder
@@ -603,16 +615,8 @@ void tst_HostileJournals::liveTemporaryFiles()
     const QString journal = parent.filePath(QStringLiteral("journal"));
     const ScratchCwd dir;
     makeTree(QString::fromLatin1(tree));
-    {
-        QString error;
-        std::unique_ptr<Journal> run = Journal::create(journal, &error);
-        QVERIFY2(run, qPrintable(error));
-        QVERIFY(run->willCreate(QStringLiteral("new.txt")));
-        QVERIFY(writeFile(QStringLiteral("new.txt"), "made"));
-        // A killed writer's leftovers, made during the run.
-        QVERIFY(writeFile(QStringLiteral(".a.txt.fileoper-Dead01"), "half"));
-        QVERIFY(writeFile(QStringLiteral("qt_temp.Dead02"), "half"));
-    }
+    runLeaving(journal,
+               {QStringLiteral(".a.txt.fileoper-Dead01"), QStringLiteral("qt_temp.Dead02")});
     Holder replacement(QStringLiteral("replacement"), QStringLiteral("a.txt"), dir.path());
     QVERIFY(replacement.ready());
     Holder copy(QStringLiteral("open"), QStringLiteral("qt_temp.Live01"), dir.path());
@@ -650,14 +654,7 @@ void tst_HostileJournals::liveCopy()
     const QString journal = parent.filePath(QStringLiteral("journal"));
     const ScratchCwd dir;
     makeTree(QString::fromLatin1(tree));
-    {
-        QString error;
-        std::unique_ptr<Journal> run = Journal::create(journal, &error);
-        QVERIFY2(run, qPrintable(error));
-        QVERIFY(run->willCreate(QStringLiteral("new.txt")));
-        QVERIFY(writeFile(QStringLiteral("new.txt"), "made"));
-        QVERIFY(writeFile(QStringLiteral(".c.txt.fileoper-Dead01"), "half"));
-    }
+    runLeaving(journal, {QStringLiteral(".c.txt.fileoper-Dead01")});
     Holder copy(role, target, dir.path());
     QVERIFY(copy.ready());
     const QString temporary = copy.held();
