@@ -45,7 +45,15 @@ private:
     void putBack(const QString& target);
     bool renameWithoutReplacing(const QString& source, const QString& target, QString* error);
     bool refuse(const QString& path, QString* error);
-    std::unique_ptr<FileWriter> journaled(std::unique_ptr<FileWriter> writer);
+    std::unique_ptr<FileWriter> refused(const QString& path);
+    bool putInPlace(const QString& newFile, const QString& target, QString* error);
+    std::unique_ptr<FileWriter> journaled(std::unique_ptr<FileWriter> writer,
+                                          const QString& newFile = QString(),
+                                          const QString& target = QString());
+
+    class Writer;
+    bool commitNewFile(FileWriter& writer, const QString& newFile, const QString& target);
+    bool commitInPlace(FileWriter& writer);
 
     FileSystem& m_files;
     std::unique_ptr<Journal> m_journal;

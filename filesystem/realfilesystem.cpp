@@ -70,6 +70,7 @@ public:
     bool open(const QString& path, WriteMode mode) { return m_file.open(path, mode); }
     bool write(const QByteArray& bytes) override { return m_file.write(bytes); }
     bool commit() override { return m_file.commit(); }
+    QString pendingPath() const override { return m_file.pendingPath(); }
 
 private:
     RegularFileWriter m_file;

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -35,6 +36,21 @@ JsonLine changeAt(const char* op, const QString& path)
     return JsonLine().add("op", QLatin1String(op)).add("path", path).add("time", now());
 }
 
+#ifdef FILEOPER_TEST_HOOKS
+// Tests stop a run at a chosen change, right after it is made and before its end is recorded:
+// the worst moment for a kill, met without waiting for it.
+void killHereForTests(int seq)
+{
+    static const int killAfter = qEnvironmentVariableIntValue("FILEOPER_TEST_KILL_AFTER_CHANGE");
+    if (seq == killAfter)
+        ::raise(SIGKILL);
+}
+#else
+void killHereForTests(int)
+{
+}
+#endif
+
 } // namespace
 
 QString journalLogPath(const QString& folder)
@@ -45,6 +61,11 @@ QString journalLogPath(const QString& folder)
 QString journalBackupPath(const QString& folder, int seq)
 {
     return folder + QStringLiteral("/backup/") + QString::number(seq);
+}
+
+QString journalAsidePath(const QString& folder, int seq)
+{
+    return folder + QStringLiteral("/aside/") + QString::number(seq);
 }
 
 Journal::Journal(const QString& folder, std::unique_ptr<AppendLog> log)
@@ -93,17 +114,22 @@ QString Journal::backupPath(int seq) const
 bool Journal::append(JsonLine record, const QString& statePath, WithHash withHash,
                      const FileState* before)
 {
+    // A journal that lost a record no longer holds all the run did: it records nothing more, so
+    // that every change after it is refused.
+    if (m_failed)
+        return false;
     record.add("seq", ++m_seq);
     if (!statePath.isEmpty())
         record.addJson("before", (before ? *before : fileStateOf(statePath)).toJson());
     m_lastPath = statePath;
     m_lastHash = withHash;
     m_lastState.clear();
-    // The record of the change before goes out with this one: one write a change, and still
-    // only the last change can lack its record when the run is killed.
-    const QByteArray lines = m_pending + record.object() + '\n';
-    m_pending.clear();
-    if (m_log->append(lines))
+    return appendLine(record.object());
+}
+
+bool Journal::appendLine(const QByteArray& line)
+{
+    if (m_log->append(line + '\n'))
         return true;
     m_failed = true;
     return false;
@@ -160,7 +186,9 @@ bool Journal::willRename(const QString& from, const QString& to, const FileState
 bool Journal::willAppend(const QString& path)
 {
     const QString target = absolute(path);
-    return append(changeAt("append", target), target, WithHash::Yes);
+    // The old bytes' hash tells undo, without the record of the end, that they are still whole.
+    const FileState before = fileStateOf(target, WithHash::Yes);
+    return append(changeAt("append", target), target, WithHash::Yes, &before);
 }
 
 bool Journal::willRewriteInPlace(const QString& path)
@@ -192,6 +220,7 @@ bool Journal::moveIntoJournal(const QString& path)
                 WithHash::No))
         return false;
     const QString backup = backupPath(m_seq);
+    m_lastBackup = backup;
     if (!keptInJournal(moveOrCopyAway(target, backup)))
         return false;
     // Nothing is at the path now; no state to record after.
@@ -199,20 +228,37 @@ bool Journal::moveIntoJournal(const QString& path)
     return true;
 }
 
+bool Journal::willPutInPlace(const QString& pending)
+{
+    if (m_failed)
+        return false;
+    m_lastState = fileStateOf(pending, WithHash::Yes).toJson();
+    return appendLine(JsonLine().add("ready", m_seq).addJson("after", m_lastState).object());
+}
+
+// The record of the change's end goes out at once: with the log mapped, it costs a copy.
 void Journal::changeMade()
 {
-    if (m_lastPath.isEmpty())
+    killHereForTests(m_seq);
+    if (m_lastPath.isEmpty() || m_failed)
         return;
-    // A renamed entry is the one that was at the old name: no need to look again.
+    // A renamed entry is the one that was at the old name, a file put in place the one recorded
+    // just before: no need to look again.
     const QByteArray after =
         m_lastState.isEmpty() ? fileStateOf(m_lastPath, m_lastHash).toJson() : m_lastState;
-    m_pending += JsonLine().add("done", m_seq).addJson("after", after).object() + '\n';
+    appendLine(JsonLine().add("done", m_seq).addJson("after", after).object());
+    m_lastPath.clear();
+}
+
+void Journal::changeFailed()
+{
+    if (m_failed)
+        return;
+    appendLine(JsonLine().add("failed", m_seq).object());
     m_lastPath.clear();
 }
 
 void Journal::sync()
 {
-    m_log->append(m_pending);
-    m_pending.clear();
     m_log->sync();
 }
