@@ -124,6 +124,7 @@ bool Journal::append(JsonLine record, const QString& statePath, WithHash withHas
     m_lastPath = statePath;
     m_lastHash = withHash;
     m_lastState.clear();
+    m_stateRecorded = false;
     return appendLine(record.object());
 }
 
@@ -233,6 +234,7 @@ bool Journal::willPutInPlace(const QString& pending)
     if (m_failed)
         return false;
     m_lastState = fileStateOf(pending, WithHash::Yes).toJson();
+    m_stateRecorded = true;
     return appendLine(JsonLine().add("ready", m_seq).addJson("after", m_lastState).object());
 }
 
@@ -244,9 +246,12 @@ void Journal::changeMade()
         return;
     // A renamed entry is the one that was at the old name, a file put in place the one recorded
     // just before: no need to look again.
-    const QByteArray after =
-        m_lastState.isEmpty() ? fileStateOf(m_lastPath, m_lastHash).toJson() : m_lastState;
-    appendLine(JsonLine().add("done", m_seq).addJson("after", after).object());
+    JsonLine done;
+    done.add("done", m_seq);
+    if (!m_stateRecorded)
+        done.addJson("after", m_lastState.isEmpty() ? fileStateOf(m_lastPath, m_lastHash).toJson()
+                                                    : m_lastState);
+    appendLine(done.object());
     m_lastPath.clear();
 }
 

@@ -65,7 +65,9 @@ QVector<Record> readRecords(const QByteArray& log, qint64* startMs)
                 continue;
             }
             (end == QLatin1String("done") ? record.done : record.ready) = true;
-            record.after = FileState::fromJson(json.value(QLatin1String("after")).toObject());
+            // The end of a change whose state was recorded as it was put in place says no more.
+            if (json.contains(QLatin1String("after")))
+                record.after = FileState::fromJson(json.value(QLatin1String("after")).toObject());
             continue;
         }
         Record record;
