@@ -226,6 +226,7 @@ bool Journal::moveIntoJournal(const QString& path)
         return false;
     // Nothing is at the path now; no state to record after.
     m_lastPath.clear();
+    killHereForTests(m_seq);
     return true;
 }
 

@@ -93,7 +93,7 @@ private:
     QString m_lastPath;
     QString m_lastBackup;
     WithHash m_lastHash = WithHash::No;
-    QByteArray m_lastState; // what the last change leaves, where known without looking (JSON)
+    QByteArray m_lastState;       // what the last change leaves, where known without looking (JSON)
     bool m_stateRecorded = false; // m_lastState is in the log already, recorded as ready
     bool m_failed = false;
     QString m_keepError;

@@ -24,8 +24,8 @@ struct Record {
     QString from;
     qint64 timeMs = 0;
     FileState before;
-    FileState source; // a rename's entry, as it was at its old name
-    FileState after; // recorded just before the change was put in place, or after it
+    FileState source;   // a rename's entry, as it was at its old name
+    FileState after;    // recorded just before the change was put in place, or after it
     bool ready = false; // `after` recorded before the step that puts it in place
     bool done = false;
     bool failed = false; // the change failed, changing nothing

@@ -115,8 +115,9 @@ void tst_JournalRun::refusedChangeStopsRun()
     const QByteArray flow =
         R"({ "steps": [ { "type": "file.write", "settings": { "filePath": "first.txt", )"
         R"("content": "x" } }, )" +
-        step + R"(, { "type": "file.write", "settings": { "filePath": "after.txt", )"
-               R"("content": "x" } } ] })";
+        step +
+        R"(, { "type": "file.write", "settings": { "filePath": "after.txt", )"
+        R"("content": "x" } } ] })";
     const QTemporaryDir journalParent;
     const QString flowFile = journalParent.filePath(QStringLiteral("flow.json"));
     QVERIFY(writeFile(flowFile, flow));
@@ -133,8 +134,8 @@ void tst_JournalRun::refusedChangeStopsRun()
     const QString fullJournal = journalParent.filePath(QStringLiteral("full"));
     QCOMPARE(run(fullJournal, 0).first.exitCode, 0);
     const QByteArray log = readFile(fullJournal + QStringLiteral("/journal.log"));
-    const int record = log.indexOf(QByteArray("{\"op\":\"") + op.toLatin1() + '"',
-                                   log.indexOf("first.txt\""));
+    const int record =
+        log.indexOf(QByteArray("{\"op\":\"") + op.toLatin1() + '"', log.indexOf("first.txt\""));
     QVERIFY2(record > 0, log.constData());
     const int recordEnd = log.indexOf('\n', record);
 
