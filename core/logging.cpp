@@ -6,6 +6,7 @@ Q_LOGGING_CATEGORY(lcMove, "fileoper.move", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcDelete, "fileoper.delete", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcRename, "fileoper.rename", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcCsv, "fileoper.csv", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcFiles, "fileoper.files", QtWarningMsg)
 
 void explainSkip(LoggingCategory category, const QString& path, const QString& why)
 {

@@ -12,6 +12,8 @@ Q_DECLARE_LOGGING_CATEGORY(lcMove)
 Q_DECLARE_LOGGING_CATEGORY(lcDelete)
 Q_DECLARE_LOGGING_CATEGORY(lcRename)
 Q_DECLARE_LOGGING_CATEGORY(lcCsv)
+// What a plan or a journal refused, and why (the journal's own records log to fileoper.journal).
+Q_DECLARE_LOGGING_CATEGORY(lcFiles)
 
 // A category as qCDebug takes it, so that a helper shared by two steps can log to either.
 using LoggingCategory = const QLoggingCategory& (*)();

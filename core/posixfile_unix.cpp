@@ -3,9 +3,14 @@
 #include <QFile>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <fcntl.h>
+#include <limits>
+#include <linux/fs.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,6 +37,10 @@ int flagsFor(OpenFor purpose)
         return O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW;
     case OpenFor::Inspecting:
         return O_RDONLY | O_NOFOLLOW;
+    case OpenFor::Changing:
+        return O_WRONLY;
+    case OpenFor::Rewriting:
+        return O_WRONLY | O_TRUNC;
     }
     return O_RDONLY;
 }
@@ -52,13 +61,18 @@ OpenError openErrorOf(int error)
 void fill(const struct stat& from, FileStatus* status)
 {
     status->regular = S_ISREG(from.st_mode);
+    status->folder = S_ISDIR(from.st_mode);
     status->symLink = S_ISLNK(from.st_mode);
+    status->size = qint64(from.st_size);
+    status->mtimeNs = qint64(from.st_mtim.tv_sec) * 1000000000 + from.st_mtim.tv_nsec;
+    status->ctimeNs = qint64(from.st_ctim.tv_sec) * 1000000000 + from.st_ctim.tv_nsec;
     status->device = quint64(from.st_dev);
     status->inode = quint64(from.st_ino);
     status->linkCount = quint64(from.st_nlink);
     status->mode = uint(from.st_mode & 07777);
     status->owner = uint(from.st_uid);
     status->group = uint(from.st_gid);
+    status->modified = modificationTime(from.st_mtim);
 }
 
 } // namespace
@@ -75,9 +89,9 @@ int openWithoutWaiting(const QString& path, OpenFor purpose, OpenError* error)
     return fd;
 }
 
-void closeDescriptor(int fd)
+bool closeDescriptor(int fd)
 {
-    ::close(fd);
+    return ::close(fd) == 0;
 }
 
 bool statusOf(int fd, FileStatus* status)
@@ -104,6 +118,30 @@ bool isSameFile(const FileStatus& a, const FileStatus& b)
     return a.device == b.device && a.inode == b.inode;
 }
 
+const qint64 kNanosecondsPerSecond = 1000000000;
+
+qint64 modificationTime(const struct timespec& time)
+{
+    return qint64(time.tv_sec) * kNanosecondsPerSecond + time.tv_nsec;
+}
+
+bool setModificationTime(const QString& path, qint64 modified)
+{
+    struct timespec times[2];
+    times[0].tv_sec = 0;
+    times[0].tv_nsec = UTIME_OMIT; // the access time stays
+    // Floor division, so that times before the epoch keep a nanosecond part in 0..999,999,999.
+    qint64 seconds = modified / kNanosecondsPerSecond;
+    qint64 nanoseconds = modified % kNanosecondsPerSecond;
+    if (nanoseconds < 0) {
+        --seconds;
+        nanoseconds += kNanosecondsPerSecond;
+    }
+    times[1].tv_sec = time_t(seconds);
+    times[1].tv_nsec = long(nanoseconds);
+    return ::utimensat(AT_FDCWD, encoded(path).constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 bool copyOwnerAndMode(int fd, const FileStatus& model)
 {
     // Owner and group where the process may give them away, else the group where it belongs to
@@ -111,6 +149,11 @@ bool copyOwnerAndMode(int fd, const FileStatus& model)
     const bool owned = ::fchown(fd, uid_t(model.owner), gid_t(model.group)) == 0 ||
                        ::fchown(fd, uid_t(-1), gid_t(model.group)) == 0;
     return ::fchmod(fd, mode_t(model.mode)) == 0 && owned;
+}
+
+bool setMode(int fd, uint mode)
+{
+    return ::fchmod(fd, mode_t(mode)) == 0;
 }
 
 qint64 readAt(int fd, char* data, qint64 size, qint64 offset)
@@ -129,9 +172,83 @@ qint64 readAt(int fd, char* data, qint64 size, qint64 offset)
     return done;
 }
 
+bool readBlocks(int fd, const std::function<bool(const char* bytes, qint64 size)>& take)
+{
+    char buffer[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return got == 0;
+        if (!take(buffer, got))
+            return false;
+    }
+}
+
+bool writeAllAt(int fd, const char* data, qint64 size, qint64 offset)
+{
+    while (size > 0) {
+        const ssize_t written = ::pwrite(fd, data, size_t(size), off_t(offset));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return false;
+        data += written;
+        size -= written;
+        offset += written;
+    }
+    return true;
+}
+
+bool cloneContent(int in, int out)
+{
+    return ::ioctl(out, FICLONE, in) == 0;
+}
+
+bool truncateTo(int fd, qint64 size)
+{
+    int result;
+    do {
+        result = ::ftruncate(fd, off_t(size));
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+
+bool setModificationTime(int fd, qint64 mtimeNs)
+{
+    const struct timespec mtime = {time_t(mtimeNs / 1000000000), long(mtimeNs % 1000000000)};
+    const struct timespec times[2] = {{0, UTIME_OMIT}, mtime};
+    return ::futimens(fd, times) == 0;
+}
+
 bool syncData(int fd)
 {
     return ::fdatasync(fd) == 0;
+}
+
+bool withinFileSizeLimit(qint64 size)
+{
+    rlimit limit;
+    if (::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||
+        limit.rlim_cur > rlim_t(std::numeric_limits<qint64>::max()) ||
+        size <= qint64(limit.rlim_cur))
+        return true;
+    errno = EFBIG;
+    return false;
+}
+
+Reserved reserveRoom(int fd, qint64 size)
+{
+    if (size <= 0)
+        return Reserved::Yes;
+    int result;
+    do {
+        result = ::fallocate(fd, FALLOC_FL_KEEP_SIZE, 0, off_t(size));
+    } while (result != 0 && errno == EINTR);
+    if (result == 0)
+        return Reserved::Yes;
+    return errno == EOPNOTSUPP || errno == ENOSYS ? Reserved::NotSupported : Reserved::No;
 }
 
 void startWriteback(int fd, qint64 offset, qint64 length)
@@ -159,4 +276,24 @@ bool exchangeEntries(const QString& a, const QString& b)
 {
     return ::renameat2(AT_FDCWD, encoded(a).constData(), AT_FDCWD, encoded(b).constData(),
                        RENAME_EXCHANGE) == 0;
+}
+
+bool removeEntry(const QString& path)
+{
+    return ::unlink(encoded(path).constData()) == 0;
+}
+
+bool linkEntry(const QString& from, const QString& to)
+{
+    return ::link(encoded(from).constData(), encoded(to).constData()) == 0;
+}
+
+bool copySymbolicLink(const QString& from, const QString& to)
+{
+    char target[PATH_MAX];
+    const ssize_t length = ::readlink(encoded(from).constData(), target, sizeof target - 1);
+    if (length < 0)
+        return false;
+    target[length] = '\0';
+    return ::symlink(target, encoded(to).constData()) == 0;
 }

@@ -3,20 +3,29 @@
 #include <QString>
 #include <QtGlobal>
 
-// The system calls the module makes itself, for what Qt does not offer: opening without waiting,
-// reading at an offset from several threads, locks, syncing, and renames that replace, refuse to
-// replace or exchange. The project builds for Linux only. Paths are encoded as QFile encodes them;
-// descriptors are plain ints, -1 when an open fails.
+#include <ctime>
+#include <functional>
+
+// The system calls the steps and the journal make themselves, for what Qt does not offer: opening
+// without waiting, reading at an offset from several threads, locks, syncing, renames that
+// replace, refuse to replace or exchange, clones and times. The project builds for Linux only.
+// Paths are encoded as QFile encodes them; descriptors are plain ints, -1 when an open fails. A
+// call that fails leaves the system's reason in errno, for a FileError.
 
 struct FileStatus {
     bool regular = false;
+    bool folder = false;
     bool symLink = false;
+    qint64 size = 0;
+    qint64 mtimeNs = 0; // since the epoch
+    qint64 ctimeNs = 0; // the last change of the status, which nobody can set back
     quint64 device = 0;
     quint64 inode = 0;
     quint64 linkCount = 0;
     uint mode = 0; // permission bits, set-user-ID and the like included
     uint owner = 0;
     uint group = 0;
+    qint64 modified = 0; // nanoseconds since the epoch
 };
 
 enum class OpenFor {
@@ -26,27 +35,58 @@ enum class OpenFor {
     Appending,       // Writing, each write at the end
     CreatingPrivate, // CreatingNew, readable by the owner only, never through a link
     Inspecting,      // Reading, never through a link
+    Changing,        // an existing file, for writing
+    Rewriting,       // Changing, emptied first
 };
 
 enum class OpenError { None, Exists, NotPermitted, Other };
 
 // Opens without waiting for a FIFO's other end or a device; the descriptor stays non-blocking.
 int openWithoutWaiting(const QString& path, OpenFor purpose, OpenError* error = nullptr);
-void closeDescriptor(int fd);
+// False when the system reports a late write error at the close.
+bool closeDescriptor(int fd);
 
 bool statusOf(int fd, FileStatus* status);
 // Links followed or not.
 bool statusOf(const QString& path, bool followLinks, FileStatus* status);
 bool isSameFile(const FileStatus& a, const FileStatus& b);
 
+// Nanoseconds since the epoch, from a stat's modification time.
+qint64 modificationTime(const struct timespec& time);
+// Gives the entry at path (a link itself, not what it leads to) the modification time `modified`
+// (nanoseconds since the epoch), as exactly as its file system keeps times.
+bool setModificationTime(const QString& path, qint64 modified);
+
 // Gives the file the owner, group and mode of `model` as far as the process may; false when
 // not all of them.
 bool copyOwnerAndMode(int fd, const FileStatus& model);
+// The permission bits (set-user-ID and the like included).
+bool setMode(int fd, uint mode);
 
 // Reads size bytes at offset, as many calls as it takes; the bytes read, fewer only at the end
 // of the file, or -1 on an error.
 qint64 readAt(int fd, char* data, qint64 size, qint64 offset);
+// Reads the open file `fd` from where it stands to its end, each block handed to `take` as it
+// comes; false when a read fails or `take` says so.
+bool readBlocks(int fd, const std::function<bool(const char* bytes, qint64 size)>& take);
+// Writes all `size` bytes at `offset` of the open file `fd`, as many calls as it takes.
+bool writeAllAt(int fd, const char* data, qint64 size, qint64 offset);
+// Makes `out` share the blocks of `in` where the file system can (a clone); false elsewhere.
+bool cloneContent(int in, int out);
+bool truncateTo(int fd, qint64 size);
+bool setModificationTime(int fd, qint64 mtimeNs);
 bool syncData(int fd);
+
+// Whether a file may grow to `size` bytes under the process's file size limit (RLIMIT_FSIZE).
+// A write past the limit would end the process by SIGXFSZ unless the host ignores it; one that
+// would pass it is refused beforehand instead, with errno set to EFBIG.
+bool withinFileSizeLimit(qint64 size);
+
+enum class Reserved { Yes, No, NotSupported };
+// Allocates room for the file's first `size` bytes without changing its length or content, so
+// that writing them later cannot find the disk full. NotSupported where the file system cannot
+// (errno tells the other failures apart: ENOSPC, EDQUOT, EFBIG).
+Reserved reserveRoom(int fd, qint64 size);
 // Starts writing a stretch of the file to disk without waiting for it, so that a later syncData
 // has less left to wait for.
 void startWriteback(int fd, qint64 offset, qint64 length);
@@ -59,3 +99,10 @@ bool lockExclusively(int fd, bool wait);
 bool renameReplacing(const QString& from, const QString& to);
 bool renameWithoutReplacing(const QString& from, const QString& to);
 bool exchangeEntries(const QString& a, const QString& b);
+
+// A file, or a link itself; never a folder.
+bool removeEntry(const QString& path);
+// The second name `to` for the file `from` (a hard link).
+bool linkEntry(const QString& from, const QString& to);
+// A symbolic link made at `to` that points where the one at `from` points.
+bool copySymbolicLink(const QString& from, const QString& to);

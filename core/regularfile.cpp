@@ -39,7 +39,7 @@ RegularFileWriter::~RegularFileWriter()
     if (m_committed || !m_file.isOpen())
         return;
     // A write that failed part way (a full disk, a size limit) leaves nothing half done behind
-    // that can be undone. A file emptied in place has already given up its old content.
+    // that can be undone. A file written in place is not touched before commit().
     if (!m_tempPath.isEmpty()) {
         m_file.close();
         QFile::remove(m_tempPath);
@@ -74,8 +74,12 @@ bool RegularFileWriter::open(const QString& path, WriteMode mode)
     if (fd < 0 || !adoptRegularFile(fd, openMode, &m_file))
         return false;
     m_sizeBefore = m_file.size();
-    // A file written in place is emptied only now that it is known to be a regular file.
-    return append || m_created || !m_tempPath.isEmpty() || m_file.resize(0);
+    return true;
+}
+
+bool RegularFileWriter::inPlace() const
+{
+    return m_mode == WriteMode::Replace && !m_created && m_tempPath.isEmpty();
 }
 
 // Where the new content of the open file goes: a replacement beside it, or the file itself where
@@ -109,6 +113,16 @@ bool RegularFileWriter::write(const QByteArray& bytes)
 {
     if (bytes.isEmpty())
         return true;
+    // Refused before it starts where it would end past the size limit: the system would end the
+    // host by SIGXFSZ unless the host ignores it.
+    const qint64 start = m_mode == WriteMode::Append ? m_file.size() : m_written;
+    if (!withinFileSizeLimit(start + bytes.size()))
+        return false;
+    if (inPlace()) {
+        m_held.push_back(bytes);
+        m_written += bytes.size();
+        return true;
+    }
     if (m_file.write(bytes) != bytes.size())
         return false;
     m_written += bytes.size();
@@ -119,8 +133,48 @@ bool RegularFileWriter::write(const QByteArray& bytes)
     return true;
 }
 
+// The old bytes are written over only once the new ones are sure to fit: room for all of them is
+// reserved first or, where the file system cannot reserve room, the part past the old end is
+// written first. A full disk or a quota then fails before the old content is touched.
+bool RegularFileWriter::writeInPlace()
+{
+    const int fd = m_file.handle();
+    const qint64 size = m_written;
+    const Reserved reserved = reserveRoom(fd, size);
+    if (reserved == Reserved::No)
+        return false;
+    qint64 end = size;
+    if (reserved == Reserved::NotSupported && size > m_sizeBefore) {
+        if (!writeHeld(m_sizeBefore, size)) {
+            truncateTo(fd, m_sizeBefore);
+            return false;
+        }
+        end = m_sizeBefore;
+    }
+    const bool written = writeHeld(0, end) && truncateTo(fd, size);
+    m_held.clear();
+    return written;
+}
+
+// Writes the held bytes that belong between begin and end in the file.
+bool RegularFileWriter::writeHeld(qint64 begin, qint64 end)
+{
+    qint64 at = 0;
+    for (const QByteArray& bytes : m_held) {
+        const qint64 from = qMax(at, begin);
+        const qint64 to = qMin(at + bytes.size(), end);
+        if (from < to && (!m_file.seek(from) ||
+                          m_file.write(bytes.constData() + (from - at), to - from) != to - from))
+            return false;
+        at += bytes.size();
+    }
+    return true;
+}
+
 bool RegularFileWriter::commit()
 {
+    if (inPlace() && !writeInPlace())
+        return false;
     // On disk before it takes the old file's name: after a crash the name must not lead to
     // bytes that were still in memory.
     if (!m_tempPath.isEmpty() &&

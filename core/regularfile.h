@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QString>
 
+#include <vector>
+
 // Opening a user's file without waiting and without surprises: only regular files are opened
 // (links followed), and the open itself never blocks. A FIFO or a device that takes a file's place
 // between a check and the open is refused instead of stalling the flow.
@@ -16,9 +18,11 @@ enum class WriteMode { Replace, Append };
 // existing file beside it and puts it in the file's place in commit(), so a failure at any point
 // leaves the old file as it was; a link is followed and stays a link. Where a new file would change
 // more than the bytes (the file has other hard links, its folder takes no new files), the file is
-// emptied and written in place. Append writes after the file's end. Unless commit() succeeds, the
-// writer undoes what it can when it goes: a replacement or a file it created is removed, an
-// appended file gets back its old end.
+// written in place: the new content is held until commit(), which makes sure of room for all of
+// it before it writes over the old bytes, so a full disk or a size limit leaves the old file as it
+// was. Append writes after the file's end. No write goes past the process's file size limit: it
+// fails beforehand as on a full disk. Unless commit() succeeds, the writer undoes what it can when
+// it goes: a replacement or a file it created is removed, an appended file gets back its old end.
 class RegularFileWriter
 {
 public:
@@ -36,6 +40,9 @@ public:
 
 private:
     int replacementDescriptor(int targetFd);
+    bool inPlace() const;
+    bool writeInPlace();
+    bool writeHeld(qint64 begin, qint64 end);
 
     QFile m_file; // opened on a descriptor, so it knows no name
     QString m_path;
@@ -45,5 +52,6 @@ private:
     bool m_committed = false;
     qint64 m_sizeBefore = 0;
     qint64 m_written = 0;
-    qint64 m_writtenBack = 0; // how much of a replacement is on its way to disk
+    qint64 m_writtenBack = 0;       // how much of a replacement is on its way to disk
+    std::vector<QByteArray> m_held; // the new content of a file written in place
 };

@@ -40,16 +40,44 @@ QString randomReplacementPath(const QString& target)
     return path;
 }
 
-bool isReplacementName(const QString& name, const QString& prefix)
+// The prefix of a name that looks like a replacement's (any file's), or an empty string.
+QString replacementPrefixOf(const QString& name)
 {
-    if (name.size() != prefix.size() + kRandomLength || !name.startsWith(prefix))
-        return false;
-    for (const QChar c : name.mid(prefix.size())) {
+    const int markerLength = int(sizeof kMarker) - 1;
+    const int prefixLength = name.size() - kRandomLength;
+    if (prefixLength < 1 + markerLength || !name.startsWith(QLatin1Char('.')) ||
+        QStringRef(&name, prefixLength - markerLength, markerLength) != QLatin1String(kMarker))
+        return QString();
+    for (const QChar c : QStringRef(&name, prefixLength, kRandomLength)) {
         if (c.unicode() > 127 || !std::strchr(kRandomChars, char(c.unicode())))
-            return false;
+            return QString();
     }
-    return true;
+    return name.left(prefixLength);
 }
+
+// The entries of `folder` whose names look like replacements, with their prefixes.
+template <typename Found> void forEachReplacementName(const QString& folder, Found found)
+{
+    QDirIterator entries(folder, QDir::Files | QDir::Hidden | QDir::System);
+    while (entries.hasNext()) {
+        const QString path = entries.next();
+        const QString prefix = replacementPrefixOf(entries.fileName());
+        if (!prefix.isEmpty())
+            found(prefix, path);
+    }
+}
+
+QStringList replacementsIn(const QString& folder, const QString& prefix)
+{
+    QStringList paths;
+    forEachReplacementName(folder, [&](const QString& found, const QString& path) {
+        if (found == prefix)
+            paths.append(path);
+    });
+    return paths;
+}
+
+thread_local LeftoverSearchOncePerFolder* t_currentSearch = nullptr;
 
 // The path still names the file open on fd (nobody removed or replaced it meanwhile).
 bool stillNamed(int fd, const QString& path)
@@ -104,11 +132,39 @@ QString unusedReplacementPath(const QString& target)
 
 void removeLeftoverReplacements(const QString& target)
 {
+    const QString folder = QFileInfo(target).path();
     const QString prefix = replacementPrefix(target);
-    QDirIterator entries(QFileInfo(target).path(), QDir::Files | QDir::Hidden | QDir::System);
-    while (entries.hasNext()) {
-        const QString path = entries.next();
-        if (isReplacementName(entries.fileName(), prefix))
-            removeIfLeftover(path);
+    LeftoverSearchOncePerFolder* const search = LeftoverSearchOncePerFolder::current();
+    const QStringList candidates =
+        search ? search->take(folder, prefix) : replacementsIn(folder, prefix);
+    for (const QString& path : candidates)
+        removeIfLeftover(path);
+}
+
+LeftoverSearchOncePerFolder::LeftoverSearchOncePerFolder() : m_outer(t_currentSearch)
+{
+    t_currentSearch = this;
+}
+
+LeftoverSearchOncePerFolder::~LeftoverSearchOncePerFolder()
+{
+    t_currentSearch = m_outer;
+}
+
+LeftoverSearchOncePerFolder* LeftoverSearchOncePerFolder::current()
+{
+    return t_currentSearch;
+}
+
+QStringList LeftoverSearchOncePerFolder::take(const QString& folder, const QString& prefix)
+{
+    auto searched = m_found.find(folder);
+    if (searched == m_found.end()) {
+        searched = m_found.insert(folder, {});
+        QHash<QString, QStringList>& byPrefix = searched.value();
+        forEachReplacementName(folder, [&](const QString& found, const QString& path) {
+            byPrefix[found].append(path);
+        });
     }
+    return searched.value().take(prefix);
 }

@@ -2,7 +2,9 @@
 
 #include "core/posixfile_unix.h"
 
+#include <QHash>
 #include <QString>
+#include <QStringList>
 
 // A file that is to replace another is made complete beside it under a hidden name
 // (".<name>.fileoper-XXXXXX") and then renamed over it in one step, so the old file holds its
@@ -20,3 +22,30 @@ QString unusedReplacementPath(const QString& target);
 
 // Removes what earlier runs left of replacements of `target`, sparing those still being written.
 void removeLeftoverReplacements(const QString& target);
+
+// While one lives on a thread, the replacements made there search each folder for leftovers once,
+// when the first file of that folder is replaced: a step that replaces many files in one folder
+// lists the folder once, not once for each file. A leftover that appears in a folder after its
+// search waits for the next step. One may live inside another; the inner one holds until it goes.
+class LeftoverSearchOncePerFolder
+{
+public:
+    LeftoverSearchOncePerFolder();
+    ~LeftoverSearchOncePerFolder();
+    LeftoverSearchOncePerFolder(const LeftoverSearchOncePerFolder&) = delete;
+    LeftoverSearchOncePerFolder& operator=(const LeftoverSearchOncePerFolder&) = delete;
+
+private:
+    friend void removeLeftoverReplacements(const QString& target);
+
+    // The one living on this thread, null when none does.
+    static LeftoverSearchOncePerFolder* current();
+
+    // The possible leftovers of replacements whose names begin with `prefix` in `folder`, each
+    // handed out once.
+    QStringList take(const QString& folder, const QString& prefix);
+
+    LeftoverSearchOncePerFolder* const m_outer;
+    // For each folder searched: the paths of the names that look like replacements, by prefix.
+    QHash<QString, QHash<QString, QStringList>> m_found;
+};

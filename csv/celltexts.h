@@ -88,6 +88,8 @@ public:
     // Whether the column at `index` still looks its texts up: when not, a caller spares the calls.
     bool sharing(int index) const
     {
+        if (index >= kMostColumns)
+            return false;
         return size_t(index) >= m_columns.size() || m_columns[size_t(index)].sharing();
     }
 
@@ -99,6 +101,11 @@ public:
     }
 
 private:
+    // Each column that shares costs a table of its own, worth it only over many rows. A row of
+    // more cells than this (one very long line) would pay a table for each of its cells, many
+    // times what the cells cost; the columns beyond share nothing.
+    static constexpr int kMostColumns = 1024;
+
     struct Pending {
         int cell;
         uint hash;

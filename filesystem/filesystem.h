@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/fileerror.h"
 #include "core/regularfile.h"
 
 #include <QByteArray>
@@ -27,6 +28,7 @@ struct EntryStatus {
     EntryType type = EntryType::None;
     bool isLink = false; // only when asked without following links
     qint64 size = 0;
+    qint64 modified = 0; // nanoseconds since the epoch
     FileId id;
 
     bool exists() const { return type != EntryType::None; }
@@ -51,6 +53,19 @@ public:
     // Where the bytes wait until commit() renames them over the file, complete; empty where they
     // are written into the file itself.
     virtual QString pendingPath() const { return QString(); }
+    // Why the last write or commit failed.
+    const FileError& error() const { return m_error; }
+
+protected:
+    // Always false, keeping why.
+    bool failed(const FileError& error)
+    {
+        m_error = error;
+        return false;
+    }
+
+private:
+    FileError m_error;
 };
 
 class FileSystem
@@ -63,24 +78,28 @@ public:
     // The path with links and "." or ".." resolved; empty when nothing is there.
     virtual QString canonicalPath(const QString& path) = 0;
 
+    // Every call below that fails says why in *error (which may be null).
+
     // The folder and every missing parent (as QDir::mkpath).
-    virtual bool makeFolderPath(const QString& path) = 0;
-    // The changes below say on failure, in *error (may be null), why.
+    virtual bool makeFolderPath(const QString& path, FileError* error) = 0;
     // A regular file (links followed); what is at target is replaced only when allowed.
     virtual bool copyFile(const QString& source, const QString& target, Overwrite overwrite,
-                          QString* error) = 0;
+                          FileError* error) = 0;
     // What is at target is replaced only when allowed, and never a folder.
     virtual bool rename(const QString& source, const QString& target, Overwrite overwrite,
-                        QString* error) = 0;
+                        FileError* error) = 0;
     // A file or a link; never a folder.
-    virtual bool remove(const QString& path, QString* error) = 0;
+    virtual bool remove(const QString& path, FileError* error) = 0;
     // A regular file (links followed), made when it is missing; null when it cannot be opened.
-    virtual std::unique_ptr<FileWriter> openForWriting(const QString& path, WriteMode mode) = 0;
+    virtual std::unique_ptr<FileWriter> openForWriting(const QString& path, WriteMode mode,
+                                                       FileError* error) = 0;
 
     // A whole regular file, for a step that reads it; false for one larger than maxSize.
-    virtual bool readAll(const QString& path, qint64 maxSize, QByteArray* bytes) = 0;
+    virtual bool readAll(const QString& path, qint64 maxSize, QByteArray* bytes,
+                         FileError* error) = 0;
     // Up to `length` bytes from `offset`, for a writer that looks at a file before it appends.
-    virtual bool readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes) = 0;
+    virtual bool readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes,
+                          FileError* error) = 0;
 
     // A step leaves a listed source alone, for the reason given; only a plan keeps it.
     virtual void noteSkipped(const QString& action, const QString& path, const QString& from,

@@ -1,11 +1,15 @@
 #include "journalfilesystem.h"
 
+#include "core/logging.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
 #include "core/replacementfile.h"
+
+#include <cerrno>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,15 +38,17 @@ public:
     bool write(const QByteArray& bytes) override
     {
         m_files.forgetSeen();
-        return m_writer->write(bytes);
+        return m_writer->write(bytes) || failed(m_writer->error());
     }
 
     bool commit() override
     {
         m_files.forgetSeen();
-        m_committed = m_newFile.isEmpty() ? m_files.commitInPlace(*m_writer)
-                                          : m_files.commitNewFile(*m_writer, m_newFile, m_target);
-        return m_committed;
+        FileError error;
+        m_committed = m_newFile.isEmpty()
+                          ? m_files.commitInPlace(*m_writer, &error)
+                          : m_files.commitNewFile(*m_writer, m_newFile, m_target, &error);
+        return m_committed || failed(error);
     }
 
 private:
@@ -71,6 +77,8 @@ EntryType typeOf(FileState::Kind kind)
     }
     return EntryType::Other;
 }
+
+using Operation = FileError::Operation;
 
 bool sameEntry(const FileState& a, const FileState& b)
 {
@@ -109,6 +117,7 @@ EntryStatus JournalFileSystem::status(const QString& path, Links links)
     EntryStatus result;
     result.type = typeOf(state.kind);
     result.size = state.size;
+    result.modified = state.mtimeNs;
     result.id = {state.device, state.inode};
     return result;
 }
@@ -133,24 +142,34 @@ QString JournalFileSystem::canonicalPath(const QString& path)
 }
 
 // A change is refused when the journal cannot record it, or cannot keep the file it would
-// replace or delete; the second may be the user's file's own doing (a folder it may not change).
-bool JournalFileSystem::refuse(const QString& path, QString* error)
+// replace or delete; the second may be the user's file's own doing (a folder it may not change),
+// and is told as the files' refusal. Every refusal of a journal that failed is counted: the run
+// stops at the end of the step.
+bool JournalFileSystem::refuse(Operation operation, const QString& path, FileError* error)
 {
-    const bool journalFailed = m_journal->failed();
-    if (journalFailed)
+    if (m_journal->failed()) {
         ++m_refusals;
-    if (error)
-        *error =
-            journalFailed
-                ? QStringLiteral("the journal in %1 cannot be written").arg(m_journal->folder())
-                : QStringLiteral("%1 cannot be kept in the journal: %2")
-                      .arg(path, m_journal->keepError());
-    return false;
+        return notRecorded(operation, path, error);
+    }
+    const QString why =
+        QStringLiteral("%1 cannot be kept in the journal: %2").arg(path, m_journal->keepError());
+    explainSkip(lcFiles, path, QStringLiteral("%1 refused, ").arg(operationName(operation)) + why);
+    return failWith(error, FileError::withText(operation, path, m_journal->keepErrorCode(), why));
+}
+
+// Always false: the journal could not record the change at `path`, which was therefore not made.
+bool JournalFileSystem::notRecorded(Operation operation, const QString& path,
+                                    FileError* error) const
+{
+    const QString why =
+        QStringLiteral("the journal in %1 cannot be written").arg(m_journal->folder());
+    explainSkip(lcFiles, path, QStringLiteral("%1 refused, ").arg(operationName(operation)) + why);
+    return failWith(error, FileError::journalRefused(operation, path, why));
 }
 
 // Each missing folder is recorded and made on its own, outermost first, so that undo removes
 // exactly the folders the run made.
-bool JournalFileSystem::makeFolderPath(const QString& path)
+bool JournalFileSystem::makeFolderPath(const QString& path, FileError* error)
 {
     forgetSeen();
     QStringList missing;
@@ -160,12 +179,14 @@ bool JournalFileSystem::makeFolderPath(const QString& path)
         if (QFileInfo(folder).isRoot())
             break;
     }
+    // Every part is there: the folder itself, or something else in its place.
     if (missing.isEmpty())
-        return m_files.isFolder(path);
+        return m_files.isFolder(path) ||
+               failWith(error, FileError::system(Operation::MakeFolder, path, EEXIST));
     for (const QString& folder : qAsConst(missing)) {
         if (!m_journal->willMakeFolder(folder))
-            return refuse(folder, nullptr);
-        if (!m_files.makeFolderPath(folder)) {
+            return refuse(Operation::MakeFolder, folder, error);
+        if (!m_files.makeFolderPath(folder, error)) {
             m_journal->changeFailed();
             return false;
         }
@@ -177,11 +198,11 @@ bool JournalFileSystem::makeFolderPath(const QString& path)
 // A file or link that a change may replace is moved into the journal first; a folder stays
 // where it is, and the change then fails below as it would without a journal.
 bool JournalFileSystem::clearTarget(const QString& target, const FileState& there,
-                                    Overwrite overwrite, QString* error)
+                                    Overwrite overwrite, Operation operation, FileError* error)
 {
     if (overwrite == Overwrite::No || !there.exists() || there.kind == FileState::Kind::Folder)
         return true;
-    return m_journal->moveIntoJournal(target) || refuse(target, error);
+    return m_journal->moveIntoJournal(target) || refuse(operation, target, error);
 }
 
 // A change that failed after its target went into the journal gives the target back at once.
@@ -195,7 +216,7 @@ void JournalFileSystem::putBack(const QString& target)
 // The copy is made complete under a hidden name beside the target, its state recorded, and then
 // renamed to the target: after a kill, the target holds that very entry (the run's) or not.
 bool JournalFileSystem::copyFile(const QString& source, const QString& target, Overwrite overwrite,
-                                 QString* error)
+                                 FileError* error)
 {
     const FileState there = stateOf(target);
     forgetSeen();
@@ -203,14 +224,14 @@ bool JournalFileSystem::copyFile(const QString& source, const QString& target, O
     // the run made. A folder in the way makes the copy fail as it would without a journal.
     if ((overwrite == Overwrite::No && there.exists()) || there.kind == FileState::Kind::Folder)
         return m_files.copyFile(source, target, overwrite, error);
-    if (!clearTarget(target, there, overwrite, error))
+    if (!clearTarget(target, there, overwrite, Operation::Copy, error))
         return false;
     const FileState missing;
     if (!m_journal->willCreate(target, &missing))
-        return refuse(target, error);
+        return refuse(Operation::Copy, target, error);
     const QString newFile = unusedReplacementPath(target);
     const bool copied = m_files.copyFile(source, newFile, Overwrite::No, error);
-    if (!copied || !putInPlace(newFile, target, error)) {
+    if (!copied || !putInPlace(newFile, target, Operation::Copy, error)) {
         if (there.exists() && !m_files.status(target, Links::NoFollow).exists())
             putBack(target);
         return false;
@@ -221,11 +242,12 @@ bool JournalFileSystem::copyFile(const QString& source, const QString& target, O
 
 // The complete new file `newFile` becomes `target`, which must be free, once the state it leaves
 // there is recorded. On failure the new file goes.
-bool JournalFileSystem::putInPlace(const QString& newFile, const QString& target, QString* error)
+bool JournalFileSystem::putInPlace(const QString& newFile, const QString& target,
+                                   Operation operation, FileError* error)
 {
     if (!m_journal->willPutInPlace(newFile)) {
         m_files.remove(newFile, nullptr);
-        return refuse(target, error);
+        return refuse(operation, target, error);
     }
     if (m_files.rename(newFile, target, Overwrite::No, error))
         return true;
@@ -235,9 +257,11 @@ bool JournalFileSystem::putInPlace(const QString& newFile, const QString& target
 }
 
 bool JournalFileSystem::commitNewFile(FileWriter& writer, const QString& newFile,
-                                      const QString& target)
+                                      const QString& target, FileError* error)
 {
-    if (!writer.commit() || !putInPlace(newFile, target, nullptr))
+    if (!writer.commit())
+        return failWith(error, writer.error());
+    if (!putInPlace(newFile, target, Operation::Commit, error))
         return false;
     m_journal->changeMade();
     return true;
@@ -245,19 +269,19 @@ bool JournalFileSystem::commitNewFile(FileWriter& writer, const QString& newFile
 
 // A replacement's state is recorded before the writer renames it over the file; bytes written
 // into the file itself can only be recorded once they are there.
-bool JournalFileSystem::commitInPlace(FileWriter& writer)
+bool JournalFileSystem::commitInPlace(FileWriter& writer, FileError* error)
 {
     const QString pending = writer.pendingPath();
     if (!pending.isEmpty() && !m_journal->willPutInPlace(pending))
-        return refuse(pending, nullptr);
+        return refuse(Operation::Commit, pending, error);
     if (!writer.commit())
-        return false;
+        return failWith(error, writer.error());
     m_journal->changeMade();
     return true;
 }
 
 bool JournalFileSystem::rename(const QString& source, const QString& target, Overwrite overwrite,
-                               QString* error)
+                               FileError* error)
 {
     // One name in two spellings (itself, or another letter case where case is ignored) may
     // rename an entry onto itself: that takes the look at the target below.
@@ -274,10 +298,10 @@ bool JournalFileSystem::rename(const QString& source, const QString& target, Ove
             to.kind == FileState::Kind::Folder)
             return m_files.rename(source, target, overwrite, error);
         if (!m_journal->moveIntoJournal(target))
-            return refuse(target, error);
+            return refuse(Operation::Rename, target, error);
     }
     if (!m_journal->willRename(source, target, &from))
-        return refuse(target, error);
+        return refuse(Operation::Rename, target, error);
     if (!m_files.rename(source, target, Overwrite::No, error)) {
         m_journal->changeFailed();
         if (to.exists() && !m_files.status(target, Links::NoFollow).exists())
@@ -291,7 +315,7 @@ bool JournalFileSystem::rename(const QString& source, const QString& target, Ove
 // Nothing is replaced, so the target need not be looked at first: the rename itself refuses a
 // clash, and undo knows a rename that never happened by its entry still under the old name.
 bool JournalFileSystem::renameWithoutReplacing(const QString& source, const QString& target,
-                                               QString* error)
+                                               FileError* error)
 {
     const FileState from = stateOf(source);
     forgetSeen();
@@ -299,7 +323,7 @@ bool JournalFileSystem::renameWithoutReplacing(const QString& source, const QStr
     if (!from.exists())
         return m_files.rename(source, target, Overwrite::No, error);
     if (!m_journal->willRename(source, target, &from))
-        return refuse(target, error);
+        return refuse(Operation::Rename, target, error);
     if (!m_files.rename(source, target, Overwrite::No, error)) {
         m_journal->changeFailed();
         return false;
@@ -309,16 +333,17 @@ bool JournalFileSystem::renameWithoutReplacing(const QString& source, const QStr
 }
 
 // A delete is a move into the journal: a rename where it is on the same file system.
-bool JournalFileSystem::remove(const QString& path, QString* error)
+bool JournalFileSystem::remove(const QString& path, FileError* error)
 {
     forgetSeen();
     const EntryStatus there = m_files.status(path, Links::NoFollow);
     if (!there.exists() || there.isFolder())
         return m_files.remove(path, error);
-    return m_journal->moveIntoJournal(path) || refuse(path, error);
+    return m_journal->moveIntoJournal(path) || refuse(Operation::Remove, path, error);
 }
 
-std::unique_ptr<FileWriter> JournalFileSystem::openForWriting(const QString& path, WriteMode mode)
+std::unique_ptr<FileWriter> JournalFileSystem::openForWriting(const QString& path, WriteMode mode,
+                                                              FileError* error)
 {
     forgetSeen();
     // Links are followed, as the writer below follows them: the file written is the target's.
@@ -328,39 +353,39 @@ std::unique_ptr<FileWriter> JournalFileSystem::openForWriting(const QString& pat
         file = m_files.exists(path) ? m_files.canonicalPath(path) : info.symLinkTarget();
     const EntryStatus there = m_files.status(file);
     if (there.exists() && !there.isFile())
-        return m_files.openForWriting(path, mode);
+        return m_files.openForWriting(path, mode, error);
     // A new file is written under a hidden name beside it and renamed to its name once
     // complete, as a copy is.
     if (!there.exists()) {
         if (!m_journal->willCreate(file))
-            return refused(file);
+            return refused(file, error);
         const QString newFile = unusedReplacementPath(file);
-        return journaled(m_files.openForWriting(newFile, mode), newFile, file);
+        return journaled(m_files.openForWriting(newFile, mode, error), newFile, file);
     }
     if (mode == WriteMode::Append || writtenInPlace(file)) {
         const bool recorded = mode == WriteMode::Append ? m_journal->willAppend(file)
                                                         : m_journal->willRewriteInPlace(file);
         if (!recorded)
-            return refused(file);
-        return journaled(m_files.openForWriting(path, mode));
+            return refused(file, error);
+        return journaled(m_files.openForWriting(path, mode, error));
     }
     // The writer makes the new file beside the old one, which it leaves alone until commit: it
     // is opened first (a second name of the old file would make it write in place), then the
     // old file is kept in the journal as a second name of its data. Undo of a run killed in
     // between finds the new file begun by the record before.
     if (!m_journal->willWriteBeside(file))
-        return refused(file);
-    std::unique_ptr<FileWriter> writer = m_files.openForWriting(path, mode);
+        return refused(file, error);
+    std::unique_ptr<FileWriter> writer = m_files.openForWriting(path, mode, error);
     if (!writer)
         return nullptr;
     if (!m_journal->willReplace(file))
-        return refused(file);
+        return refused(file, error);
     return journaled(std::move(writer));
 }
 
-std::unique_ptr<FileWriter> JournalFileSystem::refused(const QString& path)
+std::unique_ptr<FileWriter> JournalFileSystem::refused(const QString& path, FileError* error)
 {
-    refuse(path, nullptr);
+    refuse(Operation::Open, path, error);
     return nullptr;
 }
 
@@ -373,13 +398,14 @@ std::unique_ptr<FileWriter> JournalFileSystem::journaled(std::unique_ptr<FileWri
     return std::make_unique<Writer>(std::move(writer), *this, newFile, target);
 }
 
-bool JournalFileSystem::readAll(const QString& path, qint64 maxSize, QByteArray* bytes)
+bool JournalFileSystem::readAll(const QString& path, qint64 maxSize, QByteArray* bytes,
+                                FileError* error)
 {
-    return m_files.readAll(path, maxSize, bytes);
+    return m_files.readAll(path, maxSize, bytes, error);
 }
 
 bool JournalFileSystem::readPart(const QString& path, qint64 offset, qint64 length,
-                                 QByteArray* bytes)
+                                 QByteArray* bytes, FileError* error)
 {
-    return m_files.readPart(path, offset, length, bytes);
+    return m_files.readPart(path, offset, length, bytes, error);
 }

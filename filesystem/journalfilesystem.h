@@ -22,15 +22,17 @@ public:
 
     EntryStatus status(const QString& path, Links links = Links::Follow) override;
     QString canonicalPath(const QString& path) override;
-    bool makeFolderPath(const QString& path) override;
+    bool makeFolderPath(const QString& path, FileError* error) override;
     bool copyFile(const QString& source, const QString& target, Overwrite overwrite,
-                  QString* error) override;
+                  FileError* error) override;
     bool rename(const QString& source, const QString& target, Overwrite overwrite,
-                QString* error) override;
-    bool remove(const QString& path, QString* error) override;
-    std::unique_ptr<FileWriter> openForWriting(const QString& path, WriteMode mode) override;
-    bool readAll(const QString& path, qint64 maxSize, QByteArray* bytes) override;
-    bool readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes) override;
+                FileError* error) override;
+    bool remove(const QString& path, FileError* error) override;
+    std::unique_ptr<FileWriter> openForWriting(const QString& path, WriteMode mode,
+                                               FileError* error) override;
+    bool readAll(const QString& path, qint64 maxSize, QByteArray* bytes, FileError* error) override;
+    bool readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes,
+                  FileError* error) override;
 
 private:
     struct Seen {
@@ -41,19 +43,22 @@ private:
     FileState stateOf(const QString& path) const;
     void forgetSeen() { m_seen.clear(); }
     bool clearTarget(const QString& target, const FileState& there, Overwrite overwrite,
-                     QString* error);
+                     FileError::Operation operation, FileError* error);
     void putBack(const QString& target);
-    bool renameWithoutReplacing(const QString& source, const QString& target, QString* error);
-    bool refuse(const QString& path, QString* error);
-    std::unique_ptr<FileWriter> refused(const QString& path);
-    bool putInPlace(const QString& newFile, const QString& target, QString* error);
+    bool renameWithoutReplacing(const QString& source, const QString& target, FileError* error);
+    bool refuse(FileError::Operation operation, const QString& path, FileError* error);
+    bool notRecorded(FileError::Operation operation, const QString& path, FileError* error) const;
+    std::unique_ptr<FileWriter> refused(const QString& path, FileError* error);
+    bool putInPlace(const QString& newFile, const QString& target, FileError::Operation operation,
+                    FileError* error);
     std::unique_ptr<FileWriter> journaled(std::unique_ptr<FileWriter> writer,
                                           const QString& newFile = QString(),
                                           const QString& target = QString());
 
     class Writer;
-    bool commitNewFile(FileWriter& writer, const QString& newFile, const QString& target);
-    bool commitInPlace(FileWriter& writer);
+    bool commitNewFile(FileWriter& writer, const QString& newFile, const QString& target,
+                       FileError* error);
+    bool commitInPlace(FileWriter& writer, FileError* error);
 
     FileSystem& m_files;
     std::unique_ptr<Journal> m_journal;

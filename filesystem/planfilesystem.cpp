@@ -1,9 +1,13 @@
 #include "planfilesystem.h"
 
+#include "core/logging.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <limits>
 #include <unistd.h>
@@ -24,12 +28,52 @@ QString parentKey(const QString& key)
     return slash <= 0 ? QStringLiteral("/") : key.left(slash);
 }
 
-// Always false, with the reason in *error when asked.
-bool failed(QString* error, const QString& why)
+// The path with its "." components and repeated slashes gone. Its ".." components stay: where
+// one climbs to depends on the links before it, which only a lookup can tell.
+QString withoutDotComponents(const QString& path)
 {
-    if (error)
-        *error = why;
-    return false;
+    QStringList parts;
+    for (const QString& part : path.split(QLatin1Char('/'), Qt::SkipEmptyParts)) {
+        if (part != QLatin1String("."))
+            parts << part;
+    }
+    const QString root = path.startsWith(QLatin1Char('/')) ? QStringLiteral("/") : QString();
+    if (parts.isEmpty())
+        return root.isEmpty() ? QStringLiteral(".") : root;
+    return root + parts.join(QLatin1Char('/'));
+}
+
+using Operation = FileError::Operation;
+
+// Always false, with the reason in *error when asked: the number the disk would give, the
+// plan's own words.
+bool failed(FileError* error, Operation operation, const QString& path, int code,
+            const QString& why)
+{
+    return failWith(error, FileError::withText(operation, path, code, why));
+}
+
+bool failedAsSystem(FileError* error, Operation operation, const QString& path, int code)
+{
+    return failWith(error, FileError::system(operation, path, code));
+}
+
+// What the disk says of a path that is not a regular file where one is wanted (`missing`: the
+// number for nothing there); of a FIFO or a device the plug-in says it, as it never opens one.
+int notFileCode(const EntryStatus& status, int missing)
+{
+    if (!status.exists())
+        return missing;
+    return status.isFolder() ? EISDIR : 0;
+}
+
+bool failedNotFile(FileError* error, Operation operation, const QString& path,
+                   const EntryStatus& status, int missing)
+{
+    const int code = notFileCode(status, missing);
+    if (code == 0)
+        return failed(error, operation, path, 0, QStringLiteral("not a regular file"));
+    return failedAsSystem(error, operation, path, code);
 }
 
 } // namespace
@@ -84,11 +128,78 @@ FilePlan PlanFileSystem::plan() const
     return FilePlan{m_entries};
 }
 
-QString PlanFileSystem::keyOf(const QString& path) const
+// How many links deep a path is followed, as the kernel does before it gives up.
+static const int kMaxLinkDepth = 40;
+
+// The text of the link at `path` on disk, as it was written; null when it cannot be read.
+static QString readLinkText(const QString& path)
 {
-    if (QDir::isAbsolutePath(path))
-        return QDir::cleanPath(path);
-    return QDir::cleanPath(m_cwd + QLatin1Char('/') + path);
+    char target[PATH_MAX];
+    const ssize_t size = ::readlink(QFile::encodeName(path).constData(), target, sizeof target);
+    if (size <= 0 || size_t(size) >= sizeof target)
+        return QString();
+    return QFile::decodeName(QByteArray(target, int(size)));
+}
+
+// The components of a path still to walk, the next one last.
+static void pushComponents(const QString& path, QStringList* pending)
+{
+    const QStringList parts = path.split(QLatin1Char('/'), Qt::SkipEmptyParts);
+    for (auto part = parts.crbegin(); part != parts.crend(); ++part)
+        pending->append(*part);
+}
+
+// Whether only "." components are left, so the component just taken is the path's last.
+static bool onlyDotsLeft(const QStringList& pending)
+{
+    return std::all_of(pending.cbegin(), pending.cend(),
+                       [](const QString& part) { return part == QLatin1String("."); });
+}
+
+// A path resolved as the kernel resolves it: each component before the last is followed through
+// a link (as this view sees links) before the next one is looked at, so ".." climbs from where a
+// link leads rather than from the link's own folder. The last component is kept as named, for
+// resolve() to follow when asked; "." components go.
+QString PlanFileSystem::keyOf(const QString& path)
+{
+    QStringList pending;
+    pushComponents(QDir::isAbsolutePath(path) ? path : m_cwd + QLatin1Char('/') + path, &pending);
+    QString key = QStringLiteral("/");
+    int linksFollowed = 0;
+    while (!pending.isEmpty()) {
+        const QString part = pending.takeLast();
+        if (part == QLatin1String("."))
+            continue;
+        if (part == QLatin1String("..")) {
+            key = parentKey(key);
+            continue;
+        }
+        const QString next = key == QLatin1String("/") ? key + part : key + QLatin1Char('/') + part;
+        const QString target = onlyDotsLeft(pending) || linksFollowed >= kMaxLinkDepth
+                                   ? QString()
+                                   : linkTargetAt(next);
+        if (target.isEmpty()) {
+            key = next;
+            continue;
+        }
+        ++linksFollowed;
+        if (QDir::isAbsolutePath(target))
+            key = QStringLiteral("/");
+        pushComponents(target, &pending);
+    }
+    return key;
+}
+
+// What the link at `key` of this view leads to, as written in it; empty when no link is there.
+QString PlanFileSystem::linkTargetAt(const QString& key)
+{
+    const Place place = placeOf(key);
+    if (place.gone || (place.node && !place.node->isDiskEntry))
+        return QString();
+    const QString diskPath = place.node ? place.node->diskPath : place.diskPath;
+    if (!diskStatus(diskPath).isLink)
+        return QString();
+    return readLinkText(diskPath);
 }
 
 PlanFileSystem::Place PlanFileSystem::placeOf(const QString& key) const
@@ -121,9 +232,6 @@ PlanFileSystem::Place PlanFileSystem::placeOf(const QString& key) const
     return place;
 }
 
-// How many links deep a path is followed, as the kernel does before it gives up.
-static const int kMaxLinkDepth = 40;
-
 PlanFileSystem::Resolved PlanFileSystem::resolve(const QString& key, Links links)
 {
     Resolved found;
@@ -145,7 +253,13 @@ PlanFileSystem::Resolved PlanFileSystem::resolve(const QString& key, Links links
         found.status = diskStatus(diskPath);
         // A link leads to a path of this view, which the plan may have changed.
         if (found.status.isLink && links == Links::Follow) {
-            found.key = keyOf(QFileInfo(diskPath).symLinkTarget());
+            // A relative target is taken from where the link now is in this view.
+            const QString target = readLinkText(diskPath);
+            if (target.isEmpty())
+                break;
+            found.key = keyOf(QDir::isAbsolutePath(target)
+                                  ? target
+                                  : parentKey(found.key) + QLatin1Char('/') + target);
             continue;
         }
         if (node)
@@ -179,16 +293,13 @@ EntryStatus PlanFileSystem::status(const QString& path, Links links)
     return statusAt(keyOf(path), links);
 }
 
+// The path in this view, every link followed: the plan's own changes and the disk's links alike.
 QString PlanFileSystem::canonicalPath(const QString& path)
 {
-    const QString key = keyOf(path);
-    const Place place = placeOf(key);
-    if (place.gone)
+    if (path.isEmpty())
         return QString();
-    // Links are resolved on disk only: the plan makes none.
-    if (!place.node)
-        return m_disk.canonicalPath(place.diskPath);
-    return key;
+    const Resolved found = resolve(keyOf(path), Links::Follow);
+    return found.status.exists() ? found.key : QString();
 }
 
 bool PlanFileSystem::canAccessOnDisk(const QString& diskPath, int mode)
@@ -213,22 +324,37 @@ bool PlanFileSystem::canWriteFolder(const QString& folderKey)
     return !place.node->isDiskEntry || canAccessOnDisk(place.node->diskPath, W_OK | X_OK);
 }
 
-// Why a new entry cannot be made at key, or an empty text when it can.
-QString PlanFileSystem::whyNotCreatable(const QString& key)
+// Why a new entry cannot be made at key, or an empty text when it can; *code gets the number the
+// disk would give.
+QString PlanFileSystem::whyNotCreatable(const QString& key, int* code)
 {
+    const auto refused = [code](int number, const char* why) {
+        if (code)
+            *code = number;
+        return QString::fromLatin1(why);
+    };
     const QString name = key.mid(key.lastIndexOf(QLatin1Char('/')) + 1);
     if (name.contains(QChar(0)))
-        return QStringLiteral("the name holds a character the file system refuses");
+        return refused(EINVAL, "the name holds a character the file system refuses");
     if (QFile::encodeName(name).size() > kMaxNameBytes)
-        return QStringLiteral("the name is too long for the file system");
+        return refused(ENAMETOOLONG, "the name is too long for the file system");
     if (QFile::encodeName(key).size() > kMaxPathBytes)
-        return QStringLiteral("the path is too long for the file system");
+        return refused(ENAMETOOLONG, "the path is too long for the file system");
     const QString folder = parentKey(key);
-    if (!statusAt(folder, Links::Follow).isFolder())
-        return QStringLiteral("the folder does not exist");
+    const EntryStatus above = statusAt(folder, Links::Follow);
+    if (!above.isFolder())
+        return refused(above.exists() ? ENOTDIR : ENOENT, "the folder does not exist");
     if (!canWriteFolder(folder))
-        return QStringLiteral("the folder cannot be written");
+        return refused(EACCES, "the folder cannot be written");
     return QString();
+}
+
+// What the disk says of a path with nothing there: a file in place of a folder above it is told
+// apart.
+int PlanFileSystem::missingCode(const QString& key)
+{
+    const EntryStatus above = statusAt(parentKey(key), Links::Follow);
+    return above.exists() && !above.isFolder() ? ENOTDIR : ENOENT;
 }
 
 FileId PlanFileSystem::newId()
@@ -250,6 +376,7 @@ int PlanFileSystem::addChange(const QString& action, const QString& path, const 
 void PlanFileSystem::addFailure(const QString& action, const QString& path, const QString& from,
                                 const QString& why)
 {
+    explainSkip(lcFiles, path, QStringLiteral("the planned %1 fails, ").arg(action) + why);
     PlannedChange& change = m_entries[addChange(action, path, from)].change;
     change.fails = true;
     change.conflict = why;
@@ -311,33 +438,36 @@ void PlanFileSystem::noteUse(const QString& key, const QString& verb, bool sameS
     change.conflict = what.arg(m_step).arg(verb);
 }
 
-bool PlanFileSystem::makeFolderPath(const QString& path)
+bool PlanFileSystem::makeFolderPath(const QString& path, FileError* error)
 {
-    const QString cleaned = QDir::cleanPath(path);
+    const QString cleaned = withoutDotComponents(path);
     QString key = keyOf(path);
     // The missing folders, innermost first, each with the text the run would name it by.
     QStringList missingKeys;
     QStringList missingTexts;
     QString text = cleaned;
     while (!statusAt(key, Links::Follow).exists()) {
-        if (statusAt(key, Links::NoFollow).exists())
-            return false; // a dangling link: mkdir fails on it
+        if (statusAt(key, Links::NoFollow).exists()) // a dangling link: mkdir fails on it
+            return failedAsSystem(error, Operation::MakeFolder, path, EEXIST);
         missingKeys.prepend(key);
         missingTexts.prepend(text);
         const QString above = parentKey(key);
         if (above == key)
-            return false;
+            return failedAsSystem(error, Operation::MakeFolder, path, ENOENT);
         key = above;
         const int slash = text.lastIndexOf(QLatin1Char('/'));
         text = slash < 0 ? QString() : text.left(qMax(slash, 1));
     }
+    // A file in the way: of the folder itself, or of a folder above it.
     if (!statusAt(key, Links::Follow).isFolder())
-        return false;
+        return failedAsSystem(error, Operation::MakeFolder, path,
+                              missingKeys.isEmpty() ? EEXIST : ENOTDIR);
     for (int i = 0; i < missingKeys.size(); ++i) {
-        const QString why = whyNotCreatable(missingKeys.at(i));
+        int code = 0;
+        const QString why = whyNotCreatable(missingKeys.at(i), &code);
         if (!why.isEmpty()) {
             addFailure(QStringLiteral("mkdir"), missingTexts.at(i), QString(), why);
-            return false;
+            return failed(error, Operation::MakeFolder, missingTexts.at(i), code, why);
         }
         Node folder;
         folder.kind = NodeKind::Folder;
@@ -367,7 +497,7 @@ PlanFileSystem::Node PlanFileSystem::nodeForCopy(const Place& source, const Entr
 }
 
 bool PlanFileSystem::copyFile(const QString& source, const QString& target, Overwrite overwrite,
-                              QString* error)
+                              FileError* error)
 {
     const QString sourceKey = keyOf(source);
     const QString targetKey = keyOf(target);
@@ -376,20 +506,24 @@ bool PlanFileSystem::copyFile(const QString& source, const QString& target, Over
     const EntryStatus& sourceStatus = sourceFile.status;
     const EntryStatus targetStatus = statusAt(targetKey, Links::Follow);
     if (!sourceStatus.isFile())
-        return failed(error, QStringLiteral("the source is not a regular file"));
+        return failed(error, Operation::Copy, source,
+                      notFileCode(sourceStatus, missingCode(sourceKey)),
+                      QStringLiteral("the source is not a regular file"));
     if (targetStatus.isFolder() || (overwrite == Overwrite::No && targetStatus.exists()))
-        return failed(error, QStringLiteral("Destination file exists"));
+        return failed(error, Operation::Copy, target, targetStatus.isFolder() ? EISDIR : EEXIST,
+                      QStringLiteral("Destination file exists"));
     const Place from = placeOf(sourceFile.key);
     const QString diskSource = from.node ? from.node->diskPath : from.diskPath;
     if (!diskSource.isEmpty() && !canAccessOnDisk(diskSource, R_OK)) {
-        addFailure(QStringLiteral("copy"), target, source,
-                   QStringLiteral("the source cannot be read"));
-        return failed(error, QStringLiteral("the source cannot be read"));
+        const QString why = QStringLiteral("the source cannot be read");
+        addFailure(QStringLiteral("copy"), target, source, why);
+        return failed(error, Operation::Copy, source, EACCES, why);
     }
-    const QString why = whyNotCreatable(targetKey);
+    int code = 0;
+    const QString why = whyNotCreatable(targetKey, &code);
     if (!why.isEmpty()) {
         addFailure(QStringLiteral("copy"), target, source, why);
-        return failed(error, why);
+        return failed(error, Operation::Copy, target, code, why);
     }
     // Onto a dangling link a copy replaces the link.
     const bool replaces = statusAt(targetKey, Links::NoFollow).exists();
@@ -415,7 +549,7 @@ void PlanFileSystem::moveNodesUnder(const QString& from, const QString& to)
 }
 
 bool PlanFileSystem::rename(const QString& source, const QString& target, Overwrite overwrite,
-                            QString* error)
+                            FileError* error)
 {
     const QString sourceKey = keyOf(source);
     const QString targetKey = keyOf(target);
@@ -424,16 +558,21 @@ bool PlanFileSystem::rename(const QString& source, const QString& target, Overwr
     const EntryStatus targetStatus = statusAt(targetKey, Links::NoFollow);
     // A dangling link is taken for free, as on disk.
     if (!sourceStatus.exists())
-        return failed(error, QStringLiteral("No such file or directory"));
+        return failed(error, Operation::Rename, source, missingCode(sourceKey),
+                      QStringLiteral("No such file or directory"));
     if (targetStatus.isFolder() ||
         (overwrite == Overwrite::No && statusAt(targetKey, Links::Follow).exists()))
-        return failed(error, QStringLiteral("Destination file exists"));
-    QString why = whyNotCreatable(targetKey);
-    if (why.isEmpty() && !canWriteFolder(parentKey(sourceKey)))
+        return failed(error, Operation::Rename, target, targetStatus.isFolder() ? EISDIR : EEXIST,
+                      QStringLiteral("Destination file exists"));
+    int code = 0;
+    QString why = whyNotCreatable(targetKey, &code);
+    if (why.isEmpty() && !canWriteFolder(parentKey(sourceKey))) {
+        code = EACCES;
         why = QStringLiteral("the source's folder cannot be written");
+    }
     if (!why.isEmpty()) {
         addFailure(QStringLiteral("rename"), target, source, why);
-        return failed(error, why);
+        return failed(error, Operation::Rename, target, code, why);
     }
     const Place from = placeOf(sourceKey);
     Node moved;
@@ -458,18 +597,19 @@ bool PlanFileSystem::rename(const QString& source, const QString& target, Overwr
     return true;
 }
 
-bool PlanFileSystem::remove(const QString& path, QString* error)
+bool PlanFileSystem::remove(const QString& path, FileError* error)
 {
     const QString key = keyOf(path);
     const EntryStatus status = statusAt(key, Links::NoFollow);
     if (!status.exists())
-        return failed(error, QStringLiteral("No such file or directory"));
+        return failed(error, Operation::Remove, path, missingCode(key),
+                      QStringLiteral("No such file or directory"));
     if (status.isFolder())
-        return failed(error, QStringLiteral("Is a directory"));
+        return failed(error, Operation::Remove, path, EISDIR, QStringLiteral("Is a directory"));
     if (!canWriteFolder(parentKey(key))) {
         const QString why = QStringLiteral("the folder cannot be written");
         addFailure(QStringLiteral("delete"), path, QString(), why);
-        return failed(error, why);
+        return failed(error, Operation::Remove, path, EACCES, why);
     }
     const Place place = placeOf(key);
     const int producedBy = place.node ? place.node->producedBy : -1;
@@ -486,7 +626,8 @@ bool PlanFileSystem::remove(const QString& path, QString* error)
     return true;
 }
 
-std::unique_ptr<FileWriter> PlanFileSystem::openForWriting(const QString& path, WriteMode mode)
+std::unique_ptr<FileWriter> PlanFileSystem::openForWriting(const QString& path, WriteMode mode,
+                                                           FileError* error)
 {
     // Writing through a link writes what it leads to.
     const Resolved file = resolve(keyOf(path), Links::Follow);
@@ -494,11 +635,14 @@ std::unique_ptr<FileWriter> PlanFileSystem::openForWriting(const QString& path, 
     const EntryStatus& status = file.status;
     const QString action =
         mode == WriteMode::Append ? QStringLiteral("append") : QStringLiteral("write");
-    if (status.exists() && !status.isFile())
+    if (status.exists() && !status.isFile()) {
+        failedNotFile(error, Operation::Open, path, status, ENOENT);
         return nullptr;
+    }
     QString why;
+    int code = EACCES;
     if (!status.exists()) {
-        why = whyNotCreatable(key);
+        why = whyNotCreatable(key, &code);
     } else {
         const Place place = placeOf(key);
         const QString diskPath = place.node ? place.node->diskPath : place.diskPath;
@@ -508,6 +652,7 @@ std::unique_ptr<FileWriter> PlanFileSystem::openForWriting(const QString& path, 
     }
     if (!why.isEmpty()) {
         addFailure(action, path, QString(), why);
+        failed(error, Operation::Open, path, code, why);
         return nullptr;
     }
     return std::make_unique<PlanFileWriter>(this, key, path, mode, status.exists());
@@ -544,17 +689,20 @@ void PlanFileSystem::commitWrite(const QString& key, const QString& path, WriteM
     m_destroyed.remove(key);
 }
 
-bool PlanFileSystem::contentAt(const QString& path, qint64 maxSize, QByteArray* bytes)
+bool PlanFileSystem::contentAt(const QString& path, qint64 maxSize, QByteArray* bytes,
+                               FileError* error)
 {
     const Resolved file = resolve(path, Links::Follow);
-    if (!file.status.isFile() || file.status.size > maxSize)
-        return false;
+    if (!file.status.isFile())
+        return failedNotFile(error, Operation::Read, path, file.status, missingCode(file.key));
+    if (file.status.size > maxSize)
+        return failedAsSystem(error, Operation::Read, path, EFBIG);
     const Place place = placeOf(file.key);
     if (!place.node)
-        return m_disk.readAll(place.diskPath, maxSize, bytes);
+        return m_disk.readAll(place.diskPath, maxSize, bytes, error);
     const Node& node = *place.node;
     QByteArray content;
-    if (!node.diskPath.isEmpty() && !m_disk.readAll(node.diskPath, maxSize, &content))
+    if (!node.diskPath.isEmpty() && !m_disk.readAll(node.diskPath, maxSize, &content, error))
         return false;
     if (!node.isDiskEntry)
         content.truncate(int(node.diskSize));
@@ -562,22 +710,24 @@ bool PlanFileSystem::contentAt(const QString& path, qint64 maxSize, QByteArray* 
     return true;
 }
 
-bool PlanFileSystem::readAll(const QString& path, qint64 maxSize, QByteArray* bytes)
+bool PlanFileSystem::readAll(const QString& path, qint64 maxSize, QByteArray* bytes,
+                             FileError* error)
 {
     const QString key = keyOf(path);
     noteUse(key, QStringLiteral("reads"), false);
-    return contentAt(key, maxSize, bytes);
+    return contentAt(key, maxSize, bytes, error);
 }
 
-bool PlanFileSystem::readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes)
+bool PlanFileSystem::readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes,
+                              FileError* error)
 {
     const Resolved file = resolve(keyOf(path), Links::Follow);
     const Place place = placeOf(file.key);
     if (!file.status.isFile())
-        return false;
+        return failedNotFile(error, Operation::Read, path, file.status, missingCode(file.key));
     if (!place.node)
-        return m_disk.readPart(place.diskPath, offset, length, bytes);
-    if (!contentAt(file.key, std::numeric_limits<int>::max(), bytes))
+        return m_disk.readPart(place.diskPath, offset, length, bytes, error);
+    if (!contentAt(file.key, std::numeric_limits<int>::max(), bytes, error))
         return false;
     *bytes = bytes->mid(int(offset), int(length));
     return true;

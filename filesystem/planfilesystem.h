@@ -27,15 +27,17 @@ public:
 
     EntryStatus status(const QString& path, Links links = Links::Follow) override;
     QString canonicalPath(const QString& path) override;
-    bool makeFolderPath(const QString& path) override;
+    bool makeFolderPath(const QString& path, FileError* error) override;
     bool copyFile(const QString& source, const QString& target, Overwrite overwrite,
-                  QString* error) override;
+                  FileError* error) override;
     bool rename(const QString& source, const QString& target, Overwrite overwrite,
-                QString* error) override;
-    bool remove(const QString& path, QString* error) override;
-    std::unique_ptr<FileWriter> openForWriting(const QString& path, WriteMode mode) override;
-    bool readAll(const QString& path, qint64 maxSize, QByteArray* bytes) override;
-    bool readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes) override;
+                FileError* error) override;
+    bool remove(const QString& path, FileError* error) override;
+    std::unique_ptr<FileWriter> openForWriting(const QString& path, WriteMode mode,
+                                               FileError* error) override;
+    bool readAll(const QString& path, qint64 maxSize, QByteArray* bytes, FileError* error) override;
+    bool readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes,
+                  FileError* error) override;
     void noteSkipped(const QString& action, const QString& path, const QString& from,
                      const QString& reason) override;
 
@@ -68,16 +70,18 @@ private:
         EntryStatus status;
     };
 
-    QString keyOf(const QString& path) const;
+    QString keyOf(const QString& path);
+    QString linkTargetAt(const QString& key);
     Resolved resolve(const QString& key, Links links);
     EntryStatus diskStatus(const QString& diskPath);
     Place placeOf(const QString& key) const;
     EntryStatus statusAt(const QString& key, Links links);
     bool canWriteFolder(const QString& folderKey);
-    QString whyNotCreatable(const QString& key);
+    QString whyNotCreatable(const QString& key, int* code = nullptr);
+    int missingCode(const QString& key);
     bool canAccessOnDisk(const QString& diskPath, int mode);
     Node nodeForCopy(const Place& source, const EntryStatus& status);
-    bool contentAt(const QString& key, qint64 maxSize, QByteArray* bytes);
+    bool contentAt(const QString& key, qint64 maxSize, QByteArray* bytes, FileError* error);
     void moveNodesUnder(const QString& from, const QString& to);
     void commitWrite(const QString& key, const QString& path, WriteMode mode, bool existed,
                      const QByteArray& bytes);

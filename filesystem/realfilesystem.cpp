@@ -41,6 +41,21 @@ bool readInStretches(QFile& file, int size, int parts, QByteArray* bytes)
     return true;
 }
 
+// What a file gives up to its end or `limit` bytes, whichever comes first, a piece at a time: a
+// file that says it is empty (/proc/self/pagemap) may go on for hundreds of gigabytes.
+QByteArray readUpTo(QFile& file, qint64 limit)
+{
+    const qint64 piece = 1 << 16;
+    QByteArray bytes;
+    while (bytes.size() < limit) {
+        const QByteArray more = file.read(qMin(piece, limit - bytes.size()));
+        if (more.isEmpty())
+            break;
+        bytes += more;
+    }
+    return bytes;
+}
+
 EntryType typeOf(mode_t mode)
 {
     if (S_ISREG(mode))
@@ -50,13 +65,7 @@ EntryType typeOf(mode_t mode)
     return EntryType::Other;
 }
 
-// Always false, with the system's reason in *error when asked.
-bool failedWithErrno(QString* error)
-{
-    if (error)
-        *error = qt_error_string(errno);
-    return false;
-}
+using Operation = FileError::Operation;
 
 bool isRealFolder(const QString& path)
 {
@@ -64,15 +73,59 @@ bool isRealFolder(const QString& path)
     return info.isDir() && !info.isSymLink();
 }
 
+// Why a path could not be opened for reading as a regular file, asked right after the open failed:
+// as the system says it where it says anything (a missing entry, a folder, a refused open). Other
+// kinds are refused by choice (a FIFO could block).
+FileError notReadable(Operation operation, const QString& path)
+{
+    const int openError = errno;
+    struct stat info;
+    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+        return FileError::system(operation, path, errno);
+    if (S_ISDIR(info.st_mode))
+        return FileError::system(operation, path, EISDIR);
+    if (!S_ISREG(info.st_mode))
+        return FileError::withText(operation, path, 0, QStringLiteral("not a regular file"));
+    return FileError::system(operation, path, openError);
+}
+
 class RealFileWriter : public FileWriter
 {
 public:
-    bool open(const QString& path, WriteMode mode) { return m_file.open(path, mode); }
-    bool write(const QByteArray& bytes) override { return m_file.write(bytes); }
-    bool commit() override { return m_file.commit(); }
+    explicit RealFileWriter(const QString& path) : m_path(path) {}
+
+    bool open(WriteMode mode, FileError* error)
+    {
+        errno = 0;
+        if (m_file.open(m_path, mode))
+            return true;
+        const int code = errno;
+        // A folder or a device at the path is refused before any system call can fail on it.
+        const QFileInfo info(m_path);
+        if (info.isDir())
+            return failWith(error, FileError::system(Operation::Open, m_path, EISDIR));
+        if (info.exists() && !info.isFile())
+            return failWith(error, FileError::withText(Operation::Open, m_path, 0,
+                                                       QStringLiteral("not a regular file")));
+        return failWith(error, FileError::system(Operation::Open, m_path, code));
+    }
+
+    bool write(const QByteArray& bytes) override
+    {
+        errno = 0;
+        return m_file.write(bytes) || failed(FileError::system(Operation::Write, m_path, errno));
+    }
+
+    bool commit() override
+    {
+        errno = 0;
+        return m_file.commit() || failed(FileError::system(Operation::Commit, m_path, errno));
+    }
+
     QString pendingPath() const override { return m_file.pendingPath(); }
 
 private:
+    QString m_path;
     RegularFileWriter m_file;
 };
 
@@ -98,6 +151,7 @@ EntryStatus RealFileSystem::status(const QString& path, Links links)
     result.type = typeOf(info.st_mode);
     result.isLink = S_ISLNK(info.st_mode);
     result.size = qint64(info.st_size);
+    result.modified = modificationTime(info.st_mtim);
     result.id = {quint64(info.st_dev), quint64(info.st_ino)};
     return result;
 }
@@ -107,35 +161,58 @@ QString RealFileSystem::canonicalPath(const QString& path)
     return QFileInfo(path).canonicalFilePath();
 }
 
-bool RealFileSystem::makeFolderPath(const QString& path)
+bool RealFileSystem::makeFolderPath(const QString& path, FileError* error)
 {
-    return QDir().mkpath(path);
+    errno = 0;
+    if (QDir().mkpath(path))
+        return true;
+    return failWith(error, FileError::system(Operation::MakeFolder, path, errno));
 }
 
 bool RealFileSystem::copyFile(const QString& source, const QString& target, Overwrite overwrite,
-                              QString* error)
+                              FileError* error)
 {
     QString why;
     const QFileInfo sourceInfo(source);
+    errno = 0;
     if (overwrite == Overwrite::Yes ? copyFileReplacing(sourceInfo, target, &why)
                                     : copyFileWithoutReplacing(sourceInfo, target, &why))
         return true;
-    if (error)
-        *error = why;
-    return false;
+    int code = errno;
+    if (!status(source).isFile())
+        return failWith(error, FileError::withText(Operation::Copy, source,
+                                                   notReadable(Operation::Copy, source).code, why));
+    // The copy asks whether something is at the target before it tries, so no system call
+    // failed on a clash.
+    if (overwrite == Overwrite::No) {
+        const EntryStatus there = status(target, Links::NoFollow);
+        if (there.exists())
+            code = there.isFolder() ? EISDIR : EEXIST;
+    }
+    return failWith(error, FileError::withText(Operation::Copy, target, code, why));
 }
 
 bool RealFileSystem::rename(const QString& source, const QString& target, Overwrite overwrite,
-                            QString* error)
+                            FileError* error)
 {
+    // Named by the source where it is missing, else by the target.
+    const auto refused = [&](int code, const QString& why) {
+        const QString& path =
+            code == ENOENT && !status(source, Links::NoFollow).exists() ? source : target;
+        return failWith(error, FileError::withText(Operation::Rename, path, code, why));
+    };
+    const auto refusedBySystem = [&] {
+        const int code = errno;
+        return refused(code, qt_error_string(code));
+    };
     if (overwrite == Overwrite::Yes) {
         // One rename replaces the target: at no moment is neither file under the new name. A
         // folder cannot be renamed over a file; the two trade places in one step instead, and
         // the replaced file, now under the folder's old name, goes.
         if (!isRealFolder(source))
-            return renameReplacing(source, target) || failedWithErrno(error);
+            return renameReplacing(source, target) || refusedBySystem();
         if (!exchangeEntries(source, target))
-            return failedWithErrno(error);
+            return refusedBySystem();
         QFile::remove(source);
         return true;
     }
@@ -145,62 +222,71 @@ bool RealFileSystem::rename(const QString& source, const QString& target, Overwr
         return true;
     // What QFile::rename takes for free (a dangling link), and the one clash it settles: two names
     // of one entry, a change of letter case alone on a file system that ignores case.
-    if (errno == EEXIST && status(target).exists() &&
-        !(status(source, Links::NoFollow).id == status(target, Links::NoFollow).id)) {
-        if (error)
-            *error = QStringLiteral("Destination file exists");
-        return false;
-    }
+    const int code = errno;
+    if (code == EEXIST && status(target).exists() &&
+        !(status(source, Links::NoFollow).id == status(target, Links::NoFollow).id))
+        return refused(code, QStringLiteral("Destination file exists"));
     QFile file(source);
     if (file.rename(target))
         return true;
-    if (error)
-        *error = file.errorString();
-    return false;
+    // Qt's words, the number of the system's first refusal.
+    return refused(code, file.errorString());
 }
 
-bool RealFileSystem::remove(const QString& path, QString* error)
+bool RealFileSystem::remove(const QString& path, FileError* error)
 {
     QFile file(path);
+    errno = 0;
     if (file.remove())
         return true;
-    if (error)
-        *error = file.errorString();
-    return false;
+    return failWith(error, FileError::withText(Operation::Remove, path, errno, file.errorString()));
 }
 
-std::unique_ptr<FileWriter> RealFileSystem::openForWriting(const QString& path, WriteMode mode)
+std::unique_ptr<FileWriter> RealFileSystem::openForWriting(const QString& path, WriteMode mode,
+                                                           FileError* error)
 {
-    auto writer = std::make_unique<RealFileWriter>();
-    if (!writer->open(path, mode))
+    auto writer = std::make_unique<RealFileWriter>(path);
+    if (!writer->open(mode, error))
         return nullptr;
     return writer;
 }
 
 // Only regular files are read (links followed): opening a FIFO waits for a writer, and a socket
 // or device may block or never end.
-bool RealFileSystem::readAll(const QString& path, qint64 maxSize, QByteArray* bytes)
+bool RealFileSystem::readAll(const QString& path, qint64 maxSize, QByteArray* bytes,
+                             FileError* error)
 {
     QFile file;
-    if (!openRegularFileForReading(path, &file) || file.size() > maxSize)
-        return false;
+    if (!openRegularFileForReading(path, &file))
+        return failWith(error, notReadable(Operation::Read, path));
+    if (file.size() > maxSize)
+        return failWith(error, FileError::system(Operation::Read, path, EFBIG));
     // A large file is read in stretches at once; one that changed meanwhile is read again in one
     // go. A file whose size reads as 0 (as under /proc) is read in chunks up to its real end.
     const int size = int(file.size());
     const int parts = partsFor(size, kBytesPerStretch);
     if (parts > 1 && readInStretches(file, size, parts, bytes))
         return true;
-    *bytes = file.readAll();
+    errno = 0;
+    *bytes = size == 0 ? readUpTo(file, maxSize + 1) : file.readAll();
     // A read that broke off would pass for the whole file; one that grew past the limit would fail
     // in the allocation of what is made of it.
-    return file.error() == QFileDevice::NoError && bytes->size() <= maxSize;
+    if (file.error() != QFileDevice::NoError)
+        return failWith(error, FileError::system(Operation::Read, path, errno));
+    return bytes->size() <= maxSize ||
+           failWith(error, FileError::system(Operation::Read, path, EFBIG));
 }
 
-bool RealFileSystem::readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes)
+bool RealFileSystem::readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes,
+                              FileError* error)
 {
     QFile file;
-    if (!openRegularFileForReading(path, &file) || (offset > 0 && !file.seek(offset)))
-        return false;
+    if (!openRegularFileForReading(path, &file))
+        return failWith(error, notReadable(Operation::Read, path));
+    errno = 0;
+    if (offset > 0 && !file.seek(offset))
+        return failWith(error, FileError::system(Operation::Read, path, errno));
     *bytes = file.read(length);
-    return file.error() == QFileDevice::NoError;
+    return file.error() == QFileDevice::NoError ||
+           failWith(error, FileError::system(Operation::Read, path, errno));
 }

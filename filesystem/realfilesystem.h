@@ -11,13 +11,15 @@ public:
 
     EntryStatus status(const QString& path, Links links = Links::Follow) override;
     QString canonicalPath(const QString& path) override;
-    bool makeFolderPath(const QString& path) override;
+    bool makeFolderPath(const QString& path, FileError* error) override;
     bool copyFile(const QString& source, const QString& target, Overwrite overwrite,
-                  QString* error) override;
+                  FileError* error) override;
     bool rename(const QString& source, const QString& target, Overwrite overwrite,
-                QString* error) override;
-    bool remove(const QString& path, QString* error) override;
-    std::unique_ptr<FileWriter> openForWriting(const QString& path, WriteMode mode) override;
-    bool readAll(const QString& path, qint64 maxSize, QByteArray* bytes) override;
-    bool readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes) override;
+                FileError* error) override;
+    bool remove(const QString& path, FileError* error) override;
+    std::unique_ptr<FileWriter> openForWriting(const QString& path, WriteMode mode,
+                                               FileError* error) override;
+    bool readAll(const QString& path, qint64 maxSize, QByteArray* bytes, FileError* error) override;
+    bool readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes,
+                  FileError* error) override;
 };

@@ -1,6 +1,7 @@
 #include "appendlog.h"
 
-#include "journalfiles.h"
+#include "core/posixfile_unix.h"
+#include "journalfolder.h"
 
 #include <QFile>
 
@@ -9,6 +10,7 @@
 
 #include <fcntl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -21,13 +23,31 @@ constexpr qint64 reserveStep = 8 * 1024 * 1024;
 
 } // namespace
 
-std::unique_ptr<AppendLog> AppendLog::create(const QString& path)
+std::unique_ptr<AppendLog> AppendLog::create(const QString& path, const QByteArray& first)
 {
+    const QByteArray name = QFile::encodeName(path);
+    const QByteArray begun = name + ".new";
     const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        ::open(begun.constData(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return nullptr;
-    return std::unique_ptr<AppendLog>(new AppendLog(fd));
+    // Private whatever the umask, locked until it closes (undo refuses a log still locked), and
+    // under its name only once it holds its first record, never to replace another.
+    const bool ready = ::fchmod(fd, 0600) == 0 &&
+                       lockWithoutWaiting(fd, LockKind::Exclusive) == LockResult::Taken &&
+                       writeAllAt(fd, first.constData(), first.size(), 0) &&
+                       ::link(begun.constData(), name.constData()) == 0;
+    const int error = errno;
+    ::unlink(begun.constData());
+    if (!ready) {
+        ::close(fd);
+        errno = error;
+        return nullptr;
+    }
+    std::unique_ptr<AppendLog> log(new AppendLog(fd));
+    log->m_used = first.size();
+    log->m_unsynced = true;
+    return log;
 }
 
 AppendLog::~AppendLog()

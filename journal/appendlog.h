@@ -13,8 +13,10 @@
 class AppendLog
 {
 public:
-    // Fails where `path` exists already (errno says why).
-    static std::unique_ptr<AppendLog> create(const QString& path);
+    // A new file at `path` holding `first`, private to the user and locked (flock) against undo
+    // until the log closes. It appears under its name with `first` in it, so that no kill leaves
+    // a log without it. Fails where `path` exists already (errno says why).
+    static std::unique_ptr<AppendLog> create(const QString& path, const QByteArray& first);
     ~AppendLog();
     AppendLog(const AppendLog&) = delete;
     AppendLog& operator=(const AppendLog&) = delete;

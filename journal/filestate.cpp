@@ -1,26 +1,21 @@
 #include "filestate.h"
 
-#include "journalfiles.h"
 #include "jsonline.h"
 
+#include "core/posixfile_unix.h"
+
 #include <QCryptographicHash>
-#include <QFile>
-
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <sys/stat.h>
 
 namespace
 {
 
-FileState::Kind kindOf(mode_t mode)
+FileState::Kind kindOf(const FileStatus& status)
 {
-    if (S_ISREG(mode))
+    if (status.regular)
         return FileState::Kind::File;
-    if (S_ISDIR(mode))
+    if (status.folder)
         return FileState::Kind::Folder;
-    if (S_ISLNK(mode))
+    if (status.symLink)
         return FileState::Kind::Link;
     return FileState::Kind::Other;
 }
@@ -44,32 +39,33 @@ QByteArray hashOfFile(int fd, qint64 limit = -1)
     return read ? hash.result().toHex() : QByteArray();
 }
 
-FileState stateOf(const struct stat& status)
+FileState stateOf(const FileStatus& status)
 {
     FileState state;
-    state.kind = kindOf(status.st_mode);
-    state.device = quint64(status.st_dev);
-    state.inode = quint64(status.st_ino);
-    state.size = qint64(status.st_size);
-    state.mtimeNs = qint64(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec;
-    state.mode = quint32(status.st_mode & 07777);
+    state.kind = kindOf(status);
+    state.device = status.device;
+    state.inode = status.inode;
+    state.size = status.size;
+    state.mtimeNs = status.mtimeNs;
+    state.mode = quint32(status.mode);
+    state.ctimeNs = status.ctimeNs;
     return state;
 }
 
 // A regular file opened (never a link followed, never a FIFO waited on) and its state taken from
 // the open file, so that the hash and the rest describe one and the same file.
-bool stateWithHashOf(const QByteArray& path, FileState* state)
+bool stateWithHashOf(const QString& path, FileState* state)
 {
-    const int fd = ::open(path.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = openWithoutWaiting(path, OpenFor::Inspecting);
     if (fd < 0)
         return false;
-    struct stat status;
-    const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    FileStatus status;
+    const bool regular = statusOf(fd, &status) && status.regular;
     if (regular) {
         *state = stateOf(status);
         state->hash = hashOfFile(fd);
     }
-    ::close(fd);
+    closeDescriptor(fd);
     return regular;
 }
 
@@ -149,29 +145,27 @@ FileState FileState::fromJson(const QJsonObject& json)
 
 QByteArray hashOfFileStart(const QString& path, qint64 size)
 {
-    const int fd =
-        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    const int fd = openWithoutWaiting(path, OpenFor::Inspecting);
     if (fd < 0)
         return QByteArray();
-    struct stat status;
-    const bool regular = ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    FileStatus status;
+    const bool regular = statusOf(fd, &status) && status.regular;
     QByteArray hash;
     if (regular && size == 0)
         hash = QCryptographicHash::hash(QByteArray(), QCryptographicHash::Md5).toHex();
     else if (regular)
         hash = hashOfFile(fd, size);
-    ::close(fd);
+    closeDescriptor(fd);
     return hash;
 }
 
 FileState fileStateOf(const QString& path, WithHash withHash)
 {
-    const QByteArray name = QFile::encodeName(path);
     FileState state;
-    if (withHash == WithHash::Yes && stateWithHashOf(name, &state))
+    if (withHash == WithHash::Yes && stateWithHashOf(path, &state))
         return state;
-    struct stat status;
-    if (::lstat(name.constData(), &status) != 0)
+    FileStatus status;
+    if (!statusOf(path, false, &status))
         return state;
     return stateOf(status);
 }

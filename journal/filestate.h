@@ -17,7 +17,10 @@ struct FileState {
     qint64 size = 0;
     qint64 mtimeNs = 0;
     quint32 mode = 0; // permission bits only
-    QByteArray hash;  // empty where not taken
+    // When the entry's status last changed, which no one can set back: taken, never written by
+    // toJson(), kept in the journal only where it vouches for a backup.
+    qint64 ctimeNs = 0;
+    QByteArray hash; // empty where not taken
 
     bool exists() const { return kind != Kind::Missing; }
     // The same entry, unchanged: identity, size, time and (where both have one) bytes.

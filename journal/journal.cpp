@@ -1,8 +1,11 @@
 #include "journal.h"
 
 #include "journalfiles.h"
+#include "journalfolder.h"
+#include "journallogging.h"
 #include "jsonline.h"
 
+#include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -11,6 +14,7 @@
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -22,6 +26,12 @@ QString absolute(const QString& path, const QString& workingFolder)
 {
     return QDir::cleanPath(QDir::isAbsolutePath(path) ? path
                                                       : workingFolder + QLatin1Char('/') + path);
+}
+
+quint32 modeOf(const QString& path)
+{
+    struct stat status;
+    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
 }
 
 qint64 now()
@@ -58,6 +68,11 @@ QString journalLogPath(const QString& folder)
     return folder + QStringLiteral("/journal.log");
 }
 
+QByteArray journalRecordDigest(const QByteArray& line)
+{
+    return QCryptographicHash::hash(line, QCryptographicHash::Md5).toHex().left(16);
+}
+
 QString journalBackupPath(const QString& folder, int seq)
 {
     return folder + QStringLiteral("/backup/") + QString::number(seq);
@@ -86,29 +101,34 @@ QString Journal::absolute(const QString& path) const
 std::unique_ptr<Journal> Journal::create(const QString& folder, QString* error)
 {
     const QString root = ::absolute(folder, QDir::currentPath());
-    if (!QDir().mkpath(root + QStringLiteral("/backup"))) {
-        *error = QStringLiteral("cannot make the journal folder %1").arg(root);
+    if (!makeJournalFolder(root, error))
         return nullptr;
-    }
-    std::unique_ptr<AppendLog> log = AppendLog::create(journalLogPath(root));
+    const QByteArray start = JsonLine()
+                                 .add("op", QStringLiteral("start"))
+                                 .add("time", now())
+                                 .add("version", qint64(journalFormatVersion))
+                                 .add("seq", 1)
+                                 .object() +
+                             '\n';
+    std::unique_ptr<AppendLog> log = AppendLog::create(journalLogPath(root), start);
     if (!log) {
-        *error =
-            errno == EEXIST
-                ? QStringLiteral("%1 holds a journal already; give each run a folder of its own")
-                      .arg(root)
-                : QStringLiteral("cannot write the journal in %1: %2")
-                      .arg(root, QString::fromLocal8Bit(strerror(errno)));
+        *error = QStringLiteral("cannot write the journal in %1: %2")
+                     .arg(root, QString::fromLocal8Bit(strerror(errno)));
         return nullptr;
     }
     std::unique_ptr<Journal> journal(new Journal(root, std::move(log)));
-    journal->append(JsonLine().add("op", QStringLiteral("start")).add("time", now()), QString(),
-                    WithHash::No);
+    journal->m_seq = 1;
     return journal;
 }
 
 QString Journal::backupPath(int seq) const
 {
     return journalBackupPath(m_folder, seq);
+}
+
+QByteArray Journal::numbered(JsonLine record)
+{
+    return record.add("seq", ++m_seq).object() + '\n';
 }
 
 bool Journal::append(JsonLine record, const QString& statePath, WithHash withHash,
@@ -119,19 +139,26 @@ bool Journal::append(JsonLine record, const QString& statePath, WithHash withHas
     if (m_failed)
         return false;
     record.add("seq", ++m_seq);
+    m_changeSeq = m_seq;
     if (!statePath.isEmpty())
         record.addJson("before", (before ? *before : fileStateOf(statePath)).toJson());
     m_lastPath = statePath;
     m_lastHash = withHash;
     m_lastState.clear();
     m_stateRecorded = false;
-    return appendLine(record.object());
+    const QByteArray object = record.object();
+    m_changeDigest = journalRecordDigest(object);
+    return appendLine(object + '\n');
 }
 
+// Each line goes out at once, with one write: a kill loses at most the line being written.
 bool Journal::appendLine(const QByteArray& line)
 {
-    if (m_log->append(line + '\n'))
+    if (m_log->append(line))
         return true;
+    qCDebug(lcJournal).noquote() << QStringLiteral("%1: the log cannot be written, %2")
+                                        .arg(journalLogPath(m_folder),
+                                             QString::fromLocal8Bit(strerror(errno)));
     m_failed = true;
     return false;
 }
@@ -145,8 +172,9 @@ bool Journal::keptInJournal(bool kept)
         return true;
     const int error = errno;
     m_keepError = QString::fromLocal8Bit(strerror(error));
+    m_keepErrorCode = error;
     const QByteArray folder = QFile::encodeName(m_folder);
-    if (error == ENOSPC || error == EDQUOT || !QFileInfo(m_folder).isDir() ||
+    if (error == ENOSPC || error == EDQUOT || error == EFBIG || !QFileInfo(m_folder).isDir() ||
         ::access(folder.constData(), W_OK | X_OK) != 0)
         m_failed = true;
     return false;
@@ -197,7 +225,10 @@ bool Journal::willRewriteInPlace(const QString& path)
     const QString target = absolute(path);
     if (!append(changeAt("rewrite", target), target, WithHash::Yes))
         return false;
-    return keptInJournal(copyKeepingTimes(target, backupPath(m_seq)));
+    if (!keptInJournal(copyKeepingTimes(target, backupPath(m_changeSeq))))
+        return false;
+    recordKept(m_changeSeq, m_changeDigest, target, modeOf(target));
+    return true;
 }
 
 bool Journal::willReplace(const QString& path)
@@ -205,7 +236,16 @@ bool Journal::willReplace(const QString& path)
     const QString target = absolute(path);
     if (!append(changeAt("replace", target), target, WithHash::Yes))
         return false;
-    return keptInJournal(linkOrCopy(target, backupPath(m_seq)));
+    const FileState before = fileStateOf(target);
+    if (!keptInJournal(linkOrCopy(target, backupPath(m_changeSeq))))
+        return false;
+    // A second name of the file is the file itself, which its record before vouches for; a copy
+    // (the journal on another file system) is a file of its own and needs a record of its own.
+    if (fileStateOf(backupPath(m_changeSeq)).inode == before.inode)
+        m_linkedBackups.append({m_changeSeq, m_changeDigest, target, before.mode});
+    else
+        recordKept(m_changeSeq, m_changeDigest, target, before.mode);
+    return true;
 }
 
 bool Journal::willWriteBeside(const QString& path)
@@ -220,13 +260,15 @@ bool Journal::moveIntoJournal(const QString& path)
     if (!append(JsonLine().add("op", QStringLiteral("remove")).add("path", target), QString(),
                 WithHash::No))
         return false;
-    const QString backup = backupPath(m_seq);
-    m_lastBackup = backup;
-    if (!keptInJournal(moveOrCopyAway(target, backup)))
+    // Its own mode, to be given back: a copy to another file system would not keep it.
+    const quint32 mode = modeOf(target);
+    m_lastBackup = backupPath(m_changeSeq);
+    if (!keptInJournal(moveOrCopyAway(target, m_lastBackup)))
         return false;
     // Nothing is at the path now; no state to record after.
     m_lastPath.clear();
-    killHereForTests(m_seq);
+    recordKept(m_changeSeq, m_changeDigest, target, mode);
+    killHereForTests(m_changeSeq);
     return true;
 }
 
@@ -236,23 +278,65 @@ bool Journal::willPutInPlace(const QString& pending)
         return false;
     m_lastState = fileStateOf(pending, WithHash::Yes).toJson();
     m_stateRecorded = true;
-    return appendLine(JsonLine().add("ready", m_seq).addJson("after", m_lastState).object());
+    return appendLine(numbered(JsonLine()
+                                   .add("ready", m_changeSeq)
+                                   .add("of", QLatin1String(m_changeDigest))
+                                   .add("path", m_lastPath)
+                                   .addJson("after", m_lastState)));
+}
+
+// Undo puts a backup back only where it is still what the run moved in. Hashing it here would
+// read every byte of every file a run deletes (a 1 GiB delete is otherwise one rename), so the
+// record is of its identity instead: device, inode, size and modification time, and the status
+// change time taken after it was made private, which nobody can set back, so the file cannot be
+// swapped or edited without the record telling. Written at once: the change is made, and a kill
+// must not part it from its record.
+void Journal::recordKept(int seq, const QByteArray& digest, const QString& path, quint32 mode)
+{
+    const QString backup = backupPath(seq);
+    makePrivate(backup);
+    FileState kept = fileStateOf(backup);
+    kept.mode = mode;
+    appendLine(numbered(JsonLine()
+                            .add("kept", seq)
+                            .add("of", QLatin1String(digest))
+                            .add("path", path)
+                            .addJson("state", kept.toJson())
+                            .addAsText("ctime", kept.ctimeNs)));
+}
+
+// A backup still linked to the user's file (its replacement was never renamed over it) stays as
+// it is: its mode is the user's file's too.
+void Journal::makeLinkedBackupsPrivate()
+{
+    QVector<LinkedBackup> stillLinked;
+    for (const LinkedBackup& linked : qAsConst(m_linkedBackups)) {
+        const QByteArray backup = QFile::encodeName(backupPath(linked.seq));
+        struct stat status;
+        if (::lstat(backup.constData(), &status) != 0 || !S_ISREG(status.st_mode))
+            continue;
+        if (status.st_nlink == 1)
+            recordKept(linked.seq, linked.digest, linked.path, linked.mode);
+        else
+            stillLinked.append(linked);
+    }
+    m_linkedBackups = stillLinked;
 }
 
 // The record of the change's end goes out at once: with the log mapped, it costs a copy.
 void Journal::changeMade()
 {
-    killHereForTests(m_seq);
+    killHereForTests(m_changeSeq);
     if (m_lastPath.isEmpty() || m_failed)
         return;
     // A renamed entry is the one that was at the old name, a file put in place the one recorded
     // just before: no need to look again.
     JsonLine done;
-    done.add("done", m_seq);
+    done.add("done", m_changeSeq).add("of", QLatin1String(m_changeDigest)).add("path", m_lastPath);
     if (!m_stateRecorded)
         done.addJson("after", m_lastState.isEmpty() ? fileStateOf(m_lastPath, m_lastHash).toJson()
                                                     : m_lastState);
-    appendLine(done.object());
+    appendLine(numbered(done));
     m_lastPath.clear();
 }
 
@@ -260,11 +344,15 @@ void Journal::changeFailed()
 {
     if (m_failed)
         return;
-    appendLine(JsonLine().add("failed", m_seq).object());
+    appendLine(numbered(JsonLine()
+                            .add("failed", m_changeSeq)
+                            .add("of", QLatin1String(m_changeDigest))
+                            .add("path", m_lastPath)));
     m_lastPath.clear();
 }
 
 void Journal::sync()
 {
+    makeLinkedBackupsPrivate();
     m_log->sync();
 }

@@ -6,6 +6,7 @@
 #include "jsonline.h"
 
 #include <QString>
+#include <QVector>
 
 #include <memory>
 
@@ -16,7 +17,25 @@
 // that undo can tell a path the user has touched since from one the run left.
 //
 // The folder holds "journal.log" (one JSON object a line), "backup/" (what changes destroyed)
-// and, once taken back, "undone".
+// and, once taken back, "undone". The folder is the run's alone: made new or found empty,
+// private to the user, and its log locked (flock) while the run goes.
+//
+// The log's format, version journalFormatVersion: every line carries "seq", numbered from 1
+// without a gap, so that a line lost or added is seen.
+//   {"op": "start", "time": MS, "version": 2, "seq": 1}
+//   {"op": OP, "path": P, ..., "seq": N}           a change, before it is made
+//   {"done": N, "of": D, "path": P, "after": STATE, "seq": M}
+//                                                  the state change N left at P
+//   {"kept": N, "of": D, "path": P, "state": STATE, "ctime": NS, "seq": M}
+//                                                  the file change N moved or copied into
+//                                                  backup/N, as it is there (with its own mode
+//                                                  before it was made private); none for a backup
+//                                                  that is a second name of the file (its record
+//                                                  before vouches for it, until the run ends and
+//                                                  the backup, then its only name, is made
+//                                                  private and recorded)
+// D is journalRecordDigest() of change N's line: a change edited after its end was recorded no
+// longer matches.
 class Journal
 {
 public:
@@ -76,6 +95,7 @@ public:
     bool failed() const { return m_failed; }
     // Why the last file the journal had to keep could not be moved or copied into it.
     QString keepError() const { return m_keepError; }
+    int keepErrorCode() const { return m_keepErrorCode; }
 
 private:
     Journal(const QString& folder, std::unique_ptr<AppendLog> log);
@@ -83,13 +103,31 @@ private:
                 const FileState* before = nullptr);
     bool appendLine(const QByteArray& line);
     bool keptInJournal(bool kept);
+    // The next line of the log, numbered.
+    QByteArray numbered(JsonLine record);
+    // Once the file of change `seq` (at `path`) is in the journal as a file of its own (moved
+    // in, copied, or the only name left): the backup made private and recorded as it is now,
+    // with `mode`, the one to give it back.
+    void recordKept(int seq, const QByteArray& digest, const QString& path, quint32 mode);
+    // Backups that are a second name of a file still in the user's place until its replacement
+    // is renamed over it: made private once they are the only name.
+    void makeLinkedBackupsPrivate();
     QString backupPath(int seq) const;
     QString absolute(const QString& path) const;
 
     QString m_folder;
     QString m_workingFolder; // relative paths are taken from here, asked once
     std::unique_ptr<AppendLog> m_log;
-    int m_seq = 0;
+    int m_seq = 0;             // of the last line
+    int m_changeSeq = 0;       // of the last change; its backup is backup/m_changeSeq
+    QByteArray m_changeDigest; // of the last change's line
+    struct LinkedBackup {
+        int seq;
+        QByteArray digest;
+        QString path;
+        quint32 mode;
+    };
+    QVector<LinkedBackup> m_linkedBackups;
     QString m_lastPath;
     QString m_lastBackup;
     WithHash m_lastHash = WithHash::No;
@@ -97,9 +135,15 @@ private:
     bool m_stateRecorded = false; // m_lastState is in the log already, recorded as ready
     bool m_failed = false;
     QString m_keepError;
+    int m_keepErrorCode = 0;
 };
 
+// The format of the log this build writes; undo refuses any other.
+const int journalFormatVersion = 2;
+
 QString journalLogPath(const QString& folder);
+// A short digest of a change's line, as its done and kept records name it.
+QByteArray journalRecordDigest(const QByteArray& line);
 QString journalBackupPath(const QString& folder, int seq);
 // Where undo sets aside bytes at a path that it cannot tell the run's from a later edit's.
 QString journalAsidePath(const QString& folder, int seq);

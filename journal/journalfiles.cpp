@@ -1,26 +1,15 @@
 #include "journalfiles.h"
 
-#include <QFile>
+#include "core/posixfile_unix.h"
 
 #include <cerrno>
-#include <climits>
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
 
-QByteArray native(const QString& path)
-{
-    return QFile::encodeName(path);
-}
-
 bool copyBytes(int in, int out)
 {
-    if (::ioctl(out, FICLONE, in) == 0)
+    if (cloneContent(in, out))
         return true;
     qint64 written = 0;
     return readBlocks(in, [out, &written](const char* bytes, qint64 size) {
@@ -31,117 +20,86 @@ bool copyBytes(int in, int out)
     });
 }
 
-bool setModificationTime(int fd, const struct timespec& mtime)
+// The file at `path`, opened for changing, never through a link: the path must name the very
+// file opened (undo changes only files it checked, not whatever a link planted since leads to).
+int openNotThroughLink(const QString& path)
 {
-    const struct timespec times[2] = {{0, UTIME_OMIT}, mtime};
-    return ::futimens(fd, times) == 0;
+    const int fd = openWithoutWaiting(path, OpenFor::Changing);
+    if (fd < 0)
+        return -1;
+    FileStatus opened, named;
+    if (statusOf(fd, &opened) && statusOf(path, false, &named) && !named.symLink &&
+        isSameFile(opened, named))
+        return fd;
+    closeDescriptor(fd);
+    errno = ELOOP;
+    return -1;
 }
 
-// Copies the bytes of the open file `in` into `out` (opened with `flags`), then its times.
-bool copyInto(const QString& from, const QString& to, int flags, mode_t mode)
+// Copies the bytes of the file `from` into `to` (a new private file, 0600 whatever the umask, or
+// with `rewrite` the existing file emptied first), then its times.
+bool copyInto(const QString& from, const QString& to, bool rewrite)
 {
-    const int in = ::open(native(from).constData(), O_RDONLY | O_CLOEXEC);
+    const int in = openWithoutWaiting(from, OpenFor::Reading);
     if (in < 0)
         return false;
-    struct stat status;
-    const int out = ::fstat(in, &status) == 0
-                        ? ::open(native(to).constData(), flags | O_WRONLY | O_CLOEXEC,
-                                 mode ? mode : status.st_mode & 07777)
-                        : -1;
-    bool ok = out >= 0 && copyBytes(in, out) && setModificationTime(out, status.st_mtim) &&
-              ::fdatasync(out) == 0;
-    if (out >= 0 && (flags & O_EXCL))
-        ok = ok && ::fchmod(out, status.st_mode & 07777) == 0;
-    ::close(in);
-    if (out >= 0 && ::close(out) != 0)
+    FileStatus status;
+    const int out = !statusOf(in, &status) ? -1
+                    : rewrite              ? openNotThroughLink(to)
+                                           : openWithoutWaiting(to, OpenFor::CreatingPrivate);
+    bool ok = out >= 0 && (!rewrite || truncateTo(out, 0)) && copyBytes(in, out) &&
+              setModificationTime(out, status.mtimeNs) && syncData(out);
+    // Whoever puts a copy back gives it its mode.
+    if (out >= 0 && !rewrite)
+        ok = ok && setMode(out, 0600);
+    closeDescriptor(in);
+    if (out >= 0 && !closeDescriptor(out))
         ok = false;
     return ok;
 }
 
 } // namespace
 
-bool readBlocks(int fd, const std::function<bool(const char* bytes, qint64 size)>& take)
-{
-    char buffer[1 << 16];
-    for (;;) {
-        const ssize_t got = ::read(fd, buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return got == 0;
-        if (!take(buffer, got))
-            return false;
-    }
-}
-
 bool copyKeepingTimes(const QString& from, const QString& to)
 {
-    if (copyInto(from, to, O_CREAT | O_EXCL, 0600))
+    if (copyInto(from, to, false))
         return true;
-    ::unlink(native(to).constData());
+    removeEntry(to);
     return false;
-}
-
-// A symbolic link made again at `to`, pointing where the one at `from` points.
-bool copyLink(const QString& from, const QString& to)
-{
-    char target[PATH_MAX];
-    const ssize_t length = ::readlink(native(from).constData(), target, sizeof target - 1);
-    if (length < 0)
-        return false;
-    target[length] = '\0';
-    return ::symlink(target, native(to).constData()) == 0;
 }
 
 bool moveOrCopyAway(const QString& from, const QString& to)
 {
-    if (::rename(native(from).constData(), native(to).constData()) == 0)
+    if (renameReplacing(from, to))
         return true;
     if (errno != EXDEV)
         return false;
-    struct stat status;
-    if (::lstat(native(from).constData(), &status) != 0)
+    FileStatus status;
+    if (!statusOf(from, false, &status))
         return false;
-    const bool copied = S_ISLNK(status.st_mode)   ? copyLink(from, to)
-                        : S_ISREG(status.st_mode) ? copyKeepingTimes(from, to)
-                                                  : false;
-    return copied && ::unlink(native(from).constData()) == 0;
+    const bool copied = status.symLink   ? copySymbolicLink(from, to)
+                        : status.regular ? copyKeepingTimes(from, to)
+                                         : false;
+    return copied && removeEntry(from);
 }
 
 bool linkOrCopy(const QString& from, const QString& to)
 {
-    if (::link(native(from).constData(), native(to).constData()) == 0)
+    if (linkEntry(from, to))
         return true;
     return errno == EXDEV && copyKeepingTimes(from, to);
 }
 
 bool rewriteInPlace(const QString& from, const QString& to)
 {
-    return copyInto(from, to, O_TRUNC, 0);
+    return copyInto(from, to, true);
 }
 
 bool truncateKeepingTime(const QString& path, qint64 size, qint64 mtimeNs)
 {
-    const int fd = ::open(native(path).constData(), O_WRONLY | O_CLOEXEC);
+    const int fd = openNotThroughLink(path);
     if (fd < 0)
         return false;
-    const struct timespec mtime = {time_t(mtimeNs / 1000000000), long(mtimeNs % 1000000000)};
-    const bool ok =
-        ::ftruncate(fd, off_t(size)) == 0 && setModificationTime(fd, mtime) && ::fdatasync(fd) == 0;
-    return ::close(fd) == 0 && ok;
-}
-
-bool writeAllAt(int fd, const char* data, qint64 size, qint64 offset)
-{
-    while (size > 0) {
-        const ssize_t written = ::pwrite(fd, data, size_t(size), off_t(offset));
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0)
-            return false;
-        data += written;
-        size -= written;
-        offset += written;
-    }
-    return true;
+    const bool ok = truncateTo(fd, size) && setModificationTime(fd, mtimeNs) && syncData(fd);
+    return closeDescriptor(fd) && ok;
 }

@@ -2,7 +2,11 @@
 
 #include "filestate.h"
 #include "journal.h"
+#include "journalfiles.h"
+#include "journalfolder.h"
 #include "undofiles.h"
+
+#include "core/posixfile_unix.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +17,12 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <QVector>
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <unistd.h>
 
 namespace
 {
@@ -29,63 +39,391 @@ struct Record {
     bool ready = false; // `after` recorded before the step that puts it in place
     bool done = false;
     bool failed = false; // the change failed, changing nothing
+    FileState kept;      // what the change moved or copied into backup/SEQ, as it was once there
 };
 
-// Which record a line about a change's end names, and how: -1 where it names none.
-int endedSeq(const QJsonObject& json, const char** how)
+// A run of record numbers the log does not vouch for: lines missing, unreadable, twice or at odds
+// with each other.
+struct Damage {
+    int from = 0;
+    int to = 0;
+    QString reason;
+};
+
+// The log read whole and checked, record against record, before anything is touched.
+struct JournalLog {
+    bool started = false;
+    int version = 0;
+    qint64 startMs = 0;
+    QVector<Record> records; // the changes, in the order they were made
+    QVector<Damage> damage;
+    // Changes numbered up to here are not trusted: one recorded between them and the changes
+    // after may be lost or forged, and undo takes changes back newest first.
+    int untrustedUpTo = 0;
+    QString refusal; // why nothing can be read at all
+};
+
+const char* const backupOps[] = {"remove", "replace", "rewrite"};
+
+bool holdsBackup(const Record& record)
 {
-    for (const char* key : {"done", "ready", "failed"}) {
-        if (json.contains(QLatin1String(key))) {
-            *how = key;
-            return json.value(QLatin1String(key)).toInt();
-        }
+    for (const char* op : backupOps) {
+        if (record.op == QLatin1String(op))
+            return true;
     }
-    return -1;
+    return false;
 }
 
-// The records in the order they were written; a line cut short by a kill at the end is ignored.
-QVector<Record> readRecords(const QByteArray& log, qint64* startMs)
+bool isCleanAbsolute(const QString& path)
 {
-    QVector<Record> records;
-    QHash<int, int> indexOfSeq;
-    for (const QByteArray& line : log.split('\n')) {
-        const QJsonObject json = QJsonDocument::fromJson(line).object();
-        if (json.isEmpty())
-            continue;
-        const char* how = nullptr;
-        const int ended = endedSeq(json, &how);
-        if (ended >= 0) {
-            const int index = indexOfSeq.value(ended, -1);
-            if (index < 0)
-                continue;
-            Record& record = records[index];
-            const QString end = QLatin1String(how);
-            if (end == QLatin1String("failed")) {
-                record.failed = true;
+    return path.startsWith(QLatin1Char('/')) && QDir::cleanPath(path) == path &&
+           !path.contains(QChar(0));
+}
+
+bool isInside(const QString& path, const QString& folder)
+{
+    return path == folder || path.startsWith(folder + QLatin1Char('/'));
+}
+
+class LogReader
+{
+public:
+    LogReader(const QString& folder, JournalLog* log) : m_folder(folder), m_log(log) {}
+
+    void read(QByteArray bytes)
+    {
+        // A killed writer leaves zeros after its last record: room reserved ahead.
+        int end = bytes.size();
+        while (end > 0 && bytes.at(end - 1) == '\0')
+            --end;
+        bytes.truncate(end);
+        QList<QByteArray> lines = bytes.split('\n');
+        if (!lines.isEmpty() && lines.last().isEmpty())
+            lines.removeLast();
+        for (int i = 0; i < lines.size(); ++i) {
+            const QJsonObject json = parsed(lines.at(i));
+            if (json.isEmpty()) {
+                // Only the last line may be cut short: where the writer was killed.
+                if (i != lines.size() - 1)
+                    m_unreadableLine = i + 1;
                 continue;
             }
-            (end == QLatin1String("done") ? record.done : record.ready) = true;
-            // The end of a change whose state was recorded as it was put in place says no more.
-            if (json.contains(QLatin1String("after")))
-                record.after = FileState::fromJson(json.value(QLatin1String("after")).toObject());
-            continue;
+            take(json, i + 1, lines.at(i));
+            if (!m_log->refusal.isEmpty())
+                return;
         }
+        if (m_unreadableLine > 0)
+            damage(m_expected, m_expected,
+                   QStringLiteral("line %1 cannot be read").arg(m_unreadableLine));
+        if (!m_log->started)
+            damage(1, std::numeric_limits<int>::max(),
+                   lines.isEmpty() ? QStringLiteral("the log is empty")
+                                   : QStringLiteral("the log has no start record"));
+    }
+
+    void damage(int from, int to, const QString& reason)
+    {
+        m_log->damage.append(Damage{from, to, reason});
+        m_log->untrustedUpTo = qMax(m_log->untrustedUpTo, to);
+    }
+
+private:
+    static QJsonObject parsed(const QByteArray& line)
+    {
+        if (line.contains('\0'))
+            return QJsonObject();
+        const QJsonObject json = QJsonDocument::fromJson(line).object();
+        return json.value(QLatin1String("seq")).isDouble() ? json : QJsonObject();
+    }
+
+    void take(const QJsonObject& json, int line, const QByteArray& bytes)
+    {
+        const int seq = json.value(QLatin1String("seq")).toInt();
+        if (m_unreadableLine > 0) {
+            damage(m_expected, qMax(m_expected, seq - 1),
+                   QStringLiteral("line %1 cannot be read").arg(m_unreadableLine));
+            m_unreadableLine = 0;
+        }
+        if (seq < m_expected || seq <= 0) {
+            damage(seq, seq,
+                   QStringLiteral("record %1 appears again at line %2").arg(seq).arg(line));
+            return;
+        }
+        if (seq == m_expected + 1)
+            damage(m_expected, m_expected, QStringLiteral("record %1 is missing").arg(m_expected));
+        else if (seq > m_expected)
+            damage(m_expected, seq - 1,
+                   QStringLiteral("records %1 to %2 are missing").arg(m_expected).arg(seq - 1));
+        m_expected = seq + 1;
+        if (json.contains(QLatin1String("done")))
+            takeDone(json, seq);
+        else if (json.contains(QLatin1String("ready")))
+            takeReady(json, seq);
+        else if (json.contains(QLatin1String("failed")))
+            takeFailed(json, seq);
+        else if (json.contains(QLatin1String("kept")))
+            takeKept(json, seq);
+        else if (json.value(QLatin1String("op")).toString() == QLatin1String("start"))
+            takeStart(json, seq);
+        else
+            takeChange(json, seq, bytes);
+    }
+
+    void takeStart(const QJsonObject& json, int seq)
+    {
+        if (seq != 1 || m_log->started) {
+            damage(seq, seq, QStringLiteral("record %1 is a second start").arg(seq));
+            return;
+        }
+        m_log->started = true;
+        m_log->startMs = qint64(json.value(QLatin1String("time")).toDouble());
+        m_log->version = json.value(QLatin1String("version")).toInt();
+        if (m_log->version != journalFormatVersion)
+            m_log->refusal =
+                QStringLiteral("the journal in %1 is of format version %2, which this undo does "
+                               "not read (it reads version %3); nothing was changed")
+                    .arg(m_folder, json.contains(QLatin1String("version"))
+                                       ? QString::number(m_log->version)
+                                       : QStringLiteral("1"))
+                    .arg(journalFormatVersion);
+    }
+
+    void takeChange(const QJsonObject& json, int seq, const QByteArray& bytes)
+    {
+        m_digestOfSeq.insert(seq, journalRecordDigest(bytes));
         Record record;
-        record.seq = json.value(QLatin1String("seq")).toInt();
+        record.seq = seq;
         record.op = json.value(QLatin1String("op")).toString();
         record.path = json.value(QLatin1String("path")).toString();
         record.from = json.value(QLatin1String("from")).toString();
         record.timeMs = qint64(json.value(QLatin1String("time")).toDouble());
         record.before = FileState::fromJson(json.value(QLatin1String("before")).toObject());
         record.source = FileState::fromJson(json.value(QLatin1String("source")).toObject());
-        if (record.op == QLatin1String("start")) {
-            *startMs = record.timeMs;
-            continue;
+        m_log->records.append(record);
+        if (!m_log->started)
+            return;
+        const QString wrong = wrongPaths(record);
+        if (!wrong.isEmpty()) {
+            damage(seq, seq, wrong);
+            return;
         }
-        indexOfSeq.insert(record.seq, records.size());
-        records.append(record);
+        m_indexOfSeq.insert(seq, m_log->records.size() - 1);
     }
-    return records;
+
+    // A path undo may not touch: not a whole absolute path, or one inside the journal but for a
+    // backup the run put back from.
+    QString wrongPaths(const Record& record) const
+    {
+        if (record.op.isEmpty())
+            return QStringLiteral("record %1 names no change").arg(record.seq);
+        if (!isCleanAbsolute(record.path) ||
+            (!record.from.isEmpty() && !isCleanAbsolute(record.from)))
+            return QStringLiteral("record %1 names a path that is not whole").arg(record.seq);
+        if (isInside(record.path, m_folder))
+            return QStringLiteral("record %1 names a path inside the journal").arg(record.seq);
+        if (!record.from.isEmpty() && isInside(record.from, m_folder) &&
+            !isBackupOfEarlierChange(record.from))
+            return QStringLiteral("record %1 names a path inside the journal").arg(record.seq);
+        return QString();
+    }
+
+    bool isBackupOfEarlierChange(const QString& path) const
+    {
+        for (auto it = m_indexOfSeq.constBegin(); it != m_indexOfSeq.constEnd(); ++it) {
+            const Record& record = m_log->records.at(it.value());
+            if (holdsBackup(record) && journalBackupPath(m_folder, record.seq) == path)
+                return true;
+        }
+        return false;
+    }
+
+    // The change a done or kept record names; null (and the damage noted) where there is none,
+    // where it is said twice, or where the two disagree on the path.
+    Record* changeNamedBy(const QJsonObject& json, const char* key, int seq, QSet<int>* said)
+    {
+        const int change = json.value(QLatin1String(key)).toInt();
+        const int index = m_indexOfSeq.value(change, -1);
+        if (index < 0 || change >= seq) {
+            damage(seq, seq,
+                   QStringLiteral("record %1 speaks of change %2, which the journal does not hold")
+                       .arg(seq)
+                       .arg(change));
+            return nullptr;
+        }
+        if (said->contains(change)) {
+            damage(
+                change, seq,
+                QStringLiteral("record %1 speaks of change %2 a second time").arg(seq).arg(change));
+            return nullptr;
+        }
+        said->insert(change);
+        Record& record = m_log->records[index];
+        if (json.value(QLatin1String("of")).toString().toLatin1() != m_digestOfSeq.value(change)) {
+            damage(change, seq,
+                   QStringLiteral("record %1 was changed after record %2 was written")
+                       .arg(change)
+                       .arg(seq));
+            return nullptr;
+        }
+        if (json.value(QLatin1String("path")).toString() != record.path) {
+            damage(change, seq,
+                   QStringLiteral("records %1 and %2 name different paths").arg(change).arg(seq));
+            return nullptr;
+        }
+        return &record;
+    }
+
+    void takeDone(const QJsonObject& json, int seq)
+    {
+        Record* record = changeNamedBy(json, "done", seq, &m_done);
+        if (!record || record->failed)
+            return;
+        // The end of a change whose state was recorded as it was put in place says no more.
+        if (record->ready && !json.contains(QLatin1String("after"))) {
+            record->done = true;
+            return;
+        }
+        if (!takeAfter(json, seq, record))
+            return;
+        record->done = true;
+    }
+
+    // The state a change is about to put in place in one step: the entry at the path is the
+    // run's if it is this one, whether or not the change's end made it into the log.
+    void takeReady(const QJsonObject& json, int seq)
+    {
+        Record* record = changeNamedBy(json, "ready", seq, &m_ready);
+        if (!record)
+            return;
+        if (m_done.contains(record->seq) || m_failed.contains(record->seq)) {
+            damage(record->seq, seq,
+                   QStringLiteral("record %1 comes after the end of change %2")
+                       .arg(seq)
+                       .arg(record->seq));
+            return;
+        }
+        if (takeAfter(json, seq, record))
+            record->ready = true;
+    }
+
+    void takeFailed(const QJsonObject& json, int seq)
+    {
+        Record* record = changeNamedBy(json, "failed", seq, &m_failed);
+        if (!record)
+            return;
+        if (m_done.contains(record->seq)) {
+            damage(record->seq, seq,
+                   QStringLiteral("record %1 says change %2 failed, which was done")
+                       .arg(seq)
+                       .arg(record->seq));
+            return;
+        }
+        record->failed = true;
+    }
+
+    bool takeAfter(const QJsonObject& json, int seq, Record* record)
+    {
+        const FileState after = FileState::fromJson(json.value(QLatin1String("after")).toObject());
+        if (!agrees(*record, after)) {
+            damage(record->seq, seq,
+                   QStringLiteral("record %1 says change %2 left what it cannot have left")
+                       .arg(seq)
+                       .arg(record->seq));
+            return false;
+        }
+        record->after = after;
+        return true;
+    }
+
+    // What a change left must be what it could leave: a folder made is a folder, an entry
+    // renamed keeps its identity, a file written in place keeps its own.
+    static bool agrees(const Record& record, const FileState& after)
+    {
+        if (!after.exists())
+            return true;
+        if (record.op == QLatin1String("mkdir"))
+            return after.kind == FileState::Kind::Folder;
+        const auto sameEntry = [&after](const FileState& state) {
+            return !state.exists() || (state.device == after.device && state.inode == after.inode);
+        };
+        if (record.op == QLatin1String("rename"))
+            return sameEntry(record.source);
+        if (record.op == QLatin1String("append") || record.op == QLatin1String("rewrite"))
+            return sameEntry(record.before);
+        return true;
+    }
+
+    void takeKept(const QJsonObject& json, int seq)
+    {
+        Record* record = changeNamedBy(json, "kept", seq, &m_kept);
+        if (!record)
+            return;
+        if (!holdsBackup(*record)) {
+            damage(record->seq, seq,
+                   QStringLiteral("record %1 keeps a file for change %2, which keeps none")
+                       .arg(seq)
+                       .arg(record->seq));
+            return;
+        }
+        record->kept = FileState::fromJson(json.value(QLatin1String("state")).toObject());
+        record->kept.ctimeNs = json.value(QLatin1String("ctime")).toString().toLongLong();
+    }
+
+    QString m_folder;
+    JournalLog* m_log;
+    int m_expected = 1;
+    int m_unreadableLine = 0; // the last unreadable line not yet placed between two records
+    QHash<int, int> m_indexOfSeq;
+    QHash<int, QByteArray> m_digestOfSeq;
+    QSet<int> m_done;
+    QSet<int> m_ready;
+    QSet<int> m_failed;
+    QSet<int> m_kept;
+};
+
+// Every file in backup/ must be one a change of the log moved there: any other tells of records
+// lost (a log cut short) or of a file put there by somebody else.
+void checkBackups(const QString& folder, const JournalLog& log, LogReader* reader)
+{
+    const QString backups = folder + QStringLiteral("/backup");
+    const FileState state = fileStateOf(backups);
+    if (state.exists() && state.kind != FileState::Kind::Folder) {
+        reader->damage(1, std::numeric_limits<int>::max(),
+                       QStringLiteral("%1 is not a folder").arg(backups));
+        return;
+    }
+    QSet<int> withBackup;
+    for (const Record& record : log.records) {
+        if (holdsBackup(record))
+            withBackup.insert(record.seq);
+    }
+    const QStringList names = QDir(backups).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& name : names) {
+        bool number = false;
+        const int seq = name.toInt(&number);
+        if (!number || !withBackup.contains(seq) || QString::number(seq) != name)
+            reader->damage(
+                number ? seq : 1, number ? seq : std::numeric_limits<int>::max(),
+                QStringLiteral("%1/%2 belongs to no change in the journal").arg(backups, name));
+    }
+}
+
+JournalLog readJournal(const QByteArray& bytes, const QString& folder)
+{
+    JournalLog log;
+    LogReader reader(folder, &log);
+    reader.read(bytes);
+    if (log.refusal.isEmpty())
+        checkBackups(folder, log, &reader);
+    return log;
+}
+
+// What the journal says a change's backup is: its own record, or for a second name of the file
+// the file's state before the change.
+const FileState& keptState(const Record& record)
+{
+    return record.kept.exists() ? record.kept : record.before;
 }
 
 // A folder's time and size change with the entries in it, each judged on its own: the folder is
@@ -140,6 +478,15 @@ public:
         else
             leave(record.path,
                   QStringLiteral("unknown change \"%1\" in the journal").arg(record.op));
+    }
+
+    // A change the journal cannot vouch for is left as it is.
+    void leaveUntrusted(const Record& record)
+    {
+        if (record.op == QLatin1String("beside"))
+            return;
+        leave(record.path.isEmpty() ? QStringLiteral("(record %1)").arg(record.seq) : record.path,
+              QStringLiteral("the journal is damaged after this change; not undone"));
     }
 
     UndoFiles files;
@@ -262,7 +609,7 @@ private:
                   QStringLiteral("the path is taken again; the old file stays in %1").arg(backup));
             return;
         }
-        if (files.moveBack(backup, record.path))
+        if (files.moveBack(backup, record.path, record.kept))
             restore("put back", record.path);
         else
             leave(record.path, QStringLiteral("cannot be put back from %1").arg(backup));
@@ -281,7 +628,7 @@ private:
         // Written where it stands, its end unrecorded: what is there is set aside first.
         if (!record.done && !setAside(record))
             return;
-        if (files.rewriteWith(backup, record.path)) {
+        if (files.rewriteWith(backup, record.path, keptState(record))) {
             files.removeFile(backup);
             restore("rewritten", record.path);
         } else {
@@ -309,7 +656,7 @@ private:
             leave(record.path, keptWithBackup(backup));
             return;
         }
-        if (files.replaceWith(backup, record.path))
+        if (files.replaceWith(backup, record.path, keptState(record)))
             restore("put back", record.path);
         else
             leave(record.path, QStringLiteral("cannot be put back from %1").arg(backup));
@@ -353,6 +700,19 @@ bool isTemporaryName(const QString& name)
     return pattern.match(name).hasMatch();
 }
 
+// Whether a temporary file is still being written by a live process (another run, or this run
+// if it were still going): locked by its writer, or open elsewhere. Such a file is never removed.
+bool inUse(const QString& path)
+{
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return true;
+    const bool held = heldByAnotherProcess(fd);
+    ::close(fd);
+    return held;
+}
+
 // Removes temporary files that the run left in the folders it changed, made since it started.
 void removeLeftovers(const QVector<Record>& records, qint64 startMs, Undo* undo)
 {
@@ -368,7 +728,7 @@ void removeLeftovers(const QVector<Record>& records, qint64 startMs, Undo* undo)
         for (const QFileInfo& entry : entries) {
             if (!entry.isSymLink() && isTemporaryName(entry.fileName()) &&
                 madeSince(undo->files.stateOf(entry.filePath()), startMs) &&
-                undo->files.removeFile(entry.filePath()))
+                !inUse(entry.filePath()) && undo->files.removeFile(entry.filePath()))
                 undo->restored.append(
                     QJsonObject{{QStringLiteral("action"), QStringLiteral("removed leftover")},
                                 {QStringLiteral("path"), entry.filePath()}});
@@ -376,58 +736,213 @@ void removeLeftovers(const QVector<Record>& records, qint64 startMs, Undo* undo)
     }
 }
 
+QString undoneMarkerPath(const QString& folder)
+{
+    return folder + QStringLiteral("/undone");
+}
+
+// The log, open and locked for as long as undo reads it and acts on it: shared for a dry run,
+// alone for an undo. A run holds it locked while it goes.
+class OpenLog
+{
+public:
+    OpenLog(const QString& folder, UndoMode mode)
+    {
+        m_fd = ::open(QFile::encodeName(journalLogPath(folder)).constData(),
+                      O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (m_fd < 0) {
+            m_openError = errno;
+            return;
+        }
+        m_lock = lockWithoutWaiting(m_fd, mode == UndoMode::DryRun ? LockKind::Shared
+                                                                   : LockKind::Exclusive);
+        if (m_lock == LockResult::Taken)
+            m_readable = readBlocks(m_fd, [this](const char* bytes, qint64 size) {
+                m_bytes.append(bytes, int(size));
+                return true;
+            });
+    }
+    ~OpenLog()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    OpenLog(const OpenLog&) = delete;
+    OpenLog& operator=(const OpenLog&) = delete;
+
+    bool missing() const { return m_fd < 0 && m_openError == ENOENT; }
+    bool opened() const { return m_fd >= 0; }
+    int openError() const { return m_openError; }
+    bool runGoing() const { return m_lock == LockResult::HeldElsewhere; }
+    bool read() const { return m_fd >= 0 && m_lock == LockResult::Taken && m_readable; }
+    const QByteArray& bytes() const { return m_bytes; }
+
+private:
+    int m_fd = -1;
+    int m_openError = 0;
+    LockResult m_lock = LockResult::Failed;
+    bool m_readable = false;
+    QByteArray m_bytes;
+};
+
+bool holdsBackups(const QString& folder)
+{
+    return !QDir(folder + QStringLiteral("/backup"))
+                .entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot)
+                .isEmpty();
+}
+
+QJsonObject refused(QJsonObject report, const QString& message)
+{
+    report.insert(QStringLiteral("status"), QStringLiteral("refused"));
+    report.insert(QStringLiteral("message"), message);
+    return report;
+}
+
+// Why the journal cannot be undone at all, before its records are read; empty where it can.
+QString refusalBeforeReading(const QString& folder, const OpenLog& log)
+{
+    const FileState marker = fileStateOf(undoneMarkerPath(folder));
+    if (marker.exists() && marker.kind != FileState::Kind::File)
+        return QStringLiteral("%1 is not a mark the journal made; nothing was changed")
+            .arg(undoneMarkerPath(folder));
+    if (log.runGoing())
+        return QStringLiteral("the run is still going");
+    if (!log.missing() && !log.read())
+        return QStringLiteral("cannot read the journal in %1: %2; nothing was changed")
+            .arg(folder,
+                 QString::fromLocal8Bit(std::strerror(log.opened() ? EIO : log.openError())));
+    return QString();
+}
+
+QString rangeText(const Damage& damage)
+{
+    if (damage.to == std::numeric_limits<int>::max())
+        return damage.from <= 1 ? QStringLiteral("all records")
+                                : QStringLiteral("records %1 on").arg(damage.from);
+    return damage.from == damage.to
+               ? QStringLiteral("record %1").arg(damage.from)
+               : QStringLiteral("records %1 to %2").arg(damage.from).arg(damage.to);
+}
+
+void reportDamage(const JournalLog& log, const QString& folder, Undo* undo, QJsonObject* report)
+{
+    QJsonArray damaged;
+    for (const Damage& damage : log.damage) {
+        damaged.append(QJsonObject{{QStringLiteral("records"), rangeText(damage)},
+                                   {QStringLiteral("reason"), damage.reason}});
+        undo->left.append(
+            QJsonObject{{QStringLiteral("path"), journalLogPath(folder)},
+                        {QStringLiteral("reason"),
+                         QStringLiteral("%1 damaged (%2); changes recorded before are not undone")
+                             .arg(rangeText(damage), damage.reason)}});
+    }
+    if (!damaged.isEmpty())
+        report->insert(QStringLiteral("damaged"), damaged);
+}
+
+// Every file still in backup/ once undo is done: each holds bytes the run took from the user, and
+// where undo could not put it back, the user finds it here.
+void reportKept(const JournalLog& log, const QString& folder, const Undo& undo, QJsonObject* report)
+{
+    QHash<int, QString> pathOfBackup;
+    for (const Record& record : log.records) {
+        if (holdsBackup(record))
+            pathOfBackup.insert(record.seq, record.path);
+    }
+    const QDir backups(folder + QStringLiteral("/backup"));
+    QJsonArray kept;
+    for (const QString& name : backups.entryList(
+             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name)) {
+        const QString backup = backups.filePath(name);
+        if (!undo.files.stateOf(backup).exists())
+            continue;
+        QJsonObject entry{{QStringLiteral("backup"), backup}};
+        bool number = false;
+        const QString path = pathOfBackup.value(name.toInt(&number));
+        if (number && !path.isEmpty())
+            entry.insert(QStringLiteral("path"), path);
+        kept.append(entry);
+    }
+    if (!kept.isEmpty())
+        report->insert(QStringLiteral("kept"), kept);
+}
+
 QString statusOf(const Undo& undo)
 {
     return undo.left.isEmpty() ? QStringLiteral("undone") : QStringLiteral("partly undone");
 }
 
-QString undoneMarkerPath(const QString& folder)
+// Written once, new, never through a link: an entry already there is left as it is.
+void markUndone(const QString& folder, const QJsonObject& report)
 {
-    return folder + QStringLiteral("/undone");
+    const int fd = ::open(QFile::encodeName(undoneMarkerPath(folder)).constData(),
+                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return;
+    const QByteArray text = QJsonDocument(report).toJson();
+    writeAllAt(fd, text.constData(), text.size(), 0);
+    ::fsync(fd);
+    ::close(fd);
 }
 
 } // namespace
 
 JournalState journalState(const QString& folder)
 {
-    if (QFileInfo::exists(undoneMarkerPath(folder)))
+    if (fileStateOf(undoneMarkerPath(folder)).kind == FileState::Kind::File)
         return JournalState::Undone;
-    QFile log(journalLogPath(folder));
-    if (!log.open(QIODevice::ReadOnly))
+    const OpenLog file(folder, UndoMode::DryRun);
+    if (file.runGoing())
+        return JournalState::Running;
+    if (file.missing() && !holdsBackups(folder))
         return JournalState::None;
-    qint64 startMs = 0;
-    return readRecords(log.readAll(), &startMs).isEmpty() ? JournalState::NoChanges
-                                                          : JournalState::Undoable;
+    const JournalLog log = readJournal(file.bytes(), folder);
+    const bool nothingToDo = file.read() && log.refusal.isEmpty() && log.damage.isEmpty() &&
+                             log.records.isEmpty() && !holdsBackups(folder);
+    return nothingToDo ? JournalState::NoChanges : JournalState::Undoable;
 }
 
 QJsonObject undoJournal(const QString& folderPath, UndoMode mode)
 {
     const QString folder = QFileInfo(folderPath).absoluteFilePath();
     QJsonObject report{{QStringLiteral("journal"), folder}};
-    const QString marker = undoneMarkerPath(folder);
-    if (QFileInfo::exists(marker)) {
+    if (fileStateOf(undoneMarkerPath(folder)).kind == FileState::Kind::File) {
         report.insert(QStringLiteral("status"), QStringLiteral("already undone"));
         return report;
     }
-    QFile log(journalLogPath(folder));
-    if (!log.open(QIODevice::ReadOnly)) {
+    const OpenLog file(folder, mode);
+    // A folder of backups without its log is a journal whose records are lost, not no journal.
+    if (file.missing() && !holdsBackups(folder)) {
         report.insert(QStringLiteral("status"), QStringLiteral("no journal"));
         return report;
     }
-    qint64 startMs = 0;
-    const QVector<Record> records = readRecords(log.readAll(), &startMs);
+    const QString refusal = refusalBeforeReading(folder, file);
+    if (!refusal.isEmpty())
+        return refused(report, refusal);
+    const JournalLog log = readJournal(file.bytes(), folder);
+    if (!log.refusal.isEmpty())
+        return refused(report, log.refusal);
     Undo undo(folder, mode == UndoMode::DryRun ? UndoFiles::Mode::DryRun : UndoFiles::Mode::Apply);
+    QVector<Record> trusted;
+    for (const Record& record : log.records) {
+        if (record.seq > log.untrustedUpTo)
+            trusted.append(record);
+    }
     // First, so that a folder the run made is empty again when its turn comes.
-    removeLeftovers(records, startMs, &undo);
-    for (auto it = records.crbegin(); it != records.crend(); ++it)
-        undo.takeBack(*it);
+    removeLeftovers(trusted, log.startMs, &undo);
+    for (auto it = log.records.crbegin(); it != log.records.crend(); ++it) {
+        if (it->seq > log.untrustedUpTo)
+            undo.takeBack(*it);
+        else
+            undo.leaveUntrusted(*it);
+    }
+    reportDamage(log, folder, &undo, &report);
     report.insert(QStringLiteral("status"), statusOf(undo));
     report.insert(QStringLiteral("restored"), undo.restored);
     report.insert(QStringLiteral("left"), undo.left);
-    if (mode == UndoMode::DryRun)
-        return report;
-    QFile done(marker);
-    if (done.open(QIODevice::WriteOnly))
-        done.write(QJsonDocument(report).toJson());
+    reportKept(log, folder, undo, &report);
+    if (mode == UndoMode::Apply)
+        markUndone(folder, report);
     return report;
 }

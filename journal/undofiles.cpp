@@ -2,24 +2,14 @@
 
 #include "journalfiles.h"
 
+#include "core/posixfile_unix.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cerrno>
-#include <cstdio>
-
 #include <sys/stat.h>
-
-namespace
-{
-
-bool renameEntry(const QString& from, const QString& to)
-{
-    return std::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0;
-}
-
-} // namespace
 
 FileState UndoFiles::stateOf(const QString& path, WithHash withHash) const
 {
@@ -65,30 +55,71 @@ bool UndoFiles::removeFolder(const QString& path)
 
 bool UndoFiles::rename(const QString& from, const QString& to)
 {
-    if (!dryRun())
-        return renameEntry(from, to);
-    moveState(from, to);
+    if (!dryRun() && !renameReplacing(from, to))
+        return false;
+    if (dryRun())
+        moveState(from, to);
+    m_movedHere.insert(to);
     return true;
 }
 
-bool UndoFiles::moveBack(const QString& from, const QString& to)
+bool UndoFiles::isAsKept(const QString& path, const FileState& kept) const
 {
-    if (!dryRun())
-        return moveOrCopyAway(from, to);
-    moveState(from, to);
+    if (!kept.exists())
+        return false;
+    const FileState now = stateOf(path, kept.hash.isEmpty() ? WithHash::No : WithHash::Yes);
+    if (now.kind != kept.kind || now.size != kept.size)
+        return false;
+    if (!kept.hash.isEmpty())
+        return now.hash == kept.hash;
+    const bool changeTimeAgrees =
+        kept.ctimeNs == 0 || m_movedHere.contains(path) || now.ctimeNs == kept.ctimeNs;
+    return now.device == kept.device && now.inode == kept.inode && now.mtimeNs == kept.mtimeNs &&
+           changeTimeAgrees;
+}
+
+void UndoFiles::giveMode(const QString& path, const FileState& kept)
+{
+    if (kept.kind == FileState::Kind::Link)
+        return;
+    if (!dryRun()) {
+        ::chmod(QFile::encodeName(path).constData(), mode_t(kept.mode));
+        return;
+    }
+    FileState given = stateOf(path);
+    given.mode = kept.mode;
+    m_changed.insert(path, given);
+}
+
+bool UndoFiles::moveBack(const QString& from, const QString& to, const FileState& kept)
+{
+    if (!isAsKept(from, kept))
+        return false;
+    if (!dryRun() && !moveOrCopyAway(from, to))
+        return false;
+    if (dryRun())
+        moveState(from, to);
+    giveMode(to, kept);
     return true;
 }
 
-bool UndoFiles::replaceWith(const QString& from, const QString& to)
+bool UndoFiles::replaceWith(const QString& from, const QString& to, const FileState& kept)
 {
-    if (!dryRun())
-        return renameEntry(from, to) || (QFile::remove(to) && moveOrCopyAway(from, to));
-    moveState(from, to);
+    if (!isAsKept(from, kept))
+        return false;
+    if (!dryRun() &&
+        !(renameReplacing(from, to) || (QFile::remove(to) && moveOrCopyAway(from, to))))
+        return false;
+    if (dryRun())
+        moveState(from, to);
+    giveMode(to, kept);
     return true;
 }
 
-bool UndoFiles::rewriteWith(const QString& from, const QString& to)
+bool UndoFiles::rewriteWith(const QString& from, const QString& to, const FileState& kept)
 {
+    if (!isAsKept(from, kept))
+        return false;
     if (!dryRun())
         return rewriteInPlace(from, to);
     FileState written = stateOf(to);

@@ -4,6 +4,7 @@
 #include "filestate.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 
 // The files as undo sees and changes them. Applied, every call acts on the file system. For a
@@ -27,13 +28,18 @@ public:
     bool removeFolder(const QString& path);
     // Gives the entry at `from` the name `to`, which must be free: one rename(2).
     bool rename(const QString& from, const QString& to);
+    // The calls below that take a kept file `from` out of the journal do so only where it is
+    // still `kept`, the journal's record of it: its bytes where a hash was recorded, else its
+    // identity (device, inode, size, modification and status change times). What was put back
+    // gets the permission bits of the record.
+    //
     // Puts the kept file `from` at the free name `to`: renamed there, or copied across file
     // systems.
-    bool moveBack(const QString& from, const QString& to);
+    bool moveBack(const QString& from, const QString& to, const FileState& kept);
     // Puts the kept file `from` in the place of the file at `to`.
-    bool replaceWith(const QString& from, const QString& to);
+    bool replaceWith(const QString& from, const QString& to, const FileState& kept);
     // Writes the bytes of `from` over the file at `to`, which keeps its identity.
-    bool rewriteWith(const QString& from, const QString& to);
+    bool rewriteWith(const QString& from, const QString& to, const FileState& kept);
     // Copies the file at `path` to `aside` (a new file in a folder of its own inside the journal,
     // made when missing), the path left as it is.
     bool copyAside(const QString& path, const QString& aside);
@@ -41,11 +47,16 @@ public:
     bool truncate(const QString& path, qint64 size, qint64 mtimeNs);
 
 private:
+    bool isAsKept(const QString& path, const FileState& kept) const;
+    void giveMode(const QString& path, const FileState& kept);
     bool folderWouldBeEmpty(const QString& path) const;
     void moveState(const QString& from, const QString& to);
 
     Mode m_mode;
     QHash<QString, FileState> m_changed; // dry run: what the changes so far left at each path
+    // Entries undo itself renamed to a path, once it had checked them against the run's record:
+    // the rename changed their status change time, nothing else.
+    QSet<QString> m_movedHere;
 };
 
 #endif

@@ -1,5 +1,6 @@
 #include "filecsvreadoperation.h"
 
+#include "core/memorylimit.h"
 #include "core/parallel.h"
 #include "core/persistence.h"
 #include "core/settings.h"
@@ -8,6 +9,7 @@
 #include "csv/csvsplit.h"
 #include "csv/datatable.h"
 #include "csv/piecereaders.h"
+#include "csv/tablesize.h"
 #include "filesystem/fileplans.h"
 #include "text/textfile.h"
 
@@ -15,6 +17,8 @@
 
 #include <QDebug>
 
+#include <atomic>
+#include <new>
 #include <vector>
 
 FileCsvReadOperation::FileCsvReadOperation(QObject* parent) : Operation(parent)
@@ -102,14 +106,41 @@ static QVariantList readRows(QStringList& text, TextLines& lines, int first, int
     const QVariantList::iterator begin = rows.begin();
     // Each thread keeps its own texts, so sharing them needs no lock.
     std::vector<CellTexts> texts(size_t(qMax(1, threads)));
+    // Memory that runs out on a worker ends the read on the calling thread, where it is told.
+    std::atomic<bool> outOfMemory{false};
     runTasks(runs, threads, [&](int run, int thread) {
         const int from = partBegin(total, runs, run);
         const int count = partBegin(total, runs, run + 1) - from;
-        readBlock(starts[size_t(run)], count, splitter, columns, texts[size_t(thread)],
-                  begin + from, readers, run);
+        try {
+            if (!outOfMemory)
+                readBlock(starts[size_t(run)], count, splitter, columns, texts[size_t(thread)],
+                          begin + from, readers, run);
+        } catch (const std::bad_alloc&) {
+            outOfMemory = true;
+        }
         readers.runDone(run);
     });
+    if (outOfMemory)
+        throw std::bad_alloc();
     return rows;
+}
+
+// Whether the table the chosen lines make can be held. The bound that needs no look at the text
+// settles most files; only a text near what the machine has is counted through.
+static bool tableFits(const QStringList& text, TextLines lines, int first, int last,
+                      const CellSplitter& splitter)
+{
+    const qint64 room = allocatableBytes();
+    qint64 characters = 0;
+    for (const QString& piece : text)
+        characters += piece.size();
+    const int rows = last - first + 1;
+    if (worstTableBytes(characters, rows) <= room)
+        return true;
+    QStringView skipped;
+    for (int row = 0; row < first; ++row)
+        lines.next(&skipped);
+    return estimatedTableBytes(lines, rows, splitter) <= room;
 }
 
 void FileCsvReadOperation::doOperation() const
@@ -128,7 +159,12 @@ void FileCsvReadOperation::doOperation() const
         return;
     }
     bool ok = false;
-    QStringList text = readTextFileInPieces(files, path, &ok);
+    QStringList text;
+    try {
+        text = readTextFileInPieces(files, path, &ok);
+    } catch (const std::bad_alloc&) {
+        ok = false;
+    }
     if (!ok) {
         qWarning() << "[CsvRead] 读取失败：" << path;
         return;
@@ -158,8 +194,20 @@ void FileCsvReadOperation::doOperation() const
         return;
     }
     const QList<int> columns = selectedColumns(m_readScope, m_columns, scope);
-    setVariable(scope, m_targetVar,
-                toDataTable(readRows(text, lines, first, last, splitter, columns)));
+    // A table larger than the machine can hold is a file that cannot be read, and so is one
+    // whose memory runs out on the way: the variable keeps its value.
+    QVariant table;
+    try {
+        if (tableFits(text, lines, first, last, splitter))
+            table = toDataTable(readRows(text, lines, first, last, splitter, columns));
+    } catch (const std::bad_alloc&) {
+        table = QVariant();
+    }
+    if (!table.isValid()) {
+        qWarning() << "[CsvRead] 读取失败：" << path;
+        return;
+    }
+    setVariable(scope, m_targetVar, table);
 }
 
 void FileCsvReadOperation::saveOperation(QDataStream& out) const

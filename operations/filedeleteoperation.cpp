@@ -53,11 +53,11 @@ void FileDeleteOperation::doOperation() const
             notDeleted(files, path, QStringLiteral("no such file"), true);
             continue;
         }
-        QString error;
+        FileError error;
         if (files.remove(path, &error))
             deleted.append(path);
         else
-            notDeleted(files, path, error, status.isFolder());
+            notDeleted(files, path, error.text, status.isFolder());
     }
     storeListVariable(variableScope(), m_deletedList, deleted);
 }

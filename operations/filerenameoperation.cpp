@@ -4,6 +4,7 @@
 #include "core/persistence.h"
 #include "core/settings.h"
 #include "filesystem/fileplans.h"
+#include "filesystem/pathcontainment.h"
 #include "operations/filelist.h"
 
 #include <QFileInfo>
@@ -81,8 +82,8 @@ bool leftAlone(FileSystem& files, const QString& source, const QString& target, 
 
 bool renameFile(FileSystem& files, const QString& source, const QString& target)
 {
-    QString error;
-    return files.rename(source, target, Overwrite::No, &error) || notRenamed(source, error);
+    FileError error;
+    return files.rename(source, target, Overwrite::No, &error) || notRenamed(source, error.text);
 }
 
 // Overwriting must never cost the user the file being renamed, nor a folder that happens to
@@ -106,8 +107,8 @@ bool renameOverExisting(FileSystem& files, const QString& source, const QString&
     if (files.status(target, Links::NoFollow).isFolder())
         return leftAlone(files, source, target, target + QStringLiteral(" is a folder"));
     // The target is replaced in one step, never removed first.
-    QString error;
-    return files.rename(source, target, Overwrite::Yes, &error) || notRenamed(source, error);
+    FileError error;
+    return files.rename(source, target, Overwrite::Yes, &error) || notRenamed(source, error.text);
 }
 
 } // namespace
@@ -197,11 +198,11 @@ bool FileRenameOperation::renameInPlace(FileSystem& files, const QString& source
                                         const QString& target) const
 {
     // Tried first: where nothing is in the way it is the only call a rename needs.
-    QString error;
+    FileError error;
     if (files.rename(source, target, Overwrite::No, &error))
         return true;
     if (!files.exists(target))
-        return notRenamed(source, error);
+        return notRenamed(source, error.text);
     if (m_ifNewExist == IfNewExist::LeaveAlone)
         return leftAlone(files, source, target, target + QStringLiteral(" is there"));
     return renameOverExisting(files, source, target);
@@ -224,6 +225,12 @@ void FileRenameOperation::doOperation() const
         QString target = source.path() + QLatin1Char('/') + parts.baseName;
         if (!parts.suffix.isEmpty())
             target += QLatin1Char('.') + parts.suffix;
+        // Names come from variables and table cells: none may put a file anywhere else.
+        const QString outside = whyOutsideFolder(files, source.path(), target);
+        if (!outside.isEmpty()) {
+            leftAlone(files, path, target, outside);
+            continue;
+        }
         if (renameInPlace(files, path, target))
             renamed.append(target);
     }

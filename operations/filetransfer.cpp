@@ -1,6 +1,7 @@
 #include "filetransfer.h"
 
 #include "core/logging.h"
+#include "core/replacementfile.h"
 #include "core/settings.h"
 #include "filesystem/fileplans.h"
 #include "operations/filelist.h"
@@ -45,14 +46,14 @@ public:
         // An existing target is replaced only by a complete copy, and the source is removed only
         // once its copy is complete under its final name.
         const bool replace = clash && m_ifExist == TransferClash::Overwrite;
-        QString error;
+        FileError error;
         const Overwrite overwrite = replace ? Overwrite::Yes : Overwrite::No;
         if (!m_files.copyFile(source, target, overwrite, &error)) {
             explainSkip(m_category, source,
-                        QStringLiteral("not copied to %1, %2").arg(target, error));
+                        QStringLiteral("not copied to %1, %2").arg(target, error.text));
             return QString();
         }
-        if (m_kind == TransferKind::Move && !removeMovedSource(source, target))
+        if (m_kind == TransferKind::Move && !removeMovedSource(source, target, status))
             return QString();
         m_produced.insert(target);
         return target;
@@ -102,14 +103,26 @@ private:
         return true;
     }
 
-    bool removeMovedSource(const QString& source, const QString& target) const
+    // The source goes only if it is still the file that was copied: one that another program
+    // wrote to (or put in its place) meanwhile holds what the copy lacks. It then stays, as
+    // after a removal that fails.
+    bool removeMovedSource(const QString& source, const QString& target,
+                           const EntryStatus& copied) const
     {
-        QString error;
-        if (m_files.remove(source, &error))
+        FileError error;
+        if (!isUnchanged(copied, m_files.status(source)))
+            error.text = QStringLiteral("it changed while it was copied");
+        else if (m_files.remove(source, &error))
             return true;
         explainSkip(m_category, source,
-                    QStringLiteral("copied to %1 but not removed, %2").arg(target, error));
+                    QStringLiteral("copied to %1 but not removed, %2").arg(target, error.text));
         return false;
+    }
+
+    static bool isUnchanged(const EntryStatus& before, const EntryStatus& now)
+    {
+        return now.isFile() && now.id == before.id && now.size == before.size &&
+               now.modified == before.modified;
     }
 
     // A source left alone: why, for a user who asks, and in a plan.
@@ -154,9 +167,12 @@ void transferFiles(TransferKind kind, const TransferSettings& settings, Variable
     }
     // Not checked: if the folder cannot be made, each copy below fails on its own.
     FileSystem& files = fileSystemFor(scope);
-    files.makeFolderPath(destination);
+    files.makeFolderPath(destination, nullptr);
     const QDir folder(destination);
 
+    // Replacing many files of the folder lists it for leftovers of killed runs once, not once
+    // for each file.
+    const LeftoverSearchOncePerFolder leftoverSearch;
     Transfer transfer(kind, settings.ifExist, files);
     QStringList produced;
     for (const QString& source : sources) {

@@ -5,9 +5,9 @@ A case is one data row (or one function without data) of the reliability test pr
 process of its own with a time limit, so that no case can take the others down with it: a process
 ended by a signal counts as a crash, one over the limit as a hang. Cases that run stephost print
 "RELIABILITY crash=C hang=H lost=L" about that run: whether stephost died by a signal or was
-stopped after 150 s, and how many files that were there before the run are gone or changed
-although the case did not ask for it (the test compares checksums of the whole folder before and
-after). A case passes when its test passes: exact exit code, exact warnings, exact changes.
+stopped after its time limit (150 s; 60 s for the 100 MB CSV line), and how many files that were
+there before the run are gone or changed although the case did not ask for it (the test compares
+checksums of the whole folder before and after). A case passes when its test passes: exact exit code, exact warnings, exact changes.
 
 The area "killed overwrites" runs a flow that replaces a 50 MB text file and a large CSV file,
 and kills it at random instants: afterwards each file must hold exactly its old or exactly its
@@ -42,11 +42,15 @@ PROGRAMS = [
         "links": "links",
         "vanishingSources": "vanishing sources",
         "bigData": "big data",
+        "craftedNames": "crafted rename names",
         "hostInput": "damaged flows, host output",
         "hostileSettings": "hostile settings",
+        "sizeLimits": "size limits",
+        "overwritingCopies": "overwriting copies",
     }, None),
     ("tst_deepnesting", {}, "deep nesting"),
     ("tst_concurrentflows", {}, "concurrent flows"),
+    ("tst_hostilejournals", {}, "hostile journals"),
 ]
 CASE_TIMEOUT = 240
 RUN_LINE = re.compile(r"RELIABILITY crash=(\d+) hang=(\d+) lost=(\d+)")

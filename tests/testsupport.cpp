@@ -84,7 +84,8 @@ class LimitedProcess : public QProcess
 {
 public:
     explicit LimitedProcess(const StephostLimits& limits)
-        : m_fileSizeLimit(limits.fileSizeLimit), m_unprivileged(limits.unprivileged)
+        : m_fileSizeLimit(limits.fileSizeLimit), m_memoryLimit(limits.memoryLimit),
+          m_unprivileged(limits.unprivileged)
     {
     }
 
@@ -95,16 +96,22 @@ protected:
         if (m_unprivileged && ::getuid() == 0 &&
             (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0))
             ::_exit(127);
+        if (m_memoryLimit > 0) {
+            const rlimit memory{rlim_t(m_memoryLimit), rlim_t(m_memoryLimit)};
+            ::setrlimit(RLIMIT_AS, &memory);
+        }
+        // As a user's shell starts it: SIGXFSZ at its default, which ends a process that writes
+        // past the limit unless the process itself ignores the signal.
+        ::signal(SIGXFSZ, SIG_DFL);
         if (m_fileSizeLimit <= 0)
             return;
         const rlimit limit{rlim_t(m_fileSizeLimit), rlim_t(m_fileSizeLimit)};
         ::setrlimit(RLIMIT_FSIZE, &limit);
-        // The write past the limit fails with EFBIG instead of ending the process.
-        ::signal(SIGXFSZ, SIG_IGN);
     }
 
 private:
     qint64 m_fileSizeLimit;
+    qint64 m_memoryLimit;
     bool m_unprivileged;
 };
 

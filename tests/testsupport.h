@@ -50,13 +50,14 @@ struct StephostResult {
     QJsonValue value(const QString& variable) const; // a reported variable's value
 };
 
-// How a run is bounded: its time, and the largest file it may write (0: no limit); a write past
-// the limit fails as on a full disk.
+// How a run is bounded: its time, and the largest file it may write (0: no limit), set as
+// `ulimit -f` sets it, with SIGXFSZ at its default: the host must not die of a write past it.
 struct StephostLimits {
     int timeoutMs = 300000;
     qint64 fileSizeLimit = 0;
     QString standardOutputFile; // empty: captured in StephostResult::out
     bool unprivileged = false;  // run as user nobody when the test runs as root
+    qint64 memoryLimit = 0;     // bytes of address space (RLIMIT_AS); 0: no limit
 };
 
 StephostResult runStephost(const QStringList& arguments, const QString& workingDir = QString(),

@@ -36,10 +36,16 @@ void tst_AppendLog::recordsAreThereBeforeClose()
     QFETCH(int, count);
     const QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("journal.log"));
-    QByteArray expected;
+    QByteArray expected = "first\n";
     {
-        std::unique_ptr<AppendLog> log = AppendLog::create(path);
+        std::unique_ptr<AppendLog> log = AppendLog::create(path, expected);
         QVERIFY(log);
+        // Under its name only with its first record, private, nothing left beside it.
+        QCOMPARE(readFile(path), expected);
+        QCOMPARE(QFileInfo(path).permissions() & 0x7777,
+                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                     QFileDevice::WriteUser);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"journal.log"});
         for (int i = 0; i < count; ++i) {
             QByteArray record(recordSize - 1, char('a' + i % 26));
             record += '\n';
@@ -59,7 +65,7 @@ void tst_AppendLog::anExistingFileIsNotTaken()
     const QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("journal.log"));
     QVERIFY(writeFile(path, "someone's"));
-    QVERIFY(!AppendLog::create(path));
+    QVERIFY(!AppendLog::create(path, "first\n"));
     QCOMPARE(errno, EEXIST);
     QCOMPARE(readFile(path), QByteArray("someone's"));
 }

@@ -1,4 +1,4 @@
-#include "filetree.h"
+#include "modificationtimes.h"
 #include "operations/filecopyoperation.h"
 
 #include <QJsonArray>
@@ -18,6 +18,8 @@ private slots:
     void placeholdersFilledOneAtATime();
     void flows_data();
     void flows();
+    void keepsModificationTime_data();
+    void keepsModificationTime();
 };
 
 void tst_FileCopyOperation::run_data()
@@ -90,6 +92,18 @@ void tst_FileCopyOperation::run_data()
                "out/a.txt|out/a.txt|out/b.txt");
     addStepRow("twice spelled apart, policy 1", ab, "files=d/a.txt\n./d/a.txt|ifExist=1",
                "d/a.txt|d/b.txt|out/a.txt=d/a.txt", "out/a.txt|out/a.txt");
+
+    // What killed runs left of replacements goes when the file they were for is replaced, for
+    // each file of the step; those of other files, names that only look alike and a link stay.
+    addStepRow(
+        "leftovers of each replaced file go",
+        "d/a.txt|d/b.txt|out/a.txt|out/b.txt|out/.a.txt.fileoper-Ab12yZ|"
+        "out/.a.txt.fileoper-x9Y8z7|out/.b.txt.fileoper-Ab12yZ|out/.c.txt.fileoper-Ab12yZ|"
+        "out/.a.txt.fileoper-Ab12y|out/a.txt.fileoper-Ab12yZ|out/.b.txt.fileoper-Lnk123->b.txt",
+        "files=d/a.txt\nd/b.txt|ifExist=1",
+        "d/a.txt|d/b.txt|out/a.txt=d/a.txt|out/b.txt=d/b.txt|out/.c.txt.fileoper-Ab12yZ|"
+        "out/.a.txt.fileoper-Ab12y|out/a.txt.fileoper-Ab12yZ|out/.b.txt.fileoper-Lnk123->b.txt",
+        "out/a.txt|out/b.txt");
 
     // Links: the target's bytes are copied, the target itself never touched.
     addStepRow("linked source", "data/real.txt|d/l.txt->../data/real.txt", "files=d/l.txt",
@@ -193,6 +207,16 @@ void tst_FileCopyOperation::flows()
     for (auto it = values.begin(); it != values.end(); ++it)
         QCOMPARE(result.value(it.key()), it.value());
     QTEST(result.log().join('|'), "log");
+}
+
+void tst_FileCopyOperation::keepsModificationTime_data()
+{
+    addModificationTimeRows();
+}
+
+void tst_FileCopyOperation::keepsModificationTime()
+{
+    checkModificationTimeRow<FileCopyOperation>(true);
 }
 
 QTEST_GUILESS_MAIN(tst_FileCopyOperation)

@@ -18,6 +18,8 @@ private slots:
     void referencesResolve();
     void largeFileInParts_data();
     void largeFileInParts();
+    void longRows();
+    void tableBeyondMemory();
 };
 
 void tst_FileCsvReadOperation::warnings_data()
@@ -209,6 +211,50 @@ void tst_FileCsvReadOperation::largeFileInParts()
     QCOMPARE(rowZero.at(3).toString(), QStringLiteral("s,0!"));
     QCOMPARE(eighth.at(3).toString(), QStringLiteral("s,0"));
     QCOMPARE(table.at(0).toList().at(3).toString(), QStringLiteral("s,0"));
+}
+
+// Rows far wider than any table's columns share texts in: the cells past them are read as any.
+void tst_FileCsvReadOperation::longRows()
+{
+    const int width = 5000;
+    QByteArray line;
+    QVariantList cells;
+    for (int column = 0; column < width; ++column) {
+        const QByteArray text = QByteArray::number(column % 3);
+        line += (column > 0 ? "," : "") + text;
+        cells.append(QString::fromUtf8(text));
+    }
+    const ScratchCwd dir;
+    QVERIFY(writeFile("wide.csv", line + "\n" + line + "\n" + line));
+    VariableScope scope;
+    scope.declare("t", VarType::DataTable);
+    FileCsvReadOperation op;
+    QVERIFY(applySettings(&op, "filePath=wide.csv|targetVar=t"));
+    op.setVariableScope(&scope);
+    op.doOperation();
+    QCOMPARE(scope.get("t").toList(), (QVariantList{cells, cells, cells}));
+}
+
+// A table the process may not hold (its address space limited here) is refused as a file that
+// cannot be read: the step warns, the variable keeps its value, the host goes on.
+void tst_FileCsvReadOperation::tableBeyondMemory()
+{
+    const ScratchCwd dir;
+    QByteArray line;
+    for (int i = 0; line.size() < 16 * 1000 * 1000; ++i)
+        line += QByteArray::number(i) + ',';
+    QVERIFY(writeFile("line.csv", line));
+    QVERIFY(
+        writeFile("flow.json", R"({"variables": {"t": {"type": "datatable", "value": [["kept"]]}},
+        "steps": [{"type": "file.readcsv", "settings": {"filePath": "line.csv", "targetVar": "t"}},
+                  {"type": "file.write", "settings": {"filePath": "after.txt", "content": "on"}}]})"));
+    StephostLimits limits;
+    limits.memoryLimit = qint64(200) << 20;
+    const StephostResult run = runStephost({"run", "flow.json"}, dir.path(), limits);
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(run.log(), QStringList{QStringLiteral("[CsvRead] 读取失败： \"line.csv\"")});
+    QCOMPARE(run.value("t").toVariant(), QVariant(QVariantList{QVariantList{"kept"}}));
+    QVERIFY(QFile::exists("after.txt"));
 }
 
 QTEST_GUILESS_MAIN(tst_FileCsvReadOperation)

@@ -1,9 +1,67 @@
-#include "filetree.h"
+#include "filesystem/realfilesystem.h"
+#include "filesystem/scopedfilesystems.h"
+#include "modificationtimes.h"
 #include "operations/filemoveoperation.h"
 
+#include <QLoggingCategory>
 #include <QtTest>
 
 #include <unistd.h>
+
+namespace
+{
+
+// What another program does to a source between its copy and its removal.
+enum class SourceChange { None, Appended, Touched, Replaced };
+
+// The disk, where a source changes the moment its copy is complete.
+class SourceChangedAfterCopy : public RealFileSystem
+{
+public:
+    explicit SourceChangedAfterCopy(SourceChange change) : m_change(change) {}
+
+    bool copyFile(const QString& source, const QString& target, Overwrite overwrite,
+                  FileError* error) override
+    {
+        const bool copied = RealFileSystem::copyFile(source, target, overwrite, error);
+        if (copied)
+            change(source);
+        return copied;
+    }
+
+private:
+    void change(const QString& source) const
+    {
+        const qint64 modified = modifiedOf(source);
+        switch (m_change) {
+        case SourceChange::None:
+            break;
+        case SourceChange::Appended: { // the time may stay within the clock's resolution
+            QFile file(source);
+            QVERIFY(file.open(QIODevice::Append) && file.write("more") == 4);
+            break;
+        }
+        case SourceChange::Touched: // the same bytes, another time
+            QVERIFY(setModificationTime(source, modified + 1000000000));
+            break;
+        case SourceChange::Replaced: { // another file of the same size and time in its place
+            const QString other = source + QLatin1String(".new");
+            QVERIFY(writeFile(other, readFile(source).toUpper()));
+            QVERIFY(setModificationTime(other, modified));
+            QVERIFY(QFile::rename(source, source + QLatin1String(".old")));
+            QVERIFY(QFile::rename(other, source));
+            QVERIFY(QFile::remove(source + QLatin1String(".old")));
+            break;
+        }
+        }
+    }
+
+    const SourceChange m_change;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(SourceChange)
 
 class tst_FileMoveOperation : public QObject
 {
@@ -13,6 +71,10 @@ private slots:
     void run_data();
     void run();
     void sourceThatCannotBeRemovedStays();
+    void sourceChangedWhileCopiedStays_data();
+    void sourceChangedWhileCopiedStays();
+    void keepsModificationTime_data();
+    void keepsModificationTime();
 };
 
 void tst_FileMoveOperation::run_data()
@@ -108,6 +170,79 @@ void tst_FileMoveOperation::sourceThatCannotBeRemovedStays()
     // The copy stays in the destination, the source where it was; nothing is listed.
     QCOMPARE(treeSnapshot(), sortedEntries("d/a.txt|out/a.txt=d/a.txt"));
     QCOMPARE(scope.get("out"), QVariant(QVariantList()));
+}
+
+void tst_FileMoveOperation::sourceChangedWhileCopiedStays_data()
+{
+    QTest::addColumn<SourceChange>("change");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<int>("ifExist");
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QString>("listed");
+
+    const QString moved = QStringLiteral("out/a.txt=d/a.txt|d/");
+    QTest::newRow("unchanged") << SourceChange::None << "d/a.txt" << 0 << moved << "out/a.txt";
+    QTest::newRow("unchanged, replacing")
+        << SourceChange::None << "d/a.txt|out/a.txt" << 1 << moved << "out/a.txt";
+    QTest::newRow("appended") << SourceChange::Appended << "d/a.txt" << 0
+                              << "d/a.txt=d/a.txtmore|out/a.txt=d/a.txt"
+                              << "";
+    QTest::newRow("appended, replacing") << SourceChange::Appended << "d/a.txt|out/a.txt" << 1
+                                         << "d/a.txt=d/a.txtmore|out/a.txt=d/a.txt"
+                                         << "";
+    QTest::newRow("appended, numbered") << SourceChange::Appended << "d/a.txt|out/a.txt" << 2
+                                        << "d/a.txt=d/a.txtmore|out/a.txt|out/a(1).txt=d/a.txt"
+                                        << "";
+    QTest::newRow("touched") << SourceChange::Touched << "d/a.txt" << 0
+                             << "d/a.txt|out/a.txt=d/a.txt"
+                             << "";
+    QTest::newRow("replaced") << SourceChange::Replaced << "d/a.txt" << 0
+                              << "d/a.txt=D/A.TXT|out/a.txt=d/a.txt"
+                              << "";
+}
+
+// Another program that writes to a source while it is moved: the source holds what the copy
+// lacks, so it stays, and the copy is not listed.
+void tst_FileMoveOperation::sourceChangedWhileCopiedStays()
+{
+    QFETCH(SourceChange, change);
+    QFETCH(QString, before);
+    QFETCH(int, ifExist);
+    QFETCH(QString, after);
+    QFETCH(QString, listed);
+    const ScratchCwd dir;
+    QVERIFY(makeTree(before));
+    VariableScope scope;
+    scope.declare("out", VarType::List, QVariantList{"previous"});
+    setScopedFileSystem(&scope, std::make_shared<SourceChangedAfterCopy>(change));
+    FileMoveOperation op;
+    op.setFiles("d/a.txt");
+    op.setDestDir("out");
+    op.setIfExist(ifExist);
+    op.setListVar("out");
+    QLoggingCategory::setFilterRules(QStringLiteral("fileoper.move.debug=true"));
+    if (listed.isEmpty()) {
+        const QString target = ifExist == 2 ? "out/a(1).txt" : "out/a.txt";
+        QTest::ignoreMessage(QtDebugMsg, qPrintable("d/a.txt: copied to " + target +
+                                                    " but not removed, it changed while it was "
+                                                    "copied"));
+    }
+    const QStringList warnings = warningsOf(op, &scope);
+    QLoggingCategory::setFilterRules(QString());
+    takeScopedFileSystem(&scope);
+    QCOMPARE(warnings, QStringList());
+    QCOMPARE(treeSnapshot(), sortedEntries(after));
+    QCOMPARE(scope.get("out").toStringList(), entries(listed));
+}
+
+void tst_FileMoveOperation::keepsModificationTime_data()
+{
+    addModificationTimeRows();
+}
+
+void tst_FileMoveOperation::keepsModificationTime()
+{
+    checkModificationTimeRow<FileMoveOperation>(false);
 }
 
 QTEST_GUILESS_MAIN(tst_FileMoveOperation)

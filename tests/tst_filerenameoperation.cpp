@@ -1,3 +1,4 @@
+#include "craftednames.h"
 #include "filetree.h"
 #include "operations/filerenameoperation.h"
 
@@ -10,6 +11,8 @@ class tst_FileRenameOperation : public QObject
 private slots:
     void run_data();
     void run();
+    void craftedNames_data();
+    void craftedNames();
     void exampleFlow();
 };
 
@@ -176,6 +179,21 @@ void tst_FileRenameOperation::run_data()
 }
 
 void tst_FileRenameOperation::run()
+{
+    checkStepRow<FileRenameOperation>(QStringLiteral("newList=out"));
+}
+
+void tst_FileRenameOperation::craftedNames_data()
+{
+    addStepColumns();
+    for (const CraftedName& crafted : ::craftedNames) {
+        const bool renamed = *crafted.listed != 0;
+        addStepRow(crafted.tag, craftedTree, crafted.settings,
+                   renamed ? crafted.after : craftedTree, crafted.listed);
+    }
+}
+
+void tst_FileRenameOperation::craftedNames()
 {
     checkStepRow<FileRenameOperation>(QStringLiteral("newList=out"));
 }

@@ -4,6 +4,7 @@
 #include "undo.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QtTest>
 
 #include <sys/stat.h>
@@ -95,6 +96,12 @@ private slots:
     void permissionBitsAndHardLinksComeBack();
     void undoneOnce();
     void oneJournalPerFolder();
+    void everyLineNumbered();
+    void otherVersionRefused_data();
+    void otherVersionRefused();
+    void liveJournalRefused();
+    void killedTailIsNoDamage();
+    void privateWhateverTheUmask();
 };
 
 void tst_Journal::undo_data()
@@ -197,7 +204,7 @@ void tst_Journal::undo()
     const QJsonObject report = undoJournal(journalFolder);
     QCOMPARE(foretold, report);
     QFETCH(QString, after);
-    QCOMPARE(treeSnapshot(), sortedEntries(after));
+    QVERIFY2(treeSnapshot() == sortedEntries(after), QJsonDocument(report).toJson().constData());
     QTEST(report.value(QLatin1String("left")).toArray().size(), "left");
     QStringList aside;
     for (const QJsonValue& left : report.value(QLatin1String("left")).toArray()) {
@@ -259,7 +266,191 @@ void tst_Journal::oneJournalPerFolder()
     QString error;
     QVERIFY(Journal::create(QStringLiteral("j"), &error));
     QVERIFY(!Journal::create(QStringLiteral("j"), &error));
-    QVERIFY2(error.contains(QLatin1String("holds a journal already")), qPrintable(error));
+    QVERIFY2(error.contains(QLatin1String("is not empty: it holds \"backup\", \"journal.log\"")),
+             qPrintable(error));
+    // An empty folder of the user's is taken, and made private.
+    QVERIFY(QDir().mkdir(QStringLiteral("empty")));
+    QCOMPARE(::chmod("empty", 0755), 0);
+    QVERIFY2(Journal::create(QStringLiteral("empty"), &error), qPrintable(error));
+    struct stat status;
+    QCOMPARE(::stat("empty", &status), 0);
+    QCOMPARE(status.st_mode & 07777, mode_t(0700));
+}
+
+namespace
+{
+
+QList<QJsonObject> logRecords(const QString& folder)
+{
+    QList<QJsonObject> records;
+    for (const QByteArray& line : readFile(journalLogPath(folder)).split('\n')) {
+        if (!line.isEmpty())
+            records << QJsonDocument::fromJson(line).object();
+    }
+    return records;
+}
+
+// A journal of one change of each kind that keeps a backup or records its end.
+void journalOfEveryKind(const QString& folder)
+{
+    QVERIFY(makeTree("a.txt|b.txt|c.txt|d.txt|e.txt=>d.txt"));
+    QString error;
+    std::unique_ptr<Journal> journal = Journal::create(folder, &error);
+    QVERIFY2(journal, qPrintable(error));
+    for (const char* change :
+         {"remove:a.txt", "atomic:b.txt=new", "rename:c.txt>c2.txt", "create:n.txt=made",
+          "append:c2.txt=more", "rewrite:d.txt=new", "mkdir:f"})
+        QVERIFY(makeChange(*journal, QLatin1String(change)));
+}
+
+} // namespace
+
+// Every line carries its number, one after the other from the start record (which names the
+// format); a done or kept record names its change by number and by the digest of its line.
+void tst_Journal::everyLineNumbered()
+{
+    const ScratchCwd dir;
+    journalOfEveryKind(QStringLiteral("j"));
+    const QList<QByteArray> lines = readFile(journalLogPath(QStringLiteral("j"))).split('\n');
+    const QList<QJsonObject> records = logRecords(QStringLiteral("j"));
+    QCOMPARE(records.first().value("op").toString(), QStringLiteral("start"));
+    QCOMPARE(records.first().value("version").toInt(), 2);
+    QHash<int, QByteArray> digests;
+    int kept = 0;
+    int done = 0;
+    for (int i = 0; i < records.size(); ++i) {
+        const QJsonObject& record = records.at(i);
+        QCOMPARE(record.value("seq").toInt(), i + 1);
+        if (record.contains("op")) {
+            digests.insert(i + 1, journalRecordDigest(lines.at(i)));
+            continue;
+        }
+        const char* key = "ready";
+        for (const char* end : {"done", "kept", "failed"}) {
+            if (record.contains(QLatin1String(end)))
+                key = end;
+        }
+        const int change = record.value(QLatin1String(key)).toInt();
+        QCOMPARE(record.value("of").toString().toLatin1(), digests.value(change));
+        QCOMPARE(record.value("path").toString(), records.at(change - 1).value("path").toString());
+        if (qstrcmp(key, "done") == 0)
+            ++done;
+        else if (qstrcmp(key, "kept") == 0)
+            ++kept;
+    }
+    QCOMPARE(done, 6);
+    QCOMPARE(kept, 3); // the removed file, the rewritten one's copy, the replaced one at the end
+    QCOMPARE(undoJournal(QStringLiteral("j")).value("status").toString(), QStringLiteral("undone"));
+    QCOMPARE(treeSnapshot(), sortedEntries("a.txt|b.txt|c.txt|d.txt|e.txt=d.txt|j/backup/|"
+                                           "j/journal.log=" +
+                                           QString::fromUtf8(readFile("j/journal.log")) +
+                                           "|j/undone=" + QString::fromUtf8(readFile("j/undone"))));
+}
+
+void tst_Journal::otherVersionRefused_data()
+{
+    QTest::addColumn<QByteArray>("start");
+    QTest::addColumn<QString>("version");
+    QTest::newRow("newer") << QByteArray(R"({"op":"start","time":1,"version":3,"seq":1})") << "3";
+    QTest::newRow("none") << QByteArray(R"({"op":"start","time":1,"seq":1})") << "1";
+}
+
+// A log of another format is not read at all: refused with a line that says why, nothing changed,
+// no mark.
+void tst_Journal::otherVersionRefused()
+{
+    QFETCH(QByteArray, start);
+    QFETCH(QString, version);
+    const ScratchCwd dir;
+    journalOfEveryKind(QStringLiteral("j"));
+    QList<QByteArray> lines = readFile(journalLogPath(QStringLiteral("j"))).split('\n');
+    lines[0] = start;
+    QVERIFY(writeFile(journalLogPath(QStringLiteral("j")), lines.join('\n')));
+    const QStringList before = treeSnapshot();
+    const QJsonObject report = undoJournal(QStringLiteral("j"));
+    QCOMPARE(report.value("status").toString(), QStringLiteral("refused"));
+    QCOMPARE(report.value("message").toString(),
+             QStringLiteral("the journal in %1 is of format version %2, which this undo does not "
+                            "read (it reads version 2); nothing was changed")
+                 .arg(dir.filePath(QStringLiteral("j")), version));
+    QCOMPARE(treeSnapshot(), before);
+}
+
+// While its run goes the journal is locked: undo and its dry check refuse at once and change
+// nothing; once the run ends, undo goes.
+void tst_Journal::liveJournalRefused()
+{
+    const ScratchCwd dir;
+    QVERIFY(makeTree("a.txt"));
+    QString error;
+    std::unique_ptr<Journal> journal = Journal::create(QStringLiteral("j"), &error);
+    QVERIFY(makeChange(*journal, QStringLiteral("rename:a.txt>b.txt")));
+    const QStringList during = treeSnapshot();
+    QCOMPARE(journalState(QStringLiteral("j")), JournalState::Running);
+    for (UndoMode mode : {UndoMode::DryRun, UndoMode::Apply}) {
+        const QJsonObject report = undoJournal(QStringLiteral("j"), mode);
+        QCOMPARE(report.value("status").toString(), QStringLiteral("refused"));
+        QCOMPARE(report.value("message").toString(), QStringLiteral("the run is still going"));
+    }
+    QCOMPARE(treeSnapshot(), during);
+    journal.reset();
+    QCOMPARE(journalState(QStringLiteral("j")), JournalState::Undoable);
+    QCOMPARE(undoJournal(QStringLiteral("j")).value("status").toString(), QStringLiteral("undone"));
+    QVERIFY(QFileInfo::exists(QStringLiteral("a.txt")));
+}
+
+// A line cut short at the very end, zeros after it, is where a killed writer stopped: no damage.
+// The same line anywhere else is.
+void tst_Journal::killedTailIsNoDamage()
+{
+    const ScratchCwd dir;
+    journalOfEveryKind(QStringLiteral("j"));
+    QByteArray log = readFile(journalLogPath(QStringLiteral("j")));
+    const QByteArray torn = R"({"op":"create","path":"/x","se)";
+    QVERIFY(writeFile(journalLogPath(QStringLiteral("j")), log + torn + QByteArray(4096, '\0')));
+    QJsonObject report = undoJournal(QStringLiteral("j"), UndoMode::DryRun);
+    QCOMPARE(report.value("status").toString(), QStringLiteral("undone"));
+    QVERIFY(!report.contains("damaged"));
+    const int second = log.indexOf('\n') + 1;
+    log.insert(second, torn + '\n');
+    QVERIFY(writeFile(journalLogPath(QStringLiteral("j")), log));
+    report = undoJournal(QStringLiteral("j"), UndoMode::DryRun);
+    QCOMPARE(report.value("status").toString(), QStringLiteral("partly undone"));
+    QCOMPARE(report.value("damaged").toArray().first().toObject().value("reason").toString(),
+             QStringLiteral("line 2 cannot be read"));
+}
+
+void tst_Journal::privateWhateverTheUmask()
+{
+    for (mode_t mask : {mode_t(0), mode_t(022), mode_t(0777)}) {
+        const ScratchCwd dir;
+        QVERIFY(makeTree("a.txt|b.txt|c.txt"));
+        QCOMPARE(::chmod("a.txt", 0644), 0);
+        const mode_t previous = ::umask(mask);
+        {
+            QString error;
+            std::unique_ptr<Journal> journal = Journal::create(QStringLiteral("j"), &error);
+            QVERIFY(makeChange(*journal, QStringLiteral("remove:a.txt")));
+            QVERIFY(makeChange(*journal, QStringLiteral("rewrite:b.txt=new")));
+            QVERIFY(makeChange(*journal, QStringLiteral("atomic:c.txt=new")));
+        }
+        ::umask(previous);
+        for (const char* path : {"j", "j/backup"})
+            QCOMPARE(QFileInfo(QLatin1String(path)).permissions() & 0x7777,
+                     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
+                         QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
+        for (const QString& name : QDir(QStringLiteral("j/backup")).entryList(QDir::Files) +
+                                       QStringList{QStringLiteral("../journal.log")}) {
+            struct stat status;
+            QCOMPARE(::lstat(QFile::encodeName("j/backup/" + name).constData(), &status), 0);
+            QCOMPARE(status.st_mode & 07777, mode_t(0600));
+        }
+        QCOMPARE(undoJournal(QStringLiteral("j")).value("status").toString(),
+                 QStringLiteral("undone"));
+        struct stat a;
+        QCOMPARE(::stat("a.txt", &a), 0);
+        QCOMPARE(a.st_mode & 07777, mode_t(0644));
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_Journal)

@@ -69,7 +69,12 @@ void tst_Logging::skipReasons_data()
         {"copy clash left alone", "copy", "d/a.txt|out/a.txt", "files=d/a.txt|destDir=out",
          "fileoper.copy: d/a.txt: skipped, out/a.txt is there"},
         {"rename into a file's place", "rename", "d/a.txt", "files=d/a.txt|newName=a.txt/b",
-         "fileoper.rename: d/a.txt: not renamed, Cannot open destination file: Not a directory"},
+         "fileoper.rename: d/a.txt: not renamed, d/a.txt/b.txt is in no folder: the folder part "
+         "is missing or a file"},
+        {"rename out of the folder", "rename", "d/a.txt", "files=d/a.txt|newName=../a",
+         "fileoper.rename: d/a.txt: not renamed, d/../a.txt leads out of the file's folder"},
+        {"rename onto the folder", "rename", "d/a", "files=d/a|mode=3|oldText=a|newText=..",
+         "fileoper.rename: d/a: not renamed, d/.. names a folder, not an entry in one"},
     };
     for (const auto& row : rows) {
         for (const bool enabled : {true, false}) {

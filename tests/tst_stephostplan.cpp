@@ -1,6 +1,7 @@
 // `stephost plan` against `stephost run`: each flow runs twice on identical trees, once planned,
 // once for real. The plan must report what the run then does, and leave its own tree untouched.
 
+#include "craftednames.h"
 #include "filetree.h"
 #include "randomflows.h"
 
@@ -21,6 +22,10 @@ private slots:
     void planMatchesRun();
     void conflicts_data();
     void conflicts();
+    void throughLinks_data();
+    void throughLinks();
+    void craftedNames_data();
+    void craftedNames();
     void unwritableFolder();
     void table();
 };
@@ -64,6 +69,13 @@ bool buildTree(const Tree& tree)
     return true;
 }
 
+QByteArray linkText(const QString& path)
+{
+    char target[4096];
+    const ssize_t size = ::readlink(QFile::encodeName(path).constData(), target, sizeof target);
+    return QByteArray(target, int(qMax<ssize_t>(size, 0)));
+}
+
 // Every entry below the current folder: files with their bytes, folders, links with targets.
 QMap<QString, QByteArray> treeState()
 {
@@ -75,8 +87,9 @@ QMap<QString, QByteArray> treeState()
     while (it.hasNext()) {
         const QFileInfo info(it.next());
         const QString path = base.relativeFilePath(info.filePath());
+        // A link is what it holds, not where that leads now: moving its target changes no link.
         if (info.isSymLink())
-            state.insert(path, "link to " + QFile::encodeName(info.symLinkTarget()));
+            state.insert(path, "link to " + linkText(path));
         else if (info.isDir())
             state.insert(path, "folder");
         else
@@ -90,6 +103,38 @@ QString relativePath(const QString& path)
 {
     const QString dir = QStringLiteral("@DIR@/");
     return QDir::cleanPath(path.startsWith(dir) ? path.mid(dir.size()) : path);
+}
+
+// Where a path of the plan leads in the tree it was planned in (the folder `dir`, which the plan
+// leaves as it was), relative to that folder: the folders that exist resolved as the kernel
+// resolves them, a link before the ".." after it; the rest, which the flow makes, as written.
+QString resolvedPath(QString text, const QString& dir)
+{
+    text.replace(QLatin1String("@DIR@"), dir);
+    const QString absolute = QDir(dir).absoluteFilePath(text);
+    const int slash = absolute.lastIndexOf(QLatin1Char('/'));
+    QString parent = absolute.left(slash);
+    QString rest = absolute.mid(slash);
+    while (!parent.isEmpty() && !QFileInfo::exists(parent)) {
+        const int above = parent.lastIndexOf(QLatin1Char('/'));
+        rest.prepend(parent.mid(above));
+        parent = parent.left(above);
+    }
+    const QString resolved = QDir::cleanPath(QFileInfo(parent).canonicalFilePath() + rest);
+    return QDir(QDir(dir).canonicalPath()).relativeFilePath(resolved);
+}
+
+using ResolvedPaths = QHash<QString, QString>;
+
+void resolvePlanPaths(const QJsonArray& changes, const QString& dir, ResolvedPaths* resolved)
+{
+    for (const QJsonValue& value : changes) {
+        for (const char* key : {"path", "from"}) {
+            const QString text = value.toObject().value(QLatin1String(key)).toString();
+            if (!text.isEmpty())
+                resolved->insert(text, resolvedPath(text, dir));
+        }
+    }
 }
 
 struct Differences {
@@ -124,7 +169,7 @@ Differences differences(const QMap<QString, QByteArray>& before,
 // The paths the plan's changes leave, played on the paths there were; `touched` gets every path
 // a change wrote or moved something to.
 QSet<QString> pathsAfterPlan(const QJsonArray& changes, const QMap<QString, QByteArray>& before,
-                             QSet<QString>* touched)
+                             const ResolvedPaths& resolved, QSet<QString>* touched)
 {
     QSet<QString> paths(before.keyBegin(), before.keyEnd());
     for (const QJsonValue& value : changes) {
@@ -132,8 +177,10 @@ QSet<QString> pathsAfterPlan(const QJsonArray& changes, const QMap<QString, QByt
         if (change.value(QLatin1String("fails")).toBool())
             continue;
         const QString action = change.value(QLatin1String("action")).toString();
-        const QString path = relativePath(change.value(QLatin1String("path")).toString());
-        const QString from = relativePath(change.value(QLatin1String("from")).toString());
+        const QString pathText = change.value(QLatin1String("path")).toString();
+        const QString fromText = change.value(QLatin1String("from")).toString();
+        const QString path = resolved.value(pathText, relativePath(pathText));
+        const QString from = resolved.value(fromText, relativePath(fromText));
         if (action == QLatin1String("delete")) {
             paths.remove(path);
             continue;
@@ -175,7 +222,8 @@ PlanAndRun planAndRun(const QByteArray& flow, const Tree& tree, QString* failure
 {
     PlanAndRun result;
     const auto inFreshTree = [&](const QString& command, QMap<QString, QByteArray>* before,
-                                 QMap<QString, QByteArray>* after, QStringList* stamps) {
+                                 QMap<QString, QByteArray>* after, QStringList* stamps,
+                                 ResolvedPaths* resolved) {
         const ScratchCwd dir;
         if (!buildTree(tree))
             *failure = QStringLiteral("could not build the tree");
@@ -195,19 +243,25 @@ PlanAndRun planAndRun(const QByteArray& flow, const Tree& tree, QString* failure
         after->remove(QStringLiteral(".flow.json"));
         if (stamps)
             *stamps = QStringList{stampsBefore.join('\n'), stampedTree().join('\n')};
-        return QJsonDocument::fromJson(withDirHidden(out.out, dir.path())).object();
+        const QJsonObject report =
+            QJsonDocument::fromJson(withDirHidden(out.out, dir.path())).object();
+        if (resolved)
+            resolvePlanPaths(report.value(QLatin1String("changes")).toArray(), dir.path(),
+                             resolved);
+        return report;
     };
     QMap<QString, QByteArray> planBefore, planAfter, runBefore, runAfter;
     QStringList stamps;
-    result.plan = inFreshTree(QStringLiteral("plan"), &planBefore, &planAfter, &stamps);
+    ResolvedPaths resolved;
+    result.plan = inFreshTree(QStringLiteral("plan"), &planBefore, &planAfter, &stamps, &resolved);
     if (stamps.value(0) != stamps.value(1))
         *failure = QStringLiteral("the plan changed its tree:\n") + stamps.join("\n--\n");
-    result.run = inFreshTree(QStringLiteral("run"), &runBefore, &runAfter, nullptr);
+    result.run = inFreshTree(QStringLiteral("run"), &runBefore, &runAfter, nullptr, nullptr);
     result.made = differences(runBefore, runAfter);
     result.pathsAfterRun = runAfter.keys();
     // The plan's paths name the folder it ran in; the run's tree is compared by relative paths.
     result.expectedPaths = pathsAfterPlan(result.plan.value(QLatin1String("changes")).toArray(),
-                                          runBefore, &result.touched);
+                                          runBefore, resolved, &result.touched);
     return result;
 }
 
@@ -355,6 +409,96 @@ void tst_StephostPlan::conflicts()
         rows << row;
     }
     QCOMPARE(rows, entries(changes));
+}
+
+void tst_StephostPlan::throughLinks_data()
+{
+    QTest::addColumn<QByteArray>("steps"); // JSON, without the brackets
+    QTest::newRow("delete") << QByteArray(
+        R"({"type": "file.delete", "settings": {"files": "c/lnk/../report.txt"}})");
+    QTest::newRow("copy and move") << QByteArray(
+        R"({"type": "file.copy", "settings": {"files": "c/lnk/../report.txt",
+            "destDir": "c/lnk/../out"}},
+           {"type": "file.move", "settings": {"files": "c/l2/../report.txt",
+            "destDir": "c/lnk/../../moved"}})");
+    QTest::newRow("rename") << QByteArray(
+        R"({"type": "file.rename", "settings": {"files": "c/lnk/../report.txt",
+            "newName": "renamed"}})");
+    // Not a link, but a path the plan moves: a folder renamed, then filled and renamed into.
+    QTest::newRow("into a folder made in a renamed folder") << QByteArray(
+        R"({"type": "file.rename", "settings": {"files": "d", "newName": "e"}},
+           {"type": "file.copy", "settings": {"files": "e/report.txt", "destDir": "e/sub/new"}},
+           {"type": "file.copy", "settings": {"files": "e/report.txt", "destDir": "e/sub"}},
+           {"type": "file.rename", "settings": {"files": "e/sub/report.txt", "newName": "new/r"}})");
+    QTest::newRow("write, then read") << QByteArray(
+        R"({"type": "file.write", "settings": {"filePath": "c/lnk/../new.txt", "content": "n"}},
+           {"type": "file.read", "settings": {"filePath": "d/new.txt", "targetVarStr": "t"}})");
+}
+
+// A link followed by "..": the kernel climbs from where the link leads, and so must the plan.
+void tst_StephostPlan::throughLinks()
+{
+    QFETCH(QByteArray, steps);
+    const Tree tree{
+        {"d/sub/", ""}, {"d/report.txt", "r"}, {"c/lnk->../d/sub", ""}, {"c/l2->lnk", ""}};
+    const QByteArray flow = R"({"variables": {"t": {"type": "string"}}, "steps": [)" + steps + "]}";
+    checkPlanAgainstRun(flow, tree);
+    QString failure;
+    const PlanAndRun outcome = planAndRun(flow, tree, &failure);
+    QCOMPARE(outcome.plan.value(QLatin1String("skipped")).toArray(), QJsonArray());
+    QVERIFY(!changesOf(outcome.plan).isEmpty());
+}
+
+void tst_StephostPlan::craftedNames_data()
+{
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<QString>("listed");
+    for (const CraftedName& crafted : ::craftedNames)
+        QTest::newRow(crafted.tag)
+            << QString::fromUtf8(crafted.settings) << QString::fromUtf8(crafted.listed);
+}
+
+// Names that would lead out of the file's folder are skipped alike by the plan and the run, and
+// the plan says why; names that stay inside are renamed alike.
+void tst_StephostPlan::craftedNames()
+{
+    QFETCH(QString, settings);
+    QFETCH(QString, listed);
+    QJsonObject stepSettings = craftedSettings(settings.toUtf8().constData());
+    stepSettings.insert(QStringLiteral("newList"), QStringLiteral("renamed"));
+    const QJsonObject flowObject{
+        {"variables", QJsonObject{{"renamed", QJsonObject{{"type", "list"}}}}},
+        {"steps", QJsonArray{QJsonObject{{"type", "file.rename"}, {"settings", stepSettings}}}}};
+    const QByteArray flow = QJsonDocument(flowObject).toJson();
+    Tree tree;
+    for (const QString& entry : entries(QString::fromUtf8(craftedTree)))
+        tree.append({entry, entry.toUtf8()});
+    checkPlanAgainstRun(flow, tree);
+
+    QString failure;
+    const PlanAndRun outcome = planAndRun(flow, tree, &failure);
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    const QJsonArray renamed = outcome.run.value(QLatin1String("variables"))
+                                   .toObject()
+                                   .value(QLatin1String("renamed"))
+                                   .toObject()
+                                   .value(QLatin1String("value"))
+                                   .toArray();
+    const QJsonArray skipped = outcome.plan.value(QLatin1String("skipped")).toArray();
+    if (listed.isEmpty()) {
+        QCOMPARE(renamed, QJsonArray());
+        QCOMPARE(outcome.made.created + outcome.made.removed + outcome.made.changed, QStringList());
+        QCOMPARE(skipped.size(), 1);
+        QVERIFY2(skipped.at(0)
+                     .toObject()
+                     .value(QLatin1String("reason"))
+                     .toString()
+                     .contains(QRegularExpression(QStringLiteral("folder"))),
+                 qPrintable(QJsonDocument(skipped).toJson()));
+    } else {
+        QCOMPARE(renamed, QJsonArray{listed});
+        QCOMPARE(skipped, QJsonArray());
+    }
 }
 
 // Root writes where the folder says no, so both stephosts run as nobody.

@@ -233,7 +233,7 @@ bool restPassesUtf8StructureTest(FileSystem& files, const QString& path, qint64 
 {
     for (;;) {
         QByteArray chunk;
-        if (!files.readPart(path, offset, kWriterScanChunk, &chunk) || chunk.isEmpty())
+        if (!files.readPart(path, offset, kWriterScanChunk, &chunk, nullptr) || chunk.isEmpty())
             return carried.isEmpty();
         offset += chunk.size();
         QByteArray data = carried + chunk;
@@ -254,7 +254,7 @@ bool sniffAppendEncoding(FileSystem& files, const QString& path, AppendEncoding*
 {
     // One byte more than the sample tells whether the file goes on after it.
     QByteArray sample;
-    if (!files.readPart(path, 0, kWriterSampleSize + 1, &sample))
+    if (!files.readPart(path, 0, kWriterSampleSize + 1, &sample, nullptr))
         return false;
     const bool wholeFile = sample.size() <= kWriterSampleSize;
     sample.truncate(kWriterSampleSize);
@@ -281,7 +281,7 @@ bool endsWithoutLineFeed(FileSystem& files, const QString& path, QTextCodec* cod
         return false;
     const qint64 start = size - qMin<qint64>(size, 8);
     QByteArray bytes;
-    if (!files.readPart(path, start, size - start, &bytes))
+    if (!files.readPart(path, start, size - start, &bytes, nullptr))
         return false;
     // A tail that is the whole file is read as the reader reads a file, mark and all: the two then
     // agree on whether it holds any text (a mark followed by U+FEFF reads as empty to both).
@@ -352,7 +352,7 @@ QStringList decodeFileBytesInPieces(const QByteArray& bytes, int parts)
 static QStringList readAndDecode(FileSystem& files, const QString& path, bool* ok, bool inPieces)
 {
     QByteArray bytes;
-    const bool read = files.readAll(path, kMaxReadableSize, &bytes);
+    const bool read = files.readAll(path, kMaxReadableSize, &bytes, nullptr);
     if (ok)
         *ok = read;
     if (!read)
@@ -391,7 +391,7 @@ bool TextFileWriter::open(FileSystem& files, const QString& path, WriteMode mode
     const bool lineFeedFirst = append && start == AppendStart::NewLine && existed &&
                                endsWithoutLineFeed(files, path, m_codec);
 
-    m_file = files.openForWriting(path, mode);
+    m_file = files.openForWriting(path, mode, nullptr);
     if (!m_file)
         return false;
     const QByteArray mark =

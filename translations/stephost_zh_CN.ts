@@ -947,6 +947,10 @@
             <numerusform>已撤销运行，恢复了 %n 个路径</numerusform>
         </translation>
     </message>
+    <message>
+        <source>Not undone: %1</source>
+        <translation>未撤销：%1</translation>
+    </message>
     <message numerus="yes">
         <source>Run partly undone, %1 restored, %n left as they were changed since</source>
         <translation>

@@ -77,6 +77,18 @@ QByteArray readFlowBytes(const QString& path)
     throw FlowError{FlowFile::tr("cannot write %1: %2").arg(path).arg(reason)};
 }
 
+// Writes all of data to an unbuffered file; where a write stops short (a disk that fills, a file
+// size limit), the next one tells why in the file's errorString().
+bool writeAll(QFileDevice& file, const char* data, qint64 size)
+{
+    for (qint64 written = 0, last = 0; written < size; written += last) {
+        last = file.write(data + written, size - written);
+        if (last <= 0)
+            return false;
+    }
+    return true;
+}
+
 // A device, FIFO or socket is written to as it is: replacing it with a regular file, as a save
 // through a temporary file would, could remove a device node when run as root. The open does not
 // wait for a FIFO's reader to come.
@@ -92,7 +104,7 @@ void writeToSpecialFile(const QString& path, const char* data, qint64 size)
         ::close(fd);
         failToWrite(path, file.errorString());
     }
-    if (file.write(data, size) != size)
+    if (!writeAll(file, data, size))
         failToWrite(path, file.errorString());
 }
 
@@ -115,6 +127,9 @@ void writeWholeFile(const QString& path, const char* data, qint64 size)
     }
     QSaveFile file(path);
     file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly) || file.write(data, size) != size || !file.commit())
-        throw FlowError{FlowFile::tr("cannot write %1: %2").arg(path).arg(file.errorString())};
+    // Unbuffered: a write that fails (a full disk, a file size limit) fails here with its reason;
+    // buffered, it would fail only in the commit's flush, which passes the empty file for done.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !writeAll(file, data, size) ||
+        !file.commit())
+        failToWrite(path, file.errorString());
 }

@@ -4,6 +4,7 @@
 #include "stepinterfaces.h"
 
 #include <filejournaling.h>
+#include <journalfolder.h>
 
 #include <QCoreApplication>
 #include <QVector>
@@ -38,6 +39,9 @@ RunResult runJournaledFlow(const Flow& flow, const PluginHost& host, const QStri
                            RunOptions options)
 {
     const QVector<IFileJournaling*> journalers = stepJournalers(flow, host);
+    const QString refusal = journalFolderRefusal(folder);
+    if (!refusal.isEmpty())
+        throw JournalFolderRefused{{refusal}};
     QVector<IFileJournaling*> started;
     // Every journal started is ended, its records on disk, however the run ends.
     const auto finishJournals = [&](VariableScope& scope, QString* error) {
@@ -71,6 +75,8 @@ UndoResult undoRun(const QString& folder, UndoMode mode)
     result.report = undoJournal(folder, mode);
     const QString status = result.report.value(QLatin1String("status")).toString();
     result.found = status != QLatin1String("no journal");
+    if (status == QLatin1String("refused"))
+        result.refusal = result.report.value(QLatin1String("message")).toString();
     result.complete =
         status == QLatin1String("undone") || status == QLatin1String("already undone");
     return result;

@@ -17,8 +17,13 @@ class IFileJournaling;
 // plug-in cannot journal, or steps of more than one plug-in.
 QVector<IFileJournaling*> stepJournalers(const Flow& flow, const PluginHost& host);
 
+// A journal folder that a run may not take (not empty, not a folder, not the user's): nothing
+// runs. Its message is one line naming the folder and what is in it.
+struct JournalFolderRefused : FlowError {
+};
+
 // Throws FlowError before any step runs: where stepJournalers() does, or a journal that cannot be
-// started in `folder`.
+// started in `folder` (JournalFolderRefused where the folder is not new or empty).
 RunResult runJournaledFlow(const Flow& flow, const PluginHost& host, const QString& folder,
                            RunOptions options = {});
 
@@ -26,6 +31,7 @@ struct UndoResult {
     QJsonObject report;
     bool complete = false; // everything restored, or undone before
     bool found = false;    // `folder` holds a journal
+    QString refusal;       // why nothing was changed (e.g. "the run is still going")
 };
 
 // A dry run changes nothing: its report says what an undo would do now.

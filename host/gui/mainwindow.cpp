@@ -685,6 +685,10 @@ bool MainWindow::undoLastRun()
     // Both the check and the undo look at every path, and hash files: off the window's thread.
     UndoResult result;
     whileBusy([&] { result = undoRun(journal, UndoMode::DryRun); });
+    if (!result.refusal.isEmpty()) {
+        statusBar()->showMessage(UndoRunDialog::summary(result.report));
+        return false;
+    }
     UndoRunDialog dialog(result.report, RunJournals::startTime(journal), this);
     if (dialog.exec() != QDialog::Accepted)
         return false;

@@ -52,7 +52,9 @@ QString RunJournals::newFolder() const
 
 void RunJournals::finish(const QString& folder)
 {
-    if (journalState(folder) != JournalState::Undoable) {
+    // Only a journal that holds nothing goes: one still locked, damaged or holding a backup stays.
+    const JournalState state = journalState(folder);
+    if (state == JournalState::NoChanges || state == JournalState::None) {
         QDir(folder).removeRecursively();
         return;
     }

@@ -131,6 +131,10 @@ QStringList UndoRunDialog::reportLines(const QJsonObject& report)
 
 QString UndoRunDialog::summary(const QJsonObject& report)
 {
+    // Refused (the run is still going, the journal cannot be read): nothing was changed.
+    const QString refusal = report.value(QLatin1String("message")).toString();
+    if (!refusal.isEmpty())
+        return tr("Not undone: %1").arg(refusal);
     const int restored = listed(report, "restored").size();
     const int left = listed(report, "left").size();
     if (left == 0)

@@ -22,6 +22,7 @@
 #include <QJsonDocument>
 #include <QStringList>
 
+#include <csignal>
 #include <cstdio>
 
 namespace
@@ -136,6 +137,9 @@ int runCommand(const PluginHost& host, const CommandLine& commandLine)
                 variables);
         else
             report = reportText(runFlow(flow, host, runOptions(commandLine)), variables);
+    } catch (const JournalFolderRefused& refusal) {
+        printError(refusal.message);
+        return UsageFailure;
     } catch (const FlowError& error) {
         return flowFailure(path, error);
     }
@@ -161,6 +165,8 @@ int undoCommand(const PluginHost&, const CommandLine& commandLine)
         printError(Stephost::tr("%1 holds no journal of a run").arg(folder));
         return FlowFailure;
     }
+    if (!result.refusal.isEmpty())
+        printError(Stephost::tr("%1: %2").arg(folder, result.refusal));
     writeOut(QJsonDocument(result.report).toJson(QJsonDocument::Indented));
     return result.complete ? Success : FlowFailure;
 }
@@ -310,6 +316,9 @@ Usage stephostUsage()
 
 int main(int argc, char* argv[])
 {
+    // A file size limit (ulimit -f) makes a write that passes it fail as on a full disk, instead
+    // of ending the host with the flow half done and no report.
+    std::signal(SIGXFSZ, SIG_IGN);
     QCoreApplication app(argc, argv);
     HostLanguage::install(app, HostLanguage::chosen());
     const Usage usage = stephostUsage();

@@ -4,6 +4,7 @@
 #include "filetree.h"
 #include "flowmodel.h"
 #include "flowview.h"
+#include "journalrun.h"
 #include "mainwindow.h"
 #include "modalanswers.h"
 #include "pluginhost.h"
@@ -23,6 +24,10 @@
 #include <functional>
 #include <memory>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 class tst_GuiRunJournal : public QObject
 {
     Q_OBJECT
@@ -37,6 +42,7 @@ private slots:
     void lastRunsAreKeptAndTakenBackInTurn();
     void journalingOffRunsAsBefore();
     void ctrlZFollowsTheFocus();
+    void liveOrDamagedJournalIsNotTakenBack();
 
 private:
     QString flowFile(const QByteArray& json);
@@ -265,6 +271,36 @@ void tst_GuiRunJournal::ctrlZFollowsTheFocus()
     QVERIFY(asked);
     QCOMPARE(window.history()->index(), 0);
     QCOMPARE(treeSnapshot(), sortedEntries(QStringLiteral("out/a.txt=a.txt|out/b.txt=b.txt")));
+}
+
+// A journal whose log is locked (its run still going, in this window or another) is not offered
+// for undo and nothing is taken back; one that is damaged is kept, not cleared away as a run of
+// no change; a refused undo says why.
+void tst_GuiRunJournal::liveOrDamagedJournalIsNotTakenBack()
+{
+    QVERIFY(makeTree(QStringLiteral("a.txt|b.txt")));
+    MainWindow window(m_host);
+    QVERIFY(openInScratch(window, flowFile(moveFlow)));
+    QVERIFY(window.runFlow());
+    const QString journal = window.runJournals().lastUndoable();
+    QVERIFY(!journal.isEmpty());
+    const QStringList afterRun = fullTreeState();
+    const int fd = ::open(QFile::encodeName(journal + QStringLiteral("/journal.log")).constData(),
+                          O_RDONLY | O_CLOEXEC);
+    QVERIFY(fd >= 0 && ::flock(fd, LOCK_EX) == 0);
+    RunJournals(window.runJournals().root()).finish(journal);
+    QVERIFY(QFileInfo::exists(journal));
+    QVERIFY(window.runJournals().lastUndoable().isEmpty());
+    QVERIFY(!window.undoLastRun());
+    QCOMPARE(fullTreeState(), afterRun);
+    const QJsonObject refused = undoRun(journal, UndoMode::DryRun).report;
+    QCOMPARE(UndoRunDialog::summary(refused), QStringLiteral("Not undone: the run is still going"));
+    ::close(fd);
+
+    QVERIFY(QFile::resize(journal + QStringLiteral("/journal.log"), 0));
+    RunJournals(window.runJournals().root()).finish(journal);
+    QVERIFY(QFileInfo::exists(journal + QStringLiteral("/backup")));
+    QCOMPARE(window.runJournals().lastUndoable(), journal);
 }
 
 int main(int argc, char* argv[])

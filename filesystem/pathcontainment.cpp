@@ -1,0 +1,38 @@
+#include "pathcontainment.h"
+
+#include "filesystem/filesystem.h"
+
+namespace
+{
+
+bool isAtOrBelow(const QString& path, const QString& folder)
+{
+    if (path == folder)
+        return true;
+    const QString prefix = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+    return path.startsWith(prefix);
+}
+
+} // namespace
+
+QString whyOutsideFolder(FileSystem& files, const QString& folder, const QString& path)
+{
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString name = path.mid(slash + 1);
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        return path + QStringLiteral(" names a folder, not an entry in one");
+    const QString parent = slash < 0    ? QStringLiteral(".")
+                           : slash == 0 ? QStringLiteral("/")
+                                        : path.left(slash);
+    // A name without a folder part: the path is the folder's own entry, as written.
+    if (parent == folder)
+        return QString();
+    if (!files.isFolder(parent))
+        return path + QStringLiteral(" is in no folder: the folder part is missing or a file");
+    const QString resolvedFolder = files.canonicalPath(folder);
+    const QString resolvedParent = files.canonicalPath(parent);
+    if (resolvedFolder.isEmpty() || resolvedParent.isEmpty() ||
+        !isAtOrBelow(resolvedParent, resolvedFolder))
+        return path + QStringLiteral(" leads out of the file's folder");
+    return QString();
+}

@@ -1,0 +1,718 @@
+// Journals turned against the user: `stephost run --journal` given a folder that is not its own,
+// and `stephost undo` given a journal that was damaged, edited, swapped or planted with links, or
+// whose run is still going. Whatever was done to the journal, no byte of the user's is lost: every
+// file the tree held before the run is in the tree after undo or still in the journal, listed.
+
+#include "filetree.h"
+
+#include "core/replacementfile.h"
+
+#include <journal.h>
+#include <undo.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QtTest>
+
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using Tamper = std::function<void(const QString& journal)>;
+Q_DECLARE_METATYPE(Tamper)
+
+namespace
+{
+
+const char tree[] = "a.txt|b.txt|c.txt|d/x.txt|keep.txt|victims/v.txt";
+
+// A delete (kept in backup/), a replace (a second name in backup/), a rename, a new file and an
+// append: every kind of record a journal holds.
+const char flow[] = R"({"steps": [
+    {"type": "file.delete", "settings": {"files": "c.txt"}},
+    {"type": "file.write", "settings": {"filePath": "b.txt", "content": "new b", "ifExist": 0}},
+    {"type": "file.rename", "settings": {"files": "a.txt", "mode": 1, "addText": "-new"}},
+    {"type": "file.write", "settings": {"filePath": "new.txt", "content": "made"}},
+    {"type": "file.write", "settings": {"filePath": "d/x.txt", "content": "more", "ifExist": 1}}]})";
+
+QString logOf(const QString& journal)
+{
+    return journal + QStringLiteral("/journal.log");
+}
+
+QList<QByteArray> logLines(const QString& journal)
+{
+    QList<QByteArray> lines = readFile(logOf(journal)).split('\n');
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    return lines;
+}
+
+void writeLogLines(const QString& journal, const QList<QByteArray>& lines)
+{
+    QByteArray bytes;
+    for (const QByteArray& line : lines)
+        bytes += line + '\n';
+    QVERIFY(writeFile(logOf(journal), bytes));
+}
+
+// The index of the first line of the log whose `key` is `value`.
+int lineWhere(const QList<QByteArray>& lines, const char* key, const QString& value)
+{
+    for (int i = 0; i < lines.size(); ++i) {
+        if (QJsonDocument::fromJson(lines.at(i))
+                .object()
+                .value(QLatin1String(key))
+                .toVariant()
+                .toString() == value)
+            return i;
+    }
+    return -1;
+}
+
+// Changes one field of the first record whose `key` is `value`.
+void editRecord(const QString& journal, const char* key, const QString& value, const char* field,
+                const QJsonValue& newValue)
+{
+    QList<QByteArray> lines = logLines(journal);
+    const int index = lineWhere(lines, key, value);
+    QVERIFY(index >= 0);
+    QJsonObject record = QJsonDocument::fromJson(lines.at(index)).object();
+    record.insert(QLatin1String(field), newValue);
+    lines[index] = QJsonDocument(record).toJson(QJsonDocument::Compact);
+    writeLogLines(journal, lines);
+}
+
+QString backupOf(const QString& journal, const QString& op)
+{
+    const QList<QByteArray> lines = logLines(journal);
+    const int index = lineWhere(lines, "op", op);
+    return journal + QStringLiteral("/backup/") +
+           QString::number(
+               QJsonDocument::fromJson(lines.value(index)).object().value("seq").toInt());
+}
+
+// The file contents of a tree state ("path mode hex" lines).
+QSet<QString> contentsOf(const QStringList& state)
+{
+    QSet<QString> contents;
+    for (const QString& line : state) {
+        const QStringList parts = line.split(QLatin1Char(' '));
+        if (parts.size() == 3 && parts.at(2) != QLatin1String("folder"))
+            contents.insert(parts.at(2));
+    }
+    return contents;
+}
+
+struct Outcome {
+    // Both live as long as the outcome: the scratch folder stays the current folder.
+    std::unique_ptr<QTemporaryDir> parent{new QTemporaryDir};
+    std::unique_ptr<ScratchCwd> dir{new ScratchCwd};
+    QString journal;
+    QStringList before;
+    QStringList afterRun;
+    QStringList afterUndo;
+    StephostResult undo;
+    QJsonObject report;
+    int lost = 0; // files of the tree before the run neither in the tree nor kept in the journal
+};
+
+// Builds the tree, runs the flow with a journal, lets `tamper` at the journal, undoes it. Files
+// whose only copy the tamper itself destroys (`destroyedByTamper`) are not undo's loss.
+Outcome runTamperUndo(const Tamper& tamper, int destroyedByTamper = 0)
+{
+    Outcome outcome;
+    const QTemporaryDir& parent = *outcome.parent;
+    const ScratchCwd& dir = *outcome.dir;
+    outcome.journal = parent.filePath(QStringLiteral("journal"));
+    makeTree(QString::fromLatin1(tree));
+    ::chmod("c.txt", 0640);
+    outcome.before = fullTreeState();
+    const QString flowFile = parent.filePath(QStringLiteral("flow.json"));
+    writeFile(flowFile, flow);
+    const StephostResult run =
+        runStephost({QStringLiteral("run"), flowFile, QStringLiteral("--journal"), outcome.journal},
+                    dir.path());
+    if (run.exitCode != 0)
+        qWarning("run failed: %s", run.err.constData());
+    outcome.afterRun = fullTreeState();
+    tamper(outcome.journal);
+    outcome.undo = runStephost({QStringLiteral("undo"), outcome.journal}, dir.path());
+    outcome.report = QJsonDocument::fromJson(outcome.undo.out).object();
+    outcome.afterUndo = fullTreeState();
+    QSet<QString> kept = contentsOf(outcome.afterUndo);
+    QDirIterator backups(outcome.journal + QStringLiteral("/backup"),
+                         QDir::Files | QDir::Hidden | QDir::System, QDirIterator::Subdirectories);
+    while (backups.hasNext())
+        kept.insert(QString::fromLatin1(readFile(backups.next()).toHex()));
+    // A file appended to and not cut back still holds its bytes, first.
+    const auto keptSomewhere = [&kept](const QString& content) {
+        for (const QString& there : qAsConst(kept)) {
+            if (there.startsWith(content))
+                return true;
+        }
+        return false;
+    };
+    for (const QString& content : contentsOf(outcome.before))
+        outcome.lost += keptSomewhere(content) ? 0 : 1;
+    outcome.lost -= destroyedByTamper;
+    qInfo("RELIABILITY crash=%d hang=%d lost=%d", int(outcome.undo.crashed),
+          int(outcome.undo.timedOut), qAbs(outcome.lost));
+    return outcome;
+}
+
+QString victim(const QStringList& state)
+{
+    for (const QString& line : state) {
+        if (line.startsWith(QLatin1String("victims/v.txt ")))
+            return line;
+    }
+    return QString();
+}
+
+QStringList listed(const QJsonObject& report, const char* key, const char* field)
+{
+    QStringList values;
+    for (const QJsonValue& entry : report.value(QLatin1String(key)).toArray())
+        values << entry.toObject().value(QLatin1String(field)).toString();
+    return values;
+}
+
+QStringList backupFiles(const QString& journal)
+{
+    QStringList paths;
+    const QDir backups(journal + QStringLiteral("/backup"));
+    for (const QString& name :
+         backups.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot))
+        paths << backups.filePath(name);
+    paths.sort();
+    return paths;
+}
+
+// A process of the test's own that keeps a journal, or a temporary file, while the test runs
+// undo: started with one of the roles handled in main() below.
+class Holder
+{
+public:
+    Holder(const QString& role, const QString& path, const QString& cwd)
+    {
+        m_process.setWorkingDirectory(cwd);
+        m_process.start(QCoreApplication::applicationFilePath(),
+                        {QStringLiteral("--hold"), role, path});
+        m_ready = m_process.waitForReadyRead(30000) && m_process.readLine().trimmed() == "holding";
+    }
+    ~Holder() { release(); }
+    bool ready() const { return m_ready; }
+    void release()
+    {
+        if (m_process.state() == QProcess::NotRunning)
+            return;
+        m_process.closeWriteChannel();
+        m_process.waitForFinished(30000);
+    }
+
+private:
+    QProcess m_process;
+    bool m_ready = false;
+};
+
+} // namespace
+
+class tst_HostileJournals : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void foreignFolder_data();
+    void foreignFolder();
+    void damagedLog_data();
+    void damagedLog();
+    void editedRecord_data();
+    void editedRecord();
+    void swappedBackup_data();
+    void swappedBackup();
+    void plantedLink_data();
+    void plantedLink();
+    void liveRun();
+    void liveTemporaryFiles();
+    void privateFiles_data();
+    void privateFiles();
+};
+
+void tst_HostileJournals::foreignFolder_data()
+{
+    QTest::addColumn<QString>("entries");
+    QTest::addColumn<QString>("kind"); // "folder", "file", "link" or "other user"
+    QTest::addColumn<QString>("message");
+    QTest::newRow("user's file") << "notes.txt"
+                                 << "folder"
+                                 << "is not empty: it holds \"notes.txt\"";
+    QTest::newRow("an old journal")
+        << "journal.log|backup/1|undone"
+        << "folder"
+        << "is not empty: it holds \"backup\", \"journal.log\", \"undone\"";
+    QTest::newRow("many entries") << "1|2|3|4|5/"
+                                  << "folder"
+                                  << "is not empty: it holds \"1\", \"2\", \"3\" and 2 more";
+    QTest::newRow("hidden entry") << ".hidden"
+                                  << "folder"
+                                  << "is not empty: it holds \".hidden\"";
+    QTest::newRow("a file") << ""
+                            << "file"
+                            << "is not a folder";
+    QTest::newRow("a link to an empty folder") << ""
+                                               << "link"
+                                               << "is a symbolic link";
+    QTest::newRow("another user's") << ""
+                                    << "other user"
+                                    << "belongs to another user";
+}
+
+// The run refuses at once: exit 2, one line naming the folder and what is in it, nothing changed
+// in the tree or in the folder.
+void tst_HostileJournals::foreignFolder()
+{
+    QFETCH(QString, entries);
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+    if (kind == QLatin1String("other user") && ::geteuid() != 0)
+        QSKIP("giving a folder to another user needs root");
+    const QTemporaryDir parent;
+    const QString journal = parent.filePath(QStringLiteral("journal"));
+    const ScratchCwd dir;
+    makeTree(QString::fromLatin1(tree));
+    if (kind == QLatin1String("file")) {
+        QVERIFY(writeFile(journal, "mine"));
+    } else if (kind == QLatin1String("link")) {
+        QVERIFY(QDir().mkpath(parent.filePath(QStringLiteral("elsewhere"))));
+        QVERIFY(QFile::link(parent.filePath(QStringLiteral("elsewhere")), journal));
+    } else {
+        QVERIFY(QDir().mkpath(journal));
+        for (const QString& entry : ::entries(entries)) {
+            const QString path = journal + QLatin1Char('/') + entry;
+            QVERIFY(entry.endsWith(QLatin1Char('/')) ? QDir().mkpath(path)
+                                                     : writeFile(path, entry.toUtf8()));
+        }
+        if (kind == QLatin1String("other user"))
+            QCOMPARE(::chown(QFile::encodeName(journal).constData(), 65534, 65534), 0);
+    }
+    const QStringList before = fullTreeState();
+    QDir::setCurrent(parent.path());
+    const QStringList journalBefore = fullTreeState();
+    QDir::setCurrent(dir.path());
+    const QString flowFile = parent.filePath(QStringLiteral("flow.json"));
+    QVERIFY(writeFile(flowFile, flow));
+    const StephostResult run = runStephost(
+        {QStringLiteral("run"), flowFile, QStringLiteral("--journal"), journal}, dir.path());
+    QCOMPARE(run.exitCode, 2);
+    QCOMPARE(run.out, QByteArray());
+    const QString err = QString::fromUtf8(run.err);
+    QCOMPARE(err.count(QLatin1Char('\n')), 1);
+    QVERIFY2(err.startsWith(QStringLiteral("stephost: the journal folder %1 ").arg(journal)),
+             run.err.constData());
+    QVERIFY2(err.contains(message), run.err.constData());
+    QCOMPARE(fullTreeState(), before);
+    QDir::setCurrent(parent.path());
+    QStringList journalAfter = fullTreeState();
+    journalAfter.removeAll(QStringLiteral("flow.json 100644 ") +
+                           QString::fromLatin1(QByteArray(flow).toHex()));
+    QDir::setCurrent(dir.path());
+    QCOMPARE(journalAfter, journalBefore);
+}
+
+void tst_HostileJournals::damagedLog_data()
+{
+    QTest::addColumn<Tamper>("damage");
+    QTest::addColumn<QString>("records"); // the damaged range reported
+    QTest::addColumn<int>("restoredAtMost");
+
+    QTest::newRow("cut to 0 bytes")
+        << Tamper([](const QString& j) { QVERIFY(QFile::resize(logOf(j), 0)); }) << "all records"
+        << 0;
+    QTest::newRow("start record missing") << Tamper([](const QString& j) {
+        QList<QByteArray> lines = logLines(j);
+        lines.removeFirst();
+        writeLogLines(j, lines);
+    }) << "all records" << 0;
+    QTest::newRow("a line cut short in the middle") << Tamper([](const QString& j) {
+        QList<QByteArray> lines = logLines(j);
+        const int index = lineWhere(lines, "op", QStringLiteral("rename"));
+        lines[index].chop(lines.at(index).size() / 2);
+        writeLogLines(j, lines);
+    }) << "record 1" << 99;
+    QTest::newRow("one record overwritten by another") << Tamper([](const QString& j) {
+        QList<QByteArray> lines = logLines(j);
+        lines[lineWhere(lines, "op", QStringLiteral("rename"))] = lines.at(1);
+        writeLogLines(j, lines);
+    }) << "record 2" << 99;
+    QTest::newRow("a gap") << Tamper([](const QString& j) {
+        QList<QByteArray> lines = logLines(j);
+        lines.removeAt(lineWhere(lines, "op", QStringLiteral("rename")));
+        writeLogLines(j, lines);
+    }) << "record 1" << 99;
+    QTest::newRow("cut after the delete") << Tamper([](const QString& j) {
+        // The records of the replace are gone; its backup tells of them.
+        QList<QByteArray> lines = logLines(j);
+        writeLogLines(j, lines.mid(0, lineWhere(lines, "op", QStringLiteral("beside"))));
+    }) << "record" << 0;
+    QTest::newRow("zeros over a record") << Tamper([](const QString& j) {
+        QList<QByteArray> lines = logLines(j);
+        const int index = lineWhere(lines, "op", QStringLiteral("remove"));
+        lines[index].fill('\0');
+        writeLogLines(j, lines);
+    }) << "record" << 99;
+}
+
+// Undo finds the damage before it touches anything: "partly undone", exit 1, the damaged range
+// named, the changes recorded before it left, every backup not put back listed and still there.
+void tst_HostileJournals::damagedLog()
+{
+    QFETCH(Tamper, damage);
+    QFETCH(QString, records);
+    QFETCH(int, restoredAtMost);
+    const Outcome outcome = runTamperUndo(damage);
+    QCOMPARE(outcome.lost, 0);
+    QCOMPARE(outcome.undo.exitCode, 1);
+    QCOMPARE(outcome.report.value("status").toString(), QStringLiteral("partly undone"));
+    const QStringList damaged = listed(outcome.report, "damaged", "records");
+    QVERIFY2(!damaged.isEmpty(), outcome.undo.out.constData());
+    QVERIFY2(damaged.join(QLatin1Char(' ')).contains(records.section(QLatin1Char(' '), 0, 0)),
+             outcome.undo.out.constData());
+    QVERIFY(outcome.report.value("restored").toArray().size() <= restoredAtMost);
+    // The delete came first: whatever the damage, it is not taken back blindly, and c.txt's
+    // bytes are still in the journal, listed.
+    QVERIFY(!QFileInfo::exists(QStringLiteral("c.txt")) || outcome.afterUndo == outcome.before);
+    QCOMPARE(listed(outcome.report, "kept", "backup"), backupFiles(outcome.journal));
+    QVERIFY(!backupFiles(outcome.journal).isEmpty());
+    QCOMPARE(victim(outcome.afterUndo), victim(outcome.before));
+}
+
+void tst_HostileJournals::editedRecord_data()
+{
+    QTest::addColumn<QString>("op");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("victimPath"); // relative to the scratch folder
+    QTest::newRow("create of a file the run never made") << "create"
+                                                         << "path"
+                                                         << "victims/v.txt";
+    QTest::newRow("rename from a file the run never had") << "rename"
+                                                          << "from"
+                                                          << "victims/gone.txt";
+    QTest::newRow("rename of a file the run never touched") << "rename"
+                                                            << "path"
+                                                            << "victims/v.txt";
+    QTest::newRow("delete of a file the run never deleted") << "remove"
+                                                            << "path"
+                                                            << "victims/new.txt";
+    QTest::newRow("append to a file the run never touched") << "append"
+                                                            << "path"
+                                                            << "victims/v.txt";
+    QTest::newRow("a path inside the journal") << "create"
+                                               << "path"
+                                               << "JOURNAL/journal.log";
+    QTest::newRow("a path climbing out") << "create"
+                                         << "path"
+                                         << "d/../victims/v.txt";
+}
+
+// A record pointing at a path the run never touched: undo does not create, delete, rename or cut
+// it; the record is at odds with its own end record, so the journal is damaged.
+void tst_HostileJournals::editedRecord()
+{
+    QFETCH(QString, op);
+    QFETCH(QString, field);
+    QFETCH(QString, victimPath);
+    QString scratch;
+    const Outcome outcome = runTamperUndo([&](const QString& journal) {
+        scratch = QDir::currentPath();
+        QString path = victimPath;
+        path.replace(QLatin1String("JOURNAL"), journal);
+        if (!path.startsWith(QLatin1Char('/')))
+            path = scratch + QLatin1Char('/') + path;
+        editRecord(journal, "op", op, field.toLatin1().constData(), path);
+    });
+    QCOMPARE(outcome.lost, 0);
+    QCOMPARE(outcome.undo.exitCode, 1);
+    QCOMPARE(outcome.report.value("status").toString(), QStringLiteral("partly undone"));
+    QVERIFY2(outcome.report.contains("damaged"), outcome.undo.out.constData());
+    QCOMPARE(victim(outcome.afterUndo), victim(outcome.before));
+    for (const QString& line : outcome.afterUndo)
+        QVERIFY2(!line.startsWith(QLatin1String("victims/")) ||
+                     line.startsWith(QLatin1String("victims/v.txt ")),
+                 qPrintable(line));
+    QVERIFY(QFileInfo::exists(logOf(outcome.journal)));
+}
+
+void tst_HostileJournals::swappedBackup_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("deleted file's backup replaced") << "replace remove";
+    QTest::newRow("deleted file's backup edited in place") << "edit remove";
+    QTest::newRow("deleted file's backup touched back") << "touch remove";
+    QTest::newRow("replaced file's backup replaced") << "replace replace";
+    QTest::newRow("replaced file's backup edited in place") << "edit replace";
+    QTest::newRow("two backups swapped") << "swap";
+}
+
+// A backup that is not the one the journal recorded is not put back: it stays in the journal,
+// listed, and the path is reported left.
+void tst_HostileJournals::swappedBackup()
+{
+    QFETCH(QString, how);
+    QString changed;
+    // The bytes the test itself overwrites in the journal are gone by its hand.
+    const int destroyed =
+        how.startsWith(QLatin1String("replace")) || how.startsWith(QLatin1String("edit")) ? 1 : 0;
+    const Outcome outcome = runTamperUndo(
+        [&](const QString& journal) {
+            const QString remove = backupOf(journal, QStringLiteral("remove"));
+            const QString replace = backupOf(journal, QStringLiteral("replace"));
+            const QString backup = how.endsWith(QLatin1String("remove")) ? remove : replace;
+            changed = backup;
+            if (how.startsWith(QLatin1String("replace"))) {
+                QVERIFY(QFile::remove(backup));
+                QVERIFY(writeFile(backup, "forged"));
+            } else if (how.startsWith(QLatin1String("edit"))) {
+                QFile file(backup);
+                QVERIFY(file.open(QIODevice::ReadWrite));
+                const QByteArray bytes = file.readAll();
+                file.seek(0);
+                file.write(QByteArray(bytes.size(), 'X'));
+            } else if (how.startsWith(QLatin1String("touch"))) {
+                // Same bytes, same size, the modification time set back: only the status change
+                // time tells.
+                struct stat status;
+                QCOMPARE(::stat(QFile::encodeName(backup).constData(), &status), 0);
+                QFile file(backup);
+                QVERIFY(file.open(QIODevice::ReadWrite));
+                file.write("c");
+                file.close();
+                const struct timespec times[2] = {status.st_atim, status.st_mtim};
+                QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(backup).constData(), times, 0), 0);
+            } else {
+                const QString aside = journal + QStringLiteral("/aside");
+                QVERIFY(QFile::rename(remove, aside) && QFile::rename(replace, remove) &&
+                        QFile::rename(aside, replace));
+            }
+        },
+        destroyed);
+    QCOMPARE(outcome.lost, 0);
+    QCOMPARE(outcome.undo.exitCode, 1);
+    QCOMPARE(outcome.report.value("status").toString(), QStringLiteral("partly undone"));
+    QVERIFY(!listed(outcome.report, "kept", "backup").isEmpty());
+    QCOMPARE(listed(outcome.report, "kept", "backup"), backupFiles(outcome.journal));
+    // Nothing forged reached the tree.
+    for (const QString& line : outcome.afterUndo) {
+        QVERIFY2(!line.endsWith(QString::fromLatin1(QByteArray("forged").toHex())),
+                 qPrintable(line));
+        QVERIFY2(!line.contains(QLatin1String(" 5858")), qPrintable(line));
+    }
+    if (how == QLatin1String("swap")) {
+        QVERIFY(!QFileInfo::exists(QStringLiteral("c.txt")));
+        QVERIFY(readFile(QStringLiteral("b.txt")).endsWith("new b"));
+    }
+}
+
+void tst_HostileJournals::plantedLink_data()
+{
+    QTest::addColumn<QString>("where");
+    QTest::newRow("undone mark") << "undone";
+    QTest::newRow("backup of the delete") << "remove";
+    QTest::newRow("backup of the replace") << "replace";
+    QTest::newRow("the log") << "journal.log";
+}
+
+// A link planted in the journal leads undo nowhere: it writes nothing through it, puts nothing
+// back from it, and the file it points at stays as it was.
+void tst_HostileJournals::plantedLink()
+{
+    QFETCH(QString, where);
+    const Outcome outcome = runTamperUndo(
+        [&](const QString& journal) {
+            const QString target =
+                QDir::current().absoluteFilePath(QStringLiteral("victims/v.txt"));
+            QString link = journal + QLatin1Char('/') + where;
+            if (where == QLatin1String("remove") || where == QLatin1String("replace"))
+                link = backupOf(journal, where);
+            if (where == QLatin1String("journal.log"))
+                QVERIFY(QFile::rename(link, journal + QStringLiteral("/elsewhere.log")));
+            QFile::remove(link);
+            QVERIFY(QFile::link(target, link));
+        },
+        where == QLatin1String("remove") || where == QLatin1String("replace") ? 1 : 0);
+    QCOMPARE(outcome.lost, 0);
+    QCOMPARE(victim(outcome.afterUndo), victim(outcome.before));
+    QCOMPARE(outcome.undo.exitCode, 1);
+    if (where == QLatin1String("undone") || where == QLatin1String("journal.log")) {
+        QCOMPARE(outcome.report.value("status").toString(), QStringLiteral("refused"));
+        QCOMPARE(outcome.afterUndo, outcome.afterRun);
+    } else {
+        QCOMPARE(outcome.report.value("status").toString(), QStringLiteral("partly undone"));
+        QVERIFY(QFileInfo(backupOf(outcome.journal, where)).isSymLink());
+    }
+}
+
+// Undo of a journal whose run is still going: refused at once ("the run is still going"), exit 1,
+// nothing changed, no mark; the dry check says the same. Once the run ends, undo goes.
+void tst_HostileJournals::liveRun()
+{
+    const QTemporaryDir parent;
+    const QString journal = parent.filePath(QStringLiteral("journal"));
+    const ScratchCwd dir;
+    makeTree(QString::fromLatin1(tree));
+    const QStringList before = fullTreeState();
+    Holder run(QStringLiteral("journal"), journal, dir.path());
+    QVERIFY(run.ready());
+    const QStringList afterChange = fullTreeState();
+    QVERIFY(afterChange != before);
+    const StephostResult undo = runStephost({QStringLiteral("undo"), journal}, dir.path());
+    QCOMPARE(undo.exitCode, 1);
+    QCOMPARE(undo.err, "stephost: " + journal.toUtf8() + ": the run is still going\n");
+    const QJsonObject report = QJsonDocument::fromJson(undo.out).object();
+    QCOMPARE(report.value("status").toString(), QStringLiteral("refused"));
+    QCOMPARE(report.value("message").toString(), QStringLiteral("the run is still going"));
+    QCOMPARE(fullTreeState(), afterChange);
+    QVERIFY(!QFileInfo::exists(journal + QStringLiteral("/undone")));
+    QCOMPARE(journalState(journal), JournalState::Running);
+    QCOMPARE(undoJournal(journal, UndoMode::DryRun).value("message").toString(),
+             QStringLiteral("the run is still going"));
+    run.release();
+    const StephostResult after = runStephost({QStringLiteral("undo"), journal}, dir.path());
+    QVERIFY2(after.exitCode == 0, after.out.constData());
+    QCOMPARE(fullTreeState(), before);
+}
+
+// Undo removes the temporary files a killed run left, never one another live process is writing:
+// a replacement locked by its writer, or a copy's temporary file held open.
+void tst_HostileJournals::liveTemporaryFiles()
+{
+    const QTemporaryDir parent;
+    const QString journal = parent.filePath(QStringLiteral("journal"));
+    const ScratchCwd dir;
+    makeTree(QString::fromLatin1(tree));
+    {
+        QString error;
+        std::unique_ptr<Journal> run = Journal::create(journal, &error);
+        QVERIFY2(run, qPrintable(error));
+        QVERIFY(run->willCreate(QStringLiteral("new.txt")));
+        QVERIFY(writeFile(QStringLiteral("new.txt"), "made"));
+        run->changeMade();
+        // A killed writer's leftovers, made during the run.
+        QVERIFY(writeFile(QStringLiteral(".a.txt.fileoper-Dead01"), "half"));
+        QVERIFY(writeFile(QStringLiteral("qt_temp.Dead02"), "half"));
+    }
+    Holder replacement(QStringLiteral("replacement"), QStringLiteral("a.txt"), dir.path());
+    QVERIFY(replacement.ready());
+    Holder copy(QStringLiteral("open"), QStringLiteral("qt_temp.Live01"), dir.path());
+    QVERIFY(copy.ready());
+    QStringList live =
+        QDir().entryList({QStringLiteral(".a.txt.fileoper-*")}, QDir::Files | QDir::Hidden);
+    live.removeAll(QStringLiteral(".a.txt.fileoper-Dead01"));
+    QCOMPARE(live.size(), 1);
+    const QJsonObject report = undoJournal(journal);
+    QCOMPARE(report.value("status").toString(), QStringLiteral("undone"));
+    QVERIFY(!QFileInfo::exists(QStringLiteral(".a.txt.fileoper-Dead01")));
+    QVERIFY(!QFileInfo::exists(QStringLiteral("qt_temp.Dead02")));
+    QVERIFY(QFileInfo::exists(live.first()));
+    QVERIFY(QFileInfo::exists(QStringLiteral("qt_temp.Live01")));
+}
+
+void tst_HostileJournals::privateFiles_data()
+{
+    QTest::addColumn<int>("umask");
+    QTest::newRow("umask 000") << 0;
+    QTest::newRow("umask 022") << 022;
+    QTest::newRow("umask 077") << 077;
+}
+
+// The journal folder, backup/ and all in them are the user's alone; undo gives each file back the
+// mode it had.
+void tst_HostileJournals::privateFiles()
+{
+    QFETCH(int, umask);
+    const mode_t previous = ::umask(mode_t(umask));
+    QStringList modes;
+    const Outcome outcome = runTamperUndo([&modes](const QString& journal) {
+        QDirIterator all(journal,
+                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                         QDirIterator::Subdirectories);
+        QStringList entries{journal};
+        while (all.hasNext())
+            entries << all.next();
+        for (const QString& path : entries) {
+            struct stat status;
+            QCOMPARE(::lstat(QFile::encodeName(path).constData(), &status), 0);
+            modes << QStringLiteral("%1 %2")
+                         .arg(QDir(journal).relativeFilePath(path))
+                         .arg(status.st_mode & 07777, 0, 8);
+        }
+    });
+    ::umask(previous);
+    QVERIFY2(modes.size() >= 5, qPrintable(modes.join(QLatin1Char('\n'))));
+    for (const QString& line : qAsConst(modes)) {
+        const bool folder = line.startsWith(QLatin1String(". ")) || line.startsWith("backup ");
+        QVERIFY2(line.endsWith(folder ? QLatin1String(" 700") : QLatin1String(" 600")),
+                 qPrintable(line));
+    }
+    QVERIFY2(outcome.undo.exitCode == 0, outcome.undo.out.constData());
+    QCOMPARE(outcome.afterUndo, outcome.before);
+    struct stat mark;
+    QCOMPARE(
+        ::lstat(QFile::encodeName(outcome.journal + QStringLiteral("/undone")).constData(), &mark),
+        0);
+    QCOMPARE(mark.st_mode & 07777, mode_t(0600));
+}
+
+namespace
+{
+
+// The roles of Holder: each makes its change, says "holding", and keeps what it holds until its
+// standard input closes.
+int hold(const QString& role, const QString& path)
+{
+    std::unique_ptr<Journal> journal;
+    int fd = -1;
+    if (role == QLatin1String("journal")) {
+        QString error;
+        journal = Journal::create(path, &error);
+        if (!journal || !journal->moveIntoJournal(QStringLiteral("c.txt")) ||
+            !journal->willRename(QStringLiteral("a.txt"), QStringLiteral("a-new.txt")) ||
+            !QFile::rename(QStringLiteral("a.txt"), QStringLiteral("a-new.txt")))
+            return 1;
+        journal->changeMade();
+    } else if (role == QLatin1String("replacement")) {
+        QString temp;
+        OpenError error;
+        fd = createReplacementFile(path, &temp, &error);
+    } else {
+        fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    }
+    if (!journal && fd < 0)
+        return 1;
+    std::puts("holding");
+    std::fflush(stdout);
+    char buffer[16];
+    while (::read(0, buffer, sizeof buffer) > 0) {
+    }
+    if (fd >= 0)
+        ::close(fd);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc == 4 && std::strcmp(argv[1], "--hold") == 0) {
+        QCoreApplication app(argc, argv);
+        return hold(QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3]));
+    }
+    QCoreApplication app(argc, argv);
+    tst_HostileJournals test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_hostilejournals.moc"
