@@ -122,6 +122,8 @@ public:
         return m_file.commit() || failed(FileError::system(Operation::Commit, m_path, errno));
     }
 
+    QString pendingPath() const override { return m_file.pendingPath(); }
+
 private:
     QString m_path;
     RegularFileWriter m_file;

@@ -38,4 +38,8 @@ enum class WithHash { No, Yes };
 // The state of `path` itself, links not followed.
 FileState fileStateOf(const QString& path, WithHash withHash = WithHash::No);
 
+// The hash of the first `size` bytes of the regular file at `path` (links not followed), taken as
+// FileState's hash of a whole file; empty where the file is shorter or cannot be read.
+QByteArray hashOfFileStart(const QString& path, qint64 size);
+
 #endif

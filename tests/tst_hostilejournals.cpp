@@ -598,6 +598,7 @@ void tst_HostileJournals::liveTemporaryFiles()
         QVERIFY2(run, qPrintable(error));
         QVERIFY(run->willCreate(QStringLiteral("new.txt")));
         QVERIFY(writeFile(QStringLiteral("new.txt"), "made"));
+        run->changeMade();
         // A killed writer's leftovers, made during the run.
         QVERIFY(writeFile(QStringLiteral(".a.txt.fileoper-Dead01"), "half"));
         QVERIFY(writeFile(QStringLiteral("qt_temp.Dead02"), "half"));
