@@ -31,7 +31,7 @@ QByteArray hashOfFile(int fd)
 {
     QCryptographicHash hash(QCryptographicHash::Md5);
     const bool read = readBlocks(fd, [&hash](const char* bytes, qint64 size) {
-        hash.addData(bytes, int(size));
+        hash.addData(QByteArray::fromRawData(bytes, int(size)));
         return true;
     });
     return read ? hash.result().toHex() : QByteArray();

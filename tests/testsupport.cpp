@@ -86,10 +86,21 @@ public:
     explicit LimitedProcess(const StephostLimits& limits)
         : m_fileSizeLimit(limits.fileSizeLimit), m_unprivileged(limits.unprivileged)
     {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+        setChildProcessModifier([this] { applyLimits(); });
+#endif
     }
 
 protected:
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     void setupChildProcess() override
+    {
+        applyLimits();
+    }
+#endif
+
+private:
+    void applyLimits() const
     {
         // Root writes where the folder's permissions say no; nobody does not.
         if (m_unprivileged && ::getuid() == 0 &&
@@ -103,7 +114,6 @@ protected:
         ::signal(SIGXFSZ, SIG_IGN);
     }
 
-private:
     qint64 m_fileSizeLimit;
     bool m_unprivileged;
 };
