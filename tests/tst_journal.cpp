@@ -170,7 +170,7 @@ void tst_Journal::undo()
     QCOMPARE(foretold, report);
     QFETCH(QString, after);
     QCOMPARE(treeSnapshot(), sortedEntries(after));
-    QTEST(report.value(QLatin1String("left")).toArray().size(), "left");
+    QTEST(int(report.value(QLatin1String("left")).toArray().size()), "left");
 }
 
 void tst_Journal::permissionBitsAndHardLinksComeBack()
