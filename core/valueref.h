@@ -19,3 +19,6 @@ struct ValueRef {
 ValueRef parseValueRef(const QString& text);
 QVariant resolveValueRef(const ValueRef& ref, VariableScope* scope);
 QVariantList toVariantList(const QVariant& value);
+// Whether the value is a list of items (a list, a text list, a sequence Qt can walk), text and
+// bytes excepted: Qt 6 walks those as lists of characters.
+bool isListValue(const QVariant& value);

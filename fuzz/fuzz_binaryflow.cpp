@@ -5,6 +5,7 @@
 #include "hostfuzz.h"
 
 #include <QDataStream>
+#include <QIODevice>
 
 static PluginHost* host = nullptr;
 

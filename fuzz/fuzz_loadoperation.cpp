@@ -7,6 +7,7 @@
 #include <operation.h>
 
 #include <QDataStream>
+#include <QIODevice>
 #include <QScopedPointer>
 
 // Kept for the whole run: destroying them at exit would only make the leak checker noisy.

@@ -30,7 +30,7 @@ QByteArray hashOfFile(int fd, qint64 limit = -1)
     const bool read = readBlocks(fd, [&hash, &left, limit](const char* bytes, qint64 size) {
         if (limit >= 0)
             size = qMin(size, left);
-        hash.addData(bytes, int(size));
+        hash.addData(QByteArray::fromRawData(bytes, int(size)));
         left -= size;
         return limit < 0 || left > 0;
     });

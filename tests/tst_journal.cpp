@@ -205,7 +205,7 @@ void tst_Journal::undo()
     QCOMPARE(foretold, report);
     QFETCH(QString, after);
     QVERIFY2(treeSnapshot() == sortedEntries(after), QJsonDocument(report).toJson().constData());
-    QTEST(report.value(QLatin1String("left")).toArray().size(), "left");
+    QTEST(int(report.value(QLatin1String("left")).toArray().size()), "left");
     QStringList aside;
     for (const QJsonValue& left : report.value(QLatin1String("left")).toArray()) {
         const QString asidePath = left.toObject().value(QLatin1String("aside")).toString();

@@ -269,7 +269,7 @@ QByteArray fileSummary(const QByteArray& path, qint64 size)
             break;
         if (std::memcmp(chunk.data(), zeros.data(), size_t(got)) != 0) {
             hash.addData(QByteArray::number(qint64(at)) + ':');
-            hash.addData(chunk.data(), int(got));
+            hash.addData(QByteArray::fromRawData(chunk.data(), int(got)));
         }
     }
     if (fd >= 0)

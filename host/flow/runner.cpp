@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QElapsedTimer>
+#include <QIODevice>
 
 #include <memory>
 #include <vector>
@@ -106,8 +107,8 @@ RunResult runFlow(const Flow& flow, const PluginHost& host, const RunOptions& op
         if (options.stepFinished)
             options.stepFinished(i, count, op, elapsed);
         op.setVariableScope(nullptr);
-        result.steps.append(
-            {op.typeId(), op.toString(), op.description(), capture.messages().size() - logBefore});
+        result.steps.append({op.typeId(), op.toString(), op.description(),
+                             int(capture.messages().size()) - logBefore});
     }
     if (options.afterSteps)
         options.afterSteps(result.scope);

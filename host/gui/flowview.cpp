@@ -50,7 +50,11 @@ void FlowView::dragMoveEvent(QDragMoveEvent* event)
 void FlowView::dropEvent(QDropEvent* event)
 {
     const QMimeData* data = event->mimeData();
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    const int row = dropRow(event->position().toPoint());
+#else
     const int row = dropRow(event->pos());
+#endif
     if (data->hasFormat(FlowModel::stepTypeMime)) {
         emit typeDropped(QString::fromUtf8(data->data(FlowModel::stepTypeMime)), row);
     } else if (data->hasFormat(FlowModel::stepRowMime)) {
