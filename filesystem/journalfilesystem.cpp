@@ -1,6 +1,7 @@
 #include "journalfilesystem.h"
 
 #include "core/logging.h"
+#include "core/posixfile_unix.h"
 
 #include <QDir>
 #include <QFile>
@@ -173,7 +174,7 @@ bool JournalFileSystem::makeFolderPath(const QString& path, FileError* error)
 {
     forgetSeen();
     QStringList missing;
-    for (QString folder = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    for (QString folder = absolutePathAsKernelTakesIt(path, QDir::currentPath());
          !m_files.status(folder, Links::NoFollow).exists(); folder = QFileInfo(folder).path()) {
         missing.prepend(folder);
         if (QFileInfo(folder).isRoot())

@@ -5,6 +5,8 @@
 #include "journallogging.h"
 #include "jsonline.h"
 
+#include "core/posixfile_unix.h"
+
 #include <QCryptographicHash>
 #include <QDateTime>
 #include <QDir>
@@ -20,12 +22,11 @@
 namespace
 {
 
-// Paths are kept absolute, links not resolved, so that undo can run from any folder and puts
-// back the very names the run changed.
+// Paths are kept absolute, links not resolved but where a ".." follows one, so that undo can run
+// from any folder and puts back the very entries the run changed.
 QString absolute(const QString& path, const QString& workingFolder)
 {
-    return QDir::cleanPath(QDir::isAbsolutePath(path) ? path
-                                                      : workingFolder + QLatin1Char('/') + path);
+    return absolutePathAsKernelTakesIt(path, workingFolder);
 }
 
 quint32 modeOf(const QString& path)
