@@ -12,9 +12,9 @@ static bool nothingRefused(JournalFileSystem& files, QString* error)
     if (refusals == 0 && !files.journal().failed())
         return true;
     if (error)
-        *error = QStringLiteral("the journal in %1 could not be written, so %2 file change(s) "
-                                "were refused; the run stops")
-                     .arg(files.journal().folder())
+        *error = QStringLiteral("the journal in %1 could not be written (%2), so %3 file "
+                                "change(s) were refused; the run stops")
+                     .arg(files.journal().folder(), files.journal().failure())
                      .arg(refusals);
     return false;
 }

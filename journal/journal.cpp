@@ -157,9 +157,9 @@ bool Journal::appendLine(const QByteArray& line)
 {
     if (m_log->append(line))
         return true;
+    m_failure = QString::fromLocal8Bit(strerror(errno));
     qCDebug(lcJournal).noquote() << QStringLiteral("%1: the log cannot be written, %2")
-                                        .arg(journalLogPath(m_folder),
-                                             QString::fromLocal8Bit(strerror(errno)));
+                                        .arg(journalLogPath(m_folder), m_failure);
     m_failed = true;
     return false;
 }
@@ -176,8 +176,10 @@ bool Journal::keptInJournal(bool kept)
     m_keepErrorCode = error;
     const QByteArray folder = QFile::encodeName(m_folder);
     if (error == ENOSPC || error == EDQUOT || error == EFBIG || !QFileInfo(m_folder).isDir() ||
-        ::access(folder.constData(), W_OK | X_OK) != 0)
+        ::access(folder.constData(), W_OK | X_OK) != 0) {
         m_failed = true;
+        m_failure = m_keepError;
+    }
     return false;
 }
 

@@ -93,6 +93,8 @@ public:
     // room, or because the journal's folder is gone. The journal no longer holds all it should,
     // and the change that asked was refused.
     bool failed() const { return m_failed; }
+    // The system's reason for that failure.
+    QString failure() const { return m_failure; }
     // Why the last file the journal had to keep could not be moved or copied into it.
     QString keepError() const { return m_keepError; }
     int keepErrorCode() const { return m_keepErrorCode; }
@@ -134,6 +136,7 @@ private:
     QByteArray m_lastState;       // what the last change leaves, where known without looking (JSON)
     bool m_stateRecorded = false; // m_lastState is in the log already, recorded as ready
     bool m_failed = false;
+    QString m_failure;
     QString m_keepError;
     int m_keepErrorCode = 0;
 };

@@ -36,8 +36,9 @@ void tst_JournalRun::lostJournalStopsRun_data()
     QTest::addColumn<int>("lostAfterStep"); // zero-based; -1 when the journal stays
     QTest::addColumn<QString>("error");
     QTest::addColumn<QStringList>("tree");
-    const QString stops = QStringLiteral("the journal in %1 could not be written, so 1 file "
-                                         "change(s) were refused; the run stops");
+    const QString stops = QStringLiteral("the journal in %1 could not be written (Not a "
+                                         "directory), so 1 file change(s) were refused; the run "
+                                         "stops");
     QTest::newRow("journal kept") << -1 << QString()
                                   << QStringList{"last.txt=文字", "new.txt=文字"};
     QTest::newRow("lost before a delete: the run stops there")
@@ -144,8 +145,8 @@ void tst_JournalRun::refusedChangeStopsRun()
     QCOMPARE(limited.first.exitCode, 1);
     QFETCH(int, refused);
     QVERIFY2(limited.first.err.contains(
-                 QStringLiteral("the journal in %1 could not be written, so %2 file change(s) "
-                                "were refused; the run stops")
+                 QStringLiteral("the journal in %1 could not be written (File too large), so "
+                                "%2 file change(s) were refused; the run stops")
                      .arg(journal)
                      .arg(refused)
                      .toUtf8()),
