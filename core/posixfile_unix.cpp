@@ -83,6 +83,8 @@ QString absolutePathAsKernelTakesIt(const QString& path, const QString& workingF
 {
     const QString absolute =
         QDir::isAbsolutePath(path) ? path : workingFolder + QLatin1Char('/') + path;
+    if (!absolute.contains(QLatin1String("..")))
+        return QDir::cleanPath(absolute);
     const QStringList parts = absolute.split(QLatin1Char('/'));
     const int lastUp = parts.lastIndexOf(QStringLiteral(".."));
     if (lastUp < 0)

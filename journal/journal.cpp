@@ -212,6 +212,8 @@ bool Journal::willRename(const QString& from, const QString& to, const FileState
         return false;
     m_lastPath = target;
     m_lastState = sourceState;
+    // The record's own "source" is the state the rename leaves: its end needs no second copy.
+    m_stateRecorded = true;
     return true;
 }
 

@@ -278,10 +278,15 @@ private:
         Record* record = changeNamedBy(json, "done", seq, &m_done);
         if (!record || record->failed)
             return;
-        // The end of a change whose state was recorded as it was put in place says no more.
-        if (record->ready && !json.contains(QLatin1String("after"))) {
-            record->done = true;
-            return;
+        // The end of a change whose state was recorded as it was put in place, or of a rename
+        // (the entry it moved is its record's source), says no more.
+        if (!json.contains(QLatin1String("after"))) {
+            if (record->op == QLatin1String("rename") && !record->ready)
+                record->after = record->source;
+            if (record->ready || record->op == QLatin1String("rename")) {
+                record->done = true;
+                return;
+            }
         }
         if (!takeAfter(json, seq, record))
             return;
