@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+# SPDX-License-Identifier: MIT
+
 """The reliability area "killed runs": flows of copies, moves, renames, deletes, writes, appends
 and CSV writes over a small tree with a few big files, each run killed with SIGKILL at a random
 instant.

@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+# SPDX-License-Identifier: MIT
+
 """Runs the fault and hostile-input cases one at a time and prints one line per area.
 
 A case is one data row (or one function without data) of the reliability test programs, run as a

@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+# SPDX-License-Identifier: MIT
+
 """Compares what a Qt 5 and a Qt 6 build of stephost write, byte for byte:
 
 - every example and test flow saved in the binary format (`stephost save`), and each build's

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // A journaled run whose journal can no longer be written refuses the changes it cannot record,
 // and stops with an error instead of ending as if it had done all it was asked.
 #include "filetree.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // Faults and hostile input, end to end: each case runs a flow from tests/flows/reliability through
 // stephost in a scratch folder, with a time limit, and compares the folder before and after byte
 // for byte. A case passes when stephost neither crashed nor hung, exited as expected, logged

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // `stephost plan` against `stephost run`: each flow runs twice on identical trees, once planned,
 // once for real. The plan must report what the run then does, and leave its own tree untouched.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // `stephost run --journal` then `stephost undo`: every path back as it was before the run, with
 // its bytes, its type, its link target and its permission bits; and a path the user changed
 // after the run is left alone and reported.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // The floor of the CSV benchmark: the least a program must do to turn a CSV file into a data
 // table value (read, decode, split at commas and LF into QVariantList rows of QString cells),
 // with no quotes, no trimming and no checks. Also measures how many heap bytes a table holds

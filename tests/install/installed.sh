@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+# SPDX-License-Identifier: MIT
+
 # Puts the build where a user would get it and runs the installed stephost as a user would: no
 # option, no environment variable pointing back at the build.
 #   installed.sh install BUILD_DIR   cmake --install into a scratch prefix with DESTDIR, run the
