@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "fileerror.h"
 
 FileError FileError::system(Operation operation, const QString& path, int code)

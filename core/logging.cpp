@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "logging.h"
 
 // Warning as the lowest level shown: debug and info stay off until a rule enables them.

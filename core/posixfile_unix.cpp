@@ -1,6 +1,11 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "posixfile_unix.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <climits>
@@ -77,6 +82,25 @@ void fill(const struct stat& from, FileStatus* status)
 }
 
 } // namespace
+
+QString absolutePathAsKernelTakesIt(const QString& path, const QString& workingFolder)
+{
+    const QString absolute =
+        QDir::isAbsolutePath(path) ? path : workingFolder + QLatin1Char('/') + path;
+    if (!absolute.contains(QLatin1String("..")))
+        return QDir::cleanPath(absolute);
+    const QStringList parts = absolute.split(QLatin1Char('/'));
+    const int lastUp = parts.lastIndexOf(QStringLiteral(".."));
+    if (lastUp < 0)
+        return QDir::cleanPath(absolute);
+    // realpath(3) resolves each link before the ".." that follows it, as the kernel does.
+    const QString climbed =
+        QFileInfo(parts.mid(0, lastUp + 1).join(QLatin1Char('/'))).canonicalFilePath();
+    if (climbed.isEmpty())
+        return QDir::cleanPath(absolute);
+    return QDir::cleanPath(climbed + QLatin1Char('/') +
+                           parts.mid(lastUp + 1).join(QLatin1Char('/')));
+}
 
 int openWithoutWaiting(const QString& path, OpenFor purpose, OpenError* error)
 {

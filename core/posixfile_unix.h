@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 #include <QString>
@@ -40,6 +43,12 @@ enum class OpenFor {
 };
 
 enum class OpenError { None, Exists, NotPermitted, Other };
+
+// `path`, absolute against `workingFolder`, with "." and ".." taken as the kernel takes them: a
+// ".." after a link climbs from where the link leads, not back over the link's name. Links that no
+// ".." follows stay as they are named. Where the part up to the last ".." does not exist, the path
+// is cleaned as text (nothing can be made or found through it anyway).
+QString absolutePathAsKernelTakesIt(const QString& path, const QString& workingFolder);
 
 // Opens without waiting for a FIFO's other end or a device; the descriptor stays non-blocking.
 int openWithoutWaiting(const QString& path, OpenFor purpose, OpenError* error = nullptr);

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 #include <QFile>
@@ -34,6 +37,9 @@ public:
     bool open(const QString& path, WriteMode mode);
     bool write(const QByteArray& bytes);
     bool commit();
+    // The replacement being written, which commit() renames over the file; empty where the file
+    // is written where it stands.
+    QString pendingPath() const { return m_tempPath; }
 
 private:
     int replacementDescriptor(int targetFd);

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "valueref.h"
 
 #include <variablescope.h>
@@ -27,12 +30,12 @@ ValueRef parseValueRef(const QString& text)
 
 static QVariant longestRowLength(const QVariantList& rows)
 {
-    if (rows.isEmpty() || !rows.first().canConvert<QVariantList>())
+    if (rows.isEmpty() || !isListValue(rows.first()))
         return QVariant();
     int longest = 0;
     for (const QVariant& row : rows) {
-        if (row.canConvert<QVariantList>())
-            longest = std::max(longest, toVariantList(row).size());
+        if (isListValue(row))
+            longest = std::max(longest, int(toVariantList(row).size()));
     }
     return longest;
 }
@@ -41,11 +44,11 @@ static QVariant listMember(const QVariant& value, const QString& member, bool* m
 {
     *matched = true;
     if (member.compare(QLatin1String("Rows"), Qt::CaseInsensitive) == 0)
-        return toVariantList(value).size();
+        return int(toVariantList(value).size());
     if (member.compare(QLatin1String("Columns"), Qt::CaseInsensitive) == 0)
         return longestRowLength(toVariantList(value));
     if (member.compare(QLatin1String("Count"), Qt::CaseInsensitive) == 0)
-        return toVariantList(value).size();
+        return int(toVariantList(value).size());
     if (member.compare(QLatin1String("Items"), Qt::CaseInsensitive) == 0)
         return value;
     *matched = false;
@@ -63,7 +66,7 @@ QVariant resolveValueRef(const ValueRef& ref, VariableScope* scope)
     if (ref.member.isEmpty())
         return value;
 
-    if (value.canConvert<QVariantList>()) {
+    if (isListValue(value)) {
         bool matched = false;
         const QVariant result = listMember(value, ref.member, &matched);
         if (matched)
@@ -77,6 +80,13 @@ QVariant resolveValueRef(const ValueRef& ref, VariableScope* scope)
         }
     }
     return QVariant();
+}
+
+bool isListValue(const QVariant& value)
+{
+    const int type = value.userType();
+    return type != QMetaType::QString && type != QMetaType::QByteArray &&
+           value.canConvert<QVariantList>();
 }
 
 QVariantList toVariantList(const QVariant& value)

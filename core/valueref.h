@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 #include <QString>
@@ -19,3 +22,6 @@ struct ValueRef {
 ValueRef parseValueRef(const QString& text);
 QVariant resolveValueRef(const ValueRef& ref, VariableScope* scope);
 QVariantList toVariantList(const QVariant& value);
+// Whether the value is a list of items (a list, a text list, a sequence Qt can walk), text and
+// bytes excepted: Qt 6 walks those as lists of characters.
+bool isListValue(const QVariant& value);

@@ -1,4 +1,9 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "celltexts.h"
+
+#include "core/textheader.h"
 
 #include <cstring>
 
@@ -112,7 +117,7 @@ void ColumnTexts::fetchHeld(uint hash) const
         return;
     Slot& slot = m_slots[hash & m_mask];
     if (slot.hash == hash)
-        __builtin_prefetch(slot.text.data_ptr(), 1);
+        __builtin_prefetch(textHeader(slot.text), 1);
 }
 
 const QString* ColumnTexts::find(QStringView text, uint hash)
@@ -212,7 +217,7 @@ void CellTexts::append(QVariantList& cells, QStringView text)
         return;
     }
     texts.fetchSlot(hash);
-    m_pending.push_back({cells.size(), hash, text, QString()});
+    m_pending.push_back({int(cells.size()), hash, text, QString()});
     cells.append(QVariant());
 }
 
@@ -230,7 +235,7 @@ void CellTexts::append(QVariantList& cells, QString&& made)
         return;
     }
     texts.fetchSlot(hash);
-    m_pending.push_back({cells.size(), hash, QStringView(), std::move(made)});
+    m_pending.push_back({int(cells.size()), hash, QStringView(), std::move(made)});
     cells.append(QVariant());
 }
 

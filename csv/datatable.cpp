@@ -1,5 +1,9 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "datatable.h"
 
+#include "core/textheader.h"
 #include "core/valueref.h"
 
 #include <QJsonArray>
@@ -14,7 +18,7 @@ static bool holdsList(const QVariant& value)
 
 static bool holdsText(const QVariant& value)
 {
-    return value.type() == QVariant::String;
+    return value.userType() == QMetaType::QString;
 }
 
 QVariant toDataTable(const QVariant& value)
@@ -67,7 +71,7 @@ int resolveIntSetting(VariableScope* scope, const QString& text, bool* ok)
     const QVariant value = resolveValueRef(parseValueRef(text), scope);
     bool found = false;
     int number = 0;
-    if (value.canConvert<QVariantList>()) {
+    if (isListValue(value)) {
         const QVariantList items = toVariantList(value);
         if (!items.isEmpty())
             number = items.first().toInt(&found);
@@ -83,7 +87,7 @@ QList<int> resolveColumnList(VariableScope* scope, const QString& text)
 {
     const QVariant value = resolveValueRef(parseValueRef(text), scope);
     QList<int> columns;
-    if (value.canConvert<QVariantList>()) {
+    if (isListValue(value)) {
         for (const QVariant& item : toVariantList(value)) {
             bool ok = false;
             const int column = item.toInt(&ok);
@@ -152,7 +156,6 @@ void prefetchCellTexts(const QVariant& row)
     for (const QVariant& cell : *static_cast<const QVariantList*>(row.constData())) {
         // The string's header and first characters share a cache line.
         if (cell.userType() == QMetaType::QString)
-            __builtin_prefetch(
-                const_cast<QString*>(static_cast<const QString*>(cell.constData()))->data_ptr());
+            __builtin_prefetch(textHeader(*static_cast<const QString*>(cell.constData())));
     }
 }

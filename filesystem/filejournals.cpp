@@ -1,19 +1,23 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "filejournals.h"
 
 #include "filesystem/journalfilesystem.h"
 #include "filesystem/realfilesystem.h"
 
 // A step whose changes the journal could not record logs them as failed, as it would any failed
-// change; the run must not go on as if all were well, leaving the user's files half-changed.
+// change; the run must not go on as if all were well, leaving the user's files half-changed. A
+// journal that lost only the record of a change's end stops the run too: it records nothing more.
 static bool nothingRefused(JournalFileSystem& files, QString* error)
 {
     const int refusals = files.refusals();
-    if (refusals == 0)
+    if (refusals == 0 && !files.journal().failed())
         return true;
     if (error)
-        *error = QStringLiteral("the journal in %1 could not be written, so %2 file change(s) "
-                                "were refused; the run stops")
-                     .arg(files.journal().folder())
+        *error = QStringLiteral("the journal in %1 could not be written (%2), so %3 file "
+                                "change(s) were refused; the run stops")
+                     .arg(files.journal().folder(), files.journal().failure())
                      .arg(refusals);
     return false;
 }

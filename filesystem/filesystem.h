@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 #include "core/fileerror.h"
@@ -50,6 +53,9 @@ public:
     virtual bool write(const QByteArray& bytes) = 0;
     // Makes the written bytes the file's; false when that fails (the file is then as before).
     virtual bool commit() = 0;
+    // Where the bytes wait until commit() renames them over the file, complete; empty where they
+    // are written into the file itself.
+    virtual QString pendingPath() const { return QString(); }
     // Why the last write or commit failed.
     const FileError& error() const { return m_error; }
 

@@ -1,52 +1,70 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "journalfilesystem.h"
 
 #include "core/logging.h"
+#include "core/posixfile_unix.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 
-#include <functional>
+#include "core/replacementfile.h"
 
 #include <cerrno>
 
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace
-{
-
-// Commits the file's new bytes, then records what the write left.
-class JournaledWriter : public FileWriter
+// Writes through the writer below; its commit goes through the journal, which records what the
+// write left.
+class JournalFileSystem::Writer : public FileWriter
 {
 public:
-    JournaledWriter(std::unique_ptr<FileWriter> writer, Journal& journal,
-                    std::function<void()> changing)
-        : m_writer(std::move(writer)), m_journal(journal), m_changing(std::move(changing))
+    // `newFile`: the name the bytes are written under where the file is new, to be renamed to
+    // `target` once complete; empty where the writer below writes to its path itself.
+    Writer(std::unique_ptr<FileWriter> writer, JournalFileSystem& files, const QString& newFile,
+           const QString& target)
+        : m_writer(std::move(writer)), m_files(files), m_newFile(newFile), m_target(target)
     {
+    }
+
+    ~Writer() override
+    {
+        // A new file not committed goes, as the writer below removes one it made itself.
+        m_writer.reset();
+        if (!m_newFile.isEmpty() && !m_committed)
+            QFile::remove(m_newFile);
     }
 
     bool write(const QByteArray& bytes) override
     {
-        m_changing();
+        m_files.forgetSeen();
         return m_writer->write(bytes) || failed(m_writer->error());
     }
 
     bool commit() override
     {
-        m_changing();
-        if (!m_writer->commit())
-            return failed(m_writer->error());
-        m_journal.changeMade();
-        return true;
+        m_files.forgetSeen();
+        FileError error;
+        m_committed = m_newFile.isEmpty()
+                          ? m_files.commitInPlace(*m_writer, &error)
+                          : m_files.commitNewFile(*m_writer, m_newFile, m_target, &error);
+        return m_committed || failed(error);
     }
 
 private:
     std::unique_ptr<FileWriter> m_writer;
-    Journal& m_journal;
-    std::function<void()> m_changing;
+    JournalFileSystem& m_files;
+    QString m_newFile;
+    QString m_target;
+    bool m_committed = false;
 };
+
+namespace
+{
 
 EntryType typeOf(FileState::Kind kind)
 {
@@ -129,7 +147,8 @@ QString JournalFileSystem::canonicalPath(const QString& path)
 
 // A change is refused when the journal cannot record it, or cannot keep the file it would
 // replace or delete; the second may be the user's file's own doing (a folder it may not change),
-// and is told as the files' refusal.
+// and is told as the files' refusal. Every refusal of a journal that failed is counted: the run
+// stops at the end of the step.
 bool JournalFileSystem::refuse(Operation operation, const QString& path, FileError* error)
 {
     if (m_journal->failed()) {
@@ -158,7 +177,7 @@ bool JournalFileSystem::makeFolderPath(const QString& path, FileError* error)
 {
     forgetSeen();
     QStringList missing;
-    for (QString folder = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    for (QString folder = absolutePathAsKernelTakesIt(path, QDir::currentPath());
          !m_files.status(folder, Links::NoFollow).exists(); folder = QFileInfo(folder).path()) {
         missing.prepend(folder);
         if (QFileInfo(folder).isRoot())
@@ -170,9 +189,11 @@ bool JournalFileSystem::makeFolderPath(const QString& path, FileError* error)
                failWith(error, FileError::system(Operation::MakeFolder, path, EEXIST));
     for (const QString& folder : qAsConst(missing)) {
         if (!m_journal->willMakeFolder(folder))
-            return notRecorded(Operation::MakeFolder, folder, error);
-        if (!m_files.makeFolderPath(folder, error))
+            return refuse(Operation::MakeFolder, folder, error);
+        if (!m_files.makeFolderPath(folder, error)) {
+            m_journal->changeFailed();
             return false;
+        }
         m_journal->changeMade();
     }
     return true;
@@ -189,36 +210,76 @@ bool JournalFileSystem::clearTarget(const QString& target, const FileState& ther
 }
 
 // A change that failed after its target went into the journal gives the target back at once.
+// No record is needed, even where the journal can take none: undo takes a delete whose file is
+// no longer in the journal for one that never happened.
 void JournalFileSystem::putBack(const QString& target)
 {
-    const QString backup = m_journal->lastBackupPath();
-    if (!m_journal->willRename(backup, target))
-        return;
-    if (m_files.rename(backup, target, Overwrite::No, nullptr))
-        m_journal->changeMade();
+    m_files.rename(m_journal->lastBackupPath(), target, Overwrite::No, nullptr);
 }
 
+// The copy is made complete under a hidden name beside the target, its state recorded, and then
+// renamed to the target: after a kill, the target holds that very entry (the run's) or not.
 bool JournalFileSystem::copyFile(const QString& source, const QString& target, Overwrite overwrite,
                                  FileError* error)
 {
     const FileState there = stateOf(target);
     forgetSeen();
     // A copy refused for a clash changes nothing: no record, which undo might take for a file
-    // the run made.
-    if (overwrite == Overwrite::No && there.exists())
+    // the run made. A folder in the way makes the copy fail as it would without a journal.
+    if ((overwrite == Overwrite::No && there.exists()) || there.kind == FileState::Kind::Folder)
         return m_files.copyFile(source, target, overwrite, error);
     if (!clearTarget(target, there, overwrite, Operation::Copy, error))
         return false;
-    // A folder stays in the way, and the copy fails below as it would without a journal.
     const FileState missing;
-    const bool cleared = there.exists() && there.kind != FileState::Kind::Folder;
-    if (!m_journal->willCreate(target, cleared || !there.exists() ? &missing : nullptr))
+    if (!m_journal->willCreate(target, &missing))
         return refuse(Operation::Copy, target, error);
-    if (!m_files.copyFile(source, target, Overwrite::No, error)) {
-        if (cleared && !m_files.status(target, Links::NoFollow).exists())
+    const QString newFile = unusedReplacementPath(target);
+    const bool copied = m_files.copyFile(source, newFile, Overwrite::No, error);
+    if (!copied || !putInPlace(newFile, target, Operation::Copy, error)) {
+        if (there.exists() && !m_files.status(target, Links::NoFollow).exists())
             putBack(target);
         return false;
     }
+    m_journal->changeMade();
+    return true;
+}
+
+// The complete new file `newFile` becomes `target`, which must be free, once the state it leaves
+// there is recorded. On failure the new file goes.
+bool JournalFileSystem::putInPlace(const QString& newFile, const QString& target,
+                                   Operation operation, FileError* error)
+{
+    if (!m_journal->willPutInPlace(newFile)) {
+        m_files.remove(newFile, nullptr);
+        return refuse(operation, target, error);
+    }
+    if (m_files.rename(newFile, target, Overwrite::No, error))
+        return true;
+    m_journal->changeFailed();
+    m_files.remove(newFile, nullptr);
+    return false;
+}
+
+bool JournalFileSystem::commitNewFile(FileWriter& writer, const QString& newFile,
+                                      const QString& target, FileError* error)
+{
+    if (!writer.commit())
+        return failWith(error, writer.error());
+    if (!putInPlace(newFile, target, Operation::Commit, error))
+        return false;
+    m_journal->changeMade();
+    return true;
+}
+
+// A replacement's state is recorded before the writer renames it over the file; bytes written
+// into the file itself can only be recorded once they are there.
+bool JournalFileSystem::commitInPlace(FileWriter& writer, FileError* error)
+{
+    const QString pending = writer.pendingPath();
+    if (!pending.isEmpty() && !m_journal->willPutInPlace(pending))
+        return refuse(Operation::Commit, pending, error);
+    if (!writer.commit())
+        return failWith(error, writer.error());
     m_journal->changeMade();
     return true;
 }
@@ -246,6 +307,7 @@ bool JournalFileSystem::rename(const QString& source, const QString& target, Ove
     if (!m_journal->willRename(source, target, &from))
         return refuse(Operation::Rename, target, error);
     if (!m_files.rename(source, target, Overwrite::No, error)) {
+        m_journal->changeFailed();
         if (to.exists() && !m_files.status(target, Links::NoFollow).exists())
             putBack(target);
         return false;
@@ -266,8 +328,10 @@ bool JournalFileSystem::renameWithoutReplacing(const QString& source, const QStr
         return m_files.rename(source, target, Overwrite::No, error);
     if (!m_journal->willRename(source, target, &from))
         return refuse(Operation::Rename, target, error);
-    if (!m_files.rename(source, target, Overwrite::No, error))
+    if (!m_files.rename(source, target, Overwrite::No, error)) {
+        m_journal->changeFailed();
         return false;
+    }
     m_journal->changeMade();
     return true;
 }
@@ -294,40 +358,48 @@ std::unique_ptr<FileWriter> JournalFileSystem::openForWriting(const QString& pat
     const EntryStatus there = m_files.status(file);
     if (there.exists() && !there.isFile())
         return m_files.openForWriting(path, mode, error);
-    if (!there.exists() || mode == WriteMode::Append || writtenInPlace(file)) {
-        const bool recorded = !there.exists()             ? m_journal->willCreate(file)
-                              : mode == WriteMode::Append ? m_journal->willAppend(file)
-                                                          : m_journal->willRewriteInPlace(file);
-        if (!recorded) {
-            notRecorded(Operation::Open, file, error);
-            return nullptr;
-        }
+    // A new file is written under a hidden name beside it and renamed to its name once
+    // complete, as a copy is.
+    if (!there.exists()) {
+        if (!m_journal->willCreate(file))
+            return refused(file, error);
+        const QString newFile = unusedReplacementPath(file);
+        return journaled(m_files.openForWriting(newFile, mode, error), newFile, file);
+    }
+    if (mode == WriteMode::Append || writtenInPlace(file)) {
+        const bool recorded = mode == WriteMode::Append ? m_journal->willAppend(file)
+                                                        : m_journal->willRewriteInPlace(file);
+        if (!recorded)
+            return refused(file, error);
         return journaled(m_files.openForWriting(path, mode, error));
     }
     // The writer makes the new file beside the old one, which it leaves alone until commit: it
     // is opened first (a second name of the old file would make it write in place), then the
     // old file is kept in the journal as a second name of its data. Undo of a run killed in
     // between finds the new file begun by the record before.
-    if (!m_journal->willWriteBeside(file)) {
-        notRecorded(Operation::Open, file, error);
-        return nullptr;
-    }
+    if (!m_journal->willWriteBeside(file))
+        return refused(file, error);
     std::unique_ptr<FileWriter> writer = m_files.openForWriting(path, mode, error);
     if (!writer)
         return nullptr;
-    if (!m_journal->willReplace(file)) {
-        notRecorded(Operation::Open, file, error);
-        return nullptr;
-    }
+    if (!m_journal->willReplace(file))
+        return refused(file, error);
     return journaled(std::move(writer));
 }
 
-std::unique_ptr<FileWriter> JournalFileSystem::journaled(std::unique_ptr<FileWriter> writer)
+std::unique_ptr<FileWriter> JournalFileSystem::refused(const QString& path, FileError* error)
+{
+    refuse(Operation::Open, path, error);
+    return nullptr;
+}
+
+std::unique_ptr<FileWriter> JournalFileSystem::journaled(std::unique_ptr<FileWriter> writer,
+                                                         const QString& newFile,
+                                                         const QString& target)
 {
     if (!writer)
         return nullptr;
-    return std::make_unique<JournaledWriter>(std::move(writer), *m_journal,
-                                             [this] { forgetSeen(); });
+    return std::make_unique<Writer>(std::move(writer), *this, newFile, target);
 }
 
 bool JournalFileSystem::readAll(const QString& path, qint64 maxSize, QByteArray* bytes,

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 #include "filesystem/filesystem.h"
@@ -48,7 +51,17 @@ private:
     bool renameWithoutReplacing(const QString& source, const QString& target, FileError* error);
     bool refuse(FileError::Operation operation, const QString& path, FileError* error);
     bool notRecorded(FileError::Operation operation, const QString& path, FileError* error) const;
-    std::unique_ptr<FileWriter> journaled(std::unique_ptr<FileWriter> writer);
+    std::unique_ptr<FileWriter> refused(const QString& path, FileError* error);
+    bool putInPlace(const QString& newFile, const QString& target, FileError::Operation operation,
+                    FileError* error);
+    std::unique_ptr<FileWriter> journaled(std::unique_ptr<FileWriter> writer,
+                                          const QString& newFile = QString(),
+                                          const QString& target = QString());
+
+    class Writer;
+    bool commitNewFile(FileWriter& writer, const QString& newFile, const QString& target,
+                       FileError* error);
+    bool commitInPlace(FileWriter& writer, FileError* error);
 
     FileSystem& m_files;
     std::unique_ptr<Journal> m_journal;

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "realfilesystem.h"
 
 #include "core/parallel.h"
@@ -121,6 +124,8 @@ public:
         errno = 0;
         return m_file.commit() || failed(FileError::system(Operation::Commit, m_path, errno));
     }
+
+    QString pendingPath() const override { return m_file.pendingPath(); }
 
 private:
     QString m_path;

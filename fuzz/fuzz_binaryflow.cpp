@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // Binary flows of arbitrary bytes: reading one must end in a flow or a FlowError, never in a
 // crash or an allocation the data cannot back. A flow that reads is saved again as the same bytes.
 #include "binaryflow.h"
@@ -5,6 +8,7 @@
 #include "hostfuzz.h"
 
 #include <QDataStream>
+#include <QIODevice>
 
 static PluginHost* host = nullptr;
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // The CSV line splitters on arbitrary text with every kind of delimiter and any width: the
 // one-scan splitter that reads a whole file, with and without shared cell texts, must agree with
 // the line splitter on every line, a written line must read back to its cells, and fixed-width

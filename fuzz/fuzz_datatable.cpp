@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // Data table values from arbitrary text: JSON text read as a table, and the row, column and
 // number settings the CSV steps resolve. Every table must come out as rows of text cells, and a
 // row range that is accepted must lie inside the table.

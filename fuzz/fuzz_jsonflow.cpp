@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // JSON flows of arbitrary text: reading one must end in a flow or a FlowError. A flow that reads
 // must come out of every conversion the host offers (dump, save, report) as the same flow.
 #include "binaryflow.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // Arbitrary bytes loaded as the payload of each of the ten step types, then saved and described
 // again: a damaged flow file must never crash the host, and what a step saves after any load
 // loads back to the same settings.
@@ -7,6 +10,7 @@
 #include <operation.h>
 
 #include <QDataStream>
+#include <QIODevice>
 #include <QScopedPointer>
 
 // Kept for the whole run: destroying them at exit would only make the leak checker noisy.

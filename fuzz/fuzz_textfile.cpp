@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // Encoding detection and the text file reader and writer on arbitrary bytes, with the locale codec
 // UTF-8 (where the structure test is skipped) or Latin-1 (where it decides). Detection must match
 // the byte-by-byte reading of the rules, a text decoded in pieces must be the text decoded whole,

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // A setting text resolved against a scope of lists, nested lists, string lists, data tables and
 // an object: any text must resolve without crashing.
 #include "core/valueref.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // Invariants a fuzz target asserts beyond "no crash": a broken one ends the run like a crash,

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // What the flow fuzz targets share: the plug-in loaded once through the host, as stephost loads it.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // For the targets that parse JSON: Qt 5.15's JSON parser leaks the entries it drops when an object

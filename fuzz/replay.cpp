@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // Replays saved inputs through a fuzz target's entry point without libFuzzer, so every input that
 // once found a fault stays a test in every build, whatever the compiler.
 //

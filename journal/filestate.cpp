@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "filestate.h"
 
 #include "jsonline.h"
@@ -22,13 +25,20 @@ FileState::Kind kindOf(const FileStatus& status)
 
 // The bytes of the open file `fd`, read with plain read(2): a hash is taken after every file a
 // run writes, where QFile's buffering and its own status calls would double the cost.
-QByteArray hashOfFile(int fd)
+// Up to `limit` bytes, or all where it is negative.
+QByteArray hashOfFile(int fd, qint64 limit = -1)
 {
     QCryptographicHash hash(QCryptographicHash::Md5);
-    const bool read = readBlocks(fd, [&hash](const char* bytes, qint64 size) {
-        hash.addData(bytes, int(size));
-        return true;
+    qint64 left = limit;
+    const bool read = readBlocks(fd, [&hash, &left, limit](const char* bytes, qint64 size) {
+        if (limit >= 0)
+            size = qMin(size, left);
+        hash.addData(QByteArray::fromRawData(bytes, int(size)));
+        left -= size;
+        return limit < 0 || left > 0;
     });
+    if (limit >= 0)
+        return left == 0 ? hash.result().toHex() : QByteArray();
     return read ? hash.result().toHex() : QByteArray();
 }
 
@@ -134,6 +144,22 @@ FileState FileState::fromJson(const QJsonObject& json)
     state.mode = quint32(json.value(QLatin1String("mode")).toInt());
     state.hash = json.value(QLatin1String("hash")).toString().toLatin1();
     return state;
+}
+
+QByteArray hashOfFileStart(const QString& path, qint64 size)
+{
+    const int fd = openWithoutWaiting(path, OpenFor::Inspecting);
+    if (fd < 0)
+        return QByteArray();
+    FileStatus status;
+    const bool regular = statusOf(fd, &status) && status.regular;
+    QByteArray hash;
+    if (regular && size == 0)
+        hash = QCryptographicHash::hash(QByteArray(), QCryptographicHash::Md5).toHex();
+    else if (regular)
+        hash = hashOfFile(fd, size);
+    closeDescriptor(fd);
+    return hash;
 }
 
 FileState fileStateOf(const QString& path, WithHash withHash)

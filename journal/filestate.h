@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #ifndef FILEOPER_FILESTATE_H
 #define FILEOPER_FILESTATE_H
 
@@ -37,5 +40,9 @@ enum class WithHash { No, Yes };
 
 // The state of `path` itself, links not followed.
 FileState fileStateOf(const QString& path, WithHash withHash = WithHash::No);
+
+// The hash of the first `size` bytes of the regular file at `path` (links not followed), taken as
+// FileState's hash of a whole file; empty where the file is shorter or cannot be read.
+QByteArray hashOfFileStart(const QString& path, qint64 size);
 
 #endif

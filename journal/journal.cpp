@@ -1,9 +1,14 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "journal.h"
 
 #include "journalfiles.h"
 #include "journalfolder.h"
 #include "journallogging.h"
 #include "jsonline.h"
+
+#include "core/posixfile_unix.h"
 
 #include <QCryptographicHash>
 #include <QDateTime>
@@ -12,6 +17,7 @@
 #include <QFileInfo>
 
 #include <cerrno>
+#include <csignal>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,12 +25,11 @@
 namespace
 {
 
-// Paths are kept absolute, links not resolved, so that undo can run from any folder and puts
-// back the very names the run changed.
+// Paths are kept absolute, links not resolved but where a ".." follows one, so that undo can run
+// from any folder and puts back the very entries the run changed.
 QString absolute(const QString& path, const QString& workingFolder)
 {
-    return QDir::cleanPath(QDir::isAbsolutePath(path) ? path
-                                                      : workingFolder + QLatin1Char('/') + path);
+    return absolutePathAsKernelTakesIt(path, workingFolder);
 }
 
 quint32 modeOf(const QString& path)
@@ -45,6 +50,21 @@ JsonLine changeAt(const char* op, const QString& path)
     return JsonLine().add("op", QLatin1String(op)).add("path", path).add("time", now());
 }
 
+#ifdef FILEOPER_TEST_HOOKS
+// Tests stop a run at a chosen change, right after it is made and before its end is recorded:
+// the worst moment for a kill, met without waiting for it.
+void killHereForTests(int seq)
+{
+    static const int killAfter = qEnvironmentVariableIntValue("FILEOPER_TEST_KILL_AFTER_CHANGE");
+    if (seq == killAfter)
+        ::raise(SIGKILL);
+}
+#else
+void killHereForTests(int)
+{
+}
+#endif
+
 } // namespace
 
 QString journalLogPath(const QString& folder)
@@ -60,6 +80,11 @@ QByteArray journalRecordDigest(const QByteArray& line)
 QString journalBackupPath(const QString& folder, int seq)
 {
     return folder + QStringLiteral("/backup/") + QString::number(seq);
+}
+
+QString journalAsidePath(const QString& folder, int seq)
+{
+    return folder + QStringLiteral("/aside/") + QString::number(seq);
 }
 
 Journal::Journal(const QString& folder, std::unique_ptr<AppendLog> log)
@@ -113,6 +138,10 @@ QByteArray Journal::numbered(JsonLine record)
 bool Journal::append(JsonLine record, const QString& statePath, WithHash withHash,
                      const FileState* before)
 {
+    // A journal that lost a record no longer holds all the run did: it records nothing more, so
+    // that every change after it is refused.
+    if (m_failed)
+        return false;
     record.add("seq", ++m_seq);
     m_changeSeq = m_seq;
     if (!statePath.isEmpty())
@@ -120,17 +149,20 @@ bool Journal::append(JsonLine record, const QString& statePath, WithHash withHas
     m_lastPath = statePath;
     m_lastHash = withHash;
     m_lastState.clear();
-    // The record of the change before goes out with this one: one write a change, and still
-    // only the last change can lack its record when the run is killed.
+    m_stateRecorded = false;
     const QByteArray object = record.object();
     m_changeDigest = journalRecordDigest(object);
-    const QByteArray lines = m_pending + object + '\n';
-    m_pending.clear();
-    if (m_log->append(lines))
+    return appendLine(object + '\n');
+}
+
+// Each line goes out at once, with one write: a kill loses at most the line being written.
+bool Journal::appendLine(const QByteArray& line)
+{
+    if (m_log->append(line))
         return true;
+    m_failure = QString::fromLocal8Bit(strerror(errno));
     qCDebug(lcJournal).noquote() << QStringLiteral("%1: the log cannot be written, %2")
-                                        .arg(journalLogPath(m_folder),
-                                             QString::fromLocal8Bit(strerror(errno)));
+                                        .arg(journalLogPath(m_folder), m_failure);
     m_failed = true;
     return false;
 }
@@ -146,9 +178,11 @@ bool Journal::keptInJournal(bool kept)
     m_keepError = QString::fromLocal8Bit(strerror(error));
     m_keepErrorCode = error;
     const QByteArray folder = QFile::encodeName(m_folder);
-    if (error == ENOSPC || error == EDQUOT || !QFileInfo(m_folder).isDir() ||
-        ::access(folder.constData(), W_OK | X_OK) != 0)
+    if (error == ENOSPC || error == EDQUOT || error == EFBIG || !QFileInfo(m_folder).isDir() ||
+        ::access(folder.constData(), W_OK | X_OK) != 0) {
         m_failed = true;
+        m_failure = m_keepError;
+    }
     return false;
 }
 
@@ -181,13 +215,17 @@ bool Journal::willRename(const QString& from, const QString& to, const FileState
         return false;
     m_lastPath = target;
     m_lastState = sourceState;
+    // The record's own "source" is the state the rename leaves: its end needs no second copy.
+    m_stateRecorded = true;
     return true;
 }
 
 bool Journal::willAppend(const QString& path)
 {
     const QString target = absolute(path);
-    return append(changeAt("append", target), target, WithHash::Yes);
+    // The old bytes' hash tells undo, without the record of the end, that they are still whole.
+    const FileState before = fileStateOf(target, WithHash::Yes);
+    return append(changeAt("append", target), target, WithHash::Yes, &before);
 }
 
 bool Journal::willRewriteInPlace(const QString& path)
@@ -232,12 +270,27 @@ bool Journal::moveIntoJournal(const QString& path)
         return false;
     // Its own mode, to be given back: a copy to another file system would not keep it.
     const quint32 mode = modeOf(target);
-    if (!keptInJournal(moveOrCopyAway(target, backupPath(m_changeSeq))))
+    m_lastBackup = backupPath(m_changeSeq);
+    if (!keptInJournal(moveOrCopyAway(target, m_lastBackup)))
         return false;
     // Nothing is at the path now; no state to record after.
     m_lastPath.clear();
     recordKept(m_changeSeq, m_changeDigest, target, mode);
+    killHereForTests(m_changeSeq);
     return true;
+}
+
+bool Journal::willPutInPlace(const QString& pending)
+{
+    if (m_failed)
+        return false;
+    m_lastState = fileStateOf(pending, WithHash::Yes).toJson();
+    m_stateRecorded = true;
+    return appendLine(numbered(JsonLine()
+                                   .add("ready", m_changeSeq)
+                                   .add("of", QLatin1String(m_changeDigest))
+                                   .add("path", m_lastPath)
+                                   .addJson("after", m_lastState)));
 }
 
 // Undo puts a backup back only where it is still what the run moved in. Hashing it here would
@@ -252,15 +305,12 @@ void Journal::recordKept(int seq, const QByteArray& digest, const QString& path,
     makePrivate(backup);
     FileState kept = fileStateOf(backup);
     kept.mode = mode;
-    const QByteArray line = numbered(JsonLine()
-                                         .add("kept", seq)
-                                         .add("of", QLatin1String(digest))
-                                         .add("path", path)
-                                         .addJson("state", kept.toJson())
-                                         .addAsText("ctime", kept.ctimeNs));
-    if (!m_log->append(m_pending + line))
-        m_failed = true;
-    m_pending.clear();
+    appendLine(numbered(JsonLine()
+                            .add("kept", seq)
+                            .add("of", QLatin1String(digest))
+                            .add("path", path)
+                            .addJson("state", kept.toJson())
+                            .addAsText("ctime", kept.ctimeNs)));
 }
 
 // A backup still linked to the user's file (its replacement was never renamed over it) stays as
@@ -281,25 +331,36 @@ void Journal::makeLinkedBackupsPrivate()
     m_linkedBackups = stillLinked;
 }
 
+// The record of the change's end goes out at once: with the log mapped, it costs a copy.
 void Journal::changeMade()
 {
-    if (m_lastPath.isEmpty())
+    killHereForTests(m_changeSeq);
+    if (m_lastPath.isEmpty() || m_failed)
         return;
-    // A renamed entry is the one that was at the old name: no need to look again.
-    const QByteArray after =
-        m_lastState.isEmpty() ? fileStateOf(m_lastPath, m_lastHash).toJson() : m_lastState;
-    m_pending += numbered(JsonLine()
-                              .add("done", m_changeSeq)
-                              .add("of", QLatin1String(m_changeDigest))
-                              .add("path", m_lastPath)
-                              .addJson("after", after));
+    // A renamed entry is the one that was at the old name, a file put in place the one recorded
+    // just before: no need to look again.
+    JsonLine done;
+    done.add("done", m_changeSeq).add("of", QLatin1String(m_changeDigest)).add("path", m_lastPath);
+    if (!m_stateRecorded)
+        done.addJson("after", m_lastState.isEmpty() ? fileStateOf(m_lastPath, m_lastHash).toJson()
+                                                    : m_lastState);
+    appendLine(numbered(done));
+    m_lastPath.clear();
+}
+
+void Journal::changeFailed()
+{
+    if (m_failed)
+        return;
+    appendLine(numbered(JsonLine()
+                            .add("failed", m_changeSeq)
+                            .add("of", QLatin1String(m_changeDigest))
+                            .add("path", m_lastPath)));
     m_lastPath.clear();
 }
 
 void Journal::sync()
 {
     makeLinkedBackupsPrivate();
-    m_log->append(m_pending);
-    m_pending.clear();
     m_log->sync();
 }

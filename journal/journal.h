@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #ifndef FILEOPER_JOURNAL_H
 #define FILEOPER_JOURNAL_H
 
@@ -72,10 +75,18 @@ public:
     // file, or clears a target it replaces, without losing it.
     bool moveIntoJournal(const QString& path);
     // Where the file that the last moveIntoJournal took is kept.
-    QString lastBackupPath() const { return backupPath(m_changeSeq); }
+    QString lastBackupPath() const { return m_lastBackup; }
+
+    // Just before the step that puts the change recorded last in place in one go (a rename of
+    // the complete new file `pending` to the change's path): the state that step will leave
+    // there, since a rename keeps the entry, its size and its time. After a kill right behind
+    // that step, undo knows the entry at the path for the run's by it, record of the end or not.
+    bool willPutInPlace(const QString& pending);
 
     // After the change recorded last: the state it left at its path.
     void changeMade();
+    // After the change recorded last failed without changing anything (a refused rename).
+    void changeFailed();
 
     // Forces the records to disk (a power cut may otherwise lose the last ones).
     void sync();
@@ -85,6 +96,8 @@ public:
     // room, or because the journal's folder is gone. The journal no longer holds all it should,
     // and the change that asked was refused.
     bool failed() const { return m_failed; }
+    // The system's reason for that failure.
+    QString failure() const { return m_failure; }
     // Why the last file the journal had to keep could not be moved or copied into it.
     QString keepError() const { return m_keepError; }
     int keepErrorCode() const { return m_keepErrorCode; }
@@ -93,6 +106,7 @@ private:
     Journal(const QString& folder, std::unique_ptr<AppendLog> log);
     bool append(JsonLine record, const QString& statePath, WithHash withHash,
                 const FileState* before = nullptr);
+    bool appendLine(const QByteArray& line);
     bool keptInJournal(bool kept);
     // The next line of the log, numbered.
     QByteArray numbered(JsonLine record);
@@ -120,10 +134,12 @@ private:
     };
     QVector<LinkedBackup> m_linkedBackups;
     QString m_lastPath;
+    QString m_lastBackup;
     WithHash m_lastHash = WithHash::No;
-    QByteArray m_lastState; // what the last change leaves, where known without looking (JSON)
-    QByteArray m_pending;   // the last change's record, written with the next one
+    QByteArray m_lastState;       // what the last change leaves, where known without looking (JSON)
+    bool m_stateRecorded = false; // m_lastState is in the log already, recorded as ready
     bool m_failed = false;
+    QString m_failure;
     QString m_keepError;
     int m_keepErrorCode = 0;
 };
@@ -135,5 +151,7 @@ QString journalLogPath(const QString& folder);
 // A short digest of a change's line, as its done and kept records name it.
 QByteArray journalRecordDigest(const QByteArray& line);
 QString journalBackupPath(const QString& folder, int seq);
+// Where undo sets aside bytes at a path that it cannot tell the run's from a later edit's.
+QString journalAsidePath(const QString& folder, int seq);
 
 #endif

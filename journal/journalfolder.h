@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #ifndef FILEOPER_JOURNALFOLDER_H
 #define FILEOPER_JOURNALFOLDER_H
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #ifndef FILEOPER_JSONLINE_H
 #define FILEOPER_JSONLINE_H
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "undo.h"
 
 #include "filestate.h"
@@ -34,10 +37,12 @@ struct Record {
     QString from;
     qint64 timeMs = 0;
     FileState before;
-    FileState source; // a rename's entry, as it was at its old name
-    FileState after;
+    FileState source;   // a rename's entry, as it was at its old name
+    FileState after;    // recorded just before the change was put in place, or after it
+    bool ready = false; // `after` recorded before the step that puts it in place
     bool done = false;
-    FileState kept; // what the change moved or copied into backup/SEQ, as it was once there
+    bool failed = false; // the change failed, changing nothing
+    FileState kept;      // what the change moved or copied into backup/SEQ, as it was once there
 };
 
 // A run of record numbers the log does not vouch for: lines missing, unreadable, twice or at odds
@@ -155,6 +160,10 @@ private:
         m_expected = seq + 1;
         if (json.contains(QLatin1String("done")))
             takeDone(json, seq);
+        else if (json.contains(QLatin1String("ready")))
+            takeReady(json, seq);
+        else if (json.contains(QLatin1String("failed")))
+            takeFailed(json, seq);
         else if (json.contains(QLatin1String("kept")))
             takeKept(json, seq);
         else if (json.value(QLatin1String("op")).toString() == QLatin1String("start"))
@@ -270,18 +279,68 @@ private:
     void takeDone(const QJsonObject& json, int seq)
     {
         Record* record = changeNamedBy(json, "done", seq, &m_done);
+        if (!record || record->failed)
+            return;
+        // The end of a change whose state was recorded as it was put in place, or of a rename
+        // (the entry it moved is its record's source), says no more.
+        if (!json.contains(QLatin1String("after"))) {
+            if (record->op == QLatin1String("rename") && !record->ready)
+                record->after = record->source;
+            if (record->ready || record->op == QLatin1String("rename")) {
+                record->done = true;
+                return;
+            }
+        }
+        if (!takeAfter(json, seq, record))
+            return;
+        record->done = true;
+    }
+
+    // The state a change is about to put in place in one step: the entry at the path is the
+    // run's if it is this one, whether or not the change's end made it into the log.
+    void takeReady(const QJsonObject& json, int seq)
+    {
+        Record* record = changeNamedBy(json, "ready", seq, &m_ready);
         if (!record)
             return;
+        if (m_done.contains(record->seq) || m_failed.contains(record->seq)) {
+            damage(record->seq, seq,
+                   QStringLiteral("record %1 comes after the end of change %2")
+                       .arg(seq)
+                       .arg(record->seq));
+            return;
+        }
+        if (takeAfter(json, seq, record))
+            record->ready = true;
+    }
+
+    void takeFailed(const QJsonObject& json, int seq)
+    {
+        Record* record = changeNamedBy(json, "failed", seq, &m_failed);
+        if (!record)
+            return;
+        if (m_done.contains(record->seq)) {
+            damage(record->seq, seq,
+                   QStringLiteral("record %1 says change %2 failed, which was done")
+                       .arg(seq)
+                       .arg(record->seq));
+            return;
+        }
+        record->failed = true;
+    }
+
+    bool takeAfter(const QJsonObject& json, int seq, Record* record)
+    {
         const FileState after = FileState::fromJson(json.value(QLatin1String("after")).toObject());
         if (!agrees(*record, after)) {
             damage(record->seq, seq,
                    QStringLiteral("record %1 says change %2 left what it cannot have left")
                        .arg(seq)
                        .arg(record->seq));
-            return;
+            return false;
         }
-        record->done = true;
         record->after = after;
+        return true;
     }
 
     // What a change left must be what it could leave: a folder made is a folder, an entry
@@ -325,6 +384,8 @@ private:
     QHash<int, int> m_indexOfSeq;
     QHash<int, QByteArray> m_digestOfSeq;
     QSet<int> m_done;
+    QSet<int> m_ready;
+    QSet<int> m_failed;
     QSet<int> m_kept;
 };
 
@@ -373,6 +434,21 @@ const FileState& keptState(const Record& record)
     return record.kept.exists() ? record.kept : record.before;
 }
 
+// A folder's time and size change with the entries in it, each judged on its own: the folder is
+// known by its identity alone.
+bool sameEntry(const FileState& now, const FileState& recorded)
+{
+    if (recorded.kind != FileState::Kind::Folder)
+        return now.sameAs(recorded);
+    return now.kind == recorded.kind && now.device == recorded.device &&
+           now.inode == recorded.inode;
+}
+
+bool sameIdentity(const FileState& a, const FileState& b)
+{
+    return a.exists() && b.exists() && a.device == b.device && a.inode == b.inode;
+}
+
 bool madeSince(const FileState& state, qint64 timeMs)
 {
     // File systems keep times coarser than the clock at times; a second of slack.
@@ -386,7 +462,9 @@ public:
 
     void takeBack(const Record& record)
     {
-        const bool compareBytes = record.done && !record.after.hash.isEmpty();
+        if (record.failed)
+            return;
+        const bool compareBytes = (record.done || record.ready) && !record.after.hash.isEmpty();
         const FileState now =
             files.stateOf(record.path, compareBytes ? WithHash::Yes : WithHash::No);
         if (record.op == QLatin1String("mkdir"))
@@ -433,17 +511,44 @@ private:
         restored.append(entry);
     }
 
-    void leave(const QString& path, const QString& reason)
+    void leave(const QString& path, const QString& reason, const QString& from = QString())
     {
-        left.append(
-            QJsonObject{{QStringLiteral("path"), path}, {QStringLiteral("reason"), reason}});
+        QJsonObject entry{{QStringLiteral("path"), path}, {QStringLiteral("reason"), reason}};
+        if (!from.isEmpty())
+            entry.insert(QStringLiteral("from"), from);
+        left.append(entry);
     }
 
-    // The run left `now` at the path: recorded after the change, or, where the run was killed
-    // before the record, an entry made since the change began.
+    // The bytes at the path may be the run's or an edit's made since: they are copied into the
+    // journal, and the path is then free to be restored.
+    bool setAside(const Record& record)
+    {
+        const QString aside = journalAsidePath(m_folder, record.seq);
+        if (!files.copyAside(record.path, aside)) {
+            leave(record.path, QStringLiteral("its end is not in the journal, and it cannot be "
+                                              "set aside; kept"));
+            return false;
+        }
+        QJsonObject entry{{QStringLiteral("path"), record.path},
+                          {QStringLiteral("reason"),
+                           QStringLiteral("its end is not in the journal, so what is there may "
+                                          "be an edit made since; set aside in %1")
+                               .arg(aside)},
+                          {QStringLiteral("aside"), aside}};
+        left.append(entry);
+        return true;
+    }
+
+    // The run left `now` at the path: the state recorded before the change was put in place, or
+    // after it was made. Nothing else proves it: a time says nothing of whose bytes are there.
     static bool leftByRun(const Record& record, const FileState& now)
     {
-        return record.done ? now.sameAs(record.after) : madeSince(now, record.timeMs);
+        return (record.done || record.ready) && now.sameAs(record.after);
+    }
+
+    static QString keptWithBackup(const QString& backup)
+    {
+        return QStringLiteral("changed since the run; kept, the old file stays in %1").arg(backup);
     }
 
     void takeBackFolder(const Record& record)
@@ -460,17 +565,25 @@ private:
 
     void takeBackCreate(const Record& record, const FileState& now)
     {
-        // Something was there already: the create never happened, whatever the times say.
-        if (!now.exists() || (!record.done && record.before.exists()))
+        if (!now.exists())
             return;
-        if (!leftByRun(record, now)) {
+        if (leftByRun(record, now)) {
+            if (files.removeFile(record.path))
+                restore("removed", record.path);
+            else
+                leave(record.path, QStringLiteral("cannot be removed"));
+            return;
+        }
+        if (record.done || record.ready) {
             leave(record.path, QStringLiteral("changed since the run; kept"));
             return;
         }
-        if (files.removeFile(record.path))
-            restore("removed", record.path);
-        else
-            leave(record.path, QStringLiteral("cannot be removed"));
+        // What was there before is still there: the create never happened.
+        if (record.before.exists() && now.sameAs(record.before))
+            return;
+        // Made where it stands, its end unrecorded.
+        if (setAside(record))
+            files.removeFile(record.path);
     }
 
     void takeBackRename(const Record& record, const FileState& now)
@@ -478,10 +591,10 @@ private:
         // A rename moves the entry or leaves it: still under its old name, it never happened
         // (killed before it, or refused for a clash).
         const FileState atOldName = files.stateOf(record.from);
-        if ((!now.exists() || !record.done) && atOldName.sameAs(record.source))
+        if ((!now.exists() || !record.done) && sameEntry(atOldName, record.source))
             return;
-        if (!now.sameAs(record.source)) {
-            leave(record.path, QStringLiteral("changed since the run; kept"));
+        if (!sameEntry(now, record.source)) {
+            leave(record.path, QStringLiteral("changed since the run; kept"), record.from);
             return;
         }
         if (atOldName.exists()) {
@@ -515,10 +628,14 @@ private:
         const QString backup = journalBackupPath(m_folder, record.seq);
         if (!files.stateOf(backup).exists() || now.sameAs(record.before))
             return;
-        if (!leftByRun(record, now) || now.inode != record.before.inode) {
-            leave(record.path, QStringLiteral("changed since the run; kept"));
+        // Replaced or removed since, or changed since the end the journal holds.
+        if (!sameIdentity(now, record.before) || (record.done && !now.sameAs(record.after))) {
+            leave(record.path, keptWithBackup(backup));
             return;
         }
+        // Written where it stands, its end unrecorded: what is there is set aside first.
+        if (!record.done && !setAside(record))
+            return;
         if (files.rewriteWith(backup, record.path, keptState(record))) {
             files.removeFile(backup);
             restore("rewritten", record.path);
@@ -537,9 +654,14 @@ private:
             return;
         }
         if (!leftByRun(record, now)) {
-            leave(record.path,
-                  QStringLiteral("changed since the run; kept, the old file stays in %1")
-                      .arg(backup));
+            // The old file itself, edited where it stands: the replacement never came, and the
+            // journal's second name of it holds nothing the path does not.
+            if (sameIdentity(now, record.before) &&
+                sameIdentity(files.stateOf(backup), record.before)) {
+                files.removeFile(backup);
+                return;
+            }
+            leave(record.path, keptWithBackup(backup));
             return;
         }
         if (files.replaceWith(backup, record.path, keptState(record)))
@@ -552,18 +674,26 @@ private:
     {
         if (!now.exists() || now.sameAs(record.before))
             return;
-        const bool grownByRun = record.done ? now.sameAs(record.after)
-                                            : now.inode == record.before.inode &&
-                                                  now.size >= record.before.size &&
-                                                  madeSince(now, record.timeMs);
-        if (!grownByRun) {
+        if (!(record.done ? now.sameAs(record.after) : oldBytesWhole(record, now))) {
             leave(record.path, QStringLiteral("changed since the run; kept"));
             return;
         }
+        // Without its end recorded, the bytes after the old end may be the run's or an edit's:
+        // they are set aside before the file is cut back.
+        if (!record.done && !setAside(record))
+            return;
         if (files.truncate(record.path, record.before.size, record.before.mtimeNs))
             restore("cut back", record.path);
         else
             leave(record.path, QStringLiteral("cannot be cut back"));
+    }
+
+    // The appended file, its bytes before the run still whole at its start.
+    bool oldBytesWhole(const Record& record, const FileState& now) const
+    {
+        return sameIdentity(now, record.before) && now.size >= record.before.size &&
+               !record.before.hash.isEmpty() &&
+               files.hashOfStart(record.path, record.before.size) == record.before.hash;
     }
 
     QString m_folder;

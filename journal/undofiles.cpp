@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "undofiles.h"
 
 #include "journalfiles.h"
@@ -8,12 +11,31 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <sys/stat.h>
 
 FileState UndoFiles::stateOf(const QString& path, WithHash withHash) const
 {
     const auto changed = m_changed.constFind(path);
     return changed != m_changed.constEnd() ? *changed : fileStateOf(path, withHash);
+}
+
+QByteArray UndoFiles::hashOfStart(const QString& path, qint64 size) const
+{
+    // What a dry run has changed already was cut back to its old bytes.
+    if (m_changed.contains(path))
+        return QByteArray();
+    return hashOfFileStart(path, size);
+}
+
+bool UndoFiles::copyAside(const QString& path, const QString& aside)
+{
+    if (dryRun())
+        return true;
+    const QByteArray folder = QFile::encodeName(QFileInfo(aside).path());
+    if (::mkdir(folder.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    return copyKeepingTimes(path, aside);
 }
 
 bool UndoFiles::removeFile(const QString& path)

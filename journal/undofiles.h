@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #ifndef FILEOPER_UNDOFILES_H
 #define FILEOPER_UNDOFILES_H
 
@@ -20,6 +23,8 @@ public:
     bool dryRun() const { return m_mode == Mode::DryRun; }
 
     FileState stateOf(const QString& path, WithHash withHash = WithHash::No) const;
+    // The hash of the first `size` bytes of the file, as FileState's hash of a whole file.
+    QByteArray hashOfStart(const QString& path, qint64 size) const;
 
     bool removeFile(const QString& path);
     // Removes the folder only when it is empty.
@@ -38,6 +43,9 @@ public:
     bool replaceWith(const QString& from, const QString& to, const FileState& kept);
     // Writes the bytes of `from` over the file at `to`, which keeps its identity.
     bool rewriteWith(const QString& from, const QString& to, const FileState& kept);
+    // Copies the file at `path` to `aside` (a new file in a folder of its own inside the journal,
+    // made when missing), the path left as it is.
+    bool copyAside(const QString& path, const QString& aside);
     // Cuts the file back to `size` bytes and gives it the modification time `mtimeNs`.
     bool truncate(const QString& path, qint64 size, qint64 mtimeNs);
 

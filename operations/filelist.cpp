@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "filelist.h"
 
 #include "core/valueref.h"
@@ -15,7 +18,7 @@ QStringList expandFileList(VariableScope* scope, const QString& setting)
     const QStringList lines = setting.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     for (const QString& line : lines) {
         const QVariant value = resolveValueRef(parseValueRef(line.trimmed()), scope);
-        if (value.canConvert<QVariantList>()) {
+        if (isListValue(value)) {
             const QVariantList items = toVariantList(value);
             for (const QVariant& item : items)
                 paths.append(item.toString());

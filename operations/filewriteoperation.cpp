@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "filewriteoperation.h"
 
 #include "core/persistence.h"
@@ -16,7 +19,7 @@
 // could follow.
 static QString joinedText(const QVariant& value, const QString& separator)
 {
-    if (!value.canConvert<QVariantList>())
+    if (!isListValue(value))
         return value.toString();
     struct OpenList {
         QVariantList items;
@@ -34,7 +37,7 @@ static QString joinedText(const QVariant& value, const QString& separator)
         if (list.next > 0)
             text += open.size() == 1 ? separator : innerSeparator;
         const QVariant item = list.items.at(list.next++);
-        if (item.canConvert<QVariantList>())
+        if (isListValue(item))
             open.push_back({toVariantList(item), 0}); // `list` may move
         else
             text += item.toString();

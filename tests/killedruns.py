@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+# SPDX-License-Identifier: MIT
+
 """The reliability area "killed runs": flows of copies, moves, renames, deletes, writes, appends
 and CSV writes over a small tree with a few big files, each run killed with SIGKILL at a random
 instant.
@@ -7,6 +10,13 @@ it was before the run: every path, its type, bytes, link target and permission b
 every file the flow copies, moves or renames must exist under its old or its new name with its
 bytes intact, and no file may hold anything but bytes one of the files held before (a partly
 written copy under a target's name counts as a file lost).
+
+The area "killed runs, edits after" kills journaled runs, at a random instant or (through the
+test builds' FILEOPER_TEST_KILL_AFTER_CHANGE) right after a random change, then edits paths the
+run touched as a user would (append, rewrite in place, rewrite by rename, delete, create), then
+runs `stephost undo`: every edit must survive byte for byte, where it stands or set aside in the
+journal and listed, everything else must be as before the run, and every file the run changed
+and the user did not must still have its old bytes somewhere.
 """
 import collections
 import hashlib
@@ -23,6 +33,7 @@ import time
 
 JOURNALED_KILLS = 500
 PLAIN_KILLS = 100
+EDITED_KILLS = 300
 BIG_MB = 16
 SMALL = ["a.txt", "b.txt", "c.md", "d/x.txt", "d/y.txt", "d/a.txt", "old.txt", "e/n.txt",
          "out/a.txt", "x-1.txt"]
@@ -153,9 +164,12 @@ def killed_journaled(stephost, work, names, rng, row, problems):
         differing = sorted(path for path in set(before) | set(after)
                            if before.get(path) != after.get(path))
         row["lost"] += sum(1 for path in differing if path in before)
-        # A run killed before its journal began leaves nothing to take back.
+        # A run killed before its journal began leaves nothing to take back; bytes written in
+        # place whose end the journal lacks are set aside, the path restored all the same.
         never_began = "holds no journal" in undo.stderr
-        if differing or (undo.returncode != 0 and not never_began):
+        all_aside = undo.returncode == 1 and all("aside" in entry
+                                                 for entry in report_of(undo)["left"])
+        if differing or (undo.returncode != 0 and not never_began and not all_aside):
             problems.append(f"killed   journaled {name} run {attempt}: undo exit "
                             f"{undo.returncode}, differs at {differing[:5]} {undo.stdout[-300:]}")
             shutil.rmtree(tree)
@@ -164,6 +178,189 @@ def killed_journaled(stephost, work, names, rng, row, problems):
             before = snapshot.state(tree)
         else:
             row["passed"] += 1
+
+
+def report_of(undo):
+    try:
+        report = json.loads(undo.stdout)
+    except ValueError:
+        report = {}
+    report.setdefault("left", [])
+    return report
+
+
+def changes_in(journal):
+    """How many records the journal's log holds."""
+    with open(os.path.join(journal, "journal.log"), "rb") as log:
+        return sum(1 for line in log if line.startswith(b'{"op"'))
+
+
+def edit_as_user(tree, rng, before, after_kill, attempt):
+    """Edits one to three paths the killed run touched; returns {path: bytes, or None if gone}."""
+    touched = sorted(path for path in set(before) | set(after_kill)
+                     if before.get(path) != after_kill.get(path)
+                     and not LEFTOVER.match(os.path.basename(path)))
+    edits = {}
+    for path in rng.sample(touched, min(len(touched), rng.randint(1, 3))):
+        full = os.path.join(tree, path)
+        mine = f"edit {attempt} of {path} by the user\n".encode()
+        if os.path.islink(full) or os.path.isdir(full):
+            continue
+        if not os.path.exists(full):
+            if not os.path.isdir(os.path.dirname(full)):
+                continue
+            with open(full, "wb") as out:
+                out.write(mine)
+            edits[path] = mine
+            continue
+        how = rng.choice(["append", "rewrite in place", "rewrite", "delete"])
+        if how == "delete":
+            os.remove(full)
+            edits[path] = None
+            continue
+        if how == "rewrite":
+            with open(full + ".new", "wb") as out:
+                out.write(mine)
+            os.replace(full + ".new", full)
+        else:
+            with open(full, "ab" if how == "append" else "r+b") as out:
+                out.write(mine)
+                if how != "append":
+                    out.truncate()
+        with open(full, "rb") as edited:
+            edits[path] = edited.read()
+    return edits
+
+
+def digests_under(folder):
+    found = set()
+    for parent, _, files in os.walk(folder):
+        for name in files:
+            full = os.path.join(parent, name)
+            if not os.path.islink(full):
+                with open(full, "rb") as f:
+                    found.add(hashlib.sha1(f.read()).hexdigest())
+    return found
+
+
+def edited_with_old_names(tree, journal, edits):
+    """The edited paths, and the names the run renamed each from, all the way back."""
+    renamed_from = {}
+    with open(os.path.join(journal, "journal.log"), "rb") as log:
+        for line in log:
+            try:
+                record = json.loads(line)
+            except ValueError:
+                continue
+            if record.get("op") == "rename":
+                renamed_from[os.path.relpath(record["path"], tree)] = \
+                    os.path.relpath(record["from"], tree)
+    names = set(edits)
+    for path in list(names):
+        while path in renamed_from and renamed_from[path] not in names:
+            path = renamed_from[path]
+            names.add(path)
+    return names
+
+
+def judge_edited(tree, journal, before, edits, undo, row, problems, label):
+    """Counts what undo lost of the user's edits and of the files before the run."""
+    report = report_of(undo)
+    left = report["left"]
+    wrong = []
+    if undo.returncode not in (0, 1) or (undo.returncode == 0) != (not left):
+        wrong.append(f"undo exit {undo.returncode} with {len(left)} left")
+    named = set()
+    aside = {}
+    for entry in left:
+        for key in ("path", "from"):
+            if key in entry:
+                named.add(os.path.relpath(entry[key], tree))
+        if "aside" in entry:
+            aside[os.path.relpath(entry["path"], tree)] = entry["aside"]
+    lost = 0
+    for path, mine in edits.items():
+        full = os.path.join(tree, path)
+        if mine is None:
+            continue
+        held = open(full, "rb").read() if os.path.isfile(full) else None
+        kept = path in aside and os.path.isfile(aside[path]) and \
+            open(aside[path], "rb").read() == mine
+        if held != mine and not kept:
+            lost += 1
+            wrong.append(f"the user's edit of {path} is gone")
+    after = Snapshot().state(tree)
+    elsewhere = digests_under(journal) | {what for _, what in after.values()}
+    edited_entries = edited_with_old_names(tree, journal, edits)
+
+    def spoken_for(path):
+        return any(path == name or path.startswith(name + "/") for name in set(edits) | named)
+
+    for path in sorted(set(before) | set(after)):
+        if before.get(path) == after.get(path):
+            continue
+        if not spoken_for(path):
+            wrong.append(f"{path} differs")
+        # An edit may itself end a file's old bytes (an appended file rewritten, a renamed file
+        # deleted).
+        if path in before and path not in edited_entries and before[path][1] not in elsewhere and \
+                not before[path][1].startswith(("folder", "-> ")):
+            lost += 1
+            wrong.append(f"the old bytes of {path} are gone")
+    row["tried"] += 1
+    row["lost"] += lost
+    if wrong:
+        problems.append(f"killed   edited {label}: {wrong[:4]} {undo.stdout[-300:]}")
+    else:
+        row["passed"] += 1
+
+
+def killed_edited(stephost, work, names, rng, row, problems):
+    """Killed runs, the touched paths edited by the user, then undone; each on a fresh tree."""
+    tree = os.path.join(work, "tree")
+    journal = os.path.join(work, "journal")
+    snapshot = Snapshot()
+    taken = durations(stephost, work, names)
+    records = {}
+    for name in names:
+        subprocess.run([stephost, "run", f"../{name}.json", "--vars", "", "--journal", journal],
+                       cwd=tree, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        records[name] = changes_in(journal)
+        subprocess.run([stephost, "undo", journal], stdout=subprocess.DEVNULL)
+        shutil.rmtree(journal)
+    # Copied for each run: quicker than building it again.
+    pristine = os.path.join(work, "pristine")
+    shutil.copytree(tree, pristine, symlinks=True)
+    attempt = 0
+    while row["tried"] < EDITED_KILLS and attempt < 3 * EDITED_KILLS:
+        name = names[attempt % len(names)]
+        attempt += 1
+        shutil.rmtree(tree)
+        shutil.copytree(pristine, tree, symlinks=True)
+        before = snapshot.state(tree)
+        environment = dict(os.environ)
+        at_change = attempt % 2 == 0
+        if at_change:
+            environment["FILEOPER_TEST_KILL_AFTER_CHANGE"] = str(rng.randint(2, records[name]))
+        process = subprocess.Popen([stephost, "run", f"../{name}.json", "--vars", "",
+                                    "--journal", journal], cwd=tree, env=environment,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        if not at_change:
+            time.sleep(rng.uniform(0, taken[name]))
+            process.send_signal(signal.SIGKILL)
+        process.wait()
+        if not os.path.isdir(journal):
+            continue
+        edits = edit_as_user(tree, rng, before, snapshot.state(tree), attempt)
+        if not edits:
+            shutil.rmtree(journal)
+            continue
+        undo = subprocess.run([stephost, "undo", journal], capture_output=True, text=True)
+        how = "at change " + environment["FILEOPER_TEST_KILL_AFTER_CHANGE"] if at_change \
+            else "at an instant"
+        judge_edited(tree, journal, before, edits, undo, row, problems,
+                     f"{name} run {attempt} killed {how}, edits {sorted(edits)}")
+        shutil.rmtree(journal, ignore_errors=True)
 
 
 def killed_plain(stephost, work, rng, row, problems):
@@ -198,23 +395,41 @@ def killed_plain(stephost, work, rng, row, problems):
             row["passed"] += 1
 
 
+def prepare(work):
+    """The big text, the flows and the tree in `work`; returns the names of the journaled flows."""
+    big_text = os.path.join(work, "big.txt")
+    line = "第一版 text line, 内容 " + "x" * 60 + "\n"
+    with open(big_text, "w", encoding="utf-8") as out:
+        out.write(line * (BIG_MB * 1000 * 1000 // len(line.encode("utf-8"))))
+    all_flows, variables = flows(big_text)
+    for name, steps in {**all_flows, **plain_flows()}.items():
+        with open(os.path.join(work, f"{name}.json"), "w", encoding="utf-8") as out:
+            json.dump({"variables": variables, "steps": steps}, out, ensure_ascii=False)
+    os.mkdir(os.path.join(work, "tree"))
+    build_tree(os.path.join(work, "tree"), big_text)
+    return list(all_flows)
+
+
+def killed_edited_runs(stephost):
+    """The area "killed runs, edits after": its counts and its problems."""
+    row, problems = collections.Counter(), []
+    work = tempfile.mkdtemp(prefix="killed-edited-")
+    try:
+        names = prepare(work)
+        killed_edited(stephost, work, names, random.Random(20261208), row, problems)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    return row, problems
+
+
 def killed_runs(stephost):
     """Returns the area's counts and its problems."""
     row, problems = collections.Counter(), []
     work = tempfile.mkdtemp(prefix="killed-runs-")
     try:
-        big_text = os.path.join(work, "big.txt")
-        line = "第一版 text line, 内容 " + "x" * 60 + "\n"
-        with open(big_text, "w", encoding="utf-8") as out:
-            out.write(line * (BIG_MB * 1000 * 1000 // len(line.encode("utf-8"))))
-        all_flows, variables = flows(big_text)
-        for name, steps in {**all_flows, **plain_flows()}.items():
-            with open(os.path.join(work, f"{name}.json"), "w", encoding="utf-8") as out:
-                json.dump({"variables": variables, "steps": steps}, out, ensure_ascii=False)
-        os.mkdir(os.path.join(work, "tree"))
-        build_tree(os.path.join(work, "tree"), big_text)
+        names = prepare(work)
         rng = random.Random(20261207)
-        killed_journaled(stephost, work, list(all_flows), rng, row, problems)
+        killed_journaled(stephost, work, names, rng, row, problems)
         killed_plain(stephost, work, rng, row, problems)
     finally:
         shutil.rmtree(work, ignore_errors=True)

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // Random flows for the tests that check a whole run against another view of it (its plan, its
@@ -21,7 +24,7 @@ inline QJsonObject randomSettings(QRandomGenerator& random, const QString& type,
                                   const RandomFlowPool& pool)
 {
     const auto any = [&random](const QStringList& list) {
-        return list.at(random.bounded(list.size()));
+        return list.at(random.bounded(int(list.size())));
     };
     const auto pick = [&] { return any(pool.names); };
     const auto picks = [&] {
@@ -64,7 +67,7 @@ inline QByteArray randomFlow(QRandomGenerator& random, const RandomFlowPool& poo
 {
     QJsonArray steps;
     for (int n = 3 + random.bounded(5); n > 0; --n) {
-        const QString type = pool.types.at(random.bounded(pool.types.size()));
+        const QString type = pool.types.at(random.bounded(int(pool.types.size())));
         steps.append(QJsonObject{{"type", type}, {"settings", randomSettings(random, type, pool)}});
     }
     const QJsonObject variables{

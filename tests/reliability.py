@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+# SPDX-License-Identifier: MIT
+
 """Runs the fault and hostile-input cases one at a time and prints one line per area.
 
 A case is one data row (or one function without data) of the reliability test programs, run as a
@@ -13,7 +16,8 @@ The area "killed overwrites" runs a flow that replaces a 50 MB text file and a l
 and kills it at random instants: afterwards each file must hold exactly its old or exactly its
 new bytes, and nothing but hidden replacements of those two files may be left, which the next
 whole run removes. A kill that leaves anything else counts as a file lost.
-The area "killed runs" (killedruns.py) kills runs at random instants, with and without a journal.
+The area "killed runs" (killedruns.py) kills runs at random instants, with and without a journal;
+"killed runs, edits after" has the user edit what a killed journaled run touched before undo.
 
 usage: reliability.py TESTS_DIR
 """
@@ -193,6 +197,8 @@ def main():
     rows["killed overwrites"], killed_problems = killed_overwrites(stephost)
     problems += killed_problems
     rows["killed runs"], killed_problems = killedruns.killed_runs(stephost)
+    problems += killed_problems
+    rows["killed runs, edits after"], killed_problems = killedruns.killed_edited_runs(stephost)
     problems += killed_problems
 
     columns = ["tried", "passed", "crash", "hang", "lost", "skipped"]

@@ -1,4 +1,7 @@
 #!/bin/sh
+# SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+# SPDX-License-Identifier: MIT
+
 # usage: run-unprivileged.sh LIBDIR TEST [ARGS...]
 # Runs a test as an unprivileged user when started as root, for the cases that need a permission
 # to be refused: root reads, writes and removes whatever it likes. The test and the libraries it

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "testsupport.h"
 
 #include <QDir>
@@ -87,10 +90,21 @@ public:
         : m_fileSizeLimit(limits.fileSizeLimit), m_memoryLimit(limits.memoryLimit),
           m_unprivileged(limits.unprivileged)
     {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+        setChildProcessModifier([this] { applyLimits(); });
+#endif
     }
 
 protected:
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
     void setupChildProcess() override
+    {
+        applyLimits();
+    }
+#endif
+
+private:
+    void applyLimits() const
     {
         // Root writes where the folder's permissions say no; nobody does not.
         if (m_unprivileged && ::getuid() == 0 &&
@@ -109,7 +123,6 @@ protected:
         ::setrlimit(RLIMIT_FSIZE, &limit);
     }
 
-private:
     qint64 m_fileSizeLimit;
     qint64 m_memoryLimit;
     bool m_unprivileged;

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // The journal's log file: what a reader finds while the writer runs (as a kill leaves it) and
 // after it closes, across the room it reserves ahead.
 

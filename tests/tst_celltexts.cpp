@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // The texts a column of a table being read has already met: equal texts come back as one shared
 // string, which detaches when a cell holding it is changed, and a column whose texts turn out
 // distinct stops sharing without changing a single text.

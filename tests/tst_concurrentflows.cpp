@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // Two flows on two threads, each with its own scope and folder, give what they give one after the
 // other: the same report, warnings included, and the same files.
 #include "testsupport.h"

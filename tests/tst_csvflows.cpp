@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // The CSV steps end to end through stephost: tests/flows/csv.json and the example flow.
 #include "testsupport.h"
 

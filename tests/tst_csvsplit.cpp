@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // Lines into cells and cells into lines: the delimited and fixed-width splitters, the walk of a
 // text's lines, and the CSV line the writer makes (which the delimited splitter must read back).
 // Lists of cells or lines are written as one text with "|" between the items.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // Data tables in every shape a variable may hold; the row and column selection of the CSV steps.
 #include "core/valueref.h"
 #include "csv/datatable.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // A list nested 100,000 levels deep, built here, through every part that walks values: all ten
 // steps reading it or replacing it, and the host's report and binary flow writer. Qt descends
 // into nested values by recursion (destroying, comparing or streaming one), so the code under

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // The copy of one regular file that copies and moves make: what the copy gets (bytes, permission
 // bits, modification time) is what QFile::copy gives, and a copy that fails leaves nothing behind.
 

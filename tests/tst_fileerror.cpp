@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "filesystem/journalfilesystem.h"
 #include "filesystem/planfilesystem.h"
 #include "filesystem/realfilesystem.h"

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // The steps under a file size limit, in a process that keeps SIGXFSZ at its default as a host
 // may: a write that would pass the limit must be refused before it starts (the system would end
 // the process), and fail as on a full disk, leaving the old file as it was and nothing beside it.

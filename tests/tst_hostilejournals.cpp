@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // Journals turned against the user: `stephost run --journal` given a folder that is not its own,
 // and `stephost undo` given a journal that was damaged, edited, swapped or planted with links, or
 // whose run is still going. Whatever was done to the journal, no byte of the user's is lost: every
@@ -201,6 +204,7 @@ void runLeaving(const QString& journal, const QStringList& leftovers)
     QVERIFY2(run, qPrintable(error));
     QVERIFY(run->willCreate(QStringLiteral("new.txt")));
     QVERIFY(writeFile(QStringLiteral("new.txt"), "made"));
+    run->changeMade();
     for (const QString& leftover : leftovers)
         QVERIFY(writeFile(leftover, "half"));
 }

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "hostlanguage.h"
 
 #include <QCoreApplication>
@@ -71,7 +74,7 @@ TsProblems readTsProblems(QIODevice* ts, QString* error)
         if (xml.name() == QLatin1String("source")) {
             source = xml.readElementText();
         } else if (xml.name() == QLatin1String("translation")) {
-            const QStringRef type = xml.attributes().value(QLatin1String("type"));
+            const QString type = xml.attributes().value(QLatin1String("type")).toString();
             const bool stale =
                 type == QLatin1String("vanished") || type == QLatin1String("obsolete");
             // A text with a count holds its forms as child elements.

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // Text without a mark that is not UTF-8, read and appended to in the code page the host names.
 #include "filesystem/realfilesystem.h"
 #include "testsupport.h"

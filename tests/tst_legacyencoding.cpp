@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // The host's legacy code page: its default from the user's locale and the names it accepts.
 #include "legacyencoding.h"
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // Saving, loading and cloning of every step: the base payload, then the settings in declaration
 // order and nothing else, so equal shapes load into each other.
 #include <core/persistence.h>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // The decoded pieces of a large file, read by several runs at once: a piece is dropped as soon as
 // every run reading it has moved past it, and never while one still reads it.
 #include "csv/piecereaders.h"

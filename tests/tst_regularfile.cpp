@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // Writing a user's file: what a replaced file keeps, what a write that is not committed leaves
 // behind, and how the leftovers of a killed run go.
 #include "core/regularfile.h"

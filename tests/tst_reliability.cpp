@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // Faults and hostile input, end to end: each case runs a flow from tests/flows/reliability through
 // stephost in a scratch folder, with a time limit, and compares the folder before and after byte
 // for byte. A case passes when stephost neither crashed nor hung, exited as expected, logged
@@ -269,7 +272,7 @@ QByteArray fileSummary(const QByteArray& path, qint64 size)
             break;
         if (std::memcmp(chunk.data(), zeros.data(), size_t(got)) != 0) {
             hash.addData(QByteArray::number(qint64(at)) + ':');
-            hash.addData(chunk.data(), int(got));
+            hash.addData(QByteArray::fromRawData(chunk.data(), int(got)));
         }
     }
     if (fd >= 0)

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // `stephost plan` against `stephost run`: each flow runs twice on identical trees, once planned,
 // once for real. The plan must report what the run then does, and leave its own tree untouched.
 
@@ -435,7 +438,31 @@ void tst_StephostPlan::throughLinks_data()
            {"type": "file.read", "settings": {"filePath": "d/new.txt", "targetVarStr": "t"}})");
 }
 
-// A link followed by "..": the kernel climbs from where the link leads, and so must the plan.
+// The tree a run of `flow` leaves in a fresh copy of `tree`, with a journal in `journal` where
+// one is named (outside the tree); `undone` then tells whether its undo brought the tree back.
+QMap<QString, QByteArray> treeAfterRun(const QByteArray& flow, const Tree& tree,
+                                       const QString& journal = QString(), bool* undone = nullptr)
+{
+    const ScratchCwd dir;
+    if (!buildTree(tree))
+        return {};
+    const QString flowFile = dir.filePath(QStringLiteral(".flow.json"));
+    writeFile(flowFile, flow);
+    const QMap<QString, QByteArray> before = treeState();
+    QStringList arguments{QStringLiteral("run"), flowFile};
+    if (!journal.isEmpty())
+        arguments << QStringLiteral("--journal") << journal;
+    runStephost(arguments, dir.path());
+    const QMap<QString, QByteArray> after = treeState();
+    if (undone) {
+        *undone = runStephost({QStringLiteral("undo"), journal}, dir.path()).exitCode == 0 &&
+                  treeState() == before;
+    }
+    return after;
+}
+
+// A link followed by "..": the kernel climbs from where the link leads, and so must the plan,
+// and a journaled run, which records the entries the run really changed.
 void tst_StephostPlan::throughLinks()
 {
     QFETCH(QByteArray, steps);
@@ -447,6 +474,12 @@ void tst_StephostPlan::throughLinks()
     const PlanAndRun outcome = planAndRun(flow, tree, &failure);
     QCOMPARE(outcome.plan.value(QLatin1String("skipped")).toArray(), QJsonArray());
     QVERIFY(!changesOf(outcome.plan).isEmpty());
+
+    const QTemporaryDir journals;
+    bool undone = false;
+    QCOMPARE(treeAfterRun(flow, tree, journals.filePath(QStringLiteral("j")), &undone),
+             treeAfterRun(flow, tree));
+    QVERIFY(undone);
 }
 
 void tst_StephostPlan::craftedNames_data()

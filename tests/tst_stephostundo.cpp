@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // `stephost run --journal` then `stephost undo`: every path back as it was before the run, with
 // its bytes, its type, its link target and its permission bits; and a path the user changed
 // after the run is left alone and reported.
@@ -20,6 +23,8 @@ private slots:
     void undoRestoresTree();
     void userChangeIsLeft();
     void unkeptFileIsLeft();
+    void killedThenEdited_data();
+    void killedThenEdited();
 };
 
 namespace
@@ -171,6 +176,135 @@ void tst_StephostUndo::unkeptFileIsLeft()
              run.err.constData());
     QCOMPARE(readFile(QStringLiteral("ro/a.txt")), QByteArray("ro/a.txt"));
     QCOMPARE(readFile(QStringLiteral("b.txt")), QByteArray("\xEF\xBB\xBFwritten"));
+}
+
+void tst_StephostUndo::killedThenEdited_data()
+{
+    QTest::addColumn<QString>("killedAfter"); // the change, as "op path"
+    QTest::addColumn<QString>("edit");        // what the user then does to the path
+    const auto row = [](const char* change, const char* edit) {
+        QTest::addRow("%s, %s", change, edit)
+            << QString::fromLatin1(change) << QString::fromLatin1(edit);
+    };
+    for (const char* change : {"create A.txt", "replace B.txt", "append C.txt"}) {
+        for (const char* edit : {"none", "append", "rewrite in place", "rewrite", "delete"})
+            row(change, edit);
+    }
+    row("remove E.txt", "none");
+    row("remove E.txt", "create");
+}
+
+namespace
+{
+
+// The number of the record of the change `op` at `path` in the journal's log.
+int recordOf(const QString& journal, const QString& op, const QString& path)
+{
+    const QList<QByteArray> lines = readFile(journal + QStringLiteral("/journal.log")).split('\n');
+    for (const QByteArray& line : lines) {
+        const QJsonObject record = QJsonDocument::fromJson(line).object();
+        if (record.value("op").toString() == op && record.value("path").toString().endsWith(path))
+            return record.value("seq").toInt();
+    }
+    return -1;
+}
+
+// What the user does to a file after the run: the file's bytes after it, null where it is gone.
+QByteArray editAsUser(const QString& path, const QString& edit)
+{
+    const QByteArray mine = "the user's own words\n";
+    if (edit == QLatin1String("none"))
+        return QByteArray();
+    if (edit == QLatin1String("delete")) {
+        QFile::remove(path);
+        return QByteArray();
+    }
+    if (edit == QLatin1String("rewrite")) {
+        // As an editor saves: a new file renamed over the old one.
+        writeFile(path + QStringLiteral(".new"), mine);
+        QFile::remove(path);
+        QFile::rename(path + QStringLiteral(".new"), path);
+        return mine;
+    }
+    QFile file(path);
+    const QIODevice::OpenMode how =
+        edit == QLatin1String("append") ? QIODevice::Append : QIODevice::WriteOnly;
+    if (!file.open(how) || file.write(mine) != mine.size())
+        return "cannot be edited";
+    file.close();
+    return readFile(path);
+}
+
+} // namespace
+
+// Killed right after one change, whatever records were still to come, then the user edits the
+// path it changed: undo keeps every byte of the user's edit, where it stands or set aside in the
+// journal and listed, and restores everything else. The kill comes at a chosen change, not after
+// a wait.
+void tst_StephostUndo::killedThenEdited()
+{
+    QFETCH(QString, killedAfter);
+    QFETCH(QString, edit);
+    const QString op = killedAfter.section(QLatin1Char(' '), 0, 0);
+    const QString path = killedAfter.section(QLatin1Char(' '), 1);
+    const QTemporaryDir journalParent;
+    const QString flowFile = journalParent.filePath(QStringLiteral("flow.json"));
+    QVERIFY(writeFile(flowFile, R"({"steps": [
+        {"type": "file.write", "settings": {"filePath": "A.txt", "content": "run A"}},
+        {"type": "file.write", "settings": {"filePath": "B.txt", "content": "run B"}},
+        {"type": "file.write", "settings": {"filePath": "C.txt", "content": "run C", "ifExist": 1}},
+        {"type": "file.delete", "settings": {"files": "E.txt"}},
+        {"type": "file.write", "settings": {"filePath": "F.txt", "content": "run F"}}]})"));
+    const ScratchCwd dir;
+    // The whole run first, to find the change's record; it is then taken back.
+    const QString fullJournal = journalParent.filePath(QStringLiteral("full"));
+    QVERIFY(makeTree(QStringLiteral("B.txt|C.txt|E.txt|other.txt")));
+    const QStringList before = fullTreeState();
+    const QStringList run = {QStringLiteral("run"), flowFile, QStringLiteral("--journal")};
+    QCOMPARE(runStephost(run + QStringList{fullJournal}, dir.path()).exitCode, 0);
+    const int killAfter = recordOf(fullJournal, op, path);
+    QVERIFY(killAfter > 0);
+    QCOMPARE(runStephost({QStringLiteral("undo"), fullJournal}, dir.path()).exitCode, 0);
+    QCOMPARE(fullTreeState(), before);
+
+    const QString journal = journalParent.filePath(QStringLiteral("killed"));
+    qputenv("FILEOPER_TEST_KILL_AFTER_CHANGE", QByteArray::number(killAfter));
+    const StephostResult killed = runStephost(run + QStringList{journal}, dir.path());
+    qunsetenv("FILEOPER_TEST_KILL_AFTER_CHANGE");
+    QVERIFY2(killed.crashed, killed.err.constData());
+    const QByteArray edited = editAsUser(path, edit);
+    const StephostResult undo = runStephost({QStringLiteral("undo"), journal}, dir.path());
+    const QJsonObject report = QJsonDocument::fromJson(undo.out).object();
+    const QJsonArray left = report.value("left").toArray();
+    QCOMPARE(undo.exitCode, left.isEmpty() ? 0 : 1);
+    if (edit == QLatin1String("none")) {
+        // Taken back whole; what cannot be told from an edit is set aside, and said so.
+        QVERIFY2(fullTreeState() == before, qPrintable(differenceText(before, fullTreeState())));
+        for (const QJsonValue& entry : left)
+            QVERIFY(entry.toObject().contains("aside"));
+        return;
+    }
+
+    // The user's bytes: at the path, or set aside and listed.
+    bool found = edited.isNull() ? !QFileInfo::exists(path) : readFile(path) == edited;
+    for (const QJsonValue& entry : left) {
+        const QString aside = entry.toObject().value("aside").toString();
+        if (entry.toObject().value("path").toString().endsWith(QLatin1Char('/') + path) &&
+            !aside.isEmpty())
+            found = found || readFile(aside) == edited;
+    }
+    QVERIFY2(found, QJsonDocument(report).toJson().constData());
+    // Everything else as before the run.
+    const auto without = [&path](QStringList tree) {
+        tree.erase(std::remove_if(tree.begin(), tree.end(),
+                                  [&path](const QString& line) {
+                                      return line.startsWith(path + QLatin1Char(' '));
+                                  }),
+                   tree.end());
+        return tree;
+    };
+    QVERIFY2(without(fullTreeState()) == without(before),
+             qPrintable(differenceText(without(before), without(fullTreeState()))));
 }
 
 QTEST_GUILESS_MAIN(tst_StephostUndo)

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "filesystem/realfilesystem.h"
 #include "filetree.h"
 #include "operations/uniquepath.h"

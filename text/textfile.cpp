@@ -1,5 +1,9 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "textfile.h"
 
+#include "codecbytes.h"
 #include "core/parallel.h"
 #include "core/regularfile.h"
 #include "legacycodec.h"
@@ -169,7 +173,7 @@ int cutOffSequenceLength(const QByteArray& sample)
 QString decode(const QByteArray& encoding, const char* data, int size)
 {
     if (QTextCodec* codec = QTextCodec::codecForName(encoding))
-        return codec->toUnicode(data, size);
+        return decodeBytes(codec, data, size);
     return QString::fromLocal8Bit(data, size);
 }
 
@@ -212,7 +216,7 @@ QVector<int> utf8CutPoints(const char* data, int size, int parts)
 QByteArray encodeWithoutMark(QTextCodec* codec, QStringView text)
 {
     QTextCodec::ConverterState state(QTextCodec::IgnoreHeader);
-    return codec->fromUnicode(text.data(), int(text.size()), &state);
+    return encodeText(codec, text, &state);
 }
 
 struct AppendEncoding {
@@ -285,7 +289,8 @@ bool endsWithoutLineFeed(FileSystem& files, const QString& path, QTextCodec* cod
         return false;
     // A tail that is the whole file is read as the reader reads a file, mark and all: the two then
     // agree on whether it holds any text (a mark followed by U+FEFF reads as empty to both).
-    const QString tail = start == 0 ? decodeFileBytes(bytes) : codec->toUnicode(bytes);
+    const QString tail =
+        start == 0 ? decodeFileBytes(bytes) : decodeBytes(codec, bytes.constData(), bytes.size());
     return !tail.isEmpty() && tail.back() != QLatin1Char('\n');
 }
 

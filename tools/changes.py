@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+# SPDX-License-Identifier: MIT
+
 """Prints, for people, what a flow run changed in a folder: files copied, renamed, written or
 removed (compared with the folder it was copied from), then the steps and their warnings from the
 run's JSON report.

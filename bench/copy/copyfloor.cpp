@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // copyfloor DEST SOURCE...
 // Copies each SOURCE into the folder DEST with QFile::copy and nothing more: no list expansion,
 // no clash handling. What the copy step costs beyond this is its own overhead.

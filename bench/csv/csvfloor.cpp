@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // The floor of the CSV benchmark: the least a program must do to turn a CSV file into a data
 // table value (read, decode, split at commas and LF into QVariantList rows of QString cells),
 // with no quotes, no trimming and no checks. Also measures how many heap bytes a table holds
@@ -84,7 +87,7 @@ static int tableSize(const char* mode, const char* path)
     }
     const size_t after = heapInUse();
     const qint64 cells = cellCount(table);
-    std::printf("rows %d cells %lld bytes %zu bytes_per_cell %.1f\n", table.size(),
+    std::printf("rows %d cells %lld bytes %zu bytes_per_cell %.1f\n", int(table.size()),
                 static_cast<long long>(cells), after - before,
                 cells ? double(after - before) / double(cells) : 0.0);
     return 0;
@@ -95,7 +98,7 @@ int main(int argc, char** argv)
     if (argc == 3 && std::strcmp(argv[1], "floor") == 0) {
         const QString text = readDecoded(argv[2]);
         const QVariantList table = floorTable(text);
-        std::printf("rows %d\n", table.size());
+        std::printf("rows %d\n", int(table.size()));
         return 0;
     }
     if (argc == 3 &&

@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+# SPDX-License-Identifier: MIT
+
 """Writes a CSV of about SIZE_MB megabytes, LF line ends, no byte-order mark, the same bytes on
 every run. KIND is one of:
 

@@ -1,4 +1,7 @@
 #!/usr/bin/env python3
+# SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+# SPDX-License-Identifier: MIT
+
 """The Python peer of the CSV benchmark: csv.reader into a list of lists, and, given an output
 path, csv.writer writing the rows back (UTF-8 with a mark, LF line ends)."""
 import csv

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+# SPDX-License-Identifier: MIT
+
 """Times journaled runs of stephost against the same runs without a journal."""
 import json
 import os

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+# SPDX-License-Identifier: MIT
+
 """Times `stephost plan` of a 10,000-file numbering rename against `stephost run` of the same."""
 import json
 import os

@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+# SPDX-License-Identifier: MIT
+
 """Times stephost's rename step against a Python os.rename loop on the same files."""
 import json
 import os

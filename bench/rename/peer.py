@@ -1,3 +1,6 @@
+# SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+# SPDX-License-Identifier: MIT
+
 """The Python peer: renames the flow's files the way method 5 does (hyphen, padded number after
 the name) with one os.rename each."""
 import json

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // The least any Qt program must do to turn a UTF-8 file into a QString: read all of it, decode
 // it with Qt's UTF-8 codec. Prints the number of characters so the work cannot be skipped.
 #include <QFile>

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "binaryflow.h"
 
 #include "operationprops.h"
@@ -29,6 +32,34 @@ bool isBinaryFlow(const QByteArray& data)
            std::memcmp(data.constData(), binaryFlowMagic, sizeof binaryFlowMagic) == 0;
 }
 
+namespace
+{
+
+// A value in QVariant's stream form, written by our own hand where Qt's majors part: a map's
+// entries go from the greatest key down, as Qt 5 writes them (Qt 6 goes up). The rest is Qt's.
+void writeVariant(QDataStream& out, const QVariant& value)
+{
+    const int type = value.userType();
+    if (type == QMetaType::QVariantMap) {
+        const QVariantMap map = value.toMap();
+        out << quint32(type) << qint8(value.isNull()) << quint32(map.size());
+        for (auto entry = map.constEnd(); entry != map.constBegin();) {
+            --entry;
+            out << entry.key();
+            writeVariant(out, entry.value());
+        }
+    } else if (type == QMetaType::QVariantList) {
+        const QVariantList list = value.toList();
+        out << quint32(type) << qint8(value.isNull()) << quint32(list.size());
+        for (const QVariant& item : list)
+            writeVariant(out, item);
+    } else {
+        out << value;
+    }
+}
+
+} // namespace
+
 QByteArray writeBinaryFlow(const Flow& flow, const PluginHost& host)
 {
     QByteArray bytes;
@@ -43,7 +74,8 @@ QByteArray writeBinaryFlow(const Flow& flow, const PluginHost& host)
                                            "levels deep")
                                 .arg(variable.name)
                                 .arg(maxValueNesting)};
-        out << variable.name << varTypeWord(variable.type) << variable.value;
+        out << variable.name << varTypeWord(variable.type);
+        writeVariant(out, variable.value);
     }
     out << quint32(flow.steps.size());
     for (int i = 0; i < flow.steps.size(); ++i) {

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "hostlanguage.h"
 
 #include "installpaths.h"
@@ -33,8 +36,12 @@ QLocale chosen(const QString& preference)
 
 bool install(QCoreApplication& app, const QLocale& locale)
 {
-    installTranslator(app, locale, QStringLiteral("qtbase"),
-                      QLibraryInfo::location(QLibraryInfo::TranslationsPath));
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    const QString qtTranslations = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+#else
+    const QString qtTranslations = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+#endif
+    installTranslator(app, locale, QStringLiteral("qtbase"), qtTranslations);
     return installTranslator(app, locale, QStringLiteral("stephost"),
                              InstallPaths::translationDirectory());
 }

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "runner.h"
 
 #include "console.h"
@@ -9,6 +12,7 @@
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QElapsedTimer>
+#include <QIODevice>
 
 #include <memory>
 #include <vector>
@@ -106,8 +110,8 @@ RunResult runFlow(const Flow& flow, const PluginHost& host, const RunOptions& op
         if (options.stepFinished)
             options.stepFinished(i, count, op, elapsed);
         op.setVariableScope(nullptr);
-        result.steps.append(
-            {op.typeId(), op.toString(), op.description(), capture.messages().size() - logBefore});
+        result.steps.append({op.typeId(), op.toString(), op.description(),
+                             int(capture.messages().size()) - logBefore});
     }
     if (options.afterSteps)
         options.afterSteps(result.scope);

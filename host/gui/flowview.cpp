@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "flowview.h"
 
 #include "flowmodel.h"
@@ -50,7 +53,11 @@ void FlowView::dragMoveEvent(QDragMoveEvent* event)
 void FlowView::dropEvent(QDropEvent* event)
 {
     const QMimeData* data = event->mimeData();
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    const int row = dropRow(event->position().toPoint());
+#else
     const int row = dropRow(event->pos());
+#endif
     if (data->hasFormat(FlowModel::stepTypeMime)) {
         emit typeDropped(QString::fromUtf8(data->data(FlowModel::stepTypeMime)), row);
     } else if (data->hasFormat(FlowModel::stepRowMime)) {

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // stephost-gui: the desktop host. Loads operation plug-ins as stephost does and lets a person
 // build, edit, save, open and run a flow in a window.
 

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "mainwindow.h"
 
 #include "flowfile.h"
@@ -289,7 +292,7 @@ void MainWindow::buildActions()
              m_bottomTabs->setCurrentWidget(m_preview);
              m_preview->updateNow();
          }},
-        {runMenu, QStyle::SP_MediaStop, tr("Stop"), QKeySequence(Qt::SHIFT + Qt::Key_F5),
+        {runMenu, QStyle::SP_MediaStop, tr("Stop"), QKeySequence(Qt::SHIFT | Qt::Key_F5),
          [this]() { stopRun(); }},
     };
     for (const ActionSpec& desc : actions) {
@@ -306,7 +309,7 @@ void MainWindow::buildActions()
     m_undo = m_history->createUndoAction(this, tr("Undo"));
     m_undo->setShortcut(QKeySequence::Undo);
     m_redo = m_history->createRedoAction(this, tr("Redo"));
-    m_redo->setShortcuts({QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_Z), QKeySequence::Redo});
+    m_redo->setShortcuts({QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence::Redo});
     editMenu->addAction(m_undo);
     editMenu->addAction(m_redo);
     buildRunJournalActions(editMenu, runMenu);

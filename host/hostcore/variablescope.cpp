@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 #include "variablescope.h"
 
 void VariableScope::declare(const QString& name, VarType type, const QVariant& value)

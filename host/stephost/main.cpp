@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // stephost: the command-line stand-in host. Loads operation plug-ins through QPluginLoader and
 // lists, inspects, converts and runs flows.
 

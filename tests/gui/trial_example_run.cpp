@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // The stephost-gui program for real, under an X server (xvfb-run): it opens the office example in
 // a scratch copy of its files, runs it, saves a picture of itself and closes, saying nothing on
 // standard error, Qt included. The pictures go under build/screenshots/.

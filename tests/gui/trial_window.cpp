@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // The window for real, under an X server (xvfb-run) at 1280x800: every step's properties with
 // every choice selected fit the panel without a horizontal scroll bar, the file-list editor sits
 // level with its label and as wide as the other fields; the Preview tab shows a plan with a

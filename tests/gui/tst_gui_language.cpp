@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // The window in the language the host chose: its actions, tabs, run outcome and reasons for
 // refusing a value read in Chinese under zh_CN and in English, the source language, otherwise.
 #include "hostlanguage.h"

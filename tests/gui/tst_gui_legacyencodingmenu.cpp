@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // The legacy code page preference: kept in the settings, applied to the whole application.
 #include "legacyencodingmenu.h"
 

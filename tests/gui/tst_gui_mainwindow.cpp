@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // The window: editing the flow list; a flow built, saved and opened again runs to the report
 // `stephost run` gives for the file, in the flow's folder; settings naming undeclared variables
 // are marked; edits are undone; steps are dropped from the palette; a run stops between steps.

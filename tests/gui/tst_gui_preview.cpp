@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // The window's preview of what a flow will do: the plan's rows with conflicts marked, made again
 // by itself after edits (once for a burst of them) and for another working folder, only the latest
 // request shown, a flow that cannot be planned explained, made again for a new code page; Run asks

@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // The panel builds every step type's rows from its meta-object alone, so the expectations are read
 // from the same class-info; the exact annotations are pinned by tests/data/schema.json.
 #include "operationprops.h"

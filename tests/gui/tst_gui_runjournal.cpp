@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // The window's runs are journaled in the user's data folder and taken back by "Undo last run":
 // the tree exactly as before, a file edited since left and reported, the last 20 journals kept,
 // no journal with journaling off, and Ctrl+Z undoing the flow edit only in the flow list.

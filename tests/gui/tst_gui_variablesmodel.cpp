@@ -1,3 +1,6 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
 // The variables model: typed text into the QVariant a flow declares, unedited variables unchanged,
 // text that does not fit refused with the reason.
 #include "variablesmodel.h"

@@ -1,4 +1,7 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+# SPDX-License-Identifier: MIT
+
 # Puts the build where a user would get it and runs the installed stephost as a user would: no
 # option, no environment variable pointing back at the build.
 #   installed.sh install BUILD_DIR   cmake --install into a scratch prefix with DESTDIR, run the
@@ -104,7 +107,10 @@ unpack_package() {
     deb="$(ls "$scratch"/package/*.deb)"
     local depends
     depends="$(dpkg-deb -f "$deb" Depends)"
-    for runtime in libqt5core5a libqt5widgets5 libqt5svg5; do
+    local runtimes=(libqt5core5a libqt5widgets5 libqt5svg5)
+    grep -q '^FILEOPER_QT_MAJOR:STRING=6$' "$build/CMakeCache.txt" &&
+        runtimes=(libqt6core6 libqt6widgets6 libqt6svg6 libqt6core5compat6)
+    for runtime in "${runtimes[@]}"; do
         [[ "$depends" == *"$runtime"* ]] || fail "Depends lacks $runtime: $depends"
     done
     dpkg-deb -x "$deb" "$scratch/root"
