@@ -16,6 +16,7 @@
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -149,12 +150,15 @@ qint64 modificationTime(const struct timespec& time)
     return qint64(time.tv_sec) * kNanosecondsPerSecond + time.tv_nsec;
 }
 
-bool setModificationTime(const QString& path, qint64 modified)
+namespace
 {
-    struct timespec times[2];
+
+// The access time left as it is, the modification time `modified` (nanoseconds since the epoch).
+// Floor division, so that times before the epoch keep a nanosecond part in 0..999,999,999.
+void fillTimes(qint64 modified, struct timespec times[2])
+{
     times[0].tv_sec = 0;
-    times[0].tv_nsec = UTIME_OMIT; // the access time stays
-    // Floor division, so that times before the epoch keep a nanosecond part in 0..999,999,999.
+    times[0].tv_nsec = UTIME_OMIT;
     qint64 seconds = modified / kNanosecondsPerSecond;
     qint64 nanoseconds = modified % kNanosecondsPerSecond;
     if (nanoseconds < 0) {
@@ -163,7 +167,23 @@ bool setModificationTime(const QString& path, qint64 modified)
     }
     times[1].tv_sec = time_t(seconds);
     times[1].tv_nsec = long(nanoseconds);
+}
+
+} // namespace
+
+bool setModificationTime(const QString& path, qint64 modified)
+{
+    struct timespec times[2];
+    fillTimes(modified, times);
     return ::utimensat(AT_FDCWD, encoded(path).constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+uint ownAccessBits(const QString& path)
+{
+    const QByteArray name = encoded(path);
+    return (::access(name.constData(), R_OK) == 0 ? S_IRUSR : 0) |
+           (::access(name.constData(), W_OK) == 0 ? S_IWUSR : 0) |
+           (::access(name.constData(), X_OK) == 0 ? S_IXUSR : 0);
 }
 
 bool copyOwnerAndMode(int fd, const FileStatus& model)
@@ -230,6 +250,24 @@ bool cloneContent(int in, int out)
     return ::ioctl(out, FICLONE, in) == 0;
 }
 
+KernelCopy copyInKernel(int in, int out)
+{
+    // One call moves at most this much (the kernel's own limit, 2 GiB less a page).
+    const size_t kMostPerCall = 0x7ffff000;
+    bool started = false;
+    for (;;) {
+        const ssize_t sent = ::sendfile(out, in, nullptr, kMostPerCall);
+        if (sent < 0 && errno == EINTR)
+            continue;
+        if (sent < 0)
+            return !started && (errno == EINVAL || errno == ENOSYS) ? KernelCopy::NotSupported
+                                                                    : KernelCopy::Failed;
+        if (sent == 0)
+            return KernelCopy::Done;
+        started = true;
+    }
+}
+
 bool truncateTo(int fd, qint64 size)
 {
     int result;
@@ -241,8 +279,8 @@ bool truncateTo(int fd, qint64 size)
 
 bool setModificationTime(int fd, qint64 mtimeNs)
 {
-    const struct timespec mtime = {time_t(mtimeNs / 1000000000), long(mtimeNs % 1000000000)};
-    const struct timespec times[2] = {{0, UTIME_OMIT}, mtime};
+    struct timespec times[2];
+    fillTimes(mtimeNs, times);
     return ::futimens(fd, times) == 0;
 }
 

@@ -66,6 +66,10 @@ qint64 modificationTime(const struct timespec& time);
 // (nanoseconds since the epoch), as exactly as its file system keeps times.
 bool setModificationTime(const QString& path, qint64 modified);
 
+// What this process may do with the file at path (links followed), as an owner's permission bits:
+// 0400 read, 0200 write, 0100 run. Root may read and write anything.
+uint ownAccessBits(const QString& path);
+
 // Gives the file the owner, group and mode of `model` as far as the process may; false when
 // not all of them.
 bool copyOwnerAndMode(int fd, const FileStatus& model);
@@ -82,6 +86,12 @@ bool readBlocks(int fd, const std::function<bool(const char* bytes, qint64 size)
 bool writeAllAt(int fd, const char* data, qint64 size, qint64 offset);
 // Makes `out` share the blocks of `in` where the file system can (a clone); false elsewhere.
 bool cloneContent(int in, int out);
+enum class KernelCopy { Done, NotSupported, Failed };
+// Copies `in` from where it stands to its end into `out` inside the kernel (sendfile), without
+// the bytes passing through the process. NotSupported, nothing written, where these files cannot
+// be copied so (a file under /sys, some file systems); Failed, errno saying why, on an error
+// after that.
+KernelCopy copyInKernel(int in, int out);
 bool truncateTo(int fd, qint64 size);
 bool setModificationTime(int fd, qint64 mtimeNs);
 bool syncData(int fd);

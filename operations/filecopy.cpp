@@ -4,121 +4,219 @@
 #include "filecopy.h"
 
 #include "core/posixfile_unix.h"
-#include "core/regularfile.h"
 #include "core/replacementfile.h"
 
 #include <QFile>
 
 #include <cerrno>
+#include <limits>
+#include <utility>
 
 namespace
 {
 
-// Files under /proc say they are empty and are not; QFile::copy believes their size and would make
-// an empty copy. Their text is read to its end and written to a file made new for it.
-bool copyWithQFile(const QString& source, const QString& target, QString* error)
-{
-    QFile file(source);
-    if (file.copy(target))
-        return true;
-    *error = file.errorString();
-    return false;
-}
+std::function<void(const QString& temporary)> g_beforeNaming;
 
 // A file that says it is empty is trusted to end within this many bytes, as much as a step reads
 // of a file: /proc/self/pagemap, which reads as hundreds of gigabytes, fails instead of filling
-// the disk. Read in pieces that are a multiple of its 8-byte entries.
+// the disk.
 const qint64 kMaxUnsizedCopy = qint64(1) << 30;
-const int kUnsizedPiece = 1 << 16;
 
-// Copies what the source gives, from the piece already read up to its end; false, *error saying
-// why, where a read or a write fails or the copy would pass the limit above or the process's file
-// size limit.
-bool copyToEnd(QFile& in, QByteArray piece, QFile& out, QString* error)
+bool failWith(int code, QString* error)
 {
-    for (qint64 copied = 0; !piece.isEmpty(); piece = in.read(kUnsizedPiece)) {
-        copied += piece.size();
-        if (copied > kMaxUnsizedCopy || !withinFileSizeLimit(copied)) {
-            *error = qt_error_string(EFBIG);
-            return false;
-        }
-        if (out.write(piece) != piece.size()) {
-            *error = out.errorString();
-            return false;
-        }
-    }
-    if (in.error() == QFileDevice::NoError)
-        return true;
-    *error = in.errorString();
+    *error = qt_error_string(code);
+    errno = code;
     return false;
 }
 
-bool copyFileThatReadsAsEmpty(const QString& source, const QString& target, QString* error)
+bool failWithErrno(QString* error)
 {
-    QFile in;
-    if (!openRegularFileForReading(source, &in)) {
+    return failWith(errno, error);
+}
+
+// The source, open for reading. Only a regular file is opened (links followed), and the open
+// never waits: asked first, so that a device is never opened at all.
+int openSource(const QString& path, FileStatus* status, QString* error)
+{
+    if (!statusOf(path, true, status) || !status->regular) {
         *error = QStringLiteral("cannot open the source for reading");
-        return false;
+        return -1;
     }
-    const QByteArray first = in.read(kUnsizedPiece);
-    if (in.error() != QFileDevice::NoError) {
-        *error = in.errorString();
-        return false;
-    }
-    if (first.isEmpty())
-        return copyWithQFile(source, target, error);
-    QFile out(target);
-    if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered)) {
-        *error = out.errorString();
-        return false;
-    }
-    if (copyToEnd(in, first, out, error)) {
-        if (syncData(out.handle()))
-            return true;
-        *error = qt_error_string(errno);
-    }
-    out.remove();
-    return false;
+    const int fd = openWithoutWaiting(path, OpenFor::Reading);
+    if (fd >= 0 && statusOf(fd, status) && status->regular)
+        return fd;
+    *error = QStringLiteral("cannot open the source for reading");
+    if (fd >= 0)
+        closeDescriptor(fd);
+    return -1;
 }
 
-bool copyBytes(const QFileInfo& source, const QString& target, QString* error)
+// Reads what the source gives up to its end and writes it into the empty `out`; false, *error
+// saying why, where a read or a write fails or the copy would pass `most` bytes or the process's
+// file size limit.
+bool copyByReading(int in, int out, qint64 most, QString* error)
 {
-    // Refused before it starts where the copy would pass the size limit, as a write is.
-    if (!withinFileSizeLimit(source.size())) {
-        *error = qt_error_string(EFBIG);
+    qint64 written = 0;
+    int code = 0;
+    const bool read = readBlocks(in, [&](const char* bytes, qint64 size) {
+        if (written + size > most || !withinFileSizeLimit(written + size))
+            code = EFBIG;
+        else if (!writeAllAt(out, bytes, size, written))
+            code = errno;
+        written += size;
+        return code == 0;
+    });
+    if (code != 0)
+        return failWith(code, error);
+    return read || failWithErrno(error);
+}
+
+// The source's bytes into the empty `out`, the fastest way the two files allow: a shared copy of
+// the blocks, else a copy inside the kernel, else read and written here. Files under /proc say
+// they are empty and are not: one that says so is read to its end.
+bool copyContent(int in, int out, const FileStatus& source, QString* error)
+{
+    if (source.size == 0)
+        return copyByReading(in, out, kMaxUnsizedCopy, error);
+    if (cloneContent(in, out))
+        return true;
+    switch (copyInKernel(in, out)) {
+    case KernelCopy::Done:
+        return true;
+    case KernelCopy::NotSupported:
+        return copyByReading(in, out, std::numeric_limits<qint64>::max(), error);
+    case KernelCopy::Failed:
+        break;
+    }
+    return failWithErrno(error);
+}
+
+// A copy being made: a new file beside the target under a replacement's hidden name, locked from
+// its creation until it has its name or is gone, so that whoever cleans up what killed runs left
+// (a later replacement of the target, an undo) passes it by while it lives.
+class CopyUnderWay
+{
+public:
+    ~CopyUnderWay()
+    {
+        if (m_fd < 0)
+            return;
+        const int code = errno;
+        if (!m_named)
+            removeEntry(m_temporary);
+        closeDescriptor(m_fd);
+        errno = code;
+    }
+
+    // Creates the temporary file and fills it with the source's bytes, mode and modification
+    // time, synced to disk.
+    bool make(const QString& source, const QString& target, QString* error)
+    {
+        FileStatus status;
+        const int in = openSource(source, &status, error);
+        if (in < 0)
+            return false;
+        const bool made = fill(in, source, status, target, error);
+        const int code = errno;
+        closeDescriptor(in);
+        errno = code;
+        return made;
+    }
+
+    const QString& temporary() const { return m_temporary; }
+
+    // The file has its name: nothing to remove when this goes. The lock holds until then.
+    void named() { m_named = true; }
+
+private:
+    bool fill(int in, const QString& source, const FileStatus& status, const QString& target,
+              QString* error)
+    {
+        // Refused before it starts where the copy would pass the size limit, as a write is.
+        if (!withinFileSizeLimit(status.size))
+            return failWithErrno(error);
+        OpenError openError;
+        m_fd = createReplacementFile(target, &m_temporary, &openError);
+        if (m_fd < 0)
+            return failWithErrno(error);
+        if (!copyContent(in, m_fd, status, error))
+            return false;
+        // What a copy has always been given: the source's permission bits, set-user-ID and the
+        // like left out, the owner's completed by what this process may do with the source.
+        if (!setMode(m_fd, (status.mode & 0777) | ownAccessBits(source)))
+            return failWithErrno(error);
+        // The time the source was last changed when its copy began: a file that changed while
+        // it was copied then looks older than it is, never newer, and is taken again by whoever
+        // compares times. Kept as exactly as the target's file system keeps times; where it
+        // cannot be set at all, the copy stands without it.
+        setModificationTime(m_fd, status.modified);
+        if (!syncData(m_fd))
+            return failWithErrno(error);
+        if (g_beforeNaming)
+            g_beforeNaming(m_temporary);
+        return true;
+    }
+
+    int m_fd = -1;
+    QString m_temporary;
+    bool m_named = false;
+};
+
+// Where renames take no flags (some network and FUSE file systems), a second name and the
+// removal of the first do the same; where neither is to be had, the target is looked for first,
+// as a copy has always done there.
+bool renameOntoNothing(const QString& from, const QString& to)
+{
+    if (renameWithoutReplacing(from, to))
+        return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP)
+        return false;
+    if (linkEntry(from, to)) {
+        removeEntry(from);
+        return true;
+    }
+    if (errno != EPERM && errno != EOPNOTSUPP && errno != ENOSYS)
+        return false;
+    FileStatus there;
+    if (statusOf(to, false, &there)) {
+        errno = EEXIST;
         return false;
     }
-    if (source.size() == 0)
-        return copyFileThatReadsAsEmpty(source.filePath(), target, error);
-    return copyWithQFile(source.filePath(), target, error);
+    return renameReplacing(from, to);
 }
 
 } // namespace
 
-// The copy takes the time the source was last changed when its copy began: a file that changed
-// while it was copied then looks older than it is, never newer, and is taken again by whoever
-// compares times. The time is kept as exactly as the target's file system keeps times; where it
-// cannot be set at all, the copy stands without it.
+void setCopyNamingHookForTesting(std::function<void(const QString& temporary)> hook)
+{
+    g_beforeNaming = std::move(hook);
+}
+
 bool copyFileWithoutReplacing(const QFileInfo& source, const QString& target, QString* error)
 {
-    FileStatus before;
-    const bool known = statusOf(source.filePath(), true, &before);
-    if (!copyBytes(source, target, error))
+    FileStatus there;
+    if (statusOf(target, false, &there)) {
+        *error = QStringLiteral("Destination file exists");
+        errno = EEXIST;
         return false;
-    if (known)
-        setModificationTime(target, before.modified);
+    }
+    CopyUnderWay copy;
+    if (!copy.make(source.filePath(), target, error))
+        return false;
+    if (!renameOntoNothing(copy.temporary(), target))
+        return failWithErrno(error);
+    copy.named();
     return true;
 }
 
 bool copyFileReplacing(const QFileInfo& source, const QString& target, QString* error)
 {
     removeLeftoverReplacements(target);
-    const QString temp = unusedReplacementPath(target);
-    if (!copyFileWithoutReplacing(source, temp, error))
+    CopyUnderWay copy;
+    if (!copy.make(source.filePath(), target, error))
         return false;
-    if (renameReplacing(temp, target))
-        return true;
-    *error = qt_error_string(errno);
-    QFile::remove(temp);
-    return false;
+    if (!renameReplacing(copy.temporary(), target))
+        return failWithErrno(error);
+    copy.named();
+    return true;
 }

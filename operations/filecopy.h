@@ -6,13 +6,23 @@
 #include <QFileInfo>
 #include <QString>
 
-// Copies a regular file (links followed) to a path where nothing is yet, never replacing what is
-// there. QFile::copy does the work: it builds the copy under a temporary name beside the target,
-// syncs it to disk and only then gives it its name, so a move may remove its source right after.
-// The copy keeps the source's modification time. On failure *error says why.
+#include <functional>
+
+// Copies of regular files (links followed). A copy is built beside its target under a hidden
+// temporary name (".<name>.fileoper-XXXXXX"), locked from its creation until it has its name, so
+// that nobody cleaning up after killed runs takes it for a leftover. It gets the source's bytes
+// (shared blocks, else copied inside the kernel), the source's permission bits and its
+// modification time as the copy began, is synced to disk and only then takes its name, so a
+// move may remove its source right after. On failure *error says why and errno holds the
+// system's reason; the temporary file is gone.
+
+// Copies to a path where nothing is yet, never replacing what is there.
 bool copyFileWithoutReplacing(const QFileInfo& source, const QString& target, QString* error);
 
-// Copies a regular file over an existing target: the copy is made complete under a hidden name
-// beside the target and then takes its place in one rename, so a failed copy leaves the target
-// as it was. The target itself is replaced, a link as much as a file. On failure *error says why.
+// Copies over an existing target: the copy takes its place in one rename, so a failed copy
+// leaves the target as it was. The target itself is replaced, a link as much as a file.
 bool copyFileReplacing(const QFileInfo& source, const QString& target, QString* error);
+
+// For tests: called with the temporary file's path once a copy is complete and synced, just
+// before it takes its name. An empty function (the default) calls nothing.
+void setCopyNamingHookForTesting(std::function<void(const QString& temporary)> hook);

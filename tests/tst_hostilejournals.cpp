@@ -9,6 +9,7 @@
 #include "filetree.h"
 
 #include "core/replacementfile.h"
+#include "operations/filecopy.h"
 
 #include <journal.h>
 #include <undo.h>
@@ -20,6 +21,7 @@
 
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -194,6 +196,19 @@ QStringList backupFiles(const QString& journal)
     return paths;
 }
 
+// A journaled run, ended, that made new.txt, and during which a killed writer left `leftovers`.
+void runLeaving(const QString& journal, const QStringList& leftovers)
+{
+    QString error;
+    std::unique_ptr<Journal> run = Journal::create(journal, &error);
+    QVERIFY2(run, qPrintable(error));
+    QVERIFY(run->willCreate(QStringLiteral("new.txt")));
+    QVERIFY(writeFile(QStringLiteral("new.txt"), "made"));
+    run->changeMade();
+    for (const QString& leftover : leftovers)
+        QVERIFY(writeFile(leftover, "half"));
+}
+
 // A process of the test's own that keeps a journal, or a temporary file, while the test runs
 // undo: started with one of the roles handled in main() below.
 class Holder
@@ -204,20 +219,27 @@ public:
         m_process.setWorkingDirectory(cwd);
         m_process.start(QCoreApplication::applicationFilePath(),
                         {QStringLiteral("--hold"), role, path});
-        m_ready = m_process.waitForReadyRead(30000) && m_process.readLine().trimmed() == "holding";
+        if (m_process.waitForReadyRead(30000))
+            m_line = QString::fromLocal8Bit(m_process.readLine().trimmed());
+        m_ready = m_line.section(QLatin1Char(' '), 0, 0) == QLatin1String("holding");
     }
     ~Holder() { release(); }
     bool ready() const { return m_ready; }
-    void release()
+    // What the role said it holds after "holding", if anything.
+    QString held() const { return m_line.section(QLatin1Char(' '), 1); }
+    // Lets go and waits for the process to end: its exit code, -1 where it did not end normally.
+    int release()
     {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.closeWriteChannel();
-        m_process.waitForFinished(30000);
+        if (m_process.state() != QProcess::NotRunning) {
+            m_process.closeWriteChannel();
+            m_process.waitForFinished(30000);
+        }
+        return m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1;
     }
 
 private:
     QProcess m_process;
+    QString m_line;
     bool m_ready = false;
 };
 
@@ -240,6 +262,8 @@ private slots:
     void plantedLink();
     void liveRun();
     void liveTemporaryFiles();
+    void liveCopy_data();
+    void liveCopy();
     void privateFiles_data();
     void privateFiles();
 };
@@ -595,17 +619,8 @@ void tst_HostileJournals::liveTemporaryFiles()
     const QString journal = parent.filePath(QStringLiteral("journal"));
     const ScratchCwd dir;
     makeTree(QString::fromLatin1(tree));
-    {
-        QString error;
-        std::unique_ptr<Journal> run = Journal::create(journal, &error);
-        QVERIFY2(run, qPrintable(error));
-        QVERIFY(run->willCreate(QStringLiteral("new.txt")));
-        QVERIFY(writeFile(QStringLiteral("new.txt"), "made"));
-        run->changeMade();
-        // A killed writer's leftovers, made during the run.
-        QVERIFY(writeFile(QStringLiteral(".a.txt.fileoper-Dead01"), "half"));
-        QVERIFY(writeFile(QStringLiteral("qt_temp.Dead02"), "half"));
-    }
+    runLeaving(journal,
+               {QStringLiteral(".a.txt.fileoper-Dead01"), QStringLiteral("qt_temp.Dead02")});
     Holder replacement(QStringLiteral("replacement"), QStringLiteral("a.txt"), dir.path());
     QVERIFY(replacement.ready());
     Holder copy(QStringLiteral("open"), QStringLiteral("qt_temp.Live01"), dir.path());
@@ -620,6 +635,53 @@ void tst_HostileJournals::liveTemporaryFiles()
     QVERIFY(!QFileInfo::exists(QStringLiteral("qt_temp.Dead02")));
     QVERIFY(QFileInfo::exists(live.first()));
     QVERIFY(QFileInfo::exists(QStringLiteral("qt_temp.Live01")));
+}
+
+void tst_HostileJournals::liveCopy_data()
+{
+    QTest::addColumn<QString>("role");
+    QTest::addColumn<QString>("target");
+    QTest::newRow("to a new name") << "copy"
+                                   << "copy.txt";
+    QTest::newRow("over a file") << "copy over"
+                                 << "b.txt";
+}
+
+// A copy of another process, stopped when its temporary file is complete and synced and has yet
+// to take its name, in a folder that an undo of an ended run cleans up: the temporary file is
+// locked, and undo removes the run's leftovers beside it but not it. The copy then ends well.
+void tst_HostileJournals::liveCopy()
+{
+    QFETCH(QString, role);
+    QFETCH(QString, target);
+    const QTemporaryDir parent;
+    const QString journal = parent.filePath(QStringLiteral("journal"));
+    const ScratchCwd dir;
+    makeTree(QString::fromLatin1(tree));
+    runLeaving(journal, {QStringLiteral(".c.txt.fileoper-Dead01")});
+    Holder copy(role, target, dir.path());
+    QVERIFY(copy.ready());
+    const QString temporary = copy.held();
+    QVERIFY2(QFileInfo(temporary).fileName().startsWith("." + target + ".fileoper-"),
+             qPrintable(temporary));
+    QCOMPARE(readFile(temporary), readFile(QStringLiteral("a.txt")));
+    const int fd = ::open(QFile::encodeName(temporary).constData(), O_RDONLY | O_CLOEXEC);
+    QVERIFY(fd >= 0);
+    const int locked = ::flock(fd, LOCK_EX | LOCK_NB);
+    const int lockError = errno;
+    ::close(fd);
+    QCOMPARE(locked, -1);
+    QCOMPARE(lockError, EWOULDBLOCK);
+
+    const QJsonObject report = undoJournal(journal);
+    QCOMPARE(report.value("status").toString(), QStringLiteral("undone"));
+    QVERIFY(!QFileInfo::exists(QStringLiteral("new.txt")));
+    QVERIFY(!QFileInfo::exists(QStringLiteral(".c.txt.fileoper-Dead01")));
+    QVERIFY(QFileInfo::exists(temporary));
+
+    QCOMPARE(copy.release(), 0);
+    QVERIFY(!QFileInfo::exists(temporary));
+    QCOMPARE(readFile(target), readFile(QStringLiteral("a.txt")));
 }
 
 void tst_HostileJournals::privateFiles_data()
@@ -671,6 +733,31 @@ void tst_HostileJournals::privateFiles()
 namespace
 {
 
+void waitForRelease()
+{
+    char buffer[16];
+    while (::read(0, buffer, sizeof buffer) > 0) {
+    }
+}
+
+// A copy of a.txt to `target`, held just before it takes its name: says "holding" and the
+// temporary file's path. Exit code 0 when the copy then ends well.
+int holdCopy(bool replacing, const QString& target)
+{
+    setCopyNamingHookForTesting([](const QString& temporary) {
+        std::printf("holding %s\n", QFile::encodeName(temporary).constData());
+        std::fflush(stdout);
+        waitForRelease();
+    });
+    const QFileInfo source(QStringLiteral("a.txt"));
+    QString error;
+    const bool copied = replacing ? copyFileReplacing(source, target, &error)
+                                  : copyFileWithoutReplacing(source, target, &error);
+    if (!copied)
+        std::fprintf(stderr, "copy failed: %s\n", qPrintable(error));
+    return copied ? 0 : 1;
+}
+
 // The roles of Holder: each makes its change, says "holding", and keeps what it holds until its
 // standard input closes.
 int hold(const QString& role, const QString& path)
@@ -689,6 +776,8 @@ int hold(const QString& role, const QString& path)
         QString temp;
         OpenError error;
         fd = createReplacementFile(path, &temp, &error);
+    } else if (role.startsWith(QLatin1String("copy"))) {
+        return holdCopy(role == QLatin1String("copy over"), path);
     } else {
         fd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
     }
@@ -696,9 +785,7 @@ int hold(const QString& role, const QString& path)
         return 1;
     std::puts("holding");
     std::fflush(stdout);
-    char buffer[16];
-    while (::read(0, buffer, sizeof buffer) > 0) {
-    }
+    waitForRelease();
     if (fd >= 0)
         ::close(fd);
     return 0;

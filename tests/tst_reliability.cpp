@@ -709,7 +709,7 @@ void tst_Reliability::vanishingSources_data()
 void tst_Reliability::bigData_data()
 {
     addColumns();
-    // The source costs no disk; QFile::copy writes its holes out, so each copy takes 4 GiB.
+    // The source costs no disk; a copy writes its holes out, so each copy takes 4 GiB.
     QTest::newRow("4 GiB sparse file")
         << hostile("copy-then-move.json", R"(files=["big.bin"])", "big.bin#sparse", "",
                    "+copies/|+copies/big.bin|+moved/|+moved/big.bin|-big.bin",
