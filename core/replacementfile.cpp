@@ -49,9 +49,12 @@ QString replacementPrefixOf(const QString& name)
     const int markerLength = int(sizeof kMarker) - 1;
     const int prefixLength = name.size() - kRandomLength;
     if (prefixLength < 1 + markerLength || !name.startsWith(QLatin1Char('.')) ||
-        QStringRef(&name, prefixLength - markerLength, markerLength) != QLatin1String(kMarker))
+        !QStringView(name)
+             .mid(prefixLength - markerLength, markerLength)
+             .startsWith(QLatin1String(kMarker)))
         return QString();
-    for (const QChar c : QStringRef(&name, prefixLength, kRandomLength)) {
+    for (int i = prefixLength; i < name.size(); ++i) {
+        const QChar c = name.at(i);
         if (c.unicode() > 127 || !std::strchr(kRandomChars, char(c.unicode())))
             return QString();
     }
