@@ -66,6 +66,17 @@ struct StephostLimits {
 StephostResult runStephost(const QStringList& arguments, const QString& workingDir = QString(),
                            const StephostLimits& limits = StephostLimits());
 
+// Whether a child may be given an address-space limit: a build under AddressSanitizer reserves
+// terabytes of shadow memory as it starts and cannot run under one.
+constexpr bool addressSpaceLimitsWork()
+{
+#if defined(__SANITIZE_ADDRESS__)
+    return false;
+#else
+    return true;
+#endif
+}
+
 // Writes bytes to a file, creating its folders; returns false on failure.
 bool writeFile(const QString& path, const QByteArray& bytes);
 QByteArray readFile(const QString& path);

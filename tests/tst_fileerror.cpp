@@ -136,9 +136,10 @@ void tst_FileError::failureSaysWhatWhereAndWhy()
     const QStringList before = QDir(root).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
 
     PlanFileSystem plan(RealFileSystem::instance());
-    FileSystem& files = planned ? static_cast<FileSystem&>(plan) : RealFileSystem::instance();
+    FileSystem* const files =
+        planned ? static_cast<FileSystem*>(&plan) : &RealFileSystem::instance();
     FileError error;
-    QVERIFY(!play(files, call, root + a, b.isEmpty() ? QString() : root + b, &error));
+    QVERIFY(!play(*files, call, root + a, b.isEmpty() ? QString() : root + b, &error));
     QCOMPARE(error.operation, operation);
     QCOMPARE(error.path, root + (path == QLatin1String("a") ? a : b));
     QCOMPARE(error.code, code);

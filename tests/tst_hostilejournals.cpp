@@ -708,7 +708,10 @@ void tst_HostileJournals::privateFiles()
             entries << all.next();
         for (const QString& path : entries) {
             struct stat status;
-            QCOMPARE(::lstat(QFile::encodeName(path).constData(), &status), 0);
+            if (::lstat(QFile::encodeName(path).constData(), &status) != 0) {
+                modes << path + QStringLiteral(" cannot be looked at");
+                continue;
+            }
             modes << QStringLiteral("%1 %2")
                          .arg(QDir(journal).relativeFilePath(path))
                          .arg(status.st_mode & 07777, 0, 8);
@@ -801,7 +804,6 @@ int main(int argc, char** argv)
     }
     QCoreApplication app(argc, argv);
     tst_HostileJournals test;
-    QTEST_SET_MAIN_SOURCE_PATH
     return QTest::qExec(&test, argc, argv);
 }
 
