@@ -83,12 +83,27 @@ void fill(const struct stat& from, FileStatus* status)
 
 } // namespace
 
+namespace
+{
+
+// An absolute path without "..", as QDir::cleanPath would leave it: no "//", no "." part, no "/"
+// at the end. Most paths a run names are, and are then taken as they are.
+bool isClean(const QString& path)
+{
+    if (path.size() > 1 && path.endsWith(QLatin1Char('/')))
+        return false;
+    return !path.contains(QLatin1String("//")) && !path.contains(QLatin1String("/./")) &&
+           !path.endsWith(QLatin1String("/."));
+}
+
+} // namespace
+
 QString absolutePathAsKernelTakesIt(const QString& path, const QString& workingFolder)
 {
     const QString absolute =
         QDir::isAbsolutePath(path) ? path : workingFolder + QLatin1Char('/') + path;
     if (!absolute.contains(QLatin1String("..")))
-        return QDir::cleanPath(absolute);
+        return isClean(absolute) ? absolute : QDir::cleanPath(absolute);
     const QStringList parts = absolute.split(QLatin1Char('/'));
     const int lastUp = parts.lastIndexOf(QStringLiteral(".."));
     if (lastUp < 0)
