@@ -449,10 +449,12 @@ bool sameIdentity(const FileState& a, const FileState& b)
     return a.exists() && b.exists() && a.device == b.device && a.inode == b.inode;
 }
 
+// By the status change time, which nobody can set back: a copy's temporary file is given its
+// source's modification time before it takes its name. File systems keep times coarser than the
+// clock at times; a second of slack.
 bool madeSince(const FileState& state, qint64 timeMs)
 {
-    // File systems keep times coarser than the clock at times; a second of slack.
-    return state.exists() && state.mtimeNs / 1000000 >= timeMs - 1000;
+    return state.exists() && qMax(state.mtimeNs, state.ctimeNs) / 1000000 >= timeMs - 1000;
 }
 
 class Undo
