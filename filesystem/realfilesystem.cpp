@@ -6,7 +6,7 @@
 #include "core/parallel.h"
 #include "core/posixfile_unix.h"
 #include "core/regularfile.h"
-#include "operations/filecopy.h"
+#include "filesystem/filecopy.h"
 
 #include <QDir>
 #include <QFile>

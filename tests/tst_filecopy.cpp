@@ -7,7 +7,7 @@
 #include "filetree.h"
 
 #include "core/posixfile_unix.h"
-#include "operations/filecopy.h"
+#include "filesystem/filecopy.h"
 
 #include <QtTest>
 

@@ -9,7 +9,7 @@
 #include "filetree.h"
 
 #include "core/replacementfile.h"
-#include "operations/filecopy.h"
+#include "filesystem/filecopy.h"
 
 #include <journal.h>
 #include <undo.h>

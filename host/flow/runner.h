@@ -5,6 +5,8 @@
 
 #include "flow.h"
 
+#include <fileprogress.h>
+
 #include <variablescope.h>
 
 #include <QList>
@@ -24,8 +26,16 @@ struct RunOptions {
     std::function<void(int index, int count, const Operation& step, qint64 nanoseconds)>
         stepFinished;
     // Asked before each step after the first; true ends the run there (the steps before it have
-    // run in full, the rest do not run).
+    // run in full, the rest do not run). Plug-ins that can stop inside a step ask it too, on the
+    // step's thread, so it must be safe to call from any thread.
     std::function<bool()> stopRequested;
+    // Called on the step's thread while a step works, from plug-ins that report how far they are
+    // (now and then, and once at the step's end); index is zero-based.
+    std::function<void(int index, int count, const Operation& step, const FileProgress& progress)>
+        stepProgress;
+    // The folder the steps' relative paths resolve against; empty for the process's current
+    // folder.
+    QString workingFolder;
     // Called with the flow's scope just before each step runs, and once after the last.
     std::function<void(VariableScope& scope, int index)> beforeStep;
     std::function<void(VariableScope& scope)> afterSteps;
