@@ -577,25 +577,9 @@
         <source>the working folder %1 cannot be entered</source>
         <translation>无法进入工作文件夹 %1</translation>
     </message>
-    <message numerus="yes">
-        <source>Finished, %n warning(s)</source>
-        <translation>
-            <numerusform>完成，%n 条警告</numerusform>
-        </translation>
-    </message>
     <message>
         <source>Stopped after step %1 of %2; the steps after it did not run</source>
         <translation>已在第 %1 步（共 %2 步）后停止，其后的步骤未运行</translation>
-    </message>
-    <message numerus="yes">
-        <source>Stopped after step %1, %n warning(s)</source>
-        <translation>
-            <numerusform>已在第 %1 步后停止，%n 条警告</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Step %1 %2: %3</source>
-        <translation>第 %1 步 %2：%3</translation>
     </message>
     <message>
         <source>Undo last run…</source>
@@ -625,6 +609,16 @@
         <source>The plan shows %n conflict(s): changes that replace files the flow still uses, or that will fail. Run anyway?</source>
         <translation>
             <numerusform>计划中有 %n 处冲突：某些更改会替换流程仍要用到的文件，或将会失败。仍要运行吗？</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Result of this run</source>
+        <translation>本次结果</translation>
+    </message>
+    <message numerus="yes">
+        <source>The flow replaces %n file(s) that are there now, and no journal is kept to undo the run. Run anyway?</source>
+        <translation>
+            <numerusform>流程将替换 %n 个现有文件，且没有保留可撤销这次运行的日志。仍要运行吗？</numerusform>
         </translation>
     </message>
 </context>
@@ -675,6 +669,10 @@
 </source>
         <translation>%1 项更改，%2 项有冲突，%3 项跳过
 </translation>
+    </message>
+    <message>
+        <source>replaces an existing file</source>
+        <translation>替换现有文件</translation>
     </message>
 </context>
 <context>
@@ -746,10 +744,6 @@
         <source>State</source>
         <translation>状态</translation>
     </message>
-    <message>
-        <source>%1, %2, %3</source>
-        <translation>%1，%2，%3</translation>
-    </message>
     <message numerus="yes">
         <source>%n change(s)</source>
         <translation>
@@ -759,7 +753,7 @@
     <message numerus="yes">
         <source>%n conflict(s)</source>
         <translation>
-            <numerusform>%n 处冲突</numerusform>
+            <numerusform>%n 项冲突</numerusform>
         </translation>
     </message>
     <message numerus="yes">
@@ -780,6 +774,30 @@
         <source>What the flow will do cannot be worked out:</source>
         <translation>无法算出流程将做的更改：</translation>
     </message>
+    <message>
+        <source>Next run preview: what running the flow again would do. The result of the run is under Last run.</source>
+        <translation>后续预览：再次运行流程将做的更改。本次结果见“上次运行”。</translation>
+    </message>
+    <message numerus="yes">
+        <source>The flow would change no file, %n skipped</source>
+        <translation>
+            <numerusform>此流程不会更改任何文件，%n 项跳过</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1, %2, %3, %4</source>
+        <translation>%1，%2，%3，%4</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n replacing existing file(s)</source>
+        <translation>
+            <numerusform>%n 项替换现有文件</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Step %1 leaves %2 alone: %3</source>
+        <translation>第 %1 步未处理 %2：%3</translation>
+    </message>
 </context>
 <context>
     <name>PropertyPanel</name>
@@ -798,6 +816,59 @@
     <message>
         <source>No step selected</source>
         <translation>未选择步骤</translation>
+    </message>
+</context>
+<context>
+    <name>RunOutcome</name>
+    <message numerus="yes">
+        <source>Stopped after step %1, %n warning(s)</source>
+        <translation>
+            <numerusform>已在第 %1 步后停止，%n 条警告</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Finished, %n warning(s)</source>
+        <translation>
+            <numerusform>完成，%n 条警告</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1，%2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) left alone</source>
+        <translation>
+            <numerusform>%n 个文件未处理</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n existing file(s) replaced; Undo last run brings them back</source>
+        <translation>
+            <numerusform>替换了 %n 个现有文件，可用“撤销上次运行”找回</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n existing file(s) replaced</source>
+        <translation>
+            <numerusform>替换了 %n 个现有文件</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Step %1 %2 %3</source>
+        <translation>第 %1 步 %2 %3</translation>
+    </message>
+    <message>
+        <source>%1 ← %2</source>
+        <translation>%1 ← %2</translation>
+    </message>
+    <message>
+        <source>%1 (failed: %2)</source>
+        <translation>%1（失败：%2）</translation>
+    </message>
+    <message>
+        <source>%1 (replaced an existing file)</source>
+        <translation>%1（替换了现有文件）</translation>
     </message>
 </context>
 <context>
@@ -828,6 +899,13 @@
     <message>
         <source>step %1 (%2): its plug-in %3</source>
         <translation>第 %1 步（%2）：其插件%3</translation>
+    </message>
+</context>
+<context>
+    <name>StepLog</name>
+    <message>
+        <source>Step %1 %2: %3</source>
+        <translation>第 %1 步 %2：%3</translation>
     </message>
 </context>
 <context>

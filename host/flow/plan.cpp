@@ -131,7 +131,15 @@ QString planStateText(const FilePlan::Entry& entry)
         return Plan::tr("fails: ") + entry.change.conflict;
     if (!entry.change.conflict.isEmpty())
         return Plan::tr("conflict: ") + entry.change.conflict;
+    if (entry.change.replaces)
+        return Plan::tr("replaces an existing file");
     return Plan::tr("ok");
+}
+
+bool replacesQuietly(const FilePlan::Entry& entry)
+{
+    return !entry.isSkip && entry.change.replaces && !entry.change.fails &&
+           entry.change.conflict.isEmpty();
 }
 
 PlanCounts planCounts(const FilePlan& plan)
@@ -142,6 +150,8 @@ PlanCounts planCounts(const FilePlan& plan)
             ++counts.skipped;
         else if (!entry.change.fails)
             ++counts.changes;
+        if (replacesQuietly(entry))
+            ++counts.replaces;
         if (!entry.isSkip && !entry.change.conflict.isEmpty())
             ++counts.conflicts;
     }

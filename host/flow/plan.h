@@ -33,13 +33,19 @@ struct PlanRow {
     QString from;
 };
 PlanRow planRow(const FilePlan::Entry& entry);
-// "ok", or the skip's reason, the failure or the conflict after a word that says which.
+// "ok", "replaces an existing file", or the skip's reason, the failure or the conflict after a
+// word that says which.
 QString planStateText(const FilePlan::Entry& entry);
+// A change that puts something where a file already is, with nothing else to say about it: the
+// state the user is most easily misled about, since the run goes through without a word.
+bool replacesQuietly(const FilePlan::Entry& entry);
 
-// What a plan's summary line counts: changes the run makes (not those that fail), entries with a
-// conflict (failing ones included) and sources left alone.
+// What a plan's summary line counts: changes the run makes (not those that fail), those of them
+// that replace a file quietly, entries with a conflict (failing ones included) and sources left
+// alone.
 struct PlanCounts {
     int changes = 0;
+    int replaces = 0;
     int conflicts = 0;
     int skipped = 0;
 };

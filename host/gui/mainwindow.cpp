@@ -14,6 +14,8 @@
 #include "propertypanel.h"
 #include "report.h"
 #include "runner.h"
+#include "runoutcome.h"
+#include "steplog.h"
 #include "undorundialog.h"
 #include "variablesmodel.h"
 #include "variablespanel.h"
@@ -31,11 +33,11 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListView>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScrollArea>
 #include <QSplitter>
 #include <QStandardPaths>
@@ -66,14 +68,6 @@ QString documentsFolder()
 {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return documents.isEmpty() ? QDir::homePath() : documents;
-}
-
-// A step's warning without the bracketed tag the plug-in starts it with: the window names the
-// step itself.
-QString withoutTag(const QString& line)
-{
-    static const QRegularExpression tag(QStringLiteral("^\\[[^\\]]*\\]\\s*"));
-    return QString(line).remove(tag);
 }
 
 QWidget* titledPane(const QString& title, QWidget* content, QLayout* buttons = nullptr)
@@ -234,7 +228,12 @@ QWidget* MainWindow::buildBottomPane()
     m_results->verticalHeader()->hide();
     m_results->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
+    m_changes = new QListWidget;
+    m_changes->setUniformItemSizes(true);
+    m_changes->setTextElideMode(Qt::ElideMiddle);
+
     auto* run = new QSplitter(Qt::Horizontal);
+    run->addWidget(titledPane(tr("Result of this run"), m_changes));
     run->addWidget(titledPane(tr("Log"), m_log));
     run->addWidget(titledPane(tr("Variables after the run"), m_results));
 
@@ -495,11 +494,28 @@ bool MainWindow::confirmRunWithConflicts()
     return answer == QMessageBox::Yes;
 }
 
+bool MainWindow::confirmRunReplacing()
+{
+    const int replaces = m_preview->replaceCount();
+    if (replaces == 0 || m_journaling->isChecked())
+        return true;
+    m_bottomTabs->setCurrentWidget(m_preview);
+    const auto answer = QMessageBox::question(
+        this, tr("Run flow"),
+        tr("The flow replaces %n file(s) that are there now, and no journal is kept to undo the "
+           "run. Run anyway?",
+           nullptr, replaces),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
+    return answer == QMessageBox::Yes;
+}
+
 bool MainWindow::runFlow()
 {
     if (m_running || !confirmRunWithMarks() || !confirmRunWithConflicts() ||
-        !m_preview->holdPlans())
+        !confirmRunReplacing() || !m_preview->holdPlans())
         return false;
+    const PlanOutcome planned = m_preview->outcome();
+    const QString undoableBefore = m_journals.lastUndoable();
     clearLastRun();
     RunResult result;
     QString error;
@@ -512,7 +528,8 @@ bool MainWindow::runFlow()
         return false;
     }
     showRunResult(result);
-    showRunFeedback(result);
+    showRunFeedback(result,
+                    RunOutcome(result, planned, m_journals.lastUndoable() != undoableBefore));
     m_lastReport = QString::fromStdString(reportText(result));
     return true;
 }
@@ -591,19 +608,17 @@ void MainWindow::stopRun()
         m_stopRequested = true;
 }
 
-void MainWindow::showRunFeedback(const RunResult& result)
+void MainWindow::showRunFeedback(const RunResult& result, const RunOutcome& outcome)
 {
-    const int warnings = result.log.size();
-    QString status = tr("Finished, %n warning(s)", nullptr, warnings);
     if (result.stopped) {
-        const int ran = result.steps.size();
         appendLogLine(tr("Stopped after step %1 of %2; the steps after it did not run")
-                          .arg(ran)
+                          .arg(result.steps.size())
                           .arg(currentFlow().steps.size()));
-        status = tr("Stopped after step %1, %n warning(s)", nullptr, warnings).arg(ran);
     }
-    statusBar()->showMessage(status);
-    if (warnings > 0 || result.stopped)
+    statusBar()->showMessage(outcome.statusText());
+    m_changes->addItems(outcome.changeLines());
+    m_preview->setAfterRun(true);
+    if (outcome.deservesAttention())
         m_bottomTabs->setCurrentIndex(1);
 }
 
@@ -711,15 +726,8 @@ void MainWindow::appendLogLine(const QString& line)
 
 void MainWindow::showRunResult(const RunResult& result)
 {
-    int line = 0;
-    for (int step = 0; step < result.steps.size(); ++step) {
-        const StepRecord& record = result.steps.at(step);
-        const Operation* prototype = m_host.prototype(record.type);
-        const QString name = prototype ? prototype->typeName() : record.type;
-        for (int i = 0; i < record.logLines; ++i, ++line)
-            appendLogLine(
-                tr("Step %1 %2: %3").arg(step + 1).arg(name, withoutTag(result.log.at(line))));
-    }
+    for (const QString& line : StepLog::lines(result.log, result.steps, m_host))
+        appendLogLine(line);
     const QStringList names = result.scope.names();
     m_results->setRowCount(names.size());
     for (int row = 0; row < names.size(); ++row) {
@@ -738,6 +746,8 @@ void MainWindow::showRunResult(const RunResult& result)
 void MainWindow::clearLastRun()
 {
     m_log->clear();
+    m_changes->clear();
+    m_preview->setAfterRun(false);
     m_results->setRowCount(0);
     m_lastReport.clear();
     statusBar()->clearMessage();

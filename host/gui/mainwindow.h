@@ -23,6 +23,8 @@ class PropertyPanel;
 class QAction;
 class QLabel;
 class QListView;
+class QListWidget;
+class RunOutcome;
 class QMenu;
 class QPlainTextEdit;
 class QTabWidget;
@@ -51,6 +53,8 @@ public:
     FlowView* flowView() const { return m_flowView; }
     QPlainTextEdit* logView() const { return m_log; }
     QTableWidget* resultView() const { return m_results; }
+    // What the last run changed, one line per change.
+    QListWidget* changesView() const { return m_changes; }
     QTabWidget* bottomTabs() const { return m_bottomTabs; }
     PreviewPanel* previewPanel() const { return m_preview; }
     QUndoStack* history() const { return m_history; }
@@ -85,7 +89,8 @@ public:
     // Runs the flow with stephost's runner on a thread of its own in the working folder, showing
     // the running step in the status bar, then shows its log and variables; false when the flow
     // could not run (the reason is in the log), the user chose not to run a flow with marked
-    // settings or whose plan shows conflicts, or a run is already going on.
+    // settings, whose plan shows conflicts or that replaces files with no journal kept, or a run
+    // is already going on.
     bool runFlow();
     // Ends the run going on once the step under way is done.
     void stopRun();
@@ -108,6 +113,7 @@ private:
     void useFolderOf(const QString& path);
     bool confirmRunWithMarks();
     bool confirmRunWithConflicts();
+    bool confirmRunReplacing();
     bool runInWorkingFolder(const Flow& flow, RunResult* result, QString* error);
     void setRunning(bool running);
     void buildRunJournalActions(QMenu* editMenu, QMenu* runMenu);
@@ -116,7 +122,7 @@ private:
     void updateUndoRunAction();
     void giveUndoKeyTo(QWidget* focused);
     void whileBusy(const std::function<void()>& work);
-    void showRunFeedback(const RunResult& result);
+    void showRunFeedback(const RunResult& result, const RunOutcome& outcome);
     void clearLastRun();
     FlowSnapshot snapshot() const;
     void recordChange(const QString& text, const QString& mergeKey = QString());
@@ -147,6 +153,7 @@ private:
     FlowView* m_flowView = nullptr;
     QPlainTextEdit* m_log = nullptr;
     QTableWidget* m_results = nullptr;
+    QListWidget* m_changes = nullptr;
     QTabWidget* m_bottomTabs = nullptr;
     PreviewPanel* m_preview = nullptr;
     QLabel* m_folderLabel = nullptr;

@@ -145,6 +145,8 @@ void PlanScheduler::startNext()
         try {
             PlanResult result = planFlow(flow, m_host, options);
             outcome->plan = std::move(result.plan);
+            outcome->log = result.run.log;
+            outcome->steps = result.run.steps;
             outcome->planned = true;
         } catch (const FlowError& error) {
             outcome->error = error.message;

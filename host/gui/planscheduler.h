@@ -4,6 +4,7 @@
 #pragma once
 
 #include "flow.h"
+#include "runner.h"
 
 #include <fileplanning.h>
 
@@ -22,7 +23,9 @@ class QThread;
 struct PlanOutcome {
     bool planned = false;
     FilePlan plan;
-    QString error; // when not planned
+    QStringList log;         // the warnings the steps logged while planned
+    QList<StepRecord> steps; // which step logged which of them
+    QString error;           // when not planned
 };
 Q_DECLARE_METATYPE(PlanOutcome)
 
