@@ -3,6 +3,7 @@
 
 #include "fileoperplugin.h"
 
+#include "core/reasontexts.h"
 #include "filesystem/filejournals.h"
 #include "filesystem/fileplans.h"
 #include "operations/filecopyoperation.h"
@@ -114,4 +115,12 @@ bool FileOperPlugin::journalStep(const VariableScope* scope, int step, const QSt
 bool FileOperPlugin::finishJournal(const VariableScope* scope, QString* error)
 {
     return ::finishJournal(scope, error);
+}
+
+QString FileOperPlugin::reasonText(const QString& reason, const QString& language) const
+{
+    // The steps' own texts are Chinese; so are their reasons, where a host shows them.
+    if (!language.startsWith(QLatin1String("zh")))
+        return QString();
+    return chineseReason(reason);
 }

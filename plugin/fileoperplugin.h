@@ -6,20 +6,22 @@
 #include <filejournaling.h>
 #include <fileplanning.h>
 #include <ioperationplugin.h>
+#include <reasontexts.h>
 
 #include <QObject>
 
 // The plug-in object the host finds through the Qt plug-in loader: identity, manifest and the
-// prototypes of the ten file steps. Hosts of ours may also ask it for plans of file changes and
-// for journals of them.
+// prototypes of the ten file steps. Hosts of ours may also ask it for plans of file changes, for
+// journals of them and for its reasons in the user's language.
 class Q_DECL_EXPORT FileOperPlugin : public QObject,
                                      public IOperationPlugin,
                                      public IFilePlanning,
-                                     public IFileJournaling
+                                     public IFileJournaling,
+                                     public IReasonTexts
 {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID "org.stephost.IOperationPlugin/1.0")
-    Q_INTERFACES(IOperationPlugin IFilePlanning IFileJournaling)
+    Q_INTERFACES(IOperationPlugin IFilePlanning IFileJournaling IReasonTexts)
 
 public:
     FileOperPlugin();
@@ -39,4 +41,6 @@ public:
     bool journalStep(const VariableScope* scope, int step, const QString& folder,
                      QString* error) override;
     bool finishJournal(const VariableScope* scope, QString* error) override;
+
+    QString reasonText(const QString& reason, const QString& language) const override;
 };

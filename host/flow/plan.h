@@ -34,8 +34,8 @@ struct PlanRow {
 };
 PlanRow planRow(const FilePlan::Entry& entry);
 // "ok", "replaces an existing file", or the skip's reason, the failure or the conflict after a
-// word that says which.
-QString planStateText(const FilePlan::Entry& entry);
+// word that says which; with `host`, the reason as shownReason() gives it.
+QString planStateText(const FilePlan::Entry& entry, const PluginHost* host = nullptr);
 // A change that puts something where a file already is, with nothing else to say about it: the
 // state the user is most easily misled about, since the run goes through without a word.
 bool replacesQuietly(const FilePlan::Entry& entry);
@@ -52,7 +52,9 @@ struct PlanCounts {
 PlanCounts planCounts(const FilePlan& plan);
 
 // One line per change or skip: step, action, path, from and state.
-QString planTableText(const FilePlan& plan);
-// What `stephost plan` prints: the JSON report, or the table.
+QString planTableText(const FilePlan& plan, const PluginHost* host = nullptr);
+// What `stephost plan` prints: the JSON report (stable reasons), or the table (reasons shown in
+// the host's language when `host` is given).
 std::string planOutputText(const PlanResult& result, bool json,
-                           const QStringList* variableFilter = nullptr);
+                           const QStringList* variableFilter = nullptr,
+                           const PluginHost* host = nullptr);

@@ -528,8 +528,8 @@ bool MainWindow::runFlow()
         return false;
     }
     showRunResult(result);
-    showRunFeedback(result,
-                    RunOutcome(result, planned, m_journals.lastUndoable() != undoableBefore));
+    const bool journaled = m_journals.lastUndoable() != undoableBefore;
+    showRunFeedback(result, RunOutcome(result, planned, journaled, m_host));
     m_lastReport = QString::fromStdString(reportText(result));
     return true;
 }
@@ -704,17 +704,20 @@ bool MainWindow::undoLastRun()
     UndoResult result;
     whileBusy([&] { result = undoRun(journal, UndoMode::DryRun); });
     if (!result.refusal.isEmpty()) {
-        statusBar()->showMessage(UndoRunDialog::summary(result.report));
+        statusBar()->showMessage(
+            UndoRunDialog::summary(UndoRunDialog::shownReport(result.report, m_host)));
         return false;
     }
-    UndoRunDialog dialog(result.report, RunJournals::startTime(journal), this);
+    UndoRunDialog dialog(UndoRunDialog::shownReport(result.report, m_host),
+                         RunJournals::startTime(journal), this);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     whileBusy([&] { result = undoRun(journal); });
     clearLastRun();
-    for (const QString& line : UndoRunDialog::reportLines(result.report))
+    const QJsonObject shown = UndoRunDialog::shownReport(result.report, m_host);
+    for (const QString& line : UndoRunDialog::reportLines(shown))
         appendLogLine(line);
-    statusBar()->showMessage(UndoRunDialog::summary(result.report));
+    statusBar()->showMessage(UndoRunDialog::summary(shown));
     m_bottomTabs->setCurrentIndex(1);
     return true;
 }

@@ -5,6 +5,7 @@
 
 #include "plan.h"
 #include "planwords.h"
+#include "shownreason.h"
 #include "steplog.h"
 
 #include <QApplication>
@@ -264,7 +265,7 @@ void PreviewPanel::showNotes(const PlanOutcome& outcome)
         const QString text = tr("Step %1 leaves %2 alone: %3")
                                  .arg(entry.skip.step)
                                  .arg(entry.skip.from.isEmpty() ? entry.skip.path : entry.skip.from,
-                                      entry.skip.reason);
+                                      shownReason(m_host, entry.skip.reason));
         auto* item = new QListWidgetItem(skipped, text, m_notes);
         item->setToolTip(text);
     }
@@ -284,7 +285,7 @@ void PreviewPanel::showPlan(const FilePlan& plan)
         const FilePlan::Entry& entry = plan.entries.at(row);
         const PlanRow cells = planRow(entry);
         const QStringList texts = {QString::number(cells.step), PlanWords::action(cells.action),
-                                   cells.path, cells.from, planStateText(entry)};
+                                   cells.path, cells.from, planStateText(entry, &m_host)};
         for (int column = 0; column < texts.size(); ++column) {
             auto* item = new QTableWidgetItem(texts.at(column));
             if (hasConflict(entry)) {

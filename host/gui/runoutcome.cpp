@@ -4,10 +4,13 @@
 #include "runoutcome.h"
 
 #include "planwords.h"
+#include "shownreason.h"
 
-RunOutcome::RunOutcome(const RunResult& result, const PlanOutcome& planned, bool journaled)
-    : m_warnings(result.log.size()), m_stopped(result.stopped), m_stepsRun(result.steps.size()),
-      m_journaled(journaled), m_planned(planned.planned), m_plan(planned.plan)
+RunOutcome::RunOutcome(const RunResult& result, const PlanOutcome& planned, bool journaled,
+                       const PluginHost& host)
+    : m_host(host), m_warnings(result.log.size()), m_stopped(result.stopped),
+      m_stepsRun(result.steps.size()), m_journaled(journaled), m_planned(planned.planned),
+      m_plan(planned.plan)
 {
 }
 
@@ -56,7 +59,7 @@ QStringList RunOutcome::changeLines() const
         if (!change.from.isEmpty())
             line = tr("%1 ← %2").arg(line, change.from);
         if (change.fails)
-            line = tr("%1 (failed: %2)").arg(line, change.conflict);
+            line = tr("%1 (failed: %2)").arg(line, shownReason(m_host, change.conflict));
         else if (change.replaces)
             line = tr("%1 (replaced an existing file)").arg(line);
         lines.append(line);

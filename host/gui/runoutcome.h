@@ -17,8 +17,10 @@ class RunOutcome
     Q_DECLARE_TR_FUNCTIONS(RunOutcome)
 
 public:
-    // `planned` is the plan the run started from (not planned: nothing is known of its files).
-    RunOutcome(const RunResult& result, const PlanOutcome& planned, bool journaled);
+    // `planned` is the plan the run started from (not planned: nothing is known of its files);
+    // `host` gives the reasons' display texts.
+    RunOutcome(const RunResult& result, const PlanOutcome& planned, bool journaled,
+               const PluginHost& host);
 
     // The status bar's line: "Finished, 0 warning(s), 6 file(s) left alone", and how many
     // existing files were replaced, with Undo named when it can bring them back.
@@ -33,6 +35,7 @@ private:
     // The plan's entries of the steps that ran.
     QList<FilePlan::Entry> entriesRun() const;
 
+    const PluginHost& m_host;
     int m_warnings;
     bool m_stopped;
     int m_stepsRun;

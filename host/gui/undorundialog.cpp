@@ -3,6 +3,8 @@
 
 #include "undorundialog.h"
 
+#include "shownreason.h"
+
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QHeaderView>
@@ -144,4 +146,24 @@ QString UndoRunDialog::summary(const QJsonObject& report)
         return tr("Run undone, %n path(s) restored", nullptr, restored);
     return tr("Run partly undone, %1 restored, %n left as they were changed since", nullptr, left)
         .arg(restored);
+}
+
+QJsonObject UndoRunDialog::shownReport(const QJsonObject& report, const PluginHost& host)
+{
+    QJsonObject shown = report;
+    const QString message = report.value(QLatin1String("message")).toString();
+    if (!message.isEmpty())
+        shown.insert(QLatin1String("message"), shownReason(host, message));
+    for (const char* key : {"left", "damaged"}) {
+        QJsonArray entries;
+        for (const QJsonValue& value : listed(report, key)) {
+            QJsonObject entry = value.toObject();
+            const QString reason = entry.value(QLatin1String("reason")).toString();
+            entry.insert(QLatin1String("reason"), shownReason(host, reason));
+            entries.append(entry);
+        }
+        if (report.contains(QLatin1String(key)))
+            shown.insert(QLatin1String(key), entries);
+    }
+    return shown;
 }

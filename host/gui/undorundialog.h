@@ -8,6 +8,7 @@
 #include <QJsonObject>
 #include <QStringList>
 
+class PluginHost;
 class QTreeWidget;
 
 // Asks before the window takes a run back, from a dry check of its journal: what the undo will
@@ -29,6 +30,9 @@ public:
     static QStringList reportLines(const QJsonObject& report);
     // The status bar's line after the undo.
     static QString summary(const QJsonObject& report);
+    // The report with each reason, and a refusal, as shownReason() gives it: what the dialog and
+    // the log show.
+    static QJsonObject shownReport(const QJsonObject& report, const PluginHost& host);
 
 private:
     QTreeWidget* m_restored;

@@ -133,7 +133,7 @@ int runCommand(const PluginHost& host, const CommandLine& commandLine)
         const QString journal = QStringLiteral("journal");
         if (commandLine.command().name == QLatin1String("plan"))
             report = planOutputText(planFlow(flow, host, runOptions(commandLine)),
-                                    commandLine.isSet(QStringLiteral("json")), variables);
+                                    commandLine.isSet(QStringLiteral("json")), variables, &host);
         else if (commandLine.isSet(journal))
             report = reportText(
                 runJournaledFlow(flow, host, commandLine.value(journal), runOptions(commandLine)),

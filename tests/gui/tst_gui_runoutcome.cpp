@@ -6,10 +6,12 @@
 // files replaced (naming Undo when a journal can bring them back); Last run lists the changes;
 // the Preview after the run is headed as the next run's, not the run's result.
 #include "filetree.h"
+#include "hostlanguage.h"
 #include "mainwindow.h"
 #include "modalanswers.h"
 #include "pluginhost.h"
 #include "previewpanel.h"
+#include "undorundialog.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -18,6 +20,9 @@
 #include <QMessageBox>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTableWidget>
+#include <QTranslator>
+#include <QTreeWidget>
 #include <QtTest>
 
 #include <memory>
@@ -34,6 +39,7 @@ private slots:
     void runTellsWhatItReplacedAndLeft();
     void noJournalAsksBeforeReplacing_data();
     void noJournalAsksBeforeReplacing();
+    void chineseWindowTellsReasonsInChinese();
 
 private:
     bool openInScratch(MainWindow& window, const QByteArray& steps);
@@ -161,6 +167,53 @@ void tst_GuiRunOutcome::noJournalAsksBeforeReplacing()
                  QStringLiteral("Finished, 0 warning(s), 1 file(s) left alone, 1 existing "
                                 "file(s) replaced"));
     QCOMPARE(window.runJournals().folders().size(), 0);
+}
+
+void tst_GuiRunOutcome::chineseWindowTellsReasonsInChinese()
+{
+    QVERIFY(HostLanguage::install(*qApp, QLocale(QStringLiteral("zh_CN"))));
+    const auto speakEnglishAgain = qScopeGuard([] {
+        for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+            QCoreApplication::removeTranslator(translator);
+            delete translator;
+        }
+        HostLanguage::install(*qApp, QLocale(QStringLiteral("en")));
+    });
+    static const QRegularExpression englishWord(QStringLiteral("[A-Za-z]{4,}"));
+    QVERIFY(makeTree(QString::fromUtf8(backupTree)));
+    MainWindow window(m_host);
+    QVERIFY(openInScratch(window, backupSteps));
+    PreviewPanel* preview = window.previewPanel();
+    QVERIFY(preview->awaitCurrentPlan());
+    QStringList states;
+    for (int row = 0; row < preview->table()->rowCount(); ++row)
+        states << preview->table()->item(row, PreviewPanel::StateColumn)->text();
+    QCOMPARE(states, QStringList({"替换现有文件", "已跳过：文件不存在"}));
+    QCOMPARE(preview->summary(), QStringLiteral("1 项更改，1 项替换现有文件，0 项冲突，1 项跳过"));
+    QCOMPARE(preview->notes(), QStringList{"第 1 步未处理 missing：文件不存在"});
+
+    QVERIFY(window.runFlow());
+    QCOMPARE(
+        window.statusBar()->currentMessage(),
+        QStringLiteral("完成，0 条警告，1 个文件未处理，替换了 1 个现有文件，可用“撤销上次运行”"
+                       "找回"));
+    QVERIFY(preview->heading().startsWith(QStringLiteral("后续预览")));
+    // An edit after the run is kept by the undo, and the dialog says why in Chinese.
+    QVERIFY(writeFile(QStringLiteral("备份/a.txt"), "edited after the run"));
+    QStringList reasons;
+    answerModal<UndoRunDialog>(&window, [&](UndoRunDialog* dialog) {
+        for (int row = 0; row < dialog->leftList()->topLevelItemCount(); ++row)
+            reasons << dialog->leftList()->topLevelItem(row)->text(1);
+        dialog->reject();
+    });
+    QVERIFY(!window.undoLastRun());
+    QCOMPARE(reasons.size(), 2);
+    QCOMPARE(reasons.at(0), QStringLiteral("运行后已被更改，已保留"));
+    QVERIFY2(reasons.at(1).startsWith(QStringLiteral("这个路径又被占用；原来的文件留在 ")),
+             qPrintable(reasons.at(1)));
+    reasons[1] = reasons.at(1).section(QLatin1Char(' '), 0, 0); // the path is the journal's
+    for (const QString& text : states + reasons)
+        QVERIFY2(!text.contains(englishWord), qPrintable(text));
 }
 
 int main(int argc, char* argv[])
