@@ -154,6 +154,30 @@
         <source>variable &quot;%1&quot; is not declared</source>
         <translation>变量“%1”未声明</translation>
     </message>
+    <message>
+        <source>not a whole number, for example 0 or 12</source>
+        <translation>不是整数，例如 0 或 12</translation>
+    </message>
+    <message>
+        <source>%1 is below 0, which the step does not take</source>
+        <translation>%1 小于 0，此步骤不接受</translation>
+    </message>
+    <message>
+        <source>empty: the step has no path to work on</source>
+        <translation>未填写：此步骤没有要处理的路径</translation>
+    </message>
+    <message numerus="yes">
+        <source>the plan shows %n conflict(s) in this step</source>
+        <translation>
+            <numerusform>计划显示此步骤有 %n 项冲突</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>sends %n files onto one name, %1</source>
+        <translation>
+            <numerusform>会把 %n 个文件放到同一个名称 %1</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>FlowFile</name>

@@ -42,9 +42,10 @@ QVariant FlowModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole:
         return tr("%1. %2 — %3").arg(index.row() + 1).arg(op->typeName(), op->description());
     case Qt::ToolTipRole:
-        return (QStringList{op->description()} + problems(index.row())).join(QLatin1Char('\n'));
+        return (QStringList{op->description()} + problems(index.row()) + planProblems(index.row()))
+            .join(QLatin1Char('\n'));
     case Qt::DecorationRole:
-        if (!problems(index.row()).isEmpty())
+        if (!problems(index.row()).isEmpty() || !planProblems(index.row()).isEmpty())
             return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
         return svgIcon(op->icon());
     case TypeIdRole:
@@ -90,6 +91,14 @@ QStringList FlowModel::problems(int row) const
     if (!op || !m_variables)
         return {};
     return FlowCheck::stepProblems(*op, m_variables->variables());
+}
+
+void FlowModel::setPlanProblems(const QHash<int, QStringList>& problems)
+{
+    if (problems == m_planProblems)
+        return;
+    m_planProblems = problems;
+    stepsChanged();
 }
 
 void FlowModel::stepsChanged()

@@ -3,6 +3,7 @@
 
 #include "mainwindow.h"
 
+#include "flowcheck.h"
 #include "flowfile.h"
 #include "flowmodel.h"
 #include "flowview.h"
@@ -147,6 +148,11 @@ MainWindow::MainWindow(const PluginHost& host, QWidget* parent)
     connect(m_history, &QUndoStack::cleanChanged, this, &MainWindow::updateTitle);
     // Every edit, undo and flow opened moves the history.
     connect(m_history, &QUndoStack::indexChanged, m_preview, &PreviewPanel::scheduleUpdate);
+    // What the plan shows of a step is marked on it while the flow is edited.
+    connect(m_preview->scheduler(), &PlanScheduler::planned, m_flow,
+            [this](const PlanOutcome& outcome) {
+                m_flow->setPlanProblems(FlowCheck::planProblems(outcome.plan));
+            });
 
     resize(1280, 800);
     setWorkingFolder(documentsFolder());

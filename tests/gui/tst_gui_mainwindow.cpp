@@ -7,6 +7,7 @@
 #include "flowmodel.h"
 #include "flowview.h"
 #include "mainwindow.h"
+#include "modalanswers.h"
 #include "palettemodel.h"
 #include "pluginhost.h"
 #include "propertypanel.h"
@@ -177,7 +178,16 @@ void tst_GuiMainWindow::savedFlowRunsAsStephostRunsIt()
     }
     // The steps run on their own thread while the status bar names each in turn.
     QSignalSpy status(reopened.statusBar(), &QStatusBar::messageChanged);
+    // The palette's steps keep their empty paths, which the window marks: Run asks first.
+    QString question;
+    answerModal<QMessageBox>(&reopened, [&question](QMessageBox* box) {
+        question = box->text();
+        box->button(QMessageBox::Yes)->click();
+    });
     QVERIFY(reopened.runFlow());
+    QCOMPARE(question, QStringLiteral("%1 step(s) have settings marked as not working as meant. "
+                                      "Run anyway?")
+                           .arg(read.steps.size() - 2));
     QStringList shown;
     for (const QList<QVariant>& message : qAsConst(status))
         shown.append(message.first().toString());

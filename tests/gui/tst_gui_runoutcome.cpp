@@ -125,7 +125,11 @@ void tst_GuiRunOutcome::runTellsWhatItReplacedAndLeft()
     MainWindow window(m_host);
     QVERIFY(openInScratch(window, steps));
     QVERIFY(!window.previewPanel()->isAfterRun());
+    // An empty destination folder is marked, and Run asks first.
+    QTimer* answering = answerModal<QMessageBox>(
+        &window, [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); }, 0);
     QVERIFY(window.runFlow());
+    delete answering;
     QCOMPARE(window.statusBar()->currentMessage(), status);
     QCOMPARE(texts(window.changesView()), entries(changes));
     // The plan shown now is of the next run: the Preview says so, until the result goes.
