@@ -51,6 +51,8 @@ QColor replaceBackground(const QPalette& palette)
     return tinted(palette, QColor(255, 170, 0));
 }
 
+const int maxNoteLines = 5;
+
 bool changesNothing(const FilePlan& plan)
 {
     return std::none_of(plan.entries.cbegin(), plan.entries.cend(),
@@ -85,7 +87,6 @@ PreviewPanel::PreviewPanel(const PluginHost& host, std::function<Flow()> current
     // The warnings and the files left alone come first: they are what a run would not say.
     m_notes->setTextElideMode(Qt::ElideMiddle);
     m_notes->setUniformItemSizes(true);
-    m_notes->setMaximumHeight(6 * (fontMetrics().height() + 6));
     m_notes->hide();
     QFont bold = m_heading->font();
     bold.setBold(true);
@@ -269,7 +270,12 @@ void PreviewPanel::showNotes(const PlanOutcome& outcome)
         auto* item = new QListWidgetItem(skipped, text, m_notes);
         item->setToolTip(text);
     }
-    m_notes->setVisible(m_notes->count() > 0);
+    // As tall as its lines, up to a few: the changes below keep the room.
+    const int shownLines = qMin(m_notes->count(), maxNoteLines);
+    if (shownLines > 0)
+        m_notes->setFixedHeight(shownLines * m_notes->sizeHintForRow(0) +
+                                2 * m_notes->frameWidth());
+    m_notes->setVisible(shownLines > 0);
 }
 
 void PreviewPanel::showPlan(const FilePlan& plan)

@@ -3,7 +3,8 @@
 
 // Settings that will not work as meant are marked while the flow is edited, before Run: paths
 // left empty, numbers the step does not take, and steps whose plan shows conflicts or sends many
-// files onto one name, each with its reason in the flow row's tool tip.
+// files onto one name, each with its reason in the flow row's tool tip. A row stays one line
+// however many files its step lists.
 #include "filetree.h"
 #include "flowcheck.h"
 #include "flowmodel.h"
@@ -28,6 +29,8 @@ private slots:
     void settingsMarked();
     void planTroubleMarked_data();
     void planTroubleMarked();
+    void longListsAreElided_data();
+    void longListsAreElided();
 
 private:
     PluginHost m_host;
@@ -125,6 +128,33 @@ void tst_GuiFlowCheck::planTroubleMarked()
     const QIcon icon = flow->data(flow->index(0), Qt::DecorationRole).value<QIcon>();
     const QIcon warning = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
     QCOMPARE(icon.pixmap(16).toImage() == warning.pixmap(16).toImage(), !marks.isEmpty());
+}
+
+void tst_GuiFlowCheck::longListsAreElided_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("three stay") << 3 << "1. 删除文件 — 删除 f0.txt\nf1.txt\nf2.txt";
+    QTest::newRow("four are counted") << 4 << "1. 删除文件 — 删除 4 files: f0.txt, f1.txt, …";
+    QTest::newRow("5,000") << 5000 << "1. 删除文件 — 删除 5,000 files: f0.txt, f1.txt, …";
+}
+
+void tst_GuiFlowCheck::longListsAreElided()
+{
+    QFETCH(int, count);
+    QFETCH(QString, shown);
+    QStringList files;
+    for (int i = 0; i < count; ++i)
+        files << QStringLiteral("f%1.txt").arg(i);
+    MainWindow window(m_host);
+    QCOMPARE(window.addStep(QStringLiteral("file.delete")), 0);
+    FlowModel* flow = window.flowModel();
+    QVERIFY(flow->step(0)->setProperty("files", files.join(QLatin1Char('\n'))));
+    flow->stepsChanged();
+    const QString row = flow->data(flow->index(0)).toString();
+    QCOMPARE(row, shown);
+    // The step itself keeps every name.
+    QCOMPARE(flow->step(0)->property("files").toString().count(QLatin1Char('\n')), count - 1);
 }
 
 QTEST_MAIN(tst_GuiFlowCheck)
