@@ -208,6 +208,10 @@
         <source>%1. %2 — %3</source>
         <translation>%1. %2 — %3</translation>
     </message>
+    <message>
+        <source>%1 files: %2, …</source>
+        <translation>%1 个文件：%2, …</translation>
+    </message>
 </context>
 <context>
     <name>JournalRun</name>
@@ -532,14 +536,6 @@
         <translation>移动步骤</translation>
     </message>
     <message>
-        <source>Change…</source>
-        <translation>更改…</translation>
-    </message>
-    <message>
-        <source>Choose the folder relative paths resolve in</source>
-        <translation>选择相对路径所依据的文件夹</translation>
-    </message>
-    <message>
         <source>&amp;File</source>
         <translation>文件(&amp;F)</translation>
     </message>
@@ -574,10 +570,6 @@
     <message>
         <source>Remove %1</source>
         <translation>删除“%1”</translation>
-    </message>
-    <message>
-        <source>Working folder: %1</source>
-        <translation>工作文件夹：%1</translation>
     </message>
     <message>
         <source>Working folder</source>
@@ -618,10 +610,6 @@
         <translation>本次运行不记录运行日志，无法撤销：%1</translation>
     </message>
     <message>
-        <source>No run to undo</source>
-        <translation>没有可撤销的运行</translation>
-    </message>
-    <message>
         <source>Take back the run of %1</source>
         <translation>撤销 %1 的运行</translation>
     </message>
@@ -644,6 +632,30 @@
         <translation>
             <numerusform>流程将替换 %n 个现有文件，且没有保留可撤销这次运行的日志。仍要运行吗？</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>A note on the flow: what it does, where to run it</source>
+        <translation>流程备注：做什么，在哪个文件夹运行</translation>
+    </message>
+    <message>
+        <source>Kept in the flow file</source>
+        <translation>保存在流程文件中</translation>
+    </message>
+    <message>
+        <source>Edit note</source>
+        <translation>编辑备注</translation>
+    </message>
+    <message>
+        <source>The working folder %1 does not exist. Make it and run the flow there?</source>
+        <translation>工作文件夹 %1 不存在。要新建它并在其中运行流程吗？</translation>
+    </message>
+    <message>
+        <source>The working folder %1 cannot be made.</source>
+        <translation>无法新建工作文件夹 %1。</translation>
+    </message>
+    <message>
+        <source>No run of this flow in this folder to undo</source>
+        <translation>此流程在此文件夹中没有可撤销的运行</translation>
     </message>
 </context>
 <context>
@@ -1059,6 +1071,14 @@
             <numerusform>已部分撤销运行，恢复了 %1 个路径，%n 个因运行后已被更改而保持原样</numerusform>
         </translation>
     </message>
+    <message>
+        <source>an unsaved flow</source>
+        <translation>未保存的流程</translation>
+    </message>
+    <message>
+        <source>Flow: %1, working folder: %2</source>
+        <translation>流程：%1，工作文件夹：%2</translation>
+    </message>
 </context>
 <context>
     <name>VariablesModel</name>
@@ -1124,6 +1144,29 @@
     <message>
         <source>Not taken: %1</source>
         <translation>未采用：%1</translation>
+    </message>
+</context>
+<context>
+    <name>WorkingFolderBar</name>
+    <message>
+        <source>Change…</source>
+        <translation>更改…</translation>
+    </message>
+    <message>
+        <source>Choose the folder relative paths resolve in</source>
+        <translation>选择相对路径所依据的文件夹</translation>
+    </message>
+    <message>
+        <source>Working folder: %1</source>
+        <translation>工作文件夹：%1</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <translation>，</translation>
+    </message>
+    <message>
+        <source>⚠ The files the flow starts from are not in this folder (%1): choose the folder with Change….</source>
+        <translation>⚠ 流程要处理的文件不在这个文件夹中（%1）：请用“更改…”选择文件夹。</translation>
     </message>
 </context>
 <context>

@@ -7,6 +7,8 @@
 
 #include <operation.h>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSet>
@@ -216,6 +218,32 @@ QHash<int, QStringList> FlowCheck::planProblems(const FilePlan& plan)
                 tr("sends %n files onto one name, %1", nullptr, target.first).arg(target.second));
     }
     return problems;
+}
+
+QStringList FlowCheck::missingStartFiles(const QList<const Operation*>& steps,
+                                         const QString& folder)
+{
+    for (const Operation* op : steps) {
+        for (const PropertySpec& desc : propertySpecs(*op)) {
+            if (desc.editor != EditorKind::MultiFile || !settingShown(*op, desc))
+                continue;
+            QStringList relative;
+            for (const QString& line : desc.property.read(op).toString().split(QLatin1Char('\n'))) {
+                const QString path = line.trimmed();
+                if (!path.isEmpty() && !path.startsWith(QLatin1Char('$')) &&
+                    QDir::isRelativePath(path))
+                    relative.append(path);
+            }
+            if (relative.isEmpty())
+                continue;
+            for (const QString& path : qAsConst(relative)) {
+                if (QFileInfo::exists(QDir(folder).filePath(path)))
+                    return {};
+            }
+            return relative;
+        }
+    }
+    return {};
 }
 
 bool settingShown(const Operation& op, const PropertySpec& desc)

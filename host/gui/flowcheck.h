@@ -37,6 +37,11 @@ public:
     // What the plan shows of each step (by 1-based step number) that the user should look at
     // before Run: its conflicts, and many files sent onto one name.
     static QHash<int, QStringList> planProblems(const FilePlan& plan);
+    // The files the flow starts from, when none of them is in `folder`: the relative paths of the
+    // first file list among the steps (variables left out). Empty when any of them is there, or
+    // the flow names none: the folder is then most likely the one meant.
+    static QStringList missingStartFiles(const QList<const Operation*>& steps,
+                                         const QString& folder);
 };
 
 // Whether the row of a setting is shown for the step's current settings ("show_when_").

@@ -20,6 +20,7 @@
 #include "undorundialog.h"
 #include "variablesmodel.h"
 #include "variablespanel.h"
+#include "workingfolderbar.h"
 
 #include <operation.h>
 
@@ -33,6 +34,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QListWidget>
 #include <QMenuBar>
@@ -41,7 +43,6 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSplitter>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
@@ -64,11 +65,25 @@ const char binaryFilter[] = QT_TRANSLATE_NOOP("MainWindow", "Binary flow (*.step
 // A big table would make the results table crawl; the whole value is in the report.
 const int shownValueLength = 2000;
 
-// The folder a new flow's relative paths resolve in.
-QString documentsFolder()
+// The folder a new flow's relative paths resolve in: the one the window was started from, which
+// exists; the root, where a desktop starts programs, is nobody's working folder.
+QString& launchFolder()
 {
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return documents.isEmpty() ? QDir::homePath() : documents;
+    static QString folder;
+    return folder;
+}
+
+void rememberLaunchFolder()
+{
+    launchFolder() = QDir::currentPath();
+}
+// Taken as the application starts, before anything (a plan, a run) changes the current folder.
+Q_COREAPP_STARTUP_FUNCTION(rememberLaunchFolder)
+
+QString startFolder()
+{
+    const QString& folder = launchFolder();
+    return folder.isEmpty() || QDir(folder).isRoot() ? QDir::homePath() : folder;
 }
 
 QWidget* titledPane(const QString& title, QWidget* content, QLayout* buttons = nullptr)
@@ -120,7 +135,6 @@ MainWindow::MainWindow(const PluginHost& host, QWidget* parent)
     main->setStretchFactor(1, 1);
     setCentralWidget(main);
     buildActions();
-    statusBar()->addPermanentWidget(buildWorkingFolderBar());
 
     connect(m_properties, &PropertyPanel::settingChanged, this, [this](const QString& name) {
         const int row = m_flow->rowOf(m_properties->operation());
@@ -148,6 +162,7 @@ MainWindow::MainWindow(const PluginHost& host, QWidget* parent)
     connect(m_history, &QUndoStack::cleanChanged, this, &MainWindow::updateTitle);
     // Every edit, undo and flow opened moves the history.
     connect(m_history, &QUndoStack::indexChanged, m_preview, &PreviewPanel::scheduleUpdate);
+    connect(m_history, &QUndoStack::indexChanged, this, &MainWindow::showStartFilesNotice);
     // What the plan shows of a step is marked on it while the flow is edited.
     connect(m_preview->scheduler(), &PlanScheduler::planned, m_flow,
             [this](const PlanOutcome& outcome) {
@@ -155,7 +170,7 @@ MainWindow::MainWindow(const PluginHost& host, QWidget* parent)
             });
 
     resize(1280, 800);
-    setWorkingFolder(documentsFolder());
+    setWorkingFolder(startFolder());
     startHistory();
 }
 
@@ -220,7 +235,12 @@ QWidget* MainWindow::buildFlowPane()
     buttons->addWidget(up);
     buttons->addWidget(down);
     buttons->addStretch();
-    return titledPane(tr("Flow"), m_flowView, buttons);
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(buildFlowHeader());
+    layout->addWidget(m_flowView, 1);
+    return titledPane(tr("Flow"), content, buttons);
 }
 
 QWidget* MainWindow::buildBottomPane()
@@ -244,27 +264,30 @@ QWidget* MainWindow::buildBottomPane()
     run->addWidget(titledPane(tr("Variables after the run"), m_results));
 
     m_bottomTabs = new QTabWidget;
-    m_bottomTabs->addTab(new VariablesPanel(m_variables), tr("Variables"));
+    m_variablesPanel = new VariablesPanel(m_variables);
+    m_bottomTabs->addTab(m_variablesPanel, tr("Variables"));
     m_bottomTabs->addTab(run, tr("Last run"));
     m_preview = new PreviewPanel(m_host, [this]() { return currentFlow(); });
     m_bottomTabs->addTab(m_preview, tr("Preview"));
     return m_bottomTabs;
 }
 
-QWidget* MainWindow::buildWorkingFolderBar()
+QWidget* MainWindow::buildFlowHeader()
 {
-    auto* bar = m_folderBar = new QWidget;
-    auto* layout = new QHBoxLayout(bar);
+    m_folderBar = new WorkingFolderBar;
+    connect(m_folderBar, &WorkingFolderBar::changeRequested, this,
+            &MainWindow::chooseWorkingFolder);
+    m_comment = new QLineEdit;
+    m_comment->setPlaceholderText(tr("A note on the flow: what it does, where to run it"));
+    m_comment->setToolTip(tr("Kept in the flow file"));
+    connect(m_comment, &QLineEdit::textEdited, this,
+            [this]() { recordChange(tr("Edit note"), QStringLiteral("comment")); });
+    auto* header = new QWidget;
+    auto* layout = new QVBoxLayout(header);
     layout->setContentsMargins(0, 0, 0, 0);
-    m_folderLabel = new QLabel;
-    m_folderLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto* change = new QToolButton;
-    change->setText(tr("Change…"));
-    change->setToolTip(tr("Choose the folder relative paths resolve in"));
-    connect(change, &QToolButton::clicked, this, &MainWindow::chooseWorkingFolder);
-    layout->addWidget(m_folderLabel);
-    layout->addWidget(change);
-    return bar;
+    layout->addWidget(m_folderBar);
+    layout->addWidget(m_comment);
+    return header;
 }
 
 void MainWindow::buildActions()
@@ -365,7 +388,9 @@ void MainWindow::setWorkingFolder(const QString& folder)
     m_workingFolder = QDir::cleanPath(QDir(folder).absolutePath());
     m_properties->setWorkingFolder(m_workingFolder);
     m_preview->setWorkingFolder(m_workingFolder);
-    m_folderLabel->setText(tr("Working folder: %1").arg(QDir::toNativeSeparators(m_workingFolder)));
+    m_folderBar->setFolder(m_workingFolder);
+    showStartFilesNotice();
+    updateUndoRunAction();
 }
 
 void MainWindow::chooseWorkingFolder()
@@ -386,7 +411,34 @@ void MainWindow::useFolderOf(const QString& path)
 
 Flow MainWindow::currentFlow() const
 {
-    return {m_variables->variables(), m_flow->flowSteps()};
+    return {m_variables->variables(), m_flow->flowSteps(), m_comment->text()};
+}
+
+void MainWindow::showStartFilesNotice()
+{
+    QList<const Operation*> steps;
+    for (int row = 0; row < m_flow->rowCount(); ++row)
+        steps.append(m_flow->step(row));
+    m_folderBar->setMissingPaths(FlowCheck::missingStartFiles(steps, m_workingFolder));
+}
+
+bool MainWindow::confirmWorkingFolder()
+{
+    if (QFileInfo(m_workingFolder).isDir())
+        return true;
+    const auto answer = QMessageBox::question(
+        this, tr("Run flow"),
+        tr("The working folder %1 does not exist. Make it and run the flow there?")
+            .arg(QDir::toNativeSeparators(m_workingFolder)),
+        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
+    if (answer != QMessageBox::Yes)
+        return false;
+    if (QDir().mkpath(m_workingFolder))
+        return true;
+    QMessageBox::warning(
+        this, tr("Run flow"),
+        tr("The working folder %1 cannot be made.").arg(QDir::toNativeSeparators(m_workingFolder)));
+    return false;
 }
 
 FlowSnapshot MainWindow::snapshot() const
@@ -426,6 +478,8 @@ void MainWindow::showFlow(const Flow& flow)
     m_restoring = true;
     m_flow->setFlowSteps(flow.steps);
     m_variables->setVariables(flow.variables);
+    if (m_comment->text() != flow.comment)
+        m_comment->setText(flow.comment);
     m_restoring = false;
 }
 
@@ -445,7 +499,8 @@ QString MainWindow::openFlow(const QString& path)
         return QStringLiteral("%1: %2").arg(path).arg(error.message);
     }
     showFlow(flow);
-    m_path = path;
+    // Whole, so that it names the same file wherever the current folder is.
+    m_path = QFileInfo(path).absoluteFilePath();
     useFolderOf(path);
     clearLastRun();
     if (!flow.steps.isEmpty())
@@ -461,7 +516,8 @@ QString MainWindow::saveFlow(const QString& path, FlowFormat format)
     } catch (const FlowError& error) {
         return error.message;
     }
-    m_path = path;
+    // Whole, so that it names the same file wherever the current folder is.
+    m_path = QFileInfo(path).absoluteFilePath();
     if (!m_folderChosen)
         useFolderOf(path);
     m_history->setClean();
@@ -517,11 +573,11 @@ bool MainWindow::confirmRunReplacing()
 
 bool MainWindow::runFlow()
 {
-    if (m_running || !confirmRunWithMarks() || !confirmRunWithConflicts() ||
-        !confirmRunReplacing() || !m_preview->holdPlans())
+    if (m_running || !confirmWorkingFolder() || !confirmRunWithMarks() ||
+        !confirmRunWithConflicts() || !confirmRunReplacing() || !m_preview->holdPlans())
         return false;
     const PlanOutcome planned = m_preview->outcome();
-    const QString undoableBefore = m_journals.lastUndoable();
+    const QString undoableBefore = m_journals.lastUndoable(runOwner());
     clearLastRun();
     RunResult result;
     QString error;
@@ -534,7 +590,7 @@ bool MainWindow::runFlow()
         return false;
     }
     showRunResult(result);
-    const bool journaled = m_journals.lastUndoable() != undoableBefore;
+    const bool journaled = m_journals.lastUndoable(runOwner()) != undoableBefore;
     showRunFeedback(result, RunOutcome(result, planned, journaled, m_host));
     m_lastReport = QString::fromStdString(reportText(result));
     return true;
@@ -652,9 +708,14 @@ void MainWindow::buildRunJournalActions(QMenu* editMenu, QMenu* runMenu)
 
 void MainWindow::giveUndoKeyTo(QWidget* focused)
 {
-    const bool inFlowList = focused && (focused == m_flowView || m_flowView->isAncestorOf(focused));
-    m_undo->setShortcut(inFlowList ? QKeySequence(QKeySequence::Undo) : QKeySequence());
-    m_undoRun->setShortcut(inFlowList ? QKeySequence() : QKeySequence(QKeySequence::Undo));
+    // Where the flow is edited (its steps, their settings, its variables), Ctrl+Z takes back the
+    // edit; elsewhere it takes back the last run.
+    const auto within = [focused](const QWidget* area) {
+        return focused && area && (focused == area || area->isAncestorOf(focused));
+    };
+    const bool editing = within(m_flowView) || within(m_properties) || within(m_variablesPanel);
+    m_undo->setShortcut(editing ? QKeySequence(QKeySequence::Undo) : QKeySequence());
+    m_undoRun->setShortcut(editing ? QKeySequence() : QKeySequence(QKeySequence::Undo));
 }
 
 QString MainWindow::journalFolderFor(const Flow& flow)
@@ -667,7 +728,7 @@ QString MainWindow::journalFolderFor(const Flow& flow)
         appendLogLine(tr("This run keeps no journal and cannot be undone: %1").arg(error.message));
         return QString();
     }
-    return m_journals.newFolder();
+    return m_journals.newFolder(runOwner());
 }
 
 void MainWindow::finishJournal(const QString& folder)
@@ -680,10 +741,12 @@ void MainWindow::finishJournal(const QString& folder)
 
 void MainWindow::updateUndoRunAction()
 {
-    const QString last = m_running ? QString() : m_journals.lastUndoable();
+    if (!m_undoRun)
+        return;
+    const QString last = m_running ? QString() : m_journals.lastUndoable(runOwner());
     m_undoRun->setEnabled(!last.isEmpty());
     m_undoRun->setToolTip(last.isEmpty()
-                              ? tr("No run to undo")
+                              ? tr("No run of this flow in this folder to undo")
                               : tr("Take back the run of %1")
                                     .arg(UndoRunDialog::shownTime(RunJournals::startTime(last))));
 }
@@ -703,7 +766,7 @@ void MainWindow::whileBusy(const std::function<void()>& work)
 
 bool MainWindow::undoLastRun()
 {
-    const QString journal = m_running ? QString() : m_journals.lastUndoable();
+    const QString journal = m_running ? QString() : m_journals.lastUndoable(runOwner());
     if (journal.isEmpty())
         return false;
     // Both the check and the undo look at every path, and hash files: off the window's thread.
@@ -715,7 +778,7 @@ bool MainWindow::undoLastRun()
         return false;
     }
     UndoRunDialog dialog(UndoRunDialog::shownReport(result.report, m_host),
-                         RunJournals::startTime(journal), this);
+                         RunJournals::startTime(journal), RunJournals::ownerOf(journal), this);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     whileBusy([&] { result = undoRun(journal); });
@@ -768,7 +831,7 @@ void MainWindow::newFlow()
         return;
     showFlow({});
     m_path.clear();
-    setWorkingFolder(documentsFolder());
+    setWorkingFolder(startFolder());
     m_folderChosen = false;
     clearLastRun();
     startHistory();
@@ -866,8 +929,14 @@ void MainWindow::showSelectedStep()
         m_shown.selectedStep = selectedStep();
 }
 
+RunOwner MainWindow::runOwner() const
+{
+    return {m_path, m_workingFolder};
+}
+
 void MainWindow::updateTitle()
 {
+    updateUndoRunAction();
     const QString name = m_path.isEmpty() ? tr("Untitled flow") : QFileInfo(m_path).fileName();
     setWindowTitle(QStringLiteral("%1[*] — stephost-gui").arg(name));
     setWindowModified(!m_history->isClean());

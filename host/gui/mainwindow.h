@@ -22,6 +22,7 @@ class PreviewPanel;
 class PropertyPanel;
 class QAction;
 class QLabel;
+class QLineEdit;
 class QListView;
 class QListWidget;
 class RunOutcome;
@@ -32,6 +33,7 @@ class QTableWidget;
 class QTreeView;
 class QUndoStack;
 class VariablesModel;
+class WorkingFolderBar;
 struct RunResult;
 
 // The desktop host: the palette of step types, the flow's steps, the selected step's settings,
@@ -53,6 +55,9 @@ public:
     FlowView* flowView() const { return m_flowView; }
     QPlainTextEdit* logView() const { return m_log; }
     QTableWidget* resultView() const { return m_results; }
+    WorkingFolderBar* workingFolderBar() const { return m_folderBar; }
+    // The flow's note, kept in its file.
+    QLineEdit* commentEdit() const { return m_comment; }
     // What the last run changed, one line per change.
     QListWidget* changesView() const { return m_changes; }
     QTabWidget* bottomTabs() const { return m_bottomTabs; }
@@ -74,8 +79,9 @@ public:
     int selectedStep() const;
 
     // Where the window's runs resolve relative paths and where browsing starts: the folder of
-    // the flow file once it is opened or saved, the documents folder for a new flow, or the
-    // folder the user chose.
+    // the flow file once it is opened or saved, the folder the window was started from for a new
+    // flow (the home folder when that is the root), or the folder the user chose. Shown at the
+    // top of the flow, with a notice when the files the flow starts from are not in it.
     QString workingFolder() const { return m_workingFolder; }
     void setWorkingFolder(const QString& folder);
 
@@ -96,9 +102,9 @@ public:
     void stopRun();
     // The report of the last run as `stephost run` prints it; empty before a run.
     QString lastReport() const { return m_lastReport; }
-    // Takes back the newest run of the window's journals that is not taken back yet, once the
-    // user has seen what it will restore and what it will leave; false when there is none, a
-    // run is going on or the user chose not to.
+    // Takes back the newest run of this flow file in this working folder that is not taken back
+    // yet, once the user has seen whose run it is, what it will restore and what it will leave;
+    // false when there is none, a run is going on or the user chose not to.
     bool undoLastRun();
     // Lines the host adds to the log panel (plug-ins left out, flow errors).
     void appendLogLine(const QString& line);
@@ -108,7 +114,9 @@ protected:
 
 private:
     void buildActions();
-    QWidget* buildWorkingFolderBar();
+    QWidget* buildFlowHeader();
+    void showStartFilesNotice();
+    bool confirmWorkingFolder();
     void chooseWorkingFolder();
     void useFolderOf(const QString& path);
     bool confirmRunWithMarks();
@@ -120,6 +128,7 @@ private:
     QString journalFolderFor(const Flow& flow);
     void finishJournal(const QString& folder);
     void updateUndoRunAction();
+    RunOwner runOwner() const;
     void giveUndoKeyTo(QWidget* focused);
     void whileBusy(const std::function<void()>& work);
     void showRunFeedback(const RunResult& result, const RunOutcome& outcome);
@@ -156,8 +165,9 @@ private:
     QListWidget* m_changes = nullptr;
     QTabWidget* m_bottomTabs = nullptr;
     PreviewPanel* m_preview = nullptr;
-    QLabel* m_folderLabel = nullptr;
-    QWidget* m_folderBar = nullptr;
+    WorkingFolderBar* m_folderBar = nullptr;
+    QLineEdit* m_comment = nullptr;
+    QWidget* m_variablesPanel = nullptr;
     QMenu* m_runMenu = nullptr;
     QUndoStack* m_history;
     FlowSnapshot m_shown;     // the flow as the last change left it

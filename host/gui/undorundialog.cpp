@@ -87,7 +87,7 @@ QJsonArray listed(const QJsonObject& report, const char* key)
 } // namespace
 
 UndoRunDialog::UndoRunDialog(const QJsonObject& foretold, const QDateTime& runStarted,
-                             QWidget* parent)
+                             const RunOwner& owner, QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(tr("Undo last run"));
@@ -98,6 +98,8 @@ UndoRunDialog::UndoRunDialog(const QJsonObject& foretold, const QDateTime& runSt
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(tr("Take back the run of %1?").arg(shownTime(runStarted))));
+    if (!owner.workingFolder.isEmpty())
+        layout->addWidget(new QLabel(ownerText(owner)));
     layout->addWidget(new QLabel(tr("Will be restored: %n path(s)", nullptr, restored.size())));
     layout->addWidget(m_restored, 2);
     auto* leftLabel =
@@ -113,6 +115,14 @@ UndoRunDialog::UndoRunDialog(const QJsonObject& foretold, const QDateTime& runSt
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     resize(900, 520);
+}
+
+QString UndoRunDialog::ownerText(const RunOwner& owner)
+{
+    const QString flow =
+        owner.flow.isEmpty() ? tr("an unsaved flow") : QDir::toNativeSeparators(owner.flow);
+    return tr("Flow: %1, working folder: %2")
+        .arg(flow, QDir::toNativeSeparators(owner.workingFolder));
 }
 
 QString UndoRunDialog::shownTime(const QDateTime& time)

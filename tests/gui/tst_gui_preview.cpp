@@ -275,7 +275,7 @@ void tst_GuiPreview::aNewCodePagePlansAgain()
     const ScratchCwd dir;
     QSettings settings(dir.filePath(QStringLiteral("gui.ini")), QSettings::IniFormat);
     LegacyEncodingMenu menu(&settings);
-    Flow flow{{}, {{QStringLiteral("file.read"), {{"filePath", "a.txt"}}}}};
+    Flow flow{{}, {{QStringLiteral("file.read"), {{"filePath", "a.txt"}}}}, QString()};
     PreviewPanel preview(m_host, [&flow]() { return flow; });
     preview.setWorkingFolder(dir.path());
     QSignalSpy planned(preview.scheduler(), &PlanScheduler::planned);
