@@ -22,7 +22,7 @@ namespace
 {
 
 // A file list of more lines than this is told by its count and its first names.
-const int listedFiles = 3;
+const int listedFiles = 2;
 
 } // namespace
 
@@ -109,8 +109,10 @@ QStringList FlowModel::problems(int row) const
 QString FlowModel::elidedFileList(const QString& files)
 {
     const QStringList lines = files.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    if (lines.size() <= listedFiles)
+    if (lines.size() <= 1)
         return files;
+    if (lines.size() <= listedFiles)
+        return lines.join(QStringLiteral(", "));
     return tr("%1 files: %2, …")
         .arg(QLocale().toString(lines.size()), lines.mid(0, 2).join(QStringLiteral(", ")));
 }

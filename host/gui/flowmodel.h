@@ -42,8 +42,9 @@ public:
     // What the latest plan shows of each step (by 1-based number), beside the settings' problems.
     void setPlanProblems(const QHash<int, QStringList>& problems);
     QStringList planProblems(int row) const { return m_planProblems.value(row + 1); }
-    // The step's description as its row shows it: a file list of thousands told by its count
-    // and first names ("5,000 files: a.txt, b.txt, …").
+    // The step's description as its row shows it, on one line: a file list of a few names
+    // joined by commas, one of more told by its count and first names ("5,000 files: a.txt,
+    // b.txt, …").
     QString shownDescription(int row) const;
     static QString elidedFileList(const QString& files);
 

@@ -4,8 +4,10 @@
 // The window for real, under an X server (xvfb-run) at 1280x800: every step's properties with
 // every choice selected fit the panel without a horizontal scroll bar, the file-list editor sits
 // level with its label and as wide as the other fields; the Preview tab shows a plan with a
-// conflict. Screenshots go under build/screenshots/.
+// conflict, and in Chinese one that replaces a file and leaves one alone. Screenshots go under
+// build/screenshots/.
 #include "flowmodel.h"
+#include "hostlanguage.h"
 #include "mainwindow.h"
 #include "palettemodel.h"
 #include "pluginhost.h"
@@ -28,6 +30,7 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
+#include <QTranslator>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -45,6 +48,7 @@ private slots:
     void screenshotWithACopyStep();
     void undoRunDialogShowsPathsWhole();
     void screenshotOfAPreviewWithAConflict();
+    void screenshotOfAPreviewMarkingAReplaceInChinese();
 
 private:
     void settle();
@@ -229,6 +233,56 @@ void WindowTrial::screenshotOfAPreviewWithAConflict()
     QVERIFY(table->viewport()->rect().contains(table->visualItemRect(table->item(lastRow, 0))));
     settle();
     save(QStringLiteral("preview"));
+}
+
+void WindowTrial::screenshotOfAPreviewMarkingAReplaceInChinese()
+{
+    QVERIFY(HostLanguage::install(*qApp, QLocale(QStringLiteral("zh_CN"))));
+    const auto speakEnglishAgain = qScopeGuard([] {
+        for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
+            QCoreApplication::removeTranslator(translator);
+            delete translator;
+        }
+        HostLanguage::install(*qApp, QLocale(QStringLiteral("en")));
+    });
+    m_window.reset(new MainWindow(m_host)); // its texts are read as it is made
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    const QDir documents(scratch.filePath(QStringLiteral("Documents")));
+    // 备份/月报.txt holds the edit the user has just made.
+    for (const char* file : {"月报.txt", "周报.txt", "备份/月报.txt"}) {
+        const QString path = documents.filePath(QString::fromUtf8(file));
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) > 0);
+    }
+    MainWindow& window = *m_window;
+    window.setWorkingFolder(documents.path());
+    window.addStep(QStringLiteral("file.copy"));
+    Operation* copy = window.flowModel()->step(0);
+    copy->setProperty("files", QStringLiteral("月报.txt\n周报.txt\n年报.txt"));
+    copy->setProperty("destDir", QStringLiteral("备份"));
+    copy->setProperty("ifExist", 1);
+    window.flowModel()->stepsChanged();
+    window.selectStep(-1); // the panel shows the settings as they are now
+    window.selectStep(0);
+    window.resize(1280, 800);
+    qobject_cast<QSplitter*>(window.centralWidget())->setSizes({440, 300});
+    window.bottomTabs()->setCurrentWidget(window.previewPanel());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    PreviewPanel* preview = window.previewPanel();
+    QVERIFY(preview->awaitCurrentPlan());
+    QCOMPARE(preview->summary(), QStringLiteral("2 项更改，1 项替换现有文件，0 项冲突，1 项跳过"));
+    QTableWidget* table = preview->table();
+    QStringList states;
+    for (int row = 0; row < table->rowCount(); ++row)
+        states << table->item(row, PreviewPanel::StateColumn)->text();
+    QCOMPARE(states, QStringList({"替换现有文件", "正常", "已跳过：文件不存在"}));
+    const int lastRow = table->rowCount() - 1;
+    QVERIFY(table->viewport()->rect().contains(table->visualItemRect(table->item(lastRow, 0))));
+    settle();
+    save(QStringLiteral("preview-replace-zh"));
 }
 
 QTEST_MAIN(WindowTrial)

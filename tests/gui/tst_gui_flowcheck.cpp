@@ -134,8 +134,9 @@ void tst_GuiFlowCheck::longListsAreElided_data()
 {
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("three stay") << 3 << "1. 删除文件 — 删除 f0.txt\nf1.txt\nf2.txt";
-    QTest::newRow("four are counted") << 4 << "1. 删除文件 — 删除 4 files: f0.txt, f1.txt, …";
+    QTest::newRow("one stays") << 1 << "1. 删除文件 — 删除 f0.txt";
+    QTest::newRow("two on one line") << 2 << "1. 删除文件 — 删除 f0.txt, f1.txt";
+    QTest::newRow("three are counted") << 3 << "1. 删除文件 — 删除 3 files: f0.txt, f1.txt, …";
     QTest::newRow("5,000") << 5000 << "1. 删除文件 — 删除 5,000 files: f0.txt, f1.txt, …";
 }
 
