@@ -853,6 +853,16 @@
         <source>No step selected</source>
         <translation>未选择步骤</translation>
     </message>
+    <message numerus="yes">
+        <source>%1
+… %n more line(s) …
+%2</source>
+        <translation>
+            <numerusform>%1
+……另有 %n 行……
+%2</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>RunOutcome</name>

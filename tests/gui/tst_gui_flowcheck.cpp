@@ -11,6 +11,7 @@
 #include "mainwindow.h"
 #include "pluginhost.h"
 #include "previewpanel.h"
+#include "propertypanel.h"
 
 #include <operation.h>
 
@@ -134,16 +135,22 @@ void tst_GuiFlowCheck::longListsAreElided_data()
 {
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("one stays") << 1 << "1. 删除文件 — 删除 f0.txt";
-    QTest::newRow("two on one line") << 2 << "1. 删除文件 — 删除 f0.txt, f1.txt";
-    QTest::newRow("three are counted") << 3 << "1. 删除文件 — 删除 3 files: f0.txt, f1.txt, …";
-    QTest::newRow("5,000") << 5000 << "1. 删除文件 — 删除 5,000 files: f0.txt, f1.txt, …";
+    QTest::addColumn<QString>("panel"); // the description above the settings
+    QTest::newRow("one stays") << 1 << "1. 删除文件 — 删除 f0.txt"
+                               << "删除 f0.txt";
+    QTest::newRow("two on one line") << 2 << "1. 删除文件 — 删除 f0.txt, f1.txt"
+                                     << "删除 f0.txt\nf1.txt";
+    QTest::newRow("three are counted") << 3 << "1. 删除文件 — 删除 3 files: f0.txt, f1.txt, …"
+                                       << "删除 f0.txt\nf1.txt\nf2.txt";
+    QTest::newRow("5,000") << 5000 << "1. 删除文件 — 删除 5,000 files: f0.txt, f1.txt, …"
+                           << "删除 f0.txt\n… 4998 more line(s) …\nf4999.txt";
 }
 
 void tst_GuiFlowCheck::longListsAreElided()
 {
     QFETCH(int, count);
     QFETCH(QString, shown);
+    QFETCH(QString, panel);
     QStringList files;
     for (int i = 0; i < count; ++i)
         files << QStringLiteral("f%1.txt").arg(i);
@@ -154,6 +161,7 @@ void tst_GuiFlowCheck::longListsAreElided()
     flow->stepsChanged();
     const QString row = flow->data(flow->index(0)).toString();
     QCOMPARE(row, shown);
+    QCOMPARE(PropertyPanel::shownDescription(flow->step(0)->description()), panel);
     // The step itself keeps every name.
     QCOMPARE(flow->step(0)->property("files").toString().count(QLatin1Char('\n')), count - 1);
 }
