@@ -426,12 +426,9 @@ bool MainWindow::confirmWorkingFolder()
 {
     if (QFileInfo(m_workingFolder).isDir())
         return true;
-    const auto answer = QMessageBox::question(
-        this, tr("Run flow"),
-        tr("The working folder %1 does not exist. Make it and run the flow there?")
-            .arg(QDir::toNativeSeparators(m_workingFolder)),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes);
-    if (answer != QMessageBox::Yes)
+    if (!askBeforeRun(tr("The working folder %1 does not exist. Make it and run the flow there?")
+                          .arg(QDir::toNativeSeparators(m_workingFolder)),
+                      QMessageBox::Yes))
         return false;
     if (QDir().mkpath(m_workingFolder))
         return true;
@@ -525,6 +522,12 @@ QString MainWindow::saveFlow(const QString& path, FlowFormat format)
     return QString();
 }
 
+bool MainWindow::askBeforeRun(const QString& question, QMessageBox::StandardButton byDefault)
+{
+    return QMessageBox::question(this, tr("Run flow"), question, QMessageBox::Yes | QMessageBox::No,
+                                 byDefault) == QMessageBox::Yes;
+}
+
 bool MainWindow::confirmRunWithMarks()
 {
     int marked = 0;
@@ -532,11 +535,8 @@ bool MainWindow::confirmRunWithMarks()
         marked += m_flow->problems(row).isEmpty() ? 0 : 1;
     if (marked == 0)
         return true;
-    const auto answer = QMessageBox::question(
-        this, tr("Run flow"),
-        tr("%n step(s) have settings marked as not working as meant. Run anyway?", nullptr, marked),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    return answer == QMessageBox::Yes;
+    return askBeforeRun(tr("%n step(s) have settings marked as not working as meant. Run anyway?",
+                           nullptr, marked));
 }
 
 bool MainWindow::confirmRunWithConflicts()
@@ -547,13 +547,10 @@ bool MainWindow::confirmRunWithConflicts()
     if (conflicts == 0)
         return true;
     m_bottomTabs->setCurrentWidget(m_preview);
-    const auto answer = QMessageBox::question(
-        this, tr("Run flow"),
+    return askBeforeRun(
         tr("The plan shows %n conflict(s): changes that replace files the flow still uses, or "
            "that will fail. Run anyway?",
-           nullptr, conflicts),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    return answer == QMessageBox::Yes;
+           nullptr, conflicts));
 }
 
 bool MainWindow::confirmRunReplacing()
@@ -562,13 +559,10 @@ bool MainWindow::confirmRunReplacing()
     if (replaces == 0 || m_journaling->isChecked())
         return true;
     m_bottomTabs->setCurrentWidget(m_preview);
-    const auto answer = QMessageBox::question(
-        this, tr("Run flow"),
+    return askBeforeRun(
         tr("The flow replaces %n file(s) that are there now, and no journal is kept to undo the "
            "run. Run anyway?",
-           nullptr, replaces),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    return answer == QMessageBox::Yes;
+           nullptr, replaces));
 }
 
 bool MainWindow::runFlow()

@@ -9,6 +9,7 @@
 #include "runjournals.h"
 
 #include <QMainWindow>
+#include <QMessageBox>
 
 #include <atomic>
 #include <functional>
@@ -119,6 +120,9 @@ private:
     bool confirmWorkingFolder();
     void chooseWorkingFolder();
     void useFolderOf(const QString& path);
+    // Yes or No to a question before a run; No unless said otherwise.
+    bool askBeforeRun(const QString& question,
+                      QMessageBox::StandardButton byDefault = QMessageBox::No);
     bool confirmRunWithMarks();
     bool confirmRunWithConflicts();
     bool confirmRunReplacing();

@@ -6,8 +6,8 @@
 // level with its label and as wide as the other fields; the Preview tab shows a plan with a
 // conflict, and in Chinese one that replaces a file and leaves one alone. Screenshots go under
 // build/screenshots/.
+#include "chinesefortest.h"
 #include "flowmodel.h"
-#include "hostlanguage.h"
 #include "mainwindow.h"
 #include "palettemodel.h"
 #include "pluginhost.h"
@@ -30,7 +30,6 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QTranslator>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -237,14 +236,8 @@ void WindowTrial::screenshotOfAPreviewWithAConflict()
 
 void WindowTrial::screenshotOfAPreviewMarkingAReplaceInChinese()
 {
-    QVERIFY(HostLanguage::install(*qApp, QLocale(QStringLiteral("zh_CN"))));
-    const auto speakEnglishAgain = qScopeGuard([] {
-        for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
-            QCoreApplication::removeTranslator(translator);
-            delete translator;
-        }
-        HostLanguage::install(*qApp, QLocale(QStringLiteral("en")));
-    });
+    const ChineseForTest chinese;
+    QVERIFY(chinese.loaded());
     m_window.reset(new MainWindow(m_host)); // its texts are read as it is made
     QTemporaryDir scratch;
     QVERIFY(scratch.isValid());

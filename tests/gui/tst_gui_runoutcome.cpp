@@ -5,8 +5,8 @@
 // with no journal Run asks first; the status counts the warnings, the files left alone and the
 // files replaced (naming Undo when a journal can bring them back); Last run lists the changes;
 // the Preview after the run is headed as the next run's, not the run's result.
+#include "chinesefortest.h"
 #include "filetree.h"
-#include "hostlanguage.h"
 #include "mainwindow.h"
 #include "modalanswers.h"
 #include "pluginhost.h"
@@ -21,7 +21,6 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QTranslator>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -175,14 +174,8 @@ void tst_GuiRunOutcome::noJournalAsksBeforeReplacing()
 
 void tst_GuiRunOutcome::chineseWindowTellsReasonsInChinese()
 {
-    QVERIFY(HostLanguage::install(*qApp, QLocale(QStringLiteral("zh_CN"))));
-    const auto speakEnglishAgain = qScopeGuard([] {
-        for (QTranslator* translator : qApp->findChildren<QTranslator*>()) {
-            QCoreApplication::removeTranslator(translator);
-            delete translator;
-        }
-        HostLanguage::install(*qApp, QLocale(QStringLiteral("en")));
-    });
+    const ChineseForTest chinese;
+    QVERIFY(chinese.loaded());
     static const QRegularExpression englishWord(QStringLiteral("[A-Za-z]{4,}"));
     QVERIFY(makeTree(QString::fromUtf8(backupTree)));
     MainWindow window(m_host);
