@@ -10,6 +10,7 @@
 #include "palettemodel.h"
 #include "pluginhost.h"
 #include "propertypanel.h"
+#include "runjob.h"
 #include "testsupport.h"
 #include "variablesmodel.h"
 
@@ -330,17 +331,24 @@ void tst_GuiMainWindow::stopEndsTheRunBetweenSteps()
     MainWindow window(m_host);
     window.setWorkingFolder(m_dir.path());
     addWriteSteps(window, {"a.stop", "b.stop", "c.stop"});
-    // Stop while the second step is starting: it finishes, the third does not run. Meanwhile
-    // the rest of the window waits (the File menu among it); Stop alone is enabled.
+    // Stop as the second step starts, on the run's thread before the step goes on: it
+    // finishes, the third does not run. Meanwhile the File menu waits and Stop is enabled.
     bool fileMenuLocked = false;
-    connect(window.statusBar(), &QStatusBar::messageChanged, &window, [&](const QString& text) {
-        if (!text.startsWith(QLatin1String("Running step 2 of 3")))
-            return;
+    bool stopEnabled = false;
+    connect(&window, &MainWindow::runStarted, this, [&](RunJob* job) {
         fileMenuLocked = !window.menuBar()->actions().first()->isEnabled();
-        window.stopAction()->trigger();
+        stopEnabled = window.stopAction()->isEnabled();
+        connect(
+            job, &RunJob::stepStarted, job,
+            [job](int index) {
+                if (index == 1)
+                    job->stop();
+            },
+            Qt::DirectConnection);
     });
     QVERIFY(window.runFlow());
-    QVERIFY(fileMenuLocked && window.menuBar()->actions().first()->isEnabled());
+    QVERIFY(fileMenuLocked && stopEnabled);
+    QVERIFY(window.menuBar()->actions().first()->isEnabled());
     QVERIFY(QFile::exists("a.stop") && QFile::exists("b.stop"));
     QVERIFY(!QFile::exists("c.stop"));
     QCOMPARE(window.logView()->toPlainText(),
@@ -348,6 +356,7 @@ void tst_GuiMainWindow::stopEndsTheRunBetweenSteps()
     QCOMPARE(window.statusBar()->currentMessage(),
              QStringLiteral("Stopped after step 2, 0 warning(s)"));
     QVERIFY(!window.stopAction()->isEnabled());
+    QVERIFY(!window.runJob());
 }
 
 QTEST_MAIN(tst_GuiMainWindow)
