@@ -268,10 +268,15 @@ bool cloneContent(int in, int out)
 KernelCopy copyInKernel(int in, int out)
 {
     // One call moves at most this much (the kernel's own limit, 2 GiB less a page).
-    const size_t kMostPerCall = 0x7ffff000;
+    const qint64 kMostPerCall = 0x7ffff000;
+    return copyInKernel(in, out, kMostPerCall, nullptr);
+}
+
+KernelCopy copyInKernel(int in, int out, qint64 piece, const std::function<bool(qint64)>& moved)
+{
     bool started = false;
     for (;;) {
-        const ssize_t sent = ::sendfile(out, in, nullptr, kMostPerCall);
+        const ssize_t sent = ::sendfile(out, in, nullptr, size_t(piece));
         if (sent < 0 && errno == EINTR)
             continue;
         if (sent < 0)
@@ -280,6 +285,10 @@ KernelCopy copyInKernel(int in, int out)
         if (sent == 0)
             return KernelCopy::Done;
         started = true;
+        if (moved && !moved(sent)) {
+            errno = ECANCELED;
+            return KernelCopy::Failed;
+        }
     }
 }
 

@@ -90,8 +90,10 @@ enum class KernelCopy { Done, NotSupported, Failed };
 // Copies `in` from where it stands to its end into `out` inside the kernel (sendfile), without
 // the bytes passing through the process. NotSupported, nothing written, where these files cannot
 // be copied so (a file under /sys, some file systems); Failed, errno saying why, on an error
-// after that.
+// after that. With `moved`, the bytes go in pieces of at most `piece` bytes, each followed by
+// moved(bytes of the piece); false from it ends the copy as Failed with errno ECANCELED.
 KernelCopy copyInKernel(int in, int out);
+KernelCopy copyInKernel(int in, int out, qint64 piece, const std::function<bool(qint64)>& moved);
 bool truncateTo(int fd, qint64 size);
 bool setModificationTime(int fd, qint64 mtimeNs);
 bool syncData(int fd);

@@ -12,6 +12,7 @@
 #include "csv/csvsplit.h"
 #include "csv/datatable.h"
 #include "filesystem/fileplans.h"
+#include "operations/stepfiles.h"
 #include "text/textfile.h"
 
 #include <variablescope.h>
@@ -136,7 +137,9 @@ void FileCsvWriteOperation::doOperation() const
     TextFileWriter writer;
     const WriteMode mode = m_ifExist == IfExist::Append ? WriteMode::Append : WriteMode::Replace;
     const AppendStart start = m_appendNoNewline ? AppendStart::SameLine : AppendStart::NewLine;
-    if (!writer.open(fileSystemFor(scope), path, mode, start) ||
+    StepFiles step(scope, "[CsvWrite]");
+    step.expectWriting();
+    if (!writer.open(step.files(), path, mode, start) ||
         !writeCsvRows(writer, rows, first, last, columns, resolveDelimiter(m_delimiter, scope)) ||
         !writer.commit())
         qWarning() << "[CsvWrite] 写入失败：" << path;

@@ -5,6 +5,7 @@
 
 #include "filesystem/filejournals.h"
 #include "filesystem/fileplans.h"
+#include "filesystem/stepwatchers.h"
 #include "operations/filecopyoperation.h"
 #include "operations/filecsvreadoperation.h"
 #include "operations/filecsvwriteoperation.h"
@@ -114,4 +115,14 @@ bool FileOperPlugin::journalStep(const VariableScope* scope, int step, const QSt
 bool FileOperPlugin::finishJournal(const VariableScope* scope, QString* error)
 {
     return ::finishJournal(scope, error);
+}
+
+void FileOperPlugin::watchSteps(const VariableScope* scope, const FileStepWatcher& watcher)
+{
+    setStepWatcher(scope, watcher);
+}
+
+void FileOperPlugin::unwatchSteps(const VariableScope* scope)
+{
+    removeStepWatcher(scope);
 }

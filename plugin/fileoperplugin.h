@@ -5,21 +5,23 @@
 
 #include <filejournaling.h>
 #include <fileplanning.h>
+#include <fileprogress.h>
 #include <ioperationplugin.h>
 
 #include <QObject>
 
 // The plug-in object the host finds through the Qt plug-in loader: identity, manifest and the
-// prototypes of the ten file steps. Hosts of ours may also ask it for plans of file changes and
-// for journals of them.
+// prototypes of the ten file steps. Hosts of ours may also ask it for plans of file changes, for
+// journals of them, and to watch its steps as they go and stop them.
 class Q_DECL_EXPORT FileOperPlugin : public QObject,
                                      public IOperationPlugin,
                                      public IFilePlanning,
-                                     public IFileJournaling
+                                     public IFileJournaling,
+                                     public IFileProgress
 {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID "org.stephost.IOperationPlugin/1.0")
-    Q_INTERFACES(IOperationPlugin IFilePlanning IFileJournaling)
+    Q_INTERFACES(IOperationPlugin IFilePlanning IFileJournaling IFileProgress)
 
 public:
     FileOperPlugin();
@@ -39,4 +41,7 @@ public:
     bool journalStep(const VariableScope* scope, int step, const QString& folder,
                      QString* error) override;
     bool finishJournal(const VariableScope* scope, QString* error) override;
+
+    void watchSteps(const VariableScope* scope, const FileStepWatcher& watcher) override;
+    void unwatchSteps(const VariableScope* scope) override;
 };

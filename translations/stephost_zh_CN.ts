@@ -676,6 +676,12 @@
         <translation>%1 项更改，%2 项有冲突，%3 项跳过
 </translation>
     </message>
+    <message>
+        <source>stopped before the end of the flow
+</source>
+        <translation>在流程结束前已停止
+</translation>
+    </message>
 </context>
 <context>
     <name>PluginHost</name>
@@ -779,6 +785,29 @@
     <message>
         <source>What the flow will do cannot be worked out:</source>
         <translation>无法算出流程将做的更改：</translation>
+    </message>
+</context>
+<context>
+    <name>ProgressText</name>
+    <message>
+        <source>%1 s left</source>
+        <translation>剩余 %1 秒</translation>
+    </message>
+    <message>
+        <source>%1 min %2 s left</source>
+        <translation>剩余 %1 分 %2 秒</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min left</source>
+        <translation>剩余 %1 小时 %2 分</translation>
+    </message>
+    <message>
+        <source>%1/%2 files</source>
+        <translation>%1/%2 个文件</translation>
+    </message>
+    <message>
+        <source>%1/s</source>
+        <translation>%1/s</translation>
     </message>
 </context>
 <context>
@@ -1163,30 +1192,6 @@ locale, else the locale&apos;s codec</source>
         <translation>将二进制流程输出为 JSON 流程</translation>
     </message>
     <message>
-        <source>A JSON flow:
-  {&quot;variables&quot;: {&quot;found&quot;: {&quot;type&quot;: &quot;bool&quot;},
-                 &quot;files&quot;: {&quot;type&quot;: &quot;list&quot;, &quot;value&quot;: [&quot;a.txt&quot;]}},
-   &quot;steps&quot;: [{&quot;type&quot;: &quot;file.exists&quot;,
-              &quot;settings&quot;: {&quot;fileName&quot;: &quot;a.txt&quot;, &quot;resultVar&quot;: &quot;found&quot;}}]}
-Variable types: string, list, datatable, bool, number, object (none: undeclared).
-Relative paths resolve against the current directory.
-
-Exit status: 0 the command did its job (steps may have logged warnings), 1 a flow that
-cannot be read or a host error, 2 a bad command line.
-</source>
-        <translation>JSON 流程示例：
-  {&quot;variables&quot;: {&quot;found&quot;: {&quot;type&quot;: &quot;bool&quot;},
-                 &quot;files&quot;: {&quot;type&quot;: &quot;list&quot;, &quot;value&quot;: [&quot;a.txt&quot;]}},
-   &quot;steps&quot;: [{&quot;type&quot;: &quot;file.exists&quot;,
-              &quot;settings&quot;: {&quot;fileName&quot;: &quot;a.txt&quot;, &quot;resultVar&quot;: &quot;found&quot;}}]}
-变量类型：string、list、datatable、bool、number、object（不写：未声明）。
-相对路径按当前目录解析。
-
-退出状态：0 命令已完成（步骤可能记录了警告），1 流程无法读取或主机出错，
-2 命令行有误。
-</translation>
-    </message>
-    <message>
         <source>%1 (stephost --help shows the usage)</source>
         <translation>%1（stephost --help 可查看用法）</translation>
     </message>
@@ -1219,6 +1224,32 @@ so that &quot;stephost undo DIR&quot; can take the run back</source>
 what was left, as JSON; exit 1 when something was left</source>
         <translation>撤销 DIR 中记录的运行，并以 JSON 打印已恢复和
 未恢复的内容；有未恢复的内容时退出状态为 1</translation>
+    </message>
+    <message>
+        <source>A JSON flow:
+  {&quot;variables&quot;: {&quot;found&quot;: {&quot;type&quot;: &quot;bool&quot;},
+                 &quot;files&quot;: {&quot;type&quot;: &quot;list&quot;, &quot;value&quot;: [&quot;a.txt&quot;]}},
+   &quot;steps&quot;: [{&quot;type&quot;: &quot;file.exists&quot;,
+              &quot;settings&quot;: {&quot;fileName&quot;: &quot;a.txt&quot;, &quot;resultVar&quot;: &quot;found&quot;}}]}
+Variable types: string, list, datatable, bool, number, object (none: undeclared).
+Relative paths resolve against the current directory.
+
+Exit status: 0 the command did its job (steps may have logged warnings), 1 a flow that
+cannot be read or a host error, 2 a bad command line, 130 or 143 a run or plan stopped
+by Ctrl+C (SIGINT) or SIGTERM: the step under way stops, the report says what was done.
+</source>
+        <translation>JSON 流程示例：
+  {&quot;variables&quot;: {&quot;found&quot;: {&quot;type&quot;: &quot;bool&quot;},
+                 &quot;files&quot;: {&quot;type&quot;: &quot;list&quot;, &quot;value&quot;: [&quot;a.txt&quot;]}},
+   &quot;steps&quot;: [{&quot;type&quot;: &quot;file.exists&quot;,
+              &quot;settings&quot;: {&quot;fileName&quot;: &quot;a.txt&quot;, &quot;resultVar&quot;: &quot;found&quot;}}]}
+变量类型：string、list、datatable、bool、number、object（不写：未声明）。
+相对路径按当前目录解析。
+
+退出状态：0 命令已完成（步骤可能记录了警告），1 流程无法读取或主机出错，
+2 命令行有误，130 或 143 运行或计划被 Ctrl+C（SIGINT）或 SIGTERM 停止：
+正在进行的步骤停下，报告列出已完成的内容。
+</translation>
     </message>
 </context>
 </TS>

@@ -181,5 +181,8 @@ std::string planOutputText(const PlanResult& result, bool json, const QStringLis
 {
     if (json)
         return planReportText(result, variableFilter);
-    return planTableText(result.plan).toStdString();
+    QString table = planTableText(result.plan);
+    if (result.run.stopped)
+        table += Plan::tr("stopped before the end of the flow\n");
+    return table.toStdString();
 }
