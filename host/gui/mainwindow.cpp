@@ -522,8 +522,8 @@ bool MainWindow::startRun()
     m_job = new RunJob(RunJob::flowRun(m_host, flow, m_workingFolder, m_runJournal), this);
     connect(m_job, &RunJob::stepStarted, this, &MainWindow::showRunStep);
     connect(m_job, &RunJob::progress, m_progress,
-            [this](int, int, const FileProgress& progress, const ProgressEstimate& estimate) {
-                m_progress->showProgress(progress, estimate);
+            [this](int, int, const FileProgress& progress, qint64 elapsedMs) {
+                m_progress->showProgress(progress, elapsedMs);
             });
     connect(m_job, &RunJob::stopping, this, [this] {
         statusBar()->showMessage(tr("Stopping…"));

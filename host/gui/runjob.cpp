@@ -13,7 +13,6 @@
 RunJob::RunJob(RunFunction run, QObject* parent) : QObject(parent), m_run(std::move(run))
 {
     qRegisterMetaType<FileProgress>();
-    qRegisterMetaType<ProgressEstimate>();
 }
 
 RunJob::RunFunction RunJob::flowRun(const PluginHost& host, const Flow& flow,
@@ -63,7 +62,6 @@ RunOptions RunJob::options()
     RunOptions options;
     options.stopRequested = [this] { return m_stopRequested.load(); };
     options.stepStarted = [this](int index, int count, const Operation& step) {
-        m_rate.restart();
         m_stepClock.start();
         m_lastReportMs = -progressIntervalMs;
         emit stepStarted(index, count, step.typeName());
@@ -91,12 +89,11 @@ void RunJob::work()
 void RunJob::reportProgress(int index, int count, const FileProgress& figures)
 {
     const qint64 now = m_stepClock.elapsed();
-    m_rate.add(now, figures);
     const bool complete =
         figures.filesDone == figures.filesTotal && figures.bytesDone == figures.bytesTotal;
     // The step's final figures always go out; the others at most every interval.
     if (!complete && now - m_lastReportMs < progressIntervalMs)
         return;
     m_lastReportMs = now;
-    emit progress(index, count, figures, m_rate.estimate());
+    emit progress(index, count, figures, now);
 }

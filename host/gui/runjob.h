@@ -3,7 +3,6 @@
 
 #pragma once
 
-#include "progressrate.h"
 #include "runner.h"
 
 #include <QElapsedTimer>
@@ -56,9 +55,8 @@ public:
 
 signals:
     void stepStarted(int index, int count, const QString& typeName);
-    // The step's figures so far, with its speed and time left.
-    void progress(int index, int count, const FileProgress& progress,
-                  const ProgressEstimate& estimate);
+    // The step's figures so far, `elapsedMs` after it started.
+    void progress(int index, int count, const FileProgress& progress, qint64 elapsedMs);
     void stepFinished(int index, int count);
     void stopping();
     void finished(bool ran);
@@ -75,8 +73,7 @@ private:
     bool m_ran = false;
     RunResult m_result;
     QString m_error;
-    // The job's thread only.
-    ProgressRate m_rate;
+    // The run's thread only.
     QElapsedTimer m_stepClock;
     qint64 m_lastReportMs = 0;
 };

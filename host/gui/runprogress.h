@@ -3,7 +3,7 @@
 
 #pragma once
 
-#include "progressrate.h"
+#include <fileprogress.h>
 
 #include <QWidget>
 
@@ -11,8 +11,8 @@ class QLabel;
 class QProgressBar;
 
 // How far the step under way is, for the status bar while a run goes: a bar, and files and bytes
-// done of the total, speed and time left as far as the step reports them. A step that reports
-// nothing shows a busy bar.
+// done of the total, speed and time left as far as the step reports them, in the words of
+// stephost's progress line. A step that reports nothing shows a busy bar.
 class RunProgress : public QWidget
 {
     Q_OBJECT
@@ -22,13 +22,11 @@ public:
 
     // A new step: nothing is known of it yet.
     void startStep();
-    void showProgress(const FileProgress& progress, const ProgressEstimate& estimate);
+    // The step's figures, `elapsedMs` after it started.
+    void showProgress(const FileProgress& progress, qint64 elapsedMs);
 
     QProgressBar* bar() const { return m_bar; }
     QLabel* figures() const { return m_figures; }
-    // What the label shows for these figures, in the user's language.
-    static QString figuresText(const FileProgress& progress, const ProgressEstimate& estimate);
-    static QString durationText(qint64 seconds);
 
 private:
     QProgressBar* m_bar;
