@@ -156,7 +156,8 @@ void FileCsvReadOperation::doOperation() const
         qWarning() << "[CsvRead] 文件路径为空，已跳过";
         return;
     }
-    FileSystem& files = fileSystemFor(scope);
+    const std::shared_ptr<FileSystem> held = fileSystemFor(scope);
+    FileSystem& files = *held;
     if (!files.exists(path)) {
         qWarning() << "[CsvRead] 文件不存在：" << path;
         return;

@@ -133,10 +133,12 @@ void FileCsvWriteOperation::doOperation() const
         return;
     }
     const QList<int> columns = selectedColumns(m_writeScope, m_columns, scope);
+    // Outlives the writer, which undoes an unfinished write through it when it goes.
+    const std::shared_ptr<FileSystem> files = fileSystemFor(scope);
     TextFileWriter writer;
     const WriteMode mode = m_ifExist == IfExist::Append ? WriteMode::Append : WriteMode::Replace;
     const AppendStart start = m_appendNoNewline ? AppendStart::SameLine : AppendStart::NewLine;
-    if (!writer.open(fileSystemFor(scope), path, mode, start) ||
+    if (!writer.open(*files, path, mode, start) ||
         !writeCsvRows(writer, rows, first, last, columns, resolveDelimiter(m_delimiter, scope)) ||
         !writer.commit())
         qWarning() << "[CsvWrite] 写入失败：" << path;

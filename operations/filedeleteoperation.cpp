@@ -46,7 +46,8 @@ static void notDeleted(FileSystem& files, const QString& path, const QString& wh
 void FileDeleteOperation::doOperation() const
 {
     const QStringList paths = expandFileList(variableScope(), m_files);
-    FileSystem& files = fileSystemFor(variableScope());
+    const std::shared_ptr<FileSystem> held = fileSystemFor(variableScope());
+    FileSystem& files = *held;
     QStringList deleted;
     for (const QString& path : paths) {
         // Existence follows links, so a dangling link counts as missing. The removal unlinks the

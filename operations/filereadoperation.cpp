@@ -81,7 +81,8 @@ void FileReadOperation::doOperation() const
         qWarning() << "[FileRead] 文件路径为空，已跳过";
         return;
     }
-    FileSystem& files = fileSystemFor(variableScope());
+    const std::shared_ptr<FileSystem> held = fileSystemFor(variableScope());
+    FileSystem& files = *held;
     if (!files.exists(path)) {
         qWarning() << "[FileRead] 文件不存在：" << path;
         return;

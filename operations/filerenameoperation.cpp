@@ -214,7 +214,8 @@ bool FileRenameOperation::renameInPlace(FileSystem& files, const QString& source
 void FileRenameOperation::doOperation() const
 {
     const QStringList paths = expandFileList(variableScope(), m_files);
-    FileSystem& files = fileSystemFor(variableScope());
+    const std::shared_ptr<FileSystem> held = fileSystemFor(variableScope());
+    FileSystem& files = *held;
     qint64 runningNumber = m_startNum;
     QStringList renamed;
     for (const QString& path : paths) {

@@ -169,7 +169,8 @@ void transferFiles(TransferKind kind, const TransferSettings& settings, Variable
         return;
     }
     // Not checked: if the folder cannot be made, each copy below fails on its own.
-    FileSystem& files = fileSystemFor(scope);
+    const std::shared_ptr<FileSystem> held = fileSystemFor(scope);
+    FileSystem& files = *held;
     files.makeFolderPath(destination, nullptr);
     const QDir folder(destination);
 

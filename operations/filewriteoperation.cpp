@@ -94,7 +94,7 @@ void FileWriteOperation::doOperation() const
     const QString text = contentText(resolveSetting(m_content, scope));
     const WriteMode mode = m_ifExist == IfExist::Append ? WriteMode::Append : WriteMode::Replace;
     const AppendStart start = m_appendNoNewline ? AppendStart::SameLine : AppendStart::NewLine;
-    if (!writeTextFile(fileSystemFor(scope), path, text, mode, start))
+    if (!writeTextFile(*fileSystemFor(scope), path, text, mode, start))
         qWarning() << "[FileWrite] 写入失败：" << path;
 }
 

@@ -115,3 +115,13 @@ bool FileOperPlugin::finishJournal(const VariableScope* scope, QString* error)
 {
     return ::finishJournal(scope, error);
 }
+
+void FileOperPlugin::beginFlow(const VariableScope* scope, const QString& folder)
+{
+    beginScopedFlow(scope, folder);
+}
+
+void FileOperPlugin::endFlow(const VariableScope* scope)
+{
+    endScopedFlow(scope);
+}

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <fileflows.h>
 #include <filejournaling.h>
 #include <fileplanning.h>
 #include <ioperationplugin.h>
@@ -10,16 +11,17 @@
 #include <QObject>
 
 // The plug-in object the host finds through the Qt plug-in loader: identity, manifest and the
-// prototypes of the ten file steps. Hosts of ours may also ask it for plans of file changes and
-// for journals of them.
+// prototypes of the ten file steps. Hosts of ours may also give a flow its own folder and ask it
+// for plans of file changes and for journals of them.
 class Q_DECL_EXPORT FileOperPlugin : public QObject,
                                      public IOperationPlugin,
                                      public IFilePlanning,
-                                     public IFileJournaling
+                                     public IFileJournaling,
+                                     public IFileFlows
 {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID "org.stephost.IOperationPlugin/1.0")
-    Q_INTERFACES(IOperationPlugin IFilePlanning IFileJournaling)
+    Q_INTERFACES(IOperationPlugin IFilePlanning IFileJournaling IFileFlows)
 
 public:
     FileOperPlugin();
@@ -39,4 +41,7 @@ public:
     bool journalStep(const VariableScope* scope, int step, const QString& folder,
                      QString* error) override;
     bool finishJournal(const VariableScope* scope, QString* error) override;
+
+    void beginFlow(const VariableScope* scope, const QString& folder) override;
+    void endFlow(const VariableScope* scope) override;
 };
