@@ -98,6 +98,45 @@ bool isClean(const QString& path)
 
 } // namespace
 
+QString processCurrentFolder()
+{
+    char buffer[PATH_MAX];
+    if (!::getcwd(buffer, sizeof buffer))
+        return QString();
+    return QFile::decodeName(buffer);
+}
+
+QString absoluteFolder(const QString& folder)
+{
+    if (QDir::isAbsolutePath(folder))
+        return folder;
+    const QString current = processCurrentFolder();
+    return folder.isEmpty() ? current : absolutePathAsKernelTakesIt(folder, current);
+}
+
+QString pathInFolder(const QString& path, const QString& folder)
+{
+    if (folder.isEmpty() || path.isEmpty() || QDir::isAbsolutePath(path))
+        return path;
+    const QString joined = folder + QLatin1Char('/') + path;
+    if (!path.contains(QLatin1String("..")))
+        return joined;
+    // Qt cleans ".." away as text where it makes folders: the kernel's answer is taken first.
+    const QStringList parts = joined.split(QLatin1Char('/'));
+    const int lastUp = parts.lastIndexOf(QStringLiteral(".."));
+    if (lastUp < 0)
+        return joined;
+    const QString climbed =
+        QFileInfo(parts.mid(0, lastUp + 1).join(QLatin1Char('/'))).canonicalFilePath();
+    if (climbed.isEmpty())
+        return joined;
+    const QStringList rest = parts.mid(lastUp + 1);
+    if (rest.isEmpty())
+        return climbed;
+    return (climbed.endsWith(QLatin1Char('/')) ? climbed : climbed + QLatin1Char('/')) +
+           rest.join(QLatin1Char('/'));
+}
+
 QString absolutePathAsKernelTakesIt(const QString& path, const QString& workingFolder)
 {
     const QString absolute =

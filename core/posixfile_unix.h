@@ -44,6 +44,20 @@ enum class OpenFor {
 
 enum class OpenError { None, Exists, NotPermitted, Other };
 
+// The process's current folder as the system reports it now; empty when it cannot (it was
+// removed). The only place the plug-in asks: everywhere else a folder is given.
+QString processCurrentFolder();
+
+// The folder relative paths resolve against: `folder` itself where it is absolute, else taken
+// from the process's current folder (an empty folder is the current folder itself).
+QString absoluteFolder(const QString& folder);
+
+// `path` as the kernel takes it with `folder` as its current folder: an absolute path as it is,
+// a relative one behind `folder`, where a ".." climbs from where a link before it leads. Nothing
+// else is cleaned, so a name that must be a folder ("a/") stays one. An empty folder leaves the
+// path as it is, for the process's current folder at the moment it is used.
+QString pathInFolder(const QString& path, const QString& folder);
+
 // `path`, absolute against `workingFolder`, with "." and ".." taken as the kernel takes them: a
 // ".." after a link climbs from where the link leads, not back over the link's name. Links that no
 // ".." follows stay as they are named. Where the part up to the last ".." does not exist, the path

@@ -27,6 +27,7 @@ public:
 
     bool commit() override { return m_writer->commit() || failed(m_writer->error()); }
     QString pendingPath() const override { return m_writer->pendingPath(); }
+    WriteWay way() const override { return m_writer->way(); }
 
 private:
     std::unique_ptr<FileWriter> m_writer;
@@ -38,6 +39,11 @@ private:
 WatchedFileSystem::WatchedFileSystem(FileSystem& files, StepProgress& progress)
     : m_files(files), m_progress(progress)
 {
+}
+
+QString WatchedFileSystem::baseFolder() const
+{
+    return m_files.baseFolder();
 }
 
 EntryStatus WatchedFileSystem::status(const QString& path, Links links)

@@ -15,6 +15,7 @@ class WatchedFileSystem : public FileSystem
 public:
     WatchedFileSystem(FileSystem& files, StepProgress& progress);
 
+    QString baseFolder() const override;
     EntryStatus status(const QString& path, Links links = Links::Follow) override;
     QString canonicalPath(const QString& path) override;
     bool makeFolderPath(const QString& path, FileError* error) override;

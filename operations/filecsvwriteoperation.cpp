@@ -134,11 +134,12 @@ void FileCsvWriteOperation::doOperation() const
         return;
     }
     const QList<int> columns = selectedColumns(m_writeScope, m_columns, scope);
+    // Outlives the writer, which undoes an unfinished write through it when it goes.
+    StepFiles step(scope, "[CsvWrite]");
+    step.expectWriting();
     TextFileWriter writer;
     const WriteMode mode = m_ifExist == IfExist::Append ? WriteMode::Append : WriteMode::Replace;
     const AppendStart start = m_appendNoNewline ? AppendStart::SameLine : AppendStart::NewLine;
-    StepFiles step(scope, "[CsvWrite]");
-    step.expectWriting();
     if (!writer.open(step.files(), path, mode, start) ||
         !writeCsvRows(writer, rows, first, last, columns, resolveDelimiter(m_delimiter, scope)) ||
         !writer.commit())

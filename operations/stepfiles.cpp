@@ -11,7 +11,7 @@
 #include <QDebug>
 
 StepFiles::StepFiles(const VariableScope* scope, const char* tag)
-    : m_tag(tag), m_files(&fileSystemFor(scope))
+    : m_tag(tag), m_held(fileSystemFor(scope)), m_files(m_held.get())
 {
     std::shared_ptr<const FileStepWatcher> watcher = stepWatcherFor(scope);
     if (!watcher)

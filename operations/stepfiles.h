@@ -44,6 +44,7 @@ private:
     void endFile();
 
     const char* const m_tag;
+    std::shared_ptr<FileSystem> m_held;       // the flow's, for as long as the step uses it
     std::unique_ptr<StepProgress> m_progress; // null when nobody watches
     std::unique_ptr<WatchedFileSystem> m_watched;
     FileSystem* m_files;

@@ -126,3 +126,13 @@ void FileOperPlugin::unwatchSteps(const VariableScope* scope)
 {
     removeStepWatcher(scope);
 }
+
+void FileOperPlugin::beginFlow(const VariableScope* scope, const QString& folder)
+{
+    beginScopedFlow(scope, folder);
+}
+
+void FileOperPlugin::endFlow(const VariableScope* scope)
+{
+    endScopedFlow(scope);
+}

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <fileflows.h>
 #include <filejournaling.h>
 #include <fileplanning.h>
 #include <fileprogress.h>
@@ -13,15 +14,18 @@
 // The plug-in object the host finds through the Qt plug-in loader: identity, manifest and the
 // prototypes of the ten file steps. Hosts of ours may also ask it for plans of file changes, for
 // journals of them, and to watch its steps as they go and stop them.
+// prototypes of the ten file steps. Hosts of ours may also give a flow its own folder and ask it
+// for plans of file changes and for journals of them.
 class Q_DECL_EXPORT FileOperPlugin : public QObject,
                                      public IOperationPlugin,
                                      public IFilePlanning,
                                      public IFileJournaling,
-                                     public IFileProgress
+                                     public IFileProgress,
+                                     public IFileFlows
 {
     Q_OBJECT
     Q_PLUGIN_METADATA(IID "org.stephost.IOperationPlugin/1.0")
-    Q_INTERFACES(IOperationPlugin IFilePlanning IFileJournaling IFileProgress)
+    Q_INTERFACES(IOperationPlugin IFilePlanning IFileJournaling IFileProgress IFileFlows)
 
 public:
     FileOperPlugin();
@@ -44,4 +48,6 @@ public:
 
     void watchSteps(const VariableScope* scope, const FileStepWatcher& watcher) override;
     void unwatchSteps(const VariableScope* scope) override;
+    void beginFlow(const VariableScope* scope, const QString& folder) override;
+    void endFlow(const VariableScope* scope) override;
 };

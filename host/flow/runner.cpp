@@ -4,6 +4,7 @@
 #include "runner.h"
 
 #include "console.h"
+#include "flowscope.h"
 #include "operationprops.h"
 #include "pluginhost.h"
 
@@ -124,6 +125,7 @@ RunResult runFlow(const Flow& flow, const PluginHost& host, const RunOptions& op
     RunResult result;
     for (const FlowVariable& variable : flow.variables)
         result.scope.declare(variable.name, variable.type, variable.value);
+    const FlowScope flowScope(flow, host, &result.scope, options.workingFolder);
 
     WarningCapture capture;
     const int count = int(steps.size());
