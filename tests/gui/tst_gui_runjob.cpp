@@ -66,6 +66,7 @@ FileProgress files(qint64 done, qint64 total)
 
 void tst_GuiRunJob::initTestCase()
 {
+    QStandardPaths::setTestModeEnabled(true);
     QString error;
     QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
 }
