@@ -532,10 +532,6 @@
         <translation>停止</translation>
     </message>
     <message>
-        <source>Stop the run after the step under way</source>
-        <translation>当前步骤完成后停止运行</translation>
-    </message>
-    <message>
         <source>Undo</source>
         <translation>撤销</translation>
     </message>
@@ -626,6 +622,14 @@
         <translation>
             <numerusform>计划中有 %n 处冲突：某些更改会替换流程仍要用到的文件，或将会失败。仍要运行吗？</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Stop the run: the step under way stops as soon as it can</source>
+        <translation>停止运行：当前步骤尽快停下</translation>
+    </message>
+    <message>
+        <source>Stopping…</source>
+        <translation>正在停止…</translation>
     </message>
 </context>
 <context>
