@@ -8,7 +8,8 @@
 # Usage: processfolder.sh SOURCE_DIR
 cd "$1" || exit 2
 found=$(grep -rnE 'QDir::(setCurrent|currentPath|current)\b|\bchdir\(' \
-  core filesystem journal text csv operations plugin host/flow host/stephost host/extensions)
+  core filesystem journal text csv operations plugin host/flow host/stephost host/gui \
+  host/extensions)
 if [ -n "$found" ]; then
   echo "the process's current folder is used here; take the flow's folder instead:"
   echo "$found"

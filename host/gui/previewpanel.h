@@ -43,8 +43,8 @@ public:
     bool awaitCurrentPlan();
     // Conflicts in the plan shown; none when the flow could not be planned.
     int conflictCount() const;
-    // Around a run: no plan is made meanwhile, and the one under way is dropped; false when the
-    // wait for it was cut short. Since the run changes files, a new plan follows it.
+    // Around a run: no plan is made meanwhile, and the one under way is dropped; false when
+    // already held. Since the run changes files, a new plan follows it.
     bool holdPlans();
     void releasePlans();
 
