@@ -41,7 +41,8 @@ public:
     void expectWriting();
 
 private:
-    void endFile();
+    void closeFile();
+    void warnStopped();
 
     const char* const m_tag;
     std::unique_ptr<StepProgress> m_progress; // null when nobody watches
@@ -50,4 +51,5 @@ private:
     QVector<qint64> m_sizes;
     int m_next = 0;
     bool m_fileOpen = false;
+    bool m_warned = false;
 };
