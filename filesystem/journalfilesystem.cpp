@@ -207,10 +207,13 @@ bool JournalFileSystem::clearTarget(const QString& target, const FileState& ther
 
 // A change that failed after its target went into the journal gives the target back at once.
 // No record is needed, even where the journal can take none: undo takes a delete whose file is
-// no longer in the journal for one that never happened.
-void JournalFileSystem::putBack(const QString& target)
+// no longer in the journal for one that never happened. The journal made its backup private: a
+// file gets back the mode it had.
+void JournalFileSystem::putBack(const QString& target, const FileState& was)
 {
-    m_files.rename(m_journal->lastBackupPath(), target, Overwrite::No, nullptr);
+    if (m_files.rename(m_journal->lastBackupPath(), target, Overwrite::No, nullptr) &&
+        was.kind == FileState::Kind::File)
+        ::chmod(QFile::encodeName(target).constData(), mode_t(was.mode));
 }
 
 // The copy is made complete under a hidden name beside the target, its state recorded, and then
@@ -231,9 +234,13 @@ bool JournalFileSystem::copyFile(const QString& source, const QString& target, O
         return refuse(Operation::Copy, target, error);
     const QString newFile = unusedReplacementPath(onDisk(target));
     const bool copied = m_files.copyFile(source, newFile, Overwrite::No, error);
+    // A copy that failed or was stopped made nothing at the target: undo has nothing to take back
+    // there, and the file put back below is the user's own.
+    if (!copied)
+        m_journal->changeFailed();
     if (!copied || !putInPlace(newFile, target, Operation::Copy, error)) {
         if (there.exists() && !m_files.status(target, Links::NoFollow).exists())
-            putBack(target);
+            putBack(target, there);
         return false;
     }
     m_journal->changeMade();
@@ -305,7 +312,7 @@ bool JournalFileSystem::rename(const QString& source, const QString& target, Ove
     if (!m_files.rename(source, target, Overwrite::No, error)) {
         m_journal->changeFailed();
         if (to.exists() && !m_files.status(target, Links::NoFollow).exists())
-            putBack(target);
+            putBack(target, to);
         return false;
     }
     m_journal->changeMade();

@@ -50,7 +50,7 @@ private:
     void forgetSeen() { m_seen.clear(); }
     bool clearTarget(const QString& target, const FileState& there, Overwrite overwrite,
                      FileError::Operation operation, FileError* error);
-    void putBack(const QString& target);
+    void putBack(const QString& target, const FileState& was);
     bool renameWithoutReplacing(const QString& source, const QString& target, FileError* error);
     bool refuse(FileError::Operation operation, const QString& path, FileError* error);
     bool notRecorded(FileError::Operation operation, const QString& path, FileError* error) const;

@@ -26,11 +26,10 @@ void StepProgress::beginItem(qint64 bytes)
     m_itemMoved = 0;
 }
 
-bool StepProgress::moved(qint64 bytes)
+void StepProgress::moved(qint64 bytes)
 {
     m_itemMoved += bytes;
     reportWhenDue();
-    return !stopRequested();
 }
 
 void StepProgress::endItem()
@@ -41,6 +40,12 @@ void StepProgress::endItem()
     m_itemExpected = -1;
     m_itemMoved = 0;
     reportWhenDue();
+}
+
+void StepProgress::dropItem()
+{
+    m_itemExpected = -1;
+    m_itemMoved = 0;
 }
 
 bool StepProgress::stopRequested()

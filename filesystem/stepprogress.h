@@ -22,9 +22,11 @@ public:
     void setTotals(qint64 files, qint64 bytes);
     // An item begins that should move `bytes`, or an unknown number of bytes when negative.
     void beginItem(qint64 bytes);
-    // The current item moved `bytes` more. False once the step is asked to stop.
-    bool moved(qint64 bytes);
+    // The current item moved `bytes` more.
+    void moved(qint64 bytes);
     void endItem();
+    // The current item was not done: what it moved is gone with it.
+    void dropItem();
     // Whether the host asked the step to stop; once it has, true from then on.
     bool stopRequested();
     bool stopped() const { return m_stopped; }

@@ -64,7 +64,10 @@ bool WatchedFileSystem::makeFolderPath(const QString& path, FileError* error)
 bool WatchedFileSystem::copyFile(const QString& source, const QString& target, Overwrite overwrite,
                                  FileError* error)
 {
-    const CopyWatch watch([this](qint64 bytes) { return m_progress.moved(bytes); });
+    const CopyWatch watch([this](qint64 bytes) {
+        m_progress.moved(bytes);
+        return !m_progress.stopRequested();
+    });
     return m_files.copyFile(source, target, overwrite, error);
 }
 

@@ -25,8 +25,10 @@ StepFiles::~StepFiles()
 {
     if (!m_progress)
         return;
-    if (m_fileOpen && !m_progress->stopped())
-        endFile();
+    closeFile();
+    // Stopped in the middle of its last file.
+    if (m_progress->stopped())
+        warnStopped();
     m_progress->finish();
 }
 
@@ -50,13 +52,9 @@ bool StepFiles::goOn()
 {
     if (!m_progress)
         return true;
-    // A file stopped part-way is not done: it is among those left.
-    if (m_fileOpen && !m_progress->stopped())
-        endFile();
+    closeFile();
     if (m_progress->stopRequested()) {
-        const qint64 left = m_progress->figures().filesTotal - m_progress->figures().filesDone;
-        qWarning() << m_tag << "已停止，还有" << left << "个文件未处理";
-        m_fileOpen = false;
+        warnStopped();
         return false;
     }
     m_progress->beginItem(m_sizes.value(m_next++));
@@ -84,8 +82,24 @@ void StepFiles::expectWriting()
     m_fileOpen = true;
 }
 
-void StepFiles::endFile()
+void StepFiles::warnStopped()
 {
-    m_progress->endItem();
+    if (m_warned)
+        return;
+    m_warned = true;
+    const FileProgress figures = m_progress->figures();
+    qWarning() << m_tag << "已停止，还有" << figures.filesTotal - figures.filesDone
+               << "个文件未处理";
+}
+
+// A file stopped part-way is not done: it is among those left.
+void StepFiles::closeFile()
+{
+    if (!m_fileOpen)
+        return;
+    if (m_progress->stopped())
+        m_progress->dropItem();
+    else
+        m_progress->endItem();
     m_fileOpen = false;
 }

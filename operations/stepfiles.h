@@ -41,7 +41,8 @@ public:
     void expectWriting();
 
 private:
-    void endFile();
+    void closeFile();
+    void warnStopped();
 
     const char* const m_tag;
     std::shared_ptr<FileSystem> m_held;       // the flow's, for as long as the step uses it
@@ -51,4 +52,5 @@ private:
     QVector<qint64> m_sizes;
     int m_next = 0;
     bool m_fileOpen = false;
+    bool m_warned = false;
 };
