@@ -108,33 +108,22 @@ QString processCurrentFolder()
 
 QString absoluteFolder(const QString& folder)
 {
-    if (QDir::isAbsolutePath(folder))
-        return folder;
-    const QString current = processCurrentFolder();
-    return folder.isEmpty() ? current : absolutePathAsKernelTakesIt(folder, current);
+    if (folder.isEmpty())
+        return processCurrentFolder();
+    const QString absolute = QDir::isAbsolutePath(folder)
+                                 ? folder
+                                 : absolutePathAsKernelTakesIt(folder, processCurrentFolder());
+    // Links resolved, as the system resolves a current folder: a ".." behind it then climbs from
+    // where it leads, whether the kernel or Qt's cleaning of a path takes it.
+    const QString resolved = QFileInfo(absolute).canonicalFilePath();
+    return resolved.isEmpty() ? absolute : resolved;
 }
 
 QString pathInFolder(const QString& path, const QString& folder)
 {
     if (folder.isEmpty() || path.isEmpty() || QDir::isAbsolutePath(path))
         return path;
-    const QString joined = folder + QLatin1Char('/') + path;
-    if (!path.contains(QLatin1String("..")))
-        return joined;
-    // Qt cleans ".." away as text where it makes folders: the kernel's answer is taken first.
-    const QStringList parts = joined.split(QLatin1Char('/'));
-    const int lastUp = parts.lastIndexOf(QStringLiteral(".."));
-    if (lastUp < 0)
-        return joined;
-    const QString climbed =
-        QFileInfo(parts.mid(0, lastUp + 1).join(QLatin1Char('/'))).canonicalFilePath();
-    if (climbed.isEmpty())
-        return joined;
-    const QStringList rest = parts.mid(lastUp + 1);
-    if (rest.isEmpty())
-        return climbed;
-    return (climbed.endsWith(QLatin1Char('/')) ? climbed : climbed + QLatin1Char('/')) +
-           rest.join(QLatin1Char('/'));
+    return folder + QLatin1Char('/') + path;
 }
 
 QString absolutePathAsKernelTakesIt(const QString& path, const QString& workingFolder)

@@ -48,14 +48,16 @@ enum class OpenError { None, Exists, NotPermitted, Other };
 // removed). The only place the plug-in asks: everywhere else a folder is given.
 QString processCurrentFolder();
 
-// The folder relative paths resolve against: `folder` itself where it is absolute, else taken
-// from the process's current folder (an empty folder is the current folder itself).
+// The folder relative paths resolve against, as a current folder is: absolute, links resolved
+// (where it exists). A relative folder is taken from the process's current folder, and an empty
+// one is that folder itself.
 QString absoluteFolder(const QString& folder);
 
-// `path` as the kernel takes it with `folder` as its current folder: an absolute path as it is,
-// a relative one behind `folder`, where a ".." climbs from where a link before it leads. Nothing
-// else is cleaned, so a name that must be a folder ("a/") stays one. An empty folder leaves the
-// path as it is, for the process's current folder at the moment it is used.
+// `path` as the system takes it with `folder` (from absoluteFolder) as its current folder: an
+// absolute path as it is, a relative one behind the folder, nothing cleaned, so that the kernel
+// and Qt take each "..", and a name that must be a folder ("a/"), as they would with the process
+// in that folder. An empty folder leaves the path as it is, for the process's current folder at
+// the moment it is used.
 QString pathInFolder(const QString& path, const QString& folder);
 
 // `path`, absolute against `workingFolder`, with "." and ".." taken as the kernel takes them: a

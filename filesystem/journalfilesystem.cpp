@@ -15,9 +15,6 @@
 
 #include <cerrno>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 // Writes through the writer below; its commit goes through the journal, which records what the
 // write left.
 class JournalFileSystem::Writer : public FileWriter

@@ -126,6 +126,27 @@ std::unique_ptr<Operation> stepOf(const PluginHost& host, const Flow& flow, int 
 struct Thrown {
 };
 
+// Two steps that each write a new file.
+Flow twoWrites(const PluginHost& host)
+{
+    return readJsonFlow(R"({ "steps": [
+        { "type": "file.write", "settings": { "filePath": "first.txt", "content": "1" } },
+        { "type": "file.write", "settings": { "filePath": "second.txt", "content": "2" } } ] })",
+                        host);
+}
+
+// A flow in `folder` that the host's own callback throws out of before its second step.
+RunOptions thrownAtSecondStep(const QString& folder)
+{
+    RunOptions options;
+    options.workingFolder = folder;
+    options.stepStarted = [](int index, int, const Operation&) {
+        if (index == 1)
+            throw Thrown();
+    };
+    return options;
+}
+
 } // namespace
 
 class tst_WorkingFolder : public QObject
@@ -329,10 +350,7 @@ void tst_WorkingFolder::thrownFlowLeavesNothingBehind()
     QVERIFY(process.isValid());
     QTemporaryDir given;
     QVERIFY(given.isValid());
-    const Flow flow = readJsonFlow(R"({ "steps": [
-        { "type": "file.write", "settings": { "filePath": "first.txt", "content": "1" } },
-        { "type": "file.write", "settings": { "filePath": "second.txt", "content": "2" } } ] })",
-                                   m_host);
+    const Flow flow = twoWrites(m_host);
     auto* planner = qobject_cast<IFilePlanning*>(m_host.pluginInstance("file.write"));
     QVERIFY(planner);
 
@@ -358,12 +376,7 @@ void tst_WorkingFolder::thrownFlowLeavesNothingBehind()
     QVERIFY(!QFile::exists(given.filePath("second.txt")));
 
     // Through the host's own functions: a plan thrown out of half-way leaves the next run alone.
-    RunOptions options;
-    options.workingFolder = given.path();
-    options.stepStarted = [](int index, int, const Operation&) {
-        if (index == 1)
-            throw Thrown();
-    };
+    const RunOptions options = thrownAtSecondStep(given.path());
     QVERIFY_EXCEPTION_THROWN(planFlow(flow, m_host, options), Thrown);
     QVERIFY(!QFile::exists(given.filePath("first.txt")));
     const RunResult run = runFlow(flow, m_host);
@@ -377,16 +390,8 @@ void tst_WorkingFolder::thrownJournaledFlowEndsItsJournal()
 {
     QTemporaryDir given;
     QVERIFY(given.isValid());
-    const Flow flow = readJsonFlow(R"({ "steps": [
-        { "type": "file.write", "settings": { "filePath": "first.txt", "content": "1" } },
-        { "type": "file.write", "settings": { "filePath": "second.txt", "content": "2" } } ] })",
-                                   m_host);
-    RunOptions options;
-    options.workingFolder = given.path();
-    options.stepStarted = [](int index, int, const Operation&) {
-        if (index == 1)
-            throw Thrown();
-    };
+    const Flow flow = twoWrites(m_host);
+    const RunOptions options = thrownAtSecondStep(given.path());
     QVERIFY_EXCEPTION_THROWN(runJournaledFlow(flow, m_host, QStringLiteral("journal"), options),
                              Thrown);
     QVERIFY(QFile::exists(given.filePath("first.txt")));
