@@ -15,6 +15,8 @@
 
 #include <cerrno>
 
+#include <sys/stat.h>
+
 // Writes through the writer below; its commit goes through the journal, which records what the
 // write left.
 class JournalFileSystem::Writer : public FileWriter
