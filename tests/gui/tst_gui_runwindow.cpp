@@ -111,6 +111,22 @@ private:
     QSemaphore m_letGo;
 };
 
+// A window copying the files of prepareCopy, its run held at its first figures.
+struct HeldCopy {
+    explicit HeldCopy(const PluginHost& host)
+        : window(host), held(window), finished(&window, &MainWindow::runFinished)
+    {
+    }
+    bool start(const QString& folder)
+    {
+        return prepareCopy(window, folder) && window.startRun() && held.waitUntilHeld();
+    }
+
+    MainWindow window;
+    HeldRun held;
+    QSignalSpy finished;
+};
+
 // The paths the run listed in "copied", as its report has them.
 QStringList listed(const MainWindow& window)
 {
@@ -136,12 +152,9 @@ void tst_GuiRunWindow::initTestCase()
 void tst_GuiRunWindow::whileARunGoesTheWindowCanBeLookedAt()
 {
     const QTemporaryDir folder;
-    MainWindow window(m_host);
-    QVERIFY(prepareCopy(window, folder.path()));
-    HeldRun held(window);
-    QSignalSpy finished(&window, &MainWindow::runFinished);
-    QVERIFY(window.startRun());
-    QVERIFY(held.waitUntilHeld());
+    HeldCopy copy(m_host);
+    QVERIFY(copy.start(folder.path()));
+    MainWindow& window = copy.window;
     // The step's figures reach the status bar.
     RunProgress* progress = window.runProgress();
     QVERIFY(progress->isVisibleTo(&window));
@@ -161,9 +174,9 @@ void tst_GuiRunWindow::whileARunGoesTheWindowCanBeLookedAt()
     QCOMPARE(window.insertStep(QStringLiteral("file.delete"), 0), -1);
     QCOMPARE(window.flowModel()->rowCount(), 1);
     QVERIFY(!window.undoRunAction()->isEnabled());
-    held.letGo();
-    QVERIFY(finished.wait());
-    QCOMPARE(finished.first().first().toBool(), true);
+    copy.held.letGo();
+    QVERIFY(copy.finished.wait());
+    QCOMPARE(copy.finished.first().first().toBool(), true);
     QVERIFY(!progress->isVisibleTo(&window));
     QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("Finished, 0 warning(s)"));
     QCOMPARE(QDir(folder.filePath(QStringLiteral("dst"))).entryList(QDir::Files).size(), fileCount);
@@ -176,20 +189,17 @@ void tst_GuiRunWindow::whileARunGoesTheWindowCanBeLookedAt()
 void tst_GuiRunWindow::stopEndsALongCopyWithinASecond()
 {
     const QTemporaryDir folder;
-    MainWindow window(m_host);
-    QVERIFY(prepareCopy(window, folder.path()));
-    HeldRun held(window);
-    QSignalSpy finished(&window, &MainWindow::runFinished);
-    QVERIFY(window.startRun());
-    QVERIFY(held.waitUntilHeld());
+    HeldCopy copy(m_host);
+    QVERIFY(copy.start(folder.path()));
+    MainWindow& window = copy.window;
     window.stopAction()->trigger();
     // Said at once, before the step has heard of it.
     QCOMPARE(window.statusBar()->currentMessage(), QStringLiteral("Stopping…"));
     QVERIFY(!window.stopAction()->isEnabled());
     QElapsedTimer sinceStop;
     sinceStop.start();
-    held.letGo();
-    QVERIFY(finished.wait());
+    copy.held.letGo();
+    QVERIFY(copy.finished.wait());
     QVERIFY2(sinceStop.elapsed() < 1000, qPrintable(QString::number(sinceStop.elapsed())));
     QVERIFY(
         window.statusBar()->currentMessage().startsWith(QStringLiteral("Stopped after step 1")));
@@ -215,12 +225,8 @@ void tst_GuiRunWindow::anotherWindowPlansInItsFolderWhileARunGoes()
     const QTemporaryDir running;
     const QTemporaryDir planning;
     QVERIFY(writeFile(QDir(planning.path()).filePath(QStringLiteral("only-here.txt")), "x"));
-    MainWindow runner(m_host);
-    QVERIFY(prepareCopy(runner, running.path()));
-    HeldRun held(runner);
-    QSignalSpy finished(&runner, &MainWindow::runFinished);
-    QVERIFY(runner.startRun());
-    QVERIFY(held.waitUntilHeld());
+    HeldCopy copy(m_host);
+    QVERIFY(copy.start(running.path()));
 
     MainWindow planner(m_host);
     planner.setWorkingFolder(planning.path());
@@ -236,8 +242,8 @@ void tst_GuiRunWindow::anotherWindowPlansInItsFolderWhileARunGoes()
     QCOMPARE(rows->item(1, PreviewPanel::StateColumn)->text(),
              QStringLiteral("skipped: no such file"));
 
-    held.letGo();
-    QVERIFY(finished.wait());
+    copy.held.letGo();
+    QVERIFY(copy.finished.wait());
     QCOMPARE(QDir(running.filePath(QStringLiteral("dst"))).entryList(QDir::Files).size(),
              fileCount);
     QVERIFY(QFile::exists(planning.filePath(QStringLiteral("only-here.txt"))));
