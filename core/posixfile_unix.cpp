@@ -47,6 +47,8 @@ int flagsFor(OpenFor purpose)
         return O_WRONLY;
     case OpenFor::Rewriting:
         return O_WRONLY | O_TRUNC;
+    case OpenFor::Folder:
+        return O_RDONLY | O_DIRECTORY | O_NOFOLLOW;
     }
     return O_RDONLY;
 }
@@ -243,6 +245,16 @@ bool setMode(int fd, uint mode)
     return ::fchmod(fd, mode_t(mode)) == 0;
 }
 
+bool setMode(const QString& path, uint mode)
+{
+    return ::chmod(encoded(path).constData(), mode_t(mode)) == 0;
+}
+
+bool makeFolder(const QString& path, uint mode)
+{
+    return ::mkdir(encoded(path).constData(), mode_t(mode)) == 0;
+}
+
 qint64 readAt(int fd, char* data, qint64 size, qint64 offset)
 {
     qint64 done = 0;
@@ -370,9 +382,36 @@ void startWriteback(int fd, qint64 offset, qint64 length)
     ::sync_file_range(fd, off64_t(offset), off64_t(length), SYNC_FILE_RANGE_WRITE);
 }
 
+namespace
+{
+
+bool lockFile(int fd, int operation, bool wait)
+{
+    int result;
+    do {
+        result = ::flock(fd, wait ? operation : operation | LOCK_NB);
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+
+} // namespace
+
 bool lockExclusively(int fd, bool wait)
 {
-    return ::flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB) == 0;
+    return lockFile(fd, LOCK_EX, wait);
+}
+
+bool lockShared(int fd, bool wait)
+{
+    return lockFile(fd, LOCK_SH, wait);
+}
+
+bool openElsewhere(int fd)
+{
+    if (::fcntl(fd, F_SETLEASE, F_WRLCK) != 0)
+        return errno == EAGAIN || errno == EBUSY;
+    ::fcntl(fd, F_SETLEASE, F_UNLCK);
+    return false;
 }
 
 bool renameReplacing(const QString& from, const QString& to)

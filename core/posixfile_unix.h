@@ -40,6 +40,7 @@ enum class OpenFor {
     Inspecting,      // Reading, never through a link
     Changing,        // an existing file, for writing
     Rewriting,       // Changing, emptied first
+    Folder,          // a folder itself, for its status and mode, never through a link
 };
 
 enum class OpenError { None, Exists, NotPermitted, Other };
@@ -91,6 +92,10 @@ uint ownAccessBits(const QString& path);
 bool copyOwnerAndMode(int fd, const FileStatus& model);
 // The permission bits (set-user-ID and the like included).
 bool setMode(int fd, uint mode);
+// The mode of the entry at path, links followed.
+bool setMode(const QString& path, uint mode);
+// A new folder with `mode`, less what the umask takes away.
+bool makeFolder(const QString& path, uint mode);
 
 // Reads size bytes at offset, as many calls as it takes; the bytes read, fewer only at the end
 // of the file, or -1 on an error.
@@ -128,8 +133,14 @@ Reserved reserveRoom(int fd, qint64 size);
 // has less left to wait for.
 void startWriteback(int fd, qint64 offset, qint64 length);
 
-// An exclusive lock on an open file, which the system drops when the process ends.
+// An exclusive or a shared lock on an open file, which the system drops when the process ends.
+// Without waiting, a lock held elsewhere fails with errno EWOULDBLOCK.
 bool lockExclusively(int fd, bool wait);
+bool lockShared(int fd, bool wait);
+// Whether the file is open through another open file description, where its file system can
+// tell: a write lease is refused while anybody else has the file open. False where leases are
+// not to be had (another file system, no right to one).
+bool openElsewhere(int fd);
 
 // Renames that replace what is at `to`, that fail when anything is there, and that exchange two
 // entries, each in one step.

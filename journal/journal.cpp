@@ -17,8 +17,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -33,8 +31,8 @@ QString absolute(const QString& path, const QString& workingFolder)
 
 quint32 modeOf(const QString& path)
 {
-    struct stat status;
-    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
+    FileStatus status;
+    return statusOf(path, false, &status) ? status.mode : 0;
 }
 
 qint64 now()
@@ -329,11 +327,10 @@ void Journal::makeLinkedBackupsPrivate()
 {
     QVector<LinkedBackup> stillLinked;
     for (const LinkedBackup& linked : qAsConst(m_linkedBackups)) {
-        const QByteArray backup = QFile::encodeName(backupPath(linked.seq));
-        struct stat status;
-        if (::lstat(backup.constData(), &status) != 0 || !S_ISREG(status.st_mode))
+        FileStatus status;
+        if (!statusOf(backupPath(linked.seq), false, &status) || !status.regular)
             continue;
-        if (status.st_nlink == 1)
+        if (status.linkCount == 1)
             recordKept(linked.seq, linked.digest, linked.path, linked.mode);
         else
             stillLinked.append(linked);

@@ -62,8 +62,8 @@ void tst_GuiMainWindow::initTestCase()
     // Relative paths resolve against the working directory, in the window as in stephost.
     m_previousDir = QDir::currentPath();
     QVERIFY(m_dir.isValid() && QDir::setCurrent(m_dir.path()));
-    // The runs' journals go to the user's data folder: a scratch one.
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("data"))));
+    // The runs' journals go to the user's data folder, which Qt's test mode puts under HOME.
+    qputenv("HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("data"))));
 }
 
 void tst_GuiMainWindow::typeInto(MainWindow& window, const char* property, const QString& text)
