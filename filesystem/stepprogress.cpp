@@ -7,6 +7,9 @@
 
 // Often enough for a display that changes four times a second.
 static const qint64 kReportEveryMs = 100;
+// Less than takes a tenth of a second on any disk.
+static const int kItemsBetweenClocks = 16;
+static const qint64 kBytesBetweenClocks = qint64(1) << 20;
 
 StepProgress::StepProgress(std::shared_ptr<const FileStepWatcher> watcher)
     : m_watcher(std::move(watcher))
@@ -29,6 +32,7 @@ void StepProgress::beginItem(qint64 bytes)
 void StepProgress::moved(qint64 bytes)
 {
     m_itemMoved += bytes;
+    m_bytesUnclocked += bytes;
     reportWhenDue();
 }
 
@@ -39,6 +43,7 @@ void StepProgress::endItem()
         ++m_done.filesDone;
     m_itemExpected = -1;
     m_itemMoved = 0;
+    ++m_itemsUnclocked;
     reportWhenDue();
 }
 
@@ -71,6 +76,10 @@ FileProgress StepProgress::figures() const
 
 void StepProgress::reportWhenDue()
 {
+    if (m_itemsUnclocked < kItemsBetweenClocks && m_bytesUnclocked < kBytesBetweenClocks)
+        return;
+    m_itemsUnclocked = 0;
+    m_bytesUnclocked = 0;
     if (m_sinceReport.isValid() && m_sinceReport.elapsed() < kReportEveryMs)
         return;
     report();

@@ -45,4 +45,8 @@ private:
     qint64 m_itemMoved = 0;
     bool m_stopped = false;
     QElapsedTimer m_sinceReport;
+    // What was done since the clock was last looked at: a rename of many files looks at it now
+    // and then, not for each file.
+    int m_itemsUnclocked = 0;
+    qint64 m_bytesUnclocked = 0;
 };

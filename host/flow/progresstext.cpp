@@ -44,11 +44,12 @@ Unit unitFor(qint64 scale)
     return {1, "B"};
 }
 
-QString inUnit(qint64 bytes, const Unit& unit)
+// One decimal where it tells something: "1.2 GB", but "35 MB".
+QString inUnit(qint64 bytes, const Unit& unit, bool wholeFromTen = false)
 {
-    if (unit.bytes == 1)
-        return QString::number(bytes);
-    return QString::number(double(bytes) / double(unit.bytes), 'f', 1);
+    const double value = double(bytes) / double(unit.bytes);
+    const bool whole = unit.bytes == 1 || (wholeFromTen && value >= 10);
+    return QString::number(value, 'f', whole ? 0 : 1);
 }
 
 QString timeLeftText(qint64 seconds)
@@ -95,7 +96,9 @@ QString progressText(const FileProgress& progress, qint64 elapsedMs)
     if (elapsedMs >= kSettledMs) {
         if (progress.bytesDone > 0) {
             const qint64 perSecond = progress.bytesDone * 1000 / elapsedMs;
-            parts << ProgressText::tr("%1/s").arg(sizeText(perSecond, perSecond));
+            const Unit unit = unitFor(perSecond);
+            parts << ProgressText::tr("%1/s").arg(inUnit(perSecond, unit, true) + QLatin1Char(' ') +
+                                                  QLatin1String(unit.name));
         }
         const qint64 left = secondsLeft(progress, elapsedMs);
         if (left >= 0)
