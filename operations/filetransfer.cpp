@@ -8,6 +8,7 @@
 #include "core/settings.h"
 #include "filesystem/fileplans.h"
 #include "operations/filelist.h"
+#include "operations/stepfiles.h"
 #include "operations/uniquepath.h"
 
 #include <QDebug>
@@ -169,7 +170,8 @@ void transferFiles(TransferKind kind, const TransferSettings& settings, Variable
         return;
     }
     // Not checked: if the folder cannot be made, each copy below fails on its own.
-    FileSystem& files = fileSystemFor(scope);
+    StepFiles step(scope, kind == TransferKind::Copy ? "[FileCopy]" : "[FileMove]");
+    FileSystem& files = step.files();
     files.makeFolderPath(destination, nullptr);
     const QDir folder(destination);
 
@@ -178,7 +180,10 @@ void transferFiles(TransferKind kind, const TransferSettings& settings, Variable
     const LeftoverSearchOncePerFolder leftoverSearch;
     Transfer transfer(kind, settings.ifExist, files);
     QStringList produced;
+    step.expectFiles(sources, StepFiles::Bytes::Counted);
     for (const QString& source : sources) {
+        if (!step.goOn())
+            break;
         const QString target = transfer.put(source, folder);
         if (!target.isEmpty())
             produced.append(target);

@@ -552,10 +552,6 @@
         <translation>停止</translation>
     </message>
     <message>
-        <source>Stop the run after the step under way</source>
-        <translation>当前步骤完成后停止运行</translation>
-    </message>
-    <message>
         <source>Undo</source>
         <translation>撤销</translation>
     </message>
@@ -657,6 +653,14 @@
         <source>No run of this flow in this folder to undo</source>
         <translation>此流程在此文件夹中没有可撤销的运行</translation>
     </message>
+    <message>
+        <source>Stop the run: the step under way stops as soon as it can</source>
+        <translation>停止运行：当前步骤尽快停下</translation>
+    </message>
+    <message>
+        <source>Stopping…</source>
+        <translation>正在停止…</translation>
+    </message>
 </context>
 <context>
     <name>Plan</name>
@@ -709,6 +713,12 @@
     <message>
         <source>replaces an existing file</source>
         <translation>替换现有文件</translation>
+    </message>
+    <message>
+        <source>stopped before the end of the flow
+</source>
+        <translation>在流程结束前已停止
+</translation>
     </message>
 </context>
 <context>
@@ -833,6 +843,29 @@
     <message>
         <source>Step %1 leaves %2 alone: %3</source>
         <translation>第 %1 步未处理 %2：%3</translation>
+    </message>
+</context>
+<context>
+    <name>ProgressText</name>
+    <message>
+        <source>%1 s left</source>
+        <translation>剩余 %1 秒</translation>
+    </message>
+    <message>
+        <source>%1 min %2 s left</source>
+        <translation>剩余 %1 分 %2 秒</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min left</source>
+        <translation>剩余 %1 小时 %2 分</translation>
+    </message>
+    <message>
+        <source>%1/%2 files</source>
+        <translation>%1/%2 个文件</translation>
+    </message>
+    <message>
+        <source>%1/s</source>
+        <translation>%1/s</translation>
     </message>
 </context>
 <context>
@@ -1318,30 +1351,6 @@ locale, else the locale&apos;s codec</source>
         <translation>将二进制流程输出为 JSON 流程</translation>
     </message>
     <message>
-        <source>A JSON flow:
-  {&quot;variables&quot;: {&quot;found&quot;: {&quot;type&quot;: &quot;bool&quot;},
-                 &quot;files&quot;: {&quot;type&quot;: &quot;list&quot;, &quot;value&quot;: [&quot;a.txt&quot;]}},
-   &quot;steps&quot;: [{&quot;type&quot;: &quot;file.exists&quot;,
-              &quot;settings&quot;: {&quot;fileName&quot;: &quot;a.txt&quot;, &quot;resultVar&quot;: &quot;found&quot;}}]}
-Variable types: string, list, datatable, bool, number, object (none: undeclared).
-Relative paths resolve against the current directory.
-
-Exit status: 0 the command did its job (steps may have logged warnings), 1 a flow that
-cannot be read or a host error, 2 a bad command line.
-</source>
-        <translation>JSON 流程示例：
-  {&quot;variables&quot;: {&quot;found&quot;: {&quot;type&quot;: &quot;bool&quot;},
-                 &quot;files&quot;: {&quot;type&quot;: &quot;list&quot;, &quot;value&quot;: [&quot;a.txt&quot;]}},
-   &quot;steps&quot;: [{&quot;type&quot;: &quot;file.exists&quot;,
-              &quot;settings&quot;: {&quot;fileName&quot;: &quot;a.txt&quot;, &quot;resultVar&quot;: &quot;found&quot;}}]}
-变量类型：string、list、datatable、bool、number、object（不写：未声明）。
-相对路径按当前目录解析。
-
-退出状态：0 命令已完成（步骤可能记录了警告），1 流程无法读取或主机出错，
-2 命令行有误。
-</translation>
-    </message>
-    <message>
         <source>%1 (stephost --help shows the usage)</source>
         <translation>%1（stephost --help 可查看用法）</translation>
     </message>
@@ -1374,6 +1383,32 @@ so that &quot;stephost undo DIR&quot; can take the run back</source>
 what was left, as JSON; exit 1 when something was left</source>
         <translation>撤销 DIR 中记录的运行，并以 JSON 打印已恢复和
 未恢复的内容；有未恢复的内容时退出状态为 1</translation>
+    </message>
+    <message>
+        <source>A JSON flow:
+  {&quot;variables&quot;: {&quot;found&quot;: {&quot;type&quot;: &quot;bool&quot;},
+                 &quot;files&quot;: {&quot;type&quot;: &quot;list&quot;, &quot;value&quot;: [&quot;a.txt&quot;]}},
+   &quot;steps&quot;: [{&quot;type&quot;: &quot;file.exists&quot;,
+              &quot;settings&quot;: {&quot;fileName&quot;: &quot;a.txt&quot;, &quot;resultVar&quot;: &quot;found&quot;}}]}
+Variable types: string, list, datatable, bool, number, object (none: undeclared).
+Relative paths resolve against the current directory.
+
+Exit status: 0 the command did its job (steps may have logged warnings), 1 a flow that
+cannot be read or a host error, 2 a bad command line, 130 or 143 a run or plan stopped
+by Ctrl+C (SIGINT) or SIGTERM: the step under way stops, the report says what was done.
+</source>
+        <translation>JSON 流程示例：
+  {&quot;variables&quot;: {&quot;found&quot;: {&quot;type&quot;: &quot;bool&quot;},
+                 &quot;files&quot;: {&quot;type&quot;: &quot;list&quot;, &quot;value&quot;: [&quot;a.txt&quot;]}},
+   &quot;steps&quot;: [{&quot;type&quot;: &quot;file.exists&quot;,
+              &quot;settings&quot;: {&quot;fileName&quot;: &quot;a.txt&quot;, &quot;resultVar&quot;: &quot;found&quot;}}]}
+变量类型：string、list、datatable、bool、number、object（不写：未声明）。
+相对路径按当前目录解析。
+
+退出状态：0 命令已完成（步骤可能记录了警告），1 流程无法读取或主机出错，
+2 命令行有误，130 或 143 运行或计划被 Ctrl+C（SIGINT）或 SIGTERM 停止：
+正在进行的步骤停下，报告列出已完成的内容。
+</translation>
     </message>
 </context>
 </TS>

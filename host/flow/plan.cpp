@@ -196,5 +196,8 @@ std::string planOutputText(const PlanResult& result, bool json, const QStringLis
 {
     if (json)
         return planReportText(result, variableFilter);
-    return planTableText(result.plan, host).toStdString();
+    QString table = planTableText(result.plan, host);
+    if (result.run.stopped)
+        table += Plan::tr("stopped before the end of the flow\n");
+    return table.toStdString();
 }

@@ -3,6 +3,7 @@
 
 #include "mainwindow.h"
 
+#include "enterablefolder.h"
 #include "flowcheck.h"
 #include "flowfile.h"
 #include "flowmodel.h"
@@ -14,8 +15,10 @@
 #include "previewpanel.h"
 #include "propertypanel.h"
 #include "report.h"
+#include "runjob.h"
 #include "runner.h"
 #include "runoutcome.h"
+#include "runprogress.h"
 #include "steplog.h"
 #include "undorundialog.h"
 #include "variablesmodel.h"
@@ -47,7 +50,6 @@
 #include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QThread>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -135,6 +137,9 @@ MainWindow::MainWindow(const PluginHost& host, QWidget* parent)
     main->setStretchFactor(1, 1);
     setCentralWidget(main);
     buildActions();
+    m_progress = new RunProgress;
+    m_progress->hide();
+    statusBar()->addPermanentWidget(m_progress);
 
     connect(m_properties, &PropertyPanel::settingChanged, this, [this](const QString& name) {
         const int row = m_flow->rowOf(m_properties->operation());
@@ -201,7 +206,8 @@ QWidget* MainWindow::buildPalettePane()
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(add);
     buttons->addStretch();
-    return titledPane(tr("Steps"), m_paletteView, buttons);
+    m_palettePane = titledPane(tr("Steps"), m_paletteView, buttons);
+    return m_palettePane;
 }
 
 QWidget* MainWindow::buildFlowPane()
@@ -217,7 +223,7 @@ QWidget* MainWindow::buildFlowPane()
     connect(m_flowView, &FlowView::stepDropped, this, [this](int from, int row) {
         // The step leaves its row first: dropping below it lands one row higher.
         const int to = row > from ? row - 1 : row;
-        if (m_flow->moveStep(from, to)) {
+        if (!m_running && m_flow->moveStep(from, to)) {
             selectStep(to);
             recordStepEdit(tr("Move step"), from);
         }
@@ -230,6 +236,7 @@ QWidget* MainWindow::buildFlowPane()
     connect(remove, &QPushButton::clicked, this, [this]() { removeStep(selectedStep()); });
     connect(up, &QPushButton::clicked, this, [this]() { moveSelectedStep(-1); });
     connect(down, &QPushButton::clicked, this, [this]() { moveSelectedStep(1); });
+    m_flowButtons = {remove, up, down};
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(remove);
     buttons->addWidget(up);
@@ -314,7 +321,7 @@ void MainWindow::buildActions()
         {fileMenu, QStyle::SP_DialogSaveButton, tr("Save as…"), QKeySequence::SaveAs,
          [this]() { saveFlowFromDialog(); }},
         {runMenu, QStyle::SP_MediaPlay, tr("Run"), QKeySequence(Qt::Key_F5),
-         [this]() { runFlow(); }},
+         [this]() { startRun(); }},
         {runMenu, QStyle::SP_FileDialogContentsView, tr("Preview"), QKeySequence(Qt::Key_F6),
          [this]() {
              m_bottomTabs->setCurrentWidget(m_preview);
@@ -331,7 +338,7 @@ void MainWindow::buildActions()
         m_editActions.append(action);
     }
     m_stop = m_editActions.takeLast();
-    m_stop->setToolTip(tr("Stop the run after the step under way"));
+    m_stop->setToolTip(tr("Stop the run: the step under way stops as soon as it can"));
     m_stop->setEnabled(false);
 
     m_undo = m_history->createUndoAction(this, tr("Undo"));
@@ -351,6 +358,8 @@ int MainWindow::addStep(const QString& type)
 
 int MainWindow::insertStep(const QString& type, int row)
 {
+    if (m_running)
+        return -1;
     const int selected = selectedStep();
     row = m_flow->addStep(type, row);
     if (row < 0)
@@ -565,82 +574,95 @@ bool MainWindow::confirmRunReplacing()
            nullptr, replaces));
 }
 
-bool MainWindow::runFlow()
+bool MainWindow::startRun()
 {
     if (m_running || !confirmWorkingFolder() || !confirmRunWithMarks() ||
         !confirmRunWithConflicts() || !confirmRunReplacing() || !m_preview->holdPlans())
         return false;
-    const PlanOutcome planned = m_preview->outcome();
-    const QString undoableBefore = m_journals.lastUndoable(runOwner());
+    m_runPlanned = m_preview->outcome();
+    m_undoableBefore = m_journals.lastUndoable(runOwner());
     clearLastRun();
-    RunResult result;
-    QString error;
-    const bool ran = runInWorkingFolder(currentFlow(), &result, &error);
-    m_preview->releasePlans();
-    if (!ran) {
-        appendLogLine(tr("The flow did not run: %1").arg(error));
-        statusBar()->showMessage(tr("The flow did not run"));
-        m_bottomTabs->setCurrentIndex(1);
+    const QString folderError = folderEntryError(m_workingFolder);
+    if (!folderError.isEmpty()) {
+        m_preview->releasePlans();
+        showRunRefused(folderError);
         return false;
     }
-    showRunResult(result);
-    const bool journaled = m_journals.lastUndoable(runOwner()) != undoableBefore;
-    showRunFeedback(result, RunOutcome(result, planned, journaled, m_host));
-    m_lastReport = QString::fromStdString(reportText(result));
+    const Flow flow = currentFlow();
+    m_runJournal = journalFolderFor(flow);
+    m_job = new RunJob(RunJob::flowRun(m_host, flow, m_workingFolder, m_runJournal), this);
+    connect(m_job, &RunJob::stepStarted, this, &MainWindow::showRunStep);
+    connect(m_job, &RunJob::progress, m_progress,
+            [this](int, int, const FileProgress& progress, qint64 elapsedMs) {
+                m_progress->showProgress(progress, elapsedMs);
+            });
+    connect(m_job, &RunJob::stopping, this, [this] {
+        statusBar()->showMessage(tr("Stopping…"));
+        m_stop->setEnabled(false);
+    });
+    connect(m_job, &RunJob::finished, this, &MainWindow::finishRun);
+    setRunning(true);
+    emit runStarted(m_job);
+    m_job->start();
     return true;
 }
 
-bool MainWindow::runInWorkingFolder(const Flow& flow, RunResult* result, QString* error)
+bool MainWindow::runFlow()
 {
-    // The steps resolve relative paths against the process's current folder, as under stephost.
-    // The window runs one flow at a time and nothing else in its process uses relative paths
-    // meanwhile, so the current folder is the working folder for the length of the run.
-    const QString previous = QDir::currentPath();
-    if (!QDir::setCurrent(m_workingFolder)) {
-        *error = tr("the working folder %1 cannot be entered").arg(m_workingFolder);
-        return false;
-    }
-    // The steps run on a thread of their own, so that the window keeps drawing itself, shows
-    // which step is running and can be told to stop. Each step waits until its status is shown:
-    // a stop asked for at that moment takes effect before the next step.
-    RunOptions options;
-    options.stepStarted = [this](int index, int count, const Operation& step) {
-        const QString text =
-            tr("Running step %1 of %2: %3").arg(index + 1).arg(count).arg(step.typeName());
-        QMetaObject::invokeMethod(
-            this, [this, text] { statusBar()->showMessage(text); }, Qt::BlockingQueuedConnection);
-    };
-    options.stopRequested = [this]() { return m_stopRequested.load(); };
-    const QString journal = journalFolderFor(flow);
     bool ran = false;
     QEventLoop waiting;
-    std::unique_ptr<QThread> worker(QThread::create([&] {
-        try {
-            *result = journal.isEmpty() ? ::runFlow(flow, m_host, options)
-                                        : runJournaledFlow(flow, m_host, journal, options);
-            ran = true;
-        } catch (const FlowError& flowError) {
-            *error = flowError.message;
-        }
-    }));
-    connect(worker.get(), &QThread::finished, &waiting, &QEventLoop::quit);
-    setRunning(true);
-    worker->start();
+    connect(this, &MainWindow::runFinished, &waiting, [&](bool finished) {
+        ran = finished;
+        waiting.quit();
+    });
+    if (!startRun())
+        return false;
     waiting.exec();
-    worker->wait();
-    setRunning(false);
-    QDir::setCurrent(previous);
-    finishJournal(journal);
     return ran;
+}
+
+void MainWindow::showRunStep(int index, int count, const QString& typeName)
+{
+    m_progress->startStep();
+    // "Stopping…" stays until the run is over.
+    if (m_job->isStopRequested())
+        return;
+    statusBar()->showMessage(
+        tr("Running step %1 of %2: %3").arg(index + 1).arg(count).arg(typeName));
+}
+
+void MainWindow::finishRun(bool ran)
+{
+    RunJob* job = m_job;
+    setRunning(false);
+    m_job = nullptr;
+    finishJournal(m_runJournal);
+    m_runJournal.clear();
+    // The run changed the files: the preview plans again.
+    m_preview->releasePlans();
+    if (ran) {
+        showRunResult(job->result());
+        const bool journaled = m_journals.lastUndoable(runOwner()) != m_undoableBefore;
+        showRunFeedback(job->result(), RunOutcome(job->result(), m_runPlanned, journaled, m_host));
+        m_lastReport = QString::fromStdString(reportText(job->result()));
+    } else {
+        showRunRefused(job->error());
+    }
+    job->deleteLater();
+    emit runFinished(ran);
+}
+
+void MainWindow::showRunRefused(const QString& reason)
+{
+    appendLogLine(tr("The flow did not run: %1").arg(reason));
+    statusBar()->showMessage(tr("The flow did not run"));
+    m_bottomTabs->setCurrentIndex(1);
 }
 
 void MainWindow::setRunning(bool running)
 {
-    // Everything but Stop waits for the run: clicks and keys meanwhile are dropped.
     m_running = running;
-    m_stopRequested = false;
-    centralWidget()->setEnabled(!running);
-    m_folderBar->setEnabled(!running);
+    lockEditing(running);
     for (QAction* action : qAsConst(m_editActions))
         action->setEnabled(!running);
     // Menus others add (preferences that steps read) wait too; the Run menu holds Stop.
@@ -651,6 +673,8 @@ void MainWindow::setRunning(bool running)
     m_undo->setEnabled(!running && m_history->canUndo());
     m_redo->setEnabled(!running && m_history->canRedo());
     m_stop->setEnabled(running);
+    m_progress->setVisible(running);
+    m_progress->startStep();
     updateUndoRunAction();
     if (running)
         QApplication::setOverrideCursor(Qt::BusyCursor);
@@ -658,10 +682,25 @@ void MainWindow::setRunning(bool running)
         QApplication::restoreOverrideCursor();
 }
 
+void MainWindow::lockEditing(bool locked)
+{
+    // What the run uses may be looked at, scrolled and selected, not changed: the flow list, the
+    // selected step's settings (greyed, in a scroll area that still scrolls), the variables,
+    // the log and the preview. Picking step types and the working folder wait.
+    m_palettePane->setEnabled(!locked);
+    m_flowView->setDragDropMode(locked ? QAbstractItemView::NoDragDrop
+                                       : QAbstractItemView::DragDrop);
+    for (QWidget* button : qAsConst(m_flowButtons))
+        button->setEnabled(!locked);
+    m_properties->setEnabled(!locked);
+    m_variablesPanel->setEditable(!locked);
+    m_folderBar->setEnabled(!locked);
+}
+
 void MainWindow::stopRun()
 {
-    if (m_running)
-        m_stopRequested = true;
+    if (m_job)
+        m_job->stop();
 }
 
 void MainWindow::showRunFeedback(const RunResult& result, const RunOutcome& outcome)

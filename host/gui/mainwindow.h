@@ -6,12 +6,12 @@
 #include "flow.h"
 #include "flowhistory.h"
 #include "flowio.h"
+#include "planscheduler.h"
 #include "runjournals.h"
 
 #include <QMainWindow>
 #include <QMessageBox>
 
-#include <atomic>
 #include <functional>
 #include <string>
 
@@ -21,6 +21,8 @@ class PaletteModel;
 class PluginHost;
 class PreviewPanel;
 class PropertyPanel;
+class RunJob;
+class RunProgress;
 class QAction;
 class QLabel;
 class QLineEdit;
@@ -35,6 +37,7 @@ class QTreeView;
 class QUndoStack;
 class VariablesModel;
 class WorkingFolderBar;
+class VariablesPanel;
 struct RunResult;
 
 // The desktop host: the palette of step types, the flow's steps, the selected step's settings,
@@ -65,6 +68,9 @@ public:
     PreviewPanel* previewPanel() const { return m_preview; }
     QUndoStack* history() const { return m_history; }
     QAction* stopAction() const { return m_stop; }
+    RunProgress* runProgress() const { return m_progress; }
+    // The run going on; null when none is.
+    RunJob* runJob() const { return m_job; }
     QAction* undoRunAction() const { return m_undoRun; }
     QAction* journalingAction() const { return m_journaling; }
     const RunJournals& runJournals() const { return m_journals; }
@@ -93,13 +99,19 @@ public:
     QString openFlow(const QString& path);
     // An error message, empty on success.
     QString saveFlow(const QString& path, FlowFormat format);
-    // Runs the flow with stephost's runner on a thread of its own in the working folder, showing
-    // the running step in the status bar, then shows its log and variables; false when the flow
-    // could not run (the reason is in the log), the user chose not to run a flow with marked
-    // settings, whose plan shows conflicts or that replaces files with no journal kept, or a run
-    // is already going on.
+    // Starts a run of the flow with stephost's runner on a thread of its own in the working
+    // folder and returns: the status bar shows the running step and how far it is, the flow, log,
+    // variables and preview can be looked at meanwhile, editing waits; at the end the window
+    // shows the run's log and variables and emits runFinished. False when no run started: the
+    // user chose not to run a flow with marked settings, whose plan shows conflicts or that
+    // replaces files with no journal kept, the working folder cannot be entered (the reason is in
+    // the log), or a run is going on.
+    bool startRun();
+    // Starts a run and returns once it is over, handling events meanwhile, for callers with
+    // nothing else to do: true when the flow ran (in full or until stopped).
     bool runFlow();
-    // Ends the run going on once the step under way is done.
+    // The step under way stops as soon as it can and no other starts; the status bar says so at
+    // once.
     void stopRun();
     // The report of the last run as `stephost run` prints it; empty before a run.
     QString lastReport() const { return m_lastReport; }
@@ -109,6 +121,12 @@ public:
     bool undoLastRun();
     // Lines the host adds to the log panel (plug-ins left out, flow errors).
     void appendLogLine(const QString& line);
+
+signals:
+    // A run starts: `job` is about to start.
+    void runStarted(RunJob* job);
+    // The run is over and shown; `ran` is false when the flow could not run.
+    void runFinished(bool ran);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -126,8 +144,11 @@ private:
     bool confirmRunWithMarks();
     bool confirmRunWithConflicts();
     bool confirmRunReplacing();
-    bool runInWorkingFolder(const Flow& flow, RunResult* result, QString* error);
+    void showRunStep(int index, int count, const QString& typeName);
+    void finishRun(bool ran);
+    void showRunRefused(const QString& reason);
     void setRunning(bool running);
+    void lockEditing(bool locked);
     void buildRunJournalActions(QMenu* editMenu, QMenu* runMenu);
     QString journalFolderFor(const Flow& flow);
     void finishJournal(const QString& folder);
@@ -163,6 +184,9 @@ private:
     VariablesModel* m_variables;
     PropertyPanel* m_properties = nullptr;
     QTreeView* m_paletteView = nullptr;
+    QWidget* m_palettePane = nullptr;
+    QList<QWidget*> m_flowButtons;
+    VariablesPanel* m_variablesPanel = nullptr;
     FlowView* m_flowView = nullptr;
     QPlainTextEdit* m_log = nullptr;
     QTableWidget* m_results = nullptr;
@@ -170,8 +194,9 @@ private:
     QTabWidget* m_bottomTabs = nullptr;
     PreviewPanel* m_preview = nullptr;
     WorkingFolderBar* m_folderBar = nullptr;
+    PlanOutcome m_runPlanned; // the plan the run under way started from
+    QString m_undoableBefore; // the flow's last run to undo before it
     QLineEdit* m_comment = nullptr;
-    QWidget* m_variablesPanel = nullptr;
     QMenu* m_runMenu = nullptr;
     QUndoStack* m_history;
     FlowSnapshot m_shown;     // the flow as the last change left it
@@ -187,6 +212,8 @@ private:
     QString m_workingFolder;
     bool m_folderChosen = false; // the user picked it; saving does not move it
     bool m_running = false;
-    std::atomic<bool> m_stopRequested{false};
+    RunJob* m_job = nullptr;
+    QString m_runJournal; // where the run going on keeps its journal; empty for none
+    RunProgress* m_progress = nullptr;
     QString m_lastReport;
 };

@@ -55,8 +55,8 @@ public:
     QString heading() const;
     // The plan's warnings, each named by its step, then each file left alone with the reason.
     QStringList notes() const;
-    // Around a run: no plan is made meanwhile, and the one under way is dropped; false when the
-    // wait for it was cut short. Since the run changes files, a new plan follows it.
+    // Around a run: no plan is made meanwhile, and the one under way is dropped; false when
+    // already held. Since the run changes files, a new plan follows it.
     bool holdPlans();
     void releasePlans();
 

@@ -13,6 +13,8 @@
 #include "pluginhost.h"
 #include "previewpanel.h"
 #include "propertypanel.h"
+#include "runjob.h"
+#include "runprogress.h"
 #include "undorundialog.h"
 #include "variablesmodel.h"
 
@@ -24,10 +26,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSemaphore>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -47,6 +52,7 @@ private slots:
     void screenshotWithACopyStep();
     void undoRunDialogShowsPathsWhole();
     void screenshotOfAPreviewWithAConflict();
+    void screenshotOfACopyUnderWay();
     void screenshotOfAPreviewMarkingAReplaceInChinese();
 
 private:
@@ -232,6 +238,67 @@ void WindowTrial::screenshotOfAPreviewWithAConflict()
     QVERIFY(table->viewport()->rect().contains(table->visualItemRect(table->item(lastRow, 0))));
     settle();
     save(QStringLiteral("preview"));
+}
+
+// A copy of three hundred files a third of the way through: the bar, the files and bytes done,
+// the speed and the time left in the status bar. The run is held on its thread while the
+// picture is taken, and once at its start for a second, so that its speed is known.
+void WindowTrial::screenshotOfACopyUnderWay()
+{
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    const QDir documents(scratch.filePath(QStringLiteral("Documents")));
+    const int total = 300;
+    QStringList files;
+    for (int i = 0; i < total; ++i) {
+        const QString name = QStringLiteral("photos/IMG_%1.jpg").arg(4000 + i);
+        QVERIFY(QDir().mkpath(documents.filePath(QStringLiteral("photos"))));
+        QFile out(documents.filePath(name));
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(QByteArray(256 * 1024, 'x')) > 0);
+        files.append(name);
+    }
+    MainWindow& window = *m_window;
+    window.setWorkingFolder(documents.path());
+    window.variablesModel()->setVariables({{QStringLiteral("photos"), VarType::List, files}});
+    window.addStep(QStringLiteral("file.copy"));
+    Operation* copy = window.flowModel()->step(0);
+    copy->setProperty("files", QStringLiteral("$photos"));
+    copy->setProperty("destDir", QStringLiteral("backup"));
+    window.selectStep(-1); // the panel shows the settings of a step as it is selected
+    window.selectStep(0);
+    window.resize(1280, 800);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    QSemaphore reached;
+    QSemaphore letGo;
+    std::atomic<int> holds{0};
+    connect(&window, &MainWindow::runStarted, this, [&](RunJob* job) {
+        connect(
+            job, &RunJob::progress, job,
+            [&](int, int, const FileProgress& progress) {
+                const bool first = holds == 0;
+                if (!first && (holds > 1 || progress.filesDone * 3 < progress.filesTotal))
+                    return;
+                ++holds;
+                reached.release();
+                letGo.acquire();
+            },
+            Qt::DirectConnection);
+    });
+    QSignalSpy finished(&window, &MainWindow::runFinished);
+    QVERIFY(window.startRun());
+    QVERIFY(QTest::qWaitFor([&] { return reached.tryAcquire(); }));
+    QTest::qWait(1000);
+    letGo.release();
+    QVERIFY(QTest::qWaitFor([&] { return reached.tryAcquire(); }));
+    QTRY_VERIFY(window.runProgress()->figures()->text().contains(QStringLiteral(" left")));
+    QVERIFY(window.runProgress()->bar()->value() > 0);
+    settle();
+    qInfo("progress: %s", qPrintable(window.runProgress()->figures()->text()));
+    save(QStringLiteral("progress"));
+    letGo.release();
+    QVERIFY(finished.wait());
 }
 
 void WindowTrial::screenshotOfAPreviewMarkingAReplaceInChinese()

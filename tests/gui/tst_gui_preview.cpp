@@ -220,8 +220,8 @@ void tst_GuiPreview::showsOnlyTheLatestRequest()
     QCOMPARE(preview.failure(), QStringLiteral("step 1 (file.none): unknown step type"));
     QVERIFY(!preview.table()->isVisibleTo(&preview));
     QCOMPARE(preview.conflictCount(), 0);
-    // A run takes the current folder from the plan under way, back as it was; that plan is
-    // dropped, no other is made until the run is over, and then it is made again.
+    // A run holds the plans: the one under way is dropped, no other is made until the run is
+    // over, and then it is made again; the process's current folder is never touched.
     QVERIFY(QDir().mkdir(QStringLiteral("work")));
     preview.setWorkingFolder(dir.filePath(QStringLiteral("work")));
     flow.steps = {write};

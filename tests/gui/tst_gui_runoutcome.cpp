@@ -77,7 +77,7 @@ void tst_GuiRunOutcome::init()
     m_data.reset(new QTemporaryDir);
     m_flows.reset(new QTemporaryDir);
     m_work.reset(new ScratchCwd);
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_data->path()));
+    qputenv("HOME", QFile::encodeName(m_data->path())); // the data folder under Qt's test mode
     RunJournals::setEnabled(true);
 }
 
@@ -213,14 +213,6 @@ void tst_GuiRunOutcome::chineseWindowTellsReasonsInChinese()
         QVERIFY2(!text.contains(englishWord), qPrintable(text));
 }
 
-int main(int argc, char* argv[])
-{
-    // The settings the window keeps live in a scratch folder, set before Qt first looks.
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-    QApplication app(argc, argv);
-    tst_GuiRunOutcome test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(tst_GuiRunOutcome)
 
 #include "tst_gui_runoutcome.moc"

@@ -56,7 +56,7 @@ void tst_GuiRunOwner::init()
 {
     m_data.reset(new QTemporaryDir);
     m_work.reset(new ScratchCwd);
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_data->path()));
+    qputenv("HOME", QFile::encodeName(m_data->path())); // the data folder under Qt's test mode
     RunJournals::setEnabled(true);
 }
 
@@ -133,14 +133,6 @@ void tst_GuiRunOwner::ctrlZTakesBackTheVariableJustAdded()
     QVERIFY(QFile::exists(QStringLiteral("note.txt")));
 }
 
-int main(int argc, char* argv[])
-{
-    // The settings the window keeps live in a scratch folder, set before Qt first looks.
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-    QApplication app(argc, argv);
-    tst_GuiRunOwner test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(tst_GuiRunOwner)
 
 #include "tst_gui_runowner.moc"

@@ -64,7 +64,7 @@ void tst_GuiWorkingFolder::init()
 {
     m_data.reset(new QTemporaryDir);
     m_work.reset(new ScratchCwd);
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_data->path()));
+    qputenv("HOME", QFile::encodeName(m_data->path())); // the data folder under Qt's test mode
 }
 
 void tst_GuiWorkingFolder::cleanup()
@@ -164,14 +164,6 @@ void tst_GuiWorkingFolder::missingFolderIsOfferedToBeMade()
     QCOMPARE(QFileInfo::exists(QStringLiteral("new")), yes);
 }
 
-int main(int argc, char* argv[])
-{
-    // The settings the window keeps live in a scratch folder, set before Qt first looks.
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-    QApplication app(argc, argv);
-    tst_GuiWorkingFolder test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(tst_GuiWorkingFolder)
 
 #include "tst_gui_workingfolder.moc"
