@@ -9,7 +9,9 @@
 cd "$1" || exit 2
 found=$(grep -rnE 'QDir::(setCurrent|currentPath|current)\b|\bchdir\(' \
   core filesystem journal text csv operations plugin host/flow host/stephost host/gui \
-  host/extensions)
+  host/extensions |
+  # The window remembers once, as it starts, the folder it was started from: a new flow's folder.
+  grep -v 'host/gui/mainwindow.cpp:[0-9]*: *launchFolder() = QDir::currentPath();')
 if [ -n "$found" ]; then
   echo "the process's current folder is used here; take the flow's folder instead:"
   echo "$found"
