@@ -79,7 +79,8 @@ void rememberLaunchFolder()
 {
     launchFolder() = QDir::currentPath();
 }
-// Taken as the application starts, before anything (a plan, a run) changes the current folder.
+// Taken as the application starts, before anything can change the current folder.
+// cppcheck-suppress unknownMacro ; Qt's own, run by QCoreApplication's constructor
 Q_COREAPP_STARTUP_FUNCTION(rememberLaunchFolder)
 
 QString startFolder()
