@@ -6,7 +6,9 @@
 #include "core/parallel.h"
 #include "core/posixfile_unix.h"
 #include "core/regularfile.h"
+#include "core/replacementfile.h"
 #include "filesystem/filecopy.h"
+#include "filesystem/filesystem.h"
 
 #include <QDir>
 #include <QFile>
@@ -15,6 +17,7 @@
 #include <atomic>
 #include <cerrno>
 #include <sys/stat.h>
+#include <vector>
 
 namespace
 {
@@ -132,6 +135,88 @@ private:
     RegularFileWriter m_file;
 };
 
+// Syncs run on this many threads at most: each waits on the disk, not on a core, and the file
+// system commits the syncs that wait together in one go.
+const int kSyncThreads = 16;
+
+class RealCopyBatch : public CopyBatch
+{
+public:
+    explicit RealCopyBatch(RealFileSystem& files) : m_files(files) {}
+
+    bool add(const QString& source, const QString& target, FileError* error) override
+    {
+        auto copy = std::make_unique<PreparedCopy>();
+        QString why;
+        errno = 0;
+        if (!copy->make(source, target, PreparedCopy::Durability::Later, &why))
+            return failWith(error, m_files.copyFailure(source, target, Overwrite::Yes, why));
+        m_bytes += copy->size();
+        m_copies.push_back({std::move(copy), source, target, 0});
+        return true;
+    }
+
+    void makeDurable() override
+    {
+        const int count = int(m_copies.size());
+        runTasks(count, qMin(count, kSyncThreads), [this](int index, int) {
+            QString why;
+            Pending& pending = m_copies[size_t(index)];
+            if (!pending.copy->makeDurable(&why))
+                pending.syncError = errno;
+        });
+    }
+
+    bool name(int index, Overwrite overwrite, FileError* error) override
+    {
+        Pending& pending = m_copies[size_t(index)];
+        QString why;
+        errno = pending.syncError;
+        bool named = false;
+        if (pending.syncError != 0)
+            why = qt_error_string(pending.syncError);
+        else if (overwrite == Overwrite::Yes) {
+            removeLeftoverReplacements(pending.target);
+            named = pending.copy->nameReplacing(pending.target, &why);
+        } else
+            named = pending.copy->nameWithoutReplacing(pending.target, &why);
+        if (!named) {
+            const int code = errno;
+            pending.copy.reset();
+            errno = code;
+            return failWith(error,
+                            m_files.copyFailure(pending.source, pending.target, overwrite, why));
+        }
+        return true;
+    }
+
+    void clear() override
+    {
+        m_copies.clear();
+        m_bytes = 0;
+    }
+
+    int count() const override { return int(m_copies.size()); }
+    qint64 bytes() const override { return m_bytes; }
+    QString temporary(int index) const override
+    {
+        const Pending& pending = m_copies[size_t(index)];
+        return pending.copy ? pending.copy->temporary() : QString();
+    }
+
+private:
+    struct Pending {
+        std::unique_ptr<PreparedCopy> copy;
+        QString source;
+        QString target;
+        int syncError;
+    };
+
+    RealFileSystem& m_files;
+    std::vector<Pending> m_copies;
+    qint64 m_bytes = 0;
+};
+
 } // namespace
 
 RealFileSystem& RealFileSystem::instance()
@@ -181,10 +266,17 @@ bool RealFileSystem::copyFile(const QString& source, const QString& target, Over
     if (overwrite == Overwrite::Yes ? copyFileReplacing(sourceInfo, target, &why)
                                     : copyFileWithoutReplacing(sourceInfo, target, &why))
         return true;
+    return failWith(error, copyFailure(source, target, overwrite, why));
+}
+
+// Called right after the copy failed, errno still its reason.
+FileError RealFileSystem::copyFailure(const QString& source, const QString& target,
+                                      Overwrite overwrite, const QString& why)
+{
     int code = errno;
     if (!status(source).isFile())
-        return failWith(error, FileError::withText(Operation::Copy, source,
-                                                   notReadable(Operation::Copy, source).code, why));
+        return FileError::withText(Operation::Copy, source,
+                                   notReadable(Operation::Copy, source).code, why);
     // The copy asks whether something is at the target before it tries, so no system call
     // failed on a clash.
     if (overwrite == Overwrite::No) {
@@ -192,7 +284,12 @@ bool RealFileSystem::copyFile(const QString& source, const QString& target, Over
         if (there.exists())
             code = there.isFolder() ? EISDIR : EEXIST;
     }
-    return failWith(error, FileError::withText(Operation::Copy, target, code, why));
+    return FileError::withText(Operation::Copy, target, code, why);
+}
+
+std::unique_ptr<CopyBatch> RealFileSystem::startCopyBatch()
+{
+    return std::make_unique<RealCopyBatch>(*this);
 }
 
 bool RealFileSystem::rename(const QString& source, const QString& target, Overwrite overwrite,
