@@ -160,6 +160,11 @@ bool PreparedCopy::makeDurable(QString* error)
     return syncData(m_fd) || failWithErrno(error);
 }
 
+bool PreparedCopy::makeFileSystemDurable()
+{
+    return syncFileSystem(m_fd);
+}
+
 bool PreparedCopy::fill(int in, const QString& source, const FileStatus& status,
                         const QString& target, QString* error)
 {
@@ -182,6 +187,9 @@ bool PreparedCopy::fill(int in, const QString& source, const FileStatus& status,
     // cannot be set at all, the copy stands without it.
     setModificationTime(m_fd, status.modified);
     m_size = status.size;
+    FileStatus made;
+    if (statusOf(m_fd, &made))
+        m_device = made.device;
     return true;
 }
 

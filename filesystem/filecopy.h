@@ -36,6 +36,9 @@ public:
     // modification time; synced to disk with Durability::Now.
     bool make(const QString& source, const QString& target, Durability durability, QString* error);
     bool makeDurable(QString* error);
+    // Makes durable everything written to the file system this copy is on, this copy included;
+    // the way to make many copies durable at once.
+    bool makeFileSystemDurable();
     // The complete copy takes the name `target`, where nothing may be, or over what is there.
     bool nameWithoutReplacing(const QString& target, QString* error);
     bool nameReplacing(const QString& target, QString* error);
@@ -43,6 +46,8 @@ public:
     const QString& temporary() const { return m_temporary; }
     // The source's size as the copy began.
     qint64 size() const { return m_size; }
+    // The file system the copy is on.
+    quint64 device() const { return m_device; }
 
 private:
     bool fill(int in, const QString& source, const FileStatus& status, const QString& target,
@@ -51,6 +56,7 @@ private:
     int m_fd = -1;
     QString m_temporary;
     qint64 m_size = 0;
+    quint64 m_device = 0;
     bool m_named = false;
 };
 

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QStringList>
 
 #include "core/replacementfile.h"
@@ -79,6 +80,14 @@ public:
         // single one; a folder in the way makes the copy fail as it would without a journal.
         if (m_files.m_journal->failed() && fileStateOf(target).kind != FileState::Kind::Folder)
             return m_files.refuse(FileError::Operation::Copy, target, error);
+        // Undo of a run killed while copies wait removes what they left in a folder the
+        // journal names: a folder gets its name in the journal before its first copy begins.
+        const QString folder = QFileInfo(target).path();
+        if (!m_folders.contains(folder)) {
+            if (!m_files.m_journal->willWriteBeside(target))
+                return m_files.refuse(FileError::Operation::Copy, target, error);
+            m_folders.insert(folder);
+        }
         if (!m_below->add(source, target, error))
             return false;
         m_targets.append(target);
@@ -106,6 +115,7 @@ private:
     JournalFileSystem& m_files;
     std::unique_ptr<CopyBatch> m_below;
     QStringList m_targets;
+    QSet<QString> m_folders; // named in the journal already
 };
 
 namespace

@@ -13,6 +13,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <QVector>
 
 #include <atomic>
 #include <cerrno>
@@ -135,8 +138,9 @@ private:
     RegularFileWriter m_file;
 };
 
-// Syncs run on this many threads at most: each waits on the disk, not on a core, and the file
-// system commits the syncs that wait together in one go.
+// Where a file system refuses to be synced as a whole, its copies are synced one by one on this
+// many threads at most: each waits on the disk, not on a core, and the file system commits the
+// syncs that wait together in one go.
 const int kSyncThreads = 16;
 
 class RealCopyBatch : public CopyBatch
@@ -156,12 +160,30 @@ public:
         return true;
     }
 
+    // One sync of each file system the copies are on: syncing each file instead would cost a
+    // journal commit and a flush of the disk's cache per file. Where that sync fails (a write
+    // failed, or the file system cannot), each copy is synced on its own, so that only those
+    // that cannot be made durable fail.
     void makeDurable() override
     {
-        const int count = int(m_copies.size());
-        runTasks(count, qMin(count, kSyncThreads), [this](int index, int) {
+        QHash<quint64, int> firstOnDevice;
+        for (int index = 0; index < count(); ++index)
+            firstOnDevice.insert(m_copies[size_t(index)].copy->device(), index);
+        QSet<quint64> failedDevices;
+        for (auto it = firstOnDevice.cbegin(); it != firstOnDevice.cend(); ++it) {
+            if (!m_copies[size_t(it.value())].copy->makeFileSystemDurable())
+                failedDevices.insert(it.key());
+        }
+        if (failedDevices.isEmpty())
+            return;
+        QVector<int> unsure;
+        for (int index = 0; index < count(); ++index) {
+            if (failedDevices.contains(m_copies[size_t(index)].copy->device()))
+                unsure.append(index);
+        }
+        runTasks(unsure.size(), qMin(unsure.size(), kSyncThreads), [&](int task, int) {
             QString why;
-            Pending& pending = m_copies[size_t(index)];
+            Pending& pending = m_copies[size_t(unsure.at(task))];
             if (!pending.copy->makeDurable(&why))
                 pending.syncError = errno;
         });
