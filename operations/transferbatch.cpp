@@ -3,7 +3,11 @@
 
 #include "transferbatch.h"
 
+#include <QtGlobal>
+
 #include <cerrno>
+
+#include <sys/resource.h>
 
 namespace
 {
@@ -14,11 +18,27 @@ namespace
 const int kDefaultFiles = 256;
 const qint64 kDefaultBytes = qint64(64) << 20;
 
-int g_maxFiles = kDefaultFiles;
+int g_maxFiles = 0; // 0: kDefaultFiles, or fewer where few files may be open
 qint64 g_maxBytes = kDefaultBytes;
 
-// Each waiting copy holds its file open: where the process runs out of open files, the batch is
-// named first and the copy tried again.
+// Each waiting copy holds a file open: a batch takes at most a quarter of what the process may
+// open, so that the host's own files never find the limit reached.
+int defaultMaxFiles()
+{
+    rlimit limit;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
+        return kDefaultFiles;
+    return int(qBound(rlim_t(1), limit.rlim_cur / 4, rlim_t(kDefaultFiles)));
+}
+
+int maxFiles()
+{
+    static const int byDefault = defaultMaxFiles();
+    return g_maxFiles > 0 ? g_maxFiles : byDefault;
+}
+
+// Where the process runs out of open files all the same, the batch is named first and the copy
+// tried again.
 bool outOfOpenFiles(const FileError& error)
 {
     return error.code == EMFILE || error.code == ENFILE;
@@ -28,7 +48,7 @@ bool outOfOpenFiles(const FileError& error)
 
 void setTransferBatchLimitsForTesting(int files, qint64 bytes)
 {
-    g_maxFiles = files > 0 ? files : kDefaultFiles;
+    g_maxFiles = qMax(files, 0);
     g_maxBytes = bytes > 0 ? bytes : kDefaultBytes;
 }
 
@@ -69,7 +89,7 @@ bool TransferBatch::add(const Copy& copy, FileError* error)
 
 bool TransferBatch::isFull() const
 {
-    return m_batch->count() >= g_maxFiles || m_batch->bytes() >= g_maxBytes;
+    return m_batch->count() >= maxFiles() || m_batch->bytes() >= g_maxBytes;
 }
 
 // Every copy takes its name before any is handed on: a move removes the sources of a batch only
