@@ -43,6 +43,21 @@ public:
     std::unique_ptr<CopyBatch> startCopyBatch() override { return nullptr; }
 };
 
+// A copy or move step of the files in the list "files" into "out", listing into "out".
+std::unique_ptr<Operation> transferStep(TransferKind kind, int ifExist)
+{
+    std::unique_ptr<Operation> op;
+    if (kind == TransferKind::Copy)
+        op = std::make_unique<FileCopyOperation>();
+    else
+        op = std::make_unique<FileMoveOperation>();
+    op->setProperty("files", QStringLiteral("$files"));
+    op->setProperty("destDir", QStringLiteral("out"));
+    op->setProperty("ifExist", ifExist);
+    op->setProperty("listVar", QStringLiteral("out"));
+    return op;
+}
+
 struct Outcome {
     QStringList tree;
     QStringList listed;
@@ -61,22 +76,7 @@ Outcome runTransfer(TransferKind kind, const QString& before, const QStringList&
     scope.declare(QStringLiteral("out"), VarType::List, QVariantList());
     if (fileSystem)
         setScopedFileSystem(&scope, fileSystem);
-    std::unique_ptr<Operation> op;
-    if (kind == TransferKind::Copy) {
-        auto copy = std::make_unique<FileCopyOperation>();
-        copy->setFiles(QStringLiteral("$files"));
-        copy->setDestDir(QStringLiteral("out"));
-        copy->setIfExist(ifExist);
-        copy->setListVar(QStringLiteral("out"));
-        op = std::move(copy);
-    } else {
-        auto move = std::make_unique<FileMoveOperation>();
-        move->setFiles(QStringLiteral("$files"));
-        move->setDestDir(QStringLiteral("out"));
-        move->setIfExist(ifExist);
-        move->setListVar(QStringLiteral("out"));
-        op = std::move(move);
-    }
+    const std::unique_ptr<Operation> op = transferStep(kind, ifExist);
     const QStringList warnings = warningsOf(*op, &scope);
     if (fileSystem)
         takeScopedFileSystem(&scope);
@@ -175,14 +175,8 @@ void tst_TransferBatch::sameAsOneByOne()
     scope.declare(QStringLiteral("files"), VarType::List, QVariant(files).toList());
     scope.declare(QStringLiteral("out"), VarType::List, QVariantList());
     setScopedFileSystem(&scope, std::make_shared<PlanFileSystem>(RealFileSystem::instance()));
-    FileCopyOperation copy;
-    FileMoveOperation move;
-    Operation& op = kind == TransferKind::Copy ? static_cast<Operation&>(copy) : move;
-    op.setProperty("files", QStringLiteral("$files"));
-    op.setProperty("destDir", QStringLiteral("out"));
-    op.setProperty("ifExist", ifExist);
-    op.setProperty("listVar", QStringLiteral("out"));
-    QCOMPARE(warningsOf(op, &scope), QStringList());
+    const std::unique_ptr<Operation> op = transferStep(kind, ifExist);
+    QCOMPARE(warningsOf(*op, &scope), QStringList());
     takeScopedFileSystem(&scope);
     QCOMPARE(scope.get(QStringLiteral("out")).toStringList(), listed);
     QCOMPARE(treeSnapshot(), untouched);
