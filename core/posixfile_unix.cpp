@@ -47,6 +47,8 @@ int flagsFor(OpenFor purpose)
         return O_WRONLY;
     case OpenFor::Rewriting:
         return O_WRONLY | O_TRUNC;
+    case OpenFor::Folder:
+        return O_RDONLY | O_DIRECTORY | O_NOFOLLOW;
     }
     return O_RDONLY;
 }
@@ -97,6 +99,34 @@ bool isClean(const QString& path)
 }
 
 } // namespace
+
+QString processCurrentFolder()
+{
+    char buffer[PATH_MAX];
+    if (!::getcwd(buffer, sizeof buffer))
+        return QString();
+    return QFile::decodeName(buffer);
+}
+
+QString absoluteFolder(const QString& folder)
+{
+    if (folder.isEmpty())
+        return processCurrentFolder();
+    const QString absolute = QDir::isAbsolutePath(folder)
+                                 ? folder
+                                 : absolutePathAsKernelTakesIt(folder, processCurrentFolder());
+    // Links resolved, as the system resolves a current folder: a ".." behind it then climbs from
+    // where it leads, whether the kernel or Qt's cleaning of a path takes it.
+    const QString resolved = QFileInfo(absolute).canonicalFilePath();
+    return resolved.isEmpty() ? absolute : resolved;
+}
+
+QString pathInFolder(const QString& path, const QString& folder)
+{
+    if (folder.isEmpty() || path.isEmpty() || QDir::isAbsolutePath(path))
+        return path;
+    return folder + QLatin1Char('/') + path;
+}
 
 QString absolutePathAsKernelTakesIt(const QString& path, const QString& workingFolder)
 {
@@ -215,6 +245,16 @@ bool setMode(int fd, uint mode)
     return ::fchmod(fd, mode_t(mode)) == 0;
 }
 
+bool setMode(const QString& path, uint mode)
+{
+    return ::chmod(encoded(path).constData(), mode_t(mode)) == 0;
+}
+
+bool makeFolder(const QString& path, uint mode)
+{
+    return ::mkdir(encoded(path).constData(), mode_t(mode)) == 0;
+}
+
 qint64 readAt(int fd, char* data, qint64 size, qint64 offset)
 {
     qint64 done = 0;
@@ -268,10 +308,15 @@ bool cloneContent(int in, int out)
 KernelCopy copyInKernel(int in, int out)
 {
     // One call moves at most this much (the kernel's own limit, 2 GiB less a page).
-    const size_t kMostPerCall = 0x7ffff000;
+    const qint64 kMostPerCall = 0x7ffff000;
+    return copyInKernel(in, out, kMostPerCall, nullptr);
+}
+
+KernelCopy copyInKernel(int in, int out, qint64 piece, const std::function<bool(qint64)>& moved)
+{
     bool started = false;
     for (;;) {
-        const ssize_t sent = ::sendfile(out, in, nullptr, kMostPerCall);
+        const ssize_t sent = ::sendfile(out, in, nullptr, size_t(piece));
         if (sent < 0 && errno == EINTR)
             continue;
         if (sent < 0)
@@ -280,6 +325,10 @@ KernelCopy copyInKernel(int in, int out)
         if (sent == 0)
             return KernelCopy::Done;
         started = true;
+        if (moved && !moved(sent)) {
+            errno = ECANCELED;
+            return KernelCopy::Failed;
+        }
     }
 }
 
@@ -338,9 +387,36 @@ void startWriteback(int fd, qint64 offset, qint64 length)
     ::sync_file_range(fd, off64_t(offset), off64_t(length), SYNC_FILE_RANGE_WRITE);
 }
 
+namespace
+{
+
+bool lockFile(int fd, int operation, bool wait)
+{
+    int result;
+    do {
+        result = ::flock(fd, wait ? operation : operation | LOCK_NB);
+    } while (result != 0 && errno == EINTR);
+    return result == 0;
+}
+
+} // namespace
+
 bool lockExclusively(int fd, bool wait)
 {
-    return ::flock(fd, wait ? LOCK_EX : LOCK_EX | LOCK_NB) == 0;
+    return lockFile(fd, LOCK_EX, wait);
+}
+
+bool lockShared(int fd, bool wait)
+{
+    return lockFile(fd, LOCK_SH, wait);
+}
+
+bool openElsewhere(int fd)
+{
+    if (::fcntl(fd, F_SETLEASE, F_WRLCK) != 0)
+        return errno == EAGAIN || errno == EBUSY;
+    ::fcntl(fd, F_SETLEASE, F_UNLCK);
+    return false;
 }
 
 bool renameReplacing(const QString& from, const QString& to)

@@ -40,9 +40,26 @@ enum class OpenFor {
     Inspecting,      // Reading, never through a link
     Changing,        // an existing file, for writing
     Rewriting,       // Changing, emptied first
+    Folder,          // a folder itself, for its status and mode, never through a link
 };
 
 enum class OpenError { None, Exists, NotPermitted, Other };
+
+// The process's current folder as the system reports it now; empty when it cannot (it was
+// removed). The only place the plug-in asks: everywhere else a folder is given.
+QString processCurrentFolder();
+
+// The folder relative paths resolve against, as a current folder is: absolute, links resolved
+// (where it exists). A relative folder is taken from the process's current folder, and an empty
+// one is that folder itself.
+QString absoluteFolder(const QString& folder);
+
+// `path` as the system takes it with `folder` (from absoluteFolder) as its current folder: an
+// absolute path as it is, a relative one behind the folder, nothing cleaned, so that the kernel
+// and Qt take each "..", and a name that must be a folder ("a/"), as they would with the process
+// in that folder. An empty folder leaves the path as it is, for the process's current folder at
+// the moment it is used.
+QString pathInFolder(const QString& path, const QString& folder);
 
 // `path`, absolute against `workingFolder`, with "." and ".." taken as the kernel takes them: a
 // ".." after a link climbs from where the link leads, not back over the link's name. Links that no
@@ -75,6 +92,10 @@ uint ownAccessBits(const QString& path);
 bool copyOwnerAndMode(int fd, const FileStatus& model);
 // The permission bits (set-user-ID and the like included).
 bool setMode(int fd, uint mode);
+// The mode of the entry at path, links followed.
+bool setMode(const QString& path, uint mode);
+// A new folder with `mode`, less what the umask takes away.
+bool makeFolder(const QString& path, uint mode);
 
 // Reads size bytes at offset, as many calls as it takes; the bytes read, fewer only at the end
 // of the file, or -1 on an error.
@@ -90,8 +111,10 @@ enum class KernelCopy { Done, NotSupported, Failed };
 // Copies `in` from where it stands to its end into `out` inside the kernel (sendfile), without
 // the bytes passing through the process. NotSupported, nothing written, where these files cannot
 // be copied so (a file under /sys, some file systems); Failed, errno saying why, on an error
-// after that.
+// after that. With `moved`, the bytes go in pieces of at most `piece` bytes, each followed by
+// moved(bytes of the piece); false from it ends the copy as Failed with errno ECANCELED.
 KernelCopy copyInKernel(int in, int out);
+KernelCopy copyInKernel(int in, int out, qint64 piece, const std::function<bool(qint64)>& moved);
 bool truncateTo(int fd, qint64 size);
 bool setModificationTime(int fd, qint64 mtimeNs);
 bool syncData(int fd);
@@ -114,8 +137,14 @@ Reserved reserveRoom(int fd, qint64 size);
 // has less left to wait for.
 void startWriteback(int fd, qint64 offset, qint64 length);
 
-// An exclusive lock on an open file, which the system drops when the process ends.
+// An exclusive or a shared lock on an open file, which the system drops when the process ends.
+// Without waiting, a lock held elsewhere fails with errno EWOULDBLOCK.
 bool lockExclusively(int fd, bool wait);
+bool lockShared(int fd, bool wait);
+// Whether the file is open through another open file description, where its file system can
+// tell: a write lease is refused while anybody else has the file open. False where leases are
+// not to be had (another file system, no right to one).
+bool openElsewhere(int fd);
 
 // Renames that replace what is at `to`, that fail when anything is there, and that exchange two
 // entries, each in one step.

@@ -40,6 +40,10 @@ public:
     // The replacement being written, which commit() renames over the file; empty where the file
     // is written where it stands.
     QString pendingPath() const { return m_tempPath; }
+    // How the open file is written, settled by open(): a file it made, a replacement beside it
+    // (pendingPath()), or the file itself.
+    bool created() const { return m_created; }
+    bool replacing() const { return !m_tempPath.isEmpty(); }
 
 private:
     int replacementDescriptor(int targetFd);

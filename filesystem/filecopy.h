@@ -67,6 +67,22 @@ bool copyFileWithoutReplacing(const QFileInfo& source, const QString& target, QS
 // leaves the target as it was. The target itself is replaced, a link as much as a file.
 bool copyFileReplacing(const QFileInfo& source, const QString& target, QString* error);
 
+// While one lives, the copies made on its thread tell `moved` the bytes they have moved, in
+// pieces of at most 16 MiB, and go on only while it answers true: false ends the copy as a failed
+// one (errno ECANCELED), its temporary file removed and a target it would replace left as it was.
+class CopyWatch
+{
+public:
+    explicit CopyWatch(std::function<bool(qint64 bytes)> moved);
+    ~CopyWatch();
+    CopyWatch(const CopyWatch&) = delete;
+    CopyWatch& operator=(const CopyWatch&) = delete;
+
+private:
+    std::function<bool(qint64 bytes)> m_moved;
+    const std::function<bool(qint64 bytes)>* m_outer;
+};
+
 // For tests: called with the temporary file's path once a copy is complete and synced, just
 // before it takes its name. An empty function (the default) calls nothing.
 void setCopyNamingHookForTesting(std::function<void(const QString& temporary)> hook);

@@ -4,7 +4,6 @@
 #include "filejournals.h"
 
 #include "filesystem/journalfilesystem.h"
-#include "filesystem/realfilesystem.h"
 
 // A step whose changes the journal could not record logs them as failed, as it would any failed
 // change; the run must not go on as if all were well, leaving the user's files half-changed. A
@@ -30,11 +29,12 @@ bool journalStep(const VariableScope* scope, int step, const QString& folder, QS
     if (const auto journaled =
             std::dynamic_pointer_cast<JournalFileSystem>(scopedFileSystem(scope)))
         return nothingRefused(*journaled, error);
-    std::unique_ptr<Journal> journal = Journal::create(folder, error);
+    // The entry that keeps the journal keeps its disk too.
+    const std::shared_ptr<FileSystem> disk = scopedDisk(scope);
+    std::unique_ptr<Journal> journal = Journal::create(folder, error, disk->baseFolder());
     if (!journal)
         return false;
-    setScopedFileSystem(
-        scope, std::make_shared<JournalFileSystem>(RealFileSystem::instance(), std::move(journal)));
+    setScopedFileSystem(scope, std::make_shared<JournalFileSystem>(*disk, std::move(journal)));
     return true;
 }
 

@@ -4,7 +4,6 @@
 #include "fileplans.h"
 
 #include "filesystem/planfilesystem.h"
-#include "filesystem/realfilesystem.h"
 
 void startPlannedStep(const VariableScope* scope, int step)
 {
@@ -12,7 +11,9 @@ void startPlannedStep(const VariableScope* scope, int step)
         return;
     auto plan = std::dynamic_pointer_cast<PlanFileSystem>(scopedFileSystem(scope));
     if (!plan) {
-        plan = std::make_shared<PlanFileSystem>(RealFileSystem::instance());
+        const std::shared_ptr<FileSystem> disk = scopedDisk(scope);
+        // The entry that keeps the plan keeps its disk too.
+        plan = std::make_shared<PlanFileSystem>(*disk);
         setScopedFileSystem(scope, plan);
     }
     plan->setStep(step);

@@ -44,6 +44,14 @@ enum class Links { Follow, NoFollow };
 // Whether a copy or rename may replace a file that is at its target.
 enum class Overwrite { No, Yes };
 
+// How a writer puts its bytes into the file, settled when it opens.
+enum class WriteWay {
+    Created,     // nothing was at the path: the file is new
+    Replacement, // a complete new file beside the old one, renamed over it by commit()
+    InPlace,     // into the file itself: an append, or a replace where a new file would change
+                 // more than the bytes (other hard links, a folder that takes no new file)
+};
+
 // The bytes of one file being written. Unless committed, it undoes what it wrote when it goes:
 // a file it created is removed again, an appended file gets back its old end.
 class FileWriter
@@ -56,6 +64,7 @@ public:
     // Where the bytes wait until commit() renames them over the file, complete; empty where they
     // are written into the file itself.
     virtual QString pendingPath() const { return QString(); }
+    virtual WriteWay way() const = 0;
     // Why the last write or commit failed.
     const FileError& error() const { return m_error; }
 
@@ -104,6 +113,10 @@ class FileSystem
 {
 public:
     virtual ~FileSystem() = default;
+
+    // The folder relative paths are taken from, absolute; empty for the process's current
+    // folder at the moment each is used.
+    virtual QString baseFolder() const = 0;
 
     // A dangling link does not exist when links are followed.
     virtual EntryStatus status(const QString& path, Links links = Links::Follow) = 0;

@@ -17,7 +17,6 @@
 #include <cerrno>
 
 #include <sys/stat.h>
-#include <unistd.h>
 
 // Writes through the writer below; its commit goes through the journal, which records what the
 // write left.
@@ -39,6 +38,8 @@ public:
         if (!m_newFile.isEmpty() && !m_committed)
             QFile::remove(m_newFile);
     }
+
+    WriteWay way() const override { return m_writer->way(); }
 
     bool write(const QByteArray& bytes) override
     {
@@ -78,7 +79,8 @@ public:
     {
         // A journal that failed refuses the copy before a byte is copied, as it refuses a
         // single one; a folder in the way makes the copy fail as it would without a journal.
-        if (m_files.m_journal->failed() && fileStateOf(target).kind != FileState::Kind::Folder)
+        if (m_files.m_journal->failed() &&
+            fileStateOf(m_files.onDisk(target)).kind != FileState::Kind::Folder)
             return m_files.refuse(FileError::Operation::Copy, target, error);
         // Undo of a run killed while copies wait removes what they left in a folder the
         // journal names: a folder gets its name in the journal before its first copy begins.
@@ -144,17 +146,6 @@ bool sameEntry(const FileState& a, const FileState& b)
     return a.device == b.device && a.inode == b.inode;
 }
 
-// The writer below empties a file and writes it where it stands, rather than replacing it, where a
-// new file would change more than the bytes: other hard links, a folder that takes no new file.
-bool writtenInPlace(const QString& file)
-{
-    struct stat status;
-    if (::stat(QFile::encodeName(file).constData(), &status) != 0 || status.st_nlink > 1)
-        return true;
-    const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
-    return ::access(folder.constData(), W_OK | X_OK) != 0;
-}
-
 } // namespace
 
 JournalFileSystem::JournalFileSystem(FileSystem& files, std::unique_ptr<Journal> journal)
@@ -162,11 +153,16 @@ JournalFileSystem::JournalFileSystem(FileSystem& files, std::unique_ptr<Journal>
 {
 }
 
+QString JournalFileSystem::onDisk(const QString& path) const
+{
+    return pathInFolder(path, m_files.baseFolder());
+}
+
 // One look at the entry itself answers for both kinds of question, links aside, and is kept
 // for the record of a change that follows.
 EntryStatus JournalFileSystem::status(const QString& path, Links links)
 {
-    const FileState state = fileStateOf(path);
+    const FileState state = fileStateOf(onDisk(path));
     if (state.kind == FileState::Kind::Link)
         return m_files.status(path, links);
     const int kept = 4; // the few paths a step asks about before one change
@@ -192,7 +188,7 @@ FileState JournalFileSystem::stateOf(const QString& path) const
         if (it->path == path)
             return it->state;
     }
-    return fileStateOf(path);
+    return fileStateOf(onDisk(path));
 }
 
 QString JournalFileSystem::canonicalPath(const QString& path)
@@ -232,7 +228,7 @@ bool JournalFileSystem::makeFolderPath(const QString& path, FileError* error)
 {
     forgetSeen();
     QStringList missing;
-    for (QString folder = absolutePathAsKernelTakesIt(path, QDir::currentPath());
+    for (QString folder = absolutePathAsKernelTakesIt(path, m_journal->workingFolder());
          !m_files.status(folder, Links::NoFollow).exists(); folder = QFileInfo(folder).path()) {
         missing.prepend(folder);
         if (QFileInfo(folder).isRoot())
@@ -266,10 +262,13 @@ bool JournalFileSystem::clearTarget(const QString& target, const FileState& ther
 
 // A change that failed after its target went into the journal gives the target back at once.
 // No record is needed, even where the journal can take none: undo takes a delete whose file is
-// no longer in the journal for one that never happened.
-void JournalFileSystem::putBack(const QString& target)
+// no longer in the journal for one that never happened. The journal made its backup private: a
+// file gets back the mode it had.
+void JournalFileSystem::putBack(const QString& target, const FileState& was)
 {
-    m_files.rename(m_journal->lastBackupPath(), target, Overwrite::No, nullptr);
+    if (m_files.rename(m_journal->lastBackupPath(), target, Overwrite::No, nullptr) &&
+        was.kind == FileState::Kind::File)
+        ::chmod(QFile::encodeName(target).constData(), mode_t(was.mode));
 }
 
 // The copy is made complete under a hidden name beside the target, its state recorded, and then
@@ -288,11 +287,15 @@ bool JournalFileSystem::copyFile(const QString& source, const QString& target, O
     const FileState missing;
     if (!m_journal->willCreate(target, &missing))
         return refuse(Operation::Copy, target, error);
-    const QString newFile = unusedReplacementPath(target);
+    const QString newFile = unusedReplacementPath(onDisk(target));
     const bool copied = m_files.copyFile(source, newFile, Overwrite::No, error);
+    // A copy that failed or was stopped made nothing at the target: undo has nothing to take back
+    // there, and the file put back below is the user's own.
+    if (!copied)
+        m_journal->changeFailed();
     if (!copied || !putInPlace(newFile, target, Operation::Copy, error)) {
         if (there.exists() && !m_files.status(target, Links::NoFollow).exists())
-            putBack(target);
+            putBack(target, there);
         return false;
     }
     m_journal->changeMade();
@@ -313,7 +316,7 @@ bool JournalFileSystem::nameBatchCopy(CopyBatch& below, int index, const QString
                                       Overwrite overwrite, FileError* error)
 {
     forgetSeen();
-    const FileState there = fileStateOf(target);
+    const FileState there = fileStateOf(onDisk(target));
     if ((overwrite == Overwrite::No && there.exists()) || there.kind == FileState::Kind::Folder)
         return below.name(index, overwrite, error);
     if (!clearTarget(target, there, overwrite, Operation::Copy, error))
@@ -326,7 +329,7 @@ bool JournalFileSystem::nameBatchCopy(CopyBatch& below, int index, const QString
     if (!below.name(index, Overwrite::No, error)) {
         m_journal->changeFailed();
         if (there.exists() && !m_files.status(target, Links::NoFollow).exists())
-            putBack(target);
+            putBack(target, there);
         return false;
     }
     m_journal->changeMade();
@@ -398,7 +401,7 @@ bool JournalFileSystem::rename(const QString& source, const QString& target, Ove
     if (!m_files.rename(source, target, Overwrite::No, error)) {
         m_journal->changeFailed();
         if (to.exists() && !m_files.status(target, Links::NoFollow).exists())
-            putBack(target);
+            putBack(target, to);
         return false;
     }
     m_journal->changeMade();
@@ -441,7 +444,7 @@ std::unique_ptr<FileWriter> JournalFileSystem::openForWriting(const QString& pat
     forgetSeen();
     // Links are followed, as the writer below follows them: the file written is the target's.
     QString file = path;
-    const QFileInfo info(path);
+    const QFileInfo info(onDisk(path));
     if (info.isSymLink())
         file = m_files.exists(path) ? m_files.canonicalPath(path) : info.symLinkTarget();
     const EntryStatus there = m_files.status(file);
@@ -452,27 +455,40 @@ std::unique_ptr<FileWriter> JournalFileSystem::openForWriting(const QString& pat
     if (!there.exists()) {
         if (!m_journal->willCreate(file))
             return refused(file, error);
-        const QString newFile = unusedReplacementPath(file);
+        const QString newFile = unusedReplacementPath(onDisk(file));
         return journaled(m_files.openForWriting(newFile, mode, error), newFile, file);
     }
-    if (mode == WriteMode::Append || writtenInPlace(file)) {
-        const bool recorded = mode == WriteMode::Append ? m_journal->willAppend(file)
-                                                        : m_journal->willRewriteInPlace(file);
-        if (!recorded)
+    if (mode == WriteMode::Append) {
+        if (!m_journal->willAppend(file))
             return refused(file, error);
         return journaled(m_files.openForWriting(path, mode, error));
     }
-    // The writer makes the new file beside the old one, which it leaves alone until commit: it
-    // is opened first (a second name of the old file would make it write in place), then the
-    // old file is kept in the journal as a second name of its data. Undo of a run killed in
-    // between finds the new file begun by the record before.
+    // The writer settles how it writes when it opens, and touches none of the old bytes before
+    // commit: it begins a new file beside the old one (undo of a run killed right then finds it
+    // by the record before), or holds the bytes it will write into the old file itself. The
+    // journal keeps the old file as the writer says it will write: as a second name of its data
+    // (made after the open, which would otherwise find two names and write in place), or as a
+    // copy of its bytes.
     if (!m_journal->willWriteBeside(file))
         return refused(file, error);
     std::unique_ptr<FileWriter> writer = m_files.openForWriting(path, mode, error);
     if (!writer)
         return nullptr;
-    if (!m_journal->willReplace(file))
-        return refused(file, error);
+    switch (writer->way()) {
+    case WriteWay::Replacement:
+        if (!m_journal->willReplace(file))
+            return refused(file, error);
+        break;
+    case WriteWay::InPlace:
+        if (!m_journal->willRewriteInPlace(file))
+            return refused(file, error);
+        break;
+    case WriteWay::Created:
+        // The file went between the look and the open; the writer removes the one it made.
+        failWith(error, FileError::withText(Operation::Open, path, ENOENT,
+                                            QStringLiteral("it went while it was opened")));
+        return nullptr;
+    }
     return journaled(std::move(writer));
 }
 

@@ -23,6 +23,7 @@ public:
     // How many changes were refused because the journal had failed (see Journal::failed).
     int refusals() const { return m_refusals; }
 
+    QString baseFolder() const override { return m_files.baseFolder(); }
     EntryStatus status(const QString& path, Links links = Links::Follow) override;
     QString canonicalPath(const QString& path) override;
     bool makeFolderPath(const QString& path, FileError* error) override;
@@ -44,11 +45,13 @@ private:
         FileState state;
     };
 
+    // Where the system finds `path`, for what is asked of it here rather than of the files below.
+    QString onDisk(const QString& path) const;
     FileState stateOf(const QString& path) const;
     void forgetSeen() { m_seen.clear(); }
     bool clearTarget(const QString& target, const FileState& there, Overwrite overwrite,
                      FileError::Operation operation, FileError* error);
-    void putBack(const QString& target);
+    void putBack(const QString& target, const FileState& was);
     bool renameWithoutReplacing(const QString& source, const QString& target, FileError* error);
     bool refuse(FileError::Operation operation, const QString& path, FileError* error);
     bool notRecorded(FileError::Operation operation, const QString& path, FileError* error) const;

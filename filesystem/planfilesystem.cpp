@@ -4,6 +4,7 @@
 #include "planfilesystem.h"
 
 #include "core/logging.h"
+#include "core/posixfile_unix.h"
 
 #include <QDir>
 #include <QFile>
@@ -104,6 +105,15 @@ public:
         return true;
     }
 
+    // As the disk writes in most cases: whether it would write a file with other hard links in
+    // place changes nothing a plan shows.
+    WriteWay way() const override
+    {
+        if (!m_existed)
+            return WriteWay::Created;
+        return m_mode == WriteMode::Append ? WriteWay::InPlace : WriteWay::Replacement;
+    }
+
 private:
     PlanFileSystem* m_plan;
     QString m_key;
@@ -113,7 +123,8 @@ private:
     QByteArray m_bytes;
 };
 
-PlanFileSystem::PlanFileSystem(FileSystem& disk) : m_disk(disk), m_cwd(QDir::currentPath())
+PlanFileSystem::PlanFileSystem(FileSystem& disk)
+    : m_disk(disk), m_cwd(absoluteFolder(disk.baseFolder()))
 {
 }
 

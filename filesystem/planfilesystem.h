@@ -28,6 +28,7 @@ public:
     // The changes and skips so far, in order, conflicts marked.
     FilePlan plan() const;
 
+    QString baseFolder() const override { return m_disk.baseFolder(); }
     EntryStatus status(const QString& path, Links links = Links::Follow) override;
     QString canonicalPath(const QString& path) override;
     bool makeFolderPath(const QString& path, FileError* error) override;
@@ -98,7 +99,7 @@ private:
     FileId newId();
 
     FileSystem& m_disk;
-    QString m_cwd;
+    QString m_cwd; // the disk's base folder, absolute
     int m_step = 0;
     QHash<QString, Node> m_nodes;
     bool m_foldersRenamed = false;

@@ -84,12 +84,12 @@ bool isRealFolder(const QString& path)
 
 // Why a path could not be opened for reading as a regular file, asked right after the open failed:
 // as the system says it where it says anything (a missing entry, a folder, a refused open). Other
-// kinds are refused by choice (a FIFO could block).
-FileError notReadable(Operation operation, const QString& path)
+// kinds are refused by choice (a FIFO could block). The system is asked about `diskPath`.
+FileError notReadable(Operation operation, const QString& path, const QString& diskPath)
 {
     const int openError = errno;
     struct stat info;
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+    if (::stat(QFile::encodeName(diskPath).constData(), &info) != 0)
         return FileError::system(operation, path, errno);
     if (S_ISDIR(info.st_mode))
         return FileError::system(operation, path, EISDIR);
@@ -101,16 +101,20 @@ FileError notReadable(Operation operation, const QString& path)
 class RealFileWriter : public FileWriter
 {
 public:
-    explicit RealFileWriter(const QString& path) : m_path(path) {}
+    // `path` names the file in what the writer reports; the system finds it at `diskPath`.
+    RealFileWriter(const QString& path, const QString& diskPath)
+        : m_path(path), m_diskPath(diskPath)
+    {
+    }
 
     bool open(WriteMode mode, FileError* error)
     {
         errno = 0;
-        if (m_file.open(m_path, mode))
+        if (m_file.open(m_diskPath, mode))
             return true;
         const int code = errno;
         // A folder or a device at the path is refused before any system call can fail on it.
-        const QFileInfo info(m_path);
+        const QFileInfo info(m_diskPath);
         if (info.isDir())
             return failWith(error, FileError::system(Operation::Open, m_path, EISDIR));
         if (info.exists() && !info.isFile())
@@ -133,8 +137,16 @@ public:
 
     QString pendingPath() const override { return m_file.pendingPath(); }
 
+    WriteWay way() const override
+    {
+        if (m_file.created())
+            return WriteWay::Created;
+        return m_file.replacing() ? WriteWay::Replacement : WriteWay::InPlace;
+    }
+
 private:
     QString m_path;
+    QString m_diskPath;
     RegularFileWriter m_file;
 };
 
@@ -153,7 +165,8 @@ public:
         auto copy = std::make_unique<PreparedCopy>();
         QString why;
         errno = 0;
-        if (!copy->make(source, target, PreparedCopy::Durability::Later, &why))
+        if (!copy->make(m_files.onDisk(source), m_files.onDisk(target),
+                        PreparedCopy::Durability::Later, &why))
             return failWith(error, m_files.copyFailure(source, target, Overwrite::Yes, why));
         m_bytes += copy->size();
         m_copies.push_back({std::move(copy), source, target, 0});
@@ -198,10 +211,11 @@ public:
         if (pending.syncError != 0)
             why = qt_error_string(pending.syncError);
         else if (overwrite == Overwrite::Yes) {
-            removeLeftoverReplacements(pending.target);
-            named = pending.copy->nameReplacing(pending.target, &why);
+            const QString target = m_files.onDisk(pending.target);
+            removeLeftoverReplacements(target);
+            named = pending.copy->nameReplacing(target, &why);
         } else
-            named = pending.copy->nameWithoutReplacing(pending.target, &why);
+            named = pending.copy->nameWithoutReplacing(m_files.onDisk(pending.target), &why);
         if (!named) {
             const int code = errno;
             pending.copy.reset();
@@ -241,6 +255,15 @@ private:
 
 } // namespace
 
+RealFileSystem::RealFileSystem(const QString& baseFolder) : m_baseFolder(baseFolder)
+{
+}
+
+QString RealFileSystem::onDisk(const QString& path) const
+{
+    return pathInFolder(path, m_baseFolder);
+}
+
 RealFileSystem& RealFileSystem::instance()
 {
     static RealFileSystem files;
@@ -252,7 +275,7 @@ EntryStatus RealFileSystem::status(const QString& path, Links links)
     EntryStatus result;
     if (path.isEmpty())
         return result;
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = QFile::encodeName(onDisk(path));
     struct stat info;
     const int found =
         links == Links::Follow ? ::stat(name.constData(), &info) : ::lstat(name.constData(), &info);
@@ -268,13 +291,13 @@ EntryStatus RealFileSystem::status(const QString& path, Links links)
 
 QString RealFileSystem::canonicalPath(const QString& path)
 {
-    return QFileInfo(path).canonicalFilePath();
+    return QFileInfo(onDisk(path)).canonicalFilePath();
 }
 
 bool RealFileSystem::makeFolderPath(const QString& path, FileError* error)
 {
     errno = 0;
-    if (QDir().mkpath(path))
+    if (QDir().mkpath(onDisk(path)))
         return true;
     return failWith(error, FileError::system(Operation::MakeFolder, path, errno));
 }
@@ -283,10 +306,11 @@ bool RealFileSystem::copyFile(const QString& source, const QString& target, Over
                               FileError* error)
 {
     QString why;
-    const QFileInfo sourceInfo(source);
+    const QFileInfo sourceInfo(onDisk(source));
+    const QString targetOnDisk = onDisk(target);
     errno = 0;
-    if (overwrite == Overwrite::Yes ? copyFileReplacing(sourceInfo, target, &why)
-                                    : copyFileWithoutReplacing(sourceInfo, target, &why))
+    if (overwrite == Overwrite::Yes ? copyFileReplacing(sourceInfo, targetOnDisk, &why)
+                                    : copyFileWithoutReplacing(sourceInfo, targetOnDisk, &why))
         return true;
     return failWith(error, copyFailure(source, target, overwrite, why));
 }
@@ -298,7 +322,7 @@ FileError RealFileSystem::copyFailure(const QString& source, const QString& targ
     int code = errno;
     if (!status(source).isFile())
         return FileError::withText(Operation::Copy, source,
-                                   notReadable(Operation::Copy, source).code, why);
+                                   notReadable(Operation::Copy, source, onDisk(source)).code, why);
     // The copy asks whether something is at the target before it tries, so no system call
     // failed on a clash.
     if (overwrite == Overwrite::No) {
@@ -327,20 +351,22 @@ bool RealFileSystem::rename(const QString& source, const QString& target, Overwr
         const int code = errno;
         return refused(code, qt_error_string(code));
     };
+    const QString from = onDisk(source);
+    const QString to = onDisk(target);
     if (overwrite == Overwrite::Yes) {
         // One rename replaces the target: at no moment is neither file under the new name. A
         // folder cannot be renamed over a file; the two trade places in one step instead, and
         // the replaced file, now under the folder's old name, goes.
-        if (!isRealFolder(source))
-            return renameReplacing(source, target) || refusedBySystem();
-        if (!exchangeEntries(source, target))
+        if (!isRealFolder(from))
+            return renameReplacing(from, to) || refusedBySystem();
+        if (!exchangeEntries(from, to))
             return refusedBySystem();
-        QFile::remove(source);
+        QFile::remove(from);
         return true;
     }
     // Where nothing is in the way, in one system call: QFile::rename asks first whether both
     // paths exist, which triples the cost of a large batch.
-    if (renameWithoutReplacing(source, target))
+    if (renameWithoutReplacing(from, to))
         return true;
     // What QFile::rename takes for free (a dangling link), and the one clash it settles: two names
     // of one entry, a change of letter case alone on a file system that ignores case.
@@ -348,8 +374,8 @@ bool RealFileSystem::rename(const QString& source, const QString& target, Overwr
     if (code == EEXIST && status(target).exists() &&
         !(status(source, Links::NoFollow).id == status(target, Links::NoFollow).id))
         return refused(code, QStringLiteral("Destination file exists"));
-    QFile file(source);
-    if (file.rename(target))
+    QFile file(from);
+    if (file.rename(to))
         return true;
     // Qt's words, the number of the system's first refusal.
     return refused(code, file.errorString());
@@ -357,7 +383,7 @@ bool RealFileSystem::rename(const QString& source, const QString& target, Overwr
 
 bool RealFileSystem::remove(const QString& path, FileError* error)
 {
-    QFile file(path);
+    QFile file(onDisk(path));
     errno = 0;
     if (file.remove())
         return true;
@@ -367,7 +393,7 @@ bool RealFileSystem::remove(const QString& path, FileError* error)
 std::unique_ptr<FileWriter> RealFileSystem::openForWriting(const QString& path, WriteMode mode,
                                                            FileError* error)
 {
-    auto writer = std::make_unique<RealFileWriter>(path);
+    auto writer = std::make_unique<RealFileWriter>(path, onDisk(path));
     if (!writer->open(mode, error))
         return nullptr;
     return writer;
@@ -379,8 +405,9 @@ bool RealFileSystem::readAll(const QString& path, qint64 maxSize, QByteArray* by
                              FileError* error)
 {
     QFile file;
-    if (!openRegularFileForReading(path, &file))
-        return failWith(error, notReadable(Operation::Read, path));
+    const QString diskPath = onDisk(path);
+    if (!openRegularFileForReading(diskPath, &file))
+        return failWith(error, notReadable(Operation::Read, path, diskPath));
     if (file.size() > maxSize)
         return failWith(error, FileError::system(Operation::Read, path, EFBIG));
     // A large file is read in stretches at once; one that changed meanwhile is read again in one
@@ -403,8 +430,9 @@ bool RealFileSystem::readPart(const QString& path, qint64 offset, qint64 length,
                               FileError* error)
 {
     QFile file;
-    if (!openRegularFileForReading(path, &file))
-        return failWith(error, notReadable(Operation::Read, path));
+    const QString diskPath = onDisk(path);
+    if (!openRegularFileForReading(diskPath, &file))
+        return failWith(error, notReadable(Operation::Read, path, diskPath));
     errno = 0;
     if (offset > 0 && !file.seek(offset))
         return failWith(error, FileError::system(Operation::Read, path, errno));

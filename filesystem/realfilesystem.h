@@ -5,12 +5,18 @@
 
 #include "filesystem/filesystem.h"
 
-// The files on disk, as a run changes them.
+// The files on disk, as a run changes them. Relative paths are taken from the base folder; what
+// a call reports (an error's path) names the path as it was given.
 class RealFileSystem : public FileSystem
 {
 public:
-    // The one every run shares; it holds no state.
+    // `baseFolder`: absolute, or empty for the process's current folder.
+    explicit RealFileSystem(const QString& baseFolder = QString());
+
+    // The one every run shares that was given no folder; it holds no state.
     static RealFileSystem& instance();
+
+    QString baseFolder() const override { return m_baseFolder; }
 
     EntryStatus status(const QString& path, Links links = Links::Follow) override;
     QString canonicalPath(const QString& path) override;
@@ -31,4 +37,10 @@ public:
     // the system's reason, `why` the copy's own words).
     FileError copyFailure(const QString& source, const QString& target, Overwrite overwrite,
                           const QString& why);
+
+    // Where the system finds `path`.
+    QString onDisk(const QString& path) const;
+
+private:
+    QString m_baseFolder;
 };

@@ -17,8 +17,6 @@
 
 #include <cerrno>
 #include <csignal>
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -33,8 +31,8 @@ QString absolute(const QString& path, const QString& workingFolder)
 
 quint32 modeOf(const QString& path)
 {
-    struct stat status;
-    return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
+    FileStatus status;
+    return statusOf(path, false, &status) ? status.mode : 0;
 }
 
 qint64 now()
@@ -94,8 +92,9 @@ QString journalAsidePath(const QString& folder, int seq)
     return folder + QStringLiteral("/aside/") + QString::number(seq);
 }
 
-Journal::Journal(const QString& folder, std::unique_ptr<AppendLog> log)
-    : m_folder(folder), m_workingFolder(QDir::currentPath()), m_log(std::move(log))
+Journal::Journal(const QString& folder, const QString& workingFolder,
+                 std::unique_ptr<AppendLog> log)
+    : m_folder(folder), m_workingFolder(workingFolder), m_log(std::move(log))
 {
 }
 
@@ -109,9 +108,11 @@ QString Journal::absolute(const QString& path) const
     return ::absolute(path, m_workingFolder);
 }
 
-std::unique_ptr<Journal> Journal::create(const QString& folder, QString* error)
+std::unique_ptr<Journal> Journal::create(const QString& folder, QString* error,
+                                         const QString& workingFolder)
 {
-    const QString root = ::absolute(folder, QDir::currentPath());
+    const QString from = absoluteFolder(workingFolder);
+    const QString root = ::absolute(folder, from);
     if (!makeJournalFolder(root, error))
         return nullptr;
     const QByteArray start = JsonLine()
@@ -127,7 +128,7 @@ std::unique_ptr<Journal> Journal::create(const QString& folder, QString* error)
                      .arg(root, QString::fromLocal8Bit(strerror(errno)));
         return nullptr;
     }
-    std::unique_ptr<Journal> journal(new Journal(root, std::move(log)));
+    std::unique_ptr<Journal> journal(new Journal(root, from, std::move(log)));
     journal->m_seq = 1;
     return journal;
 }
@@ -211,7 +212,7 @@ bool Journal::willRename(const QString& from, const QString& to, const FileState
     // The entry keeps its identity through a rename, so its state before is the one to expect
     // at the new name afterwards. Nothing is at the new name before (a target in the way goes
     // into the journal first), so only the entry itself is looked at.
-    const QByteArray sourceState = (source ? *source : fileStateOf(from)).toJson();
+    const QByteArray sourceState = (source ? *source : fileStateOf(absolute(from))).toJson();
     const QString target = absolute(to);
     if (!append(JsonLine()
                     .add("op", QStringLiteral("rename"))
@@ -326,11 +327,10 @@ void Journal::makeLinkedBackupsPrivate()
 {
     QVector<LinkedBackup> stillLinked;
     for (const LinkedBackup& linked : qAsConst(m_linkedBackups)) {
-        const QByteArray backup = QFile::encodeName(backupPath(linked.seq));
-        struct stat status;
-        if (::lstat(backup.constData(), &status) != 0 || !S_ISREG(status.st_mode))
+        FileStatus status;
+        if (!statusOf(backupPath(linked.seq), false, &status) || !status.regular)
             continue;
-        if (status.st_nlink == 1)
+        if (status.linkCount == 1)
             recordKept(linked.seq, linked.digest, linked.path, linked.mode);
         else
             stillLinked.append(linked);

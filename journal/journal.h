@@ -47,8 +47,10 @@ public:
     Journal& operator=(const Journal&) = delete;
 
     // Starts a journal in `folder`, made if missing; a folder that holds a journal already is
-    // refused, so that no run's record is ever mixed with another's.
-    static std::unique_ptr<Journal> create(const QString& folder, QString* error);
+    // refused, so that no run's record is ever mixed with another's. Relative paths, the folder's
+    // own included, are taken from `workingFolder` (empty: the process's current folder now).
+    static std::unique_ptr<Journal> create(const QString& folder, QString* error,
+                                           const QString& workingFolder = QString());
 
     // Each is called just before the change it names. False: the record could not be kept, and
     // the change must not be made.
@@ -92,6 +94,8 @@ public:
     void sync();
 
     QString folder() const { return m_folder; }
+    // Where relative paths are taken from, absolute.
+    QString workingFolder() const { return m_workingFolder; }
     // Whether a record, or a file the journal had to keep, could not be written: for want of
     // room, or because the journal's folder is gone. The journal no longer holds all it should,
     // and the change that asked was refused.
@@ -103,7 +107,7 @@ public:
     int keepErrorCode() const { return m_keepErrorCode; }
 
 private:
-    Journal(const QString& folder, std::unique_ptr<AppendLog> log);
+    Journal(const QString& folder, const QString& workingFolder, std::unique_ptr<AppendLog> log);
     bool append(JsonLine record, const QString& statePath, WithHash withHash,
                 const FileState* before = nullptr);
     bool appendLine(const QByteArray& line);
@@ -121,7 +125,7 @@ private:
     QString absolute(const QString& path) const;
 
     QString m_folder;
-    QString m_workingFolder; // relative paths are taken from here, asked once
+    QString m_workingFolder; // relative paths are taken from here
     std::unique_ptr<AppendLog> m_log;
     int m_seq = 0;             // of the last line
     int m_changeSeq = 0;       // of the last change; its backup is backup/m_changeSeq

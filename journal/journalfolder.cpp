@@ -3,15 +3,13 @@
 
 #include "journalfolder.h"
 
+#include "core/posixfile_unix.h"
+
 #include <QDir>
-#include <QFile>
 #include <QStringList>
 
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace
@@ -19,11 +17,6 @@ namespace
 
 // Enough of a folder's entries to tell the user which folder it is.
 const int namesShown = 3;
-
-QByteArray native(const QString& path)
-{
-    return QFile::encodeName(path);
-}
 
 QString systemError(int error)
 {
@@ -42,21 +35,21 @@ QString entriesText(const QStringList& names)
 }
 
 // The refusal of an existing entry at `folder`, from its status taken without following a link.
-QString refusalOf(const QString& folder, const struct stat& status)
+QString refusalOf(const QString& folder, const FileStatus& status)
 {
-    if (S_ISLNK(status.st_mode))
+    if (status.symLink)
         return QStringLiteral("the journal folder %1 is a symbolic link; give the run a new or "
                               "empty folder")
             .arg(folder);
-    if (!S_ISDIR(status.st_mode))
+    if (!status.folder)
         return QStringLiteral("the journal folder %1 is not a folder; give the run a new or "
                               "empty folder")
             .arg(folder);
-    if (status.st_uid != ::geteuid())
+    if (status.owner != ::geteuid())
         return QStringLiteral("the journal folder %1 belongs to another user (uid %2); give the "
                               "run a new or empty folder of your own")
             .arg(folder)
-            .arg(status.st_uid);
+            .arg(status.owner);
     QStringList names = QDir(folder).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     if (names.isEmpty())
@@ -68,8 +61,7 @@ QString refusalOf(const QString& folder, const struct stat& status)
 
 bool makePrivateFolder(const QString& path, QString* error)
 {
-    if (::mkdir(native(path).constData(), 0700) == 0 &&
-        ::chmod(native(path).constData(), 0700) == 0)
+    if (makeFolder(path, 0700) && setMode(path, 0700))
         return true;
     *error = QStringLiteral("cannot make the journal folder %1: %2").arg(path, systemError(errno));
     return false;
@@ -79,8 +71,8 @@ bool makePrivateFolder(const QString& path, QString* error)
 
 QString journalFolderRefusal(const QString& folder)
 {
-    struct stat status;
-    if (::lstat(native(folder).constData(), &status) != 0)
+    FileStatus status;
+    if (!statusOf(folder, false, &status))
         return errno == ENOENT ? QString()
                                : QStringLiteral("cannot look at the journal folder %1: %2")
                                      .arg(folder, systemError(errno));
@@ -94,35 +86,34 @@ bool makeJournalFolder(const QString& folder, QString* error)
         *error = QStringLiteral("cannot make the journal folder %1").arg(folder);
         return false;
     }
-    if (::mkdir(native(folder).constData(), 0700) != 0) {
+    if (!makeFolder(folder, 0700)) {
         if (errno != EEXIST) {
             *error = QStringLiteral("cannot make the journal folder %1: %2")
                          .arg(folder, systemError(errno));
             return false;
         }
         // Taken only where it is empty, through a handle that cannot be a link swapped in since.
-        const int fd =
-            ::open(native(folder).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        struct stat status;
-        if (fd < 0 || ::fstat(fd, &status) != 0) {
+        const int fd = openWithoutWaiting(folder, OpenFor::Folder);
+        FileStatus status;
+        if (fd < 0 || !statusOf(fd, &status)) {
             const QString refusal = journalFolderRefusal(folder);
             *error = refusal.isEmpty() ? QStringLiteral("cannot open the journal folder %1: %2")
                                              .arg(folder, systemError(errno))
                                        : refusal;
             if (fd >= 0)
-                ::close(fd);
+                closeDescriptor(fd);
             return false;
         }
         *error = refusalOf(folder, status);
-        const bool claimed = error->isEmpty() && ::fchmod(fd, 0700) == 0;
-        ::close(fd);
+        const bool claimed = error->isEmpty() && setMode(fd, 0700);
+        closeDescriptor(fd);
         if (!claimed) {
             if (error->isEmpty())
                 *error = QStringLiteral("cannot make the journal folder %1 private: %2")
                              .arg(folder, systemError(errno));
             return false;
         }
-    } else if (::chmod(native(folder).constData(), 0700) != 0) {
+    } else if (!setMode(folder, 0700)) {
         *error = QStringLiteral("cannot make the journal folder %1 private: %2")
                      .arg(folder, systemError(errno));
         return false;
@@ -132,33 +123,25 @@ bool makeJournalFolder(const QString& folder, QString* error)
 
 bool makePrivate(const QString& path)
 {
-    struct stat status;
-    if (::lstat(native(path).constData(), &status) != 0)
+    FileStatus status;
+    if (!statusOf(path, false, &status))
         return false;
-    if (S_ISLNK(status.st_mode))
+    if (status.symLink)
         return true;
-    return ::chmod(native(path).constData(), S_ISDIR(status.st_mode) ? 0700 : 0600) == 0;
+    return setMode(path, status.folder ? 0700 : 0600);
 }
 
 LockResult lockWithoutWaiting(int fd, LockKind kind)
 {
-    const int operation = (kind == LockKind::Exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB;
-    int result;
-    do {
-        result = ::flock(fd, operation);
-    } while (result != 0 && errno == EINTR);
-    if (result == 0)
+    const bool taken =
+        kind == LockKind::Exclusive ? lockExclusively(fd, false) : lockShared(fd, false);
+    if (taken)
         return LockResult::Taken;
     return errno == EWOULDBLOCK ? LockResult::HeldElsewhere : LockResult::Failed;
 }
 
 bool heldByAnotherProcess(int fd)
 {
-    if (lockWithoutWaiting(fd, LockKind::Exclusive) != LockResult::Taken)
-        return true;
-    // Where leases are not to be had (another file system, no right to one) the lock decides.
-    if (::fcntl(fd, F_SETLEASE, F_WRLCK) != 0)
-        return errno == EAGAIN || errno == EBUSY;
-    ::fcntl(fd, F_SETLEASE, F_UNLCK);
-    return false;
+    // Where leases are not to be had, the lock decides.
+    return lockWithoutWaiting(fd, LockKind::Exclusive) != LockResult::Taken || openElsewhere(fd);
 }

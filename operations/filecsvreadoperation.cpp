@@ -14,6 +14,7 @@
 #include "csv/piecereaders.h"
 #include "csv/tablesize.h"
 #include "filesystem/fileplans.h"
+#include "operations/stepfiles.h"
 #include "text/textfile.h"
 
 #include <variablescope.h>
@@ -156,11 +157,13 @@ void FileCsvReadOperation::doOperation() const
         qWarning() << "[CsvRead] 文件路径为空，已跳过";
         return;
     }
-    FileSystem& files = fileSystemFor(scope);
+    StepFiles step(scope, "[CsvRead]");
+    FileSystem& files = step.files();
     if (!files.exists(path)) {
         qWarning() << "[CsvRead] 文件不存在：" << path;
         return;
     }
+    step.expectReading(path);
     bool ok = false;
     QStringList text;
     try {

@@ -12,6 +12,7 @@
 #include "csv/csvsplit.h"
 #include "csv/datatable.h"
 #include "filesystem/fileplans.h"
+#include "operations/stepfiles.h"
 #include "text/textfile.h"
 
 #include <variablescope.h>
@@ -133,10 +134,13 @@ void FileCsvWriteOperation::doOperation() const
         return;
     }
     const QList<int> columns = selectedColumns(m_writeScope, m_columns, scope);
+    // Outlives the writer, which undoes an unfinished write through it when it goes.
+    StepFiles step(scope, "[CsvWrite]");
+    step.expectWriting();
     TextFileWriter writer;
     const WriteMode mode = m_ifExist == IfExist::Append ? WriteMode::Append : WriteMode::Replace;
     const AppendStart start = m_appendNoNewline ? AppendStart::SameLine : AppendStart::NewLine;
-    if (!writer.open(fileSystemFor(scope), path, mode, start) ||
+    if (!writer.open(step.files(), path, mode, start) ||
         !writeCsvRows(writer, rows, first, last, columns, resolveDelimiter(m_delimiter, scope)) ||
         !writer.commit())
         qWarning() << "[CsvWrite] 写入失败：" << path;

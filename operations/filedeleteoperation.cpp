@@ -7,6 +7,7 @@
 #include "core/persistence.h"
 #include "filesystem/fileplans.h"
 #include "operations/filelist.h"
+#include "operations/stepfiles.h"
 
 FileDeleteOperation::FileDeleteOperation(QObject* parent) : Operation(parent)
 {
@@ -46,9 +47,13 @@ static void notDeleted(FileSystem& files, const QString& path, const QString& wh
 void FileDeleteOperation::doOperation() const
 {
     const QStringList paths = expandFileList(variableScope(), m_files);
-    FileSystem& files = fileSystemFor(variableScope());
+    StepFiles step(variableScope(), "[FileDelete]");
+    FileSystem& files = step.files();
     QStringList deleted;
+    step.expectFiles(paths, StepFiles::Bytes::NotCounted);
     for (const QString& path : paths) {
+        if (!step.goOn())
+            break;
         // Existence follows links, so a dangling link counts as missing. The removal unlinks the
         // path itself: a link goes, its target stays, and a folder refuses.
         const EntryStatus status = files.status(path);

@@ -40,7 +40,7 @@ void FileExistOperation::doOperation() const
 {
     VariableScope* scope = variableScope();
     const QString path = resolvePath(m_fileName, scope);
-    const bool exists = !path.isEmpty() && fileSystemFor(scope).exists(path);
+    const bool exists = !path.isEmpty() && fileSystemFor(scope)->exists(path);
     // Without a scope there is nowhere to put the answer; the host always gives one.
     if (scope && !m_resultVar.isEmpty())
         setVariable(scope, m_resultVar, exists);

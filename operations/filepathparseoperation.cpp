@@ -6,10 +6,12 @@
 #include "core/persistence.h"
 #include "core/settings.h"
 #include "core/variables.h"
+#include "filesystem/scopedfilesystems.h"
 
 #include <variablescope.h>
 
 #include <QDebug>
+#include <QDir>
 #include <QFileInfo>
 
 FilePathParseOperation::FilePathParseOperation(QObject* parent) : Operation(parent)
@@ -69,7 +71,9 @@ void FilePathParseOperation::doOperation() const
     if (!scope)
         return;
 
-    const QFileInfo info(path);
+    // A relative path is made absolute against the flow's folder, as the file steps take it.
+    const QString base = fileSystemFor(scope)->baseFolder();
+    const QFileInfo info = base.isEmpty() ? QFileInfo(path) : QFileInfo(QDir(base), path);
     const QString drive = driveOfAbsolutePath(info.absoluteFilePath());
     const QString folder = info.absolutePath();
     const QString name = info.completeBaseName();

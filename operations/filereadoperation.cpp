@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "core/variables.h"
 #include "filesystem/fileplans.h"
+#include "operations/stepfiles.h"
 #include "text/textfile.h"
 
 #include <variablescope.h>
@@ -81,11 +82,13 @@ void FileReadOperation::doOperation() const
         qWarning() << "[FileRead] 文件路径为空，已跳过";
         return;
     }
-    FileSystem& files = fileSystemFor(variableScope());
+    StepFiles step(variableScope(), "[FileRead]");
+    FileSystem& files = step.files();
     if (!files.exists(path)) {
         qWarning() << "[FileRead] 文件不存在：" << path;
         return;
     }
+    step.expectReading(path);
     bool ok = false;
     const QString text = readTextFile(files, path, &ok);
     if (!ok) {

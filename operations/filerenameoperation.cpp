@@ -9,6 +9,7 @@
 #include "filesystem/fileplans.h"
 #include "filesystem/pathcontainment.h"
 #include "operations/filelist.h"
+#include "operations/stepfiles.h"
 
 #include <QFileInfo>
 
@@ -214,10 +215,14 @@ bool FileRenameOperation::renameInPlace(FileSystem& files, const QString& source
 void FileRenameOperation::doOperation() const
 {
     const QStringList paths = expandFileList(variableScope(), m_files);
-    FileSystem& files = fileSystemFor(variableScope());
+    StepFiles step(variableScope(), "[FileRename]");
+    FileSystem& files = step.files();
     qint64 runningNumber = m_startNum;
     QStringList renamed;
+    step.expectFiles(paths, StepFiles::Bytes::NotCounted);
     for (const QString& path : paths) {
+        if (!step.goOn())
+            break;
         if (!files.exists(path)) {
             leftAlone(files, path, path, QStringLiteral("no such file"));
             continue;

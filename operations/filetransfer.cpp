@@ -8,6 +8,7 @@
 #include "core/settings.h"
 #include "filesystem/fileplans.h"
 #include "operations/filelist.h"
+#include "operations/stepfiles.h"
 #include "operations/transferbatch.h"
 #include "operations/uniquepath.h"
 
@@ -71,7 +72,7 @@ public:
         const bool replace = clash && m_ifExist == TransferClash::Overwrite;
         const TransferBatch::Copy copy{source, target, replace ? Overwrite::Yes : Overwrite::No,
                                        status};
-        if (mayWait(source)) {
+        if (mayWait(source, status)) {
             FileError error;
             if (!m_batch->add(copy, &error))
                 finish(copy, &error);
@@ -99,14 +100,15 @@ private:
     }
 
     // A move from the destination folder itself removes a name that later sources may clash
-    // with: it is made on its own, and what follows is decided on the files it leaves.
-    bool mayWait(const QString& source)
+    // with: it is made on its own, and what follows is decided on the files it leaves. So is a
+    // large file.
+    bool mayWait(const QString& source, const EntryStatus& status)
     {
-        if (!m_batch)
+        if (!m_batch || copiedAlone(status.size))
             return false;
         if (m_kind == TransferKind::Copy)
             return true;
-        const QString sourceFolder = QFileInfo(source).absolutePath();
+        const QString sourceFolder = QFileInfo(source).path();
         auto known = m_sourceFolderIsTarget.constFind(sourceFolder);
         if (known == m_sourceFolderIsTarget.constEnd())
             known = m_sourceFolderIsTarget.insert(
@@ -241,15 +243,20 @@ void transferFiles(TransferKind kind, const TransferSettings& settings, Variable
         return;
     }
     // Not checked: if the folder cannot be made, each copy below fails on its own.
-    FileSystem& files = fileSystemFor(scope);
+    StepFiles step(scope, kind == TransferKind::Copy ? "[FileCopy]" : "[FileMove]");
+    FileSystem& files = step.files();
     files.makeFolderPath(destination, nullptr);
 
     // Replacing many files of the folder lists it for leftovers of killed runs once, not once
     // for each file.
     const LeftoverSearchOncePerFolder leftoverSearch;
     Transfer transfer(kind, settings.ifExist, files, destination);
-    for (const QString& source : sources)
+    step.expectFiles(sources, StepFiles::Bytes::Counted);
+    for (const QString& source : sources) {
+        if (!step.goOn())
+            break;
         transfer.put(source);
+    }
     const QStringList produced = transfer.finishAll();
     storeListVariable(scope, settings.listVar, produced);
 }

@@ -7,6 +7,7 @@
 #include "core/settings.h"
 #include "core/valueref.h"
 #include "filesystem/fileplans.h"
+#include "operations/stepfiles.h"
 #include "text/textfile.h"
 
 #include <QDebug>
@@ -94,7 +95,9 @@ void FileWriteOperation::doOperation() const
     const QString text = contentText(resolveSetting(m_content, scope));
     const WriteMode mode = m_ifExist == IfExist::Append ? WriteMode::Append : WriteMode::Replace;
     const AppendStart start = m_appendNoNewline ? AppendStart::SameLine : AppendStart::NewLine;
-    if (!writeTextFile(fileSystemFor(scope), path, text, mode, start))
+    StepFiles step(scope, "[FileWrite]");
+    step.expectWriting();
+    if (!writeTextFile(step.files(), path, text, mode, start))
         qWarning() << "[FileWrite] 写入失败：" << path;
 }
 

@@ -14,7 +14,7 @@ namespace
 
 // Syncing 256 files together costs little more than syncing one; more gain little and hold more
 // files open and more hidden files for a kill to leave behind. Large files fill a batch by bytes
-// first, and one of 64 MiB or more is synced on its own, as it always was.
+// first, and one over 64 MiB is copied and synced on its own, as it always was.
 const int kDefaultFiles = 256;
 const qint64 kDefaultBytes = qint64(64) << 20;
 
@@ -45,6 +45,11 @@ bool outOfOpenFiles(const FileError& error)
 }
 
 } // namespace
+
+bool copiedAlone(qint64 bytes)
+{
+    return bytes > kDefaultBytes;
+}
 
 void setTransferBatchLimitsForTesting(int files, qint64 bytes)
 {

@@ -53,5 +53,9 @@ private:
     QSet<QString> m_targets;
 };
 
+// Whether a file of `bytes` is copied on its own rather than in a batch: a batch would add nothing
+// to it, and its own copy can be watched and stopped part-way.
+bool copiedAlone(qint64 bytes);
+
 // For tests: batches of at most this many files and bytes; 0 for the defaults.
 void setTransferBatchLimitsForTesting(int files, qint64 bytes);

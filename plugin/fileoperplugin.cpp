@@ -3,8 +3,10 @@
 
 #include "fileoperplugin.h"
 
+#include "core/reasontexts.h"
 #include "filesystem/filejournals.h"
 #include "filesystem/fileplans.h"
+#include "filesystem/stepwatchers.h"
 #include "operations/filecopyoperation.h"
 #include "operations/filecsvreadoperation.h"
 #include "operations/filecsvwriteoperation.h"
@@ -114,4 +116,32 @@ bool FileOperPlugin::journalStep(const VariableScope* scope, int step, const QSt
 bool FileOperPlugin::finishJournal(const VariableScope* scope, QString* error)
 {
     return ::finishJournal(scope, error);
+}
+
+void FileOperPlugin::watchSteps(const VariableScope* scope, const FileStepWatcher& watcher)
+{
+    setStepWatcher(scope, watcher);
+}
+
+void FileOperPlugin::unwatchSteps(const VariableScope* scope)
+{
+    removeStepWatcher(scope);
+}
+
+void FileOperPlugin::beginFlow(const VariableScope* scope, const QString& folder)
+{
+    beginScopedFlow(scope, folder);
+}
+
+void FileOperPlugin::endFlow(const VariableScope* scope)
+{
+    endScopedFlow(scope);
+}
+
+QString FileOperPlugin::reasonText(const QString& reason, const QString& language) const
+{
+    // The steps' own texts are Chinese; so are their reasons, where a host shows them.
+    if (!language.startsWith(QLatin1String("zh")))
+        return QString();
+    return chineseReason(reason);
 }

@@ -498,11 +498,7 @@ def prepare(work):
 
 
 def killed_edited_runs(stephost):
-    """Copies and moves of many small files (MANY of them, made durable in batches) are killed at random
-instants too, with and without a journal, judged as above: undo restores the tree, and without a
-journal every file under a final name is complete and no source is gone whose copy is not.
-
-The area "killed runs, edits after": its counts and its problems."""
+    """The area "killed runs, edits after": its counts and its problems."""
     row, problems = collections.Counter(), []
     work = tempfile.mkdtemp(prefix="killed-edited-")
     try:

@@ -9,6 +9,9 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+// Every test program also links scratchhome.cpp: Qt's test mode and a scratch HOME, for the test
+// and every program it starts, are set before the test object is made.
+
 // Collects the warning-level messages logged while it lives, so a test can check the exact
 // lines a step wrote (and that it wrote nothing else).
 class WarningLog

@@ -25,6 +25,8 @@ private slots:
     void stephostFollowsLocale();
     void stephostJsonIgnoresLocale_data();
     void stephostJsonIgnoresLocale();
+    void planReasonsInChinese_data();
+    void planReasonsInChinese();
     void everyHostTextTranslated();
 };
 
@@ -264,6 +266,76 @@ void tst_HostLanguage::stephostJsonIgnoresLocale()
     QCOMPARE(english.exitCode, 0);
     QVERIFY(!chinese.out.isEmpty());
     QCOMPARE(chinese.out, english.out);
+}
+
+// The reasons a plan gives come from the plug-in in English, for scripts; the table, like the
+// window's Preview, shows the plug-in's own text for each in Chinese, and no English word.
+void tst_HostLanguage::planReasonsInChinese_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QByteArray>("steps");
+    QTest::addColumn<QStringList>("states");
+    QTest::newRow("missing source")
+        << QStringList{"甲.txt"}
+        << QByteArray(R"({"type": "file.copy", "settings": {"files": "甲.txt\n乙.txt",
+                         "destDir": "出"}})")
+        << QStringList{"正常", "正常", "已跳过：文件不存在"};
+    QTest::newRow("rename onto a name that is there")
+        << QStringList{"甲.txt", "乙.txt"}
+        << QByteArray(R"({"type": "file.rename", "settings": {"files": "甲.txt",
+                         "newName": "乙", "ifNewExist": 1}})")
+        << QStringList{"已跳过：./乙.txt 已存在"};
+    QTest::newRow("names swapped")
+        << QStringList{"甲.txt", "乙.txt"}
+        << QByteArray(R"({"type": "file.rename", "settings": {"files": "甲.txt", "newName": "乙"}},
+                        {"type": "file.rename", "settings": {"files": "乙.txt", "newName": "甲"}})")
+        << QStringList{"冲突：替换了第 2 步随后要重命名的文件", "正常"};
+    QTest::newRow("copied twice onto one name")
+        << QStringList{"一/甲.txt", "二/甲.txt"}
+        << QByteArray(R"({"type": "file.copy", "settings": {"files": "一/甲.txt\n二/甲.txt",
+                         "destDir": "出", "ifExist": 1}})")
+        << QStringList{"正常", "正常", "冲突：替换第 1 步放在这里的文件"};
+    QTest::newRow("replaces a file there")
+        << QStringList{"甲.txt", "出/甲.txt"}
+        << QByteArray(R"({"type": "file.copy", "settings": {"files": "甲.txt",
+                         "destDir": "出", "ifExist": 1}})")
+        << QStringList{"替换现有文件"};
+    QTest::newRow("delete of a missing file")
+        << QStringList{}
+        << QByteArray(R"({"type": "file.delete", "settings": {"files": "甲.txt"}})")
+        << QStringList{"已跳过：文件不存在"};
+}
+
+void tst_HostLanguage::planReasonsInChinese()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QByteArray, steps);
+    QFETCH(QStringList, states);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    for (const QString& name : files) {
+        QVERIFY(QDir(dir.path()).mkpath(QFileInfo(name).path()));
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QFile flow(dir.filePath(QStringLiteral("flow.json")));
+    QVERIFY(flow.open(QIODevice::WriteOnly));
+    flow.write("{\"steps\": [" + steps + "]}");
+    flow.close();
+    const StephostOutput result =
+        runStephostIn(dir.path(), {plugin, QStringLiteral("plan"), QStringLiteral("flow.json")},
+                      QStringLiteral("zh_CN.UTF-8"), QString());
+    QCOMPARE(result.exitCode, 0);
+    QStringList lines = QString::fromUtf8(result.out).split(u'\n', Qt::SkipEmptyParts);
+    QVERIFY(lines.size() >= 2);
+    lines = lines.mid(1, lines.size() - 2); // the header and the summary
+    QStringList shown;
+    for (const QString& line : qAsConst(lines))
+        shown.append(line.mid(line.lastIndexOf(QLatin1String("  ")) + 2));
+    QCOMPARE(shown, states);
+    static const QRegularExpression englishWord(QStringLiteral("[A-Za-z]{4,}"));
+    for (const QString& state : qAsConst(shown))
+        QVERIFY2(!state.contains(englishWord), qPrintable(state));
 }
 
 // lupdate run on a copy of each .ts adds the texts of the sources it lacks, unfinished, and marks

@@ -12,11 +12,24 @@
 namespace
 {
 
-// Writes "new" to path, committed or not; false when a stage fails.
-bool writeNew(const QString& path, WriteMode mode, bool commit)
+// How the writer said it writes, as the data tables spell it.
+QString wayOf(const RegularFileWriter& writer)
+{
+    if (writer.created())
+        return QStringLiteral("created");
+    return writer.replacing() ? QStringLiteral("replacement") : QStringLiteral("in place");
+}
+
+// Writes "new" to path, committed or not; false when a stage fails. *way: how the writer said,
+// once open, it writes.
+bool writeNew(const QString& path, WriteMode mode, bool commit, QString* way = nullptr)
 {
     RegularFileWriter writer;
-    return writer.open(path, mode) && writer.write("new") && (!commit || writer.commit());
+    if (!writer.open(path, mode))
+        return false;
+    if (way)
+        *way = wayOf(writer);
+    return writer.write("new") && (!commit || writer.commit());
 }
 
 struct stat statusOf(const QString& path)
@@ -49,27 +62,39 @@ void tst_RegularFile::write_data()
     QTest::addColumn<bool>("commit");
     QTest::addColumn<QString>("after");
     QTest::addColumn<bool>("inPlace"); // a.txt is still the file it was
+    QTest::addColumn<QString>("way");  // as the writer tells it once open
 
     // clang-format off
-    QTest::newRow("new file") << "" << "a.txt" << false << true << "a.txt=new" << false;
-    QTest::newRow("replaced beside") << "a.txt" << "a.txt" << false << true << "a.txt=new" << false;
+    QTest::newRow("new file") << "" << "a.txt" << false << true << "a.txt=new" << false << "created";
+    QTest::newRow("replaced beside")
+        << "a.txt" << "a.txt" << false << true << "a.txt=new" << false << "replacement";
     QTest::newRow("hard link written in place")
-        << "a.txt|b.txt=>a.txt" << "a.txt" << false << true << "a.txt=new|b.txt=new" << true;
+        << "a.txt|b.txt=>a.txt" << "a.txt" << false << true << "a.txt=new|b.txt=new" << true
+        << "in place";
     QTest::newRow("link followed and kept")
-        << "a.txt|l->a.txt" << "l" << false << true << "a.txt=new|l->a.txt" << false;
+        << "a.txt|l->a.txt" << "l" << false << true << "a.txt=new|l->a.txt" << false
+        << "replacement";
     QTest::newRow("link into another folder")
-        << "d/a.txt|l->d/a.txt" << "l" << false << true << "d/a.txt=new|l->d/a.txt" << false;
-    QTest::newRow("append") << "a.txt" << "a.txt" << true << true << "a.txt=a.txtnew" << true;
-    QTest::newRow("uncommitted replace") << "a.txt" << "a.txt" << false << false << "a.txt" << true;
-    QTest::newRow("uncommitted new file") << "" << "a.txt" << false << false << "" << false;
-    QTest::newRow("uncommitted append") << "a.txt" << "a.txt" << true << false << "a.txt" << true;
+        << "d/a.txt|l->d/a.txt" << "l" << false << true << "d/a.txt=new|l->d/a.txt" << false
+        << "replacement";
+    // The open through the link makes its target, which the new bytes then replace.
+    QTest::newRow("dangling link")
+        << "l->a.txt" << "l" << false << true << "a.txt=new|l->a.txt" << false << "replacement";
+    QTest::newRow("append")
+        << "a.txt" << "a.txt" << true << true << "a.txt=a.txtnew" << true << "in place";
+    QTest::newRow("uncommitted replace")
+        << "a.txt" << "a.txt" << false << false << "a.txt" << true << "replacement";
+    QTest::newRow("uncommitted new file")
+        << "" << "a.txt" << false << false << "" << false << "created";
+    QTest::newRow("uncommitted append")
+        << "a.txt" << "a.txt" << true << false << "a.txt" << true << "in place";
     // Leftovers of killed runs replacing the same file go; names that only look alike stay.
     QTest::newRow("leftovers")
         << "a.txt|.a.txt.fileoper-Ab12yZ|.a.txt.fileoper-Ab12y|.b.txt.fileoper-Ab12yZ|"
            "a.txt.fileoper-Ab12yZ|.a.txt.fileoper-Ab12y_|.a.txt.fileoper-Lnk123->a.txt"
         << "a.txt" << false << true
         << "a.txt=new|.a.txt.fileoper-Ab12y|.b.txt.fileoper-Ab12yZ|a.txt.fileoper-Ab12yZ|"
-           ".a.txt.fileoper-Ab12y_|.a.txt.fileoper-Lnk123->a.txt" << false;
+           ".a.txt.fileoper-Ab12y_|.a.txt.fileoper-Lnk123->a.txt" << false << "replacement";
     // clang-format on
 }
 
@@ -84,7 +109,9 @@ void tst_RegularFile::write()
     QVERIFY(makeTree(tree));
     const QString file = QFileInfo(path).canonicalFilePath();
     const ino_t before = statusOf(file).st_ino;
-    QVERIFY(writeNew(path, append ? WriteMode::Append : WriteMode::Replace, commit));
+    QString way;
+    QVERIFY(writeNew(path, append ? WriteMode::Append : WriteMode::Replace, commit, &way));
+    QTEST(way, "way");
     QFETCH(QString, after);
     QCOMPARE(treeSnapshot(), sortedEntries(after));
     if (before != 0)
@@ -146,9 +173,12 @@ void tst_RegularFile::withoutPermission()
     const ino_t before = statusOf("d/a.txt").st_ino;
     QCOMPARE(::chmod("d/a.txt", mode_t(fileMode)), 0);
     QCOMPARE(::chmod("d", mode_t(folderMode)), 0);
-    const bool written = writeNew("d/a.txt", WriteMode::Replace, true);
+    QString way;
+    const bool written = writeNew("d/a.txt", WriteMode::Replace, true, &way);
     QCOMPARE(::chmod("d", 0755), 0);
     QTEST(written, "written");
+    if (written)
+        QCOMPARE(way, QStringLiteral("in place"));
     QTEST(readFile("d/a.txt"), "after");
     QCOMPARE(statusOf("d/a.txt").st_ino, before);
     QCOMPARE(QDir("d").entryList(QDir::Files | QDir::Hidden).size(), 1);

@@ -154,6 +154,30 @@
         <source>variable &quot;%1&quot; is not declared</source>
         <translation>变量“%1”未声明</translation>
     </message>
+    <message>
+        <source>not a whole number, for example 0 or 12</source>
+        <translation>不是整数，例如 0 或 12</translation>
+    </message>
+    <message>
+        <source>%1 is below 0, which the step does not take</source>
+        <translation>%1 小于 0，此步骤不接受</translation>
+    </message>
+    <message>
+        <source>empty: the step has no path to work on</source>
+        <translation>未填写：此步骤没有要处理的路径</translation>
+    </message>
+    <message numerus="yes">
+        <source>the plan shows %n conflict(s) in this step</source>
+        <translation>
+            <numerusform>计划显示此步骤有 %n 项冲突</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>sends %n files onto one name, %1</source>
+        <translation>
+            <numerusform>会把 %n 个文件放到同一个名称 %1</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>FlowFile</name>
@@ -183,6 +207,10 @@
     <message>
         <source>%1. %2 — %3</source>
         <translation>%1. %2 — %3</translation>
+    </message>
+    <message>
+        <source>%1 files: %2, …</source>
+        <translation>%1 个文件：%2, …</translation>
     </message>
 </context>
 <context>
@@ -508,14 +536,6 @@
         <translation>移动步骤</translation>
     </message>
     <message>
-        <source>Change…</source>
-        <translation>更改…</translation>
-    </message>
-    <message>
-        <source>Choose the folder relative paths resolve in</source>
-        <translation>选择相对路径所依据的文件夹</translation>
-    </message>
-    <message>
         <source>&amp;File</source>
         <translation>文件(&amp;F)</translation>
     </message>
@@ -532,10 +552,6 @@
         <translation>停止</translation>
     </message>
     <message>
-        <source>Stop the run after the step under way</source>
-        <translation>当前步骤完成后停止运行</translation>
-    </message>
-    <message>
         <source>Undo</source>
         <translation>撤销</translation>
     </message>
@@ -550,10 +566,6 @@
     <message>
         <source>Remove %1</source>
         <translation>删除“%1”</translation>
-    </message>
-    <message>
-        <source>Working folder: %1</source>
-        <translation>工作文件夹：%1</translation>
     </message>
     <message>
         <source>Working folder</source>
@@ -577,25 +589,9 @@
         <source>the working folder %1 cannot be entered</source>
         <translation>无法进入工作文件夹 %1</translation>
     </message>
-    <message numerus="yes">
-        <source>Finished, %n warning(s)</source>
-        <translation>
-            <numerusform>完成，%n 条警告</numerusform>
-        </translation>
-    </message>
     <message>
         <source>Stopped after step %1 of %2; the steps after it did not run</source>
         <translation>已在第 %1 步（共 %2 步）后停止，其后的步骤未运行</translation>
-    </message>
-    <message numerus="yes">
-        <source>Stopped after step %1, %n warning(s)</source>
-        <translation>
-            <numerusform>已在第 %1 步后停止，%n 条警告</numerusform>
-        </translation>
-    </message>
-    <message>
-        <source>Step %1 %2: %3</source>
-        <translation>第 %1 步 %2：%3</translation>
     </message>
     <message>
         <source>Undo last run…</source>
@@ -610,10 +606,6 @@
         <translation>本次运行不记录运行日志，无法撤销：%1</translation>
     </message>
     <message>
-        <source>No run to undo</source>
-        <translation>没有可撤销的运行</translation>
-    </message>
-    <message>
         <source>Take back the run of %1</source>
         <translation>撤销 %1 的运行</translation>
     </message>
@@ -626,6 +618,48 @@
         <translation>
             <numerusform>计划中有 %n 处冲突：某些更改会替换流程仍要用到的文件，或将会失败。仍要运行吗？</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Result of this run</source>
+        <translation>本次结果</translation>
+    </message>
+    <message numerus="yes">
+        <source>The flow replaces %n file(s) that are there now, and no journal is kept to undo the run. Run anyway?</source>
+        <translation>
+            <numerusform>流程将替换 %n 个现有文件，且没有保留可撤销这次运行的日志。仍要运行吗？</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>A note on the flow: what it does, where to run it</source>
+        <translation>流程备注：做什么，在哪个文件夹运行</translation>
+    </message>
+    <message>
+        <source>Kept in the flow file</source>
+        <translation>保存在流程文件中</translation>
+    </message>
+    <message>
+        <source>Edit note</source>
+        <translation>编辑备注</translation>
+    </message>
+    <message>
+        <source>The working folder %1 does not exist. Make it and run the flow there?</source>
+        <translation>工作文件夹 %1 不存在。要新建它并在其中运行流程吗？</translation>
+    </message>
+    <message>
+        <source>The working folder %1 cannot be made.</source>
+        <translation>无法新建工作文件夹 %1。</translation>
+    </message>
+    <message>
+        <source>No run of this flow in this folder to undo</source>
+        <translation>此流程在此文件夹中没有可撤销的运行</translation>
+    </message>
+    <message>
+        <source>Stop the run: the step under way stops as soon as it can</source>
+        <translation>停止运行：当前步骤尽快停下</translation>
+    </message>
+    <message>
+        <source>Stopping…</source>
+        <translation>正在停止…</translation>
     </message>
 </context>
 <context>
@@ -674,6 +708,16 @@
         <source>%1 changes, %2 with a conflict, %3 skipped
 </source>
         <translation>%1 项更改，%2 项有冲突，%3 项跳过
+</translation>
+    </message>
+    <message>
+        <source>replaces an existing file</source>
+        <translation>替换现有文件</translation>
+    </message>
+    <message>
+        <source>stopped before the end of the flow
+</source>
+        <translation>在流程结束前已停止
 </translation>
     </message>
 </context>
@@ -746,10 +790,6 @@
         <source>State</source>
         <translation>状态</translation>
     </message>
-    <message>
-        <source>%1, %2, %3</source>
-        <translation>%1，%2，%3</translation>
-    </message>
     <message numerus="yes">
         <source>%n change(s)</source>
         <translation>
@@ -759,7 +799,7 @@
     <message numerus="yes">
         <source>%n conflict(s)</source>
         <translation>
-            <numerusform>%n 处冲突</numerusform>
+            <numerusform>%n 项冲突</numerusform>
         </translation>
     </message>
     <message numerus="yes">
@@ -780,6 +820,53 @@
         <source>What the flow will do cannot be worked out:</source>
         <translation>无法算出流程将做的更改：</translation>
     </message>
+    <message>
+        <source>Next run preview: what running the flow again would do. The result of the run is under Last run.</source>
+        <translation>后续预览：再次运行流程将做的更改。本次结果见“上次运行”。</translation>
+    </message>
+    <message numerus="yes">
+        <source>The flow would change no file, %n skipped</source>
+        <translation>
+            <numerusform>此流程不会更改任何文件，%n 项跳过</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1, %2, %3, %4</source>
+        <translation>%1，%2，%3，%4</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n replacing existing file(s)</source>
+        <translation>
+            <numerusform>%n 项替换现有文件</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Step %1 leaves %2 alone: %3</source>
+        <translation>第 %1 步未处理 %2：%3</translation>
+    </message>
+</context>
+<context>
+    <name>ProgressText</name>
+    <message>
+        <source>%1 s left</source>
+        <translation>剩余 %1 秒</translation>
+    </message>
+    <message>
+        <source>%1 min %2 s left</source>
+        <translation>剩余 %1 分 %2 秒</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min left</source>
+        <translation>剩余 %1 小时 %2 分</translation>
+    </message>
+    <message>
+        <source>%1/%2 files</source>
+        <translation>%1/%2 个文件</translation>
+    </message>
+    <message>
+        <source>%1/s</source>
+        <translation>%1/s</translation>
+    </message>
 </context>
 <context>
     <name>PropertyPanel</name>
@@ -798,6 +885,69 @@
     <message>
         <source>No step selected</source>
         <translation>未选择步骤</translation>
+    </message>
+    <message numerus="yes">
+        <source>%1
+… %n more line(s) …
+%2</source>
+        <translation>
+            <numerusform>%1
+……另有 %n 行……
+%2</numerusform>
+        </translation>
+    </message>
+</context>
+<context>
+    <name>RunOutcome</name>
+    <message numerus="yes">
+        <source>Stopped after step %1, %n warning(s)</source>
+        <translation>
+            <numerusform>已在第 %1 步后停止，%n 条警告</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Finished, %n warning(s)</source>
+        <translation>
+            <numerusform>完成，%n 条警告</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1，%2</translation>
+    </message>
+    <message numerus="yes">
+        <source>%n file(s) left alone</source>
+        <translation>
+            <numerusform>%n 个文件未处理</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n existing file(s) replaced; Undo last run brings them back</source>
+        <translation>
+            <numerusform>替换了 %n 个现有文件，可用“撤销上次运行”找回</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>%n existing file(s) replaced</source>
+        <translation>
+            <numerusform>替换了 %n 个现有文件</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>Step %1 %2 %3</source>
+        <translation>第 %1 步 %2 %3</translation>
+    </message>
+    <message>
+        <source>%1 ← %2</source>
+        <translation>%1 ← %2</translation>
+    </message>
+    <message>
+        <source>%1 (failed: %2)</source>
+        <translation>%1（失败：%2）</translation>
+    </message>
+    <message>
+        <source>%1 (replaced an existing file)</source>
+        <translation>%1（替换了现有文件）</translation>
     </message>
 </context>
 <context>
@@ -828,6 +978,13 @@
     <message>
         <source>step %1 (%2): its plug-in %3</source>
         <translation>第 %1 步（%2）：其插件%3</translation>
+    </message>
+</context>
+<context>
+    <name>StepLog</name>
+    <message>
+        <source>Step %1 %2: %3</source>
+        <translation>第 %1 步 %2：%3</translation>
     </message>
 </context>
 <context>
@@ -957,6 +1114,14 @@
             <numerusform>已部分撤销运行，恢复了 %1 个路径，%n 个因运行后已被更改而保持原样</numerusform>
         </translation>
     </message>
+    <message>
+        <source>an unsaved flow</source>
+        <translation>未保存的流程</translation>
+    </message>
+    <message>
+        <source>Flow: %1, working folder: %2</source>
+        <translation>流程：%1，工作文件夹：%2</translation>
+    </message>
 </context>
 <context>
     <name>VariablesModel</name>
@@ -1022,6 +1187,29 @@
     <message>
         <source>Not taken: %1</source>
         <translation>未采用：%1</translation>
+    </message>
+</context>
+<context>
+    <name>WorkingFolderBar</name>
+    <message>
+        <source>Change…</source>
+        <translation>更改…</translation>
+    </message>
+    <message>
+        <source>Choose the folder relative paths resolve in</source>
+        <translation>选择相对路径所依据的文件夹</translation>
+    </message>
+    <message>
+        <source>Working folder: %1</source>
+        <translation>工作文件夹：%1</translation>
+    </message>
+    <message>
+        <source>, </source>
+        <translation>，</translation>
+    </message>
+    <message>
+        <source>⚠ The files the flow starts from are not in this folder (%1): choose the folder with Change….</source>
+        <translation>⚠ 流程要处理的文件不在这个文件夹中（%1）：请用“更改…”选择文件夹。</translation>
     </message>
 </context>
 <context>
@@ -1163,30 +1351,6 @@ locale, else the locale&apos;s codec</source>
         <translation>将二进制流程输出为 JSON 流程</translation>
     </message>
     <message>
-        <source>A JSON flow:
-  {&quot;variables&quot;: {&quot;found&quot;: {&quot;type&quot;: &quot;bool&quot;},
-                 &quot;files&quot;: {&quot;type&quot;: &quot;list&quot;, &quot;value&quot;: [&quot;a.txt&quot;]}},
-   &quot;steps&quot;: [{&quot;type&quot;: &quot;file.exists&quot;,
-              &quot;settings&quot;: {&quot;fileName&quot;: &quot;a.txt&quot;, &quot;resultVar&quot;: &quot;found&quot;}}]}
-Variable types: string, list, datatable, bool, number, object (none: undeclared).
-Relative paths resolve against the current directory.
-
-Exit status: 0 the command did its job (steps may have logged warnings), 1 a flow that
-cannot be read or a host error, 2 a bad command line.
-</source>
-        <translation>JSON 流程示例：
-  {&quot;variables&quot;: {&quot;found&quot;: {&quot;type&quot;: &quot;bool&quot;},
-                 &quot;files&quot;: {&quot;type&quot;: &quot;list&quot;, &quot;value&quot;: [&quot;a.txt&quot;]}},
-   &quot;steps&quot;: [{&quot;type&quot;: &quot;file.exists&quot;,
-              &quot;settings&quot;: {&quot;fileName&quot;: &quot;a.txt&quot;, &quot;resultVar&quot;: &quot;found&quot;}}]}
-变量类型：string、list、datatable、bool、number、object（不写：未声明）。
-相对路径按当前目录解析。
-
-退出状态：0 命令已完成（步骤可能记录了警告），1 流程无法读取或主机出错，
-2 命令行有误。
-</translation>
-    </message>
-    <message>
         <source>%1 (stephost --help shows the usage)</source>
         <translation>%1（stephost --help 可查看用法）</translation>
     </message>
@@ -1219,6 +1383,32 @@ so that &quot;stephost undo DIR&quot; can take the run back</source>
 what was left, as JSON; exit 1 when something was left</source>
         <translation>撤销 DIR 中记录的运行，并以 JSON 打印已恢复和
 未恢复的内容；有未恢复的内容时退出状态为 1</translation>
+    </message>
+    <message>
+        <source>A JSON flow:
+  {&quot;variables&quot;: {&quot;found&quot;: {&quot;type&quot;: &quot;bool&quot;},
+                 &quot;files&quot;: {&quot;type&quot;: &quot;list&quot;, &quot;value&quot;: [&quot;a.txt&quot;]}},
+   &quot;steps&quot;: [{&quot;type&quot;: &quot;file.exists&quot;,
+              &quot;settings&quot;: {&quot;fileName&quot;: &quot;a.txt&quot;, &quot;resultVar&quot;: &quot;found&quot;}}]}
+Variable types: string, list, datatable, bool, number, object (none: undeclared).
+Relative paths resolve against the current directory.
+
+Exit status: 0 the command did its job (steps may have logged warnings), 1 a flow that
+cannot be read or a host error, 2 a bad command line, 130 or 143 a run or plan stopped
+by Ctrl+C (SIGINT) or SIGTERM: the step under way stops, the report says what was done.
+</source>
+        <translation>JSON 流程示例：
+  {&quot;variables&quot;: {&quot;found&quot;: {&quot;type&quot;: &quot;bool&quot;},
+                 &quot;files&quot;: {&quot;type&quot;: &quot;list&quot;, &quot;value&quot;: [&quot;a.txt&quot;]}},
+   &quot;steps&quot;: [{&quot;type&quot;: &quot;file.exists&quot;,
+              &quot;settings&quot;: {&quot;fileName&quot;: &quot;a.txt&quot;, &quot;resultVar&quot;: &quot;found&quot;}}]}
+变量类型：string、list、datatable、bool、number、object（不写：未声明）。
+相对路径按当前目录解析。
+
+退出状态：0 命令已完成（步骤可能记录了警告），1 流程无法读取或主机出错，
+2 命令行有误，130 或 143 运行或计划被 Ctrl+C（SIGINT）或 SIGTERM 停止：
+正在进行的步骤停下，报告列出已完成的内容。
+</translation>
     </message>
 </context>
 </TS>

@@ -9,6 +9,7 @@
 // steps then run exactly as they would without it. A host finds it with qobject_cast on the
 // plug-in instance.
 
+#include <QMetaType>
 #include <QObject>
 #include <QtGlobal>
 
@@ -24,6 +25,7 @@ struct FileProgress {
     qint64 bytesDone = 0;
     qint64 bytesTotal = 0;
 };
+Q_DECLARE_METATYPE(FileProgress)
 
 struct FileStepWatcher {
     // Called on the step's own thread as it goes, now and then (a host throttles what it shows),

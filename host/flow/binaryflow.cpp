@@ -66,7 +66,11 @@ QByteArray writeBinaryFlow(const Flow& flow, const PluginHost& host)
     QDataStream out(&bytes, QIODevice::WriteOnly);
     out.setVersion(QDataStream::Qt_5_15);
     out.writeRawData(binaryFlowMagic, sizeof binaryFlowMagic);
-    out << binaryFlowVersion << quint32(flow.variables.size());
+    if (flow.comment.isEmpty())
+        out << binaryFlowVersion;
+    else
+        out << binaryFlowVersionWithComment << flow.comment;
+    out << quint32(flow.variables.size());
     for (const FlowVariable& variable : flow.variables) {
         // Qt writes a value by recursion, and the reader would refuse it anyway.
         if (nestedDeeperThan(variable.value, maxValueNesting))
@@ -262,12 +266,16 @@ Flow readBinaryFlow(const QByteArray& data, const PluginHost& host)
     reader.setContext(BinaryFlow::tr("header"));
     reader.stream().skipRawData(sizeof binaryFlowMagic);
     const quint32 version = reader.read<quint32>();
-    if (version != binaryFlowVersion)
+    if (version != binaryFlowVersion && version != binaryFlowVersionWithComment)
         reader.fail(BinaryFlow::tr("unknown format version %1 (this host reads %2)")
                         .arg(version)
-                        .arg(binaryFlowVersion));
+                        .arg(QStringLiteral("%1, %2")
+                                 .arg(binaryFlowVersion)
+                                 .arg(binaryFlowVersionWithComment)));
 
     Flow flow;
+    if (version == binaryFlowVersionWithComment)
+        flow.comment = reader.readString();
     const quint32 variableCount = reader.readCount(
         2 * minStringSize + minVariantSize,
         QT_TRANSLATE_NOOP("BinaryFlow", "the variable count %1 is more than the data can hold"));

@@ -72,6 +72,16 @@ void Console::beginLine(const QString& text)
     lineIsOpen = true;
 }
 
+void Console::redrawLine(const QString& text)
+{
+    QMutexLocker lock(&consoleMutex);
+    // Back to the line's start, the new text, and the rest of the old one cleared.
+    put(lineIsOpen ? QStringLiteral("\r") + text + QStringLiteral("\x1b[K") : text);
+    std::fflush(stderr);
+    openLine = text;
+    lineIsOpen = true;
+}
+
 void Console::endLine(const QString& tail)
 {
     QMutexLocker lock(&consoleMutex);

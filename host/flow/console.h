@@ -16,6 +16,9 @@ public:
     // Starts a line that endLine() finishes; if something else is written in between, the
     // line is shown again in full when it ends.
     static void beginLine(const QString& text);
+    // Shows the open line anew as `text`, in place; where something else was written since it
+    // began, on a line of its own.
+    static void redrawLine(const QString& text);
     static void endLine(const QString& tail);
 };
 

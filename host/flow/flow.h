@@ -27,6 +27,7 @@ struct FlowStep {
 struct Flow {
     QList<FlowVariable> variables;
     QList<FlowStep> steps;
+    QString comment; // the author's note: what the flow does, where to run it
 };
 
 // The deepest nesting of lists and maps a flow's value may have: what a JSON flow can carry, since

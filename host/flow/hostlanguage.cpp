@@ -24,6 +24,12 @@ bool installTranslator(QCoreApplication& app, const QLocale& locale, const QStri
     return true;
 }
 
+QString& installedName()
+{
+    static QString name;
+    return name;
+}
+
 } // namespace
 
 namespace HostLanguage
@@ -42,8 +48,15 @@ bool install(QCoreApplication& app, const QLocale& locale)
     const QString qtTranslations = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
 #endif
     installTranslator(app, locale, QStringLiteral("qtbase"), qtTranslations);
-    return installTranslator(app, locale, QStringLiteral("stephost"),
-                             InstallPaths::translationDirectory());
+    const bool loaded = installTranslator(app, locale, QStringLiteral("stephost"),
+                                          InstallPaths::translationDirectory());
+    installedName() = loaded ? locale.name() : QString();
+    return loaded;
+}
+
+QString installed()
+{
+    return installedName();
 }
 
 } // namespace HostLanguage

@@ -18,5 +18,8 @@ QLocale chosen(const QString& preference = QString());
 // Installs the hosts' translation for the locale, and Qt's own for its dialogs, when they exist.
 // English is the source language and needs none. Returns whether the hosts' translation loaded.
 bool install(QCoreApplication& app, const QLocale& locale);
+// The name of the locale whose translation the last install() loaded ("zh_CN"); empty when the
+// hosts speak English, their source language.
+QString installed();
 
 } // namespace HostLanguage

@@ -10,6 +10,7 @@
 #include <journalfolder.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QVector>
 
 namespace
@@ -38,10 +39,14 @@ QVector<IFileJournaling*> stepJournalers(const Flow& flow, const PluginHost& hos
     return journalers;
 }
 
-RunResult runJournaledFlow(const Flow& flow, const PluginHost& host, const QString& folder,
+RunResult runJournaledFlow(const Flow& flow, const PluginHost& host, const QString& journalFolder,
                            RunOptions options)
 {
     const QVector<IFileJournaling*> journalers = stepJournalers(flow, host);
+    // A relative journal folder is the run's, as its steps' relative paths are.
+    const QString folder = QDir::isRelativePath(journalFolder) && !options.workingFolder.isEmpty()
+                               ? QDir(options.workingFolder).filePath(journalFolder)
+                               : journalFolder;
     const QString refusal = journalFolderRefusal(folder);
     if (!refusal.isEmpty())
         throw JournalFolderRefused{{refusal}};

@@ -26,7 +26,8 @@ struct JournalFolderRefused : FlowError {
 };
 
 // Throws FlowError before any step runs: where stepJournalers() does, or a journal that cannot be
-// started in `folder` (JournalFolderRefused where the folder is not new or empty).
+// started in `folder` (JournalFolderRefused where the folder is not new or empty). A relative
+// `folder` is taken from options.workingFolder where one is given.
 RunResult runJournaledFlow(const Flow& flow, const PluginHost& host, const QString& folder,
                            RunOptions options = {});
 

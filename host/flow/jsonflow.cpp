@@ -235,6 +235,8 @@ Flow readJsonFlow(const QByteArray& text, const PluginHost& host)
               JsonFlow::tr("flow"));
 
     Flow flow;
+    // A comment of another kind than text was never read; it stays that way.
+    flow.comment = root.value(QStringLiteral("comment")).toString();
     const QJsonValue variables = root.value(QStringLiteral("variables"));
     if (!variables.isUndefined() && !variables.isObject())
         fail(JsonFlow::tr("\"variables\" needs an object, got %1").arg(jsonTypeName(variables)));
@@ -274,6 +276,8 @@ QVariant jsonFlowValue(const Flow& flow)
         steps.append(entry);
     }
     QVariantMap root;
+    if (!flow.comment.isEmpty())
+        root.insert(QStringLiteral("comment"), flow.comment);
     root.insert(QStringLiteral("variables"), variables);
     root.insert(QStringLiteral("steps"), steps);
     return root;

@@ -5,6 +5,7 @@
 
 #include "pluginhost.h"
 #include "report.h"
+#include "shownreason.h"
 #include "stepinterfaces.h"
 
 #include <QCoreApplication>
@@ -123,15 +124,26 @@ PlanRow planRow(const FilePlan::Entry& entry)
     return {entry.change.step, entry.change.action, entry.change.path, entry.change.from};
 }
 
-QString planStateText(const FilePlan::Entry& entry)
+QString planStateText(const FilePlan::Entry& entry, const PluginHost* host)
 {
+    const auto shown = [host](const QString& reason) {
+        return host ? shownReason(*host, reason) : reason;
+    };
     if (entry.isSkip)
-        return Plan::tr("skipped: ") + entry.skip.reason;
+        return Plan::tr("skipped: ") + shown(entry.skip.reason);
     if (entry.change.fails)
-        return Plan::tr("fails: ") + entry.change.conflict;
+        return Plan::tr("fails: ") + shown(entry.change.conflict);
     if (!entry.change.conflict.isEmpty())
-        return Plan::tr("conflict: ") + entry.change.conflict;
+        return Plan::tr("conflict: ") + shown(entry.change.conflict);
+    if (entry.change.replaces)
+        return Plan::tr("replaces an existing file");
     return Plan::tr("ok");
+}
+
+bool replacesQuietly(const FilePlan::Entry& entry)
+{
+    return !entry.isSkip && entry.change.replaces && !entry.change.fails &&
+           entry.change.conflict.isEmpty();
 }
 
 PlanCounts planCounts(const FilePlan& plan)
@@ -142,20 +154,22 @@ PlanCounts planCounts(const FilePlan& plan)
             ++counts.skipped;
         else if (!entry.change.fails)
             ++counts.changes;
+        if (replacesQuietly(entry))
+            ++counts.replaces;
         if (!entry.isSkip && !entry.change.conflict.isEmpty())
             ++counts.conflicts;
     }
     return counts;
 }
 
-QString planTableText(const FilePlan& plan)
+QString planTableText(const FilePlan& plan, const PluginHost* host)
 {
     QList<QStringList> rows{{Plan::tr("step"), Plan::tr("action"), Plan::tr("path"),
                              Plan::tr("from"), Plan::tr("state")}};
     for (const FilePlan::Entry& entry : plan.entries) {
         const PlanRow row = planRow(entry);
-        rows.append(
-            {QString::number(row.step), row.action, row.path, row.from, planStateText(entry)});
+        rows.append({QString::number(row.step), row.action, row.path, row.from,
+                     planStateText(entry, host)});
     }
     QVector<int> widths(4, 0);
     for (const QStringList& row : qAsConst(rows)) {
@@ -177,9 +191,13 @@ QString planTableText(const FilePlan& plan)
     return text;
 }
 
-std::string planOutputText(const PlanResult& result, bool json, const QStringList* variableFilter)
+std::string planOutputText(const PlanResult& result, bool json, const QStringList* variableFilter,
+                           const PluginHost* host)
 {
     if (json)
         return planReportText(result, variableFilter);
-    return planTableText(result.plan).toStdString();
+    QString table = planTableText(result.plan, host);
+    if (result.run.stopped)
+        table += Plan::tr("stopped before the end of the flow\n");
+    return table.toStdString();
 }

@@ -43,6 +43,8 @@ QVariantMap reportValue(const RunResult& result, const QStringList* variableFilt
     report.insert(QStringLiteral("log"), result.log);
     report.insert(QStringLiteral("steps"), steps);
     report.insert(QStringLiteral("variables"), variables);
+    if (result.stopped)
+        report.insert(QStringLiteral("stopped"), true);
     return report;
 }
 

@@ -4,6 +4,7 @@
 #include "runner.h"
 
 #include "console.h"
+#include "flowscope.h"
 #include "operationprops.h"
 #include "pluginhost.h"
 
@@ -77,6 +78,44 @@ std::vector<StepPointer> buildSteps(const Flow& flow, const PluginHost& host, bo
     return steps;
 }
 
+// While it lives, the plug-in of a step tells the run's options how far the step is and hears
+// when it is to stop; it stops watching however the step ends.
+class StepWatch
+{
+public:
+    StepWatch(QObject* plugin, const RunOptions& options, const VariableScope* scope, int index,
+              int count, const Operation& step)
+        : m_scope(scope)
+    {
+        if (!options.stepProgress && !options.stopRequested)
+            return;
+        m_plugin = qobject_cast<IFileProgress*>(plugin);
+        if (!m_plugin)
+            return;
+        FileStepWatcher watcher;
+        if (options.stepProgress)
+            watcher.progress = [&options, index, count, &step](const FileProgress& progress) {
+                options.stepProgress(index, count, step, progress);
+            };
+        watcher.stopRequested = options.stopRequested;
+        m_plugin->watchSteps(scope, watcher);
+    }
+    ~StepWatch()
+    {
+        if (m_plugin)
+            m_plugin->unwatchSteps(m_scope);
+    }
+    StepWatch(const StepWatch&) = delete;
+    StepWatch& operator=(const StepWatch&) = delete;
+
+    // Whether the step could hear a stop asked while it ran.
+    bool watched() const { return m_plugin != nullptr; }
+
+private:
+    const VariableScope* const m_scope;
+    IFileProgress* m_plugin = nullptr;
+};
+
 } // namespace
 
 RunResult runFlow(const Flow& flow, const PluginHost& host, const RunOptions& options)
@@ -86,6 +125,7 @@ RunResult runFlow(const Flow& flow, const PluginHost& host, const RunOptions& op
     RunResult result;
     for (const FlowVariable& variable : flow.variables)
         result.scope.declare(variable.name, variable.type, variable.value);
+    const FlowScope flowScope(flow, host, &result.scope, options.workingFolder);
 
     WarningCapture capture;
     const int count = int(steps.size());
@@ -103,15 +143,26 @@ RunResult runFlow(const Flow& flow, const PluginHost& host, const RunOptions& op
         QElapsedTimer timer;
         timer.start();
         const int logBefore = capture.messages().size();
-        capture.setRecording(true);
-        op.doOperation();
-        capture.setRecording(false);
+        bool stoppedInside = false;
+        {
+            const StepWatch watch(host.pluginInstance(flow.steps.at(i).type), options,
+                                  &result.scope, i, count, op);
+            capture.setRecording(true);
+            op.doOperation();
+            capture.setRecording(false);
+            stoppedInside = watch.watched() && options.stopRequested && options.stopRequested();
+        }
         const qint64 elapsed = timer.nsecsElapsed();
         if (options.stepFinished)
             options.stepFinished(i, count, op, elapsed);
         op.setVariableScope(nullptr);
         result.steps.append({op.typeId(), op.toString(), op.description(),
                              int(capture.messages().size()) - logBefore});
+        // The step stopped where it was; the steps after it do not run.
+        if (stoppedInside) {
+            result.stopped = true;
+            break;
+        }
     }
     if (options.afterSteps)
         options.afterSteps(result.scope);

@@ -27,7 +27,8 @@ struct RunOptions {
         stepFinished;
     // Asked before each step after the first; true ends the run there (the steps before it have
     // run in full, the rest do not run). Plug-ins that can stop inside a step ask it too, on the
-    // step's thread, so it must be safe to call from any thread.
+    // step's thread, so it must be safe to call from any thread; true after such a step ends the
+    // run after it.
     std::function<bool()> stopRequested;
     // Called on the step's thread while a step works, from plug-ins that report how far they are
     // (now and then, and once at the step's end); index is zero-based.
@@ -52,7 +53,9 @@ struct RunResult {
     QStringList log; // warning-level messages of the steps, in order
     QList<StepRecord> steps;
     VariableScope scope;
-    bool stopped = false; // stopRequested ended the run after steps.size() steps
+    // stopRequested ended the run after steps.size() steps, the last of which may have stopped
+    // part-way.
+    bool stopped = false;
 };
 
 // Runs the steps in order, each a fresh clone of its prototype, all sharing one scope that

@@ -7,9 +7,14 @@
 
 #include <operation.h>
 
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSet>
+
 #include <QWidget>
+#include <algorithm>
 
 namespace
 {
@@ -51,6 +56,41 @@ QString typeProblem(const FlowVariable& variable, const QStringList& types)
     }
     return FlowCheck::tr("variable \"%1\" is not declared as %2")
         .arg(variable.name, labels.join(FlowCheck::tr(" or ")));
+}
+
+bool isPathEditor(EditorKind editor)
+{
+    return editor == EditorKind::FilePath || editor == EditorKind::FolderPath ||
+           editor == EditorKind::MultiFile;
+}
+
+// A NUMVAR:INT setting holds a row, a column or a width: a whole number from 0 up, or a variable.
+QString wholeNumberProblem(const QString& text)
+{
+    const QString trimmed = text.trimmed();
+    if (trimmed.isEmpty() || trimmed.startsWith(QLatin1Char('$')))
+        return QString();
+    bool ok = false;
+    const int number = trimmed.toInt(&ok);
+    if (!ok)
+        return FlowCheck::tr("not a whole number, for example 0 or 12");
+    if (number < 0)
+        return FlowCheck::tr("%1 is below 0, which the step does not take").arg(number);
+    return QString();
+}
+
+const int shownCrowdedTargets = 3;
+
+// The changes of one step, by the path they put something at.
+QHash<QString, int> changesByTarget(const FilePlan& plan, int step)
+{
+    QHash<QString, int> counts;
+    for (const FilePlan::Entry& entry : plan.entries) {
+        if (entry.isSkip || entry.change.step != step || entry.change.from.isEmpty())
+            continue;
+        ++counts[entry.change.path];
+    }
+    return counts;
 }
 
 } // namespace
@@ -102,6 +142,15 @@ QString FlowCheck::valueProblem(VarType type, const QString& text)
 QString FlowCheck::settingProblem(const PropertySpec& desc, const QString& text,
                                   const QList<FlowVariable>& variables)
 {
+    // Every path a step takes is one it needs: left empty, the step does nothing or works on
+    // what an earlier step left, such as the user's originals.
+    if (isPathEditor(desc.editor) && text.trimmed().isEmpty())
+        return tr("empty: the step has no path to work on");
+    if (desc.editor == EditorKind::NumVarInt) {
+        const QString problem = wholeNumberProblem(text);
+        if (!problem.isEmpty())
+            return problem;
+    }
     if (desc.editor == EditorKind::VarName) {
         const QString name = text.trimmed();
         if (name.isEmpty())
@@ -135,6 +184,66 @@ QStringList FlowCheck::stepProblems(const Operation& op, const QList<FlowVariabl
             problems.append(QStringLiteral("%1: %2").arg(desc.label, problem));
     }
     return problems;
+}
+
+QHash<int, QStringList> FlowCheck::planProblems(const FilePlan& plan)
+{
+    QHash<int, int> conflicts;
+    for (const FilePlan::Entry& entry : plan.entries) {
+        if (!entry.isSkip && !entry.change.conflict.isEmpty())
+            ++conflicts[entry.change.step];
+    }
+    QHash<int, QStringList> problems;
+    for (auto step = conflicts.cbegin(); step != conflicts.cend(); ++step)
+        problems[step.key()].append(
+            tr("the plan shows %n conflict(s) in this step", nullptr, step.value()));
+    QSet<int> steps;
+    for (const FilePlan::Entry& entry : plan.entries) {
+        if (!entry.isSkip)
+            steps.insert(entry.change.step);
+    }
+    for (const int step : qAsConst(steps)) {
+        const QHash<QString, int> targets = changesByTarget(plan, step);
+        QList<QPair<int, QString>> crowded;
+        for (auto target = targets.cbegin(); target != targets.cend(); ++target) {
+            if (target.value() > 1)
+                crowded.append({target.value(), target.key()});
+        }
+        // The most crowded first, and only a few: a tool tip is no list of thousands.
+        std::sort(crowded.begin(), crowded.end(), [](const auto& a, const auto& b) {
+            return a.first != b.first ? a.first > b.first : a.second < b.second;
+        });
+        for (const auto& target : crowded.mid(0, shownCrowdedTargets))
+            problems[step].append(
+                tr("sends %n files onto one name, %1", nullptr, target.first).arg(target.second));
+    }
+    return problems;
+}
+
+QStringList FlowCheck::missingStartFiles(const QList<const Operation*>& steps,
+                                         const QString& folder)
+{
+    for (const Operation* op : steps) {
+        for (const PropertySpec& desc : propertySpecs(*op)) {
+            if (desc.editor != EditorKind::MultiFile || !settingShown(*op, desc))
+                continue;
+            QStringList relative;
+            for (const QString& line : desc.property.read(op).toString().split(QLatin1Char('\n'))) {
+                const QString path = line.trimmed();
+                if (!path.isEmpty() && !path.startsWith(QLatin1Char('$')) &&
+                    QDir::isRelativePath(path))
+                    relative.append(path);
+            }
+            if (relative.isEmpty())
+                continue;
+            for (const QString& path : qAsConst(relative)) {
+                if (QFileInfo::exists(QDir(folder).filePath(path)))
+                    return {};
+            }
+            return relative;
+        }
+    }
+    return {};
 }
 
 bool settingShown(const Operation& op, const PropertySpec& desc)

@@ -12,8 +12,19 @@
 #include <operation.h>
 
 #include <QApplication>
+#include <QLocale>
 #include <QMimeData>
 #include <QStyle>
+
+#include <memory>
+
+namespace
+{
+
+// A file list of more lines than this is told by its count and its first names.
+const int listedFiles = 2;
+
+} // namespace
 
 const QString FlowModel::stepTypeMime = QStringLiteral("application/x-stephost-step-type");
 const QString FlowModel::stepRowMime = QStringLiteral("application/x-stephost-step-row");
@@ -37,14 +48,17 @@ QVariant FlowModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || index.row() >= m_steps.size())
         return QVariant();
-    const Operation* op = m_steps.at(index.row());
+    const int row = index.row();
+    const Operation* op = m_steps.at(row);
     switch (role) {
     case Qt::DisplayRole:
-        return tr("%1. %2 — %3").arg(index.row() + 1).arg(op->typeName(), op->description());
+        return tr("%1. %2 — %3").arg(index.row() + 1).arg(op->typeName(), shownDescription(row));
     case Qt::ToolTipRole:
-        return (QStringList{op->description()} + problems(index.row())).join(QLatin1Char('\n'));
+        return (QStringList{shownDescription(row)} + problems(index.row()) +
+                planProblems(index.row()))
+            .join(QLatin1Char('\n'));
     case Qt::DecorationRole:
-        if (!problems(index.row()).isEmpty())
+        if (!problems(index.row()).isEmpty() || !planProblems(index.row()).isEmpty())
             return QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
         return svgIcon(op->icon());
     case TypeIdRole:
@@ -90,6 +104,47 @@ QStringList FlowModel::problems(int row) const
     if (!op || !m_variables)
         return {};
     return FlowCheck::stepProblems(*op, m_variables->variables());
+}
+
+QString FlowModel::elidedFileList(const QString& files)
+{
+    const QStringList lines = files.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    if (lines.size() <= 1)
+        return files;
+    if (lines.size() <= listedFiles)
+        return lines.join(QStringLiteral(", "));
+    return tr("%1 files: %2, …")
+        .arg(QLocale().toString(lines.size()), lines.mid(0, 2).join(QStringLiteral(", ")));
+}
+
+QString FlowModel::shownDescription(int row) const
+{
+    const Operation* op = m_steps.at(row);
+    // The step tells itself with its long lists cut short, so that a row stays one line.
+    QVariantMap settings = settingValues(*op);
+    bool shortened = false;
+    for (const PropertySpec& desc : propertySpecs(*op)) {
+        if (desc.editor != EditorKind::MultiFile)
+            continue;
+        const QString files = settings.value(desc.name).toString();
+        const QString elided = elidedFileList(files);
+        if (elided != files) {
+            settings.insert(desc.name, elided);
+            shortened = true;
+        }
+    }
+    if (!shortened)
+        return op->description();
+    const std::unique_ptr<Operation> shown(m_host.createStep({op->typeId(), settings}));
+    return shown ? shown->description() : op->description();
+}
+
+void FlowModel::setPlanProblems(const QHash<int, QStringList>& problems)
+{
+    if (problems == m_planProblems)
+        return;
+    m_planProblems = problems;
+    stepsChanged();
 }
 
 void FlowModel::stepsChanged()

@@ -6,6 +6,7 @@
 #include "flow.h"
 
 #include <QAbstractListModel>
+#include <QHash>
 
 class Operation;
 class PluginHost;
@@ -13,7 +14,7 @@ class VariablesModel;
 
 // The steps of the flow being edited, in run order. Each row is a step the model owns, a clone of
 // its type's prototype; it shows its number, name and description(), and a warning sign with the
-// reasons in its tool tip while a setting names a variable the flow does not declare as it needs.
+// reasons in its tool tip while a setting will not work as meant or the plan shows trouble in it.
 class FlowModel : public QAbstractListModel
 {
     Q_OBJECT
@@ -38,6 +39,14 @@ public:
     void setVariables(const VariablesModel* variables);
     // Why the step at row will not run as meant, one "label: reason" each.
     QStringList problems(int row) const;
+    // What the latest plan shows of each step (by 1-based number), beside the settings' problems.
+    void setPlanProblems(const QHash<int, QStringList>& problems);
+    QStringList planProblems(int row) const { return m_planProblems.value(row + 1); }
+    // The step's description as its row shows it, on one line: a file list of a few names
+    // joined by commas, one of more told by its count and first names ("5,000 files: a.txt,
+    // b.txt, …").
+    QString shownDescription(int row) const;
+    static QString elidedFileList(const QString& files);
 
     Operation* step(int row) const;
     int rowOf(const Operation* step) const;
@@ -59,4 +68,5 @@ private:
     const PluginHost& m_host;
     const VariablesModel* m_variables = nullptr;
     QList<Operation*> m_steps;
+    QHash<int, QStringList> m_planProblems;
 };

@@ -95,12 +95,9 @@ void installLanguage(QCoreApplication& app, const QSettings& settings)
         app, HostLanguage::chosen(settings.value(QStringLiteral("language")).toString()));
 }
 
-// What --run and --screenshot ask for, done once the window is on the screen: unattended use,
-// such as trying the window under an X server without a person.
-void runUnattended(MainWindow& window, const Options& options)
+// The picture --screenshot asks for, after which the window closes.
+void takeScreenshot(MainWindow& window, const Options& options)
 {
-    if (options.run)
-        window.runFlow();
     if (options.screenshot.isEmpty())
         return;
     if (!window.grab().save(options.screenshot, "PNG")) {
@@ -110,6 +107,20 @@ void runUnattended(MainWindow& window, const Options& options)
         return;
     }
     window.close();
+}
+
+// What --run and --screenshot ask for, done once the window is on the screen: unattended use,
+// such as trying the window under an X server without a person.
+void runUnattended(MainWindow& window, const Options& options)
+{
+    // The picture shows the run's outcome; without a run, or when none starts, the window as is.
+    if (options.run) {
+        QObject::connect(&window, &MainWindow::runFinished, &window,
+                         [&window, options] { takeScreenshot(window, options); });
+        if (window.startRun())
+            return;
+    }
+    takeScreenshot(window, options);
 }
 
 // Calls back once, when the window is first exposed on the screen.

@@ -3,6 +3,8 @@
 
 #include "mainwindow.h"
 
+#include "enterablefolder.h"
+#include "flowcheck.h"
 #include "flowfile.h"
 #include "flowmodel.h"
 #include "flowview.h"
@@ -13,10 +15,15 @@
 #include "previewpanel.h"
 #include "propertypanel.h"
 #include "report.h"
+#include "runjob.h"
 #include "runner.h"
+#include "runoutcome.h"
+#include "runprogress.h"
+#include "steplog.h"
 #include "undorundialog.h"
 #include "variablesmodel.h"
 #include "variablespanel.h"
+#include "workingfolderbar.h"
 
 #include <operation.h>
 
@@ -30,20 +37,19 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
+#include <QListWidget>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRegularExpression>
 #include <QScrollArea>
 #include <QSplitter>
-#include <QStandardPaths>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTableWidget>
-#include <QThread>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -61,19 +67,25 @@ const char binaryFilter[] = QT_TRANSLATE_NOOP("MainWindow", "Binary flow (*.step
 // A big table would make the results table crawl; the whole value is in the report.
 const int shownValueLength = 2000;
 
-// The folder a new flow's relative paths resolve in.
-QString documentsFolder()
+// The folder a new flow's relative paths resolve in: the one the window was started from, which
+// exists; the root, where a desktop starts programs, is nobody's working folder.
+QString& launchFolder()
 {
-    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    return documents.isEmpty() ? QDir::homePath() : documents;
+    static QString folder;
+    return folder;
 }
 
-// A step's warning without the bracketed tag the plug-in starts it with: the window names the
-// step itself.
-QString withoutTag(const QString& line)
+void rememberLaunchFolder()
 {
-    static const QRegularExpression tag(QStringLiteral("^\\[[^\\]]*\\]\\s*"));
-    return QString(line).remove(tag);
+    launchFolder() = QDir::currentPath();
+}
+// Taken as the application starts, before anything (a plan, a run) changes the current folder.
+Q_COREAPP_STARTUP_FUNCTION(rememberLaunchFolder)
+
+QString startFolder()
+{
+    const QString& folder = launchFolder();
+    return folder.isEmpty() || QDir(folder).isRoot() ? QDir::homePath() : folder;
 }
 
 QWidget* titledPane(const QString& title, QWidget* content, QLayout* buttons = nullptr)
@@ -125,7 +137,9 @@ MainWindow::MainWindow(const PluginHost& host, QWidget* parent)
     main->setStretchFactor(1, 1);
     setCentralWidget(main);
     buildActions();
-    statusBar()->addPermanentWidget(buildWorkingFolderBar());
+    m_progress = new RunProgress;
+    m_progress->hide();
+    statusBar()->addPermanentWidget(m_progress);
 
     connect(m_properties, &PropertyPanel::settingChanged, this, [this](const QString& name) {
         const int row = m_flow->rowOf(m_properties->operation());
@@ -153,9 +167,15 @@ MainWindow::MainWindow(const PluginHost& host, QWidget* parent)
     connect(m_history, &QUndoStack::cleanChanged, this, &MainWindow::updateTitle);
     // Every edit, undo and flow opened moves the history.
     connect(m_history, &QUndoStack::indexChanged, m_preview, &PreviewPanel::scheduleUpdate);
+    connect(m_history, &QUndoStack::indexChanged, this, &MainWindow::showStartFilesNotice);
+    // What the plan shows of a step is marked on it while the flow is edited.
+    connect(m_preview->scheduler(), &PlanScheduler::planned, m_flow,
+            [this](const PlanOutcome& outcome) {
+                m_flow->setPlanProblems(FlowCheck::planProblems(outcome.plan));
+            });
 
     resize(1280, 800);
-    setWorkingFolder(documentsFolder());
+    setWorkingFolder(startFolder());
     startHistory();
 }
 
@@ -186,7 +206,8 @@ QWidget* MainWindow::buildPalettePane()
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(add);
     buttons->addStretch();
-    return titledPane(tr("Steps"), m_paletteView, buttons);
+    m_palettePane = titledPane(tr("Steps"), m_paletteView, buttons);
+    return m_palettePane;
 }
 
 QWidget* MainWindow::buildFlowPane()
@@ -202,7 +223,7 @@ QWidget* MainWindow::buildFlowPane()
     connect(m_flowView, &FlowView::stepDropped, this, [this](int from, int row) {
         // The step leaves its row first: dropping below it lands one row higher.
         const int to = row > from ? row - 1 : row;
-        if (m_flow->moveStep(from, to)) {
+        if (!m_running && m_flow->moveStep(from, to)) {
             selectStep(to);
             recordStepEdit(tr("Move step"), from);
         }
@@ -215,12 +236,18 @@ QWidget* MainWindow::buildFlowPane()
     connect(remove, &QPushButton::clicked, this, [this]() { removeStep(selectedStep()); });
     connect(up, &QPushButton::clicked, this, [this]() { moveSelectedStep(-1); });
     connect(down, &QPushButton::clicked, this, [this]() { moveSelectedStep(1); });
+    m_flowButtons = {remove, up, down};
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(remove);
     buttons->addWidget(up);
     buttons->addWidget(down);
     buttons->addStretch();
-    return titledPane(tr("Flow"), m_flowView, buttons);
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(buildFlowHeader());
+    layout->addWidget(m_flowView, 1);
+    return titledPane(tr("Flow"), content, buttons);
 }
 
 QWidget* MainWindow::buildBottomPane()
@@ -234,32 +261,40 @@ QWidget* MainWindow::buildBottomPane()
     m_results->verticalHeader()->hide();
     m_results->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
+    m_changes = new QListWidget;
+    m_changes->setUniformItemSizes(true);
+    m_changes->setTextElideMode(Qt::ElideMiddle);
+
     auto* run = new QSplitter(Qt::Horizontal);
+    run->addWidget(titledPane(tr("Result of this run"), m_changes));
     run->addWidget(titledPane(tr("Log"), m_log));
     run->addWidget(titledPane(tr("Variables after the run"), m_results));
 
     m_bottomTabs = new QTabWidget;
-    m_bottomTabs->addTab(new VariablesPanel(m_variables), tr("Variables"));
+    m_variablesPanel = new VariablesPanel(m_variables);
+    m_bottomTabs->addTab(m_variablesPanel, tr("Variables"));
     m_bottomTabs->addTab(run, tr("Last run"));
     m_preview = new PreviewPanel(m_host, [this]() { return currentFlow(); });
     m_bottomTabs->addTab(m_preview, tr("Preview"));
     return m_bottomTabs;
 }
 
-QWidget* MainWindow::buildWorkingFolderBar()
+QWidget* MainWindow::buildFlowHeader()
 {
-    auto* bar = m_folderBar = new QWidget;
-    auto* layout = new QHBoxLayout(bar);
+    m_folderBar = new WorkingFolderBar;
+    connect(m_folderBar, &WorkingFolderBar::changeRequested, this,
+            &MainWindow::chooseWorkingFolder);
+    m_comment = new QLineEdit;
+    m_comment->setPlaceholderText(tr("A note on the flow: what it does, where to run it"));
+    m_comment->setToolTip(tr("Kept in the flow file"));
+    connect(m_comment, &QLineEdit::textEdited, this,
+            [this]() { recordChange(tr("Edit note"), QStringLiteral("comment")); });
+    auto* header = new QWidget;
+    auto* layout = new QVBoxLayout(header);
     layout->setContentsMargins(0, 0, 0, 0);
-    m_folderLabel = new QLabel;
-    m_folderLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    auto* change = new QToolButton;
-    change->setText(tr("Change…"));
-    change->setToolTip(tr("Choose the folder relative paths resolve in"));
-    connect(change, &QToolButton::clicked, this, &MainWindow::chooseWorkingFolder);
-    layout->addWidget(m_folderLabel);
-    layout->addWidget(change);
-    return bar;
+    layout->addWidget(m_folderBar);
+    layout->addWidget(m_comment);
+    return header;
 }
 
 void MainWindow::buildActions()
@@ -286,7 +321,7 @@ void MainWindow::buildActions()
         {fileMenu, QStyle::SP_DialogSaveButton, tr("Save as…"), QKeySequence::SaveAs,
          [this]() { saveFlowFromDialog(); }},
         {runMenu, QStyle::SP_MediaPlay, tr("Run"), QKeySequence(Qt::Key_F5),
-         [this]() { runFlow(); }},
+         [this]() { startRun(); }},
         {runMenu, QStyle::SP_FileDialogContentsView, tr("Preview"), QKeySequence(Qt::Key_F6),
          [this]() {
              m_bottomTabs->setCurrentWidget(m_preview);
@@ -303,7 +338,7 @@ void MainWindow::buildActions()
         m_editActions.append(action);
     }
     m_stop = m_editActions.takeLast();
-    m_stop->setToolTip(tr("Stop the run after the step under way"));
+    m_stop->setToolTip(tr("Stop the run: the step under way stops as soon as it can"));
     m_stop->setEnabled(false);
 
     m_undo = m_history->createUndoAction(this, tr("Undo"));
@@ -323,6 +358,8 @@ int MainWindow::addStep(const QString& type)
 
 int MainWindow::insertStep(const QString& type, int row)
 {
+    if (m_running)
+        return -1;
     const int selected = selectedStep();
     row = m_flow->addStep(type, row);
     if (row < 0)
@@ -360,7 +397,9 @@ void MainWindow::setWorkingFolder(const QString& folder)
     m_workingFolder = QDir::cleanPath(QDir(folder).absolutePath());
     m_properties->setWorkingFolder(m_workingFolder);
     m_preview->setWorkingFolder(m_workingFolder);
-    m_folderLabel->setText(tr("Working folder: %1").arg(QDir::toNativeSeparators(m_workingFolder)));
+    m_folderBar->setFolder(m_workingFolder);
+    showStartFilesNotice();
+    updateUndoRunAction();
 }
 
 void MainWindow::chooseWorkingFolder()
@@ -381,7 +420,31 @@ void MainWindow::useFolderOf(const QString& path)
 
 Flow MainWindow::currentFlow() const
 {
-    return {m_variables->variables(), m_flow->flowSteps()};
+    return {m_variables->variables(), m_flow->flowSteps(), m_comment->text()};
+}
+
+void MainWindow::showStartFilesNotice()
+{
+    QList<const Operation*> steps;
+    for (int row = 0; row < m_flow->rowCount(); ++row)
+        steps.append(m_flow->step(row));
+    m_folderBar->setMissingPaths(FlowCheck::missingStartFiles(steps, m_workingFolder));
+}
+
+bool MainWindow::confirmWorkingFolder()
+{
+    if (QFileInfo(m_workingFolder).isDir())
+        return true;
+    if (!askBeforeRun(tr("The working folder %1 does not exist. Make it and run the flow there?")
+                          .arg(QDir::toNativeSeparators(m_workingFolder)),
+                      QMessageBox::Yes))
+        return false;
+    if (QDir().mkpath(m_workingFolder))
+        return true;
+    QMessageBox::warning(
+        this, tr("Run flow"),
+        tr("The working folder %1 cannot be made.").arg(QDir::toNativeSeparators(m_workingFolder)));
+    return false;
 }
 
 FlowSnapshot MainWindow::snapshot() const
@@ -421,6 +484,8 @@ void MainWindow::showFlow(const Flow& flow)
     m_restoring = true;
     m_flow->setFlowSteps(flow.steps);
     m_variables->setVariables(flow.variables);
+    if (m_comment->text() != flow.comment)
+        m_comment->setText(flow.comment);
     m_restoring = false;
 }
 
@@ -440,7 +505,8 @@ QString MainWindow::openFlow(const QString& path)
         return QStringLiteral("%1: %2").arg(path).arg(error.message);
     }
     showFlow(flow);
-    m_path = path;
+    // Whole, so that it names the same file wherever the current folder is.
+    m_path = QFileInfo(path).absoluteFilePath();
     useFolderOf(path);
     clearLastRun();
     if (!flow.steps.isEmpty())
@@ -456,12 +522,19 @@ QString MainWindow::saveFlow(const QString& path, FlowFormat format)
     } catch (const FlowError& error) {
         return error.message;
     }
-    m_path = path;
+    // Whole, so that it names the same file wherever the current folder is.
+    m_path = QFileInfo(path).absoluteFilePath();
     if (!m_folderChosen)
         useFolderOf(path);
     m_history->setClean();
     updateTitle();
     return QString();
+}
+
+bool MainWindow::askBeforeRun(const QString& question, QMessageBox::StandardButton byDefault)
+{
+    return QMessageBox::question(this, tr("Run flow"), question, QMessageBox::Yes | QMessageBox::No,
+                                 byDefault) == QMessageBox::Yes;
 }
 
 bool MainWindow::confirmRunWithMarks()
@@ -471,11 +544,8 @@ bool MainWindow::confirmRunWithMarks()
         marked += m_flow->problems(row).isEmpty() ? 0 : 1;
     if (marked == 0)
         return true;
-    const auto answer = QMessageBox::question(
-        this, tr("Run flow"),
-        tr("%n step(s) have settings marked as not working as meant. Run anyway?", nullptr, marked),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    return answer == QMessageBox::Yes;
+    return askBeforeRun(tr("%n step(s) have settings marked as not working as meant. Run anyway?",
+                           nullptr, marked));
 }
 
 bool MainWindow::confirmRunWithConflicts()
@@ -486,88 +556,113 @@ bool MainWindow::confirmRunWithConflicts()
     if (conflicts == 0)
         return true;
     m_bottomTabs->setCurrentWidget(m_preview);
-    const auto answer = QMessageBox::question(
-        this, tr("Run flow"),
+    return askBeforeRun(
         tr("The plan shows %n conflict(s): changes that replace files the flow still uses, or "
            "that will fail. Run anyway?",
-           nullptr, conflicts),
-        QMessageBox::Yes | QMessageBox::No, QMessageBox::No);
-    return answer == QMessageBox::Yes;
+           nullptr, conflicts));
+}
+
+bool MainWindow::confirmRunReplacing()
+{
+    const int replaces = m_preview->replaceCount();
+    if (replaces == 0 || m_journaling->isChecked())
+        return true;
+    m_bottomTabs->setCurrentWidget(m_preview);
+    return askBeforeRun(
+        tr("The flow replaces %n file(s) that are there now, and no journal is kept to undo the "
+           "run. Run anyway?",
+           nullptr, replaces));
+}
+
+bool MainWindow::startRun()
+{
+    if (m_running || !confirmWorkingFolder() || !confirmRunWithMarks() ||
+        !confirmRunWithConflicts() || !confirmRunReplacing() || !m_preview->holdPlans())
+        return false;
+    m_runPlanned = m_preview->outcome();
+    m_undoableBefore = m_journals.lastUndoable(runOwner());
+    clearLastRun();
+    const QString folderError = folderEntryError(m_workingFolder);
+    if (!folderError.isEmpty()) {
+        m_preview->releasePlans();
+        showRunRefused(folderError);
+        return false;
+    }
+    const Flow flow = currentFlow();
+    m_runJournal = journalFolderFor(flow);
+    m_job = new RunJob(RunJob::flowRun(m_host, flow, m_workingFolder, m_runJournal), this);
+    connect(m_job, &RunJob::stepStarted, this, &MainWindow::showRunStep);
+    connect(m_job, &RunJob::progress, m_progress,
+            [this](int, int, const FileProgress& progress, qint64 elapsedMs) {
+                m_progress->showProgress(progress, elapsedMs);
+            });
+    connect(m_job, &RunJob::stopping, this, [this] {
+        statusBar()->showMessage(tr("Stopping…"));
+        m_stop->setEnabled(false);
+    });
+    connect(m_job, &RunJob::finished, this, &MainWindow::finishRun);
+    setRunning(true);
+    emit runStarted(m_job);
+    m_job->start();
+    return true;
 }
 
 bool MainWindow::runFlow()
 {
-    if (m_running || !confirmRunWithMarks() || !confirmRunWithConflicts() ||
-        !m_preview->holdPlans())
-        return false;
-    clearLastRun();
-    RunResult result;
-    QString error;
-    const bool ran = runInWorkingFolder(currentFlow(), &result, &error);
-    m_preview->releasePlans();
-    if (!ran) {
-        appendLogLine(tr("The flow did not run: %1").arg(error));
-        statusBar()->showMessage(tr("The flow did not run"));
-        m_bottomTabs->setCurrentIndex(1);
-        return false;
-    }
-    showRunResult(result);
-    showRunFeedback(result);
-    m_lastReport = QString::fromStdString(reportText(result));
-    return true;
-}
-
-bool MainWindow::runInWorkingFolder(const Flow& flow, RunResult* result, QString* error)
-{
-    // The steps resolve relative paths against the process's current folder, as under stephost.
-    // The window runs one flow at a time and nothing else in its process uses relative paths
-    // meanwhile, so the current folder is the working folder for the length of the run.
-    const QString previous = QDir::currentPath();
-    if (!QDir::setCurrent(m_workingFolder)) {
-        *error = tr("the working folder %1 cannot be entered").arg(m_workingFolder);
-        return false;
-    }
-    // The steps run on a thread of their own, so that the window keeps drawing itself, shows
-    // which step is running and can be told to stop. Each step waits until its status is shown:
-    // a stop asked for at that moment takes effect before the next step.
-    RunOptions options;
-    options.stepStarted = [this](int index, int count, const Operation& step) {
-        const QString text =
-            tr("Running step %1 of %2: %3").arg(index + 1).arg(count).arg(step.typeName());
-        QMetaObject::invokeMethod(
-            this, [this, text] { statusBar()->showMessage(text); }, Qt::BlockingQueuedConnection);
-    };
-    options.stopRequested = [this]() { return m_stopRequested.load(); };
-    const QString journal = journalFolderFor(flow);
     bool ran = false;
     QEventLoop waiting;
-    std::unique_ptr<QThread> worker(QThread::create([&] {
-        try {
-            *result = journal.isEmpty() ? ::runFlow(flow, m_host, options)
-                                        : runJournaledFlow(flow, m_host, journal, options);
-            ran = true;
-        } catch (const FlowError& flowError) {
-            *error = flowError.message;
-        }
-    }));
-    connect(worker.get(), &QThread::finished, &waiting, &QEventLoop::quit);
-    setRunning(true);
-    worker->start();
+    connect(this, &MainWindow::runFinished, &waiting, [&](bool finished) {
+        ran = finished;
+        waiting.quit();
+    });
+    if (!startRun())
+        return false;
     waiting.exec();
-    worker->wait();
-    setRunning(false);
-    QDir::setCurrent(previous);
-    finishJournal(journal);
     return ran;
+}
+
+void MainWindow::showRunStep(int index, int count, const QString& typeName)
+{
+    m_progress->startStep();
+    // "Stopping…" stays until the run is over.
+    if (m_job->isStopRequested())
+        return;
+    statusBar()->showMessage(
+        tr("Running step %1 of %2: %3").arg(index + 1).arg(count).arg(typeName));
+}
+
+void MainWindow::finishRun(bool ran)
+{
+    RunJob* job = m_job;
+    setRunning(false);
+    m_job = nullptr;
+    finishJournal(m_runJournal);
+    m_runJournal.clear();
+    // The run changed the files: the preview plans again.
+    m_preview->releasePlans();
+    if (ran) {
+        showRunResult(job->result());
+        const bool journaled = m_journals.lastUndoable(runOwner()) != m_undoableBefore;
+        showRunFeedback(job->result(), RunOutcome(job->result(), m_runPlanned, journaled, m_host));
+        m_lastReport = QString::fromStdString(reportText(job->result()));
+    } else {
+        showRunRefused(job->error());
+    }
+    job->deleteLater();
+    emit runFinished(ran);
+}
+
+void MainWindow::showRunRefused(const QString& reason)
+{
+    appendLogLine(tr("The flow did not run: %1").arg(reason));
+    statusBar()->showMessage(tr("The flow did not run"));
+    m_bottomTabs->setCurrentIndex(1);
 }
 
 void MainWindow::setRunning(bool running)
 {
-    // Everything but Stop waits for the run: clicks and keys meanwhile are dropped.
     m_running = running;
-    m_stopRequested = false;
-    centralWidget()->setEnabled(!running);
-    m_folderBar->setEnabled(!running);
+    lockEditing(running);
     for (QAction* action : qAsConst(m_editActions))
         action->setEnabled(!running);
     // Menus others add (preferences that steps read) wait too; the Run menu holds Stop.
@@ -578,6 +673,8 @@ void MainWindow::setRunning(bool running)
     m_undo->setEnabled(!running && m_history->canUndo());
     m_redo->setEnabled(!running && m_history->canRedo());
     m_stop->setEnabled(running);
+    m_progress->setVisible(running);
+    m_progress->startStep();
     updateUndoRunAction();
     if (running)
         QApplication::setOverrideCursor(Qt::BusyCursor);
@@ -585,25 +682,38 @@ void MainWindow::setRunning(bool running)
         QApplication::restoreOverrideCursor();
 }
 
-void MainWindow::stopRun()
+void MainWindow::lockEditing(bool locked)
 {
-    if (m_running)
-        m_stopRequested = true;
+    // What the run uses may be looked at, scrolled and selected, not changed: the flow list, the
+    // selected step's settings (greyed, in a scroll area that still scrolls), the variables,
+    // the log and the preview. Picking step types and the working folder wait.
+    m_palettePane->setEnabled(!locked);
+    m_flowView->setDragDropMode(locked ? QAbstractItemView::NoDragDrop
+                                       : QAbstractItemView::DragDrop);
+    for (QWidget* button : qAsConst(m_flowButtons))
+        button->setEnabled(!locked);
+    m_properties->setEnabled(!locked);
+    m_variablesPanel->setEditable(!locked);
+    m_folderBar->setEnabled(!locked);
 }
 
-void MainWindow::showRunFeedback(const RunResult& result)
+void MainWindow::stopRun()
 {
-    const int warnings = result.log.size();
-    QString status = tr("Finished, %n warning(s)", nullptr, warnings);
+    if (m_job)
+        m_job->stop();
+}
+
+void MainWindow::showRunFeedback(const RunResult& result, const RunOutcome& outcome)
+{
     if (result.stopped) {
-        const int ran = result.steps.size();
         appendLogLine(tr("Stopped after step %1 of %2; the steps after it did not run")
-                          .arg(ran)
+                          .arg(result.steps.size())
                           .arg(currentFlow().steps.size()));
-        status = tr("Stopped after step %1, %n warning(s)", nullptr, warnings).arg(ran);
     }
-    statusBar()->showMessage(status);
-    if (warnings > 0 || result.stopped)
+    statusBar()->showMessage(outcome.statusText());
+    m_changes->addItems(outcome.changeLines());
+    m_preview->setAfterRun(true);
+    if (outcome.deservesAttention())
         m_bottomTabs->setCurrentIndex(1);
 }
 
@@ -631,9 +741,14 @@ void MainWindow::buildRunJournalActions(QMenu* editMenu, QMenu* runMenu)
 
 void MainWindow::giveUndoKeyTo(QWidget* focused)
 {
-    const bool inFlowList = focused && (focused == m_flowView || m_flowView->isAncestorOf(focused));
-    m_undo->setShortcut(inFlowList ? QKeySequence(QKeySequence::Undo) : QKeySequence());
-    m_undoRun->setShortcut(inFlowList ? QKeySequence() : QKeySequence(QKeySequence::Undo));
+    // Where the flow is edited (its steps, their settings, its variables), Ctrl+Z takes back the
+    // edit; elsewhere it takes back the last run.
+    const auto within = [focused](const QWidget* area) {
+        return focused && area && (focused == area || area->isAncestorOf(focused));
+    };
+    const bool editing = within(m_flowView) || within(m_properties) || within(m_variablesPanel);
+    m_undo->setShortcut(editing ? QKeySequence(QKeySequence::Undo) : QKeySequence());
+    m_undoRun->setShortcut(editing ? QKeySequence() : QKeySequence(QKeySequence::Undo));
 }
 
 QString MainWindow::journalFolderFor(const Flow& flow)
@@ -646,7 +761,7 @@ QString MainWindow::journalFolderFor(const Flow& flow)
         appendLogLine(tr("This run keeps no journal and cannot be undone: %1").arg(error.message));
         return QString();
     }
-    return m_journals.newFolder();
+    return m_journals.newFolder(runOwner());
 }
 
 void MainWindow::finishJournal(const QString& folder)
@@ -659,10 +774,12 @@ void MainWindow::finishJournal(const QString& folder)
 
 void MainWindow::updateUndoRunAction()
 {
-    const QString last = m_running ? QString() : m_journals.lastUndoable();
+    if (!m_undoRun)
+        return;
+    const QString last = m_running ? QString() : m_journals.lastUndoable(runOwner());
     m_undoRun->setEnabled(!last.isEmpty());
     m_undoRun->setToolTip(last.isEmpty()
-                              ? tr("No run to undo")
+                              ? tr("No run of this flow in this folder to undo")
                               : tr("Take back the run of %1")
                                     .arg(UndoRunDialog::shownTime(RunJournals::startTime(last))));
 }
@@ -682,24 +799,27 @@ void MainWindow::whileBusy(const std::function<void()>& work)
 
 bool MainWindow::undoLastRun()
 {
-    const QString journal = m_running ? QString() : m_journals.lastUndoable();
+    const QString journal = m_running ? QString() : m_journals.lastUndoable(runOwner());
     if (journal.isEmpty())
         return false;
     // Both the check and the undo look at every path, and hash files: off the window's thread.
     UndoResult result;
     whileBusy([&] { result = undoRun(journal, UndoMode::DryRun); });
     if (!result.refusal.isEmpty()) {
-        statusBar()->showMessage(UndoRunDialog::summary(result.report));
+        statusBar()->showMessage(
+            UndoRunDialog::summary(UndoRunDialog::shownReport(result.report, m_host)));
         return false;
     }
-    UndoRunDialog dialog(result.report, RunJournals::startTime(journal), this);
+    UndoRunDialog dialog(UndoRunDialog::shownReport(result.report, m_host),
+                         RunJournals::startTime(journal), RunJournals::ownerOf(journal), this);
     if (dialog.exec() != QDialog::Accepted)
         return false;
     whileBusy([&] { result = undoRun(journal); });
     clearLastRun();
-    for (const QString& line : UndoRunDialog::reportLines(result.report))
+    const QJsonObject shown = UndoRunDialog::shownReport(result.report, m_host);
+    for (const QString& line : UndoRunDialog::reportLines(shown))
         appendLogLine(line);
-    statusBar()->showMessage(UndoRunDialog::summary(result.report));
+    statusBar()->showMessage(UndoRunDialog::summary(shown));
     m_bottomTabs->setCurrentIndex(1);
     return true;
 }
@@ -711,15 +831,8 @@ void MainWindow::appendLogLine(const QString& line)
 
 void MainWindow::showRunResult(const RunResult& result)
 {
-    int line = 0;
-    for (int step = 0; step < result.steps.size(); ++step) {
-        const StepRecord& record = result.steps.at(step);
-        const Operation* prototype = m_host.prototype(record.type);
-        const QString name = prototype ? prototype->typeName() : record.type;
-        for (int i = 0; i < record.logLines; ++i, ++line)
-            appendLogLine(
-                tr("Step %1 %2: %3").arg(step + 1).arg(name, withoutTag(result.log.at(line))));
-    }
+    for (const QString& line : StepLog::lines(result.log, result.steps, m_host))
+        appendLogLine(line);
     const QStringList names = result.scope.names();
     m_results->setRowCount(names.size());
     for (int row = 0; row < names.size(); ++row) {
@@ -738,6 +851,8 @@ void MainWindow::showRunResult(const RunResult& result)
 void MainWindow::clearLastRun()
 {
     m_log->clear();
+    m_changes->clear();
+    m_preview->setAfterRun(false);
     m_results->setRowCount(0);
     m_lastReport.clear();
     statusBar()->clearMessage();
@@ -749,7 +864,7 @@ void MainWindow::newFlow()
         return;
     showFlow({});
     m_path.clear();
-    setWorkingFolder(documentsFolder());
+    setWorkingFolder(startFolder());
     m_folderChosen = false;
     clearLastRun();
     startHistory();
@@ -847,8 +962,14 @@ void MainWindow::showSelectedStep()
         m_shown.selectedStep = selectedStep();
 }
 
+RunOwner MainWindow::runOwner() const
+{
+    return {m_path, m_workingFolder};
+}
+
 void MainWindow::updateTitle()
 {
+    updateUndoRunAction();
     const QString name = m_path.isEmpty() ? tr("Untitled flow") : QFileInfo(m_path).fileName();
     setWindowTitle(QStringLiteral("%1[*] — stephost-gui").arg(name));
     setWindowModified(!m_history->isClean());

@@ -3,21 +3,16 @@
 
 #include "planscheduler.h"
 
+#include "enterablefolder.h"
 #include "plan.h"
 #include "pluginhost.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QEventLoop>
 #include <QThread>
 
 #include <memory>
 
 namespace
 {
-
-// Who uses the process's current folder: a plan under way or a run. Main thread only.
-bool folderTaken = false;
 
 QList<PlanScheduler*>& schedulers()
 {
@@ -37,15 +32,11 @@ PlanScheduler::PlanScheduler(const PluginHost& host, QObject* parent)
 PlanScheduler::~PlanScheduler()
 {
     schedulers().removeOne(this);
-    const bool usesFolder = m_worker || m_holding;
     if (m_worker) {
         m_stopRequested = true;
         m_worker->wait();
         delete m_worker;
-        QDir::setCurrent(m_folderBefore);
     }
-    if (usesFolder)
-        handFolderOn();
 }
 
 void PlanScheduler::request(const Flow& flow, const QString& folder)
@@ -60,31 +51,24 @@ bool PlanScheduler::hold()
     if (m_holding)
         return false;
     m_holding = true;
-    // The plan under way is of the files before the run: it is stopped, and made again after.
-    m_stopRequested = true;
-    if (m_worker && !m_request)
-        m_request = m_planning;
-    if (!folderTaken) {
-        folderTaken = true;
-        return true;
-    }
-    QEventLoop waiting;
-    m_waitingForFolder = true;
-    bool handed = false;
-    connect(this, &PlanScheduler::folderHanded, &waiting, [&] {
-        handed = true;
-        waiting.quit();
-    });
-    waiting.exec();
-    m_waitingForFolder = false;
-    m_holding = handed;
-    return handed;
+    stopPlanUnderWay();
+    return true;
 }
 
 void PlanScheduler::release()
 {
     m_holding = false;
-    handFolderOn();
+    startNext();
+}
+
+void PlanScheduler::stopPlanUnderWay()
+{
+    if (!m_worker)
+        return;
+    m_stopRequested = true;
+    // Its outcome is dropped when it ends; the same plan is made again.
+    if (!m_request)
+        m_request = m_planning;
 }
 
 void PlanScheduler::changeBetweenPlans(const std::function<void()>& change)
@@ -104,47 +88,31 @@ void PlanScheduler::changeBetweenPlans(const std::function<void()>& change)
     }
 }
 
-void PlanScheduler::handFolderOn()
-{
-    folderTaken = false;
-    const QList<PlanScheduler*> all = schedulers();
-    // A run waiting for the folder goes before plans.
-    for (PlanScheduler* scheduler : all) {
-        if (scheduler->m_waitingForFolder) {
-            folderTaken = true;
-            emit scheduler->folderHanded();
-            return;
-        }
-    }
-    for (PlanScheduler* scheduler : all)
-        scheduler->startNext();
-}
-
 void PlanScheduler::startNext()
 {
-    if (m_worker || m_holding || !m_request || folderTaken)
+    if (m_worker || m_holding || !m_request)
         return;
     m_planning = std::move(*m_request);
     m_request.reset();
     m_hasPlanned = true;
-    m_folderBefore = QDir::currentPath();
-    if (!QDir::setCurrent(m_planning.folder)) {
+    const QString folderError = folderEntryError(m_planning.folder);
+    if (!folderError.isEmpty()) {
         PlanOutcome failed;
-        failed.error =
-            QCoreApplication::translate("MainWindow", "the working folder %1 cannot be entered")
-                .arg(m_planning.folder);
+        failed.error = folderError;
         emit planned(failed);
         return;
     }
-    folderTaken = true;
     m_stopRequested = false;
     auto outcome = std::make_shared<PlanOutcome>();
-    m_worker = QThread::create([this, flow = m_planning.flow, outcome] {
+    m_worker = QThread::create([this, flow = m_planning.flow, folder = m_planning.folder, outcome] {
         RunOptions options;
+        options.workingFolder = folder;
         options.stopRequested = [this] { return m_stopRequested.load(); };
         try {
             PlanResult result = planFlow(flow, m_host, options);
             outcome->plan = std::move(result.plan);
+            outcome->log = result.run.log;
+            outcome->steps = result.run.steps;
             outcome->planned = true;
         } catch (const FlowError& error) {
             outcome->error = error.message;
@@ -154,11 +122,9 @@ void PlanScheduler::startNext()
         m_worker->wait();
         delete m_worker;
         m_worker = nullptr;
-        QDir::setCurrent(m_folderBefore);
         // A newer request, or a run, made this plan stale: its outcome is dropped.
         const bool latest = !m_request;
-        // The folder is handed on first: whoever hears of the plan may want to run.
-        handFolderOn();
+        startNext();
         if (latest)
             emit planned(*outcome);
     });

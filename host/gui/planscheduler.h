@@ -4,6 +4,7 @@
 #pragma once
 
 #include "flow.h"
+#include "runner.h"
 
 #include <fileplanning.h>
 
@@ -22,15 +23,16 @@ class QThread;
 struct PlanOutcome {
     bool planned = false;
     FilePlan plan;
-    QString error; // when not planned
+    QStringList log;         // the warnings the steps logged while planned
+    QList<StepRecord> steps; // which step logged which of them
+    QString error;           // when not planned
 };
 Q_DECLARE_METATYPE(PlanOutcome)
 
 // Plans flows on a thread of its own, so that the window never waits for one. Only the latest
 // request counts: a plan under way for an earlier one is stopped after its step under way and its
-// outcome dropped. The steps resolve relative paths against the process's current folder, which a
-// plan sets to its working folder for its length; since there is one such folder per process,
-// one plan or run at a time uses it, whichever window asks.
+// outcome dropped. Each plan resolves relative paths in its own folder, so plans of any number of
+// schedulers and the window's runs go on side by side.
 class PlanScheduler : public QObject
 {
     Q_OBJECT
@@ -39,13 +41,13 @@ public:
     explicit PlanScheduler(const PluginHost& host, QObject* parent = nullptr);
     ~PlanScheduler() override;
 
-    // Plans `flow` in `folder` as soon as the current folder is free.
+    // Plans `flow` in `folder`, once a hold is released if there is one.
     void request(const Flow& flow, const QString& folder);
     // Whether the outcome of the latest request is still to come.
     bool isPending() const { return m_request.has_value() || m_worker; }
-    // Takes the current folder for a run: no plan starts until release(), the one under way is
-    // stopped, and the call returns (handling events meanwhile) once no plan uses the folder.
-    // False, and nothing to release, when already held or the wait was cut short.
+    // Around a run of the files these plans look at: no plan starts until release(), and the one
+    // under way, of the files before the run, is stopped and made again after it. False, and
+    // nothing to release, when already held.
     bool hold();
     void release();
     // Makes `change` while no plan of the process is under way, then plans each scheduler's
@@ -55,8 +57,6 @@ public:
 signals:
     // The outcome of the latest request.
     void planned(const PlanOutcome& outcome);
-    // The current folder is this scheduler's, as hold() waited for.
-    void folderHanded();
 
 private:
     struct Request {
@@ -64,15 +64,13 @@ private:
         QString folder;
     };
     void startNext();
-    static void handFolderOn();
+    void stopPlanUnderWay();
 
     const PluginHost& m_host;
-    std::optional<Request> m_request; // waiting for the folder
+    std::optional<Request> m_request; // waiting for the plan under way or a hold to end
     Request m_planning;               // the plan under way, or the last one made
     bool m_hasPlanned = false;
     QThread* m_worker = nullptr;
     std::atomic<bool> m_stopRequested{false};
-    QString m_folderBefore;
     bool m_holding = false;
-    bool m_waitingForFolder = false; // in hold()
 };

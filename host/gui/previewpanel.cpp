@@ -4,59 +4,69 @@
 #include "previewpanel.h"
 
 #include "plan.h"
+#include "planwords.h"
+#include "shownreason.h"
+#include "steplog.h"
 
 #include <QApplication>
 #include <QEventLoop>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
 #include <QStackedWidget>
 #include <QStyle>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace
 {
-
-// The plan's words for what a change does, for the translations.
-const char* const actionWords[] = {
-    QT_TRANSLATE_NOOP("PreviewPanel", "mkdir"),  QT_TRANSLATE_NOOP("PreviewPanel", "copy"),
-    QT_TRANSLATE_NOOP("PreviewPanel", "move"),   QT_TRANSLATE_NOOP("PreviewPanel", "rename"),
-    QT_TRANSLATE_NOOP("PreviewPanel", "delete"), QT_TRANSLATE_NOOP("PreviewPanel", "write"),
-    QT_TRANSLATE_NOOP("PreviewPanel", "append"),
-};
-
-QString actionText(const QString& action)
-{
-    for (const char* word : actionWords) {
-        if (action == QLatin1String(word))
-            return PreviewPanel::tr(word);
-    }
-    return action;
-}
 
 bool hasConflict(const FilePlan::Entry& entry)
 {
     return !entry.isSkip && !entry.change.conflict.isEmpty();
 }
 
-// A red tint of the view's own background: light on a light theme, dark on a dark one, so the
+// A tint of the view's own background: light on a light theme, dark on a dark one, so the
 // theme's text colour reads on it either way.
-QColor conflictBackground(const QPalette& palette)
+QColor tinted(const QPalette& palette, const QColor& tint)
 {
     const QColor base = palette.color(QPalette::Base);
-    const qreal tint = 0.3;
-    return QColor::fromRgbF(base.redF() * (1 - tint) + tint, base.greenF() * (1 - tint),
-                            base.blueF() * (1 - tint));
+    const qreal share = 0.3;
+    const auto mix = [share](qreal from, qreal to) { return from * (1 - share) + to * share; };
+    return QColor::fromRgbF(mix(base.redF(), tint.redF()), mix(base.greenF(), tint.greenF()),
+                            mix(base.blueF(), tint.blueF()));
+}
+
+// Red for a conflict, amber for a file replaced: both call for a look, a conflict more.
+QColor conflictBackground(const QPalette& palette)
+{
+    return tinted(palette, Qt::red);
+}
+
+QColor replaceBackground(const QPalette& palette)
+{
+    return tinted(palette, QColor(255, 170, 0));
+}
+
+const int maxNoteLines = 5;
+
+bool changesNothing(const FilePlan& plan)
+{
+    return std::none_of(plan.entries.cbegin(), plan.entries.cend(),
+                        [](const FilePlan::Entry& entry) { return !entry.isSkip; });
 }
 
 } // namespace
 
 PreviewPanel::PreviewPanel(const PluginHost& host, std::function<Flow()> currentFlow,
                            QWidget* parent)
-    : QWidget(parent), m_currentFlow(std::move(currentFlow)),
-      m_scheduler(new PlanScheduler(host, this)), m_settle(new QTimer(this)), m_summary(new QLabel),
-      m_pages(new QStackedWidget), m_table(new QTableWidget(0, 5)), m_failure(new QLabel)
+    : QWidget(parent), m_host(host), m_currentFlow(std::move(currentFlow)),
+      m_scheduler(new PlanScheduler(host, this)), m_settle(new QTimer(this)), m_heading(new QLabel),
+      m_summary(new QLabel), m_notes(new QListWidget), m_pages(new QStackedWidget),
+      m_table(new QTableWidget(0, 5)), m_failure(new QLabel)
 {
     m_table->setHorizontalHeaderLabels(
         {tr("Step"), tr("Action"), tr("Path"), tr("From"), tr("State")});
@@ -74,9 +84,23 @@ PreviewPanel::PreviewPanel(const PluginHost& host, std::function<Flow()> current
     m_pages->addWidget(m_table);
     m_pages->addWidget(m_failure);
 
+    // The warnings and the files left alone come first: they are what a run would not say.
+    m_notes->setTextElideMode(Qt::ElideMiddle);
+    m_notes->setUniformItemSizes(true);
+    m_notes->hide();
+    QFont bold = m_heading->font();
+    bold.setBold(true);
+    m_heading->setFont(bold);
+    m_heading->setText(tr("Next run preview: what running the flow again would do. The result "
+                          "of the run is under Last run."));
+    m_heading->setWordWrap(true);
+    m_heading->hide();
+
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(m_heading);
     layout->addWidget(m_summary);
+    layout->addWidget(m_notes);
     layout->addWidget(m_pages, 1);
 
     m_settle->setSingleShot(true);
@@ -143,6 +167,34 @@ int PreviewPanel::conflictCount() const
     return m_shown.planned ? planCounts(m_shown.plan).conflicts : 0;
 }
 
+int PreviewPanel::replaceCount() const
+{
+    return m_shown.planned ? planCounts(m_shown.plan).replaces : 0;
+}
+
+void PreviewPanel::setAfterRun(bool afterRun)
+{
+    m_heading->setVisible(afterRun);
+}
+
+bool PreviewPanel::isAfterRun() const
+{
+    return !m_heading->isHidden();
+}
+
+QString PreviewPanel::heading() const
+{
+    return m_heading->text();
+}
+
+QStringList PreviewPanel::notes() const
+{
+    QStringList texts;
+    for (int row = 0; row < m_notes->count(); ++row)
+        texts.append(m_notes->item(row)->text());
+    return texts;
+}
+
 bool PreviewPanel::holdPlans()
 {
     m_settle->stop();
@@ -160,8 +212,11 @@ QString PreviewPanel::summary() const
     if (!m_hasOutcome || !m_shown.planned)
         return QString();
     const PlanCounts counts = planCounts(m_shown.plan);
-    return tr("%1, %2, %3")
+    if (changesNothing(m_shown.plan))
+        return tr("The flow would change no file, %n skipped", nullptr, counts.skipped);
+    return tr("%1, %2, %3, %4")
         .arg(tr("%n change(s)", nullptr, counts.changes),
+             tr("%n replacing existing file(s)", nullptr, counts.replaces),
              tr("%n conflict(s)", nullptr, counts.conflicts),
              tr("%n skipped", nullptr, counts.skipped));
 }
@@ -188,25 +243,55 @@ void PreviewPanel::showOutcome(const PlanOutcome& outcome)
         m_failure->setText(outcome.error);
         m_pages->setCurrentWidget(m_failure);
         m_table->setRowCount(0);
+        m_notes->clear();
+        m_notes->hide();
         return;
     }
     m_summary->setText(summary());
+    showNotes(outcome);
     showPlan(outcome.plan);
     m_pages->setCurrentWidget(m_table);
+}
+
+void PreviewPanel::showNotes(const PlanOutcome& outcome)
+{
+    m_notes->clear();
+    const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    const QIcon skipped = style()->standardIcon(QStyle::SP_MessageBoxInformation);
+    for (const QString& line : StepLog::lines(outcome.log, outcome.steps, m_host))
+        new QListWidgetItem(warning, line, m_notes);
+    for (const FilePlan::Entry& entry : outcome.plan.entries) {
+        if (!entry.isSkip)
+            continue;
+        const QString text = tr("Step %1 leaves %2 alone: %3")
+                                 .arg(entry.skip.step)
+                                 .arg(entry.skip.from.isEmpty() ? entry.skip.path : entry.skip.from,
+                                      shownReason(m_host, entry.skip.reason));
+        auto* item = new QListWidgetItem(skipped, text, m_notes);
+        item->setToolTip(text);
+    }
+    // As tall as its lines, up to a few: the changes below keep the room.
+    const int shownLines = qMin(m_notes->count(), maxNoteLines);
+    if (shownLines > 0)
+        m_notes->setFixedHeight(shownLines * m_notes->sizeHintForRow(0) +
+                                2 * m_notes->frameWidth());
+    m_notes->setVisible(shownLines > 0);
 }
 
 void PreviewPanel::showPlan(const FilePlan& plan)
 {
     const QColor background = conflictBackground(m_table->palette());
+    const QColor replaced = replaceBackground(m_table->palette());
     const QColor muted = m_table->palette().color(QPalette::Disabled, QPalette::Text);
     const QIcon warning = style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    const QIcon replacing = style()->standardIcon(QStyle::SP_MessageBoxInformation);
     m_table->setUpdatesEnabled(false);
     m_table->setRowCount(plan.entries.size());
     for (int row = 0; row < plan.entries.size(); ++row) {
         const FilePlan::Entry& entry = plan.entries.at(row);
         const PlanRow cells = planRow(entry);
-        const QStringList texts = {QString::number(cells.step), actionText(cells.action),
-                                   cells.path, cells.from, planStateText(entry)};
+        const QStringList texts = {QString::number(cells.step), PlanWords::action(cells.action),
+                                   cells.path, cells.from, planStateText(entry, &m_host)};
         for (int column = 0; column < texts.size(); ++column) {
             auto* item = new QTableWidgetItem(texts.at(column));
             if (hasConflict(entry)) {
@@ -214,6 +299,8 @@ void PreviewPanel::showPlan(const FilePlan& plan)
                 QFont font = item->font();
                 font.setBold(true);
                 item->setFont(font);
+            } else if (replacesQuietly(entry)) {
+                item->setBackground(replaced);
             } else if (entry.isSkip) {
                 item->setForeground(muted);
             }
@@ -221,6 +308,8 @@ void PreviewPanel::showPlan(const FilePlan& plan)
         }
         if (hasConflict(entry))
             m_table->item(row, StateColumn)->setIcon(warning);
+        else if (replacesQuietly(entry))
+            m_table->item(row, StateColumn)->setIcon(replacing);
         m_table->item(row, StateColumn)->setToolTip(texts.last());
     }
     // The state column takes the rest of the width.

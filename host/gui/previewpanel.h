@@ -12,6 +12,7 @@
 
 class PluginHost;
 class QLabel;
+class QListWidget;
 class QStackedWidget;
 class QTableWidget;
 class QTimer;
@@ -43,8 +44,19 @@ public:
     bool awaitCurrentPlan();
     // Conflicts in the plan shown; none when the flow could not be planned.
     int conflictCount() const;
-    // Around a run: no plan is made meanwhile, and the one under way is dropped; false when the
-    // wait for it was cut short. Since the run changes files, a new plan follows it.
+    // Changes that replace a file already there without a conflict, in the plan shown.
+    int replaceCount() const;
+    // The plan shown, as it came.
+    const PlanOutcome& outcome() const { return m_shown; }
+    // After a run the plan is of the run that would come next, not the run's result: a heading
+    // says so until the run's result is cleared.
+    void setAfterRun(bool afterRun);
+    bool isAfterRun() const;
+    QString heading() const;
+    // The plan's warnings, each named by its step, then each file left alone with the reason.
+    QStringList notes() const;
+    // Around a run: no plan is made meanwhile, and the one under way is dropped; false when
+    // already held. Since the run changes files, a new plan follows it.
     bool holdPlans();
     void releasePlans();
 
@@ -56,15 +68,19 @@ public:
 
 private:
     void showOutcome(const PlanOutcome& outcome);
+    void showNotes(const PlanOutcome& outcome);
     void showPlan(const FilePlan& plan);
     void showUpdating();
     bool isUpToDate() const;
 
+    const PluginHost& m_host;
     std::function<Flow()> m_currentFlow;
     PlanScheduler* m_scheduler;
     QTimer* m_settle;
     QString m_folder;
+    QLabel* m_heading;
     QLabel* m_summary;
+    QListWidget* m_notes;
     QStackedWidget* m_pages;
     QTableWidget* m_table;
     QLabel* m_failure;

@@ -376,6 +376,13 @@ void PropertyPanel::updateMarks()
     }
 }
 
+namespace
+{
+
+const int shownDescriptionLines = 4;
+
+} // namespace
+
 void PropertyPanel::updateHeader()
 {
     if (!m_op) {
@@ -386,5 +393,16 @@ void PropertyPanel::updateHeader()
     }
     m_icon->setPixmap(svgIcon(m_op->icon()).pixmap(32, 32));
     m_title->setText(m_op->typeName());
-    m_description->setText(m_op->description());
+    m_description->setText(shownDescription(m_op->description()));
+}
+
+QString PropertyPanel::shownDescription(const QString& description)
+{
+    // A step's description holds its file lists whole; thousands of lines would push its settings
+    // out of sight. The first and the last line tell how it starts and where it goes.
+    const QStringList lines = description.split(QLatin1Char('\n'));
+    if (lines.size() <= shownDescriptionLines)
+        return description;
+    return tr("%1\n… %n more line(s) …\n%2", nullptr, lines.size() - 2)
+        .arg(lines.first(), lines.last());
 }

@@ -22,6 +22,8 @@ class PropertyPanel : public QWidget
     Q_OBJECT
 
 public:
+    // The description as the panel shows it: one of many lines cut to its first and last.
+    static QString shownDescription(const QString& description);
     explicit PropertyPanel(QWidget* parent = nullptr);
 
     // Where variable-name and reference editors find the declared variables they offer.

@@ -7,6 +7,8 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -22,6 +24,18 @@ const int nameLength = 20;
 QSettings guiSettings()
 {
     return QSettings(QStringLiteral("stephost"), QStringLiteral("stephost-gui"));
+}
+
+// Who ran the journal's flow, in a file beside its folder.
+QString ownerFile(const QString& folder)
+{
+    return folder + QStringLiteral(".owner");
+}
+
+void removeJournal(const QString& folder)
+{
+    QDir(folder).removeRecursively();
+    QFile::remove(ownerFile(folder));
 }
 
 } // namespace
@@ -42,15 +56,33 @@ void RunJournals::setEnabled(bool enabled)
     guiSettings().setValue(QLatin1String(enabledKey), enabled);
 }
 
-QString RunJournals::newFolder() const
+QString RunJournals::newFolder(const RunOwner& owner) const
 {
     const QString stamp = QDateTime::currentDateTimeUtc().toString(QLatin1String(nameFormat));
     for (int counter = 1;; ++counter) {
         const QString folder =
             QStringLiteral("%1/%2-%3").arg(m_root, stamp).arg(counter, 3, 10, QLatin1Char('0'));
-        if (!QFileInfo::exists(folder))
-            return folder;
+        if (QFileInfo::exists(folder) || QFileInfo::exists(ownerFile(folder)))
+            continue;
+        // Beside the journal, not in it: a journal's folder holds only what its run wrote.
+        QDir().mkpath(m_root);
+        QFile file(ownerFile(folder));
+        const QJsonObject value{{QStringLiteral("flow"), owner.flow},
+                                {QStringLiteral("workingFolder"), owner.workingFolder}};
+        if (file.open(QIODevice::WriteOnly))
+            file.write(QJsonDocument(value).toJson(QJsonDocument::Compact));
+        return folder;
     }
+}
+
+RunOwner RunJournals::ownerOf(const QString& folder)
+{
+    QFile file(ownerFile(folder));
+    if (!file.open(QIODevice::ReadOnly))
+        return RunOwner();
+    const QJsonObject value = QJsonDocument::fromJson(file.readAll()).object();
+    return {value.value(QLatin1String("flow")).toString(),
+            value.value(QLatin1String("workingFolder")).toString()};
 }
 
 void RunJournals::finish(const QString& folder)
@@ -58,13 +90,13 @@ void RunJournals::finish(const QString& folder)
     // Only a journal that holds nothing goes: one still locked, damaged or holding a backup stays.
     const JournalState state = journalState(folder);
     if (state == JournalState::NoChanges || state == JournalState::None) {
-        QDir(folder).removeRecursively();
+        removeJournal(folder);
         return;
     }
     QStringList old = folders();
     old.removeAll(folder);
     while (old.size() >= kept)
-        QDir(old.takeFirst()).removeRecursively();
+        removeJournal(old.takeFirst());
 }
 
 QString RunJournals::lastUndoable() const
@@ -72,6 +104,16 @@ QString RunJournals::lastUndoable() const
     const QStringList all = folders();
     for (auto it = all.crbegin(); it != all.crend(); ++it) {
         if (journalState(*it) == JournalState::Undoable)
+            return *it;
+    }
+    return QString();
+}
+
+QString RunJournals::lastUndoable(const RunOwner& owner) const
+{
+    const QStringList all = folders();
+    for (auto it = all.crbegin(); it != all.crend(); ++it) {
+        if (ownerOf(*it) == owner && journalState(*it) == JournalState::Undoable)
             return *it;
     }
     return QString();

@@ -10,6 +10,16 @@
 // The journals of the window's runs, each in a folder of its own under one root (the user's data
 // folder), named after the run's start time so that the names sort by age. Only the last few are
 // kept: a journal holds the files its run deleted or replaced.
+// Whose a run is: the flow file (empty for a flow never saved) and the working folder it ran in.
+struct RunOwner {
+    QString flow;
+    QString workingFolder;
+    bool operator==(const RunOwner& other) const
+    {
+        return flow == other.flow && workingFolder == other.workingFolder;
+    }
+};
+
 class RunJournals
 {
 public:
@@ -25,14 +35,18 @@ public:
     static bool enabled();
     static void setEnabled(bool enabled);
 
-    // A folder, not yet there, for the journal of a run starting now.
-    QString newFolder() const;
+    // A folder, not yet there, for the journal of a run starting now, noted as `owner`'s.
+    QString newFolder(const RunOwner& owner = RunOwner()) const;
+    // Whose run the journal folder holds; empty for a journal of another window's making.
+    static RunOwner ownerOf(const QString& folder);
     // After a run given `folder` for its journal: a journal of no change (or none, for a run
     // that never started) is of no use and goes; otherwise the oldest journals past the last
     // `kept` go, never `folder` itself.
     void finish(const QString& folder);
     // The newest journal that still holds a run to take back; empty when there is none.
     QString lastUndoable() const;
+    // The same among the runs of `owner` only.
+    QString lastUndoable(const RunOwner& owner) const;
     // The journal folders, oldest first.
     QStringList folders() const;
 

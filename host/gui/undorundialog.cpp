@@ -3,6 +3,8 @@
 
 #include "undorundialog.h"
 
+#include "shownreason.h"
+
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QHeaderView>
@@ -85,7 +87,7 @@ QJsonArray listed(const QJsonObject& report, const char* key)
 } // namespace
 
 UndoRunDialog::UndoRunDialog(const QJsonObject& foretold, const QDateTime& runStarted,
-                             QWidget* parent)
+                             const RunOwner& owner, QWidget* parent)
     : QDialog(parent)
 {
     setWindowTitle(tr("Undo last run"));
@@ -96,6 +98,8 @@ UndoRunDialog::UndoRunDialog(const QJsonObject& foretold, const QDateTime& runSt
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(tr("Take back the run of %1?").arg(shownTime(runStarted))));
+    if (!owner.workingFolder.isEmpty())
+        layout->addWidget(new QLabel(ownerText(owner)));
     layout->addWidget(new QLabel(tr("Will be restored: %n path(s)", nullptr, restored.size())));
     layout->addWidget(m_restored, 2);
     auto* leftLabel =
@@ -111,6 +115,14 @@ UndoRunDialog::UndoRunDialog(const QJsonObject& foretold, const QDateTime& runSt
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
     resize(900, 520);
+}
+
+QString UndoRunDialog::ownerText(const RunOwner& owner)
+{
+    const QString flow =
+        owner.flow.isEmpty() ? tr("an unsaved flow") : QDir::toNativeSeparators(owner.flow);
+    return tr("Flow: %1, working folder: %2")
+        .arg(flow, QDir::toNativeSeparators(owner.workingFolder));
 }
 
 QString UndoRunDialog::shownTime(const QDateTime& time)
@@ -144,4 +156,24 @@ QString UndoRunDialog::summary(const QJsonObject& report)
         return tr("Run undone, %n path(s) restored", nullptr, restored);
     return tr("Run partly undone, %1 restored, %n left as they were changed since", nullptr, left)
         .arg(restored);
+}
+
+QJsonObject UndoRunDialog::shownReport(const QJsonObject& report, const PluginHost& host)
+{
+    QJsonObject shown = report;
+    const QString message = report.value(QLatin1String("message")).toString();
+    if (!message.isEmpty())
+        shown.insert(QLatin1String("message"), shownReason(host, message));
+    for (const char* key : {"left", "damaged"}) {
+        QJsonArray entries;
+        for (const QJsonValue& value : listed(report, key)) {
+            QJsonObject entry = value.toObject();
+            const QString reason = entry.value(QLatin1String("reason")).toString();
+            entry.insert(QLatin1String("reason"), shownReason(host, reason));
+            entries.append(entry);
+        }
+        if (report.contains(QLatin1String(key)))
+            shown.insert(QLatin1String(key), entries);
+    }
+    return shown;
 }

@@ -90,6 +90,8 @@ VariablesPanel::VariablesPanel(VariablesModel* model, QWidget* parent)
     auto* remove = new QPushButton(tr("Remove"), this);
     connect(add, &QPushButton::clicked, this, &VariablesPanel::addVariable);
     connect(remove, &QPushButton::clicked, this, &VariablesPanel::removeSelected);
+    m_buttons = {add, remove};
+    m_editTriggers = m_view->editTriggers();
 
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(add);
@@ -111,6 +113,13 @@ VariablesPanel::VariablesPanel(VariablesModel* model, QWidget* parent)
     layout->addWidget(m_view);
     layout->addWidget(m_refusal);
     layout->addLayout(buttons);
+}
+
+void VariablesPanel::setEditable(bool editable)
+{
+    m_view->setEditTriggers(editable ? m_editTriggers : QAbstractItemView::NoEditTriggers);
+    for (QWidget* button : qAsConst(m_buttons))
+        button->setEnabled(editable);
 }
 
 void VariablesPanel::addVariable()

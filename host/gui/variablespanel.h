@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include <QAbstractItemView>
 #include <QWidget>
 
 class QLabel;
@@ -20,6 +21,8 @@ public:
     QTableView* view() const { return m_view; }
     // The reason the last edit was refused; hidden once an edit is taken.
     QLabel* refusal() const { return m_refusal; }
+    // Whether the variables may be changed; they may always be looked at and selected.
+    void setEditable(bool editable);
 
 private:
     void addVariable();
@@ -28,4 +31,6 @@ private:
     VariablesModel* m_model;
     QTableView* m_view;
     QLabel* m_refusal;
+    QList<QWidget*> m_buttons;
+    QAbstractItemView::EditTriggers m_editTriggers;
 };

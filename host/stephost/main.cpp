@@ -16,22 +16,32 @@
 #include "legacyencoding.h"
 #include "plan.h"
 #include "pluginhost.h"
+#include "progresstext.h"
 #include "report.h"
 #include "runner.h"
+#include "stopsignals.h"
 
 #include <operation.h>
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QStringList>
 
 #include <csignal>
 #include <cstdio>
+#include <memory>
 
 namespace
 {
 
 enum ExitCode { Success = 0, FlowFailure = 1, UsageFailure = 2 };
+
+// A run or plan stopped by a signal ends as the shell reports one the signal ended.
+int stoppedBy(int signal)
+{
+    return 128 + signal;
+}
 
 void writeOut(const char* data, size_t size)
 {
@@ -102,16 +112,66 @@ int schemaCommand(const PluginHost& host, const CommandLine& commandLine)
     return Success;
 }
 
+// The line of the step under way, shown anew at most four times a second.
+class ProgressLine
+{
+public:
+    void start(int index, int count, const Operation& step)
+    {
+        m_prefix = progressPrefix(index, count, step);
+        m_shown = false;
+        m_sinceStart.start();
+        m_sinceShown.invalidate();
+        Console::beginLine(m_prefix);
+    }
+
+    void show(int index, int count, const Operation& step, const FileProgress& progress)
+    {
+        if (m_sinceShown.isValid() && m_sinceShown.elapsed() < kShowEveryMs)
+            return;
+        const QString figures = progressText(progress, m_sinceStart.elapsed());
+        if (figures.isEmpty())
+            return;
+        m_sinceShown.start();
+        m_shown = true;
+        Console::redrawLine(QStringLiteral("[%1/%2] %3  %4")
+                                .arg(index + 1)
+                                .arg(count)
+                                .arg(step.typeName(), figures));
+    }
+
+    // The step's line as it was before its figures came, with how long it took.
+    void finish(qint64 nanoseconds)
+    {
+        if (m_shown)
+            Console::redrawLine(m_prefix);
+        Console::endLine(QLatin1Char(' ') + durationText(nanoseconds));
+    }
+
+private:
+    static const qint64 kShowEveryMs = 250;
+    QString m_prefix;
+    bool m_shown = false;
+    QElapsedTimer m_sinceStart;
+    QElapsedTimer m_sinceShown;
+};
+
 RunOptions runOptions(const CommandLine& commandLine)
 {
     RunOptions options;
     options.roundtrip = commandLine.isSet(QStringLiteral("roundtrip"));
+    options.stopRequested = [] { return StopSignals::received() != 0; };
     if (Console::isTerminal()) {
-        options.stepStarted = [](int index, int count, const Operation& step) {
-            Console::beginLine(progressPrefix(index, count, step));
+        const auto line = std::make_shared<ProgressLine>();
+        options.stepStarted = [line](int index, int count, const Operation& step) {
+            line->start(index, count, step);
         };
-        options.stepFinished = [](int, int, const Operation&, qint64 nanoseconds) {
-            Console::endLine(QLatin1Char(' ') + durationText(nanoseconds));
+        options.stepProgress = [line](int index, int count, const Operation& step,
+                                      const FileProgress& progress) {
+            line->show(index, count, step, progress);
+        };
+        options.stepFinished = [line](int, int, const Operation&, qint64 nanoseconds) {
+            line->finish(nanoseconds);
         };
     }
     return options;
@@ -127,19 +187,25 @@ int runCommand(const PluginHost& host, const CommandLine& commandLine)
         filter = commandLine.value(vars).split(QLatin1Char(','));
 
     std::string report;
+    bool stopped = false;
+    StopSignals::install();
     try {
         const Flow flow = readFlowFile(path, host);
         const QStringList* variables = hasVars ? &filter : nullptr;
         const QString journal = QStringLiteral("journal");
-        if (commandLine.command().name == QLatin1String("plan"))
-            report = planOutputText(planFlow(flow, host, runOptions(commandLine)),
-                                    commandLine.isSet(QStringLiteral("json")), variables);
-        else if (commandLine.isSet(journal))
-            report = reportText(
-                runJournaledFlow(flow, host, commandLine.value(journal), runOptions(commandLine)),
-                variables);
-        else
-            report = reportText(runFlow(flow, host, runOptions(commandLine)), variables);
+        if (commandLine.command().name == QLatin1String("plan")) {
+            const PlanResult planned = planFlow(flow, host, runOptions(commandLine));
+            stopped = planned.run.stopped;
+            report = planOutputText(planned, commandLine.isSet(QStringLiteral("json")), variables,
+                                    &host);
+        } else {
+            const RunResult result = commandLine.isSet(journal)
+                                         ? runJournaledFlow(flow, host, commandLine.value(journal),
+                                                            runOptions(commandLine))
+                                         : runFlow(flow, host, runOptions(commandLine));
+            stopped = result.stopped;
+            report = reportText(result, variables);
+        }
     } catch (const JournalFolderRefused& refusal) {
         printError(refusal.message);
         return UsageFailure;
@@ -157,7 +223,7 @@ int runCommand(const PluginHost& host, const CommandLine& commandLine)
             return FlowFailure;
         }
     }
-    return Success;
+    return stopped ? stoppedBy(StopSignals::received()) : Success;
 }
 
 int undoCommand(const PluginHost&, const CommandLine& commandLine)
@@ -311,7 +377,9 @@ Usage stephostUsage()
         "Relative paths resolve against the current directory.\n"
         "\n"
         "Exit status: 0 the command did its job (steps may have logged warnings), 1 a flow that\n"
-        "cannot be read or a host error, 2 a bad command line.\n");
+        "cannot be read or a host error, 2 a bad command line, 130 or 143 a run or plan stopped\n"
+        "by Ctrl+C (SIGINT) or SIGTERM: the step under way stops, the report says what was "
+        "done.\n");
     return usage;
 }
 

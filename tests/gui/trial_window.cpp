@@ -4,13 +4,17 @@
 // The window for real, under an X server (xvfb-run) at 1280x800: every step's properties with
 // every choice selected fit the panel without a horizontal scroll bar, the file-list editor sits
 // level with its label and as wide as the other fields; the Preview tab shows a plan with a
-// conflict. Screenshots go under build/screenshots/.
+// conflict, and in Chinese one that replaces a file and leaves one alone. Screenshots go under
+// build/screenshots/.
+#include "chinesefortest.h"
 #include "flowmodel.h"
 #include "mainwindow.h"
 #include "palettemodel.h"
 #include "pluginhost.h"
 #include "previewpanel.h"
 #include "propertypanel.h"
+#include "runjob.h"
+#include "runprogress.h"
 #include "undorundialog.h"
 #include "variablesmodel.h"
 
@@ -22,10 +26,13 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QSemaphore>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -45,6 +52,8 @@ private slots:
     void screenshotWithACopyStep();
     void undoRunDialogShowsPathsWhole();
     void screenshotOfAPreviewWithAConflict();
+    void screenshotOfACopyUnderWay();
+    void screenshotOfAPreviewMarkingAReplaceInChinese();
 
 private:
     void settle();
@@ -229,6 +238,111 @@ void WindowTrial::screenshotOfAPreviewWithAConflict()
     QVERIFY(table->viewport()->rect().contains(table->visualItemRect(table->item(lastRow, 0))));
     settle();
     save(QStringLiteral("preview"));
+}
+
+// A copy of three hundred files a third of the way through: the bar, the files and bytes done,
+// the speed and the time left in the status bar. The run is held on its thread while the
+// picture is taken, and once at its start for a second, so that its speed is known.
+void WindowTrial::screenshotOfACopyUnderWay()
+{
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    const QDir documents(scratch.filePath(QStringLiteral("Documents")));
+    const int total = 300;
+    QStringList files;
+    for (int i = 0; i < total; ++i) {
+        const QString name = QStringLiteral("photos/IMG_%1.jpg").arg(4000 + i);
+        QVERIFY(QDir().mkpath(documents.filePath(QStringLiteral("photos"))));
+        QFile out(documents.filePath(name));
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(QByteArray(256 * 1024, 'x')) > 0);
+        files.append(name);
+    }
+    MainWindow& window = *m_window;
+    window.setWorkingFolder(documents.path());
+    window.variablesModel()->setVariables({{QStringLiteral("photos"), VarType::List, files}});
+    window.addStep(QStringLiteral("file.copy"));
+    Operation* copy = window.flowModel()->step(0);
+    copy->setProperty("files", QStringLiteral("$photos"));
+    copy->setProperty("destDir", QStringLiteral("backup"));
+    window.selectStep(-1); // the panel shows the settings of a step as it is selected
+    window.selectStep(0);
+    window.resize(1280, 800);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    QSemaphore reached;
+    QSemaphore letGo;
+    std::atomic<int> holds{0};
+    connect(&window, &MainWindow::runStarted, this, [&](RunJob* job) {
+        connect(
+            job, &RunJob::progress, job,
+            [&](int, int, const FileProgress& progress) {
+                const bool first = holds == 0;
+                if (!first && (holds > 1 || progress.filesDone * 3 < progress.filesTotal))
+                    return;
+                ++holds;
+                reached.release();
+                letGo.acquire();
+            },
+            Qt::DirectConnection);
+    });
+    QSignalSpy finished(&window, &MainWindow::runFinished);
+    QVERIFY(window.startRun());
+    QVERIFY(QTest::qWaitFor([&] { return reached.tryAcquire(); }));
+    QTest::qWait(1000);
+    letGo.release();
+    QVERIFY(QTest::qWaitFor([&] { return reached.tryAcquire(); }));
+    QTRY_VERIFY(window.runProgress()->figures()->text().contains(QStringLiteral(" left")));
+    QVERIFY(window.runProgress()->bar()->value() > 0);
+    settle();
+    qInfo("progress: %s", qPrintable(window.runProgress()->figures()->text()));
+    save(QStringLiteral("progress"));
+    letGo.release();
+    QVERIFY(finished.wait());
+}
+
+void WindowTrial::screenshotOfAPreviewMarkingAReplaceInChinese()
+{
+    const ChineseForTest chinese;
+    QVERIFY(chinese.loaded());
+    m_window.reset(new MainWindow(m_host)); // its texts are read as it is made
+    QTemporaryDir scratch;
+    QVERIFY(scratch.isValid());
+    const QDir documents(scratch.filePath(QStringLiteral("Documents")));
+    // 备份/月报.txt holds the edit the user has just made.
+    for (const char* file : {"月报.txt", "周报.txt", "备份/月报.txt"}) {
+        const QString path = documents.filePath(QString::fromUtf8(file));
+        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+        QFile out(path);
+        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) > 0);
+    }
+    MainWindow& window = *m_window;
+    window.setWorkingFolder(documents.path());
+    window.addStep(QStringLiteral("file.copy"));
+    Operation* copy = window.flowModel()->step(0);
+    copy->setProperty("files", QStringLiteral("月报.txt\n周报.txt\n年报.txt"));
+    copy->setProperty("destDir", QStringLiteral("备份"));
+    copy->setProperty("ifExist", 1);
+    window.flowModel()->stepsChanged();
+    window.selectStep(-1); // the panel shows the settings as they are now
+    window.selectStep(0);
+    window.resize(1280, 800);
+    qobject_cast<QSplitter*>(window.centralWidget())->setSizes({440, 300});
+    window.bottomTabs()->setCurrentWidget(window.previewPanel());
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    PreviewPanel* preview = window.previewPanel();
+    QVERIFY(preview->awaitCurrentPlan());
+    QCOMPARE(preview->summary(), QStringLiteral("2 项更改，1 项替换现有文件，0 项冲突，1 项跳过"));
+    QTableWidget* table = preview->table();
+    QStringList states;
+    for (int row = 0; row < table->rowCount(); ++row)
+        states << table->item(row, PreviewPanel::StateColumn)->text();
+    QCOMPARE(states, QStringList({"替换现有文件", "正常", "已跳过：文件不存在"}));
+    const int lastRow = table->rowCount() - 1;
+    QVERIFY(table->viewport()->rect().contains(table->visualItemRect(table->item(lastRow, 0))));
+    settle();
+    save(QStringLiteral("preview-replace-zh"));
 }
 
 QTEST_MAIN(WindowTrial)

@@ -7,9 +7,11 @@
 #include "flowmodel.h"
 #include "flowview.h"
 #include "mainwindow.h"
+#include "modalanswers.h"
 #include "palettemodel.h"
 #include "pluginhost.h"
 #include "propertypanel.h"
+#include "runjob.h"
 #include "testsupport.h"
 #include "variablesmodel.h"
 
@@ -61,8 +63,8 @@ void tst_GuiMainWindow::initTestCase()
     // Relative paths resolve against the working directory, in the window as in stephost.
     m_previousDir = QDir::currentPath();
     QVERIFY(m_dir.isValid() && QDir::setCurrent(m_dir.path()));
-    // The runs' journals go to the user's data folder: a scratch one.
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("data"))));
+    // The runs' journals go to the user's data folder, which Qt's test mode puts under HOME.
+    qputenv("HOME", QFile::encodeName(m_dir.filePath(QStringLiteral("data"))));
 }
 
 void tst_GuiMainWindow::typeInto(MainWindow& window, const char* property, const QString& text)
@@ -177,7 +179,16 @@ void tst_GuiMainWindow::savedFlowRunsAsStephostRunsIt()
     }
     // The steps run on their own thread while the status bar names each in turn.
     QSignalSpy status(reopened.statusBar(), &QStatusBar::messageChanged);
+    // The palette's steps keep their empty paths, which the window marks: Run asks first.
+    QString question;
+    answerModal<QMessageBox>(&reopened, [&question](QMessageBox* box) {
+        question = box->text();
+        box->button(QMessageBox::Yes)->click();
+    });
     QVERIFY(reopened.runFlow());
+    QCOMPARE(question, QStringLiteral("%1 step(s) have settings marked as not working as meant. "
+                                      "Run anyway?")
+                           .arg(read.steps.size() - 2));
     QStringList shown;
     for (const QList<QVariant>& message : qAsConst(status))
         shown.append(message.first().toString());
@@ -330,17 +341,24 @@ void tst_GuiMainWindow::stopEndsTheRunBetweenSteps()
     MainWindow window(m_host);
     window.setWorkingFolder(m_dir.path());
     addWriteSteps(window, {"a.stop", "b.stop", "c.stop"});
-    // Stop while the second step is starting: it finishes, the third does not run. Meanwhile
-    // the rest of the window waits (the File menu among it); Stop alone is enabled.
+    // Stop as the second step starts, on the run's thread before the step goes on: it
+    // finishes, the third does not run. Meanwhile the File menu waits and Stop is enabled.
     bool fileMenuLocked = false;
-    connect(window.statusBar(), &QStatusBar::messageChanged, &window, [&](const QString& text) {
-        if (!text.startsWith(QLatin1String("Running step 2 of 3")))
-            return;
+    bool stopEnabled = false;
+    connect(&window, &MainWindow::runStarted, this, [&](RunJob* job) {
         fileMenuLocked = !window.menuBar()->actions().first()->isEnabled();
-        window.stopAction()->trigger();
+        stopEnabled = window.stopAction()->isEnabled();
+        connect(
+            job, &RunJob::stepStarted, job,
+            [job](int index) {
+                if (index == 1)
+                    job->stop();
+            },
+            Qt::DirectConnection);
     });
     QVERIFY(window.runFlow());
-    QVERIFY(fileMenuLocked && window.menuBar()->actions().first()->isEnabled());
+    QVERIFY(fileMenuLocked && stopEnabled);
+    QVERIFY(window.menuBar()->actions().first()->isEnabled());
     QVERIFY(QFile::exists("a.stop") && QFile::exists("b.stop"));
     QVERIFY(!QFile::exists("c.stop"));
     QCOMPARE(window.logView()->toPlainText(),
@@ -348,6 +366,7 @@ void tst_GuiMainWindow::stopEndsTheRunBetweenSteps()
     QCOMPARE(window.statusBar()->currentMessage(),
              QStringLiteral("Stopped after step 2, 0 warning(s)"));
     QVERIFY(!window.stopAction()->isEnabled());
+    QVERIFY(!window.runJob());
 }
 
 QTEST_MAIN(tst_GuiMainWindow)

@@ -58,19 +58,31 @@ bool openSteps(MainWindow& window, const QTemporaryDir& flows, const char* steps
     return true;
 }
 
-// Each row of the table as "step action path from state", "*" before a row marked as a conflict.
+// Each row of the table as "step action path from state", "*" before a row marked as a conflict
+// (bold, a sign and a tint), "+" before one marked as replacing a file (a sign and another tint).
 QStringList shownRows(const QTableWidget& table)
 {
     QStringList rows;
+    QColor conflictTint;
+    QColor replaceTint;
     for (int row = 0; row < table.rowCount(); ++row) {
         QStringList cells;
         for (int column = 0; column < table.columnCount(); ++column)
             cells << table.item(row, column)->text();
         const QTableWidgetItem* state = table.item(row, PreviewPanel::StateColumn);
-        const bool marked = state->font().bold() && !state->icon().isNull() &&
-                            state->background().style() != Qt::NoBrush;
-        rows << (marked ? QStringLiteral("*") : QString()) + cells.join(QLatin1Char(' '));
+        const bool tinted = !state->icon().isNull() && state->background().style() != Qt::NoBrush;
+        QString mark;
+        if (tinted && state->font().bold()) {
+            mark = QStringLiteral("*");
+            conflictTint = state->background().color();
+        } else if (tinted) {
+            mark = QStringLiteral("+");
+            replaceTint = state->background().color();
+        }
+        rows << mark + cells.join(QLatin1Char(' '));
     }
+    if (conflictTint.isValid() && replaceTint.isValid() && conflictTint == replaceTint)
+        rows << QStringLiteral("a replace has the tint of a conflict");
     return rows;
 }
 
@@ -97,23 +109,45 @@ void tst_GuiPreview::showsThePlanWithConflictsMarked_data()
     QTest::addColumn<QString>("steps");
     QTest::addColumn<QString>("rows");
     QTest::addColumn<QString>("summary");
+    QTest::addColumn<QString>("notes");
     QTest::newRow("two names swapped")
         << "a.txt|b.txt" << swapSteps
         << "*1 rename ./b.txt a.txt conflict: replaces a file that step 2 later renames|"
            "2 rename ./a.txt b.txt ok"
-        << "2 change(s), 1 conflict(s), 0 skipped";
+        << "2 change(s), 0 replacing existing file(s), 1 conflict(s), 0 skipped"
+        << "";
     QTest::newRow("two copies onto one target under 覆盖")
         << "d1/a.txt|d2/a.txt"
         << R"({"type": "file.copy", "settings": {"files": "d1/a.txt\nd2/a.txt",
                "destDir": "out", "ifExist": 1}})"
         << "1 mkdir out  ok|1 copy out/a.txt d1/a.txt ok|"
            "*1 copy out/a.txt d2/a.txt conflict: replaces what step 1 put here"
-        << "3 change(s), 1 conflict(s), 0 skipped";
+        << "3 change(s), 0 replacing existing file(s), 1 conflict(s), 0 skipped"
+        << "";
     QTest::newRow("a source missing")
         << "a.txt"
         << R"({"type": "file.copy", "settings": {"files": "a.txt\nmissing", "destDir": "out"}})"
         << "1 mkdir out  ok|1 copy out/a.txt a.txt ok|1 copy missing missing skipped: no such file"
-        << "2 change(s), 0 conflict(s), 1 skipped";
+        << "2 change(s), 0 replacing existing file(s), 0 conflict(s), 1 skipped"
+        << "Step 1 leaves missing alone: no such file";
+    // The edit the user just made to 备份/a.txt goes: the row says so, in a tint of its own.
+    QTest::newRow("copies over a file there, and a conflict beside")
+        << "a.txt|b.txt|备份/a.txt"
+        << QStringLiteral(R"({"type": "file.copy", "settings": {"files": "a.txt\nmissing",
+                             "destDir": "备份", "ifExist": 1}}, )") +
+               swapSteps
+        << "+1 copy 备份/a.txt a.txt replaces an existing file|"
+           "1 copy missing missing skipped: no such file|"
+           "*2 rename ./b.txt a.txt conflict: replaces a file that step 3 later renames|"
+           "3 rename ./a.txt b.txt ok"
+        << "3 change(s), 1 replacing existing file(s), 1 conflict(s), 1 skipped"
+        << "Step 1 leaves missing alone: no such file";
+    QTest::newRow("a warning and nothing to change")
+        << "a.txt"
+        << R"({"type": "file.copy", "settings": {"files": "a.txt", "destDir": ""}})"
+        << ""
+        << "The flow would change no file, 0 skipped"
+        << "Step 1 复制文件: 目标文件夹为空，已跳过";
 }
 
 void tst_GuiPreview::showsThePlanWithConflictsMarked()
@@ -122,6 +156,7 @@ void tst_GuiPreview::showsThePlanWithConflictsMarked()
     QFETCH(QString, steps);
     QFETCH(QString, rows);
     QFETCH(QString, summary);
+    QFETCH(QString, notes);
     const ScratchCwd dir;
     const QTemporaryDir flows;
     QVERIFY(makeTree(files));
@@ -132,6 +167,7 @@ void tst_GuiPreview::showsThePlanWithConflictsMarked()
     QTRY_COMPARE(planned.count(), 1);
     QCOMPARE(shownRows(*window.previewPanel()->table()), entries(rows));
     QCOMPARE(window.previewPanel()->summary(), summary);
+    QCOMPARE(window.previewPanel()->notes(), entries(notes));
     QCOMPARE(stampedTree(), before);
 }
 
@@ -184,8 +220,8 @@ void tst_GuiPreview::showsOnlyTheLatestRequest()
     QCOMPARE(preview.failure(), QStringLiteral("step 1 (file.none): unknown step type"));
     QVERIFY(!preview.table()->isVisibleTo(&preview));
     QCOMPARE(preview.conflictCount(), 0);
-    // A run takes the current folder from the plan under way, back as it was; that plan is
-    // dropped, no other is made until the run is over, and then it is made again.
+    // A run holds the plans: the one under way is dropped, no other is made until the run is
+    // over, and then it is made again; the process's current folder is never touched.
     QVERIFY(QDir().mkdir(QStringLiteral("work")));
     preview.setWorkingFolder(dir.filePath(QStringLiteral("work")));
     flow.steps = {write};
@@ -196,7 +232,8 @@ void tst_GuiPreview::showsOnlyTheLatestRequest()
     QCOMPARE(planned.count(), 1);
     preview.releasePlans();
     QTRY_COMPARE(planned.count(), 2);
-    QCOMPARE(preview.summary(), QStringLiteral("1 change(s), 0 conflict(s), 0 skipped"));
+    QCOMPARE(preview.summary(),
+             QStringLiteral("1 change(s), 0 replacing existing file(s), 0 conflict(s), 0 skipped"));
     QVERIFY(!QFile::exists(QStringLiteral("work/old.txt")));
 }
 
@@ -238,7 +275,7 @@ void tst_GuiPreview::aNewCodePagePlansAgain()
     const ScratchCwd dir;
     QSettings settings(dir.filePath(QStringLiteral("gui.ini")), QSettings::IniFormat);
     LegacyEncodingMenu menu(&settings);
-    Flow flow{{}, {{QStringLiteral("file.read"), {{"filePath", "a.txt"}}}}};
+    Flow flow{{}, {{QStringLiteral("file.read"), {{"filePath", "a.txt"}}}}, QString()};
     PreviewPanel preview(m_host, [&flow]() { return flow; });
     preview.setWorkingFolder(dir.path());
     QSignalSpy planned(preview.scheduler(), &PlanScheduler::planned);

@@ -106,7 +106,7 @@ void tst_GuiRunJournal::init()
     m_data.reset(new QTemporaryDir);
     m_flows.reset(new QTemporaryDir);
     m_work.reset(new ScratchCwd);
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_data->path()));
+    qputenv("HOME", QFile::encodeName(m_data->path())); // the data folder under Qt's test mode
     RunJournals::setEnabled(true);
 }
 
@@ -308,14 +308,6 @@ void tst_GuiRunJournal::liveOrDamagedJournalIsNotTakenBack()
     QCOMPARE(window.runJournals().lastUndoable(), journal);
 }
 
-int main(int argc, char* argv[])
-{
-    // The settings the window keeps live in a scratch folder, set before Qt first looks.
-    QTemporaryDir config;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
-    QApplication app(argc, argv);
-    tst_GuiRunJournal test;
-    return QTest::qExec(&test, argc, argv);
-}
+QTEST_MAIN(tst_GuiRunJournal)
 
 #include "tst_gui_runjournal.moc"
