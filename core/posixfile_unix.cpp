@@ -353,6 +353,11 @@ bool syncData(int fd)
     return ::fdatasync(fd) == 0;
 }
 
+bool syncFileSystem(int fd)
+{
+    return ::syncfs(fd) == 0;
+}
+
 bool withinFileSizeLimit(qint64 size)
 {
     rlimit limit;

@@ -118,6 +118,10 @@ KernelCopy copyInKernel(int in, int out, qint64 piece, const std::function<bool(
 bool truncateTo(int fd, qint64 size);
 bool setModificationTime(int fd, qint64 mtimeNs);
 bool syncData(int fd);
+// Everything written to the file system that holds the open file, made durable in one go (one
+// journal commit and one flush of the disk's cache, where a sync of each file pays both each
+// time). False where that fails, or where a write to it failed since the file was opened.
+bool syncFileSystem(int fd);
 
 // Whether a file may grow to `size` bytes under the process's file size limit (RLIMIT_FSIZE).
 // A write past the limit would end the process by SIGXFSZ unless the host ignores it; one that

@@ -109,77 +109,6 @@ bool copyContent(int in, int out, const FileStatus& source, QString* error)
     return failWithErrno(error);
 }
 
-// A copy being made: a new file beside the target under a replacement's hidden name, locked from
-// its creation until it has its name or is gone, so that whoever cleans up what killed runs left
-// (a later replacement of the target, an undo) passes it by while it lives.
-class CopyUnderWay
-{
-public:
-    ~CopyUnderWay()
-    {
-        if (m_fd < 0)
-            return;
-        const int code = errno;
-        if (!m_named)
-            removeEntry(m_temporary);
-        closeDescriptor(m_fd);
-        errno = code;
-    }
-
-    // Creates the temporary file and fills it with the source's bytes, mode and modification
-    // time, synced to disk.
-    bool make(const QString& source, const QString& target, QString* error)
-    {
-        FileStatus status;
-        const int in = openSource(source, &status, error);
-        if (in < 0)
-            return false;
-        const bool made = fill(in, source, status, target, error);
-        const int code = errno;
-        closeDescriptor(in);
-        errno = code;
-        return made;
-    }
-
-    const QString& temporary() const { return m_temporary; }
-
-    // The file has its name: nothing to remove when this goes. The lock holds until then.
-    void named() { m_named = true; }
-
-private:
-    bool fill(int in, const QString& source, const FileStatus& status, const QString& target,
-              QString* error)
-    {
-        // Refused before it starts where the copy would pass the size limit, as a write is.
-        if (!withinFileSizeLimit(status.size))
-            return failWithErrno(error);
-        OpenError openError;
-        m_fd = createReplacementFile(target, &m_temporary, &openError);
-        if (m_fd < 0)
-            return failWithErrno(error);
-        if (!copyContent(in, m_fd, status, error))
-            return false;
-        // What a copy has always been given: the source's permission bits, set-user-ID and the
-        // like left out, the owner's completed by what this process may do with the source.
-        if (!setMode(m_fd, (status.mode & 0777) | ownAccessBits(source)))
-            return failWithErrno(error);
-        // The time the source was last changed when its copy began: a file that changed while
-        // it was copied then looks older than it is, never newer, and is taken again by whoever
-        // compares times. Kept as exactly as the target's file system keeps times; where it
-        // cannot be set at all, the copy stands without it.
-        setModificationTime(m_fd, status.modified);
-        if (!syncData(m_fd))
-            return failWithErrno(error);
-        if (g_beforeNaming)
-            g_beforeNaming(m_temporary);
-        return true;
-    }
-
-    int m_fd = -1;
-    QString m_temporary;
-    bool m_named = false;
-};
-
 // Where renames take no flags (some network and FUSE file systems), a second name and the
 // removal of the first do the same; where neither is to be had, the target is looked for first,
 // as a copy has always done there.
@@ -203,7 +132,102 @@ bool renameOntoNothing(const QString& from, const QString& to)
     return renameReplacing(from, to);
 }
 
+// The test hook, called just before a complete copy takes its name.
+void beforeNaming(const QString& temporary)
+{
+    if (g_beforeNaming)
+        g_beforeNaming(temporary);
+}
+
 } // namespace
+
+PreparedCopy::~PreparedCopy()
+{
+    if (m_fd < 0)
+        return;
+    const int code = errno;
+    if (!m_named)
+        removeEntry(m_temporary);
+    closeDescriptor(m_fd);
+    errno = code;
+}
+
+bool PreparedCopy::make(const QString& source, const QString& target, Durability durability,
+                        QString* error)
+{
+    FileStatus status;
+    const int in = openSource(source, &status, error);
+    if (in < 0)
+        return false;
+    const bool made = fill(in, source, status, target, error);
+    const int code = errno;
+    closeDescriptor(in);
+    errno = code;
+    if (!made)
+        return false;
+    if (durability == Durability::Now)
+        return makeDurable(error);
+    // Its bytes start on their way to the disk while the next files are copied, so that the
+    // sync that makes the batch durable has less left to wait for.
+    startWriteback(m_fd, 0, 0);
+    return true;
+}
+
+bool PreparedCopy::makeDurable(QString* error)
+{
+    return syncData(m_fd) || failWithErrno(error);
+}
+
+bool PreparedCopy::makeFileSystemDurable()
+{
+    return syncFileSystem(m_fd);
+}
+
+bool PreparedCopy::fill(int in, const QString& source, const FileStatus& status,
+                        const QString& target, QString* error)
+{
+    // Refused before it starts where the copy would pass the size limit, as a write is.
+    if (!withinFileSizeLimit(status.size))
+        return failWithErrno(error);
+    OpenError openError;
+    m_fd = createReplacementFile(target, &m_temporary, &openError);
+    if (m_fd < 0)
+        return failWithErrno(error);
+    if (!copyContent(in, m_fd, status, error))
+        return false;
+    // What a copy has always been given: the source's permission bits, set-user-ID and the
+    // like left out, the owner's completed by what this process may do with the source.
+    if (!setMode(m_fd, (status.mode & 0777) | ownAccessBits(source)))
+        return failWithErrno(error);
+    // The time the source was last changed when its copy began: a file that changed while
+    // it was copied then looks older than it is, never newer, and is taken again by whoever
+    // compares times. Kept as exactly as the target's file system keeps times; where it
+    // cannot be set at all, the copy stands without it.
+    setModificationTime(m_fd, status.modified);
+    m_size = status.size;
+    FileStatus made;
+    if (statusOf(m_fd, &made))
+        m_device = made.device;
+    return true;
+}
+
+bool PreparedCopy::nameWithoutReplacing(const QString& target, QString* error)
+{
+    beforeNaming(m_temporary);
+    if (!renameOntoNothing(m_temporary, target))
+        return failWithErrno(error);
+    m_named = true;
+    return true;
+}
+
+bool PreparedCopy::nameReplacing(const QString& target, QString* error)
+{
+    beforeNaming(m_temporary);
+    if (!renameReplacing(m_temporary, target))
+        return failWithErrno(error);
+    m_named = true;
+    return true;
+}
 
 CopyWatch::CopyWatch(std::function<bool(qint64 bytes)> moved)
     : m_moved(std::move(moved)), m_outer(t_copyWatch)
@@ -229,23 +253,15 @@ bool copyFileWithoutReplacing(const QFileInfo& source, const QString& target, QS
         errno = EEXIST;
         return false;
     }
-    CopyUnderWay copy;
-    if (!copy.make(source.filePath(), target, error))
-        return false;
-    if (!renameOntoNothing(copy.temporary(), target))
-        return failWithErrno(error);
-    copy.named();
-    return true;
+    PreparedCopy copy;
+    return copy.make(source.filePath(), target, PreparedCopy::Durability::Now, error) &&
+           copy.nameWithoutReplacing(target, error);
 }
 
 bool copyFileReplacing(const QFileInfo& source, const QString& target, QString* error)
 {
     removeLeftoverReplacements(target);
-    CopyUnderWay copy;
-    if (!copy.make(source.filePath(), target, error))
-        return false;
-    if (!renameReplacing(copy.temporary(), target))
-        return failWithErrno(error);
-    copy.named();
-    return true;
+    PreparedCopy copy;
+    return copy.make(source.filePath(), target, PreparedCopy::Durability::Now, error) &&
+           copy.nameReplacing(target, error);
 }

@@ -16,6 +16,50 @@
 // move may remove its source right after. On failure *error says why and errno holds the
 // system's reason; the temporary file is gone.
 
+struct FileStatus;
+
+// One copy, made complete under its hidden name first and named later. Made durable at once, or
+// later by makeDurable() together with others (many small files are synced far faster together
+// than one by one). Until it is named the file stays locked, and a copy that never gets its name
+// is removed when this goes.
+class PreparedCopy
+{
+public:
+    enum class Durability { Now, Later };
+
+    PreparedCopy() = default;
+    ~PreparedCopy();
+    PreparedCopy(const PreparedCopy&) = delete;
+    PreparedCopy& operator=(const PreparedCopy&) = delete;
+
+    // Creates the temporary file beside `target` and fills it with the source's bytes, mode and
+    // modification time; synced to disk with Durability::Now.
+    bool make(const QString& source, const QString& target, Durability durability, QString* error);
+    bool makeDurable(QString* error);
+    // Makes durable everything written to the file system this copy is on, this copy included;
+    // the way to make many copies durable at once.
+    bool makeFileSystemDurable();
+    // The complete copy takes the name `target`, where nothing may be, or over what is there.
+    bool nameWithoutReplacing(const QString& target, QString* error);
+    bool nameReplacing(const QString& target, QString* error);
+
+    const QString& temporary() const { return m_temporary; }
+    // The source's size as the copy began.
+    qint64 size() const { return m_size; }
+    // The file system the copy is on.
+    quint64 device() const { return m_device; }
+
+private:
+    bool fill(int in, const QString& source, const FileStatus& status, const QString& target,
+              QString* error);
+
+    int m_fd = -1;
+    QString m_temporary;
+    qint64 m_size = 0;
+    quint64 m_device = 0;
+    bool m_named = false;
+};
+
 // Copies to a path where nothing is yet, never replacing what is there.
 bool copyFileWithoutReplacing(const QFileInfo& source, const QString& target, QString* error);
 

@@ -80,6 +80,35 @@ private:
     FileError m_error;
 };
 
+// Copies of many files, synced together: each is made complete under a hidden name beside its
+// target, all of them are then made durable at once, and only then does each take its name, in
+// the order they were added. A file under its final name is therefore always complete on disk,
+// and a kill leaves at most the hidden files of one batch, which the next replacement of such a
+// name removes. Those files stay locked until named, so that no cleanup takes them for leftovers.
+class CopyBatch
+{
+public:
+    // Copies not named are removed.
+    virtual ~CopyBatch() = default;
+
+    // The source's bytes, complete under a hidden name beside `target`, not yet durable. False,
+    // *error saying why, where that fails; nothing of it then stays.
+    virtual bool add(const QString& source, const QString& target, FileError* error) = 0;
+    // Makes every copy added durable on disk; one that cannot be made so is never named.
+    virtual void makeDurable() = 0;
+    // Copy `index` (once durable) takes its name, replacing what is at its target only where
+    // allowed. False, *error saying why, where it does not: the copy is then gone.
+    virtual bool name(int index, Overwrite overwrite, FileError* error) = 0;
+    // Removes every copy not named; the batch is empty again.
+    virtual void clear() = 0;
+
+    virtual int count() const = 0;
+    // What the copies added hold together.
+    virtual qint64 bytes() const = 0;
+    // Where copy `index` waits for its name, for a layer that records it.
+    virtual QString temporary(int index) const = 0;
+};
+
 class FileSystem
 {
 public:
@@ -126,6 +155,10 @@ public:
         Q_UNUSED(from)
         Q_UNUSED(reason)
     }
+
+    // Copies of many files synced together (see CopyBatch); null where this file system copies
+    // one file at a time.
+    virtual std::unique_ptr<CopyBatch> startCopyBatch() { return nullptr; }
 
     bool exists(const QString& path) { return status(path).exists(); }
     bool isFile(const QString& path) { return status(path).isFile(); }

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <QStringList>
 
 #include "core/replacementfile.h"
@@ -62,6 +63,61 @@ private:
     QString m_newFile;
     QString m_target;
     bool m_committed = false;
+};
+
+// Copies made by the batch below, each recorded as it takes its name, as a single copy is: the
+// records of a batch follow its sync, so a file the journal says is ready is durable already.
+class JournalFileSystem::Batch : public CopyBatch
+{
+public:
+    Batch(JournalFileSystem& files, std::unique_ptr<CopyBatch> below)
+        : m_files(files), m_below(std::move(below))
+    {
+    }
+
+    bool add(const QString& source, const QString& target, FileError* error) override
+    {
+        // A journal that failed refuses the copy before a byte is copied, as it refuses a
+        // single one; a folder in the way makes the copy fail as it would without a journal.
+        if (m_files.m_journal->failed() &&
+            fileStateOf(m_files.onDisk(target)).kind != FileState::Kind::Folder)
+            return m_files.refuse(FileError::Operation::Copy, target, error);
+        // Undo of a run killed while copies wait removes what they left in a folder the
+        // journal names: a folder gets its name in the journal before its first copy begins.
+        const QString folder = QFileInfo(target).path();
+        if (!m_folders.contains(folder)) {
+            if (!m_files.m_journal->willWriteBeside(target))
+                return m_files.refuse(FileError::Operation::Copy, target, error);
+            m_folders.insert(folder);
+        }
+        if (!m_below->add(source, target, error))
+            return false;
+        m_targets.append(target);
+        return true;
+    }
+
+    void makeDurable() override { m_below->makeDurable(); }
+
+    bool name(int index, Overwrite overwrite, FileError* error) override
+    {
+        return m_files.nameBatchCopy(*m_below, index, m_targets.at(index), overwrite, error);
+    }
+
+    void clear() override
+    {
+        m_below->clear();
+        m_targets.clear();
+    }
+
+    int count() const override { return m_below->count(); }
+    qint64 bytes() const override { return m_below->bytes(); }
+    QString temporary(int index) const override { return m_below->temporary(index); }
+
+private:
+    JournalFileSystem& m_files;
+    std::unique_ptr<CopyBatch> m_below;
+    QStringList m_targets;
+    QSet<QString> m_folders; // named in the journal already
 };
 
 namespace
@@ -238,6 +294,40 @@ bool JournalFileSystem::copyFile(const QString& source, const QString& target, O
     if (!copied)
         m_journal->changeFailed();
     if (!copied || !putInPlace(newFile, target, Operation::Copy, error)) {
+        if (there.exists() && !m_files.status(target, Links::NoFollow).exists())
+            putBack(target, there);
+        return false;
+    }
+    m_journal->changeMade();
+    return true;
+}
+
+std::unique_ptr<CopyBatch> JournalFileSystem::startCopyBatch()
+{
+    std::unique_ptr<CopyBatch> below = m_files.startCopyBatch();
+    if (!below)
+        return nullptr;
+    return std::make_unique<Batch>(*this, std::move(below));
+}
+
+// As copyFile() above, with the complete copy made by the batch: the target as it is now is
+// cleared and recorded, the copy's state recorded, and the copy named.
+bool JournalFileSystem::nameBatchCopy(CopyBatch& below, int index, const QString& target,
+                                      Overwrite overwrite, FileError* error)
+{
+    forgetSeen();
+    const FileState there = fileStateOf(onDisk(target));
+    if ((overwrite == Overwrite::No && there.exists()) || there.kind == FileState::Kind::Folder)
+        return below.name(index, overwrite, error);
+    if (!clearTarget(target, there, overwrite, Operation::Copy, error))
+        return false;
+    const FileState missing;
+    if (!m_journal->willCreate(target, &missing))
+        return refuse(Operation::Copy, target, error);
+    if (!m_journal->willPutInPlace(below.temporary(index)))
+        return refuse(Operation::Copy, target, error);
+    if (!below.name(index, Overwrite::No, error)) {
+        m_journal->changeFailed();
         if (there.exists() && !m_files.status(target, Links::NoFollow).exists())
             putBack(target, there);
         return false;

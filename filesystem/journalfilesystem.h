@@ -37,6 +37,7 @@ public:
     bool readAll(const QString& path, qint64 maxSize, QByteArray* bytes, FileError* error) override;
     bool readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes,
                   FileError* error) override;
+    std::unique_ptr<CopyBatch> startCopyBatch() override;
 
 private:
     struct Seen {
@@ -62,6 +63,9 @@ private:
                                           const QString& target = QString());
 
     class Writer;
+    class Batch;
+    bool nameBatchCopy(CopyBatch& below, int index, const QString& target, Overwrite overwrite,
+                       FileError* error);
     bool commitNewFile(FileWriter& writer, const QString& newFile, const QString& target,
                        FileError* error);
     bool commitInPlace(FileWriter& writer, FileError* error);

@@ -6,15 +6,21 @@
 #include "core/parallel.h"
 #include "core/posixfile_unix.h"
 #include "core/regularfile.h"
+#include "core/replacementfile.h"
 #include "filesystem/filecopy.h"
+#include "filesystem/filesystem.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <QVector>
 
 #include <atomic>
 #include <cerrno>
 #include <sys/stat.h>
+#include <vector>
 
 namespace
 {
@@ -144,6 +150,109 @@ private:
     RegularFileWriter m_file;
 };
 
+// Where a file system refuses to be synced as a whole, its copies are synced one by one on this
+// many threads at most: each waits on the disk, not on a core, and the file system commits the
+// syncs that wait together in one go.
+const int kSyncThreads = 16;
+
+class RealCopyBatch : public CopyBatch
+{
+public:
+    explicit RealCopyBatch(RealFileSystem& files) : m_files(files) {}
+
+    bool add(const QString& source, const QString& target, FileError* error) override
+    {
+        auto copy = std::make_unique<PreparedCopy>();
+        QString why;
+        errno = 0;
+        if (!copy->make(m_files.onDisk(source), m_files.onDisk(target),
+                        PreparedCopy::Durability::Later, &why))
+            return failWith(error, m_files.copyFailure(source, target, Overwrite::Yes, why));
+        m_bytes += copy->size();
+        m_copies.push_back({std::move(copy), source, target, 0});
+        return true;
+    }
+
+    // One sync of each file system the copies are on: syncing each file instead would cost a
+    // journal commit and a flush of the disk's cache per file. Where that sync fails (a write
+    // failed, or the file system cannot), each copy is synced on its own, so that only those
+    // that cannot be made durable fail.
+    void makeDurable() override
+    {
+        QHash<quint64, int> firstOnDevice;
+        for (int index = 0; index < count(); ++index)
+            firstOnDevice.insert(m_copies[size_t(index)].copy->device(), index);
+        QSet<quint64> failedDevices;
+        for (auto it = firstOnDevice.cbegin(); it != firstOnDevice.cend(); ++it) {
+            if (!m_copies[size_t(it.value())].copy->makeFileSystemDurable())
+                failedDevices.insert(it.key());
+        }
+        if (failedDevices.isEmpty())
+            return;
+        QVector<int> unsure;
+        for (int index = 0; index < count(); ++index) {
+            if (failedDevices.contains(m_copies[size_t(index)].copy->device()))
+                unsure.append(index);
+        }
+        runTasks(unsure.size(), qMin(unsure.size(), kSyncThreads), [&](int task, int) {
+            QString why;
+            Pending& pending = m_copies[size_t(unsure.at(task))];
+            if (!pending.copy->makeDurable(&why))
+                pending.syncError = errno;
+        });
+    }
+
+    bool name(int index, Overwrite overwrite, FileError* error) override
+    {
+        Pending& pending = m_copies[size_t(index)];
+        QString why;
+        errno = pending.syncError;
+        bool named = false;
+        if (pending.syncError != 0)
+            why = qt_error_string(pending.syncError);
+        else if (overwrite == Overwrite::Yes) {
+            const QString target = m_files.onDisk(pending.target);
+            removeLeftoverReplacements(target);
+            named = pending.copy->nameReplacing(target, &why);
+        } else
+            named = pending.copy->nameWithoutReplacing(m_files.onDisk(pending.target), &why);
+        if (!named) {
+            const int code = errno;
+            pending.copy.reset();
+            errno = code;
+            return failWith(error,
+                            m_files.copyFailure(pending.source, pending.target, overwrite, why));
+        }
+        return true;
+    }
+
+    void clear() override
+    {
+        m_copies.clear();
+        m_bytes = 0;
+    }
+
+    int count() const override { return int(m_copies.size()); }
+    qint64 bytes() const override { return m_bytes; }
+    QString temporary(int index) const override
+    {
+        const Pending& pending = m_copies[size_t(index)];
+        return pending.copy ? pending.copy->temporary() : QString();
+    }
+
+private:
+    struct Pending {
+        std::unique_ptr<PreparedCopy> copy;
+        QString source;
+        QString target;
+        int syncError;
+    };
+
+    RealFileSystem& m_files;
+    std::vector<Pending> m_copies;
+    qint64 m_bytes = 0;
+};
+
 } // namespace
 
 RealFileSystem::RealFileSystem(const QString& baseFolder) : m_baseFolder(baseFolder)
@@ -203,11 +312,17 @@ bool RealFileSystem::copyFile(const QString& source, const QString& target, Over
     if (overwrite == Overwrite::Yes ? copyFileReplacing(sourceInfo, targetOnDisk, &why)
                                     : copyFileWithoutReplacing(sourceInfo, targetOnDisk, &why))
         return true;
+    return failWith(error, copyFailure(source, target, overwrite, why));
+}
+
+// Called right after the copy failed, errno still its reason.
+FileError RealFileSystem::copyFailure(const QString& source, const QString& target,
+                                      Overwrite overwrite, const QString& why)
+{
     int code = errno;
     if (!status(source).isFile())
-        return failWith(error, FileError::withText(
-                                   Operation::Copy, source,
-                                   notReadable(Operation::Copy, source, onDisk(source)).code, why));
+        return FileError::withText(Operation::Copy, source,
+                                   notReadable(Operation::Copy, source, onDisk(source)).code, why);
     // The copy asks whether something is at the target before it tries, so no system call
     // failed on a clash.
     if (overwrite == Overwrite::No) {
@@ -215,7 +330,12 @@ bool RealFileSystem::copyFile(const QString& source, const QString& target, Over
         if (there.exists())
             code = there.isFolder() ? EISDIR : EEXIST;
     }
-    return failWith(error, FileError::withText(Operation::Copy, target, code, why));
+    return FileError::withText(Operation::Copy, target, code, why);
+}
+
+std::unique_ptr<CopyBatch> RealFileSystem::startCopyBatch()
+{
+    return std::make_unique<RealCopyBatch>(*this);
 }
 
 bool RealFileSystem::rename(const QString& source, const QString& target, Overwrite overwrite,

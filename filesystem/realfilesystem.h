@@ -31,8 +31,13 @@ public:
     bool readAll(const QString& path, qint64 maxSize, QByteArray* bytes, FileError* error) override;
     bool readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes,
                   FileError* error) override;
+    std::unique_ptr<CopyBatch> startCopyBatch() override;
 
-protected:
+    // Why a copy of `source` to `target` failed, asked right after it did (errno still holding
+    // the system's reason, `why` the copy's own words).
+    FileError copyFailure(const QString& source, const QString& target, Overwrite overwrite,
+                          const QString& why);
+
     // Where the system finds `path`.
     QString onDisk(const QString& path) const;
 

@@ -34,6 +34,40 @@ private:
     StepProgress& m_progress;
 };
 
+// Copies waiting in a batch: each counts as made once it is complete under its hidden name, so
+// the figures move per file; a stop is heard by the step before its next file.
+class CountingCopyBatch : public CopyBatch
+{
+public:
+    CountingCopyBatch(std::unique_ptr<CopyBatch> batch, StepProgress& progress)
+        : m_batch(std::move(batch)), m_progress(progress)
+    {
+    }
+
+    bool add(const QString& source, const QString& target, FileError* error) override
+    {
+        const qint64 before = m_batch->bytes();
+        if (!m_batch->add(source, target, error))
+            return false;
+        m_progress.moved(m_batch->bytes() - before);
+        return true;
+    }
+
+    void makeDurable() override { m_batch->makeDurable(); }
+    bool name(int index, Overwrite overwrite, FileError* error) override
+    {
+        return m_batch->name(index, overwrite, error);
+    }
+    void clear() override { m_batch->clear(); }
+    int count() const override { return m_batch->count(); }
+    qint64 bytes() const override { return m_batch->bytes(); }
+    QString temporary(int index) const override { return m_batch->temporary(index); }
+
+private:
+    std::unique_ptr<CopyBatch> m_batch;
+    StepProgress& m_progress;
+};
+
 } // namespace
 
 WatchedFileSystem::WatchedFileSystem(FileSystem& files, StepProgress& progress)
@@ -69,6 +103,14 @@ bool WatchedFileSystem::copyFile(const QString& source, const QString& target, O
         return !m_progress.stopRequested();
     });
     return m_files.copyFile(source, target, overwrite, error);
+}
+
+std::unique_ptr<CopyBatch> WatchedFileSystem::startCopyBatch()
+{
+    std::unique_ptr<CopyBatch> batch = m_files.startCopyBatch();
+    if (!batch)
+        return nullptr;
+    return std::make_unique<CountingCopyBatch>(std::move(batch), m_progress);
 }
 
 bool WatchedFileSystem::rename(const QString& source, const QString& target, Overwrite overwrite,

@@ -8,8 +8,8 @@
 class StepProgress;
 
 // A file system that counts the bytes a watched step copies, reads and writes through it into
-// the step's progress, and stops a large copy part-way when the step is asked to stop. Everything
-// else is the wrapped file system's own.
+// the step's progress, and stops a large copy part-way when the step is asked to stop. A batch of
+// copies counts each file as it is made; everything else is the wrapped file system's own.
 class WatchedFileSystem : public FileSystem
 {
 public:
@@ -29,6 +29,7 @@ public:
     bool readAll(const QString& path, qint64 maxSize, QByteArray* bytes, FileError* error) override;
     bool readPart(const QString& path, qint64 offset, qint64 length, QByteArray* bytes,
                   FileError* error) override;
+    std::unique_ptr<CopyBatch> startCopyBatch() override;
     void noteSkipped(const QString& action, const QString& path, const QString& from,
                      const QString& reason) override;
 

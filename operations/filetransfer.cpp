@@ -9,11 +9,13 @@
 #include "filesystem/fileplans.h"
 #include "operations/filelist.h"
 #include "operations/stepfiles.h"
+#include "operations/transferbatch.h"
 #include "operations/uniquepath.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFileInfo>
+#include <QHash>
 #include <QSet>
 #include <QStringList>
 
@@ -23,44 +25,110 @@ namespace
 class Transfer
 {
 public:
-    Transfer(TransferKind kind, TransferClash ifExist, FileSystem& files)
+    Transfer(TransferKind kind, TransferClash ifExist, FileSystem& files, const QString& folder)
         : m_kind(kind), m_ifExist(ifExist), m_files(files),
           m_category(kind == TransferKind::Copy ? lcCopy : lcMove),
-          m_action(kind == TransferKind::Copy ? QStringLiteral("copy") : QStringLiteral("move"))
+          m_action(kind == TransferKind::Copy ? QStringLiteral("copy") : QStringLiteral("move")),
+          m_folder(folder), m_canonicalFolder(files.canonicalPath(folder))
     {
+        std::unique_ptr<CopyBatch> batch = files.startCopyBatch();
+        if (batch)
+            m_batch = std::make_unique<TransferBatch>(
+                std::move(batch), [this](const TransferBatch::Copy& copy, const FileError* error) {
+                    finish(copy, error);
+                });
     }
 
-    // Copies (or moves) one source into the folder. Returns the path it produced, or an empty
-    // string when the source was skipped or its copy failed.
-    QString put(const QString& source, const QDir& folder)
+    // Copies (or moves) one source into the folder. What it produced is listed once its copy
+    // has its name, which may wait for the batch it joins.
+    void put(const QString& source)
     {
+        // A source missing now may be a name a waiting copy is about to take, and a source
+        // waiting already is moved only once: both are decided on the files as they will be.
+        EntryStatus status = m_files.status(source);
+        if (m_batch && !m_batch->isEmpty() &&
+            (!status.isFile() ||
+             (m_kind == TransferKind::Move && m_batch->holdsSource(status.id)))) {
+            m_batch->flush();
+            status = m_files.status(source);
+        }
         // Only regular files (or links to them) are copied. A folder cannot be; a FIFO or a
         // device could block the flow or never end. They are skipped like missing files.
-        const EntryStatus status = m_files.status(source);
         if (!status.isFile()) {
             skip(source, source,
                  status.exists() ? QStringLiteral("not a regular file")
                                  : QStringLiteral("no such file"));
-            return QString();
+            return;
         }
-        QString target = folder.filePath(QFileInfo(source).fileName());
-        const bool clash = m_files.exists(target);
+        QString target = m_folder.filePath(QFileInfo(source).fileName());
+        // Replacing a name that a waiting copy takes replaces that copy, once it is there.
+        if (m_batch && m_ifExist == TransferClash::Overwrite && m_batch->reserves(target))
+            m_batch->flush();
+        const bool clash = isTaken(target);
         if (clash && !settleClash(source, target))
-            return QString();
+            return;
         // An existing target is replaced only by a complete copy, and the source is removed only
         // once its copy is complete under its final name.
         const bool replace = clash && m_ifExist == TransferClash::Overwrite;
-        FileError error;
-        const Overwrite overwrite = replace ? Overwrite::Yes : Overwrite::No;
-        if (!m_files.copyFile(source, target, overwrite, &error)) {
-            explainSkip(m_category, source,
-                        QStringLiteral("not copied to %1, %2").arg(target, error.text));
-            return QString();
+        const TransferBatch::Copy copy{source, target, replace ? Overwrite::Yes : Overwrite::No,
+                                       status};
+        if (mayWait(source, status)) {
+            FileError error;
+            if (!m_batch->add(copy, &error))
+                finish(copy, &error);
+            return;
         }
-        if (m_kind == TransferKind::Move && !removeMovedSource(source, target, status))
-            return QString();
-        m_produced.insert(target);
-        return target;
+        if (m_batch)
+            m_batch->flush();
+        FileError error;
+        const bool copied = m_files.copyFile(source, target, copy.overwrite, &error);
+        finish(copy, copied ? nullptr : &error);
+    }
+
+    // The paths produced, in the order of their sources, once every copy has its name.
+    QStringList finishAll()
+    {
+        if (m_batch)
+            m_batch->flush();
+        return m_results;
+    }
+
+private:
+    bool isTaken(const QString& path) const
+    {
+        return (m_batch && m_batch->reserves(path)) || m_files.exists(path);
+    }
+
+    // A move from the destination folder itself removes a name that later sources may clash
+    // with: it is made on its own, and what follows is decided on the files it leaves. So is a
+    // large file.
+    bool mayWait(const QString& source, const EntryStatus& status)
+    {
+        if (!m_batch || copiedAlone(status.size))
+            return false;
+        if (m_kind == TransferKind::Copy)
+            return true;
+        const QString sourceFolder = QFileInfo(source).path();
+        auto known = m_sourceFolderIsTarget.constFind(sourceFolder);
+        if (known == m_sourceFolderIsTarget.constEnd())
+            known = m_sourceFolderIsTarget.insert(
+                sourceFolder, m_files.canonicalPath(sourceFolder) == m_canonicalFolder);
+        return !known.value();
+    }
+
+    // A copy made or failed: a move then removes its source, and what stands is listed.
+    void finish(const TransferBatch::Copy& copy, const FileError* error)
+    {
+        if (error) {
+            explainSkip(m_category, copy.source,
+                        QStringLiteral("not copied to %1, %2").arg(copy.target, error->text));
+            return;
+        }
+        if (m_kind == TransferKind::Move &&
+            !removeMovedSource(copy.source, copy.target, copy.sourceStatus))
+            return;
+        m_produced.insert(copy.target);
+        m_results.append(copy.target);
     }
 
 private:
@@ -85,7 +153,7 @@ private:
         if (m_kind == TransferKind::Move && m_produced.contains(target) &&
             isSameFile(source, target))
             return skipClash(source, target, "is the file itself, moved there already");
-        target = makeUniquePath(m_files, target);
+        target = makeUniquePath([this](const QString& path) { return isTaken(path); }, target);
         return true;
     }
 
@@ -148,7 +216,12 @@ private:
     FileSystem& m_files;
     const LoggingCategory m_category;
     const QString m_action;
+    const QDir m_folder;
+    const QString m_canonicalFolder;
     QSet<QString> m_produced;
+    QStringList m_results;
+    std::unique_ptr<TransferBatch> m_batch;
+    QHash<QString, bool> m_sourceFolderIsTarget;
 };
 
 void warnEmptyDestination(TransferKind kind)
@@ -173,20 +246,17 @@ void transferFiles(TransferKind kind, const TransferSettings& settings, Variable
     StepFiles step(scope, kind == TransferKind::Copy ? "[FileCopy]" : "[FileMove]");
     FileSystem& files = step.files();
     files.makeFolderPath(destination, nullptr);
-    const QDir folder(destination);
 
     // Replacing many files of the folder lists it for leftovers of killed runs once, not once
     // for each file.
     const LeftoverSearchOncePerFolder leftoverSearch;
-    Transfer transfer(kind, settings.ifExist, files);
-    QStringList produced;
+    Transfer transfer(kind, settings.ifExist, files, destination);
     step.expectFiles(sources, StepFiles::Bytes::Counted);
     for (const QString& source : sources) {
         if (!step.goOn())
             break;
-        const QString target = transfer.put(source, folder);
-        if (!target.isEmpty())
-            produced.append(target);
+        transfer.put(source);
     }
+    const QStringList produced = transfer.finishAll();
     storeListVariable(scope, settings.listVar, produced);
 }

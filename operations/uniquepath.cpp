@@ -11,6 +11,12 @@ static const int kLastNumber = 99999;
 
 QString makeUniquePath(FileSystem& files, const QString& path)
 {
+    return makeUniquePath([&files](const QString& candidate) { return files.exists(candidate); },
+                          path);
+}
+
+QString makeUniquePath(const std::function<bool(const QString&)>& isTaken, const QString& path)
+{
     const QFileInfo info(path);
     QString folder = info.path();
     // A root folder already ends in "/"; another one would give "//name(1)".
@@ -23,7 +29,7 @@ QString makeUniquePath(FileSystem& files, const QString& path)
     QString candidate;
     for (int number = 1; number <= kLastNumber; ++number) {
         candidate = prefix + QString::number(number) + QLatin1Char(')') + extension;
-        if (!files.exists(candidate))
+        if (!isTaken(candidate))
             break;
     }
     return candidate;

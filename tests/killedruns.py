@@ -11,6 +11,10 @@ every file the flow copies, moves or renames must exist under its old or its new
 bytes intact, and no file may hold anything but bytes one of the files held before (a partly
 written copy under a target's name counts as a file lost).
 
+Copies and moves of many small files (MANY of them, made durable in batches) are killed at random
+instants too, with and without a journal, judged as above: undo restores the tree, and without a
+journal every file under a final name is complete and no source is gone whose copy is not.
+
 The area "killed runs, edits after" kills journaled runs, at a random instant or (through the
 test builds' FILEOPER_TEST_KILL_AFTER_CHANGE) right after a random change, then edits paths the
 run touched as a user would (append, rewrite in place, rewrite by rename, delete, create), then
@@ -35,6 +39,8 @@ JOURNALED_KILLS = 500
 PLAIN_KILLS = 100
 EDITED_KILLS = 300
 BIG_MB = 16
+MANY = 2000
+MANY_KILLS = 40
 SMALL = ["a.txt", "b.txt", "c.md", "d/x.txt", "d/y.txt", "d/a.txt", "old.txt", "e/n.txt",
          "out/a.txt", "x-1.txt"]
 # Hidden replacements that a killed overwrite may leave beside its target.
@@ -395,6 +401,87 @@ def killed_plain(stephost, work, rng, row, problems):
             row["passed"] += 1
 
 
+def many_flows():
+    """A copy and a move of MANY small files, which wait in batches for their names."""
+    every = "\n".join(f"many/m{i:04d}.txt" for i in range(MANY))
+    return {
+        "many-copy": [step("file.copy", files=every, destDir="copies", ifExist=2, listVar="list")],
+        "many-move": [step("file.move", files=every, destDir="moved", ifExist=0, listVar="list")],
+    }
+
+
+def build_many(root):
+    folder = os.path.join(root, "many")
+    os.makedirs(folder)
+    rng = random.Random(11)
+    for i in range(MANY):
+        with open(os.path.join(folder, f"m{i:04d}.txt"), "wb") as out:
+            out.write(rng.randbytes(200 + (i * 37) % 3000))
+
+
+def killed_many(stephost, rng, row, problems):
+    """Copies and moves of MANY files killed at random instants, with a journal (then undone) and
+    without; each run on a fresh tree."""
+    work = tempfile.mkdtemp(prefix="killed-many-")
+    try:
+        for name, steps in many_flows().items():
+            with open(os.path.join(work, f"{name}.json"), "w", encoding="utf-8") as out:
+                json.dump({"variables": {"list": {"type": "list"}}, "steps": steps}, out)
+        pristine = os.path.join(work, "pristine")
+        build_many(pristine)
+        tree = os.path.join(work, "tree")
+        journal = os.path.join(work, "journal")
+        shutil.copytree(pristine, tree)
+        names = list(many_flows())
+        journaled_taken = durations(stephost, work, names)
+        shutil.rmtree(tree)
+        snapshot = Snapshot()
+        for attempt in range(MANY_KILLS):
+            name = names[attempt % len(names)]
+            journaled = attempt % 4 < 2
+            shutil.copytree(pristine, tree)
+            before = snapshot.state(tree)
+            command = [stephost, "run", f"../{name}.json", "--vars", ""]
+            if journaled:
+                command += ["--journal", journal]
+            process = subprocess.Popen(command, cwd=tree, stdout=subprocess.DEVNULL,
+                                       stderr=subprocess.DEVNULL)
+            time.sleep(rng.uniform(0, journaled_taken[name]))
+            process.send_signal(signal.SIGKILL)
+            process.wait()
+            wrong = []
+            if journaled:
+                undo = subprocess.run([stephost, "undo", journal], capture_output=True,
+                                      text=True)
+                shutil.rmtree(journal, ignore_errors=True)
+                after = snapshot.state(tree)
+                differing = sorted(path for path in set(before) | set(after)
+                                   if before.get(path) != after.get(path))
+                lost = sum(1 for path in differing if path in before)
+                if differing or (undo.returncode != 0 and "holds no journal" not in undo.stderr):
+                    wrong = [f"undo exit {undo.returncode}, differs at {differing[:5]}"]
+            else:
+                after = snapshot.state(tree)
+                known = {what for _, what in before.values()}
+                held = {what for _, what in after.values()}
+                gone = [path for path, (_, what) in before.items() if what not in held]
+                partial = [path for path, (_, what) in after.items()
+                           if what not in known and not LEFTOVER.match(os.path.basename(path))]
+                lost = len(gone) + len(partial)
+                if lost:
+                    wrong = [f"lost {gone[:5]}, partial {partial[:5]}"]
+            row["tried"] += 1
+            row["lost"] += lost
+            if wrong:
+                how = "journaled" if journaled else "plain"
+                problems.append(f"killed   {how} {name} run {attempt}: {wrong[0]}")
+            else:
+                row["passed"] += 1
+            shutil.rmtree(tree)
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+
+
 def prepare(work):
     """The big text, the flows and the tree in `work`; returns the names of the journaled flows."""
     big_text = os.path.join(work, "big.txt")
@@ -431,6 +518,7 @@ def killed_runs(stephost):
         rng = random.Random(20261207)
         killed_journaled(stephost, work, names, rng, row, problems)
         killed_plain(stephost, work, rng, row, problems)
+        killed_many(stephost, rng, row, problems)
     finally:
         shutil.rmtree(work, ignore_errors=True)
     return row, problems

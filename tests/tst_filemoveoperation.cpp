@@ -32,7 +32,50 @@ public:
         return copied;
     }
 
+    // Copies made in a batch: each source changes once its copy has its name.
+    std::unique_ptr<CopyBatch> startCopyBatch() override
+    {
+        return std::make_unique<ChangingBatch>(RealFileSystem::startCopyBatch(), *this);
+    }
+
 private:
+    class ChangingBatch : public CopyBatch
+    {
+    public:
+        ChangingBatch(std::unique_ptr<CopyBatch> below, const SourceChangedAfterCopy& files)
+            : m_below(std::move(below)), m_files(files)
+        {
+        }
+        bool add(const QString& source, const QString& target, FileError* error) override
+        {
+            if (!m_below->add(source, target, error))
+                return false;
+            m_sources.append(source);
+            return true;
+        }
+        void makeDurable() override { m_below->makeDurable(); }
+        bool name(int index, Overwrite overwrite, FileError* error) override
+        {
+            const bool named = m_below->name(index, overwrite, error);
+            if (named)
+                m_files.change(m_sources.at(index));
+            return named;
+        }
+        void clear() override
+        {
+            m_below->clear();
+            m_sources.clear();
+        }
+        int count() const override { return m_below->count(); }
+        qint64 bytes() const override { return m_below->bytes(); }
+        QString temporary(int index) const override { return m_below->temporary(index); }
+
+    private:
+        std::unique_ptr<CopyBatch> m_below;
+        const SourceChangedAfterCopy& m_files;
+        QStringList m_sources;
+    };
+
     void change(const QString& source) const
     {
         const qint64 modified = modifiedOf(source);

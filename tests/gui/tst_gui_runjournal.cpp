@@ -181,10 +181,12 @@ void tst_GuiRunJournal::fileEditedSinceIsLeftAndReported()
     answerUndoDialog(&window, false, [&](UndoRunDialog* dialog) {
         QCOMPARE(column(dialog->leftList(), 0), left);
         // A move is a copy and the original taken into the journal: the original comes back.
+        // The sources of a batch go once all its copies have their names, and undo takes the
+        // changes back last first.
         QCOMPARE(column(dialog->restoredList(), 1),
                  (QStringList{m_work->filePath(QStringLiteral("b.txt")),
-                              m_work->filePath(QStringLiteral("out/b.txt")),
-                              m_work->filePath(QStringLiteral("a.txt"))}));
+                              m_work->filePath(QStringLiteral("a.txt")),
+                              m_work->filePath(QStringLiteral("out/b.txt"))}));
     });
     QVERIFY(!window.undoLastRun());
     QCOMPARE(treeSnapshot(), sortedEntries(QStringLiteral("out/a.txt=mine|out/b.txt=b.txt")));
