@@ -1411,4 +1411,11 @@ by Ctrl+C (SIGINT) or SIGTERM: the step under way stops, the report says what wa
 </translation>
     </message>
 </context>
+<context>
+    <name>RangedSpinBox</name>
+    <message>
+        <source>%1 is not taken: the number must be from %2 to %3; the step keeps %4</source>
+        <translation>%1 未被采用：数字须在 %2 到 %3 之间；此步骤保留 %4</translation>
+    </message>
+</context>
 </TS>
