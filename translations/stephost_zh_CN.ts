@@ -500,6 +500,10 @@
         <translation>流程未运行：%1</translation>
     </message>
     <message>
+        <source>%1 holds text with bytes that are not UTF-8, shown as �; a Chinese file from an older system reads right with %2 → %3</source>
+        <translation>%1 中的文本含有非 UTF-8 字节，显示为 �；旧系统的中文文件请用 %2 → %3 读取</translation>
+    </message>
+    <message>
         <source>Open flow</source>
         <translation>打开流程</translation>
     </message>
