@@ -1422,4 +1422,11 @@ by Ctrl+C (SIGINT) or SIGTERM: the step under way stops, the report says what wa
         <translation>%1 未被采用：数字须在 %2 到 %3 之间；此步骤保留 %4</translation>
     </message>
 </context>
+<context>
+    <name>RunJob</name>
+    <message>
+        <source>Step %1 could not write %2: %3</source>
+        <translation>第 %1 步无法写入 %2：%3</translation>
+    </message>
+</context>
 </TS>

@@ -643,6 +643,8 @@ void MainWindow::finishRun(bool ran)
     if (ran) {
         showRunResult(job->result());
         const bool journaled = m_journals.lastUndoable(runOwner()) != m_undoableBefore;
+        for (const QString& failure : job->writeFailures())
+            appendLogLine(failure);
         showRunFeedback(job->result(), RunOutcome(job->result(), m_runPlanned, journaled, m_host));
         m_lastReport = QString::fromStdString(reportText(job->result()));
     } else {

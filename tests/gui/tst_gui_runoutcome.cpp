@@ -41,6 +41,7 @@ private slots:
     void noJournalAsksBeforeReplacing();
     void chineseWindowTellsReasonsInChinese();
     void textReadWithBadBytesIsNamed();
+    void writeFailureTellsTheSystemsReason();
 
 private:
     bool openInScratch(MainWindow& window, const QByteArray& steps);
@@ -234,6 +235,27 @@ void tst_GuiRunOutcome::textReadWithBadBytesIsNamed()
                  "\"old\" holds text with bytes that are not UTF-8, shown as �; a Chinese file "
                  "from an older system reads right with Legacy code page → Chinese, simplified "
                  "(GB18030, GBK)")});
+}
+
+void tst_GuiRunOutcome::writeFailureTellsTheSystemsReason()
+{
+    // A file where the folder should be: a refusal root cannot bypass.
+    QVERIFY(writeFile(QStringLiteral("keep.txt"), "kept"));
+    MainWindow window(m_host);
+    QVERIFY(openInScratch(
+        window,
+        R"({"type": "file.write", "settings": {"filePath": "keep.txt/out.txt", "content": "x"}})"));
+    // The plan already shows the step failing, so Run asks first.
+    QTimer* answering = answerModal<QMessageBox>(
+        &window, [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); }, 0);
+    QVERIFY(window.runFlow());
+    delete answering;
+    const QStringList log = window.logView()->toPlainText().split(QLatin1Char('\n'));
+    QCOMPARE(
+        log.filter(QStringLiteral("write")),
+        QStringList{QStringLiteral("Step 1 could not write keep.txt/out.txt: Not a directory")});
+    QVERIFY2(log.filter(QStringLiteral("写入失败")).size() == 1, qPrintable(log.join('\n')));
+    QCOMPARE(readFile(QStringLiteral("keep.txt")), QByteArray("kept"));
 }
 
 QTEST_MAIN(tst_GuiRunOutcome)
