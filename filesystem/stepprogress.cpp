@@ -3,6 +3,8 @@
 
 #include "stepprogress.h"
 
+#include "core/fileerror.h"
+
 #include <utility>
 
 // Often enough for a display that changes four times a second.
@@ -58,6 +60,12 @@ bool StepProgress::stopRequested()
     if (!m_stopped && m_watcher->stopRequested)
         m_stopped = m_watcher->stopRequested();
     return m_stopped;
+}
+
+void StepProgress::writeFailed(const QString& path, const FileError& error)
+{
+    if (m_watcher && m_watcher->writeFailed && error.isError())
+        m_watcher->writeFailed(path, error.text);
 }
 
 void StepProgress::finish()

@@ -9,6 +9,8 @@
 
 #include <memory>
 
+struct FileError;
+
 // How far one watched step is, told to its watcher now and then and once at its end, and whether
 // it was asked to stop. A step goes through items (its files, or the one text it reads or
 // writes); the bytes an item moves count up to what it was expected to move, and a finished item
@@ -27,6 +29,9 @@ public:
     void endItem();
     // The current item was not done: what it moved is gone with it.
     void dropItem();
+    // The file at `path` could not be written: the watcher hears why (the error may name the
+    // temporary file the bytes went to first).
+    void writeFailed(const QString& path, const FileError& error);
     // Whether the host asked the step to stop; once it has, true from then on.
     bool stopRequested();
     bool stopped() const { return m_stopped; }

@@ -12,26 +12,33 @@ namespace
 class CountingWriter : public FileWriter
 {
 public:
-    CountingWriter(std::unique_ptr<FileWriter> writer, StepProgress& progress)
-        : m_writer(std::move(writer)), m_progress(progress)
+    CountingWriter(std::unique_ptr<FileWriter> writer, StepProgress& progress, const QString& path)
+        : m_writer(std::move(writer)), m_progress(progress), m_path(path)
     {
     }
 
     bool write(const QByteArray& bytes) override
     {
         if (!m_writer->write(bytes))
-            return failed(m_writer->error());
+            return tellFailure();
         m_progress.moved(bytes.size());
         return true;
     }
 
-    bool commit() override { return m_writer->commit() || failed(m_writer->error()); }
+    bool commit() override { return m_writer->commit() || tellFailure(); }
     QString pendingPath() const override { return m_writer->pendingPath(); }
     WriteWay way() const override { return m_writer->way(); }
 
 private:
+    bool tellFailure()
+    {
+        m_progress.writeFailed(m_path, m_writer->error());
+        return failed(m_writer->error());
+    }
+
     std::unique_ptr<FileWriter> m_writer;
     StepProgress& m_progress;
+    const QString m_path;
 };
 
 // Copies waiting in a batch: each counts as made once it is complete under its hidden name, so
@@ -127,10 +134,14 @@ bool WatchedFileSystem::remove(const QString& path, FileError* error)
 std::unique_ptr<FileWriter> WatchedFileSystem::openForWriting(const QString& path, WriteMode mode,
                                                               FileError* error)
 {
-    std::unique_ptr<FileWriter> writer = m_files.openForWriting(path, mode, error);
-    if (!writer)
+    FileError refusal;
+    std::unique_ptr<FileWriter> writer = m_files.openForWriting(path, mode, &refusal);
+    if (!writer) {
+        m_progress.writeFailed(path, refusal);
+        failWith(error, refusal);
         return nullptr;
-    return std::make_unique<CountingWriter>(std::move(writer), m_progress);
+    }
+    return std::make_unique<CountingWriter>(std::move(writer), m_progress, path);
 }
 
 bool WatchedFileSystem::readAll(const QString& path, qint64 maxSize, QByteArray* bytes,

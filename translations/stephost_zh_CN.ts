@@ -500,6 +500,10 @@
         <translation>流程未运行：%1</translation>
     </message>
     <message>
+        <source>%1 holds text with bytes that are not UTF-8, shown as �; a Chinese file from an older system reads right with %2 → %3</source>
+        <translation>%1 中的文本含有非 UTF-8 字节，显示为 �；旧系统的中文文件请用 %2 → %3 读取</translation>
+    </message>
+    <message>
         <source>Open flow</source>
         <translation>打开流程</translation>
     </message>
@@ -1409,6 +1413,20 @@ by Ctrl+C (SIGINT) or SIGTERM: the step under way stops, the report says what wa
 2 命令行有误，130 或 143 运行或计划被 Ctrl+C（SIGINT）或 SIGTERM 停止：
 正在进行的步骤停下，报告列出已完成的内容。
 </translation>
+    </message>
+</context>
+<context>
+    <name>RangedSpinBox</name>
+    <message>
+        <source>%1 is not taken: the number must be from %2 to %3; the step keeps %4</source>
+        <translation>%1 未被采用：数字须在 %2 到 %3 之间；此步骤保留 %4</translation>
+    </message>
+</context>
+<context>
+    <name>RunJob</name>
+    <message>
+        <source>Step %1 could not write %2: %3</source>
+        <translation>第 %1 步无法写入 %2：%3</translation>
     </message>
 </context>
 </TS>

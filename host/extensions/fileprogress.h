@@ -35,6 +35,9 @@ struct FileStepWatcher {
     // stops the step there: what was done stays done and is listed, a half-made file is removed,
     // and the step logs that it was stopped. Must be safe to call from any thread. May be empty.
     std::function<bool()> stopRequested;
+    // Called on the step's own thread when a file cannot be written, with the system's reason in
+    // its own words; what the step logs stays as it is. May be empty.
+    std::function<void(const QString& path, const QString& reason)> writeFailed;
 };
 
 class IFileProgress

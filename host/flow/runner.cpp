@@ -87,7 +87,7 @@ public:
               int count, const Operation& step)
         : m_scope(scope)
     {
-        if (!options.stepProgress && !options.stopRequested)
+        if (!options.stepProgress && !options.stopRequested && !options.writeFailed)
             return;
         m_plugin = qobject_cast<IFileProgress*>(plugin);
         if (!m_plugin)
@@ -98,6 +98,10 @@ public:
                 options.stepProgress(index, count, step, progress);
             };
         watcher.stopRequested = options.stopRequested;
+        if (options.writeFailed)
+            watcher.writeFailed = [&options, index](const QString& path, const QString& reason) {
+                options.writeFailed(index, path, reason);
+            };
         m_plugin->watchSteps(scope, watcher);
     }
     ~StepWatch()

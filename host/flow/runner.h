@@ -34,6 +34,9 @@ struct RunOptions {
     // (now and then, and once at the step's end); index is zero-based.
     std::function<void(int index, int count, const Operation& step, const FileProgress& progress)>
         stepProgress;
+    // Called on the step's thread when a step cannot write a file, with the system's reason, from
+    // plug-ins that tell it; index is zero-based.
+    std::function<void(int index, const QString& path, const QString& reason)> writeFailed;
     // The folder the steps' relative paths resolve against; empty for the process's current
     // folder.
     QString workingFolder;

@@ -644,6 +644,8 @@ void MainWindow::finishRun(bool ran)
     if (ran) {
         showRunResult(job->result());
         const bool journaled = m_journals.lastUndoable(runOwner()) != m_undoableBefore;
+        for (const QString& failure : job->writeFailures())
+            appendLogLine(failure);
         showRunFeedback(job->result(), RunOutcome(job->result(), m_runPlanned, journaled, m_host));
         m_lastReport = QString::fromStdString(reportText(job->result()));
     } else {
@@ -835,6 +837,7 @@ void MainWindow::showRunResult(const RunResult& result)
     for (const QString& line : StepLog::lines(result.log, result.steps, m_host))
         appendLogLine(line);
     const QStringList names = result.scope.names();
+    QStringList undecoded;
     m_results->setRowCount(names.size());
     for (int row = 0; row < names.size(); ++row) {
         const QString& name = names.at(row);
@@ -845,8 +848,20 @@ void MainWindow::showRunResult(const RunResult& result)
         for (int column = 0; column < cells.size(); ++column)
             m_results->setItem(row, column, new QTableWidgetItem(cells.at(column)));
         m_results->item(row, 2)->setToolTip(shown);
+        if (text.contains(QChar::ReplacementCharacter))
+            undecoded.append(QStringLiteral("\"%1\"").arg(name));
     }
     m_results->resizeColumnsToContents();
+    // Text in an older code page read as UTF-8 comes out as "�" with no word from the step: the
+    // window says so, and where the code page is chosen.
+    if (!undecoded.isEmpty())
+        appendLogLine(
+            tr("%1 holds text with bytes that are not UTF-8, shown as �; a Chinese file "
+               "from an older system reads right with %2 → %3")
+                .arg(undecoded.join(QStringLiteral(", ")),
+                     QCoreApplication::translate("LegacyEncodingMenu", "Legacy code page"),
+                     QCoreApplication::translate("LegacyEncodingMenu",
+                                                 "Chinese, simplified (GB18030, GBK)")));
 }
 
 void MainWindow::clearLastRun()

@@ -4,6 +4,7 @@
 #include "propertypanel.h"
 
 #include "flowcheck.h"
+#include "rangedspinbox.h"
 #include "svgicon.h"
 #include "variablesmodel.h"
 
@@ -247,7 +248,7 @@ QWidget* PropertyPanel::makeComboEditor(Row& row)
 
 QWidget* PropertyPanel::makeSpinEditor(Row& row)
 {
-    auto* spin = new QSpinBox(m_form);
+    auto* spin = new RangedSpinBox(m_form);
     spin->setRange(row.desc.minimum, row.desc.maximum);
     spin->setValue(row.desc.property.read(m_op).toInt());
     row.editor = spin;

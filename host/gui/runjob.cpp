@@ -57,6 +57,12 @@ void RunJob::stop()
         emit stopping();
 }
 
+QStringList RunJob::writeFailures() const
+{
+    const QMutexLocker locked(&m_failuresLock);
+    return m_writeFailures;
+}
+
 RunOptions RunJob::options()
 {
     RunOptions options;
@@ -69,6 +75,11 @@ RunOptions RunJob::options()
     options.stepProgress = [this](int index, int count, const Operation&,
                                   const FileProgress& progress) {
         reportProgress(index, count, progress);
+    };
+    options.writeFailed = [this](int index, const QString& path, const QString& reason) {
+        const QMutexLocker locked(&m_failuresLock);
+        m_writeFailures.append(
+            tr("Step %1 could not write %2: %3").arg(index + 1).arg(path, reason));
     };
     options.stepFinished = [this](int index, int count, const Operation&, qint64) {
         emit stepFinished(index, count);

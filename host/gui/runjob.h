@@ -6,6 +6,7 @@
 #include "runner.h"
 
 #include <QElapsedTimer>
+#include <QMutex>
 #include <QObject>
 #include <QString>
 
@@ -51,6 +52,9 @@ public:
     // result, or why it could not run.
     bool ran() const { return m_ran; }
     const RunResult& result() const { return m_result; }
+    // Once finished: the files the steps could not write, each as "Step 2 could not write
+    // out.txt: Is a directory", with the system's reason the steps' log leaves out.
+    QStringList writeFailures() const;
     QString error() const { return m_error; }
 
 signals:
@@ -72,6 +76,8 @@ private:
     std::atomic<bool> m_stopRequested{false};
     bool m_ran = false;
     RunResult m_result;
+    mutable QMutex m_failuresLock; // the steps tell them on their own threads
+    QStringList m_writeFailures;
     QString m_error;
     // The run's thread only.
     QElapsedTimer m_stepClock;

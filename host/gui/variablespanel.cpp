@@ -68,6 +68,50 @@ public:
         });
         return editor;
     }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        if (line && m_refusedCell.isValid() && index == m_refusedCell) {
+            m_refusedCell = QPersistentModelIndex();
+            line->setText(m_refusedText);
+            return;
+        }
+        QStyledItemDelegate::setEditorData(editor, index);
+    }
+
+    // A refused text is not thrown away: the cell opens again with it, marked, to be corrected
+    // (Escape leaves the value as it was).
+    void setModelData(QWidget* editor, QAbstractItemModel* model,
+                      const QModelIndex& index) const override
+    {
+        auto* line = qobject_cast<QLineEdit*>(editor);
+        const auto* variables = qobject_cast<const VariablesModel*>(model);
+        auto* view = qobject_cast<QAbstractItemView*>(parent());
+        if (line && variables && view && !variables->editProblem(index, line->text()).isEmpty()) {
+            m_refusedCell = index;
+            m_refusedText = line->text();
+            const QPersistentModelIndex cell(index);
+            // Queued: the view is still closing this editor.
+            QMetaObject::invokeMethod(
+                view,
+                [this, view, cell]() {
+                    if (!cell.isValid() ||
+                        view->editTriggers() == QAbstractItemView::NoEditTriggers) {
+                        m_refusedCell = QPersistentModelIndex();
+                        return;
+                    }
+                    view->setCurrentIndex(cell);
+                    view->edit(cell);
+                },
+                Qt::QueuedConnection);
+        }
+        QStyledItemDelegate::setModelData(editor, model, index);
+    }
+
+private:
+    mutable QPersistentModelIndex m_refusedCell;
+    mutable QString m_refusedText;
 };
 
 } // namespace

@@ -18,6 +18,7 @@
 #include <QApplication>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -39,6 +40,8 @@ private slots:
     void noJournalAsksBeforeReplacing_data();
     void noJournalAsksBeforeReplacing();
     void chineseWindowTellsReasonsInChinese();
+    void textReadWithBadBytesIsNamed();
+    void writeFailureTellsTheSystemsReason();
 
 private:
     bool openInScratch(MainWindow& window, const QByteArray& steps);
@@ -211,6 +214,48 @@ void tst_GuiRunOutcome::chineseWindowTellsReasonsInChinese()
     reasons[1] = reasons.at(1).section(QLatin1Char(' '), 0, 0); // the path is the journal's
     for (const QString& text : states + reasons)
         QVERIFY2(!text.contains(englishWord), qPrintable(text));
+}
+
+void tst_GuiRunOutcome::textReadWithBadBytesIsNamed()
+{
+    // "中文" in GBK, which the code page in force here (UTF-8) cannot read.
+    QVERIFY(writeFile(QStringLiteral("gbk.txt"), "\xd6\xd0\xce\xc4"));
+    QVERIFY(writeFile(QStringLiteral("utf8.txt"), "中文"));
+    const QString path = m_flows->filePath(QStringLiteral("flow.json"));
+    QVERIFY(writeFile(path, R"({"variables": {"old": {"type": "string"}, "new": {"type": "string"}},
+        "steps": [{"type": "file.read", "settings": {"filePath": "gbk.txt", "targetVarStr": "old"}},
+                  {"type": "file.read", "settings": {"filePath": "utf8.txt", "targetVarStr": "new"}}]})"));
+    MainWindow window(m_host);
+    QVERIFY(window.openFlow(path).isEmpty());
+    window.setWorkingFolder(m_work->path());
+    QVERIFY(window.runFlow());
+    const QStringList log = window.logView()->toPlainText().split(QLatin1Char('\n'));
+    QCOMPARE(log.filter(QStringLiteral("UTF-8")),
+             QStringList{QStringLiteral(
+                 "\"old\" holds text with bytes that are not UTF-8, shown as �; a Chinese file "
+                 "from an older system reads right with Legacy code page → Chinese, simplified "
+                 "(GB18030, GBK)")});
+}
+
+void tst_GuiRunOutcome::writeFailureTellsTheSystemsReason()
+{
+    // A file where the folder should be: a refusal root cannot bypass.
+    QVERIFY(writeFile(QStringLiteral("keep.txt"), "kept"));
+    MainWindow window(m_host);
+    QVERIFY(openInScratch(
+        window,
+        R"({"type": "file.write", "settings": {"filePath": "keep.txt/out.txt", "content": "x"}})"));
+    // The plan already shows the step failing, so Run asks first.
+    QTimer* answering = answerModal<QMessageBox>(
+        &window, [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); }, 0);
+    QVERIFY(window.runFlow());
+    delete answering;
+    const QStringList log = window.logView()->toPlainText().split(QLatin1Char('\n'));
+    QCOMPARE(
+        log.filter(QStringLiteral("write")),
+        QStringList{QStringLiteral("Step 1 could not write keep.txt/out.txt: Not a directory")});
+    QVERIFY2(log.filter(QStringLiteral("写入失败")).size() == 1, qPrintable(log.join('\n')));
+    QCOMPARE(readFile(QStringLiteral("keep.txt")), QByteArray("kept"));
 }
 
 QTEST_MAIN(tst_GuiRunOutcome)
