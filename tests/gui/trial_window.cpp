@@ -15,6 +15,7 @@
 #include "propertypanel.h"
 #include "runjob.h"
 #include "runprogress.h"
+#include "testsupport.h"
 #include "undorundialog.h"
 #include "variablesmodel.h"
 
@@ -205,10 +206,7 @@ void WindowTrial::screenshotOfAPreviewWithAConflict()
     const QDir documents(scratch.filePath(QStringLiteral("Documents")));
     for (const char* file :
          {"reports/2026-11/sales.txt", "reports/2026-12/sales.txt", "draft.txt", "final.txt"}) {
-        const QString path = documents.filePath(QString::fromUtf8(file));
-        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-        QFile out(path);
-        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) > 0);
+        QVERIFY(writeFile(documents.filePath(QString::fromUtf8(file)), file));
     }
     MainWindow& window = *m_window;
     window.setWorkingFolder(documents.path());
@@ -311,10 +309,7 @@ void WindowTrial::screenshotOfAPreviewMarkingAReplaceInChinese()
     const QDir documents(scratch.filePath(QStringLiteral("Documents")));
     // 备份/月报.txt holds the edit the user has just made.
     for (const char* file : {"月报.txt", "周报.txt", "备份/月报.txt"}) {
-        const QString path = documents.filePath(QString::fromUtf8(file));
-        QVERIFY(QDir().mkpath(QFileInfo(path).path()));
-        QFile out(path);
-        QVERIFY(out.open(QIODevice::WriteOnly) && out.write(file) > 0);
+        QVERIFY(writeFile(documents.filePath(QString::fromUtf8(file)), file));
     }
     MainWindow& window = *m_window;
     window.setWorkingFolder(documents.path());
