@@ -41,7 +41,8 @@ void handleMessage(QtMsgType type, const QMessageLogContext& context, const QStr
     if (type == QtWarningMsg) {
         if (threadCapture)
             threadCapture->record(text);
-        Console::writeLine(text);
+        if (!threadCapture || threadCapture->echoes())
+            Console::writeLine(text);
     } else {
         Console::writeLine(qFormatLogMessage(type, context, text));
     }
@@ -109,6 +110,16 @@ WarningCapture::~WarningCapture()
 void WarningCapture::setRecording(bool recording)
 {
     m_recording = recording;
+}
+
+void WarningCapture::setEchoing(bool echoing)
+{
+    m_echoing = echoing;
+}
+
+bool WarningCapture::echoes() const
+{
+    return m_echoing;
 }
 
 void WarningCapture::record(const QString& text)

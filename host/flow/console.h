@@ -35,6 +35,9 @@ public:
     WarningCapture& operator=(const WarningCapture&) = delete;
 
     void setRecording(bool recording);
+    // Off: this thread's warnings are only recorded, not written to standard error.
+    void setEchoing(bool echoing);
+    bool echoes() const;
     // Adds one warning line when recording is on; the message handler calls it.
     void record(const QString& text);
     QStringList messages() const;
@@ -42,5 +45,6 @@ public:
 private:
     QStringList m_messages;
     bool m_recording = false;
+    bool m_echoing = true;
     WarningCapture* m_outer; // the capture this one hides on its thread, if any
 };

@@ -132,6 +132,7 @@ RunResult runFlow(const Flow& flow, const PluginHost& host, const RunOptions& op
     const FlowScope flowScope(flow, host, &result.scope, options.workingFolder);
 
     WarningCapture capture;
+    capture.setEchoing(options.echoWarnings);
     const int count = int(steps.size());
     for (int i = 0; i < count; ++i) {
         if (i > 0 && options.stopRequested && options.stopRequested()) {

@@ -40,6 +40,9 @@ struct RunOptions {
     // The folder the steps' relative paths resolve against; empty for the process's current
     // folder.
     QString workingFolder;
+    // False: the steps' warnings go only to the result's log, not to standard error too (a
+    // window's background plans, whose warnings it shows itself).
+    bool echoWarnings = true;
     // Called with the flow's scope just before each step runs, and once after the last.
     std::function<void(VariableScope& scope, int index)> beforeStep;
     std::function<void(VariableScope& scope)> afterSteps;

@@ -107,6 +107,8 @@ void PlanScheduler::startNext()
     m_worker = QThread::create([this, flow = m_planning.flow, folder = m_planning.folder, outcome] {
         RunOptions options;
         options.workingFolder = folder;
+        // Shown in the Preview; a plan stopped because it went stale has nothing to tell anyone.
+        options.echoWarnings = false;
         options.stopRequested = [this] { return m_stopRequested.load(); };
         try {
             PlanResult result = planFlow(flow, m_host, options);
