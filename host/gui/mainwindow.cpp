@@ -592,6 +592,7 @@ bool MainWindow::startRun()
     const Flow flow = currentFlow();
     m_runJournal = journalFolderFor(flow);
     m_job = new RunJob(RunJob::flowRun(m_host, flow, m_workingFolder, m_runJournal), this);
+    m_job->setJournalFolder(m_runJournal);
     connect(m_job, &RunJob::stepStarted, this, &MainWindow::showRunStep);
     connect(m_job, &RunJob::progress, m_progress,
             [this](int, int, const FileProgress& progress, qint64 elapsedMs) {
@@ -638,7 +639,6 @@ void MainWindow::finishRun(bool ran)
     setRunning(false);
     m_job = nullptr;
     finishJournal(m_runJournal);
-    m_runJournal.clear();
     // The run changed the files: the preview plans again.
     m_preview->releasePlans();
     if (ran) {
@@ -646,13 +646,26 @@ void MainWindow::finishRun(bool ran)
         const bool journaled = m_journals.lastUndoable(runOwner()) != m_undoableBefore;
         for (const QString& failure : job->writeFailures())
             appendLogLine(failure);
-        showRunFeedback(job->result(), RunOutcome(job->result(), m_runPlanned, journaled, m_host));
+        showRunFeedback(job->result(), RunOutcome(job->result(), currentFlow().steps.size(),
+                                                  m_runPlanned, runChanges(*job), journaled));
         m_lastReport = QString::fromStdString(reportText(job->result()));
     } else {
         showRunRefused(job->error());
     }
+    m_runJournal.clear();
     job->deleteLater();
     emit runFinished(ran);
+}
+
+QList<RunChange> MainWindow::runChanges(const RunJob& job) const
+{
+    if (!m_runJournal.isEmpty())
+        return journaledChanges(m_runJournal, job.stepTraces(), m_workingFolder, m_runPlanned.plan);
+    QList<int> warnings;
+    for (const StepRecord& step : job.result().steps)
+        warnings.append(step.logLines);
+    return listedChanges(job.stepTraces(), warnings, m_workingFolder, m_runPlanned.plan,
+                         job.failedPaths());
 }
 
 void MainWindow::showRunRefused(const QString& reason)

@@ -38,6 +38,7 @@ class QUndoStack;
 class VariablesModel;
 class WorkingFolderBar;
 class VariablesPanel;
+struct RunChange;
 struct RunResult;
 
 // The desktop host: the palette of step types, the flow's steps, the selected step's settings,
@@ -147,6 +148,7 @@ private:
     void showRunStep(int index, int count, const QString& typeName);
     void finishRun(bool ran);
     void showRunRefused(const QString& reason);
+    QList<RunChange> runChanges(const RunJob& job) const;
     void setRunning(bool running);
     void lockEditing(bool locked);
     void buildRunJournalActions(QMenu* editMenu, QMenu* runMenu);

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "runchanges.h"
 #include "runner.h"
 
 #include <QElapsedTimer>
@@ -41,6 +42,9 @@ public:
     // Asks the run to stop and waits for it, handling no events.
     ~RunJob() override;
 
+    // The journal folder the run function keeps its journal in, if any: each step's records are
+    // told apart in it. Before start().
+    void setJournalFolder(const QString& folder) { m_journalFolder = folder; }
     void start();
     // The step under way stops as soon as it can and no other starts; returns at once. The
     // first call while the run goes emits stopping().
@@ -55,7 +59,11 @@ public:
     // Once finished: the files the steps could not write, each as "Step 2 could not write
     // out.txt: Is a directory", with the system's reason the steps' log leaves out.
     QStringList writeFailures() const;
+    // Once finished: the paths of those files, as the steps named them.
+    QStringList failedPaths() const;
     QString error() const { return m_error; }
+    // Once finished: what the run's thread saw of each step that ran, in order.
+    const QList<StepTrace>& stepTraces() const { return m_traces; }
 
 signals:
     void stepStarted(int index, int count, const QString& typeName);
@@ -78,7 +86,10 @@ private:
     RunResult m_result;
     mutable QMutex m_failuresLock; // the steps tell them on their own threads
     QStringList m_writeFailures;
+    QStringList m_failedPaths;
     QString m_error;
+    QString m_journalFolder;
+    QList<StepTrace> m_traces; // the run's thread's until finished
     // The run's thread only.
     QElapsedTimer m_stepClock;
     qint64 m_lastReportMs = 0;

@@ -11,6 +11,7 @@
 #include "modalanswers.h"
 #include "pluginhost.h"
 #include "previewpanel.h"
+#include "runjob.h"
 #include "undorundialog.h"
 
 #include <QAbstractButton>
@@ -37,6 +38,8 @@ private slots:
     void cleanup();
     void runTellsWhatItReplacedAndLeft_data();
     void runTellsWhatItReplacedAndLeft();
+    void outcomeIsTheRunsNotThePlans_data();
+    void outcomeIsTheRunsNotThePlans();
     void noJournalAsksBeforeReplacing_data();
     void noJournalAsksBeforeReplacing();
     void chineseWindowTellsReasonsInChinese();
@@ -142,6 +145,60 @@ void tst_GuiRunOutcome::runTellsWhatItReplacedAndLeft()
     QVERIFY(window.openFlow(m_flows->filePath(QStringLiteral("flow.json"))).isEmpty());
     QVERIFY(!window.previewPanel()->isAfterRun());
     QCOMPARE(window.changesView()->count(), 0);
+}
+
+// The disk changes between the plan the window made and the run: what the status and Last run
+// tell is what the run did, from its journal or, with none, from the step's result list.
+void tst_GuiRunOutcome::outcomeIsTheRunsNotThePlans_data()
+{
+    QTest::addColumn<bool>("journaled");
+    QTest::addColumn<QString>("change"); // "+path" made, "-path" removed once the plan is made
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("changes");
+    for (const bool journaled : {true, false}) {
+        const char* name = journaled ? "journaled" : "no journal";
+        QTest::addRow("%s, a source appears", name)
+            << journaled << "+b.txt"
+            << "Finished, 0 warning(s)"
+            << "Step 1 mkdir 出|Step 1 copy 出/a.txt ← a.txt|Step 1 copy 出/b.txt";
+        QTest::addRow("%s, a source goes", name) << journaled << "-a.txt"
+                                                 << "Finished, 0 warning(s), 2 file(s) left alone"
+                                                 << "Step 1 mkdir 出";
+    }
+    // Only the journal can tell a target that came after the plan and was replaced.
+    QTest::newRow("journaled, a target appears")
+        << true << "+出/a.txt"
+        << "Finished, 0 warning(s), 1 file(s) left alone, 1 existing file(s) replaced; Undo last "
+           "run brings them back"
+        << "Step 1 copy 出/a.txt ← a.txt (replaced an existing file)";
+}
+
+void tst_GuiRunOutcome::outcomeIsTheRunsNotThePlans()
+{
+    QFETCH(bool, journaled);
+    QFETCH(QString, change);
+    QFETCH(QString, status);
+    QFETCH(QString, changes);
+    QVERIFY(makeTree(QStringLiteral("a.txt")));
+    const QString path = m_flows->filePath(QStringLiteral("flow.json"));
+    QVERIFY(writeFile(path, R"({"variables": {"copied": {"type": "list"}}, "steps": [
+        {"type": "file.copy", "settings": {"files": "a.txt\nb.txt", "destDir": "出",
+         "ifExist": 1, "listVar": "copied"}}]})"));
+    MainWindow window(m_host);
+    window.journalingAction()->setChecked(journaled);
+    QVERIFY(window.openFlow(path).isEmpty());
+    window.setWorkingFolder(m_work->path());
+    QVERIFY(window.previewPanel()->awaitCurrentPlan());
+    const QString changed = change.mid(1);
+    connect(&window, &MainWindow::runStarted, this, [&] {
+        if (change.startsWith(QLatin1Char('+')))
+            QVERIFY(makeTree(changed));
+        else
+            QVERIFY(QFile::remove(changed));
+    });
+    QVERIFY(window.runFlow());
+    QCOMPARE(window.statusBar()->currentMessage(), status);
+    QCOMPARE(texts(window.changesView()), entries(changes));
 }
 
 void tst_GuiRunOutcome::noJournalAsksBeforeReplacing_data()
