@@ -902,13 +902,21 @@
     </message>
 </context>
 <context>
-    <name>RunOutcome</name>
-    <message numerus="yes">
-        <source>Stopped after step %1, %n warning(s)</source>
-        <translation>
-            <numerusform>已在第 %1 步后停止，%n 条警告</numerusform>
-        </translation>
+    <name>RangedSpinBox</name>
+    <message>
+        <source>%1 is not taken: the number must be from %2 to %3; the step keeps %4</source>
+        <translation>%1 未被采用：数字须在 %2 到 %3 之间；此步骤保留 %4</translation>
     </message>
+</context>
+<context>
+    <name>RunJob</name>
+    <message>
+        <source>Step %1 could not write %2: %3</source>
+        <translation>第 %1 步无法写入 %2：%3</translation>
+    </message>
+</context>
+<context>
+    <name>RunOutcome</name>
     <message numerus="yes">
         <source>Finished, %n warning(s)</source>
         <translation>
@@ -946,12 +954,20 @@
         <translation>%1 ← %2</translation>
     </message>
     <message>
-        <source>%1 (failed: %2)</source>
-        <translation>%1（失败：%2）</translation>
-    </message>
-    <message>
         <source>%1 (replaced an existing file)</source>
         <translation>%1（替换了现有文件）</translation>
+    </message>
+    <message numerus="yes">
+        <source>Stopped after step %1 of %2, %n warning(s)</source>
+        <translation>
+            <numerusform>已在第 %1 步（共 %2 步）后停止，%n 条警告</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Step %1 of %2 stopped part-way with %3 file(s) left, %n warning(s)</source>
+        <translation>
+            <numerusform>第 %1 步（共 %2 步）中途停止，%3 个文件未处理，%n 条警告</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -1022,6 +1038,89 @@
 %1</source>
         <translation>加载此插件库（可重复使用）；未指定时逐个尝试插件文件夹中的所有库：
 %1</translation>
+    </message>
+</context>
+<context>
+    <name>SystemReason</name>
+    <message>
+        <source>Permission denied</source>
+        <translation>权限不足</translation>
+    </message>
+    <message>
+        <source>Operation not permitted</source>
+        <translation>不允许此操作</translation>
+    </message>
+    <message>
+        <source>Read-only file system</source>
+        <translation>文件系统只读</translation>
+    </message>
+    <message>
+        <source>No space left on device</source>
+        <translation>磁盘空间不足</translation>
+    </message>
+    <message>
+        <source>Disk quota exceeded</source>
+        <translation>超出磁盘配额</translation>
+    </message>
+    <message>
+        <source>File too large</source>
+        <translation>文件过大</translation>
+    </message>
+    <message>
+        <source>No such file or directory</source>
+        <translation>文件或文件夹不存在</translation>
+    </message>
+    <message>
+        <source>Not a directory</source>
+        <translation>不是文件夹</translation>
+    </message>
+    <message>
+        <source>Is a directory</source>
+        <translation>是文件夹</translation>
+    </message>
+    <message>
+        <source>File exists</source>
+        <translation>文件已存在</translation>
+    </message>
+    <message>
+        <source>Device or resource busy</source>
+        <translation>设备或资源正忙</translation>
+    </message>
+    <message>
+        <source>Text file busy</source>
+        <translation>程序文件正在运行</translation>
+    </message>
+    <message>
+        <source>Invalid cross-device link</source>
+        <translation>不能跨文件系统链接</translation>
+    </message>
+    <message>
+        <source>Too many open files</source>
+        <translation>打开的文件过多</translation>
+    </message>
+    <message>
+        <source>Too many open files in system</source>
+        <translation>系统中打开的文件过多</translation>
+    </message>
+    <message>
+        <source>Input/output error</source>
+        <translation>输入/输出错误</translation>
+    </message>
+    <message>
+        <source>Too many levels of symbolic links</source>
+        <translation>符号链接层数过多</translation>
+    </message>
+    <message>
+        <source>File name too long</source>
+        <translation>文件名过长</translation>
+    </message>
+    <message>
+        <source>Invalid argument</source>
+        <translation>无效的参数</translation>
+    </message>
+    <message>
+        <source>the system gave no reason</source>
+        <translation>系统未给出原因</translation>
     </message>
 </context>
 <context>
@@ -1413,20 +1512,6 @@ by Ctrl+C (SIGINT) or SIGTERM: the step under way stops, the report says what wa
 2 命令行有误，130 或 143 运行或计划被 Ctrl+C（SIGINT）或 SIGTERM 停止：
 正在进行的步骤停下，报告列出已完成的内容。
 </translation>
-    </message>
-</context>
-<context>
-    <name>RangedSpinBox</name>
-    <message>
-        <source>%1 is not taken: the number must be from %2 to %3; the step keeps %4</source>
-        <translation>%1 未被采用：数字须在 %2 到 %3 之间；此步骤保留 %4</translation>
-    </message>
-</context>
-<context>
-    <name>RunJob</name>
-    <message>
-        <source>Step %1 could not write %2: %3</source>
-        <translation>第 %1 步无法写入 %2：%3</translation>
     </message>
 </context>
 </TS>

@@ -6,6 +6,7 @@
 #include "journalrun.h"
 #include "operationprops.h"
 #include "pluginhost.h"
+#include "systemreason.h"
 
 #include <operation.h>
 #include <variablescope.h>
@@ -117,8 +118,9 @@ RunOptions RunJob::options()
     options.writeFailed = [this](int index, const QString& path, const QString& reason) {
         const QMutexLocker locked(&m_failuresLock);
         m_failedPaths.append(path);
-        m_writeFailures.append(
-            tr("Step %1 could not write %2: %3").arg(index + 1).arg(path, reason));
+        m_writeFailures.append(tr("Step %1 could not write %2: %3")
+                                   .arg(index + 1)
+                                   .arg(path, shownSystemReason(reason)));
     };
     options.stepFinished = [this](int index, int count, const Operation& step, qint64) {
         if (!m_traces.isEmpty() && m_traces.last().listed)

@@ -57,7 +57,8 @@ public:
     bool ran() const { return m_ran; }
     const RunResult& result() const { return m_result; }
     // Once finished: the files the steps could not write, each as "Step 2 could not write
-    // out.txt: Is a directory", with the system's reason the steps' log leaves out.
+    // out.txt: Is a directory", with the system's reason the steps' log leaves out, in the
+    // window's language.
     QStringList writeFailures() const;
     // Once finished: the paths of those files, as the steps named them.
     QStringList failedPaths() const;

@@ -44,6 +44,7 @@ private slots:
     void noJournalAsksBeforeReplacing();
     void chineseWindowTellsReasonsInChinese();
     void textReadWithBadBytesIsNamed();
+    void writeFailureTellsTheSystemsReason_data();
     void writeFailureTellsTheSystemsReason();
 
 private:
@@ -294,9 +295,20 @@ void tst_GuiRunOutcome::textReadWithBadBytesIsNamed()
                  "(GB18030, GBK)")});
 }
 
+// A file where the folder should be: a refusal root cannot bypass, told in the window's language.
+void tst_GuiRunOutcome::writeFailureTellsTheSystemsReason_data()
+{
+    QTest::addColumn<bool>("chinese");
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("English") << false << "Step 1 could not write keep.txt/out.txt: Not a directory";
+    QTest::newRow("Chinese") << true << "第 1 步无法写入 keep.txt/out.txt：不是文件夹";
+}
+
 void tst_GuiRunOutcome::writeFailureTellsTheSystemsReason()
 {
-    // A file where the folder should be: a refusal root cannot bypass.
+    QFETCH(bool, chinese);
+    QFETCH(QString, failure);
+    std::unique_ptr<ChineseForTest> language(chinese ? new ChineseForTest : nullptr);
     QVERIFY(writeFile(QStringLiteral("keep.txt"), "kept"));
     MainWindow window(m_host);
     QVERIFY(openInScratch(
@@ -308,9 +320,8 @@ void tst_GuiRunOutcome::writeFailureTellsTheSystemsReason()
     QVERIFY(window.runFlow());
     delete answering;
     const QStringList log = window.logView()->toPlainText().split(QLatin1Char('\n'));
-    QCOMPARE(
-        log.filter(QStringLiteral("write")),
-        QStringList{QStringLiteral("Step 1 could not write keep.txt/out.txt: Not a directory")});
+    QCOMPARE(log.filter(QRegularExpression(QStringLiteral("could not write|无法写入"))),
+             QStringList{failure});
     QVERIFY2(log.filter(QStringLiteral("写入失败")).size() == 1, qPrintable(log.join('\n')));
     QCOMPARE(readFile(QStringLiteral("keep.txt")), QByteArray("kept"));
 }
