@@ -665,6 +665,34 @@
         <source>Stopping…</source>
         <translation>正在停止…</translation>
     </message>
+    <message>
+        <source>Step %1 could not write %2: %3</source>
+        <translation>第 %1 步无法写入 %2：%3</translation>
+    </message>
+    <message>
+        <source>Step %1 of %2 was stopped part-way with %3 file(s) left; the steps after it did not run</source>
+        <translation>第 %1 步（共 %2 步）中途停止，%3 个文件未处理；其后的步骤未运行</translation>
+    </message>
+    <message>
+        <source>Stopping… the window closes once the run has stopped</source>
+        <translation>正在停止…运行停止后窗口将关闭</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>A run of the flow is going on. Stop it and close the window? What it has done so far stays done.</source>
+        <translation>流程正在运行。要停止运行并关闭窗口吗？已经完成的部分将保留。</translation>
+    </message>
+    <message>
+        <source>Stop and close</source>
+        <translation>停止并关闭</translation>
+    </message>
+    <message>
+        <source>Keep running</source>
+        <translation>继续运行</translation>
+    </message>
 </context>
 <context>
     <name>Plan</name>
@@ -909,13 +937,6 @@
     </message>
 </context>
 <context>
-    <name>RunJob</name>
-    <message>
-        <source>Step %1 could not write %2: %3</source>
-        <translation>第 %1 步无法写入 %2：%3</translation>
-    </message>
-</context>
-<context>
     <name>RunOutcome</name>
     <message numerus="yes">
         <source>Finished, %n warning(s)</source>
@@ -1038,89 +1059,6 @@
 %1</source>
         <translation>加载此插件库（可重复使用）；未指定时逐个尝试插件文件夹中的所有库：
 %1</translation>
-    </message>
-</context>
-<context>
-    <name>SystemReason</name>
-    <message>
-        <source>Permission denied</source>
-        <translation>权限不足</translation>
-    </message>
-    <message>
-        <source>Operation not permitted</source>
-        <translation>不允许此操作</translation>
-    </message>
-    <message>
-        <source>Read-only file system</source>
-        <translation>文件系统只读</translation>
-    </message>
-    <message>
-        <source>No space left on device</source>
-        <translation>磁盘空间不足</translation>
-    </message>
-    <message>
-        <source>Disk quota exceeded</source>
-        <translation>超出磁盘配额</translation>
-    </message>
-    <message>
-        <source>File too large</source>
-        <translation>文件过大</translation>
-    </message>
-    <message>
-        <source>No such file or directory</source>
-        <translation>文件或文件夹不存在</translation>
-    </message>
-    <message>
-        <source>Not a directory</source>
-        <translation>不是文件夹</translation>
-    </message>
-    <message>
-        <source>Is a directory</source>
-        <translation>是文件夹</translation>
-    </message>
-    <message>
-        <source>File exists</source>
-        <translation>文件已存在</translation>
-    </message>
-    <message>
-        <source>Device or resource busy</source>
-        <translation>设备或资源正忙</translation>
-    </message>
-    <message>
-        <source>Text file busy</source>
-        <translation>程序文件正在运行</translation>
-    </message>
-    <message>
-        <source>Invalid cross-device link</source>
-        <translation>不能跨文件系统链接</translation>
-    </message>
-    <message>
-        <source>Too many open files</source>
-        <translation>打开的文件过多</translation>
-    </message>
-    <message>
-        <source>Too many open files in system</source>
-        <translation>系统中打开的文件过多</translation>
-    </message>
-    <message>
-        <source>Input/output error</source>
-        <translation>输入/输出错误</translation>
-    </message>
-    <message>
-        <source>Too many levels of symbolic links</source>
-        <translation>符号链接层数过多</translation>
-    </message>
-    <message>
-        <source>File name too long</source>
-        <translation>文件名过长</translation>
-    </message>
-    <message>
-        <source>Invalid argument</source>
-        <translation>无效的参数</translation>
-    </message>
-    <message>
-        <source>the system gave no reason</source>
-        <translation>系统未给出原因</translation>
     </message>
 </context>
 <context>

@@ -19,6 +19,7 @@
 #include "runner.h"
 #include "runoutcome.h"
 #include "runprogress.h"
+#include "shownreason.h"
 #include "steplog.h"
 #include "undorundialog.h"
 #include "variablesmodel.h"
@@ -644,17 +645,23 @@ void MainWindow::finishRun(bool ran)
     if (ran) {
         showRunResult(job->result());
         const bool journaled = m_journals.lastUndoable(runOwner()) != m_undoableBefore;
-        for (const QString& failure : job->writeFailures())
-            appendLogLine(failure);
+        for (const RunJob::WriteFailure& failure : job->writeFailures())
+            appendLogLine(tr("Step %1 could not write %2: %3")
+                              .arg(failure.step)
+                              .arg(failure.path, shownReason(m_host, failure.reason)));
         showRunFeedback(job->result(), RunOutcome(job->result(), currentFlow().steps.size(),
                                                   m_runPlanned, runChanges(*job), journaled));
         m_lastReport = QString::fromStdString(reportText(job->result()));
     } else {
-        showRunRefused(job->error());
+        showRunRefused(shownReason(m_host, job->error()));
     }
     m_runJournal.clear();
     job->deleteLater();
     emit runFinished(ran);
+    if (m_closeAfterRun) {
+        m_closeAfterRun = false;
+        close();
+    }
 }
 
 QList<RunChange> MainWindow::runChanges(const RunJob& job) const
@@ -664,8 +671,10 @@ QList<RunChange> MainWindow::runChanges(const RunJob& job) const
     QList<int> warnings;
     for (const StepRecord& step : job.result().steps)
         warnings.append(step.logLines);
-    return listedChanges(job.stepTraces(), warnings, m_workingFolder, m_runPlanned.plan,
-                         job.failedPaths());
+    QStringList failed;
+    for (const RunJob::WriteFailure& failure : job.writeFailures())
+        failed.append(failure.path);
+    return listedChanges(job.stepTraces(), warnings, m_workingFolder, m_runPlanned.plan, failed);
 }
 
 void MainWindow::showRunRefused(const QString& reason)
@@ -721,7 +730,13 @@ void MainWindow::stopRun()
 
 void MainWindow::showRunFeedback(const RunResult& result, const RunOutcome& outcome)
 {
-    if (result.stopped) {
+    if (result.stopped && outcome.filesLeftByStop() >= 0) {
+        appendLogLine(tr("Step %1 of %2 was stopped part-way with %3 file(s) left; the steps "
+                         "after it did not run")
+                          .arg(result.steps.size())
+                          .arg(currentFlow().steps.size())
+                          .arg(outcome.filesLeftByStop()));
+    } else if (result.stopped) {
         appendLogLine(tr("Stopped after step %1 of %2; the steps after it did not run")
                           .arg(result.steps.size())
                           .arg(currentFlow().steps.size()));
@@ -956,7 +971,17 @@ bool MainWindow::confirmDiscard()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // The running steps use the flow and the plug-ins: the window stays until they are done.
+    // The running steps use the flow and the plug-ins: the window stays until they are done, and
+    // closes once they are if the user chooses to stop them.
+    if (m_job) {
+        event->ignore();
+        if (!m_closeAfterRun && confirmStopAndClose()) {
+            m_closeAfterRun = true;
+            stopRun();
+            statusBar()->showMessage(tr("Stopping… the window closes once the run has stopped"));
+        }
+        return;
+    }
     if (m_running) {
         event->ignore();
         return;
@@ -965,6 +990,18 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->accept();
     else
         event->ignore();
+}
+
+bool MainWindow::confirmStopAndClose()
+{
+    QMessageBox box(QMessageBox::Question, tr("Close"),
+                    tr("A run of the flow is going on. Stop it and close the window? What it has "
+                       "done so far stays done."),
+                    QMessageBox::NoButton, this);
+    QPushButton* stop = box.addButton(tr("Stop and close"), QMessageBox::DestructiveRole);
+    box.setDefaultButton(box.addButton(tr("Keep running"), QMessageBox::RejectRole));
+    box.exec();
+    return box.clickedButton() == stop;
 }
 
 void MainWindow::addSelectedPaletteType()

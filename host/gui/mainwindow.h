@@ -148,6 +148,7 @@ private:
     void showRunStep(int index, int count, const QString& typeName);
     void finishRun(bool ran);
     void showRunRefused(const QString& reason);
+    bool confirmStopAndClose();
     QList<RunChange> runChanges(const RunJob& job) const;
     void setRunning(bool running);
     void lockEditing(bool locked);
@@ -215,7 +216,8 @@ private:
     bool m_folderChosen = false; // the user picked it; saving does not move it
     bool m_running = false;
     RunJob* m_job = nullptr;
-    QString m_runJournal; // where the run going on keeps its journal; empty for none
+    bool m_closeAfterRun = false; // the user chose to stop the run and close
+    QString m_runJournal;         // where the run going on keeps its journal; empty for none
     RunProgress* m_progress = nullptr;
     QString m_lastReport;
 };

@@ -6,7 +6,6 @@
 #include "journalrun.h"
 #include "operationprops.h"
 #include "pluginhost.h"
-#include "systemreason.h"
 
 #include <operation.h>
 #include <variablescope.h>
@@ -82,16 +81,10 @@ void RunJob::stop()
         emit stopping();
 }
 
-QStringList RunJob::writeFailures() const
+QList<RunJob::WriteFailure> RunJob::writeFailures() const
 {
     const QMutexLocker locked(&m_failuresLock);
     return m_writeFailures;
-}
-
-QStringList RunJob::failedPaths() const
-{
-    const QMutexLocker locked(&m_failuresLock);
-    return m_failedPaths;
 }
 
 RunOptions RunJob::options()
@@ -117,10 +110,7 @@ RunOptions RunJob::options()
     };
     options.writeFailed = [this](int index, const QString& path, const QString& reason) {
         const QMutexLocker locked(&m_failuresLock);
-        m_failedPaths.append(path);
-        m_writeFailures.append(tr("Step %1 could not write %2: %3")
-                                   .arg(index + 1)
-                                   .arg(path, shownSystemReason(reason)));
+        m_writeFailures.append({index + 1, path, reason});
     };
     options.stepFinished = [this](int index, int count, const Operation& step, qint64) {
         if (!m_traces.isEmpty() && m_traces.last().listed)

@@ -56,12 +56,14 @@ public:
     // result, or why it could not run.
     bool ran() const { return m_ran; }
     const RunResult& result() const { return m_result; }
-    // Once finished: the files the steps could not write, each as "Step 2 could not write
-    // out.txt: Is a directory", with the system's reason the steps' log leaves out, in the
-    // window's language.
-    QStringList writeFailures() const;
-    // Once finished: the paths of those files, as the steps named them.
-    QStringList failedPaths() const;
+    // A file a step could not write, with the system's reason the steps' log leaves out.
+    struct WriteFailure {
+        int step; // 1-based
+        QString path;
+        QString reason;
+    };
+    // Once finished: the files the steps could not write, in order.
+    QList<WriteFailure> writeFailures() const;
     QString error() const { return m_error; }
     // Once finished: what the run's thread saw of each step that ran, in order.
     const QList<StepTrace>& stepTraces() const { return m_traces; }
@@ -86,8 +88,7 @@ private:
     bool m_ran = false;
     RunResult m_result;
     mutable QMutex m_failuresLock; // the steps tell them on their own threads
-    QStringList m_writeFailures;
-    QStringList m_failedPaths;
+    QList<WriteFailure> m_writeFailures;
     QString m_error;
     QString m_journalFolder;
     QList<StepTrace> m_traces; // the run's thread's until finished

@@ -364,7 +364,7 @@ void tst_GuiMainWindow::stopEndsTheRunBetweenSteps()
     QCOMPARE(window.logView()->toPlainText(),
              QStringLiteral("Stopped after step 2 of 3; the steps after it did not run"));
     QCOMPARE(window.statusBar()->currentMessage(),
-             QStringLiteral("Stopped after step 2, 0 warning(s)"));
+             QStringLiteral("Stopped after step 2 of 3, 0 warning(s)"));
     QVERIFY(!window.stopAction()->isEnabled());
     QVERIFY(!window.runJob());
 }
