@@ -291,11 +291,22 @@ QWidget* MainWindow::buildFlowHeader()
     m_comment->setToolTip(tr("Kept in the flow file"));
     connect(m_comment, &QLineEdit::textEdited, this,
             [this]() { recordChange(tr("Edit note"), QStringLiteral("comment")); });
+    // The flow's name, and under it what its author says of it, above the folder it acts on.
+    m_flowName = new QLabel;
+    m_flowName->setObjectName(QStringLiteral("flowName"));
+    m_flowName->setTextFormat(Qt::PlainText);
+    m_flowName->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QFont font = m_flowName->font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.15);
+    m_flowName->setFont(font);
+    m_flowName->setBuddy(m_comment);
     auto* header = new QWidget;
     auto* layout = new QVBoxLayout(header);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_folderBar);
+    layout->addWidget(m_flowName);
     layout->addWidget(m_comment);
+    layout->addWidget(m_folderBar);
     return header;
 }
 
@@ -1037,6 +1048,8 @@ void MainWindow::updateTitle()
 {
     updateUndoRunAction();
     const QString name = m_path.isEmpty() ? tr("Untitled flow") : QFileInfo(m_path).fileName();
+    m_flowName->setText(name);
+    m_flowName->setToolTip(QDir::toNativeSeparators(m_path));
     setWindowTitle(QStringLiteral("%1[*] — stephost-gui").arg(name));
     setWindowModified(!m_history->isClean());
 }

@@ -61,7 +61,9 @@ public:
     QPlainTextEdit* logView() const { return m_log; }
     QTableWidget* resultView() const { return m_results; }
     WorkingFolderBar* workingFolderBar() const { return m_folderBar; }
-    // The flow's note, kept in its file.
+    // The flow's name at the top of the flow: its file's name, or that of an untitled flow.
+    QLabel* flowNameLabel() const { return m_flowName; }
+    // The flow's note, under its name, kept in its file.
     QLineEdit* commentEdit() const { return m_comment; }
     // What the last run changed, one line per change.
     QListWidget* changesView() const { return m_changes; }
@@ -200,6 +202,7 @@ private:
     PlanOutcome m_runPlanned; // the plan the run under way started from
     QString m_undoableBefore; // the flow's last run to undo before it
     QLineEdit* m_comment = nullptr;
+    QLabel* m_flowName = nullptr;
     QMenu* m_runMenu = nullptr;
     QUndoStack* m_history;
     FlowSnapshot m_shown;     // the flow as the last change left it

@@ -18,6 +18,7 @@
 #include <operation.h>
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -47,6 +48,8 @@ private slots:
     void removalIsUndoneAndTypingIsOneChange();
     void stepsAreDroppedFromThePaletteAndWithinTheFlow();
     void stopEndsTheRunBetweenSteps();
+    void nameAndNoteHeadTheFlow_data();
+    void nameAndNoteHeadTheFlow();
 
 private:
     void typeInto(MainWindow& window, const char* property, const QString& text);
@@ -367,6 +370,46 @@ void tst_GuiMainWindow::stopEndsTheRunBetweenSteps()
              QStringLiteral("Stopped after step 2 of 3, 0 warning(s)"));
     QVERIFY(!window.stopAction()->isEnabled());
     QVERIFY(!window.runJob());
+}
+
+// The flow's name stands at the top of the flow, its note directly under it, where it is edited;
+// saving, in either format, keeps the note and names the flow after its file.
+void tst_GuiMainWindow::nameAndNoteHeadTheFlow_data()
+{
+    QTest::addColumn<FlowFormat>("format");
+    QTest::addColumn<QString>("file");
+    QTest::newRow("JSON") << FlowFormat::Json << "noted.json";
+    QTest::newRow("binary") << FlowFormat::Binary << "noted.stepflow";
+}
+
+void tst_GuiMainWindow::nameAndNoteHeadTheFlow()
+{
+    QFETCH(FlowFormat, format);
+    QFETCH(QString, file);
+    MainWindow window(m_host);
+    window.resize(1280, 800);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QLabel* name = window.flowNameLabel();
+    QLineEdit* note = window.commentEdit();
+    QCOMPARE(name->text(), QStringLiteral("Untitled flow"));
+    // The name first, the note right below it, both above the steps.
+    const auto top = [&window](QWidget* widget) {
+        return widget->mapTo(&window, QPoint(0, 0)).y();
+    };
+    const int nameBottom = top(name) + name->height();
+    QVERIFY(top(note) >= nameBottom && top(note) - nameBottom <= 12);
+    QVERIFY(top(note) + note->height() <= top(window.flowView()));
+    QCOMPARE(name->mapTo(&window, QPoint(0, 0)).x(), note->mapTo(&window, QPoint(0, 0)).x());
+    note->setFocus();
+    QTest::keyClicks(note, QStringLiteral("Run it in a copy of the backup"));
+    QCOMPARE(window.currentFlow().comment, QStringLiteral("Run it in a copy of the backup"));
+    QCOMPARE(window.saveFlow(m_dir.filePath(file), format), QString());
+    QCOMPARE(name->text(), file);
+    MainWindow reopened(m_host);
+    QCOMPARE(reopened.openFlow(m_dir.filePath(file)), QString());
+    QCOMPARE(reopened.flowNameLabel()->text(), file);
+    QCOMPARE(reopened.commentEdit()->text(), QStringLiteral("Run it in a copy of the backup"));
 }
 
 QTEST_MAIN(tst_GuiMainWindow)

@@ -262,7 +262,8 @@ void tst_GuiPreview::runAsksWhenThePlanShowsConflicts()
     QCOMPARE(question,
              QStringLiteral("The plan shows 1 conflict(s): changes that replace files the flow "
                             "still uses, or that will fail. Run anyway?"));
-    QCOMPARE(window.bottomTabs()->currentWidget(), window.previewPanel());
+    // Run, the first rename replaced b.txt: Last run tells so.
+    QCOMPARE(window.bottomTabs()->currentWidget() == window.previewPanel(), !yes);
     QCOMPARE(window.lastReport().isEmpty(), !yes);
     if (!yes)
         QCOMPARE(stampedTree(), before);
