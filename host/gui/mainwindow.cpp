@@ -729,6 +729,7 @@ void MainWindow::lockEditing(bool locked)
     for (QWidget* button : qAsConst(m_flowButtons))
         button->setEnabled(!locked);
     m_properties->setEnabled(!locked);
+    m_comment->setReadOnly(locked);
     m_variablesPanel->setEditable(!locked);
     m_folderBar->setEnabled(!locked);
 }

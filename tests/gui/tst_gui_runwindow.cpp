@@ -24,6 +24,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -176,6 +177,7 @@ void tst_GuiRunWindow::whileARunGoesTheWindowCanBeLookedAt()
     QCOMPARE(window.findChild<VariablesPanel*>()->view()->editTriggers(),
              QAbstractItemView::NoEditTriggers);
     QVERIFY(!window.propertyPanel()->isEnabled());
+    QVERIFY(window.commentEdit()->isReadOnly());
     QVERIFY(!window.paletteView()->isEnabled());
     QCOMPARE(window.insertStep(QStringLiteral("file.delete"), 0), -1);
     QCOMPARE(window.flowModel()->rowCount(), 1);
