@@ -32,7 +32,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -619,20 +618,6 @@ bool MainWindow::startRun()
     emit runStarted(m_job);
     m_job->start();
     return true;
-}
-
-bool MainWindow::runFlow()
-{
-    bool ran = false;
-    QEventLoop waiting;
-    connect(this, &MainWindow::runFinished, &waiting, [&](bool finished) {
-        ran = finished;
-        waiting.quit();
-    });
-    if (!startRun())
-        return false;
-    waiting.exec();
-    return ran;
 }
 
 void MainWindow::showRunStep(int index, int count, const QString& typeName)

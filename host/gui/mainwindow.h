@@ -110,9 +110,6 @@ public:
     // replaces files with no journal kept, the working folder cannot be entered (the reason is in
     // the log), or a run is going on.
     bool startRun();
-    // Starts a run and returns once it is over, handling events meanwhile, for callers with
-    // nothing else to do: true when the flow ran (in full or until stopped).
-    bool runFlow();
     // The step under way stops as soon as it can and no other starts; the status bar says so at
     // once.
     void stopRun();

@@ -12,6 +12,7 @@
 #include "pluginhost.h"
 #include "propertypanel.h"
 #include "runjob.h"
+#include "runtoend.h"
 #include "testsupport.h"
 #include "variablesmodel.h"
 
@@ -188,7 +189,7 @@ void tst_GuiMainWindow::savedFlowRunsAsStephostRunsIt()
         question = box->text();
         box->button(QMessageBox::Yes)->click();
     });
-    QVERIFY(reopened.runFlow());
+    QVERIFY(runToEnd(reopened));
     QCOMPARE(question, QStringLiteral("%1 step(s) have settings marked as not working as meant. "
                                       "Run anyway?")
                            .arg(read.steps.size() - 2));
@@ -241,7 +242,7 @@ void tst_GuiMainWindow::runResolvesPathsInTheFlowsFolder()
         QVERIFY(reopened.workingFolder() != project); // a new flow's folder is the documents one
         QCOMPARE(reopened.openFlow(flowFile), QString());
         QCOMPARE(reopened.workingFolder(), project);
-        QVERIFY(reopened.runFlow());
+        QVERIFY(runToEnd(reopened));
         QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("project/out.txt"))));
         QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("out.txt"))));
     }
@@ -273,7 +274,7 @@ void tst_GuiMainWindow::undeclaredVariablesAreMarkedBeforeTheRun()
         QVERIFY(box && box->text().startsWith("1 step(s) have settings marked"));
         box->button(QMessageBox::No)->click();
     });
-    QVERIFY(!window.runFlow());
+    QVERIFY(!runToEnd(window));
     QCOMPARE(window.lastReport(), QString());
     QVERIFY(variables->setData(variables->index(1, VariablesModel::TypeColumn), "bool"));
     QCOMPARE(window.flowModel()->problems(0), QStringList());
@@ -359,7 +360,7 @@ void tst_GuiMainWindow::stopEndsTheRunBetweenSteps()
             },
             Qt::DirectConnection);
     });
-    QVERIFY(window.runFlow());
+    QVERIFY(runToEnd(window));
     QVERIFY(fileMenuLocked && stopEnabled);
     QVERIFY(window.menuBar()->actions().first()->isEnabled());
     QVERIFY(QFile::exists("a.stop") && QFile::exists("b.stop"));

@@ -12,6 +12,7 @@
 #include "pluginhost.h"
 #include "previewpanel.h"
 #include "runjob.h"
+#include "runtoend.h"
 #include "undorundialog.h"
 
 #include <QAbstractButton>
@@ -134,7 +135,7 @@ void tst_GuiRunOutcome::runTellsWhatItReplacedAndLeft()
     // An empty destination folder is marked, and Run asks first.
     QTimer* answering = answerModal<QMessageBox>(
         &window, [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); }, 0);
-    QVERIFY(window.runFlow());
+    QVERIFY(runToEnd(window));
     delete answering;
     QCOMPARE(window.statusBar()->currentMessage(), status);
     QCOMPARE(texts(window.changesView()), entries(changes));
@@ -197,7 +198,7 @@ void tst_GuiRunOutcome::outcomeIsTheRunsNotThePlans()
         else
             QVERIFY(QFile::remove(changed));
     });
-    QVERIFY(window.runFlow());
+    QVERIFY(runToEnd(window));
     QCOMPARE(window.statusBar()->currentMessage(), status);
     QCOMPARE(texts(window.changesView()), entries(changes));
 }
@@ -222,7 +223,7 @@ void tst_GuiRunOutcome::noJournalAsksBeforeReplacing()
         question = box->text();
         box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
     });
-    QCOMPARE(window.runFlow(), yes);
+    QCOMPARE(runToEnd(window), yes);
     QCOMPARE(question, QStringLiteral("The flow replaces 1 file(s) that are there now, and no "
                                       "journal is kept to undo the run. Run anyway?"));
     QCOMPARE(readFile(QStringLiteral("备份/a.txt")) == "the user's edit", !yes);
@@ -250,7 +251,7 @@ void tst_GuiRunOutcome::chineseWindowTellsReasonsInChinese()
     QCOMPARE(preview->summary(), QStringLiteral("1 项更改，1 项替换现有文件，0 项冲突，1 项跳过"));
     QCOMPARE(preview->notes(), QStringList{"第 1 步未处理 missing：文件不存在"});
 
-    QVERIFY(window.runFlow());
+    QVERIFY(runToEnd(window));
     QCOMPARE(
         window.statusBar()->currentMessage(),
         QStringLiteral("完成，0 条警告，1 个文件未处理，替换了 1 个现有文件，可用“撤销上次运行”"
@@ -286,7 +287,7 @@ void tst_GuiRunOutcome::textReadWithBadBytesIsNamed()
     MainWindow window(m_host);
     QVERIFY(window.openFlow(path).isEmpty());
     window.setWorkingFolder(m_work->path());
-    QVERIFY(window.runFlow());
+    QVERIFY(runToEnd(window));
     const QStringList log = window.logView()->toPlainText().split(QLatin1Char('\n'));
     QCOMPARE(log.filter(QStringLiteral("UTF-8")),
              QStringList{QStringLiteral(
@@ -317,7 +318,7 @@ void tst_GuiRunOutcome::writeFailureTellsTheSystemsReason()
     // The plan already shows the step failing, so Run asks first.
     QTimer* answering = answerModal<QMessageBox>(
         &window, [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); }, 0);
-    QVERIFY(window.runFlow());
+    QVERIFY(runToEnd(window));
     delete answering;
     const QStringList log = window.logView()->toPlainText().split(QLatin1Char('\n'));
     QCOMPARE(log.filter(QRegularExpression(QStringLiteral("could not write|无法写入"))),
