@@ -117,6 +117,15 @@ void tst_GuiRunOutcome::runTellsWhatItReplacedAndLeft_data()
         << QByteArray(R"({"type": "file.copy", "settings": {"files": "a.txt", "destDir": ""}})")
         << "Finished, 1 warning(s)"
         << "";
+    QTest::newRow("deletes one, finds no other")
+        << QByteArray(R"({"type": "file.delete", "settings": {"files": "a.txt\nmissing"}})")
+        << "Finished, 0 warning(s), 1 file(s) left alone"
+        << "Step 1 delete a.txt";
+    QTest::newRow("moves over a file there")
+        << QByteArray(R"({"type": "file.move", "settings": {"files": "a.txt", "destDir": "备份",
+                         "ifExist": 1}})")
+        << "Finished, 0 warning(s), 1 existing file(s) replaced; Undo last run brings them back"
+        << "Step 1 move 备份/a.txt ← a.txt (replaced an existing file)";
     QTest::newRow("all quiet")
         << QByteArray(R"({"type": "file.copy", "settings": {"files": "a.txt", "destDir": "新"}})")
         << "Finished, 0 warning(s)"
