@@ -6,6 +6,7 @@
 #include "journalfiles.h"
 #include "journalfolder.h"
 #include "journallogging.h"
+#include "journalreasons.h"
 #include "jsonline.h"
 
 #include "core/posixfile_unix.h"
@@ -124,7 +125,7 @@ std::unique_ptr<Journal> Journal::create(const QString& folder, QString* error,
                              '\n';
     std::unique_ptr<AppendLog> log = AppendLog::create(journalLogPath(root), start);
     if (!log) {
-        *error = QStringLiteral("cannot write the journal in %1: %2")
+        *error = JournalReasons::text(JournalReasons::cannotWriteJournal)
                      .arg(root, QString::fromLocal8Bit(strerror(errno)));
         return nullptr;
     }

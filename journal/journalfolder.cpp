@@ -3,6 +3,8 @@
 
 #include "journalfolder.h"
 
+#include "journalreasons.h"
+
 #include "core/posixfile_unix.h"
 
 #include <QDir>
@@ -30,7 +32,8 @@ QString entriesText(const QStringList& names)
         name = QLatin1Char('"') + name + QLatin1Char('"');
     QString text = shown.join(QStringLiteral(", "));
     if (names.size() > namesShown)
-        text += QStringLiteral(" and %1 more").arg(names.size() - namesShown);
+        text =
+            JournalReasons::text(JournalReasons::andMore).arg(text).arg(names.size() - namesShown);
     return text;
 }
 
@@ -38,32 +41,26 @@ QString entriesText(const QStringList& names)
 QString refusalOf(const QString& folder, const FileStatus& status)
 {
     if (status.symLink)
-        return QStringLiteral("the journal folder %1 is a symbolic link; give the run a new or "
-                              "empty folder")
-            .arg(folder);
+        return JournalReasons::text(JournalReasons::folderIsLink).arg(folder);
     if (!status.folder)
-        return QStringLiteral("the journal folder %1 is not a folder; give the run a new or "
-                              "empty folder")
-            .arg(folder);
+        return JournalReasons::text(JournalReasons::folderNotFolder).arg(folder);
     if (status.owner != ::geteuid())
-        return QStringLiteral("the journal folder %1 belongs to another user (uid %2); give the "
-                              "run a new or empty folder of your own")
+        return JournalReasons::text(JournalReasons::folderOfOtherUser)
             .arg(folder)
             .arg(status.owner);
     QStringList names = QDir(folder).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     if (names.isEmpty())
         return QString();
-    return QStringLiteral("the journal folder %1 is not empty: it holds %2; give the run a new "
-                          "or empty folder")
-        .arg(folder, entriesText(names));
+    return JournalReasons::text(JournalReasons::folderNotEmpty).arg(folder, entriesText(names));
 }
 
 bool makePrivateFolder(const QString& path, QString* error)
 {
     if (makeFolder(path, 0700) && setMode(path, 0700))
         return true;
-    *error = QStringLiteral("cannot make the journal folder %1: %2").arg(path, systemError(errno));
+    *error =
+        JournalReasons::text(JournalReasons::cannotMakeFolderBecause).arg(path, systemError(errno));
     return false;
 }
 
@@ -74,7 +71,7 @@ QString journalFolderRefusal(const QString& folder)
     FileStatus status;
     if (!statusOf(folder, false, &status))
         return errno == ENOENT ? QString()
-                               : QStringLiteral("cannot look at the journal folder %1: %2")
+                               : JournalReasons::text(JournalReasons::cannotLookAtFolder)
                                      .arg(folder, systemError(errno));
     return refusalOf(folder, status);
 }
@@ -83,12 +80,12 @@ bool makeJournalFolder(const QString& folder, QString* error)
 {
     const QString parent = QDir::cleanPath(folder + QStringLiteral("/.."));
     if (!QDir().mkpath(parent)) {
-        *error = QStringLiteral("cannot make the journal folder %1").arg(folder);
+        *error = JournalReasons::text(JournalReasons::cannotMakeFolder).arg(folder);
         return false;
     }
     if (!makeFolder(folder, 0700)) {
         if (errno != EEXIST) {
-            *error = QStringLiteral("cannot make the journal folder %1: %2")
+            *error = JournalReasons::text(JournalReasons::cannotMakeFolderBecause)
                          .arg(folder, systemError(errno));
             return false;
         }
@@ -97,7 +94,7 @@ bool makeJournalFolder(const QString& folder, QString* error)
         FileStatus status;
         if (fd < 0 || !statusOf(fd, &status)) {
             const QString refusal = journalFolderRefusal(folder);
-            *error = refusal.isEmpty() ? QStringLiteral("cannot open the journal folder %1: %2")
+            *error = refusal.isEmpty() ? JournalReasons::text(JournalReasons::cannotOpenFolder)
                                              .arg(folder, systemError(errno))
                                        : refusal;
             if (fd >= 0)
@@ -109,13 +106,13 @@ bool makeJournalFolder(const QString& folder, QString* error)
         closeDescriptor(fd);
         if (!claimed) {
             if (error->isEmpty())
-                *error = QStringLiteral("cannot make the journal folder %1 private: %2")
+                *error = JournalReasons::text(JournalReasons::cannotMakePrivate)
                              .arg(folder, systemError(errno));
             return false;
         }
     } else if (!setMode(folder, 0700)) {
-        *error = QStringLiteral("cannot make the journal folder %1 private: %2")
-                     .arg(folder, systemError(errno));
+        *error =
+            JournalReasons::text(JournalReasons::cannotMakePrivate).arg(folder, systemError(errno));
         return false;
     }
     return makePrivateFolder(folder + QStringLiteral("/backup"), error);

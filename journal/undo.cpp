@@ -7,6 +7,7 @@
 #include "journal.h"
 #include "journalfiles.h"
 #include "journalfolder.h"
+#include "journalreasons.h"
 #include "undofiles.h"
 
 #include "core/posixfile_unix.h"
@@ -117,11 +118,11 @@ public:
         }
         if (m_unreadableLine > 0)
             damage(m_expected, m_expected,
-                   QStringLiteral("line %1 cannot be read").arg(m_unreadableLine));
+                   JournalReasons::text(JournalReasons::lineUnreadable).arg(m_unreadableLine));
         if (!m_log->started)
             damage(1, std::numeric_limits<int>::max(),
-                   lines.isEmpty() ? QStringLiteral("the log is empty")
-                                   : QStringLiteral("the log has no start record"));
+                   lines.isEmpty() ? JournalReasons::text(JournalReasons::logEmpty)
+                                   : JournalReasons::text(JournalReasons::noStartRecord));
     }
 
     void damage(int from, int to, const QString& reason)
@@ -144,19 +145,20 @@ private:
         const int seq = json.value(QLatin1String("seq")).toInt();
         if (m_unreadableLine > 0) {
             damage(m_expected, qMax(m_expected, seq - 1),
-                   QStringLiteral("line %1 cannot be read").arg(m_unreadableLine));
+                   JournalReasons::text(JournalReasons::lineUnreadable).arg(m_unreadableLine));
             m_unreadableLine = 0;
         }
         if (seq < m_expected || seq <= 0) {
-            damage(seq, seq,
-                   QStringLiteral("record %1 appears again at line %2").arg(seq).arg(line));
+            damage(seq, seq, JournalReasons::text(JournalReasons::recordAgain).arg(seq).arg(line));
             return;
         }
         if (seq == m_expected + 1)
-            damage(m_expected, m_expected, QStringLiteral("record %1 is missing").arg(m_expected));
+            damage(m_expected, m_expected,
+                   JournalReasons::text(JournalReasons::recordMissing).arg(m_expected));
         else if (seq > m_expected)
-            damage(m_expected, seq - 1,
-                   QStringLiteral("records %1 to %2 are missing").arg(m_expected).arg(seq - 1));
+            damage(
+                m_expected, seq - 1,
+                JournalReasons::text(JournalReasons::recordsMissing).arg(m_expected).arg(seq - 1));
         m_expected = seq + 1;
         if (json.contains(QLatin1String("done")))
             takeDone(json, seq);
@@ -175,20 +177,18 @@ private:
     void takeStart(const QJsonObject& json, int seq)
     {
         if (seq != 1 || m_log->started) {
-            damage(seq, seq, QStringLiteral("record %1 is a second start").arg(seq));
+            damage(seq, seq, JournalReasons::text(JournalReasons::secondStart).arg(seq));
             return;
         }
         m_log->started = true;
         m_log->startMs = qint64(json.value(QLatin1String("time")).toDouble());
         m_log->version = json.value(QLatin1String("version")).toInt();
         if (m_log->version != journalFormatVersion)
-            m_log->refusal =
-                QStringLiteral("the journal in %1 is of format version %2, which this undo does "
-                               "not read (it reads version %3); nothing was changed")
-                    .arg(m_folder, json.contains(QLatin1String("version"))
-                                       ? QString::number(m_log->version)
-                                       : QStringLiteral("1"))
-                    .arg(journalFormatVersion);
+            m_log->refusal = JournalReasons::text(JournalReasons::formatVersion)
+                                 .arg(m_folder, json.contains(QLatin1String("version"))
+                                                    ? QString::number(m_log->version)
+                                                    : QStringLiteral("1"))
+                                 .arg(journalFormatVersion);
     }
 
     void takeChange(const QJsonObject& json, int seq, const QByteArray& bytes)
@@ -218,15 +218,15 @@ private:
     QString wrongPaths(const Record& record) const
     {
         if (record.op.isEmpty())
-            return QStringLiteral("record %1 names no change").arg(record.seq);
+            return JournalReasons::text(JournalReasons::namesNoChange).arg(record.seq);
         if (!isCleanAbsolute(record.path) ||
             (!record.from.isEmpty() && !isCleanAbsolute(record.from)))
-            return QStringLiteral("record %1 names a path that is not whole").arg(record.seq);
+            return JournalReasons::text(JournalReasons::pathNotWhole).arg(record.seq);
         if (isInside(record.path, m_folder))
-            return QStringLiteral("record %1 names a path inside the journal").arg(record.seq);
+            return JournalReasons::text(JournalReasons::pathInsideJournal).arg(record.seq);
         if (!record.from.isEmpty() && isInside(record.from, m_folder) &&
             !isBackupOfEarlierChange(record.from))
-            return QStringLiteral("record %1 names a path inside the journal").arg(record.seq);
+            return JournalReasons::text(JournalReasons::pathInsideJournal).arg(record.seq);
         return QString();
     }
 
@@ -248,29 +248,24 @@ private:
         const int index = m_indexOfSeq.value(change, -1);
         if (index < 0 || change >= seq) {
             damage(seq, seq,
-                   QStringLiteral("record %1 speaks of change %2, which the journal does not hold")
-                       .arg(seq)
-                       .arg(change));
+                   JournalReasons::text(JournalReasons::changeNotHeld).arg(seq).arg(change));
             return nullptr;
         }
         if (said->contains(change)) {
-            damage(
-                change, seq,
-                QStringLiteral("record %1 speaks of change %2 a second time").arg(seq).arg(change));
+            damage(change, seq,
+                   JournalReasons::text(JournalReasons::changeNamedTwice).arg(seq).arg(change));
             return nullptr;
         }
         said->insert(change);
         Record& record = m_log->records[index];
         if (json.value(QLatin1String("of")).toString().toLatin1() != m_digestOfSeq.value(change)) {
             damage(change, seq,
-                   QStringLiteral("record %1 was changed after record %2 was written")
-                       .arg(change)
-                       .arg(seq));
+                   JournalReasons::text(JournalReasons::changedAfter).arg(change).arg(seq));
             return nullptr;
         }
         if (json.value(QLatin1String("path")).toString() != record.path) {
             damage(change, seq,
-                   QStringLiteral("records %1 and %2 name different paths").arg(change).arg(seq));
+                   JournalReasons::text(JournalReasons::differentPaths).arg(change).arg(seq));
             return nullptr;
         }
         return &record;
@@ -305,9 +300,7 @@ private:
             return;
         if (m_done.contains(record->seq) || m_failed.contains(record->seq)) {
             damage(record->seq, seq,
-                   QStringLiteral("record %1 comes after the end of change %2")
-                       .arg(seq)
-                       .arg(record->seq));
+                   JournalReasons::text(JournalReasons::afterEnd).arg(seq).arg(record->seq));
             return;
         }
         if (takeAfter(json, seq, record))
@@ -321,9 +314,7 @@ private:
             return;
         if (m_done.contains(record->seq)) {
             damage(record->seq, seq,
-                   QStringLiteral("record %1 says change %2 failed, which was done")
-                       .arg(seq)
-                       .arg(record->seq));
+                   JournalReasons::text(JournalReasons::failedButDone).arg(seq).arg(record->seq));
             return;
         }
         record->failed = true;
@@ -334,9 +325,7 @@ private:
         const FileState after = FileState::fromJson(json.value(QLatin1String("after")).toObject());
         if (!agrees(*record, after)) {
             damage(record->seq, seq,
-                   QStringLiteral("record %1 says change %2 left what it cannot have left")
-                       .arg(seq)
-                       .arg(record->seq));
+                   JournalReasons::text(JournalReasons::impossibleState).arg(seq).arg(record->seq));
             return false;
         }
         record->after = after;
@@ -368,9 +357,7 @@ private:
             return;
         if (!holdsBackup(*record)) {
             damage(record->seq, seq,
-                   QStringLiteral("record %1 keeps a file for change %2, which keeps none")
-                       .arg(seq)
-                       .arg(record->seq));
+                   JournalReasons::text(JournalReasons::keepsForNone).arg(seq).arg(record->seq));
             return;
         }
         record->kept = FileState::fromJson(json.value(QLatin1String("state")).toObject());
@@ -486,8 +473,7 @@ public:
         else if (record.op == QLatin1String("beside"))
             return; // only where leftovers may be
         else
-            leave(record.path,
-                  QStringLiteral("unknown change \"%1\" in the journal").arg(record.op));
+            leave(record.path, JournalReasons::text(JournalReasons::unknownChange).arg(record.op));
     }
 
     // A change the journal cannot vouch for is left as it is.
@@ -496,7 +482,7 @@ public:
         if (record.op == QLatin1String("beside"))
             return;
         leave(record.path.isEmpty() ? QStringLiteral("(record %1)").arg(record.seq) : record.path,
-              QStringLiteral("the journal is damaged after this change; not undone"));
+              JournalReasons::text(JournalReasons::damagedAfter));
     }
 
     UndoFiles files;
@@ -527,16 +513,13 @@ private:
     {
         const QString aside = journalAsidePath(m_folder, record.seq);
         if (!files.copyAside(record.path, aside)) {
-            leave(record.path, QStringLiteral("its end is not in the journal, and it cannot be "
-                                              "set aside; kept"));
+            leave(record.path, JournalReasons::text(JournalReasons::cannotSetAside));
             return false;
         }
-        QJsonObject entry{{QStringLiteral("path"), record.path},
-                          {QStringLiteral("reason"),
-                           QStringLiteral("its end is not in the journal, so what is there may "
-                                          "be an edit made since; set aside in %1")
-                               .arg(aside)},
-                          {QStringLiteral("aside"), aside}};
+        QJsonObject entry{
+            {QStringLiteral("path"), record.path},
+            {QStringLiteral("reason"), JournalReasons::text(JournalReasons::setAside).arg(aside)},
+            {QStringLiteral("aside"), aside}};
         left.append(entry);
         return true;
     }
@@ -550,7 +533,7 @@ private:
 
     static QString keptWithBackup(const QString& backup)
     {
-        return QStringLiteral("changed since the run; kept, the old file stays in %1").arg(backup);
+        return JournalReasons::text(JournalReasons::keptWithBackup).arg(backup);
     }
 
     void takeBackFolder(const Record& record)
@@ -562,7 +545,7 @@ private:
         if (files.removeFolder(record.path))
             restore("removed folder", record.path);
         else
-            leave(record.path, QStringLiteral("the folder holds entries the run did not make"));
+            leave(record.path, JournalReasons::text(JournalReasons::foreignEntries));
     }
 
     void takeBackCreate(const Record& record, const FileState& now)
@@ -573,11 +556,11 @@ private:
             if (files.removeFile(record.path))
                 restore("removed", record.path);
             else
-                leave(record.path, QStringLiteral("cannot be removed"));
+                leave(record.path, JournalReasons::text(JournalReasons::cannotRemove));
             return;
         }
         if (record.done || record.ready) {
-            leave(record.path, QStringLiteral("changed since the run; kept"));
+            leave(record.path, JournalReasons::text(JournalReasons::changedSince));
             return;
         }
         // What was there before is still there: the create never happened.
@@ -596,17 +579,18 @@ private:
         if ((!now.exists() || !record.done) && sameEntry(atOldName, record.source))
             return;
         if (!sameEntry(now, record.source)) {
-            leave(record.path, QStringLiteral("changed since the run; kept"), record.from);
+            leave(record.path, JournalReasons::text(JournalReasons::changedSince), record.from);
             return;
         }
         if (atOldName.exists()) {
-            leave(record.path, QStringLiteral("its old name %1 is taken again").arg(record.from));
+            leave(record.path, JournalReasons::text(JournalReasons::oldNameTaken).arg(record.from));
             return;
         }
         if (files.rename(record.path, record.from))
             restore("renamed back", record.from, record.path);
         else
-            leave(record.path, QStringLiteral("cannot be renamed back to %1").arg(record.from));
+            leave(record.path,
+                  JournalReasons::text(JournalReasons::cannotRenameBack).arg(record.from));
     }
 
     void takeBackRemove(const Record& record, const FileState& now)
@@ -615,14 +599,13 @@ private:
         if (!files.stateOf(backup).exists())
             return; // never taken away
         if (now.exists()) {
-            leave(record.path,
-                  QStringLiteral("the path is taken again; the old file stays in %1").arg(backup));
+            leave(record.path, JournalReasons::text(JournalReasons::pathTaken).arg(backup));
             return;
         }
         if (files.moveBack(backup, record.path, record.kept))
             restore("put back", record.path);
         else
-            leave(record.path, QStringLiteral("cannot be put back from %1").arg(backup));
+            leave(record.path, JournalReasons::text(JournalReasons::cannotPutBack).arg(backup));
     }
 
     void takeBackRewrite(const Record& record, const FileState& now)
@@ -642,7 +625,7 @@ private:
             files.removeFile(backup);
             restore("rewritten", record.path);
         } else {
-            leave(record.path, QStringLiteral("cannot be written back from %1").arg(backup));
+            leave(record.path, JournalReasons::text(JournalReasons::cannotWriteBack).arg(backup));
         }
     }
 
@@ -669,7 +652,7 @@ private:
         if (files.replaceWith(backup, record.path, keptState(record)))
             restore("put back", record.path);
         else
-            leave(record.path, QStringLiteral("cannot be put back from %1").arg(backup));
+            leave(record.path, JournalReasons::text(JournalReasons::cannotPutBack).arg(backup));
     }
 
     void takeBackAppend(const Record& record, const FileState& now)
@@ -677,7 +660,7 @@ private:
         if (!now.exists() || now.sameAs(record.before))
             return;
         if (!(record.done ? now.sameAs(record.after) : oldBytesWhole(record, now))) {
-            leave(record.path, QStringLiteral("changed since the run; kept"));
+            leave(record.path, JournalReasons::text(JournalReasons::changedSince));
             return;
         }
         // Without its end recorded, the bytes after the old end may be the run's or an edit's:
@@ -687,7 +670,7 @@ private:
         if (files.truncate(record.path, record.before.size, record.before.mtimeNs))
             restore("cut back", record.path);
         else
-            leave(record.path, QStringLiteral("cannot be cut back"));
+            leave(record.path, JournalReasons::text(JournalReasons::cannotCutBack));
     }
 
     // The appended file, its bytes before the run still whole at its start.
@@ -814,12 +797,11 @@ QString refusalBeforeReading(const QString& folder, const OpenLog& log)
 {
     const FileState marker = fileStateOf(undoneMarkerPath(folder));
     if (marker.exists() && marker.kind != FileState::Kind::File)
-        return QStringLiteral("%1 is not a mark the journal made; nothing was changed")
-            .arg(undoneMarkerPath(folder));
+        return JournalReasons::text(JournalReasons::notAMark).arg(undoneMarkerPath(folder));
     if (log.runGoing())
-        return QStringLiteral("the run is still going");
+        return JournalReasons::text(JournalReasons::runGoing);
     if (!log.missing() && !log.read())
-        return QStringLiteral("cannot read the journal in %1: %2; nothing was changed")
+        return JournalReasons::text(JournalReasons::cannotRead)
             .arg(folder,
                  QString::fromLocal8Bit(std::strerror(log.opened() ? EIO : log.openError())));
     return QString();
@@ -828,11 +810,11 @@ QString refusalBeforeReading(const QString& folder, const OpenLog& log)
 QString rangeText(const Damage& damage)
 {
     if (damage.to == std::numeric_limits<int>::max())
-        return damage.from <= 1 ? QStringLiteral("all records")
-                                : QStringLiteral("records %1 on").arg(damage.from);
+        return damage.from <= 1 ? JournalReasons::text(JournalReasons::allRecords)
+                                : JournalReasons::text(JournalReasons::recordsOn).arg(damage.from);
     return damage.from == damage.to
-               ? QStringLiteral("record %1").arg(damage.from)
-               : QStringLiteral("records %1 to %2").arg(damage.from).arg(damage.to);
+               ? JournalReasons::text(JournalReasons::oneRecord).arg(damage.from)
+               : JournalReasons::text(JournalReasons::recordRange).arg(damage.from).arg(damage.to);
 }
 
 void reportDamage(const JournalLog& log, const QString& folder, Undo* undo, QJsonObject* report)
@@ -843,9 +825,8 @@ void reportDamage(const JournalLog& log, const QString& folder, Undo* undo, QJso
                                    {QStringLiteral("reason"), damage.reason}});
         undo->left.append(
             QJsonObject{{QStringLiteral("path"), journalLogPath(folder)},
-                        {QStringLiteral("reason"),
-                         QStringLiteral("%1 damaged (%2); changes recorded before are not undone")
-                             .arg(rangeText(damage), damage.reason)}});
+                        {QStringLiteral("reason"), JournalReasons::text(JournalReasons::damagedLog)
+                                                       .arg(rangeText(damage), damage.reason)}});
     }
     if (!damaged.isEmpty())
         report->insert(QStringLiteral("damaged"), damaged);

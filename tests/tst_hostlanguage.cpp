@@ -2,6 +2,11 @@
 // SPDX-License-Identifier: MIT
 
 #include "hostlanguage.h"
+#include "journalreasons.h"
+#include "pluginhost.h"
+#include "shownreason.h"
+
+#include <core/reasontexts.h>
 
 #include <QCoreApplication>
 #include <QDir>
@@ -27,6 +32,8 @@ private slots:
     void stephostJsonIgnoresLocale();
     void planReasonsInChinese_data();
     void planReasonsInChinese();
+    void everyShownReasonInChinese_data();
+    void everyShownReasonInChinese();
     void everyHostTextTranslated();
 };
 
@@ -336,6 +343,50 @@ void tst_HostLanguage::planReasonsInChinese()
     static const QRegularExpression englishWord(QStringLiteral("[A-Za-z]{4,}"));
     for (const QString& state : qAsConst(shown))
         QVERIFY2(!state.contains(englishWord), qPrintable(state));
+}
+
+// Every stable reason the journal, undo and the system give is shown in the Chinese window (its
+// Preview, Last run, log and undo dialog) in Chinese, through the plug-in's display texts: the
+// journal's come from the one list it keeps, so a new English reason without a Chinese text
+// fails here.
+void tst_HostLanguage::everyShownReasonInChinese_data()
+{
+    QTest::addColumn<QString>("reason");
+    // Paths and numbers alike: no English word of their own.
+    const QStringList parts{"/数据/甲", "3", "/数据/乙", "5"};
+    for (const char* format : JournalReasons::all()) {
+        QString reason = JournalReasons::text(format);
+        for (int part = 0; reason.contains(QLatin1Char('%')); ++part)
+            reason = reason.arg(parts.at(part));
+        QTest::newRow(format) << reason;
+    }
+    for (const QString& reason : systemReasonTexts())
+        QTest::newRow(qPrintable(reason)) << reason;
+    // Qt's own words for a code, and reasons inside reasons.
+    QTest::newRow("Qt's ENOTDIR") << qt_error_string(ENOTDIR);
+    QTest::newRow("Qt's EISDIR") << qt_error_string(EISDIR);
+    QTest::newRow("damaged log") << QStringLiteral(
+        "records 3 to 5 damaged (record 3 says change 2 failed, which was "
+        "done); changes recorded before are not undone");
+    QTest::newRow("journal folder not made")
+        << QStringLiteral("cannot make the journal folder /数据/甲: Permission denied");
+    QTest::newRow("journal folder not empty")
+        << QStringLiteral("the journal folder /数据/甲 is not empty: it holds \"甲\", \"乙\" and 3 "
+                          "more; give the run a new or empty folder");
+}
+
+void tst_HostLanguage::everyShownReasonInChinese()
+{
+    QFETCH(QString, reason);
+    PluginHost host;
+    QString error;
+    QVERIFY2(host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
+    QVERIFY(HostLanguage::install(*QCoreApplication::instance(), QLocale("zh_CN")));
+    const QString shown = shownReason(host, reason);
+    HostLanguage::install(*QCoreApplication::instance(), QLocale("en"));
+    static const QRegularExpression englishWord(QStringLiteral("[A-Za-z]{4,}"));
+    QVERIFY2(!shown.contains(englishWord), qPrintable(shown));
+    QVERIFY(shown != reason);
 }
 
 // lupdate run on a copy of each .ts adds the texts of the sources it lacks, unfinished, and marks

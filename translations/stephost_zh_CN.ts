@@ -665,6 +665,34 @@
         <source>Stopping…</source>
         <translation>正在停止…</translation>
     </message>
+    <message>
+        <source>Step %1 could not write %2: %3</source>
+        <translation>第 %1 步无法写入 %2：%3</translation>
+    </message>
+    <message>
+        <source>Step %1 of %2 was stopped part-way with %3 file(s) left; the steps after it did not run</source>
+        <translation>第 %1 步（共 %2 步）中途停止，%3 个文件未处理；其后的步骤未运行</translation>
+    </message>
+    <message>
+        <source>Stopping… the window closes once the run has stopped</source>
+        <translation>正在停止…运行停止后窗口将关闭</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>A run of the flow is going on. Stop it and close the window? What it has done so far stays done.</source>
+        <translation>流程正在运行。要停止运行并关闭窗口吗？已经完成的部分将保留。</translation>
+    </message>
+    <message>
+        <source>Stop and close</source>
+        <translation>停止并关闭</translation>
+    </message>
+    <message>
+        <source>Keep running</source>
+        <translation>继续运行</translation>
+    </message>
 </context>
 <context>
     <name>Plan</name>
@@ -902,13 +930,14 @@
     </message>
 </context>
 <context>
-    <name>RunOutcome</name>
-    <message numerus="yes">
-        <source>Stopped after step %1, %n warning(s)</source>
-        <translation>
-            <numerusform>已在第 %1 步后停止，%n 条警告</numerusform>
-        </translation>
+    <name>RangedSpinBox</name>
+    <message>
+        <source>%1 is not taken: the number must be from %2 to %3; the step keeps %4</source>
+        <translation>%1 未被采用：数字须在 %2 到 %3 之间；此步骤保留 %4</translation>
     </message>
+</context>
+<context>
+    <name>RunOutcome</name>
     <message numerus="yes">
         <source>Finished, %n warning(s)</source>
         <translation>
@@ -946,12 +975,20 @@
         <translation>%1 ← %2</translation>
     </message>
     <message>
-        <source>%1 (failed: %2)</source>
-        <translation>%1（失败：%2）</translation>
-    </message>
-    <message>
         <source>%1 (replaced an existing file)</source>
         <translation>%1（替换了现有文件）</translation>
+    </message>
+    <message numerus="yes">
+        <source>Stopped after step %1 of %2, %n warning(s)</source>
+        <translation>
+            <numerusform>已在第 %1 步（共 %2 步）后停止，%n 条警告</numerusform>
+        </translation>
+    </message>
+    <message numerus="yes">
+        <source>Step %1 of %2 stopped part-way with %3 file(s) left, %n warning(s)</source>
+        <translation>
+            <numerusform>第 %1 步（共 %2 步）中途停止，%3 个文件未处理，%n 条警告</numerusform>
+        </translation>
     </message>
 </context>
 <context>
@@ -1413,20 +1450,6 @@ by Ctrl+C (SIGINT) or SIGTERM: the step under way stops, the report says what wa
 2 命令行有误，130 或 143 运行或计划被 Ctrl+C（SIGINT）或 SIGTERM 停止：
 正在进行的步骤停下，报告列出已完成的内容。
 </translation>
-    </message>
-</context>
-<context>
-    <name>RangedSpinBox</name>
-    <message>
-        <source>%1 is not taken: the number must be from %2 to %3; the step keeps %4</source>
-        <translation>%1 未被采用：数字须在 %2 到 %3 之间；此步骤保留 %4</translation>
-    </message>
-</context>
-<context>
-    <name>RunJob</name>
-    <message>
-        <source>Step %1 could not write %2: %3</source>
-        <translation>第 %1 步无法写入 %2：%3</translation>
     </message>
 </context>
 </TS>

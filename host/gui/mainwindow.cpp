@@ -19,6 +19,7 @@
 #include "runner.h"
 #include "runoutcome.h"
 #include "runprogress.h"
+#include "shownreason.h"
 #include "steplog.h"
 #include "undorundialog.h"
 #include "variablesmodel.h"
@@ -31,7 +32,6 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -290,11 +290,22 @@ QWidget* MainWindow::buildFlowHeader()
     m_comment->setToolTip(tr("Kept in the flow file"));
     connect(m_comment, &QLineEdit::textEdited, this,
             [this]() { recordChange(tr("Edit note"), QStringLiteral("comment")); });
+    // The flow's name, and under it what its author says of it, above the folder it acts on.
+    m_flowName = new QLabel;
+    m_flowName->setObjectName(QStringLiteral("flowName"));
+    m_flowName->setTextFormat(Qt::PlainText);
+    m_flowName->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    QFont font = m_flowName->font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.15);
+    m_flowName->setFont(font);
+    m_flowName->setBuddy(m_comment);
     auto* header = new QWidget;
     auto* layout = new QVBoxLayout(header);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_folderBar);
+    layout->addWidget(m_flowName);
     layout->addWidget(m_comment);
+    layout->addWidget(m_folderBar);
     return header;
 }
 
@@ -592,6 +603,7 @@ bool MainWindow::startRun()
     const Flow flow = currentFlow();
     m_runJournal = journalFolderFor(flow);
     m_job = new RunJob(RunJob::flowRun(m_host, flow, m_workingFolder, m_runJournal), this);
+    m_job->setJournalFolder(m_runJournal);
     connect(m_job, &RunJob::stepStarted, this, &MainWindow::showRunStep);
     connect(m_job, &RunJob::progress, m_progress,
             [this](int, int, const FileProgress& progress, qint64 elapsedMs) {
@@ -606,20 +618,6 @@ bool MainWindow::startRun()
     emit runStarted(m_job);
     m_job->start();
     return true;
-}
-
-bool MainWindow::runFlow()
-{
-    bool ran = false;
-    QEventLoop waiting;
-    connect(this, &MainWindow::runFinished, &waiting, [&](bool finished) {
-        ran = finished;
-        waiting.quit();
-    });
-    if (!startRun())
-        return false;
-    waiting.exec();
-    return ran;
 }
 
 void MainWindow::showRunStep(int index, int count, const QString& typeName)
@@ -638,21 +636,41 @@ void MainWindow::finishRun(bool ran)
     setRunning(false);
     m_job = nullptr;
     finishJournal(m_runJournal);
-    m_runJournal.clear();
     // The run changed the files: the preview plans again.
     m_preview->releasePlans();
     if (ran) {
         showRunResult(job->result());
         const bool journaled = m_journals.lastUndoable(runOwner()) != m_undoableBefore;
-        for (const QString& failure : job->writeFailures())
-            appendLogLine(failure);
-        showRunFeedback(job->result(), RunOutcome(job->result(), m_runPlanned, journaled, m_host));
+        for (const RunJob::WriteFailure& failure : job->writeFailures())
+            appendLogLine(tr("Step %1 could not write %2: %3")
+                              .arg(failure.step)
+                              .arg(failure.path, shownReason(m_host, failure.reason)));
+        showRunFeedback(job->result(), RunOutcome(job->result(), currentFlow().steps.size(),
+                                                  m_runPlanned, runChanges(*job), journaled));
         m_lastReport = QString::fromStdString(reportText(job->result()));
     } else {
-        showRunRefused(job->error());
+        showRunRefused(shownReason(m_host, job->error()));
     }
+    m_runJournal.clear();
     job->deleteLater();
     emit runFinished(ran);
+    if (m_closeAfterRun) {
+        m_closeAfterRun = false;
+        close();
+    }
+}
+
+QList<RunChange> MainWindow::runChanges(const RunJob& job) const
+{
+    if (!m_runJournal.isEmpty())
+        return journaledChanges(m_runJournal, job.stepTraces(), m_workingFolder, m_runPlanned.plan);
+    QList<int> warnings;
+    for (const StepRecord& step : job.result().steps)
+        warnings.append(step.logLines);
+    QStringList failed;
+    for (const RunJob::WriteFailure& failure : job.writeFailures())
+        failed.append(failure.path);
+    return listedChanges(job.stepTraces(), warnings, m_workingFolder, m_runPlanned.plan, failed);
 }
 
 void MainWindow::showRunRefused(const QString& reason)
@@ -696,6 +714,7 @@ void MainWindow::lockEditing(bool locked)
     for (QWidget* button : qAsConst(m_flowButtons))
         button->setEnabled(!locked);
     m_properties->setEnabled(!locked);
+    m_comment->setReadOnly(locked);
     m_variablesPanel->setEditable(!locked);
     m_folderBar->setEnabled(!locked);
 }
@@ -708,7 +727,13 @@ void MainWindow::stopRun()
 
 void MainWindow::showRunFeedback(const RunResult& result, const RunOutcome& outcome)
 {
-    if (result.stopped) {
+    if (result.stopped && outcome.filesLeftByStop() >= 0) {
+        appendLogLine(tr("Step %1 of %2 was stopped part-way with %3 file(s) left; the steps "
+                         "after it did not run")
+                          .arg(result.steps.size())
+                          .arg(currentFlow().steps.size())
+                          .arg(outcome.filesLeftByStop()));
+    } else if (result.stopped) {
         appendLogLine(tr("Stopped after step %1 of %2; the steps after it did not run")
                           .arg(result.steps.size())
                           .arg(currentFlow().steps.size()));
@@ -943,7 +968,17 @@ bool MainWindow::confirmDiscard()
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    // The running steps use the flow and the plug-ins: the window stays until they are done.
+    // The running steps use the flow and the plug-ins: the window stays until they are done, and
+    // closes once they are if the user chooses to stop them.
+    if (m_job) {
+        event->ignore();
+        if (!m_closeAfterRun && confirmStopAndClose()) {
+            m_closeAfterRun = true;
+            stopRun();
+            statusBar()->showMessage(tr("Stopping… the window closes once the run has stopped"));
+        }
+        return;
+    }
     if (m_running) {
         event->ignore();
         return;
@@ -952,6 +987,18 @@ void MainWindow::closeEvent(QCloseEvent* event)
         event->accept();
     else
         event->ignore();
+}
+
+bool MainWindow::confirmStopAndClose()
+{
+    QMessageBox box(QMessageBox::Question, tr("Close"),
+                    tr("A run of the flow is going on. Stop it and close the window? What it has "
+                       "done so far stays done."),
+                    QMessageBox::NoButton, this);
+    QPushButton* stop = box.addButton(tr("Stop and close"), QMessageBox::DestructiveRole);
+    box.setDefaultButton(box.addButton(tr("Keep running"), QMessageBox::RejectRole));
+    box.exec();
+    return box.clickedButton() == stop;
 }
 
 void MainWindow::addSelectedPaletteType()
@@ -987,6 +1034,8 @@ void MainWindow::updateTitle()
 {
     updateUndoRunAction();
     const QString name = m_path.isEmpty() ? tr("Untitled flow") : QFileInfo(m_path).fileName();
+    m_flowName->setText(name);
+    m_flowName->setToolTip(QDir::toNativeSeparators(m_path));
     setWindowTitle(QStringLiteral("%1[*] — stephost-gui").arg(name));
     setWindowModified(!m_history->isClean());
 }

@@ -38,6 +38,7 @@ class QUndoStack;
 class VariablesModel;
 class WorkingFolderBar;
 class VariablesPanel;
+struct RunChange;
 struct RunResult;
 
 // The desktop host: the palette of step types, the flow's steps, the selected step's settings,
@@ -60,7 +61,9 @@ public:
     QPlainTextEdit* logView() const { return m_log; }
     QTableWidget* resultView() const { return m_results; }
     WorkingFolderBar* workingFolderBar() const { return m_folderBar; }
-    // The flow's note, kept in its file.
+    // The flow's name at the top of the flow: its file's name, or that of an untitled flow.
+    QLabel* flowNameLabel() const { return m_flowName; }
+    // The flow's note, under its name, kept in its file.
     QLineEdit* commentEdit() const { return m_comment; }
     // What the last run changed, one line per change.
     QListWidget* changesView() const { return m_changes; }
@@ -107,9 +110,6 @@ public:
     // replaces files with no journal kept, the working folder cannot be entered (the reason is in
     // the log), or a run is going on.
     bool startRun();
-    // Starts a run and returns once it is over, handling events meanwhile, for callers with
-    // nothing else to do: true when the flow ran (in full or until stopped).
-    bool runFlow();
     // The step under way stops as soon as it can and no other starts; the status bar says so at
     // once.
     void stopRun();
@@ -147,6 +147,8 @@ private:
     void showRunStep(int index, int count, const QString& typeName);
     void finishRun(bool ran);
     void showRunRefused(const QString& reason);
+    bool confirmStopAndClose();
+    QList<RunChange> runChanges(const RunJob& job) const;
     void setRunning(bool running);
     void lockEditing(bool locked);
     void buildRunJournalActions(QMenu* editMenu, QMenu* runMenu);
@@ -197,6 +199,7 @@ private:
     PlanOutcome m_runPlanned; // the plan the run under way started from
     QString m_undoableBefore; // the flow's last run to undo before it
     QLineEdit* m_comment = nullptr;
+    QLabel* m_flowName = nullptr;
     QMenu* m_runMenu = nullptr;
     QUndoStack* m_history;
     FlowSnapshot m_shown;     // the flow as the last change left it
@@ -213,7 +216,8 @@ private:
     bool m_folderChosen = false; // the user picked it; saving does not move it
     bool m_running = false;
     RunJob* m_job = nullptr;
-    QString m_runJournal; // where the run going on keeps its journal; empty for none
+    bool m_closeAfterRun = false; // the user chose to stop the run and close
+    QString m_runJournal;         // where the run going on keeps its journal; empty for none
     RunProgress* m_progress = nullptr;
     QString m_lastReport;
 };

@@ -4,11 +4,35 @@
 #include "runjob.h"
 
 #include "journalrun.h"
+#include "operationprops.h"
 #include "pluginhost.h"
 
 #include <operation.h>
+#include <variablescope.h>
 
 #include <QThread>
+
+namespace
+{
+
+// The list variable a step names for the files it dealt with; empty for none.
+QString resultListOf(const Operation& step)
+{
+    static const QString prefix = QStringLiteral("varname_type_");
+    for (const auto& info : ownClassInfo(step)) {
+        if (info.first.startsWith(prefix) && info.second == QLatin1String("list"))
+            return settingValues(step).value(info.first.mid(prefix.size())).toString();
+    }
+    return QString();
+}
+
+QStringList listItems(const Operation& step, const QString& name)
+{
+    const VariableScope* scope = step.variableScope();
+    return scope ? scope->get(name).toStringList() : QStringList();
+}
+
+} // namespace
 
 RunJob::RunJob(RunFunction run, QObject* parent) : QObject(parent), m_run(std::move(run))
 {
@@ -57,7 +81,7 @@ void RunJob::stop()
         emit stopping();
 }
 
-QStringList RunJob::writeFailures() const
+QList<RunJob::WriteFailure> RunJob::writeFailures() const
 {
     const QMutexLocker locked(&m_failuresLock);
     return m_writeFailures;
@@ -68,6 +92,14 @@ RunOptions RunJob::options()
     RunOptions options;
     options.stopRequested = [this] { return m_stopRequested.load(); };
     options.stepStarted = [this](int index, int count, const Operation& step) {
+        StepTrace trace;
+        if (!m_journalFolder.isEmpty())
+            trace.journalRecords = journalRecordCount(m_journalFolder);
+        const QString list = resultListOf(step);
+        trace.listed = !list.isEmpty();
+        if (trace.listed)
+            trace.listBefore = listItems(step, list);
+        m_traces.append(trace);
         m_stepClock.start();
         m_lastReportMs = -progressIntervalMs;
         emit stepStarted(index, count, step.typeName());
@@ -78,10 +110,11 @@ RunOptions RunJob::options()
     };
     options.writeFailed = [this](int index, const QString& path, const QString& reason) {
         const QMutexLocker locked(&m_failuresLock);
-        m_writeFailures.append(
-            tr("Step %1 could not write %2: %3").arg(index + 1).arg(path, reason));
+        m_writeFailures.append({index + 1, path, reason});
     };
-    options.stepFinished = [this](int index, int count, const Operation&, qint64) {
+    options.stepFinished = [this](int index, int count, const Operation& step, qint64) {
+        if (!m_traces.isEmpty() && m_traces.last().listed)
+            m_traces.last().listAfter = listItems(step, resultListOf(step));
         emit stepFinished(index, count);
     };
     return options;

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "runchanges.h"
 #include "runner.h"
 
 #include <QElapsedTimer>
@@ -41,6 +42,9 @@ public:
     // Asks the run to stop and waits for it, handling no events.
     ~RunJob() override;
 
+    // The journal folder the run function keeps its journal in, if any: each step's records are
+    // told apart in it. Before start().
+    void setJournalFolder(const QString& folder) { m_journalFolder = folder; }
     void start();
     // The step under way stops as soon as it can and no other starts; returns at once. The
     // first call while the run goes emits stopping().
@@ -52,10 +56,17 @@ public:
     // result, or why it could not run.
     bool ran() const { return m_ran; }
     const RunResult& result() const { return m_result; }
-    // Once finished: the files the steps could not write, each as "Step 2 could not write
-    // out.txt: Is a directory", with the system's reason the steps' log leaves out.
-    QStringList writeFailures() const;
+    // A file a step could not write, with the system's reason the steps' log leaves out.
+    struct WriteFailure {
+        int step; // 1-based
+        QString path;
+        QString reason;
+    };
+    // Once finished: the files the steps could not write, in order.
+    QList<WriteFailure> writeFailures() const;
     QString error() const { return m_error; }
+    // Once finished: what the run's thread saw of each step that ran, in order.
+    const QList<StepTrace>& stepTraces() const { return m_traces; }
 
 signals:
     void stepStarted(int index, int count, const QString& typeName);
@@ -77,8 +88,10 @@ private:
     bool m_ran = false;
     RunResult m_result;
     mutable QMutex m_failuresLock; // the steps tell them on their own threads
-    QStringList m_writeFailures;
+    QList<WriteFailure> m_writeFailures;
     QString m_error;
+    QString m_journalFolder;
+    QList<StepTrace> m_traces; // the run's thread's until finished
     // The run's thread only.
     QElapsedTimer m_stepClock;
     qint64 m_lastReportMs = 0;

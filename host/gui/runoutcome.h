@@ -5,41 +5,49 @@
 
 #include "plan.h"
 #include "planscheduler.h"
+#include "runchanges.h"
 
 #include <QCoreApplication>
 #include <QString>
 
-// What a run came to, told without leaving anything out: the warnings, the files the steps left
-// alone and the files that were there before and were replaced. The plan made just before the
-// run, of the same files, says which files those are; the run itself says how far it got.
+// What a run came to, told without leaving anything out: the warnings, where a Stop left it, the
+// files the steps left alone and the files that were there before and were replaced. What the
+// run changed is its own record (its journal, or the steps' result lists); the plan made just
+// before it only says how many files each step was to deal with.
 class RunOutcome
 {
     Q_DECLARE_TR_FUNCTIONS(RunOutcome)
 
 public:
-    // `planned` is the plan the run started from (not planned: nothing is known of its files);
-    // `host` gives the reasons' display texts.
-    RunOutcome(const RunResult& result, const PlanOutcome& planned, bool journaled,
-               const PluginHost& host);
+    // `stepCount`: the flow's steps; `planned`: the plan the run started from (not planned:
+    // nothing is known of the files the steps were to deal with); `changes`: what the run did;
+    // `journaled`: Undo can take the run back.
+    RunOutcome(const RunResult& result, int stepCount, const PlanOutcome& planned,
+               const QList<RunChange>& changes, bool journaled);
 
     // The status bar's line: "Finished, 0 warning(s), 6 file(s) left alone", and how many
     // existing files were replaced, with Undo named when it can bring them back.
     QString statusText() const;
-    // The changes of the steps that ran, one line each ("Step 1 copy out/a.txt ← a.txt"), failing
-    // ones marked as such.
+    // The changes the run made, one line each ("Step 1 copy out/a.txt ← a.txt").
     QStringList changeLines() const;
     // Whether something calls for the user's attention in the Last run tab.
     bool deservesAttention() const;
+    // The files a step stopped part-way left, as its warning counts them; -1 where the run was not
+    // stopped inside a step.
+    int filesLeftByStop() const { return m_leftByStop; }
 
 private:
-    // The plan's entries of the steps that ran.
-    QList<FilePlan::Entry> entriesRun() const;
+    QString stoppedText() const;
+    int leftAlone() const;
+    int replaced() const;
 
-    const PluginHost& m_host;
     int m_warnings;
     bool m_stopped;
     int m_stepsRun;
+    int m_stepCount;
+    int m_leftByStop = -1;
     bool m_journaled;
     bool m_planned;
     FilePlan m_plan;
+    QList<RunChange> m_changes;
 };

@@ -4,8 +4,8 @@
 // The window for real, under an X server (xvfb-run) at 1280x800: every step's properties with
 // every choice selected fit the panel without a horizontal scroll bar, the file-list editor sits
 // level with its label and as wide as the other fields; the Preview tab shows a plan with a
-// conflict, and in Chinese one that replaces a file and leaves one alone. Screenshots go under
-// build/screenshots/.
+// conflict, and in Chinese one that replaces a file and leaves one alone, under the flow's name
+// and note. Screenshots go under build/screenshots/.
 #include "chinesefortest.h"
 #include "flowmodel.h"
 #include "mainwindow.h"
@@ -262,6 +262,11 @@ void WindowTrial::screenshotOfACopyUnderWay()
     Operation* copy = window.flowModel()->step(0);
     copy->setProperty("files", QStringLiteral("$photos"));
     copy->setProperty("destDir", QStringLiteral("backup"));
+    window.commentEdit()->setText(
+        QStringLiteral("Copies this month's photos into backup; run it in Documents"));
+    QCOMPARE(
+        window.saveFlow(documents.filePath(QStringLiteral("photo-backup.json")), FlowFormat::Json),
+        QString());
     window.selectStep(-1); // the panel shows the settings of a step as it is selected
     window.selectStep(0);
     window.resize(1280, 800);
@@ -319,6 +324,12 @@ void WindowTrial::screenshotOfAPreviewMarkingAReplaceInChinese()
     copy->setProperty("destDir", QStringLiteral("备份"));
     copy->setProperty("ifExist", 1);
     window.flowModel()->stepsChanged();
+    // Saved beside the files, the flow is named after its file, its note under the name.
+    window.commentEdit()->setText(
+        QStringLiteral("把月报和周报复制到“备份”，覆盖同名文件；在文档文件夹里运行"));
+    QCOMPARE(window.saveFlow(documents.filePath(QStringLiteral("备份报告.json")), FlowFormat::Json),
+             QString());
+    QCOMPARE(window.flowNameLabel()->text(), QStringLiteral("备份报告.json"));
     window.selectStep(-1); // the panel shows the settings as they are now
     window.selectStep(0);
     window.resize(1280, 800);

@@ -12,12 +12,14 @@
 #include "pluginhost.h"
 #include "propertypanel.h"
 #include "runjob.h"
+#include "runtoend.h"
 #include "testsupport.h"
 #include "variablesmodel.h"
 
 #include <operation.h>
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -47,6 +49,7 @@ private slots:
     void removalIsUndoneAndTypingIsOneChange();
     void stepsAreDroppedFromThePaletteAndWithinTheFlow();
     void stopEndsTheRunBetweenSteps();
+    void nameAndNoteHeadTheFlow();
 
 private:
     void typeInto(MainWindow& window, const char* property, const QString& text);
@@ -185,7 +188,7 @@ void tst_GuiMainWindow::savedFlowRunsAsStephostRunsIt()
         question = box->text();
         box->button(QMessageBox::Yes)->click();
     });
-    QVERIFY(reopened.runFlow());
+    QVERIFY(runToEnd(reopened));
     QCOMPARE(question, QStringLiteral("%1 step(s) have settings marked as not working as meant. "
                                       "Run anyway?")
                            .arg(read.steps.size() - 2));
@@ -238,7 +241,7 @@ void tst_GuiMainWindow::runResolvesPathsInTheFlowsFolder()
         QVERIFY(reopened.workingFolder() != project); // a new flow's folder is the documents one
         QCOMPARE(reopened.openFlow(flowFile), QString());
         QCOMPARE(reopened.workingFolder(), project);
-        QVERIFY(reopened.runFlow());
+        QVERIFY(runToEnd(reopened));
         QVERIFY(QFile::exists(m_dir.filePath(QStringLiteral("project/out.txt"))));
         QVERIFY(!QFile::exists(m_dir.filePath(QStringLiteral("out.txt"))));
     }
@@ -270,7 +273,7 @@ void tst_GuiMainWindow::undeclaredVariablesAreMarkedBeforeTheRun()
         QVERIFY(box && box->text().startsWith("1 step(s) have settings marked"));
         box->button(QMessageBox::No)->click();
     });
-    QVERIFY(!window.runFlow());
+    QVERIFY(!runToEnd(window));
     QCOMPARE(window.lastReport(), QString());
     QVERIFY(variables->setData(variables->index(1, VariablesModel::TypeColumn), "bool"));
     QCOMPARE(window.flowModel()->problems(0), QStringList());
@@ -356,7 +359,7 @@ void tst_GuiMainWindow::stopEndsTheRunBetweenSteps()
             },
             Qt::DirectConnection);
     });
-    QVERIFY(window.runFlow());
+    QVERIFY(runToEnd(window));
     QVERIFY(fileMenuLocked && stopEnabled);
     QVERIFY(window.menuBar()->actions().first()->isEnabled());
     QVERIFY(QFile::exists("a.stop") && QFile::exists("b.stop"));
@@ -364,9 +367,40 @@ void tst_GuiMainWindow::stopEndsTheRunBetweenSteps()
     QCOMPARE(window.logView()->toPlainText(),
              QStringLiteral("Stopped after step 2 of 3; the steps after it did not run"));
     QCOMPARE(window.statusBar()->currentMessage(),
-             QStringLiteral("Stopped after step 2, 0 warning(s)"));
+             QStringLiteral("Stopped after step 2 of 3, 0 warning(s)"));
     QVERIFY(!window.stopAction()->isEnabled());
     QVERIFY(!window.runJob());
+}
+
+// The flow's name stands at the top of the flow, its note directly under it, where it is edited;
+// once saved, the flow is named after its file.
+void tst_GuiMainWindow::nameAndNoteHeadTheFlow()
+{
+    MainWindow window(m_host);
+    window.resize(1280, 800);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QLabel* name = window.flowNameLabel();
+    QLineEdit* note = window.commentEdit();
+    QCOMPARE(name->text(), QStringLiteral("Untitled flow"));
+    // The name first, the note right below it, both above the steps.
+    const auto top = [&window](QWidget* widget) {
+        return widget->mapTo(&window, QPoint(0, 0)).y();
+    };
+    const int nameBottom = top(name) + name->height();
+    QVERIFY(top(note) >= nameBottom && top(note) - nameBottom <= 12);
+    QVERIFY(top(note) + note->height() <= top(window.flowView()));
+    QCOMPARE(name->mapTo(&window, QPoint(0, 0)).x(), note->mapTo(&window, QPoint(0, 0)).x());
+    note->setFocus();
+    QTest::keyClicks(note, QStringLiteral("Run it in a copy of the backup"));
+    QCOMPARE(window.currentFlow().comment, QStringLiteral("Run it in a copy of the backup"));
+    QCOMPARE(window.saveFlow(m_dir.filePath(QStringLiteral("noted.json")), FlowFormat::Json),
+             QString());
+    QCOMPARE(name->text(), QStringLiteral("noted.json"));
+    MainWindow reopened(m_host);
+    QCOMPARE(reopened.openFlow(m_dir.filePath(QStringLiteral("noted.json"))), QString());
+    QCOMPARE(reopened.flowNameLabel()->text(), QStringLiteral("noted.json"));
+    QCOMPARE(reopened.commentEdit()->text(), QStringLiteral("Run it in a copy of the backup"));
 }
 
 QTEST_MAIN(tst_GuiMainWindow)

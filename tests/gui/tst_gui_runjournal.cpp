@@ -11,6 +11,7 @@
 #include "mainwindow.h"
 #include "modalanswers.h"
 #include "pluginhost.h"
+#include "runtoend.h"
 #include "undorundialog.h"
 
 #include <QAbstractButton>
@@ -80,7 +81,7 @@ bool runMarkedFlow(MainWindow& window)
 {
     QTimer* answering = answerModal<QMessageBox>(
         &window, [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); }, 0);
-    const bool ran = window.runFlow();
+    const bool ran = runToEnd(window);
     delete answering;
     return ran;
 }
@@ -173,7 +174,7 @@ void tst_GuiRunJournal::fileEditedSinceIsLeftAndReported()
     QVERIFY(makeTree(QStringLiteral("a.txt|b.txt")));
     MainWindow window(m_host);
     QVERIFY(openInScratch(window, flowFile(moveFlow)));
-    QVERIFY(window.runFlow());
+    QVERIFY(runToEnd(window));
     QVERIFY(writeFile(QStringLiteral("out/a.txt"), "mine"));
 
     const QStringList left = {m_work->filePath(QStringLiteral("out/a.txt")),
@@ -208,7 +209,7 @@ void tst_GuiRunJournal::lastRunsAreKeptAndTakenBackInTurn()
     const int runs = RunJournals::kept + 2;
     QStringList journals;
     for (int run = 0; run < runs; ++run) {
-        QVERIFY(window.runFlow());
+        QVERIFY(runToEnd(window));
         journals.append(window.runJournals().lastUndoable());
     }
     const QByteArray written = readFile(QStringLiteral("log.txt"));
@@ -255,7 +256,7 @@ void tst_GuiRunJournal::ctrlZFollowsTheFocus()
     QVERIFY(makeTree(QStringLiteral("a.txt|b.txt")));
     MainWindow window(m_host);
     QVERIFY(openInScratch(window, flowFile(moveFlow)));
-    QVERIFY(window.runFlow());
+    QVERIFY(runToEnd(window));
     window.addStep(QStringLiteral("file.exists"));
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -286,7 +287,7 @@ void tst_GuiRunJournal::liveOrDamagedJournalIsNotTakenBack()
     QVERIFY(makeTree(QStringLiteral("a.txt|b.txt")));
     MainWindow window(m_host);
     QVERIFY(openInScratch(window, flowFile(moveFlow)));
-    QVERIFY(window.runFlow());
+    QVERIFY(runToEnd(window));
     const QString journal = window.runJournals().lastUndoable();
     QVERIFY(!journal.isEmpty());
     const QStringList afterRun = fullTreeState();

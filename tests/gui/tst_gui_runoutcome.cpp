@@ -11,6 +11,8 @@
 #include "modalanswers.h"
 #include "pluginhost.h"
 #include "previewpanel.h"
+#include "runjob.h"
+#include "runtoend.h"
 #include "undorundialog.h"
 
 #include <QAbstractButton>
@@ -37,10 +39,13 @@ private slots:
     void cleanup();
     void runTellsWhatItReplacedAndLeft_data();
     void runTellsWhatItReplacedAndLeft();
+    void outcomeIsTheRunsNotThePlans_data();
+    void outcomeIsTheRunsNotThePlans();
     void noJournalAsksBeforeReplacing_data();
     void noJournalAsksBeforeReplacing();
     void chineseWindowTellsReasonsInChinese();
     void textReadWithBadBytesIsNamed();
+    void writeFailureTellsTheSystemsReason_data();
     void writeFailureTellsTheSystemsReason();
 
 private:
@@ -112,6 +117,15 @@ void tst_GuiRunOutcome::runTellsWhatItReplacedAndLeft_data()
         << QByteArray(R"({"type": "file.copy", "settings": {"files": "a.txt", "destDir": ""}})")
         << "Finished, 1 warning(s)"
         << "";
+    QTest::newRow("deletes one, finds no other")
+        << QByteArray(R"({"type": "file.delete", "settings": {"files": "a.txt\nmissing"}})")
+        << "Finished, 0 warning(s), 1 file(s) left alone"
+        << "Step 1 delete a.txt";
+    QTest::newRow("moves over a file there")
+        << QByteArray(R"({"type": "file.move", "settings": {"files": "a.txt", "destDir": "备份",
+                         "ifExist": 1}})")
+        << "Finished, 0 warning(s), 1 existing file(s) replaced; Undo last run brings them back"
+        << "Step 1 move 备份/a.txt ← a.txt (replaced an existing file)";
     QTest::newRow("all quiet")
         << QByteArray(R"({"type": "file.copy", "settings": {"files": "a.txt", "destDir": "新"}})")
         << "Finished, 0 warning(s)"
@@ -130,7 +144,7 @@ void tst_GuiRunOutcome::runTellsWhatItReplacedAndLeft()
     // An empty destination folder is marked, and Run asks first.
     QTimer* answering = answerModal<QMessageBox>(
         &window, [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); }, 0);
-    QVERIFY(window.runFlow());
+    QVERIFY(runToEnd(window));
     delete answering;
     QCOMPARE(window.statusBar()->currentMessage(), status);
     QCOMPARE(texts(window.changesView()), entries(changes));
@@ -142,6 +156,60 @@ void tst_GuiRunOutcome::runTellsWhatItReplacedAndLeft()
     QVERIFY(window.openFlow(m_flows->filePath(QStringLiteral("flow.json"))).isEmpty());
     QVERIFY(!window.previewPanel()->isAfterRun());
     QCOMPARE(window.changesView()->count(), 0);
+}
+
+// The disk changes between the plan the window made and the run: what the status and Last run
+// tell is what the run did, from its journal or, with none, from the step's result list.
+void tst_GuiRunOutcome::outcomeIsTheRunsNotThePlans_data()
+{
+    QTest::addColumn<bool>("journaled");
+    QTest::addColumn<QString>("change"); // "+path" made, "-path" removed once the plan is made
+    QTest::addColumn<QString>("status");
+    QTest::addColumn<QString>("changes");
+    for (const bool journaled : {true, false}) {
+        const char* name = journaled ? "journaled" : "no journal";
+        QTest::addRow("%s, a source appears", name)
+            << journaled << "+b.txt"
+            << "Finished, 0 warning(s)"
+            << "Step 1 mkdir 出|Step 1 copy 出/a.txt ← a.txt|Step 1 copy 出/b.txt";
+        QTest::addRow("%s, a source goes", name) << journaled << "-a.txt"
+                                                 << "Finished, 0 warning(s), 2 file(s) left alone"
+                                                 << "Step 1 mkdir 出";
+    }
+    // Only the journal can tell a target that came after the plan and was replaced.
+    QTest::newRow("journaled, a target appears")
+        << true << "+出/a.txt"
+        << "Finished, 0 warning(s), 1 file(s) left alone, 1 existing file(s) replaced; Undo last "
+           "run brings them back"
+        << "Step 1 copy 出/a.txt ← a.txt (replaced an existing file)";
+}
+
+void tst_GuiRunOutcome::outcomeIsTheRunsNotThePlans()
+{
+    QFETCH(bool, journaled);
+    QFETCH(QString, change);
+    QFETCH(QString, status);
+    QFETCH(QString, changes);
+    QVERIFY(makeTree(QStringLiteral("a.txt")));
+    const QString path = m_flows->filePath(QStringLiteral("flow.json"));
+    QVERIFY(writeFile(path, R"({"variables": {"copied": {"type": "list"}}, "steps": [
+        {"type": "file.copy", "settings": {"files": "a.txt\nb.txt", "destDir": "出",
+         "ifExist": 1, "listVar": "copied"}}]})"));
+    MainWindow window(m_host);
+    window.journalingAction()->setChecked(journaled);
+    QVERIFY(window.openFlow(path).isEmpty());
+    window.setWorkingFolder(m_work->path());
+    QVERIFY(window.previewPanel()->awaitCurrentPlan());
+    const QString changed = change.mid(1);
+    connect(&window, &MainWindow::runStarted, this, [&] {
+        if (change.startsWith(QLatin1Char('+')))
+            QVERIFY(makeTree(changed));
+        else
+            QVERIFY(QFile::remove(changed));
+    });
+    QVERIFY(runToEnd(window));
+    QCOMPARE(window.statusBar()->currentMessage(), status);
+    QCOMPARE(texts(window.changesView()), entries(changes));
 }
 
 void tst_GuiRunOutcome::noJournalAsksBeforeReplacing_data()
@@ -164,7 +232,7 @@ void tst_GuiRunOutcome::noJournalAsksBeforeReplacing()
         question = box->text();
         box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
     });
-    QCOMPARE(window.runFlow(), yes);
+    QCOMPARE(runToEnd(window), yes);
     QCOMPARE(question, QStringLiteral("The flow replaces 1 file(s) that are there now, and no "
                                       "journal is kept to undo the run. Run anyway?"));
     QCOMPARE(readFile(QStringLiteral("备份/a.txt")) == "the user's edit", !yes);
@@ -192,7 +260,7 @@ void tst_GuiRunOutcome::chineseWindowTellsReasonsInChinese()
     QCOMPARE(preview->summary(), QStringLiteral("1 项更改，1 项替换现有文件，0 项冲突，1 项跳过"));
     QCOMPARE(preview->notes(), QStringList{"第 1 步未处理 missing：文件不存在"});
 
-    QVERIFY(window.runFlow());
+    QVERIFY(runToEnd(window));
     QCOMPARE(
         window.statusBar()->currentMessage(),
         QStringLiteral("完成，0 条警告，1 个文件未处理，替换了 1 个现有文件，可用“撤销上次运行”"
@@ -228,7 +296,7 @@ void tst_GuiRunOutcome::textReadWithBadBytesIsNamed()
     MainWindow window(m_host);
     QVERIFY(window.openFlow(path).isEmpty());
     window.setWorkingFolder(m_work->path());
-    QVERIFY(window.runFlow());
+    QVERIFY(runToEnd(window));
     const QStringList log = window.logView()->toPlainText().split(QLatin1Char('\n'));
     QCOMPARE(log.filter(QStringLiteral("UTF-8")),
              QStringList{QStringLiteral(
@@ -237,9 +305,20 @@ void tst_GuiRunOutcome::textReadWithBadBytesIsNamed()
                  "(GB18030, GBK)")});
 }
 
+// A file where the folder should be: a refusal root cannot bypass, told in the window's language.
+void tst_GuiRunOutcome::writeFailureTellsTheSystemsReason_data()
+{
+    QTest::addColumn<bool>("chinese");
+    QTest::addColumn<QString>("failure");
+    QTest::newRow("English") << false << "Step 1 could not write keep.txt/out.txt: Not a directory";
+    QTest::newRow("Chinese") << true << "第 1 步无法写入 keep.txt/out.txt：不是文件夹";
+}
+
 void tst_GuiRunOutcome::writeFailureTellsTheSystemsReason()
 {
-    // A file where the folder should be: a refusal root cannot bypass.
+    QFETCH(bool, chinese);
+    QFETCH(QString, failure);
+    std::unique_ptr<ChineseForTest> language(chinese ? new ChineseForTest : nullptr);
     QVERIFY(writeFile(QStringLiteral("keep.txt"), "kept"));
     MainWindow window(m_host);
     QVERIFY(openInScratch(
@@ -248,12 +327,11 @@ void tst_GuiRunOutcome::writeFailureTellsTheSystemsReason()
     // The plan already shows the step failing, so Run asks first.
     QTimer* answering = answerModal<QMessageBox>(
         &window, [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); }, 0);
-    QVERIFY(window.runFlow());
+    QVERIFY(runToEnd(window));
     delete answering;
     const QStringList log = window.logView()->toPlainText().split(QLatin1Char('\n'));
-    QCOMPARE(
-        log.filter(QStringLiteral("write")),
-        QStringList{QStringLiteral("Step 1 could not write keep.txt/out.txt: Not a directory")});
+    QCOMPARE(log.filter(QRegularExpression(QStringLiteral("could not write|无法写入"))),
+             QStringList{failure});
     QVERIFY2(log.filter(QStringLiteral("写入失败")).size() == 1, qPrintable(log.join('\n')));
     QCOMPARE(readFile(QStringLiteral("keep.txt")), QByteArray("kept"));
 }

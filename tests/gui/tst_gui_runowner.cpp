@@ -8,6 +8,7 @@
 #include "mainwindow.h"
 #include "modalanswers.h"
 #include "pluginhost.h"
+#include "runtoend.h"
 #include "undorundialog.h"
 #include "variablesmodel.h"
 
@@ -75,7 +76,7 @@ void tst_GuiRunOwner::undoOffersOnlyThisFlowsRunHere()
     MainWindow first(m_host);
     QCOMPARE(first.openFlow(QStringLiteral("flows/a.json")), QString());
     first.setWorkingFolder(one);
-    QVERIFY(first.runFlow());
+    QVERIFY(runToEnd(first));
     QVERIFY(first.undoRunAction()->isEnabled());
 
     // Another window, another flow, the same folder: not its run.
@@ -112,7 +113,7 @@ void tst_GuiRunOwner::ctrlZTakesBackTheVariableJustAdded()
     MainWindow window(m_host);
     QCOMPARE(window.openFlow(QStringLiteral("flow.json")), QString());
     window.setWorkingFolder(m_work->path());
-    QVERIFY(window.runFlow()); // a run to undo is there too
+    QVERIFY(runToEnd(window)); // a run to undo is there too
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
     window.bottomTabs()->setCurrentIndex(0);

@@ -10,6 +10,7 @@
 #include "mainwindow.h"
 #include "modalanswers.h"
 #include "pluginhost.h"
+#include "runtoend.h"
 #include "workingfolderbar.h"
 
 #include <QAbstractButton>
@@ -156,7 +157,7 @@ void tst_GuiWorkingFolder::missingFolderIsOfferedToBeMade()
         question = box->text();
         box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
     });
-    QCOMPARE(window.runFlow(), yes);
+    QCOMPARE(runToEnd(window), yes);
     QCOMPARE(question, QStringLiteral("The working folder %1 does not exist. Make it and run the "
                                       "flow there?")
                            .arg(folder));

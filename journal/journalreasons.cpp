@@ -1,0 +1,63 @@
+// SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
+// SPDX-License-Identifier: MIT
+
+#include "journalreasons.h"
+
+const QVector<const char*>& JournalReasons::all()
+{
+    static const QVector<const char*> reasons = {
+        lineUnreadable,
+        logEmpty,
+        noStartRecord,
+        recordAgain,
+        recordMissing,
+        recordsMissing,
+        secondStart,
+        namesNoChange,
+        pathNotWhole,
+        pathInsideJournal,
+        changeNotHeld,
+        changeNamedTwice,
+        changedAfter,
+        differentPaths,
+        afterEnd,
+        failedButDone,
+        impossibleState,
+        keepsForNone,
+        allRecords,
+        recordsOn,
+        oneRecord,
+        recordRange,
+        damagedLog,
+        formatVersion,
+        notAMark,
+        runGoing,
+        cannotRead,
+        unknownChange,
+        damagedAfter,
+        cannotSetAside,
+        setAside,
+        keptWithBackup,
+        foreignEntries,
+        cannotRemove,
+        changedSince,
+        oldNameTaken,
+        cannotRenameBack,
+        pathTaken,
+        cannotPutBack,
+        cannotWriteBack,
+        cannotCutBack,
+        folderIsLink,
+        folderNotFolder,
+        folderOfOtherUser,
+        folderNotEmpty,
+        andMore,
+        cannotMakeFolderBecause,
+        cannotMakeFolder,
+        cannotLookAtFolder,
+        cannotOpenFolder,
+        cannotMakePrivate,
+        cannotWriteJournal,
+    };
+    return reasons;
+}
