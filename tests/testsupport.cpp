@@ -16,41 +16,46 @@
 #include <unistd.h>
 
 static QMutex logMutex;
-static QStringList* currentLog = nullptr;
-static QtMessageHandler previousHandler = nullptr;
+static MessageLog* latestLog = nullptr;
 
-static void collectWarnings(QtMsgType type, const QMessageLogContext& context, const QString& text)
+void MessageLog::collect(QtMsgType type, const QMessageLogContext& context, const QString& text)
 {
+    QtMessageHandler testHandler = nullptr;
     {
         QMutexLocker lock(&logMutex);
-        if (currentLog && type == QtWarningMsg) {
-            currentLog->append(text);
-            return;
+        for (MessageLog* log = latestLog; log; log = log->m_outer) {
+            if (log->m_type == type) {
+                log->m_messages.append(type == QtDebugMsg ? QLatin1String(context.category) +
+                                                                QLatin1String(": ") + text
+                                                          : text);
+                return;
+            }
+            testHandler = log->m_previousHandler;
         }
     }
-    if (previousHandler)
-        previousHandler(type, context, text);
+    if (testHandler)
+        testHandler(type, context, text);
 }
 
-WarningLog::WarningLog()
+MessageLog::MessageLog(QtMsgType type) : m_type(type)
 {
     QMutexLocker lock(&logMutex);
-    currentLog = new QStringList;
-    previousHandler = qInstallMessageHandler(collectWarnings);
+    m_outer = latestLog;
+    latestLog = this;
+    m_previousHandler = qInstallMessageHandler(collect);
 }
 
-WarningLog::~WarningLog()
+MessageLog::~MessageLog()
 {
-    qInstallMessageHandler(previousHandler);
+    qInstallMessageHandler(m_previousHandler);
     QMutexLocker lock(&logMutex);
-    delete currentLog;
-    currentLog = nullptr;
+    latestLog = m_outer;
 }
 
-QStringList WarningLog::messages() const
+QStringList MessageLog::messages() const
 {
     QMutexLocker lock(&logMutex);
-    return *currentLog;
+    return m_messages;
 }
 
 ScratchCwd::ScratchCwd() : m_previous(QDir::currentPath())

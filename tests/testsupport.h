@@ -12,17 +12,32 @@
 // Every test program also links scratchhome.cpp: Qt's test mode and a scratch HOME, for the test
 // and every program it starts, are set before the test object is made.
 
-// Collects the warning-level messages logged while it lives, so a test can check the exact
-// lines a step wrote (and that it wrote nothing else).
-class WarningLog
+// Collects the messages of one level logged while it lives, so a test can check the exact lines
+// a step wrote (and that it wrote nothing else). Debug lines are kept as "category: text". Logs may
+// nest: a message goes to the latest log of its level, and to the test's handler when none is.
+class MessageLog
 {
 public:
-    WarningLog();
-    ~WarningLog();
-    WarningLog(const WarningLog&) = delete;
-    WarningLog& operator=(const WarningLog&) = delete;
+    explicit MessageLog(QtMsgType type);
+    ~MessageLog();
+    MessageLog(const MessageLog&) = delete;
+    MessageLog& operator=(const MessageLog&) = delete;
 
     QStringList messages() const;
+
+private:
+    static void collect(QtMsgType type, const QMessageLogContext& context, const QString& text);
+
+    const QtMsgType m_type;
+    QStringList m_messages;
+    MessageLog* m_outer; // a log made earlier that still lives
+    QtMessageHandler m_previousHandler;
+};
+
+class WarningLog : public MessageLog
+{
+public:
+    WarningLog() : MessageLog(QtWarningMsg) {}
 };
 
 // A scratch folder that is the current folder while it lives, so relative paths land in it.

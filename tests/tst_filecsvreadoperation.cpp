@@ -14,10 +14,8 @@ class tst_FileCsvReadOperation : public QObject
     Q_OBJECT
 
 private slots:
-    void warnings_data();
-    void warnings();
-    void reads_data();
-    void reads();
+    void run_data();
+    void run();
     void referencesResolve();
     void largeFileInParts_data();
     void largeFileInParts();
@@ -25,64 +23,46 @@ private slots:
     void tableBeyondMemory();
 };
 
-void tst_FileCsvReadOperation::warnings_data()
-{
-    QTest::addColumn<QString>("settings");
-    QTest::addColumn<QString>("warning");
-    const auto add = [](const char* tag, const char* settings, const char* warning) {
-        QTest::newRow(tag) << QString::fromUtf8(settings) << QString::fromUtf8(warning);
-    };
-    add("blank path", "filePath= \t ", "[CsvRead] 文件路径为空，已跳过");
-    add("path from missing variable", "filePath=$nothing", "[CsvRead] 文件路径为空，已跳过");
-    add("missing file, checked before the target",
-        "filePath= missing.csv |targetVar=", "[CsvRead] 文件不存在： \"missing.csv\"");
-    add("folder", "filePath=folder", "[CsvRead] 读取失败： \"folder\"");
-    // Opening a FIFO would wait for a writer that never comes.
-    add("fifo", "filePath=pipe.csv", "[CsvRead] 读取失败： \"pipe.csv\"");
-    add("empty target", "targetVar=", "[CsvRead] 未指定数据表目标变量，已跳过");
-    add("undeclared target", "targetVar=u", "[CsvRead] 目标变量 \"u\" 未声明为数据表，已跳过");
-    add("list target", "targetVar=list", "[CsvRead] 目标变量 \"list\" 未声明为数据表，已跳过");
-    add("target never trimmed", "targetVar= t ",
-        "[CsvRead] 目标变量 \" t \" 未声明为数据表，已跳过");
-    add("target quoted in the message", "targetVar=a\"b\\c",
-        "[CsvRead] 目标变量 \"a\\\"b\\\\c\" 未声明为数据表，已跳过");
-    add("start past a one-line file", "startRow=1", "[CsvRead] 起始行大于结束行，已跳过");
-    add("reversed range", "startRow=0|endRow=-1", "[CsvRead] 起始行大于结束行，已跳过");
-    add("without a scope nothing is said", "filePath=missing.csv|targetVar=|noscope", "");
-}
-
-void tst_FileCsvReadOperation::warnings()
-{
-    QFETCH(QString, settings);
-    const ScratchCwd dir;
-    QVERIFY(writeFile("one.csv", "a,b\n") && QDir().mkdir("folder"));
-    QCOMPARE(mkfifo("pipe.csv", 0600), 0);
-    VariableScope scope;
-    scope.declare("t", VarType::DataTable, "untouched");
-    scope.declare("list", VarType::List, "untouched");
-    FileCsvReadOperation op;
-    QVERIFY(applySettings(&op, "filePath=one.csv|targetVar=t|readScope=1|" + settings));
-    QTEST(warningsOf(op, settings.contains("noscope") ? nullptr : &scope).join('|'), "warning");
-    QCOMPARE(scope.get("t"), QVariant("untouched"));
-    QCOMPARE(scope.get("list"), QVariant("untouched"));
-    QCOMPARE(scope.names().size(), 2);
-}
-
 static QByteArray utf16le(const QString& text)
 {
     return QByteArray("\xff\xfe") +
            QByteArray(reinterpret_cast<const char*>(text.utf16()), text.size() * 2);
 }
 
-void tst_FileCsvReadOperation::reads_data()
+void tst_FileCsvReadOperation::run_data()
 {
-    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QByteArray>("bytes"); // of in.csv
     QTest::addColumn<QString>("settings");
-    QTest::addColumn<QString>("table"); // as JSON text
+    QTest::addColumn<QString>("table"); // as JSON text; empty: the variable keeps its value
+    QTest::addColumn<QString>("warning");
     const auto add = [](const char* tag, const QByteArray& bytes, const char* settings,
-                        const char* table) {
-        QTest::newRow(tag) << bytes << QString::fromUtf8(settings) << QString::fromUtf8(table);
+                        const char* table, const char* warning = "") {
+        QTest::newRow(tag) << bytes << QString::fromUtf8(settings) << QString::fromUtf8(table)
+                           << QString::fromUtf8(warning);
     };
+    const auto warn = [&add](const char* tag, const char* settings, const char* warning) {
+        add(tag, "a,b\n", settings, "", warning);
+    };
+    warn("blank path", "filePath= \t ", "[CsvRead] 文件路径为空，已跳过");
+    warn("path from missing variable", "filePath=$nothing", "[CsvRead] 文件路径为空，已跳过");
+    warn("missing file, checked before the target",
+         "filePath= missing.csv |targetVar=", "[CsvRead] 文件不存在： \"missing.csv\"");
+    warn("folder", "filePath=folder", "[CsvRead] 读取失败： \"folder\"");
+    // Opening a FIFO would wait for a writer that never comes.
+    warn("fifo", "filePath=pipe.csv", "[CsvRead] 读取失败： \"pipe.csv\"");
+    warn("empty target", "targetVar=", "[CsvRead] 未指定数据表目标变量，已跳过");
+    warn("undeclared target", "targetVar=u", "[CsvRead] 目标变量 \"u\" 未声明为数据表，已跳过");
+    warn("list target", "targetVar=list", "[CsvRead] 目标变量 \"list\" 未声明为数据表，已跳过");
+    warn("target never trimmed", "targetVar= t ",
+         "[CsvRead] 目标变量 \" t \" 未声明为数据表，已跳过");
+    warn("target quoted in the message", "targetVar=a\"b\\c",
+         "[CsvRead] 目标变量 \"a\\\"b\\\\c\" 未声明为数据表，已跳过");
+    warn("start past a one-line file", "readScope=1|startRow=1",
+         "[CsvRead] 起始行大于结束行，已跳过");
+    warn("reversed range", "readScope=1|startRow=0|endRow=-1",
+         "[CsvRead] 起始行大于结束行，已跳过");
+    warn("without a scope nothing is said", "filePath=missing.csv|targetVar=|noscope", "");
+
     add("empty file", "", "", R"([[""]])");
     add("empty file, fixed width", "", "delimType=1|fixedWidth=3", "[[]]");
     add("only a mark", "\xef\xbb\xbf", "", R"([[""]])");
@@ -115,24 +95,29 @@ void tst_FileCsvReadOperation::reads_data()
         R"([["名","值"],["甲","乙"]])");
 }
 
-void tst_FileCsvReadOperation::reads()
+// The previous value of the variable is replaced whole, by a table of texts.
+void tst_FileCsvReadOperation::run()
 {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, settings);
     QFETCH(QString, table);
     const ScratchCwd dir;
-    QVERIFY(writeFile("in.csv", bytes));
+    QVERIFY(writeFile("in.csv", bytes) && QDir().mkdir("folder"));
+    QCOMPARE(mkfifo("pipe.csv", 0600), 0);
+    const QVariant previous = parseDataTableJson(R"([["a","b"],["c","d"],["e"]])");
     VariableScope scope;
-    // The previous value is replaced whole.
-    scope.declare("t", VarType::DataTable, parseDataTableJson(R"([["a","b"],["c","d"],["e"]])"));
+    scope.declare("t", VarType::DataTable, previous);
+    scope.declare("list", VarType::List, "untouched");
     scope.declare("tab", VarType::String, "\t");
     scope.declare("w", VarType::String, "2");
     scope.declare("cols", VarType::List, QVariantList{"2", "1"});
     FileCsvReadOperation op;
     QVERIFY(applySettings(&op, "filePath=in.csv|targetVar=t|" + settings));
-    QCOMPARE(warningsOf(op, &scope), QStringList());
+    QTEST(warningsOf(op, settings.contains("noscope") ? nullptr : &scope).join('|'), "warning");
+    QCOMPARE(scope.names().size(), 5);
+    QCOMPARE(scope.get("list"), QVariant("untouched"));
     const QVariant stored = scope.get("t");
-    QCOMPARE(stored, QVariant(parseDataTableJson(table)));
+    QCOMPARE(stored, table.isEmpty() ? previous : QVariant(parseDataTableJson(table)));
     QCOMPARE(stored.userType(), int(QMetaType::QVariantList));
     for (const QVariant& row : stored.toList()) {
         QCOMPARE(row.userType(), int(QMetaType::QVariantList));

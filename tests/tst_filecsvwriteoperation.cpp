@@ -14,12 +14,8 @@ class tst_FileCsvWriteOperation : public QObject
 
 private slots:
     void description();
-    void warnings_data();
-    void warnings();
-    void writes_data();
-    void writes();
-    void ifExist_data();
-    void ifExist();
+    void run_data();
+    void run();
     void roundTrip_data();
     void roundTrip();
 };
@@ -45,71 +41,60 @@ void tst_FileCsvWriteOperation::description()
     }
 }
 
-void tst_FileCsvWriteOperation::warnings_data()
+void tst_FileCsvWriteOperation::run_data()
 {
+    QTest::addColumn<QByteArray>("before"); // of out.csv; null: no file yet
+    QTest::addColumn<QVariant>("value");    // of the variable t
     QTest::addColumn<QString>("settings");
-    QTest::addColumn<QString>("warning"); // empty: none
-    const auto add = [](const char* tag, const char* settings, const char* warning) {
-        QTest::newRow(tag) << QString::fromUtf8(settings) << QString::fromUtf8(warning);
+    QTest::addColumn<QByteArray>("after"); // of out.csv; null: no file
+    QTest::addColumn<QString>("warning");
+    const auto add = [](const char* tag, const QByteArray& before, const QVariant& value,
+                        const char* settings, const QByteArray& after, const char* warning = "") {
+        QTest::newRow(tag) << before << value << QString::fromUtf8(settings) << after
+                           << QString::fromUtf8(warning);
     };
-    add("empty source", "sourceVar=", "[CsvWrite] 未指定数据表变量，已跳过");
-    add("undeclared source", "sourceVar=u", "[CsvWrite] 变量 \"u\" 未声明为数据表，已跳过");
-    add("list source", "sourceVar=list", "[CsvWrite] 变量 \"list\" 未声明为数据表，已跳过");
-    add("source checked before the path, never trimmed",
-        "sourceVar= t |filePath=", "[CsvWrite] 变量 \" t \" 未声明为数据表，已跳过");
-    add("empty table, scope 1, before the path", "sourceVar=empty|filePath=|writeScope=1",
-        "[CsvWrite] 起始行大于结束行，已跳过");
-    add("empty path", "filePath=", "[CsvWrite] 文件路径为空，已跳过");
-    add("blank path", "filePath= \t|ifExist=1", "[CsvWrite] 文件路径为空，已跳过");
-    add("give up before the path", "filePath=|ifExist=2", "");
-    add("parent is a file", "filePath=plain.txt/out.csv",
+    const QByteArray none;
+    const QVariant a = table(R"([["a"]])");
+    add("empty source", none, a, "sourceVar=", none, "[CsvWrite] 未指定数据表变量，已跳过");
+    add("undeclared source", none, a, "sourceVar=u", none,
+        "[CsvWrite] 变量 \"u\" 未声明为数据表，已跳过");
+    add("list source", none, a, "sourceVar=list", none,
+        "[CsvWrite] 变量 \"list\" 未声明为数据表，已跳过");
+    add("source checked before the path, never trimmed", none, a, "sourceVar= t |filePath=", none,
+        "[CsvWrite] 变量 \" t \" 未声明为数据表，已跳过");
+    add("empty table, scope 1, before the path", none, a, "sourceVar=empty|filePath=|writeScope=1",
+        none, "[CsvWrite] 起始行大于结束行，已跳过");
+    add("empty path", none, a, "filePath=", none, "[CsvWrite] 文件路径为空，已跳过");
+    add("blank path", none, a, "filePath= \t|ifExist=1", none, "[CsvWrite] 文件路径为空，已跳过");
+    add("give up before the path", none, a, "filePath=|ifExist=2", none);
+    add("parent is a file", none, a, "filePath=plain.txt/out.csv", none,
         "[CsvWrite] 写入失败： \"plain.txt/out.csv\"");
-    add("target is a folder", "filePath= folder |ifExist=1", "[CsvWrite] 写入失败： \"folder\"");
-    add("without a scope nothing is said or written", "sourceVar=|noscope", "");
-}
+    add("target is a folder", none, a, "filePath= folder |ifExist=1", none,
+        "[CsvWrite] 写入失败： \"folder\"");
+    add("without a scope nothing is said or written", none, a, "sourceVar=|noscope", none);
 
-void tst_FileCsvWriteOperation::warnings()
-{
-    QFETCH(QString, settings);
-    const ScratchCwd dir;
-    QVERIFY(makeTree("plain.txt|folder/"));
-    VariableScope scope;
-    scope.declare("t", VarType::DataTable, table(R"([["a"]])"));
-    scope.declare("empty", VarType::DataTable); // holds nothing: the empty table
-    scope.declare("list", VarType::List, QVariantList{"a"});
-    FileCsvWriteOperation op;
-    QVERIFY(applySettings(&op, "sourceVar=t|filePath=out.csv|" + settings));
-    QTEST(warningsOf(op, settings.contains("noscope") ? nullptr : &scope).join('|'), "warning");
-    QCOMPARE(treeSnapshot(), QStringList({"folder/", "plain.txt"}));
-}
-
-void tst_FileCsvWriteOperation::writes_data()
-{
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<QString>("settings");
-    QTest::addColumn<QByteArray>("text"); // after the mark
-    const auto add = [](const char* tag, const QVariant& value, const char* settings,
-                        const QByteArray& text) {
-        QTest::newRow(tag) << value << QString::fromUtf8(settings) << text;
-    };
-    add("two rows, no break at the end", table(R"([["a","b"],["c"]])"), "", "a,b\nc");
-    add("quoting", table(R"([["a","b,c","say \"hi\""]])"), "", "a,\"b,c\",\"say \"\"hi\"\"\"");
-    add("delimiter from variable", table(R"([["a","b"]])"), "delimiter=$tab", "a\tb");
-    add("no escapes in the delimiter", table(R"([["a","b"]])"), "delimiter=\\t", "a\\b");
-    add("empty table", QVariantList(), "", "");
-    add("json text", R"([["1","2"],["3"]])", "", "1,2\n3");
-    add("rows without cells", table(R"([[],["a"],[]])"), "", "\na\n");
-    add("row that is no list gives no cells",
-        QVariantList{QVariant(QVariantList{"a"}), 5, QVariant(QVariantList{"b"})}, "", "a\n\nb");
-    add("columns 1,5", table(R"([["a","b","c"],["d","e","f","g","h","i"]])"),
-        "writeScope=1|columns=1,5", "b,\ne,i");
-    add("columns from list", table(R"([["a","b","c"]])"), "writeScope=1|columns=$cols", "c,b");
-    add("block of rows", table(R"([["0"],["1"],["2"],["3"]])"), "writeScope=1|startRow=1|endRow=2",
-        "1\n2");
-    add("scope 0 ignores the block", table(R"([["a","b"],["c"]])"), "startRow=1|endRow=0|columns=1",
-        "a,b\nc");
+    add("two rows, no break at the end", none, table(R"([["a","b"],["c"]])"), "", kMark + "a,b\nc");
+    add("quoting", none, table(R"([["a","b,c","say \"hi\""]])"), "",
+        kMark + "a,\"b,c\",\"say \"\"hi\"\"\"");
+    add("delimiter from variable", none, table(R"([["a","b"]])"), "delimiter=$tab", kMark + "a\tb");
+    add("no escapes in the delimiter", none, table(R"([["a","b"]])"), "delimiter=\\t",
+        kMark + "a\\b");
+    add("empty table", none, QVariantList(), "", kMark);
+    add("json text", none, R"([["1","2"],["3"]])", "", kMark + "1,2\n3");
+    add("rows without cells", none, table(R"([[],["a"],[]])"), "", kMark + "\na\n");
+    add("row that is no list gives no cells", none,
+        QVariantList{QVariant(QVariantList{"a"}), 5, QVariant(QVariantList{"b"})}, "",
+        kMark + "a\n\nb");
+    add("columns 1,5", none, table(R"([["a","b","c"],["d","e","f","g","h","i"]])"),
+        "writeScope=1|columns=1,5", kMark + "b,\ne,i");
+    add("columns from list", none, table(R"([["a","b","c"]])"), "writeScope=1|columns=$cols",
+        kMark + "c,b");
+    add("block of rows", none, table(R"([["0"],["1"],["2"],["3"]])"),
+        "writeScope=1|startRow=1|endRow=2", kMark + "1\n2");
+    add("scope 0 ignores the block", none, table(R"([["a","b"],["c"]])"),
+        "startRow=1|endRow=0|columns=1", kMark + "a,b\nc");
     // An empty list held by the variable is one row without cells, so a block finds a row.
-    add("empty list, scope 1", QVariantList(), "writeScope=1", "");
+    add("empty list, scope 1", none, QVariantList(), "writeScope=1", kMark);
 
     // Large tables are formatted and encoded in parts, each on a thread of its own.
     QVariantList rows;
@@ -119,79 +104,59 @@ void tst_FileCsvWriteOperation::writes_data()
         rows.append(QVariant(QVariantList{QString::fromUtf8(number), QString::fromUtf8("名,")}));
         lines += (row ? "\n" : "") + number + ",\"名,\"";
     }
-    add("large table in parts", rows, "", lines);
+    add("large table in parts", none, rows, "", kMark + lines);
     // The text is encoded a chunk of about 2^20 characters at a time; a high surrogate at a
     // chunk's end would be held back for its low half and lost.
     const QString chunk(1048575, QLatin1Char('a'));
-    add("lone high surrogate at a chunk's end",
+    add("lone high surrogate at a chunk's end", none,
         QVariantList{QVariant(QVariantList{chunk + QChar(0xD800)}), QVariant(QVariantList{"b"})},
-        "", chunk.toLatin1() + "?\nb");
-    add("block of a large table", rows, "writeScope=1|startRow=60000|endRow=60001|columns=1",
-        "\"名,\"\n\"名,\"");
+        "", kMark + chunk.toLatin1() + "?\nb");
+    add("block of a large table", none, rows, "writeScope=1|startRow=60000|endRow=60001|columns=1",
+        kMark + "\"名,\"\n\"名,\"");
+
+    const QVariant xyz = table(R"([["x","y"],["z"]])");
+    const QByteArray old = kMark + "old";
+    const QByteArray written = kMark + "x,y\nz";
+    add("overwrite", old, xyz, "ifExist=0", written);
+    add("choice 7 overwrites", old, xyz, "ifExist=7", written);
+    add("overwrite missing", none, xyz, "ifExist=0", written);
+    add("append with guard", old, xyz, "ifExist=1", old + "\nx,y\nz");
+    add("append without guard", old, xyz, "ifExist=1|appendNoNewline=true", old + "x,y\nz");
+    add("append after LF", old + "\n", xyz, "ifExist=1", old + "\nx,y\nz");
+    add("append to empty file", "", xyz, "ifExist=1", "x,y\nz");
+    add("append to missing file", none, xyz, "ifExist=1", written);
+    add("append in the file's encoding", hexBytes("fffe 6100"), xyz, "ifExist=1",
+        hexBytes("fffe 6100 0a00 7800 2c00 7900 0a00 7a00"));
+    add("give up keeps the file", old, xyz, "ifExist=2", old);
+    add("give up creates nothing", none, xyz, "ifExist=2", none);
 }
 
-void tst_FileCsvWriteOperation::writes()
+// The path from a variable, trimmed; the variable keeps its value and nothing else is written.
+void tst_FileCsvWriteOperation::run()
 {
+    QFETCH(QByteArray, before);
     QFETCH(QVariant, value);
     QFETCH(QString, settings);
-    QFETCH(QByteArray, text);
+    QFETCH(QByteArray, after);
     const ScratchCwd dir;
+    QVERIFY(makeTree("plain.txt|folder/"));
+    if (!before.isNull())
+        QVERIFY(writeFile("out.csv", before));
     VariableScope scope;
     scope.declare("t", VarType::DataTable, value);
+    scope.declare("empty", VarType::DataTable); // holds nothing: the empty table
+    scope.declare("list", VarType::List, QVariantList{"a"});
     scope.declare("tab", VarType::String, "\t");
     scope.declare("cols", VarType::List, QVariantList{"2", "1"});
     scope.declare("p", VarType::String, " out.csv ");
     FileCsvWriteOperation op;
     QVERIFY(applySettings(&op, "sourceVar=t|filePath=$p|" + settings));
-    QCOMPARE(warningsOf(op, &scope), QStringList());
-    QCOMPARE(readFile("out.csv"), kMark + text);
-    QCOMPARE(scope.get("t"), value);
-}
-
-void tst_FileCsvWriteOperation::ifExist_data()
-{
-    QTest::addColumn<bool>("exists");
-    QTest::addColumn<QByteArray>("before");
-    QTest::addColumn<QString>("settings");
-    QTest::addColumn<QByteArray>("after"); // empty: no file
-
-    const QByteArray old = kMark + "old";
-    const QByteArray written = kMark + "x,y\nz";
-    QTest::newRow("overwrite") << true << old << "ifExist=0" << written;
-    QTest::newRow("choice 7 overwrites") << true << old << "ifExist=7" << written;
-    QTest::newRow("overwrite missing") << false << QByteArray() << "ifExist=0" << written;
-    QTest::newRow("append with guard") << true << old << "ifExist=1" << old + "\nx,y\nz";
-    QTest::newRow("append without guard")
-        << true << old << "ifExist=1|appendNoNewline=true" << old + "x,y\nz";
-    QTest::newRow("append after LF") << true << old + "\n"
-                                     << "ifExist=1" << old + "\nx,y\nz";
-    QTest::newRow("append to empty file")
-        << true << QByteArray() << "ifExist=1" << QByteArray("x,y\nz");
-    QTest::newRow("append to missing file") << false << QByteArray() << "ifExist=1" << written;
-    QTest::newRow("append in the file's encoding")
-        << true << hexBytes("fffe 6100") << "ifExist=1"
-        << hexBytes("fffe 6100 0a00 7800 2c00 7900 0a00 7a00");
-    QTest::newRow("give up keeps the file") << true << old << "ifExist=2" << old;
-    QTest::newRow("give up creates nothing")
-        << false << QByteArray() << "ifExist=2" << QByteArray();
-}
-
-void tst_FileCsvWriteOperation::ifExist()
-{
-    QFETCH(bool, exists);
-    QFETCH(QByteArray, before);
-    QFETCH(QString, settings);
-    QFETCH(QByteArray, after);
-    const ScratchCwd dir;
-    if (exists)
-        QVERIFY(writeFile("out.csv", before));
-    VariableScope scope;
-    scope.declare("t", VarType::DataTable, table(R"([["x","y"],["z"]])"));
-    FileCsvWriteOperation op;
-    QVERIFY(applySettings(&op, "sourceVar=t|filePath=out.csv|" + settings));
-    QCOMPARE(warningsOf(op, &scope), QStringList());
-    QCOMPARE(QFile::exists("out.csv"), !after.isEmpty());
+    QTEST(warningsOf(op, settings.contains("noscope") ? nullptr : &scope).join('|'), "warning");
+    QCOMPARE(QFile::exists("out.csv"), !after.isNull());
     QCOMPARE(readFile("out.csv"), after);
+    QCOMPARE(scope.get("t"), value);
+    QFile::remove("out.csv");
+    QCOMPARE(treeSnapshot(), QStringList({"folder/", "plain.txt"}));
 }
 
 void tst_FileCsvWriteOperation::roundTrip_data()

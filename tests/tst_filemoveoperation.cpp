@@ -226,25 +226,21 @@ void tst_FileMoveOperation::sourceChangedWhileCopiedStays_data()
     QTest::addColumn<QString>("after");
     QTest::addColumn<QString>("listed");
 
-    const QString moved = QStringLiteral("out/a.txt=d/a.txt|d/");
-    QTest::newRow("unchanged") << SourceChange::None << "d/a.txt" << 0 << moved << "out/a.txt";
-    QTest::newRow("unchanged, replacing")
-        << SourceChange::None << "d/a.txt|out/a.txt" << 1 << moved << "out/a.txt";
-    QTest::newRow("appended") << SourceChange::Appended << "d/a.txt" << 0
-                              << "d/a.txt=d/a.txtmore|out/a.txt=d/a.txt"
-                              << "";
-    QTest::newRow("appended, replacing") << SourceChange::Appended << "d/a.txt|out/a.txt" << 1
-                                         << "d/a.txt=d/a.txtmore|out/a.txt=d/a.txt"
-                                         << "";
-    QTest::newRow("appended, numbered") << SourceChange::Appended << "d/a.txt|out/a.txt" << 2
-                                        << "d/a.txt=d/a.txtmore|out/a.txt|out/a(1).txt=d/a.txt"
-                                        << "";
-    QTest::newRow("touched") << SourceChange::Touched << "d/a.txt" << 0
-                             << "d/a.txt|out/a.txt=d/a.txt"
-                             << "";
-    QTest::newRow("replaced") << SourceChange::Replaced << "d/a.txt" << 0
-                              << "d/a.txt=D/A.TXT|out/a.txt=d/a.txt"
-                              << "";
+    const auto add = [](const char* tag, SourceChange change, const char* before, int ifExist,
+                        const char* after, const char* listed) {
+        QTest::newRow(tag) << change << QString(before) << ifExist << QString(after)
+                           << QString(listed);
+    };
+    const char* moved = "out/a.txt=d/a.txt|d/";
+    const char* appended = "d/a.txt=d/a.txtmore|out/a.txt=d/a.txt";
+    add("unchanged", SourceChange::None, "d/a.txt", 0, moved, "out/a.txt");
+    add("unchanged, replacing", SourceChange::None, "d/a.txt|out/a.txt", 1, moved, "out/a.txt");
+    add("appended", SourceChange::Appended, "d/a.txt", 0, appended, "");
+    add("appended, replacing", SourceChange::Appended, "d/a.txt|out/a.txt", 1, appended, "");
+    add("appended, numbered", SourceChange::Appended, "d/a.txt|out/a.txt", 2,
+        "d/a.txt=d/a.txtmore|out/a.txt|out/a(1).txt=d/a.txt", "");
+    add("touched", SourceChange::Touched, "d/a.txt", 0, "d/a.txt|out/a.txt=d/a.txt", "");
+    add("replaced", SourceChange::Replaced, "d/a.txt", 0, "d/a.txt=D/A.TXT|out/a.txt=d/a.txt", "");
 }
 
 // Another program that writes to a source while it is moved: the source holds what the copy

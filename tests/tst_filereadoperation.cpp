@@ -10,137 +10,91 @@
 
 #include <sys/stat.h>
 
-// A text and a list variable whose old values a skipped step must leave alone.
-static void declareTargets(VariableScope& scope)
-{
-    scope.declare("text", VarType::String, "old");
-    scope.declare("lines", VarType::List, QVariant(QVariantList{"old"}));
-}
-
 class tst_FileReadOperation : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void stores_data();
-    void stores();
-    void warnings_data();
-    void warnings();
-    void withoutScopeNothingIsStored();
+    void run_data();
+    void run();
     void texts_data();
     void texts();
     void flowThroughStephost();
 };
 
-void tst_FileReadOperation::stores_data()
+void tst_FileReadOperation::run_data()
 {
-    // clang-format off
-    QTest::addColumn<QByteArray>("bytes");
-    QTest::addColumn<int>("storeAs");
-    QTest::addColumn<QVariant>("value");
-
+    QTest::addColumn<QByteArray>("bytes"); // of "in file.txt"
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<QVariant>("value"); // stored in the target; invalid: both targets kept
+    QTest::addColumn<QString>("warning");
+    const auto add = [](const char* tag, const QByteArray& bytes, const char* settings,
+                        const QVariant& value, const char* warning = "") {
+        QTest::newRow(tag) << bytes << QString::fromUtf8(settings) << value
+                           << QString::fromUtf8(warning);
+    };
     const QVariant ab = QVariantList{"a", "b"};
-    QTest::newRow("lines, final LF") << QByteArray("a\nb\n") << 1 << ab;
-    QTest::newRow("lines, no final LF") << QByteArray("a\nb") << 1 << ab;
-    QTest::newRow("lines, two final LFs")
-        << QByteArray("a\n\n") << 1 << QVariant(QVariantList{"a", QString()});
-    QTest::newRow("lines, empty file") << QByteArray("") << 1 << QVariant(QVariantList{QString()});
-    QTest::newRow("lines, only LF") << QByteArray("\n") << 1 << QVariant(QVariantList{QString()});
-    QTest::newRow("lines, CR LF keeps CR")
-        << QByteArray("a\r\nb\r\n") << 1 << QVariant(QVariantList{"a\r", "b\r"});
-    QTest::newRow("lines, UTF-16LE with mark") << hexBytes("fffe 2d4e 0a00 6200") << 1
-        << QVariant(QVariantList{"中", "b"});
-    QTest::newRow("text, mark removed, line ends kept")
-        << hexBytes("efbbbf 610d0a 620a") << 0 << QVariant("a\r\nb\n");
-    QTest::newRow("text, storeAs outside the choices")
-        << QByteArray("a\nb\n") << 2 << QVariant("a\nb\n");
-    QTest::newRow("text, empty file") << QByteArray("") << 0 << QVariant(QString());
-    // clang-format on
+    const QVariant emptyLine = QVariantList{QString()};
+    add("lines, final LF", "a\nb\n", "storeAs=1", ab);
+    add("lines, no final LF", "a\nb", "storeAs=1", ab);
+    add("lines, two final LFs", "a\n\n", "storeAs=1", QVariantList{"a", QString()});
+    add("lines, empty file", "", "storeAs=1", emptyLine);
+    add("lines, only LF", "\n", "storeAs=1", emptyLine);
+    add("lines, CR LF keeps CR", "a\r\nb\r\n", "storeAs=1", QVariantList{"a\r", "b\r"});
+    add("lines, UTF-16LE with mark", hexBytes("fffe 2d4e 0a00 6200"), "storeAs=1",
+        QVariantList{"中", "b"});
+    add("text, mark removed, line ends kept", hexBytes("efbbbf 610d0a 620a"), "", "a\r\nb\n");
+    add("text, storeAs outside the choices", "a\nb\n", "storeAs=2", "a\nb\n");
+    add("text, empty file", "", "", QString());
+
+    const QVariant kept;
+    add("empty path", {}, "filePath=", kept, "[FileRead] 文件路径为空，已跳过");
+    add("blank path and no target", {}, "filePath=  |targetVarStr=", kept,
+        "[FileRead] 文件路径为空，已跳过");
+    add("missing file, no target", {}, "filePath=missing.txt|targetVarStr=", kept,
+        "[FileRead] 文件不存在： \"missing.txt\"");
+    add("missing file, quotes escaped", {}, "filePath=x\"y\\z.txt|storeAs=1", kept,
+        "[FileRead] 文件不存在： \"x\\\"y\\\\z.txt\"");
+    add("folder", {}, "filePath=folder", kept, "[FileRead] 读取失败： \"folder\"");
+    add("FIFO is not waited for", {}, "filePath=pipe", kept, "[FileRead] 读取失败： \"pipe\"");
+    add("no list target", {}, "storeAs=1|targetVarList=", kept,
+        "[FileRead] 未指定列表目标变量，已跳过");
+    add("list target declared as string", {}, "storeAs=1|targetVarList=text", kept,
+        "[FileRead] 目标变量 \"text\" 未声明为列表，已跳过");
+    add("list target with dollar", {}, "storeAs=1|targetVarList=$lines", kept,
+        "[FileRead] 目标变量 \"$lines\" 未声明为列表，已跳过");
+    add("no text target", {}, "targetVarStr=", kept, "[FileRead] 未指定字符串目标变量，已跳过");
+    add("text target declared as list", {}, "targetVarStr=lines", kept,
+        "[FileRead] 目标变量 \"lines\" 未声明为字符串，已跳过");
+    add("text target undeclared", {}, "targetVarStr=nowhere", kept,
+        "[FileRead] 目标变量 \"nowhere\" 未声明为字符串，已跳过");
+    // The host always sets a scope; without one the target cannot be declared, so it is reported.
+    add("without a scope", {}, "filePath=in file.txt|noscope", kept,
+        "[FileRead] 目标变量 \"text\" 未声明为字符串，已跳过");
 }
 
-void tst_FileReadOperation::stores()
+// The path from a variable, trimmed; a skipped step leaves the targets' old values alone.
+void tst_FileReadOperation::run()
 {
     QFETCH(QByteArray, bytes);
-    QFETCH(int, storeAs);
+    QFETCH(QString, settings);
+    QFETCH(QVariant, value);
     const ScratchCwd dir;
     QVERIFY(writeFile("in file.txt", bytes));
-    VariableScope scope;
-    declareTargets(scope);
-    scope.declare("p", VarType::String, "  in file.txt \t");
-    FileReadOperation op;
-    QVERIFY(applySettings(&op, "filePath=$p|targetVarStr=text|targetVarList=lines"));
-    op.setStoreAs(storeAs);
-    QCOMPARE(warningsOf(op, &scope), QStringList());
-    const QVariant stored = scope.get(storeAs == 1 ? "lines" : "text");
-    QTEST(stored, "value");
-    if (storeAs == 1)
-        QCOMPARE(stored.userType(), int(QMetaType::QVariantList));
-}
-
-void tst_FileReadOperation::warnings_data()
-{
-    // clang-format off
-    QTest::addColumn<QString>("filePath");
-    QTest::addColumn<int>("storeAs");
-    QTest::addColumn<QString>("target");
-    QTest::addColumn<QString>("warning");
-
-    const QString file = "a.txt";
-    QTest::newRow("empty path") << QString() << 0 << "text" << "[FileRead] 文件路径为空，已跳过";
-    QTest::newRow("blank path and no target") << "  " << 0 << QString() << "[FileRead] 文件路径为空，已跳过";
-    QTest::newRow("missing file, no target")
-        << "missing.txt" << 0 << QString() << "[FileRead] 文件不存在： \"missing.txt\"";
-    QTest::newRow("missing file, quotes escaped") << "x\"y\\z.txt" << 1 << "lines"
-                                                  << "[FileRead] 文件不存在： \"x\\\"y\\\\z.txt\"";
-    QTest::newRow("folder") << "folder" << 0 << "text" << "[FileRead] 读取失败： \"folder\"";
-    QTest::newRow("FIFO is not waited for") << "pipe" << 0 << "text" << "[FileRead] 读取失败： \"pipe\"";
-    QTest::newRow("no list target") << file << 1 << QString() << "[FileRead] 未指定列表目标变量，已跳过";
-    QTest::newRow("list target declared as string") << file << 1 << "text"
-        << "[FileRead] 目标变量 \"text\" 未声明为列表，已跳过";
-    QTest::newRow("list target with dollar") << file << 1 << "$lines"
-        << "[FileRead] 目标变量 \"$lines\" 未声明为列表，已跳过";
-    QTest::newRow("no text target") << file << 0 << QString() << "[FileRead] 未指定字符串目标变量，已跳过";
-    QTest::newRow("text target declared as list") << file << 0 << "lines"
-        << "[FileRead] 目标变量 \"lines\" 未声明为字符串，已跳过";
-    QTest::newRow("text target undeclared") << file << 0 << "nowhere"
-        << "[FileRead] 目标变量 \"nowhere\" 未声明为字符串，已跳过";
-    // clang-format on
-}
-
-void tst_FileReadOperation::warnings()
-{
-    QFETCH(QString, filePath);
-    QFETCH(int, storeAs);
-    QFETCH(QString, target);
-    QFETCH(QString, warning);
-    const ScratchCwd dir;
-    QVERIFY(writeFile("a.txt", "content"));
     QVERIFY(QDir().mkdir("folder"));
     QCOMPARE(mkfifo("pipe", 0600), 0);
-
     VariableScope scope;
-    declareTargets(scope);
+    scope.declare("text", VarType::String, "old");
+    scope.declare("lines", VarType::List, QVariant(QVariantList{"old"}));
+    scope.declare("p", VarType::String, "  in file.txt \t");
     FileReadOperation op;
-    op.setFilePath(filePath);
-    op.setStoreAs(storeAs);
-    op.setTargetVarStr(target);
-    op.setTargetVarList(target);
-    QCOMPARE(warningsOf(op, &scope), QStringList{warning});
-    QCOMPARE(scope.get("text"), QVariant("old"));
-    QCOMPARE(scope.get("lines"), QVariant(QVariantList{"old"}));
+    QVERIFY(applySettings(&op, "filePath=$p|targetVarStr=text|targetVarList=lines|" + settings));
+    QTEST(warningsOf(op, settings.contains("noscope") ? nullptr : &scope).join('|'), "warning");
+    const bool lines = op.storeAs() == 1;
+    QCOMPARE(scope.get("text"), value.isValid() && !lines ? value : QVariant("old"));
+    QCOMPARE(scope.get("lines"), value.isValid() && lines ? value : QVariant(QVariantList{"old"}));
+    QCOMPARE(scope.get("lines").userType(), int(QMetaType::QVariantList));
     QVERIFY(!scope.contains("nowhere"));
-}
-
-// The host always sets a scope; without one the target cannot be declared, so it is reported.
-void tst_FileReadOperation::withoutScopeNothingIsStored()
-{
-    const ScratchCwd dir;
-    QVERIFY(writeFile("a.txt", "content"));
-    FileReadOperation op;
-    op.setFilePath("a.txt");
-    op.setTargetVarStr("text");
-    QCOMPARE(warningsOf(op, nullptr),
-             QStringList{"[FileRead] 目标变量 \"text\" 未声明为字符串，已跳过"});
 }
 
 void tst_FileReadOperation::texts_data()

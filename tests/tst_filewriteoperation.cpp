@@ -16,16 +16,78 @@ class tst_FileWriteOperation : public QObject
     Q_OBJECT
 
 private slots:
-    void write_data();
-    void write();
-    void warnings_data();
-    void warnings();
+    void run_data();
+    void run();
     void texts_data();
     void texts();
 };
 
-static void declareContentVariables(VariableScope& scope)
+void tst_FileWriteOperation::run_data()
 {
+    QTest::addColumn<QByteArray>("before"); // of out.txt; null: no file yet
+    QTest::addColumn<QString>("settings");
+    QTest::addColumn<QByteArray>("after"); // of out.txt; null: no file
+    QTest::addColumn<QString>("warning");
+    const auto add = [](const char* tag, const QByteArray& before, const char* settings,
+                        const QByteArray& after, const char* warning = "") {
+        QTest::newRow(tag) << before << QString::fromUtf8(settings) << after
+                           << QString::fromUtf8(warning);
+    };
+    const QByteArray none;
+    add("literal", none, "content=abc", kMark + "abc");
+    add("number literal 007", none, "content=007", kMark + "7");
+    add("not a number", none, "content=007a", kMark + "007a");
+    add("string variable", none, "content=$text", kMark + "\x20\xE4\xB8\xAD\xE6\x96\x87\r\n");
+    add("list, one line per item", none, "content=$list", kMark + "a\nb\nc");
+    add("string list", none, "content=$strings", kMark + "s1\ns2");
+    add("data table, cells joined", none, "content=$table", kMark + "1, 2\n3, 4.5");
+    add("nested lists", none, "content=$nested", kMark + "x\ny, z1, z2");
+    add("empty list", none, "content=$empty", kMark);
+    add("list Count member", none, "content=$list.Count", kMark + "3");
+    add("missing variable", none, "content=$missing", kMark);
+    add("map has no text", none, "content=$map", kMark);
+
+    add("overwrite", "old", "content=abc", kMark + "abc");
+    add("ifExist outside the choices overwrites", "old",
+        "content=abc|ifExist=2|appendNoNewline=true", kMark + "abc");
+    add("append without newline", "abc", "content=x|ifExist=1|appendNoNewline=true", "abcx");
+    add("append nothing adds the line break", "abc", "content=|ifExist=1", "abc\n");
+    add("append a list to UTF-16LE", hexBytes("fffe 6100"), "content=$list|ifExist=1",
+        hexBytes("fffe 6100 0a00 6100 0a00 6200 0a00 6300"));
+
+    const char* emptyPath = "[FileWrite] 文件路径为空，已跳过";
+    add("blank path", none, "filePath= \t|ifExist=1", none, emptyPath);
+    add("reference to nothing", none, "filePath=$missing", none, emptyPath);
+    add("missing folder", none, "filePath=nofolder/out.txt", none,
+        "[FileWrite] 写入失败： \"nofolder/out.txt\"");
+    add("parent is a file", none, "filePath=keep.txt/out.txt|ifExist=1", none,
+        "[FileWrite] 写入失败： \"keep.txt/out.txt\"");
+    add("target is a folder", none, "filePath=folder", none, "[FileWrite] 写入失败： \"folder\"");
+    add("target is a folder, append", none, "filePath=folder|ifExist=1", none,
+        "[FileWrite] 写入失败： \"folder\"");
+    add("FIFO does not hang", none, "filePath=pipe", none, "[FileWrite] 写入失败： \"pipe\"");
+    add("FIFO, append, does not hang", none, "filePath=pipe|ifExist=1", none,
+        "[FileWrite] 写入失败： \"pipe\"");
+    add("quote and backslash escaped", none, "filePath=no\"dir\\/x", none,
+        "[FileWrite] 写入失败： \"no\\\"dir\\\\/x\"");
+}
+
+// The path from a variable, trimmed; a write that fails leaves every other entry as it was.
+void tst_FileWriteOperation::run()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QString, settings);
+    QFETCH(QByteArray, after);
+    const ScratchCwd dir;
+    QVERIFY(writeFile("keep.txt", "keep") && QDir().mkdir("folder"));
+    QCOMPARE(mkfifo("pipe", 0600), 0);
+    if (!before.isNull())
+        QVERIFY(writeFile("out.txt", before));
+    QStringList entries = QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+    if (before.isNull() && !after.isNull())
+        entries = QStringList{"folder", "keep.txt", "out.txt"}; // a FIFO is no entry to QDir
+
+    VariableScope scope;
     scope.declare("path", VarType::String, " out.txt ");
     scope.declare("list", VarType::List, QVariantList{"a", "b", "c"});
     scope.declare("strings", VarType::List, QStringList{"s1", "s2"});
@@ -36,109 +98,13 @@ static void declareContentVariables(VariableScope& scope)
     scope.declare("empty", VarType::List, QVariantList());
     scope.declare("text", VarType::String, " 中文\r\n");
     scope.declare("map", VarType::Object, QVariantMap{{"k", "v"}});
-}
-
-void tst_FileWriteOperation::write_data()
-{
-    // clang-format off
-    QTest::addColumn<QByteArray>("before"); // null: no file yet
-    QTest::addColumn<QString>("content");
-    QTest::addColumn<int>("ifExist");
-    QTest::addColumn<bool>("appendNoNewline");
-    QTest::addColumn<QByteArray>("after");
-
-    const QByteArray none;
-    const QByteArray old = "old";
-    QTest::newRow("literal") << none << "abc" << 0 << false << kMark + "abc";
-    QTest::newRow("number literal 007") << none << "007" << 0 << false << kMark + "7";
-    QTest::newRow("not a number") << none << "007a" << 0 << false << kMark + "007a";
-    QTest::newRow("string variable")
-        << none << "$text" << 0 << false << kMark + "\x20\xE4\xB8\xAD\xE6\x96\x87\r\n";
-    QTest::newRow("list, one line per item") << none << "$list" << 0 << false << kMark + "a\nb\nc";
-    QTest::newRow("string list") << none << "$strings" << 0 << false << kMark + "s1\ns2";
-    QTest::newRow("data table, cells joined")
-        << none << "$table" << 0 << false << kMark + "1, 2\n3, 4.5";
-    QTest::newRow("nested lists") << none << "$nested" << 0 << false << kMark + "x\ny, z1, z2";
-    QTest::newRow("empty list") << none << "$empty" << 0 << false << kMark;
-    QTest::newRow("list Count member") << none << "$list.Count" << 0 << false << kMark + "3";
-    QTest::newRow("missing variable") << none << "$missing" << 0 << false << kMark;
-    QTest::newRow("map has no text") << none << "$map" << 0 << false << kMark;
-
-    QTest::newRow("overwrite") << old << "abc" << 0 << false << kMark + "abc";
-    QTest::newRow("ifExist outside the choices overwrites")
-        << old << "abc" << 2 << true << kMark + "abc";
-    QTest::newRow("append without newline")
-        << QByteArray("abc") << "x" << 1 << true << QByteArray("abcx");
-    QTest::newRow("append nothing adds the line break")
-        << QByteArray("abc") << QString() << 1 << false << QByteArray("abc\n");
-    QTest::newRow("append a list to UTF-16LE") << hexBytes("fffe 6100") << "$list" << 1 << false
-                                               << hexBytes("fffe 6100 0a00 6100 0a00 6200 0a00 "
-                                                           "6300");
-    // clang-format on
-}
-
-void tst_FileWriteOperation::write()
-{
-    QFETCH(QByteArray, before);
-    QFETCH(QString, content);
-    QFETCH(int, ifExist);
-    QFETCH(bool, appendNoNewline);
-    const ScratchCwd dir;
-    if (!before.isNull())
-        QVERIFY(writeFile(QStringLiteral("out.txt"), before));
-    VariableScope scope;
-    declareContentVariables(scope);
     FileWriteOperation op;
-    op.setFilePath(QStringLiteral("$path"));
-    op.setContent(content);
-    op.setIfExist(ifExist);
-    op.setAppendNoNewline(appendNoNewline);
-    QCOMPARE(warningsOf(op, &scope), QStringList());
-    QTEST(readFile(QStringLiteral("out.txt")), "after");
-}
-
-void tst_FileWriteOperation::warnings_data()
-{
-    // clang-format off
-    QTest::addColumn<QString>("filePath");
-    QTest::addColumn<int>("ifExist");
-    QTest::addColumn<QString>("warning");
-
-    QTest::newRow("blank path") << " \t" << 1 << "[FileWrite] 文件路径为空，已跳过";
-    QTest::newRow("reference to nothing") << "$missing" << 0 << "[FileWrite] 文件路径为空，已跳过";
-    QTest::newRow("missing folder")
-        << "nofolder/out.txt" << 0 << "[FileWrite] 写入失败： \"nofolder/out.txt\"";
-    QTest::newRow("parent is a file")
-        << "keep.txt/out.txt" << 1 << "[FileWrite] 写入失败： \"keep.txt/out.txt\"";
-    QTest::newRow("target is a folder") << "folder" << 0 << "[FileWrite] 写入失败： \"folder\"";
-    QTest::newRow("target is a folder, append") << "folder" << 1 << "[FileWrite] 写入失败： \"folder\"";
-    QTest::newRow("FIFO does not hang") << "pipe" << 0 << "[FileWrite] 写入失败： \"pipe\"";
-    QTest::newRow("FIFO, append, does not hang") << "pipe" << 1 << "[FileWrite] 写入失败： \"pipe\"";
-    QTest::newRow("quote and backslash escaped")
-        << "no\"dir\\/x" << 0 << "[FileWrite] 写入失败： \"no\\\"dir\\\\/x\"";
-    // clang-format on
-}
-
-void tst_FileWriteOperation::warnings()
-{
-    QFETCH(QString, filePath);
-    QFETCH(int, ifExist);
-    QFETCH(QString, warning);
-    const ScratchCwd dir;
-    QVERIFY(writeFile(QStringLiteral("keep.txt"), "keep"));
-    QVERIFY(QDir().mkdir(QStringLiteral("folder")));
-    QCOMPARE(mkfifo("pipe", 0600), 0);
-    const QStringList entriesBefore = QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-
-    FileWriteOperation op;
-    op.setFilePath(filePath);
-    op.setContent(QStringLiteral("x"));
-    op.setIfExist(ifExist);
-    VariableScope scope;
-    QCOMPARE(warningsOf(op, &scope), QStringList{warning});
-    QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot), entriesBefore);
-    QCOMPARE(readFile(QStringLiteral("keep.txt")), QByteArray("keep"));
-    QVERIFY(QDir(QStringLiteral("folder")).isEmpty());
+    QVERIFY(applySettings(&op, "filePath=$path|content=x|" + settings));
+    QTEST(warningsOf(op, &scope).join('|'), "warning");
+    QCOMPARE(readFile("out.txt"), after);
+    QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot), entries);
+    QCOMPARE(readFile("keep.txt"), QByteArray("keep"));
+    QVERIFY(QDir("folder").isEmpty());
 }
 
 void tst_FileWriteOperation::texts_data()

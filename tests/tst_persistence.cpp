@@ -94,6 +94,15 @@ static QVariantList settingsOf(const Operation* op)
     return values;
 }
 
+// The settings' types in order: payloads of classes with the same shape load into each other.
+static QList<int> shapeOf(const Operation* op)
+{
+    QList<int> types;
+    for (const QVariant& value : settingsOf(op))
+        types << value.userType();
+    return types;
+}
+
 static QByteArray save(const Operation* op)
 {
     QByteArray bytes;
@@ -103,6 +112,7 @@ static QByteArray save(const Operation* op)
     return bytes;
 }
 
+// A clone of the prototype loaded from the bytes; `complete` when it read them all and no more.
 static Operation* load(const Operation* prototype, const QByteArray& bytes, bool* complete)
 {
     Operation* loaded = prototype->clone(nullptr);
@@ -111,16 +121,6 @@ static Operation* load(const Operation* prototype, const QByteArray& bytes, bool
     loaded->loadOperation(in);
     *complete = in.status() == QDataStream::Ok && in.atEnd();
     return loaded;
-}
-
-// A property's types in order: payloads of classes with the same shape load into each other.
-static QList<int> shapeOf(const Operation* op)
-{
-    QList<int> types;
-    const QMetaObject* meta = op->metaObject();
-    for (int i = meta->propertyOffset(); i < meta->propertyCount(); ++i)
-        types << meta->property(i).userType();
-    return types;
 }
 
 void tst_Persistence::roundTrip()
@@ -175,18 +175,12 @@ void tst_Persistence::roundTrip()
     // Cut just after the base payload and one byte more: the settings read as empty, 0, false.
     QScopedPointer<Operation> cut(op->clone(nullptr));
     fillSettings(cut.data(), 1 - variant);
-    QDataStream in(expected.left(int(sizeof(quint32)) + 1));
-    in.setVersion(QDataStream::Qt_5_15);
-    cut->loadOperation(in);
-    QVERIFY(in.status() != QDataStream::Ok);
-    for (const QVariant& value : settingsOf(cut.data())) {
-        if (value.userType() == QMetaType::QString)
-            QVERIFY(value.toString().isEmpty());
-        else if (value.userType() == QMetaType::Int)
-            QCOMPARE(value.toInt(), 0);
-        else
-            QCOMPARE(value.toBool(), false);
-    }
+    cut.reset(load(cut.data(), expected.left(int(sizeof(quint32)) + 1), &complete));
+    QVERIFY(!complete);
+    QVariantList defaults;
+    for (const QVariant& value : values)
+        defaults << QVariant(QVariant::Type(value.userType()));
+    QCOMPARE(settingsOf(cut.data()), defaults);
 }
 
 // A setting the payload has no form for.
