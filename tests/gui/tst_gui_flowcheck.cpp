@@ -9,9 +9,9 @@
 #include "flowcheck.h"
 #include "flowmodel.h"
 #include "mainwindow.h"
-#include "pluginhost.h"
 #include "previewpanel.h"
 #include "propertypanel.h"
+#include "windowtest.h"
 
 #include <operation.h>
 
@@ -25,7 +25,7 @@ class tst_GuiFlowCheck : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase() { loadPlugin(m_host); }
     void settingsMarked_data();
     void settingsMarked();
     void planTroubleMarked_data();
@@ -36,12 +36,6 @@ private slots:
 private:
     PluginHost m_host;
 };
-
-void tst_GuiFlowCheck::initTestCase()
-{
-    QString error;
-    QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
-}
 
 void tst_GuiFlowCheck::settingsMarked_data()
 {

@@ -9,9 +9,9 @@
 #include "legacyencodingmenu.h"
 #include "mainwindow.h"
 #include "modalanswers.h"
-#include "pluginhost.h"
 #include "previewpanel.h"
 #include "propertypanel.h"
+#include "windowtest.h"
 
 #include <QAction>
 #include <QMessageBox>
@@ -27,7 +27,7 @@ class tst_GuiPreview : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase() { loadPlugin(m_host); }
     void showsThePlanWithConflictsMarked_data();
     void showsThePlanWithConflictsMarked();
     void followsSettingsAndTheWorkingFolder();
@@ -96,12 +96,6 @@ void answerNextQuestion(QObject* owner, QMessageBox::StandardButton button, QStr
 }
 
 } // namespace
-
-void tst_GuiPreview::initTestCase()
-{
-    QString error;
-    QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
-}
 
 void tst_GuiPreview::showsThePlanWithConflictsMarked_data()
 {

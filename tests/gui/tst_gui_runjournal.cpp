@@ -10,8 +10,8 @@
 #include "journalrun.h"
 #include "mainwindow.h"
 #include "modalanswers.h"
-#include "pluginhost.h"
 #include "undorundialog.h"
+#include "windowtest.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -25,7 +25,7 @@
 #include <QUndoStack>
 
 #include <functional>
-#include <memory>
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -36,9 +36,13 @@ class tst_GuiRunJournal : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase() { loadPlugin(m_host); }
+    void init()
+    {
+        m_scratch.emplace();
+        RunJournals::setEnabled(true);
+    }
+    void cleanup() { m_scratch.reset(); }
     void runIsTakenBackExactly_data();
     void runIsTakenBackExactly();
     void fileEditedSinceIsLeftAndReported();
@@ -51,9 +55,7 @@ private:
     QString flowFile(const QByteArray& json);
     bool openInScratch(MainWindow& window, const QString& flow);
     PluginHost m_host;
-    std::unique_ptr<QTemporaryDir> m_data; // the user's data folder, journals included
-    std::unique_ptr<QTemporaryDir> m_flows;
-    std::unique_ptr<ScratchCwd> m_work; // the files the runs change
+    std::optional<WindowScratch> m_scratch;
 };
 
 namespace
@@ -95,29 +97,9 @@ QStringList column(const QTreeWidget* list, int column)
 
 } // namespace
 
-void tst_GuiRunJournal::initTestCase()
-{
-    QString error;
-    QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
-}
-
-void tst_GuiRunJournal::init()
-{
-    m_data.reset(new QTemporaryDir);
-    m_flows.reset(new QTemporaryDir);
-    m_work.reset(new ScratchCwd);
-    qputenv("HOME", QFile::encodeName(m_data->path())); // the data folder under Qt's test mode
-    RunJournals::setEnabled(true);
-}
-
-void tst_GuiRunJournal::cleanup()
-{
-    m_work.reset();
-}
-
 QString tst_GuiRunJournal::flowFile(const QByteArray& json)
 {
-    const QString path = m_flows->filePath(QStringLiteral("flow%1.json").arg(qHash(json)));
+    const QString path = m_scratch->data.filePath(QStringLiteral("flow%1.json").arg(qHash(json)));
     return writeFile(path, json) ? path : QString();
 }
 
@@ -126,7 +108,7 @@ bool tst_GuiRunJournal::openInScratch(MainWindow& window, const QString& flow)
 {
     if (!window.openFlow(flow).isEmpty())
         return false;
-    window.setWorkingFolder(m_work->path());
+    window.setWorkingFolder(m_scratch->work.path());
     return true;
 }
 
@@ -149,7 +131,7 @@ void tst_GuiRunJournal::runIsTakenBackExactly()
     QVERIFY(fullTreeState() != before);
     const QStringList journals = window.runJournals().folders();
     QCOMPARE(journals.size(), 1);
-    QVERIFY(journals.first().startsWith(m_data->path()));
+    QVERIFY(journals.first().startsWith(m_scratch->data.path()));
     QVERIFY(window.undoRunAction()->isEnabled());
 
     int shown = 0;
@@ -176,17 +158,17 @@ void tst_GuiRunJournal::fileEditedSinceIsLeftAndReported()
     QVERIFY(window.runFlow());
     QVERIFY(writeFile(QStringLiteral("out/a.txt"), "mine"));
 
-    const QStringList left = {m_work->filePath(QStringLiteral("out/a.txt")),
-                              m_work->filePath(QStringLiteral("out"))};
+    const QStringList left = {m_scratch->work.filePath(QStringLiteral("out/a.txt")),
+                              m_scratch->work.filePath(QStringLiteral("out"))};
     answerUndoDialog(&window, false, [&](UndoRunDialog* dialog) {
         QCOMPARE(column(dialog->leftList(), 0), left);
         // A move is a copy and the original taken into the journal: the original comes back.
         // The sources of a batch go once all its copies have their names, and undo takes the
         // changes back last first.
         QCOMPARE(column(dialog->restoredList(), 1),
-                 (QStringList{m_work->filePath(QStringLiteral("b.txt")),
-                              m_work->filePath(QStringLiteral("a.txt")),
-                              m_work->filePath(QStringLiteral("out/b.txt"))}));
+                 (QStringList{m_scratch->work.filePath(QStringLiteral("b.txt")),
+                              m_scratch->work.filePath(QStringLiteral("a.txt")),
+                              m_scratch->work.filePath(QStringLiteral("out/b.txt"))}));
     });
     QVERIFY(!window.undoLastRun());
     QCOMPARE(treeSnapshot(), sortedEntries(QStringLiteral("out/a.txt=mine|out/b.txt=b.txt")));
