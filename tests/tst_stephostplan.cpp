@@ -39,24 +39,22 @@ namespace
 // path -> content; a path ending in "/" is a folder, "name->target" a link.
 using Tree = QList<QPair<QString, QByteArray>>;
 
-// What every flow under tests/flows finds: the files they name, in their encodings.
+// Files whose content is their own path, in filetree.h's notation.
+Tree treeOf(const QString& text)
+{
+    Tree tree;
+    for (const QString& entry : entries(text))
+        tree.append({entry, entry.toUtf8()});
+    return tree;
+}
+
+// What every flow under tests/flows finds: the files they name, the tables they read, and a file
+// in UTF-16 that one appends to.
 Tree flowTree()
 {
-    return {{"in/a.txt", "a"},
-            {"in/b.txt", "b"},
-            {"in/report.final.csv", "x"},
-            {"in/table.csv", "id,name\n1,x\n"},
-            {"in.csv", "a,b\n1,\"2,3\"\n"},
-            {"in.txt", "hello"},
-            {"a.txt", "a,b"},
-            {"b.txt", "b"},
-            {"c.txt", "c"},
-            {"present.txt", "p"},
-            {"utf16.txt", QByteArray::fromHex("fffe61000a00")},
-            {"out.txt", "old"},
-            {"old", "o"},
-            {"sub/", ""},
-            {"link->a.txt", ""}};
+    return treeOf(QString::fromLatin1(flowsTree)) + Tree{{"in/table.csv", "id,name\n1,x\n"},
+                                                         {"in.csv", "a,b\n1,\"2,3\"\n"},
+                                                         {"utf16.txt", hexBytes("fffe61000a00")}};
 }
 
 bool buildTree(const Tree& tree)
@@ -268,10 +266,13 @@ PlanAndRun planAndRun(const QByteArray& flow, const Tree& tree, QString* failure
     return result;
 }
 
-void checkPlanAgainstRun(const QByteArray& flow, const Tree& tree)
+// Plans and runs the flow, and checks the plan against the run; `result` gets both.
+void checkPlanAgainstRun(const QByteArray& flow, const Tree& tree, PlanAndRun* result = nullptr)
 {
     QString failure;
-    const PlanAndRun outcome = planAndRun(flow, tree, &failure);
+    PlanAndRun outcome = planAndRun(flow, tree, &failure);
+    if (result)
+        *result = outcome;
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
     for (const char* key : {"log", "variables", "steps"}) {
         const QJsonValue planned = outcome.plan.value(QLatin1String(key));
@@ -389,14 +390,10 @@ void tst_StephostPlan::conflicts()
     const QString longText(260, QLatin1Char('n'));
     steps.replace(QLatin1String("LONG"), longText);
     changes.replace(QLatin1String("LONG"), longText);
-    Tree tree;
-    for (const QString& path : entries(files))
-        tree.append({path, path.toUtf8()});
-    const QByteArray flow = "{\"steps\": [" + steps.toUtf8() + "]}";
-    checkPlanAgainstRun(flow, tree);
-
-    QString failure;
-    const PlanAndRun outcome = planAndRun(flow, tree, &failure);
+    PlanAndRun outcome;
+    checkPlanAgainstRun("{\"steps\": [" + steps.toUtf8() + "]}", treeOf(files), &outcome);
+    if (QTest::currentTestFailed())
+        return;
     QStringList rows;
     for (const QJsonValue& value : changesOf(outcome.plan)) {
         const QJsonObject change = value.toObject();
@@ -469,9 +466,10 @@ void tst_StephostPlan::throughLinks()
     const Tree tree{
         {"d/sub/", ""}, {"d/report.txt", "r"}, {"c/lnk->../d/sub", ""}, {"c/l2->lnk", ""}};
     const QByteArray flow = R"({"variables": {"t": {"type": "string"}}, "steps": [)" + steps + "]}";
-    checkPlanAgainstRun(flow, tree);
-    QString failure;
-    const PlanAndRun outcome = planAndRun(flow, tree, &failure);
+    PlanAndRun outcome;
+    checkPlanAgainstRun(flow, tree, &outcome);
+    if (QTest::currentTestFailed())
+        return;
     QCOMPARE(outcome.plan.value(QLatin1String("skipped")).toArray(), QJsonArray());
     QVERIFY(!changesOf(outcome.plan).isEmpty());
 
@@ -503,14 +501,10 @@ void tst_StephostPlan::craftedNames()
         {"variables", QJsonObject{{"renamed", QJsonObject{{"type", "list"}}}}},
         {"steps", QJsonArray{QJsonObject{{"type", "file.rename"}, {"settings", stepSettings}}}}};
     const QByteArray flow = QJsonDocument(flowObject).toJson();
-    Tree tree;
-    for (const QString& entry : entries(QString::fromUtf8(craftedTree)))
-        tree.append({entry, entry.toUtf8()});
-    checkPlanAgainstRun(flow, tree);
-
-    QString failure;
-    const PlanAndRun outcome = planAndRun(flow, tree, &failure);
-    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    PlanAndRun outcome;
+    checkPlanAgainstRun(flow, treeOf(QString::fromUtf8(craftedTree)), &outcome);
+    if (QTest::currentTestFailed())
+        return;
     const QJsonArray renamed = outcome.run.value(QLatin1String("variables"))
                                    .toObject()
                                    .value(QLatin1String("renamed"))
