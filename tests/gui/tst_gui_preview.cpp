@@ -15,9 +15,7 @@
 
 #include <QAction>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QSettings>
-#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QtTest>
@@ -84,15 +82,6 @@ QStringList shownRows(const QTableWidget& table)
     if (conflictTint.isValid() && replaceTint.isValid() && conflictTint == replaceTint)
         rows << QStringLiteral("a replace has the tint of a conflict");
     return rows;
-}
-
-// Answers the next question box with `button` once it shows, and keeps its text.
-void answerNextQuestion(QObject* owner, QMessageBox::StandardButton button, QString* text)
-{
-    answerModal<QMessageBox>(owner, [button, text](QMessageBox* box) {
-        *text = box->text();
-        box->button(button)->click();
-    });
 }
 
 } // namespace
@@ -251,7 +240,7 @@ void tst_GuiPreview::runAsksWhenThePlanShowsConflicts()
     QVERIFY(openSteps(window, flows, swapSteps));
     // Run right away: the plan is made first, then the question asked.
     QString question;
-    answerNextQuestion(&window, yes ? QMessageBox::Yes : QMessageBox::No, &question);
+    answerQuestion(&window, yes ? QMessageBox::Yes : QMessageBox::No, &question);
     QCOMPARE(window.runFlow(), yes);
     QCOMPARE(question,
              QStringLiteral("The plan shows 1 conflict(s): changes that replace files the flow "

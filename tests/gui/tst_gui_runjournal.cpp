@@ -13,18 +13,13 @@
 #include "undorundialog.h"
 #include "windowtest.h"
 
-#include <QAbstractButton>
 #include <QAction>
-#include <QApplication>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QStatusBar>
-#include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QUndoStack>
 
-#include <functional>
 #include <optional>
 
 #include <fcntl.h>
@@ -66,27 +61,6 @@ const QByteArray moveFlow = R"({"steps": [{"type": "file.move", "settings":
 const QByteArray appendFlow = R"({"steps": [{"type": "file.write", "settings":
     {"filePath": "log.txt", "content": "x", "ifExist": 1, "appendNoNewline": true}}]})";
 
-void answerUndoDialog(QObject* owner, bool accept,
-                      const std::function<void(UndoRunDialog*)>& look = {})
-{
-    answerModal<UndoRunDialog>(owner, [=](UndoRunDialog* dialog) {
-        if (look)
-            look(dialog);
-        accept ? dialog->accept() : dialog->reject();
-    });
-}
-
-// The flows under tests/flows name undeclared variables on purpose, and some replace files they
-// use later: the window asks first, once for each.
-bool runMarkedFlow(MainWindow& window)
-{
-    QTimer* answering = answerModal<QMessageBox>(
-        &window, [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); }, 0);
-    const bool ran = window.runFlow();
-    delete answering;
-    return ran;
-}
-
 QStringList column(const QTreeWidget* list, int column)
 {
     QStringList texts;
@@ -127,7 +101,7 @@ void tst_GuiRunJournal::runIsTakenBackExactly()
     MainWindow window(m_host);
     QVERIFY(openInScratch(window, flow));
     QVERIFY(!window.undoRunAction()->isEnabled());
-    QVERIFY(runMarkedFlow(window));
+    QVERIFY(runAnsweringYes(window));
     QVERIFY(fullTreeState() != before);
     const QStringList journals = window.runJournals().folders();
     QCOMPARE(journals.size(), 1);
@@ -216,7 +190,7 @@ void tst_GuiRunJournal::journalingOffRunsAsBefore()
         QCOMPARE(window.journalingAction()->isChecked(), true);
         window.journalingAction()->setChecked(journaling);
         QVERIFY(openInScratch(window, QStringLiteral(FLOWS_DIR "/copy-move.json")));
-        QVERIFY(runMarkedFlow(window));
+        QVERIFY(runAnsweringYes(window));
         reports.append(window.lastReport());
         trees.append(fullTreeState().join('\n'));
         QCOMPARE(window.runJournals().folders().size(), 1);

@@ -12,7 +12,6 @@
 #include "windowtest.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QLabel>
 #include <QTabWidget>
 #include <QTableView>
@@ -76,12 +75,11 @@ void tst_GuiRunOwner::undoOffersOnlyThisFlowsRunHere()
     QVERIFY(second.undoRunAction()->isEnabled());
 
     QString owner;
-    answerModal<UndoRunDialog>(&first, [&owner](UndoRunDialog* dialog) {
+    answerUndoDialog(&first, true, [&owner](UndoRunDialog* dialog) {
         for (const QLabel* label : dialog->findChildren<QLabel*>()) {
             if (label->text().startsWith(QLatin1String("Flow: ")))
                 owner = label->text();
         }
-        dialog->accept();
     });
     QVERIFY(first.undoLastRun());
     QCOMPARE(owner, QStringLiteral("Flow: %1, working folder: %2")
@@ -107,10 +105,7 @@ void tst_GuiRunOwner::ctrlZTakesBackTheVariableJustAdded()
     QVERIFY(table->hasFocus());
     QCOMPARE(window.variablesModel()->rowCount(), 1);
     bool asked = false;
-    answerModal<UndoRunDialog>(&window, [&asked](UndoRunDialog* dialog) {
-        asked = true;
-        dialog->reject();
-    });
+    answerUndoDialog(&window, false, [&asked](UndoRunDialog*) { asked = true; });
     QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(window.variablesModel()->rowCount(), 0);
     QVERIFY(!asked);

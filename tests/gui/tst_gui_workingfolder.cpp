@@ -12,8 +12,6 @@
 #include "windowtest.h"
 #include "workingfolderbar.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QUndoStack>
@@ -136,10 +134,7 @@ void tst_GuiWorkingFolder::missingFolderIsOfferedToBeMade()
     const QString folder = m_scratch->work.filePath(QStringLiteral("new/sub"));
     window.setWorkingFolder(folder);
     QString question;
-    answerModal<QMessageBox>(&window, [&](QMessageBox* box) {
-        question = box->text();
-        box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
-    });
+    answerQuestion(&window, yes ? QMessageBox::Yes : QMessageBox::No, &question);
     QCOMPARE(window.runFlow(), yes);
     QCOMPARE(question, QStringLiteral("The working folder %1 does not exist. Make it and run the "
                                       "flow there?")
