@@ -138,33 +138,10 @@ void resolvePlanPaths(const QJsonArray& changes, const QString& dir, ResolvedPat
     }
 }
 
-struct Differences {
-    QStringList created;
-    QStringList removed;
-    QStringList changed;
-};
-
 QStringList sorted(QStringList list)
 {
     list.sort();
     return list;
-}
-
-Differences differences(const QMap<QString, QByteArray>& before,
-                        const QMap<QString, QByteArray>& after)
-{
-    Differences found;
-    for (auto it = after.begin(); it != after.end(); ++it) {
-        if (!before.contains(it.key()))
-            found.created << it.key();
-        else if (before.value(it.key()) != it.value())
-            found.changed << it.key();
-    }
-    for (auto it = before.begin(); it != before.end(); ++it) {
-        if (!after.contains(it.key()))
-            found.removed << it.key();
-    }
-    return found;
 }
 
 // The paths the plan's changes leave, played on the paths there were; `touched` gets every path
@@ -208,75 +185,64 @@ QByteArray withDirHidden(QByteArray text, const QString& dir)
     return text.replace(QFile::encodeName(dir), "@DIR@");
 }
 
-struct PlanAndRun {
-    QJsonObject plan;
-    QJsonObject run;
-    Differences made; // by the run
-    QSet<QString> expectedPaths;
-    QSet<QString> touched;
-    QStringList pathsAfterRun;
+// One stephost command on a fresh copy of the tree, the flow's "@DIR@" standing for the folder it
+// runs in: its report, with "@DIR@" for that folder again, the tree before and after, and the
+// paths of the report's changes as they resolve in it.
+struct TreeRun {
+    QJsonObject report;
+    QMap<QString, QByteArray> before;
+    QMap<QString, QByteArray> after;
+    ResolvedPaths resolved;
 };
 
-// Plans the flow in one copy of the tree and runs it in another; the flow's "@DIR@" stands for
-// the folder it runs in.
-PlanAndRun planAndRun(const QByteArray& flow, const Tree& tree, QString* failure)
+TreeRun runInFreshTree(const QString& command, const QByteArray& flow, const Tree& tree,
+                       QString* failure)
 {
-    PlanAndRun result;
-    const auto inFreshTree = [&](const QString& command, QMap<QString, QByteArray>* before,
-                                 QMap<QString, QByteArray>* after, QStringList* stamps,
-                                 ResolvedPaths* resolved) {
-        const ScratchCwd dir;
-        if (!buildTree(tree))
-            *failure = QStringLiteral("could not build the tree");
-        const QString flowFile = dir.filePath(QStringLiteral(".flow.json"));
-        QByteArray text = flow;
-        writeFile(flowFile, text.replace("@DIR@", QFile::encodeName(dir.path())));
-        *before = treeState();
-        before->remove(QStringLiteral(".flow.json"));
-        const QStringList stampsBefore = stampedTree();
-        QStringList arguments{command, flowFile};
-        if (command == QLatin1String("plan"))
-            arguments << QStringLiteral("--json");
-        const StephostResult out = runStephost(arguments, dir.path());
-        if (out.exitCode != 0)
-            *failure = command + QLatin1String(" failed: ") + QString::fromUtf8(out.err);
-        *after = treeState();
-        after->remove(QStringLiteral(".flow.json"));
-        if (stamps)
-            *stamps = QStringList{stampsBefore.join('\n'), stampedTree().join('\n')};
-        const QJsonObject report =
-            QJsonDocument::fromJson(withDirHidden(out.out, dir.path())).object();
-        if (resolved)
-            resolvePlanPaths(report.value(QLatin1String("changes")).toArray(), dir.path(),
-                             resolved);
-        return report;
-    };
-    QMap<QString, QByteArray> planBefore, planAfter, runBefore, runAfter;
-    QStringList stamps;
-    ResolvedPaths resolved;
-    result.plan = inFreshTree(QStringLiteral("plan"), &planBefore, &planAfter, &stamps, &resolved);
-    if (stamps.value(0) != stamps.value(1))
-        *failure = QStringLiteral("the plan changed its tree:\n") + stamps.join("\n--\n");
-    result.run = inFreshTree(QStringLiteral("run"), &runBefore, &runAfter, nullptr, nullptr);
-    result.made = differences(runBefore, runAfter);
-    result.pathsAfterRun = runAfter.keys();
-    // The plan's paths name the folder it ran in; the run's tree is compared by relative paths.
-    result.expectedPaths = pathsAfterPlan(result.plan.value(QLatin1String("changes")).toArray(),
-                                          runBefore, resolved, &result.touched);
+    TreeRun result;
+    const ScratchCwd dir;
+    if (!buildTree(tree))
+        *failure = QStringLiteral("could not build the tree");
+    const QString flowFile = dir.filePath(QStringLiteral(".flow.json"));
+    QByteArray text = flow;
+    writeFile(flowFile, text.replace("@DIR@", QFile::encodeName(dir.path())));
+    result.before = treeState();
+    const QStringList stamps = stampedTree();
+    QStringList arguments{command, flowFile};
+    if (command == QLatin1String("plan"))
+        arguments << QStringLiteral("--json");
+    const StephostResult out = runStephost(arguments, dir.path());
+    if (out.exitCode != 0)
+        *failure = command + QLatin1String(" failed: ") + QString::fromUtf8(out.err);
+    if (command == QLatin1String("plan") && stampedTree() != stamps)
+        *failure = QStringLiteral("the plan changed its tree:\n") + stamps.join('\n') + "\n--\n" +
+                   stampedTree().join('\n');
+    result.after = treeState();
+    for (auto* state : {&result.before, &result.after})
+        state->remove(QStringLiteral(".flow.json"));
+    result.report = QJsonDocument::fromJson(withDirHidden(out.out, dir.path())).object();
+    resolvePlanPaths(result.report.value(QLatin1String("changes")).toArray(), dir.path(),
+                     &result.resolved);
     return result;
 }
 
-// Plans and runs the flow, and checks the plan against the run; `result` gets both.
+struct PlanAndRun {
+    TreeRun plan;
+    TreeRun run;
+};
+
+// Plans the flow in one copy of the tree and runs it in another, and checks that the plan
+// reported what the run did and left its tree as it was; `result` gets both.
 void checkPlanAgainstRun(const QByteArray& flow, const Tree& tree, PlanAndRun* result = nullptr)
 {
     QString failure;
-    PlanAndRun outcome = planAndRun(flow, tree, &failure);
+    const TreeRun plan = runInFreshTree(QStringLiteral("plan"), flow, tree, &failure);
+    const TreeRun run = runInFreshTree(QStringLiteral("run"), flow, tree, &failure);
     if (result)
-        *result = outcome;
+        *result = {plan, run};
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
     for (const char* key : {"log", "variables", "steps"}) {
-        const QJsonValue planned = outcome.plan.value(QLatin1String(key));
-        const QJsonValue ran = outcome.run.value(QLatin1String(key));
+        const QJsonValue planned = plan.report.value(QLatin1String(key));
+        const QJsonValue ran = run.report.value(QLatin1String(key));
         QVERIFY2(
             planned == ran,
             qPrintable(
@@ -285,10 +251,15 @@ void checkPlanAgainstRun(const QByteArray& flow, const Tree& tree, PlanAndRun* r
                     .arg(QString::fromUtf8(QJsonDocument(QJsonObject{{"v", planned}}).toJson()))
                     .arg(QString::fromUtf8(QJsonDocument(QJsonObject{{"v", ran}}).toJson()))));
     }
-    QStringList expected = outcome.expectedPaths.values();
-    QCOMPARE(sorted(outcome.pathsAfterRun), sorted(expected));
-    for (const QString& path : outcome.made.changed)
-        QVERIFY2(outcome.touched.contains(path), qPrintable(path + " changed unplanned"));
+    // The plan's paths name the folder it ran in; the run's tree is compared by relative paths.
+    QSet<QString> touched;
+    const QSet<QString> expected = pathsAfterPlan(
+        plan.report.value(QLatin1String("changes")).toArray(), run.before, plan.resolved, &touched);
+    QCOMPARE(run.after.keys(), sorted(expected.values()));
+    for (auto it = run.after.cbegin(); it != run.after.cend(); ++it) {
+        if (run.before.contains(it.key()) && run.before.value(it.key()) != it.value())
+            QVERIFY2(touched.contains(it.key()), qPrintable(it.key() + " changed unplanned"));
+    }
 }
 
 // Random flows over a small random tree: copies, moves, renames by every method, deletes, writes
@@ -395,7 +366,7 @@ void tst_StephostPlan::conflicts()
     if (QTest::currentTestFailed())
         return;
     QStringList rows;
-    for (const QJsonValue& value : changesOf(outcome.plan)) {
+    for (const QJsonValue& value : changesOf(outcome.plan.report)) {
         const QJsonObject change = value.toObject();
         QString row = change.value("action").toString() + ' ' + change.value("path").toString();
         if (change.contains("from"))
@@ -470,8 +441,8 @@ void tst_StephostPlan::throughLinks()
     checkPlanAgainstRun(flow, tree, &outcome);
     if (QTest::currentTestFailed())
         return;
-    QCOMPARE(outcome.plan.value(QLatin1String("skipped")).toArray(), QJsonArray());
-    QVERIFY(!changesOf(outcome.plan).isEmpty());
+    QCOMPARE(outcome.plan.report.value(QLatin1String("skipped")).toArray(), QJsonArray());
+    QVERIFY(!changesOf(outcome.plan.report).isEmpty());
 
     const QTemporaryDir journals;
     bool undone = false;
@@ -505,16 +476,16 @@ void tst_StephostPlan::craftedNames()
     checkPlanAgainstRun(flow, treeOf(QString::fromUtf8(craftedTree)), &outcome);
     if (QTest::currentTestFailed())
         return;
-    const QJsonArray renamed = outcome.run.value(QLatin1String("variables"))
+    const QJsonArray renamed = outcome.run.report.value(QLatin1String("variables"))
                                    .toObject()
                                    .value(QLatin1String("renamed"))
                                    .toObject()
                                    .value(QLatin1String("value"))
                                    .toArray();
-    const QJsonArray skipped = outcome.plan.value(QLatin1String("skipped")).toArray();
+    const QJsonArray skipped = outcome.plan.report.value(QLatin1String("skipped")).toArray();
     if (listed.isEmpty()) {
         QCOMPARE(renamed, QJsonArray());
-        QCOMPARE(outcome.made.created + outcome.made.removed + outcome.made.changed, QStringList());
+        QVERIFY2(outcome.run.after == outcome.run.before, "the run changed the tree");
         QCOMPARE(skipped.size(), 1);
         QVERIFY2(skipped.at(0)
                      .toObject()
