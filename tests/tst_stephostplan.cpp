@@ -187,7 +187,8 @@ QByteArray withDirHidden(QByteArray text, const QString& dir)
 
 // One stephost command on a fresh copy of the tree, the flow's "@DIR@" standing for the folder it
 // runs in: its report, with "@DIR@" for that folder again, the tree before and after, and the
-// paths of the report's changes as they resolve in it.
+// paths of the report's changes as they resolve in it. A run with a journal (kept outside the
+// tree) is undone after, which must bring the tree back.
 struct TreeRun {
     QJsonObject report;
     QMap<QString, QByteArray> before;
@@ -196,7 +197,7 @@ struct TreeRun {
 };
 
 TreeRun runInFreshTree(const QString& command, const QByteArray& flow, const Tree& tree,
-                       QString* failure)
+                       QString* failure, const QString& journal = QString())
 {
     TreeRun result;
     const ScratchCwd dir;
@@ -210,6 +211,8 @@ TreeRun runInFreshTree(const QString& command, const QByteArray& flow, const Tre
     QStringList arguments{command, flowFile};
     if (command == QLatin1String("plan"))
         arguments << QStringLiteral("--json");
+    if (!journal.isEmpty())
+        arguments << QStringLiteral("--journal") << journal;
     const StephostResult out = runStephost(arguments, dir.path());
     if (out.exitCode != 0)
         *failure = command + QLatin1String(" failed: ") + QString::fromUtf8(out.err);
@@ -217,6 +220,10 @@ TreeRun runInFreshTree(const QString& command, const QByteArray& flow, const Tre
         *failure = QStringLiteral("the plan changed its tree:\n") + stamps.join('\n') + "\n--\n" +
                    stampedTree().join('\n');
     result.after = treeState();
+    if (!journal.isEmpty() &&
+        (runStephost({QStringLiteral("undo"), journal}, dir.path()).exitCode != 0 ||
+         treeState() != result.before))
+        *failure = QStringLiteral("the undo did not bring the tree back");
     for (auto* state : {&result.before, &result.after})
         state->remove(QStringLiteral(".flow.json"));
     result.report = QJsonDocument::fromJson(withDirHidden(out.out, dir.path())).object();
@@ -406,29 +413,6 @@ void tst_StephostPlan::throughLinks_data()
            {"type": "file.read", "settings": {"filePath": "d/new.txt", "targetVarStr": "t"}})");
 }
 
-// The tree a run of `flow` leaves in a fresh copy of `tree`, with a journal in `journal` where
-// one is named (outside the tree); `undone` then tells whether its undo brought the tree back.
-QMap<QString, QByteArray> treeAfterRun(const QByteArray& flow, const Tree& tree,
-                                       const QString& journal = QString(), bool* undone = nullptr)
-{
-    const ScratchCwd dir;
-    if (!buildTree(tree))
-        return {};
-    const QString flowFile = dir.filePath(QStringLiteral(".flow.json"));
-    writeFile(flowFile, flow);
-    const QMap<QString, QByteArray> before = treeState();
-    QStringList arguments{QStringLiteral("run"), flowFile};
-    if (!journal.isEmpty())
-        arguments << QStringLiteral("--journal") << journal;
-    runStephost(arguments, dir.path());
-    const QMap<QString, QByteArray> after = treeState();
-    if (undone) {
-        *undone = runStephost({QStringLiteral("undo"), journal}, dir.path()).exitCode == 0 &&
-                  treeState() == before;
-    }
-    return after;
-}
-
 // A link followed by "..": the kernel climbs from where the link leads, and so must the plan,
 // and a journaled run, which records the entries the run really changed.
 void tst_StephostPlan::throughLinks()
@@ -445,10 +429,11 @@ void tst_StephostPlan::throughLinks()
     QVERIFY(!changesOf(outcome.plan.report).isEmpty());
 
     const QTemporaryDir journals;
-    bool undone = false;
-    QCOMPARE(treeAfterRun(flow, tree, journals.filePath(QStringLiteral("j")), &undone),
-             treeAfterRun(flow, tree));
-    QVERIFY(undone);
+    QString failure;
+    const TreeRun journaled = runInFreshTree(QStringLiteral("run"), flow, tree, &failure,
+                                             journals.filePath(QStringLiteral("j")));
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QCOMPARE(journaled.after, outcome.run.after);
 }
 
 void tst_StephostPlan::craftedNames_data()
