@@ -70,32 +70,20 @@ bool buildTree(const Tree& tree)
     return true;
 }
 
-QByteArray linkText(const QString& path)
-{
-    char target[4096];
-    const ssize_t size = ::readlink(QFile::encodeName(path).constData(), target, sizeof target);
-    return QByteArray(target, int(qMax<ssize_t>(size, 0)));
-}
-
 // Every entry below the current folder: files with their bytes, folders, links with targets.
+// A link is what it holds, not where that leads now: moving its target changes no link.
 QMap<QString, QByteArray> treeState()
 {
     QMap<QString, QByteArray> state;
-    const QDir base(QStringLiteral("."));
-    QDirIterator it(QStringLiteral("."),
-                    QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QFileInfo info(it.next());
-        const QString path = base.relativeFilePath(info.filePath());
-        // A link is what it holds, not where that leads now: moving its target changes no link.
-        if (info.isSymLink())
-            state.insert(path, "link to " + linkText(path));
-        else if (info.isDir())
-            state.insert(path, "folder");
-        else
-            state.insert(path, "file " + readFile(path));
-    }
+    describedTree([&state](const QString& path, const struct stat& status) {
+        const QString name = QDir(QStringLiteral(".")).relativeFilePath(path);
+        char target[4096];
+        const ssize_t size = ::readlink(QFile::encodeName(path).constData(), target, sizeof target);
+        state.insert(name, S_ISLNK(status.st_mode)   ? "link to " + QByteArray(target, int(size))
+                           : S_ISDIR(status.st_mode) ? QByteArray("folder")
+                                                     : "file " + readFile(path));
+        return name;
+    });
     return state;
 }
 
@@ -138,12 +126,6 @@ void resolvePlanPaths(const QJsonArray& changes, const QString& dir, ResolvedPat
     }
 }
 
-QStringList sorted(QStringList list)
-{
-    list.sort();
-    return list;
-}
-
 // The paths the plan's changes leave, played on the paths there were; `touched` gets every path
 // a change wrote or moved something to.
 QSet<QString> pathsAfterPlan(const QJsonArray& changes, const QMap<QString, QByteArray>& before,
@@ -178,11 +160,6 @@ QSet<QString> pathsAfterPlan(const QJsonArray& changes, const QMap<QString, QByt
         touched->insert(path);
     }
     return paths;
-}
-
-QByteArray withDirHidden(QByteArray text, const QString& dir)
-{
-    return text.replace(QFile::encodeName(dir), "@DIR@");
 }
 
 // One stephost command on a fresh copy of the tree, the flow's "@DIR@" standing for the folder it
@@ -226,7 +203,9 @@ TreeRun runInFreshTree(const QString& command, const QByteArray& flow, const Tre
         *failure = QStringLiteral("the undo did not bring the tree back");
     for (auto* state : {&result.before, &result.after})
         state->remove(QStringLiteral(".flow.json"));
-    result.report = QJsonDocument::fromJson(withDirHidden(out.out, dir.path())).object();
+    QByteArray report = out.out;
+    result.report =
+        QJsonDocument::fromJson(report.replace(QFile::encodeName(dir.path()), "@DIR@")).object();
     resolvePlanPaths(result.report.value(QLatin1String("changes")).toArray(), dir.path(),
                      &result.resolved);
     return result;
@@ -262,7 +241,9 @@ void checkPlanAgainstRun(const QByteArray& flow, const Tree& tree, PlanAndRun* r
     QSet<QString> touched;
     const QSet<QString> expected = pathsAfterPlan(
         plan.report.value(QLatin1String("changes")).toArray(), run.before, plan.resolved, &touched);
-    QCOMPARE(run.after.keys(), sorted(expected.values()));
+    QStringList expectedPaths = expected.values();
+    expectedPaths.sort();
+    QCOMPARE(run.after.keys(), expectedPaths);
     for (auto it = run.after.cbegin(); it != run.after.cend(); ++it) {
         if (run.before.contains(it.key()) && run.before.value(it.key()) != it.value())
             QVERIFY2(touched.contains(it.key()), qPrintable(it.key() + " changed unplanned"));
