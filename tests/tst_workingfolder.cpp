@@ -110,10 +110,12 @@ Outcome runInFolder(const PluginHost& host, const QByteArray& json, Mode mode,
     return outcome;
 }
 
-// A step of the flow's first type, built as the host builds it.
-std::unique_ptr<Operation> stepOf(const PluginHost& host, const Flow& flow, int index)
+// Step `index` of the flow, built as the host builds it, run in `scope`.
+void runStepOf(const PluginHost& host, const Flow& flow, int index, VariableScope* scope)
 {
-    return std::unique_ptr<Operation>(host.createStep(flow.steps.at(index)));
+    const std::unique_ptr<Operation> step(host.createStep(flow.steps.at(index)));
+    step->setVariableScope(scope);
+    step->doOperation();
 }
 
 struct Thrown {
@@ -293,18 +295,14 @@ void tst_WorkingFolder::thrownFlowLeavesNothingBehind()
     try {
         const FlowScope guard(flow, m_host, &scope, given.path());
         planner->planStep(&scope, 1);
-        const std::unique_ptr<Operation> step = stepOf(m_host, flow, 0);
-        step->setVariableScope(&scope);
-        step->doOperation();
+        runStepOf(m_host, flow, 0, &scope);
         throw Thrown();
     } catch (const Thrown&) {
     }
     QVERIFY(!QFile::exists(given.filePath("first.txt")));
     QVERIFY(!QFile::exists(process.filePath("first.txt")));
 
-    const std::unique_ptr<Operation> later = stepOf(m_host, flow, 1);
-    later->setVariableScope(&scope);
-    later->doOperation();
+    runStepOf(m_host, flow, 1, &scope);
     QCOMPARE(readFile(process.filePath("second.txt")), QByteArray("\xEF\xBB\xBF"
                                                                   "2"));
     QVERIFY(!QFile::exists(given.filePath("second.txt")));
