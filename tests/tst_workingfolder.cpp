@@ -24,6 +24,7 @@
 #include <QSemaphore>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -253,22 +254,20 @@ void tst_WorkingFolder::planInOneFolderWhileRunInAnother()
 
     QString planned;
     QString ran;
-    std::thread planThread([&] {
-        if (planInsideRun)
-            outerWaits.acquire();
+    const std::function<void()> plan = [&] {
         planned = QString::fromStdString(planReportText(planFlow(flow, m_host, planOptions)));
-        if (planInsideRun)
-            innerDone.release();
-    });
-    std::thread runThread([&] {
-        if (!planInsideRun)
-            outerWaits.acquire();
+    };
+    const std::function<void()> run = [&] {
         ran = QString::fromStdString(reportText(runFlow(flow, m_host, runOptions)));
-        if (!planInsideRun)
-            innerDone.release();
+    };
+    std::thread outer(planInsideRun ? run : plan);
+    std::thread inner([&] {
+        outerWaits.acquire();
+        (planInsideRun ? plan : run)();
+        innerDone.release();
     });
-    planThread.join();
-    runThread.join();
+    outer.join();
+    inner.join();
 
     QCOMPARE(planned.replace(planFolder, kFolder), planAlone);
     QCOMPARE(ran.replace(runFolder, kFolder), runAlone.report);
