@@ -32,11 +32,7 @@ class tst_GuiRunJournal : public QObject
 
 private slots:
     void initTestCase() { loadPlugin(m_host); }
-    void init()
-    {
-        m_scratch.emplace();
-        RunJournals::setEnabled(true);
-    }
+    void init() { m_scratch.emplace(); }
     void cleanup() { m_scratch.reset(); }
     void runIsTakenBackExactly_data();
     void runIsTakenBackExactly();

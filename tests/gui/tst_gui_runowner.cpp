@@ -26,11 +26,7 @@ class tst_GuiRunOwner : public QObject
 
 private slots:
     void initTestCase() { loadPlugin(m_host); }
-    void init()
-    {
-        m_scratch.emplace();
-        RunJournals::setEnabled(true);
-    }
+    void init() { m_scratch.emplace(); }
     void cleanup() { m_scratch.reset(); }
     void undoOffersOnlyThisFlowsRunHere();
     void ctrlZTakesBackTheVariableJustAdded();

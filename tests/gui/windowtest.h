@@ -7,6 +7,7 @@
 // flows a data folder and a current folder of its own.
 
 #include "pluginhost.h"
+#include "runjournals.h"
 #include "testsupport.h"
 
 #include <QFile>
@@ -20,9 +21,14 @@ inline void loadPlugin(PluginHost& host)
 }
 
 // The user's data folder, where the window keeps its journals and settings under Qt's test mode,
-// made HOME; and a scratch current folder for the files the runs change.
+// made HOME; a scratch current folder for the files the runs change; and runs journaled, as they
+// are until the user turns it off.
 struct WindowScratch {
-    WindowScratch() { qputenv("HOME", QFile::encodeName(data.path())); }
+    WindowScratch()
+    {
+        qputenv("HOME", QFile::encodeName(data.path()));
+        RunJournals::setEnabled(true);
+    }
     QTemporaryDir data;
     ScratchCwd work;
 };
