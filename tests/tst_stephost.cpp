@@ -62,11 +62,11 @@ QString jsonText(const QJsonValue& value)
     return QString::fromUtf8(inArray.mid(1, inArray.size() - 2));
 }
 
-QJsonArray goldenSchema()
+// A file of tests/data: what the host must print.
+QJsonDocument dataJson(const char* name)
 {
-    QFile file(QStringLiteral(TEST_DATA_DIR "/schema.json"));
-    return file.open(QIODevice::ReadOnly) ? QJsonDocument::fromJson(file.readAll()).array()
-                                          : QJsonArray();
+    return QJsonDocument::fromJson(
+        readFile(QStringLiteral(TEST_DATA_DIR "/") + QLatin1String(name)));
 }
 
 // The one stderr line every unreadable flow gives.
@@ -85,7 +85,7 @@ void checkFlowErrorLine(const StephostResult& result, const QString& fileName,
 // Every type's properties, defaults, labels, annotations, class-info order and texts at once.
 void tst_Stephost::schemaMatchesGolden()
 {
-    const QJsonArray golden = goldenSchema();
+    const QJsonArray golden = dataJson("schema.json").array();
     QCOMPARE(golden.size(), 10);
     const StephostResult all = run({QStringLiteral("schema")});
     QCOMPARE(all.exitCode, 0);
@@ -98,20 +98,10 @@ void tst_Stephost::schemaMatchesGolden()
 
 void tst_Stephost::list()
 {
-    QJsonObject plugin = parseJson(R"({
-        "file": "", "iid": "org.stephost.IOperationPlugin/1.0", "className": "FileOperPlugin",
-        "pluginId": "org.stephost.FileOperPlugin", "name": "文件操作插件", "version": "1.0.0",
-        "apiVersion": 2, "requiredCapabilities": ["hasListType"],
-        "manifest": {"pluginId": "org.stephost.FileOperPlugin", "name": "文件操作插件",
-            "version": "1.0.0", "apiVersion": 2, "typeIdPrefix": "file.",
-            "requiredCapabilities": ["hasListType"], "extraList": [], "categoryOrder": {"文件": 700},
-            "typeOrder": {"file.copy": 0, "file.move": 10, "file.delete": 20, "file.rename": 30,
-                "file.read": 40, "file.write": 50, "file.readcsv": 60, "file.writecsv": 70,
-                "file.exists": 80, "file.parse": 90}}})")
-                             .toObject();
+    QJsonObject plugin = dataJson("list-plugin.json").object();
     plugin[QLatin1String("file")] = QFileInfo(QStringLiteral(PLUGIN_PATH)).absoluteFilePath();
     QJsonArray prototypes;
-    for (const QJsonValue& schema : goldenSchema()) {
+    for (const QJsonValue& schema : dataJson("schema.json").array()) {
         QJsonObject prototype{{QStringLiteral("iconResolves"), true}};
         for (const char* key : {"type", "class", "root", "typeName", "icon"})
             prototype[QLatin1String(key)] = schema.toObject().value(QLatin1String(key));

@@ -39,24 +39,22 @@ namespace
 // path -> content; a path ending in "/" is a folder, "name->target" a link.
 using Tree = QList<QPair<QString, QByteArray>>;
 
-// What every flow under tests/flows finds: the files they name, in their encodings.
+// Files whose content is their own path, in filetree.h's notation.
+Tree treeOf(const QString& text)
+{
+    Tree tree;
+    for (const QString& entry : entries(text))
+        tree.append({entry, entry.toUtf8()});
+    return tree;
+}
+
+// What every flow under tests/flows finds: the files they name, the tables they read, and a file
+// in UTF-16 that one appends to.
 Tree flowTree()
 {
-    return {{"in/a.txt", "a"},
-            {"in/b.txt", "b"},
-            {"in/report.final.csv", "x"},
-            {"in/table.csv", "id,name\n1,x\n"},
-            {"in.csv", "a,b\n1,\"2,3\"\n"},
-            {"in.txt", "hello"},
-            {"a.txt", "a,b"},
-            {"b.txt", "b"},
-            {"c.txt", "c"},
-            {"present.txt", "p"},
-            {"utf16.txt", QByteArray::fromHex("fffe61000a00")},
-            {"out.txt", "old"},
-            {"old", "o"},
-            {"sub/", ""},
-            {"link->a.txt", ""}};
+    return treeOf(QString::fromLatin1(flowsTree)) + Tree{{"in/table.csv", "id,name\n1,x\n"},
+                                                         {"in.csv", "a,b\n1,\"2,3\"\n"},
+                                                         {"utf16.txt", hexBytes("fffe61000a00")}};
 }
 
 bool buildTree(const Tree& tree)
@@ -72,32 +70,20 @@ bool buildTree(const Tree& tree)
     return true;
 }
 
-QByteArray linkText(const QString& path)
-{
-    char target[4096];
-    const ssize_t size = ::readlink(QFile::encodeName(path).constData(), target, sizeof target);
-    return QByteArray(target, int(qMax<ssize_t>(size, 0)));
-}
-
 // Every entry below the current folder: files with their bytes, folders, links with targets.
+// A link is what it holds, not where that leads now: moving its target changes no link.
 QMap<QString, QByteArray> treeState()
 {
     QMap<QString, QByteArray> state;
-    const QDir base(QStringLiteral("."));
-    QDirIterator it(QStringLiteral("."),
-                    QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QFileInfo info(it.next());
-        const QString path = base.relativeFilePath(info.filePath());
-        // A link is what it holds, not where that leads now: moving its target changes no link.
-        if (info.isSymLink())
-            state.insert(path, "link to " + linkText(path));
-        else if (info.isDir())
-            state.insert(path, "folder");
-        else
-            state.insert(path, "file " + readFile(path));
-    }
+    describedTree([&state](const QString& path, const struct stat& status) {
+        const QString name = QDir(QStringLiteral(".")).relativeFilePath(path);
+        char target[4096];
+        const ssize_t size = ::readlink(QFile::encodeName(path).constData(), target, sizeof target);
+        state.insert(name, S_ISLNK(status.st_mode)   ? "link to " + QByteArray(target, int(size))
+                           : S_ISDIR(status.st_mode) ? QByteArray("folder")
+                                                     : "file " + readFile(path));
+        return name;
+    });
     return state;
 }
 
@@ -140,35 +126,6 @@ void resolvePlanPaths(const QJsonArray& changes, const QString& dir, ResolvedPat
     }
 }
 
-struct Differences {
-    QStringList created;
-    QStringList removed;
-    QStringList changed;
-};
-
-QStringList sorted(QStringList list)
-{
-    list.sort();
-    return list;
-}
-
-Differences differences(const QMap<QString, QByteArray>& before,
-                        const QMap<QString, QByteArray>& after)
-{
-    Differences found;
-    for (auto it = after.begin(); it != after.end(); ++it) {
-        if (!before.contains(it.key()))
-            found.created << it.key();
-        else if (before.value(it.key()) != it.value())
-            found.changed << it.key();
-    }
-    for (auto it = before.begin(); it != before.end(); ++it) {
-        if (!after.contains(it.key()))
-            found.removed << it.key();
-    }
-    return found;
-}
-
 // The paths the plan's changes leave, played on the paths there were; `touched` gets every path
 // a change wrote or moved something to.
 QSet<QString> pathsAfterPlan(const QJsonArray& changes, const QMap<QString, QByteArray>& before,
@@ -205,77 +162,73 @@ QSet<QString> pathsAfterPlan(const QJsonArray& changes, const QMap<QString, QByt
     return paths;
 }
 
-QByteArray withDirHidden(QByteArray text, const QString& dir)
-{
-    return text.replace(QFile::encodeName(dir), "@DIR@");
-}
-
-struct PlanAndRun {
-    QJsonObject plan;
-    QJsonObject run;
-    Differences made; // by the run
-    QSet<QString> expectedPaths;
-    QSet<QString> touched;
-    QStringList pathsAfterRun;
+// One stephost command on a fresh copy of the tree, the flow's "@DIR@" standing for the folder it
+// runs in: its report, with "@DIR@" for that folder again, the tree before and after, and the
+// paths of the report's changes as they resolve in it. A run with a journal (kept outside the
+// tree) is undone after, which must bring the tree back.
+struct TreeRun {
+    QJsonObject report;
+    QMap<QString, QByteArray> before;
+    QMap<QString, QByteArray> after;
+    ResolvedPaths resolved;
 };
 
-// Plans the flow in one copy of the tree and runs it in another; the flow's "@DIR@" stands for
-// the folder it runs in.
-PlanAndRun planAndRun(const QByteArray& flow, const Tree& tree, QString* failure)
+TreeRun runInFreshTree(const QString& command, const QByteArray& flow, const Tree& tree,
+                       QString* failure, const QString& journal = QString())
 {
-    PlanAndRun result;
-    const auto inFreshTree = [&](const QString& command, QMap<QString, QByteArray>* before,
-                                 QMap<QString, QByteArray>* after, QStringList* stamps,
-                                 ResolvedPaths* resolved) {
-        const ScratchCwd dir;
-        if (!buildTree(tree))
-            *failure = QStringLiteral("could not build the tree");
-        const QString flowFile = dir.filePath(QStringLiteral(".flow.json"));
-        QByteArray text = flow;
-        writeFile(flowFile, text.replace("@DIR@", QFile::encodeName(dir.path())));
-        *before = treeState();
-        before->remove(QStringLiteral(".flow.json"));
-        const QStringList stampsBefore = stampedTree();
-        QStringList arguments{command, flowFile};
-        if (command == QLatin1String("plan"))
-            arguments << QStringLiteral("--json");
-        const StephostResult out = runStephost(arguments, dir.path());
-        if (out.exitCode != 0)
-            *failure = command + QLatin1String(" failed: ") + QString::fromUtf8(out.err);
-        *after = treeState();
-        after->remove(QStringLiteral(".flow.json"));
-        if (stamps)
-            *stamps = QStringList{stampsBefore.join('\n'), stampedTree().join('\n')};
-        const QJsonObject report =
-            QJsonDocument::fromJson(withDirHidden(out.out, dir.path())).object();
-        if (resolved)
-            resolvePlanPaths(report.value(QLatin1String("changes")).toArray(), dir.path(),
-                             resolved);
-        return report;
-    };
-    QMap<QString, QByteArray> planBefore, planAfter, runBefore, runAfter;
-    QStringList stamps;
-    ResolvedPaths resolved;
-    result.plan = inFreshTree(QStringLiteral("plan"), &planBefore, &planAfter, &stamps, &resolved);
-    if (stamps.value(0) != stamps.value(1))
-        *failure = QStringLiteral("the plan changed its tree:\n") + stamps.join("\n--\n");
-    result.run = inFreshTree(QStringLiteral("run"), &runBefore, &runAfter, nullptr, nullptr);
-    result.made = differences(runBefore, runAfter);
-    result.pathsAfterRun = runAfter.keys();
-    // The plan's paths name the folder it ran in; the run's tree is compared by relative paths.
-    result.expectedPaths = pathsAfterPlan(result.plan.value(QLatin1String("changes")).toArray(),
-                                          runBefore, resolved, &result.touched);
+    TreeRun result;
+    const ScratchCwd dir;
+    if (!buildTree(tree))
+        *failure = QStringLiteral("could not build the tree");
+    const QString flowFile = dir.filePath(QStringLiteral(".flow.json"));
+    QByteArray text = flow;
+    writeFile(flowFile, text.replace("@DIR@", QFile::encodeName(dir.path())));
+    result.before = treeState();
+    const QStringList stamps = stampedTree();
+    QStringList arguments{command, flowFile};
+    if (command == QLatin1String("plan"))
+        arguments << QStringLiteral("--json");
+    if (!journal.isEmpty())
+        arguments << QStringLiteral("--journal") << journal;
+    const StephostResult out = runStephost(arguments, dir.path());
+    if (out.exitCode != 0)
+        *failure = command + QLatin1String(" failed: ") + QString::fromUtf8(out.err);
+    if (command == QLatin1String("plan") && stampedTree() != stamps)
+        *failure = QStringLiteral("the plan changed its tree:\n") + stamps.join('\n') + "\n--\n" +
+                   stampedTree().join('\n');
+    result.after = treeState();
+    if (!journal.isEmpty() &&
+        (runStephost({QStringLiteral("undo"), journal}, dir.path()).exitCode != 0 ||
+         treeState() != result.before))
+        *failure = QStringLiteral("the undo did not bring the tree back");
+    for (auto* state : {&result.before, &result.after})
+        state->remove(QStringLiteral(".flow.json"));
+    QByteArray report = out.out;
+    result.report =
+        QJsonDocument::fromJson(report.replace(QFile::encodeName(dir.path()), "@DIR@")).object();
+    resolvePlanPaths(result.report.value(QLatin1String("changes")).toArray(), dir.path(),
+                     &result.resolved);
     return result;
 }
 
-void checkPlanAgainstRun(const QByteArray& flow, const Tree& tree)
+struct PlanAndRun {
+    TreeRun plan;
+    TreeRun run;
+};
+
+// Plans the flow in one copy of the tree and runs it in another, and checks that the plan
+// reported what the run did and left its tree as it was; `result` gets both.
+void checkPlanAgainstRun(const QByteArray& flow, const Tree& tree, PlanAndRun* result = nullptr)
 {
     QString failure;
-    const PlanAndRun outcome = planAndRun(flow, tree, &failure);
+    const TreeRun plan = runInFreshTree(QStringLiteral("plan"), flow, tree, &failure);
+    const TreeRun run = runInFreshTree(QStringLiteral("run"), flow, tree, &failure);
+    if (result)
+        *result = {plan, run};
     QVERIFY2(failure.isEmpty(), qPrintable(failure));
     for (const char* key : {"log", "variables", "steps"}) {
-        const QJsonValue planned = outcome.plan.value(QLatin1String(key));
-        const QJsonValue ran = outcome.run.value(QLatin1String(key));
+        const QJsonValue planned = plan.report.value(QLatin1String(key));
+        const QJsonValue ran = run.report.value(QLatin1String(key));
         QVERIFY2(
             planned == ran,
             qPrintable(
@@ -284,10 +237,17 @@ void checkPlanAgainstRun(const QByteArray& flow, const Tree& tree)
                     .arg(QString::fromUtf8(QJsonDocument(QJsonObject{{"v", planned}}).toJson()))
                     .arg(QString::fromUtf8(QJsonDocument(QJsonObject{{"v", ran}}).toJson()))));
     }
-    QStringList expected = outcome.expectedPaths.values();
-    QCOMPARE(sorted(outcome.pathsAfterRun), sorted(expected));
-    for (const QString& path : outcome.made.changed)
-        QVERIFY2(outcome.touched.contains(path), qPrintable(path + " changed unplanned"));
+    // The plan's paths name the folder it ran in; the run's tree is compared by relative paths.
+    QSet<QString> touched;
+    const QSet<QString> expected = pathsAfterPlan(
+        plan.report.value(QLatin1String("changes")).toArray(), run.before, plan.resolved, &touched);
+    QStringList expectedPaths = expected.values();
+    expectedPaths.sort();
+    QCOMPARE(run.after.keys(), expectedPaths);
+    for (auto it = run.after.cbegin(); it != run.after.cend(); ++it) {
+        if (run.before.contains(it.key()) && run.before.value(it.key()) != it.value())
+            QVERIFY2(touched.contains(it.key()), qPrintable(it.key() + " changed unplanned"));
+    }
 }
 
 // Random flows over a small random tree: copies, moves, renames by every method, deletes, writes
@@ -389,16 +349,12 @@ void tst_StephostPlan::conflicts()
     const QString longText(260, QLatin1Char('n'));
     steps.replace(QLatin1String("LONG"), longText);
     changes.replace(QLatin1String("LONG"), longText);
-    Tree tree;
-    for (const QString& path : entries(files))
-        tree.append({path, path.toUtf8()});
-    const QByteArray flow = "{\"steps\": [" + steps.toUtf8() + "]}";
-    checkPlanAgainstRun(flow, tree);
-
-    QString failure;
-    const PlanAndRun outcome = planAndRun(flow, tree, &failure);
+    PlanAndRun outcome;
+    checkPlanAgainstRun("{\"steps\": [" + steps.toUtf8() + "]}", treeOf(files), &outcome);
+    if (QTest::currentTestFailed())
+        return;
     QStringList rows;
-    for (const QJsonValue& value : changesOf(outcome.plan)) {
+    for (const QJsonValue& value : changesOf(outcome.plan.report)) {
         const QJsonObject change = value.toObject();
         QString row = change.value("action").toString() + ' ' + change.value("path").toString();
         if (change.contains("from"))
@@ -438,29 +394,6 @@ void tst_StephostPlan::throughLinks_data()
            {"type": "file.read", "settings": {"filePath": "d/new.txt", "targetVarStr": "t"}})");
 }
 
-// The tree a run of `flow` leaves in a fresh copy of `tree`, with a journal in `journal` where
-// one is named (outside the tree); `undone` then tells whether its undo brought the tree back.
-QMap<QString, QByteArray> treeAfterRun(const QByteArray& flow, const Tree& tree,
-                                       const QString& journal = QString(), bool* undone = nullptr)
-{
-    const ScratchCwd dir;
-    if (!buildTree(tree))
-        return {};
-    const QString flowFile = dir.filePath(QStringLiteral(".flow.json"));
-    writeFile(flowFile, flow);
-    const QMap<QString, QByteArray> before = treeState();
-    QStringList arguments{QStringLiteral("run"), flowFile};
-    if (!journal.isEmpty())
-        arguments << QStringLiteral("--journal") << journal;
-    runStephost(arguments, dir.path());
-    const QMap<QString, QByteArray> after = treeState();
-    if (undone) {
-        *undone = runStephost({QStringLiteral("undo"), journal}, dir.path()).exitCode == 0 &&
-                  treeState() == before;
-    }
-    return after;
-}
-
 // A link followed by "..": the kernel climbs from where the link leads, and so must the plan,
 // and a journaled run, which records the entries the run really changed.
 void tst_StephostPlan::throughLinks()
@@ -469,17 +402,19 @@ void tst_StephostPlan::throughLinks()
     const Tree tree{
         {"d/sub/", ""}, {"d/report.txt", "r"}, {"c/lnk->../d/sub", ""}, {"c/l2->lnk", ""}};
     const QByteArray flow = R"({"variables": {"t": {"type": "string"}}, "steps": [)" + steps + "]}";
-    checkPlanAgainstRun(flow, tree);
-    QString failure;
-    const PlanAndRun outcome = planAndRun(flow, tree, &failure);
-    QCOMPARE(outcome.plan.value(QLatin1String("skipped")).toArray(), QJsonArray());
-    QVERIFY(!changesOf(outcome.plan).isEmpty());
+    PlanAndRun outcome;
+    checkPlanAgainstRun(flow, tree, &outcome);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(outcome.plan.report.value(QLatin1String("skipped")).toArray(), QJsonArray());
+    QVERIFY(!changesOf(outcome.plan.report).isEmpty());
 
     const QTemporaryDir journals;
-    bool undone = false;
-    QCOMPARE(treeAfterRun(flow, tree, journals.filePath(QStringLiteral("j")), &undone),
-             treeAfterRun(flow, tree));
-    QVERIFY(undone);
+    QString failure;
+    const TreeRun journaled = runInFreshTree(QStringLiteral("run"), flow, tree, &failure,
+                                             journals.filePath(QStringLiteral("j")));
+    QVERIFY2(failure.isEmpty(), qPrintable(failure));
+    QCOMPARE(journaled.after, outcome.run.after);
 }
 
 void tst_StephostPlan::craftedNames_data()
@@ -503,24 +438,20 @@ void tst_StephostPlan::craftedNames()
         {"variables", QJsonObject{{"renamed", QJsonObject{{"type", "list"}}}}},
         {"steps", QJsonArray{QJsonObject{{"type", "file.rename"}, {"settings", stepSettings}}}}};
     const QByteArray flow = QJsonDocument(flowObject).toJson();
-    Tree tree;
-    for (const QString& entry : entries(QString::fromUtf8(craftedTree)))
-        tree.append({entry, entry.toUtf8()});
-    checkPlanAgainstRun(flow, tree);
-
-    QString failure;
-    const PlanAndRun outcome = planAndRun(flow, tree, &failure);
-    QVERIFY2(failure.isEmpty(), qPrintable(failure));
-    const QJsonArray renamed = outcome.run.value(QLatin1String("variables"))
+    PlanAndRun outcome;
+    checkPlanAgainstRun(flow, treeOf(QString::fromUtf8(craftedTree)), &outcome);
+    if (QTest::currentTestFailed())
+        return;
+    const QJsonArray renamed = outcome.run.report.value(QLatin1String("variables"))
                                    .toObject()
                                    .value(QLatin1String("renamed"))
                                    .toObject()
                                    .value(QLatin1String("value"))
                                    .toArray();
-    const QJsonArray skipped = outcome.plan.value(QLatin1String("skipped")).toArray();
+    const QJsonArray skipped = outcome.plan.report.value(QLatin1String("skipped")).toArray();
     if (listed.isEmpty()) {
         QCOMPARE(renamed, QJsonArray());
-        QCOMPARE(outcome.made.created + outcome.made.removed + outcome.made.changed, QStringList());
+        QVERIFY2(outcome.run.after == outcome.run.before, "the run changed the tree");
         QCOMPARE(skipped.size(), 1);
         QVERIFY2(skipped.at(0)
                      .toObject()

@@ -5,7 +5,7 @@
 // same flow with relative paths gives the same texts and changes either way, plans and runs in
 // different folders can overlap, and a flow that ends by an exception leaves nothing of itself
 // for a later scope at the same address.
-#include "testsupport.h"
+#include "filetree.h"
 
 #include "flowscope.h"
 #include "journalrun.h"
@@ -19,12 +19,12 @@
 #include <operation.h>
 #include <variablescope.h>
 
-#include <QDirIterator>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QSemaphore>
 #include <QtTest>
 
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -34,7 +34,7 @@ namespace
 const QString kFolder = QStringLiteral("@DIR@");
 
 // The tree every flow starts from; `linked` leads into deep/inner, so "linked/.." is deep.
-void makeTree(const QString& folder)
+void makeFolderTree(const QString& folder)
 {
     writeFile(folder + "/in/a.txt", "a");
     writeFile(folder + "/in/b.txt", "b\nsecond");
@@ -44,26 +44,20 @@ void makeTree(const QString& folder)
     QFile::link(QStringLiteral("deep/inner"), folder + "/linked");
 }
 
-// Every entry below the folder: "path/" for a folder, "path->target" for a link, else
-// "path=content", sorted.
+// The tree below the folder, as filetree.h writes it.
 QStringList snapshot(const QString& folder)
 {
-    QStringList entries;
-    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QFileInfo info(path);
-        const QString name = QDir(folder).relativeFilePath(path);
-        if (info.isSymLink())
-            entries << name + "->" + QDir(folder).relativeFilePath(QFile::symLinkTarget(path));
-        else if (info.isDir())
-            entries << name + '/';
-        else
-            entries << name + '=' + QString::fromUtf8(readFile(path));
-    }
-    entries.sort();
-    return entries;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(folder);
+    const QStringList tree = treeSnapshot();
+    QDir::setCurrent(previous);
+    return tree;
+}
+
+// A flow of tests/data/workingfolder.
+QByteArray flowText(const char* name)
+{
+    return readFile(QStringLiteral(TEST_DATA_DIR "/workingfolder/") + QLatin1String(name));
 }
 
 enum class Mode { Run, Plan, Journal };
@@ -80,7 +74,7 @@ struct Outcome {
 Outcome runInFolder(const PluginHost& host, const QByteArray& json, Mode mode,
                     const QString& folder, const QString& workingFolder)
 {
-    makeTree(folder);
+    makeFolderTree(folder);
     const QString real = QFileInfo(folder).canonicalFilePath();
     const QString journal = folder + ".journal";
     QTemporaryDir elsewhere;
@@ -117,10 +111,12 @@ Outcome runInFolder(const PluginHost& host, const QByteArray& json, Mode mode,
     return outcome;
 }
 
-// A step of the flow's first type, built as the host builds it.
-std::unique_ptr<Operation> stepOf(const PluginHost& host, const Flow& flow, int index)
+// Step `index` of the flow, built as the host builds it, run in `scope`.
+void runStepOf(const PluginHost& host, const Flow& flow, int index, VariableScope* scope)
 {
-    return std::unique_ptr<Operation>(host.createStep(flow.steps.at(index)));
+    const std::unique_ptr<Operation> step(host.createStep(flow.steps.at(index)));
+    step->setVariableScope(scope);
+    step->doOperation();
 }
 
 struct Thrown {
@@ -177,61 +173,11 @@ void tst_WorkingFolder::sameAsProcessInFolder_data()
     QTest::addColumn<QByteArray>("flow");
     QTest::addColumn<bool>("throughLink"); // the working folder is given by a link to it
 
-    // Every step, each with relative paths.
-    const QByteArray allSteps = R"({
-      "variables": {
-        "files": { "type": "list", "value": ["in/a.txt", "./in/b.txt"] },
-        "found": { "type": "bool" }, "dir": { "type": "string" }, "name": { "type": "string" },
-        "text": { "type": "string" }, "lines": { "type": "list" }, "table": { "type": "datatable" },
-        "copied": { "type": "list" }, "numbered": { "type": "list" }, "moved": { "type": "list" },
-        "renamed": { "type": "list" }, "deleted": { "type": "list" }
-      },
-      "steps": [
-        { "type": "file.exists", "settings": { "fileName": "in/a.txt", "resultVar": "found" } },
-        { "type": "file.parse",
-          "settings": { "filePath": "in/report.final.csv", "dirVar": "dir", "nameVar": "name" } },
-        { "type": "file.read", "settings": { "filePath": "in/a.txt", "targetVarStr": "text" } },
-        { "type": "file.read",
-          "settings": { "filePath": "in/b.txt", "storeAs": 1, "targetVarList": "lines" } },
-        { "type": "file.read", "settings": { "filePath": "missing.txt", "targetVarStr": "text" } },
-        { "type": "file.readcsv", "settings": { "filePath": "in/table.csv", "targetVar": "table" } },
-        { "type": "file.copy",
-          "settings": { "files": "$files", "destDir": "out", "ifExist": 0, "listVar": "copied" } },
-        { "type": "file.copy",
-          "settings": { "files": "$files", "destDir": "out/", "ifExist": 2, "listVar": "numbered" } },
-        { "type": "file.writecsv",
-          "settings": { "sourceVar": "table", "filePath": "out/table.csv", "delimiter": ";" } },
-        { "type": "file.write",
-          "settings": { "filePath": "out/a.txt", "content": "$lines", "ifExist": 1 } },
-        { "type": "file.write", "settings": { "filePath": "in", "content": "$text" } },
-        { "type": "file.move",
-          "settings": { "files": "$numbered", "destDir": "moved", "ifExist": 1, "listVar": "moved" } },
-        { "type": "file.rename",
-          "settings": { "files": "$moved", "mode": 5, "sep": 1, "usePad": true, "newList": "renamed" } },
-        { "type": "file.delete", "settings": { "files": "out/b.txt", "deletedList": "deleted" } }
-      ]
-    })";
-    // ".." after a link climbs from where the link leads; Qt cleans it away as text where it
-    // makes folders. Both must happen as they do with the process in the folder.
-    const QByteArray dotDot = R"({
-      "variables": {
-        "found": { "type": "bool" }, "copied": { "type": "list" }, "deleted": { "type": "list" },
-        "dir": { "type": "string" }
-      },
-      "steps": [
-        { "type": "file.exists", "settings": { "fileName": "linked/../d.txt", "resultVar": "found" } },
-        { "type": "file.copy",
-          "settings": { "files": "linked/../d.txt\nin/../in/a.txt", "destDir": "linked/../copies",
-                        "ifExist": 2, "listVar": "copied" } },
-        { "type": "file.copy",
-          "settings": { "files": "linked/../d.txt", "destDir": "linked/..", "ifExist": 2,
-                        "listVar": "copied" } },
-        { "type": "file.write", "settings": { "filePath": "linked/../w.txt", "content": "w" } },
-        { "type": "file.write", "settings": { "filePath": "in/a.txt/", "content": "not a folder" } },
-        { "type": "file.parse", "settings": { "filePath": "linked/../../x.txt", "dirVar": "dir" } },
-        { "type": "file.delete", "settings": { "files": "in/../in/b.txt", "deletedList": "deleted" } }
-      ]
-    })";
+    // Every step, each with relative paths; then ".." after a link, which climbs from where the
+    // link leads, while Qt cleans it away as text where it makes folders: both must happen as
+    // they do with the process in the folder.
+    const QByteArray allSteps = flowText("every-step.json");
+    const QByteArray dotDot = flowText("dot-dot.json");
     QTest::newRow("every step") << allSteps << false;
     QTest::newRow("every step, the folder given by a link") << allSteps << true;
     QTest::newRow("dot-dot and links") << dotDot << false;
@@ -276,23 +222,14 @@ void tst_WorkingFolder::planInOneFolderWhileRunInAnother_data()
 void tst_WorkingFolder::planInOneFolderWhileRunInAnother()
 {
     QFETCH(bool, planInsideRun);
-    const QByteArray json = R"({
-      "variables": { "copied": { "type": "list" }, "text": { "type": "string" } },
-      "steps": [
-        { "type": "file.copy",
-          "settings": { "files": "in/a.txt\nin/b.txt", "destDir": "out", "listVar": "copied" } },
-        { "type": "file.write", "settings": { "filePath": "out/a.txt", "content": "new", "ifExist": 1 } },
-        { "type": "file.read", "settings": { "filePath": "out/a.txt", "targetVarStr": "text" } },
-        { "type": "file.delete", "settings": { "files": "in/b.txt" } }
-      ]
-    })";
+    const QByteArray json = flowText("plan-and-run.json");
     const Flow flow = readJsonFlow(json, m_host);
     QTemporaryDir root;
     QVERIFY(root.isValid());
     const QString planFolder = root.filePath("A");
     const QString runFolder = root.filePath("B");
-    makeTree(planFolder);
-    makeTree(runFolder);
+    makeFolderTree(planFolder);
+    makeFolderTree(runFolder);
     const QStringList untouched = snapshot(planFolder);
     // Alone, for comparison.
     const QString planAlone =
@@ -317,22 +254,20 @@ void tst_WorkingFolder::planInOneFolderWhileRunInAnother()
 
     QString planned;
     QString ran;
-    std::thread planThread([&] {
-        if (planInsideRun)
-            outerWaits.acquire();
+    const std::function<void()> plan = [&] {
         planned = QString::fromStdString(planReportText(planFlow(flow, m_host, planOptions)));
-        if (planInsideRun)
-            innerDone.release();
-    });
-    std::thread runThread([&] {
-        if (!planInsideRun)
-            outerWaits.acquire();
+    };
+    const std::function<void()> run = [&] {
         ran = QString::fromStdString(reportText(runFlow(flow, m_host, runOptions)));
-        if (!planInsideRun)
-            innerDone.release();
+    };
+    std::thread outer(planInsideRun ? run : plan);
+    std::thread inner([&] {
+        outerWaits.acquire();
+        (planInsideRun ? plan : run)();
+        innerDone.release();
     });
-    planThread.join();
-    runThread.join();
+    outer.join();
+    inner.join();
 
     QCOMPARE(planned.replace(planFolder, kFolder), planAlone);
     QCOMPARE(ran.replace(runFolder, kFolder), runAlone.report);
@@ -359,18 +294,14 @@ void tst_WorkingFolder::thrownFlowLeavesNothingBehind()
     try {
         const FlowScope guard(flow, m_host, &scope, given.path());
         planner->planStep(&scope, 1);
-        const std::unique_ptr<Operation> step = stepOf(m_host, flow, 0);
-        step->setVariableScope(&scope);
-        step->doOperation();
+        runStepOf(m_host, flow, 0, &scope);
         throw Thrown();
     } catch (const Thrown&) {
     }
     QVERIFY(!QFile::exists(given.filePath("first.txt")));
     QVERIFY(!QFile::exists(process.filePath("first.txt")));
 
-    const std::unique_ptr<Operation> later = stepOf(m_host, flow, 1);
-    later->setVariableScope(&scope);
-    later->doOperation();
+    runStepOf(m_host, flow, 1, &scope);
     QCOMPARE(readFile(process.filePath("second.txt")), QByteArray("\xEF\xBB\xBF"
                                                                   "2"));
     QVERIFY(!QFile::exists(given.filePath("second.txt")));

@@ -13,6 +13,15 @@
 #include <QLocale>
 #include <QTranslator>
 
+// Takes every translator the hosts installed away again.
+inline void removeTranslators()
+{
+    for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>()) {
+        QCoreApplication::removeTranslator(translator);
+        delete translator;
+    }
+}
+
 class ChineseForTest
 {
 public:
@@ -22,10 +31,7 @@ public:
     }
     ~ChineseForTest()
     {
-        for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>()) {
-            QCoreApplication::removeTranslator(translator);
-            delete translator;
-        }
+        removeTranslators();
         HostLanguage::install(*QCoreApplication::instance(), QLocale("en"));
     }
     ChineseForTest(const ChineseForTest&) = delete;

@@ -9,9 +9,9 @@
 #include "flowcheck.h"
 #include "flowmodel.h"
 #include "mainwindow.h"
-#include "pluginhost.h"
 #include "previewpanel.h"
 #include "propertypanel.h"
+#include "windowtest.h"
 
 #include <operation.h>
 
@@ -25,7 +25,7 @@ class tst_GuiFlowCheck : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase() { loadPlugin(m_host); }
     void settingsMarked_data();
     void settingsMarked();
     void planTroubleMarked_data();
@@ -37,85 +37,69 @@ private:
     PluginHost m_host;
 };
 
-void tst_GuiFlowCheck::initTestCase()
-{
-    QString error;
-    QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
-}
-
 void tst_GuiFlowCheck::settingsMarked_data()
 {
     QTest::addColumn<QString>("type");
-    QTest::addColumn<QVariantMap>("settings");
+    QTest::addColumn<QString>("settings"); // "name=value" entries
     QTest::addColumn<QStringList>("problems");
+    const QString empty = QStringLiteral(": empty: the step has no path to work on");
     QTest::newRow("copy with nothing filled in")
-        << "file.copy" << QVariantMap{}
-        << QStringList{"要复制的文件: empty: the step has no path to work on",
-                       "目标文件夹: empty: the step has no path to work on"};
-    QTest::newRow("copy filled in")
-        << "file.copy" << QVariantMap{{"files", "a.txt"}, {"destDir", "备份"}} << QStringList{};
-    QTest::newRow("blanks are no path")
-        << "file.delete" << QVariantMap{{"files", " \n "}}
-        << QStringList{"要删除的文件: empty: the step has no path to work on"};
+        << "file.copy"
+        << "" << QStringList{"要复制的文件" + empty, "目标文件夹" + empty};
+    QTest::newRow("copy filled in") << "file.copy"
+                                    << "files=a.txt|destDir=备份" << QStringList{};
+    QTest::newRow("blanks are no path") << "file.delete"
+                                        << "files= \n " << QStringList{"要删除的文件" + empty};
     QTest::newRow("CSV rows below 0 and in words")
         << "file.readcsv"
-        << QVariantMap{{"filePath", "a.csv"},
-                       {"readScope", 1},
-                       {"startRow", "-1"},
-                       {"endRow", "十二"}}
+        << "filePath=a.csv|readScope=1|startRow=-1|endRow=十二"
         << QStringList{"起始行(0=首行): -1 is below 0, which the step does not take",
                        "结束行(0=首行): not a whole number, for example 0 or 12"};
     QTest::newRow("CSV rows hidden while all rows are read")
         << "file.readcsv"
-        << QVariantMap{{"filePath", "a.csv"}, {"readScope", 0}, {"startRow", "-1"}}
-        << QStringList{};
-    QTest::newRow("CSV rows as numbers") << "file.readcsv"
-                                         << QVariantMap{{"filePath", "a.csv"},
-                                                        {"readScope", 1},
-                                                        {"startRow", "0"},
-                                                        {"endRow", " 12 "}}
-                                         << QStringList{};
+        << "filePath=a.csv|readScope=0|startRow=-1" << QStringList{};
+    QTest::newRow("CSV rows as numbers")
+        << "file.readcsv"
+        << "filePath=a.csv|readScope=1|startRow=0|endRow= 12 " << QStringList{};
 }
 
 void tst_GuiFlowCheck::settingsMarked()
 {
     QFETCH(QString, type);
-    QFETCH(QVariantMap, settings);
+    QFETCH(QString, settings);
     QFETCH(QStringList, problems);
     const std::unique_ptr<Operation> step(m_host.createStep({type, {}}));
     QVERIFY(step);
-    for (auto setting = settings.cbegin(); setting != settings.cend(); ++setting)
-        QVERIFY(step->setProperty(setting.key().toLatin1().constData(), setting.value()));
+    QVERIFY(applySettings(step.get(), settings));
     QCOMPARE(FlowCheck::stepProblems(*step, {}), problems);
 }
 
 void tst_GuiFlowCheck::planTroubleMarked_data()
 {
     QTest::addColumn<QString>("files");
-    QTest::addColumn<QVariantMap>("settings");
+    QTest::addColumn<QString>("settings");
     QTest::addColumn<QStringList>("marks");
     // A new rename step's defaults: an empty new name, and 覆盖.
     QTest::newRow("three files onto one name")
-        << "a.txt|b.txt|c.txt" << QVariantMap{{"files", "a.txt\nb.txt\nc.txt"}}
+        << "a.txt|b.txt|c.txt"
+        << "files=a.txt\nb.txt\nc.txt"
         << QStringList{"the plan shows 2 conflict(s) in this step",
                        "sends 3 files onto one name, ./.txt"};
-    QTest::newRow("one file renamed")
-        << "a.txt" << QVariantMap{{"files", "a.txt"}, {"newName", "b"}} << QStringList{};
+    QTest::newRow("one file renamed") << "a.txt"
+                                      << "files=a.txt|newName=b" << QStringList{};
 }
 
 void tst_GuiFlowCheck::planTroubleMarked()
 {
     QFETCH(QString, files);
-    QFETCH(QVariantMap, settings);
+    QFETCH(QString, settings);
     QFETCH(QStringList, marks);
     const ScratchCwd dir;
     QVERIFY(makeTree(files));
     MainWindow window(m_host);
     window.setWorkingFolder(dir.path());
     QCOMPARE(window.addStep(QStringLiteral("file.rename")), 0);
-    Operation* step = window.flowModel()->step(0);
-    for (auto setting = settings.cbegin(); setting != settings.cend(); ++setting)
-        QVERIFY(step->setProperty(setting.key().toLatin1().constData(), setting.value()));
+    QVERIFY(applySettings(window.flowModel()->step(0), settings));
     window.flowModel()->stepsChanged();
     QVERIFY(window.previewPanel()->awaitCurrentPlan());
     window.previewPanel()->updateNow();

@@ -3,6 +3,7 @@
 
 // The window in the language the host chose: its actions, tabs, run outcome and reasons for
 // refusing a value read in Chinese under zh_CN and in English, the source language, otherwise.
+#include "chinesefortest.h"
 #include "hostlanguage.h"
 #include "mainwindow.h"
 #include "pluginhost.h"
@@ -13,7 +14,6 @@
 #include <QApplication>
 #include <QStatusBar>
 #include <QTabWidget>
-#include <QTranslator>
 #include <QtTest>
 
 class tst_GuiLanguage : public QObject
@@ -21,19 +21,10 @@ class tst_GuiLanguage : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup();
+    void cleanup() { removeTranslators(); }
     void windowTexts_data();
     void windowTexts();
 };
-
-void tst_GuiLanguage::cleanup()
-{
-    const QList<QTranslator*> translators = qApp->findChildren<QTranslator*>();
-    for (QTranslator* translator : translators) {
-        QCoreApplication::removeTranslator(translator);
-        delete translator;
-    }
-}
 
 void tst_GuiLanguage::windowTexts_data()
 {

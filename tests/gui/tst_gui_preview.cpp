@@ -9,16 +9,14 @@
 #include "legacyencodingmenu.h"
 #include "mainwindow.h"
 #include "modalanswers.h"
-#include "pluginhost.h"
 #include "previewpanel.h"
 #include "propertypanel.h"
 #include "runtoend.h"
+#include "windowtest.h"
 
 #include <QAction>
 #include <QMessageBox>
-#include <QPushButton>
 #include <QSettings>
-#include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QtTest>
@@ -28,7 +26,7 @@ class tst_GuiPreview : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase() { loadPlugin(m_host); }
     void showsThePlanWithConflictsMarked_data();
     void showsThePlanWithConflictsMarked();
     void followsSettingsAndTheWorkingFolder();
@@ -87,22 +85,7 @@ QStringList shownRows(const QTableWidget& table)
     return rows;
 }
 
-// Answers the next question box with `button` once it shows, and keeps its text.
-void answerNextQuestion(QObject* owner, QMessageBox::StandardButton button, QString* text)
-{
-    answerModal<QMessageBox>(owner, [button, text](QMessageBox* box) {
-        *text = box->text();
-        box->button(button)->click();
-    });
-}
-
 } // namespace
-
-void tst_GuiPreview::initTestCase()
-{
-    QString error;
-    QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
-}
 
 void tst_GuiPreview::showsThePlanWithConflictsMarked_data()
 {
@@ -258,7 +241,7 @@ void tst_GuiPreview::runAsksWhenThePlanShowsConflicts()
     QVERIFY(openSteps(window, flows, swapSteps));
     // Run right away: the plan is made first, then the question asked.
     QString question;
-    answerNextQuestion(&window, yes ? QMessageBox::Yes : QMessageBox::No, &question);
+    answerQuestion(&window, yes ? QMessageBox::Yes : QMessageBox::No, &question);
     QCOMPARE(runToEnd(window), yes);
     QCOMPARE(question,
              QStringLiteral("The plan shows 1 conflict(s): changes that replace files the flow "

@@ -4,8 +4,8 @@
 // The panel builds every step type's rows from its meta-object alone, so the expectations are read
 // from the same class-info; the exact annotations are pinned by tests/data/schema.json.
 #include "operationprops.h"
-#include "pluginhost.h"
 #include "propertypanel.h"
+#include "windowtest.h"
 
 #include <operation.h>
 
@@ -26,7 +26,7 @@ class tst_GuiPropertyPanel : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase() { loadPlugin(m_host); }
     void init();
     void rowsShowTheSettingsAndEditThroughTheSetters_data() { addPrototypeRows(); }
     void rowsShowTheSettingsAndEditThroughTheSetters();
@@ -70,12 +70,6 @@ QStringList rowsWhoseConditionHolds(const Operation& op)
 }
 
 } // namespace
-
-void tst_GuiPropertyPanel::initTestCase()
-{
-    QString error;
-    QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
-}
 
 void tst_GuiPropertyPanel::init()
 {

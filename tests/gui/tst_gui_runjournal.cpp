@@ -10,23 +10,18 @@
 #include "journalrun.h"
 #include "mainwindow.h"
 #include "modalanswers.h"
-#include "pluginhost.h"
 #include "runtoend.h"
 #include "undorundialog.h"
+#include "windowtest.h"
 
-#include <QAbstractButton>
 #include <QAction>
-#include <QApplication>
-#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QStatusBar>
-#include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <QUndoStack>
 
-#include <functional>
-#include <memory>
+#include <optional>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -37,9 +32,9 @@ class tst_GuiRunJournal : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase() { loadPlugin(m_host); }
+    void init() { m_scratch.emplace(); }
+    void cleanup() { m_scratch.reset(); }
     void runIsTakenBackExactly_data();
     void runIsTakenBackExactly();
     void fileEditedSinceIsLeftAndReported();
@@ -52,9 +47,7 @@ private:
     QString flowFile(const QByteArray& json);
     bool openInScratch(MainWindow& window, const QString& flow);
     PluginHost m_host;
-    std::unique_ptr<QTemporaryDir> m_data; // the user's data folder, journals included
-    std::unique_ptr<QTemporaryDir> m_flows;
-    std::unique_ptr<ScratchCwd> m_work; // the files the runs change
+    std::optional<WindowScratch> m_scratch;
 };
 
 namespace
@@ -64,27 +57,6 @@ const QByteArray moveFlow = R"({"steps": [{"type": "file.move", "settings":
     {"files": "a.txt\nb.txt", "destDir": "out", "ifExist": 1}}]})";
 const QByteArray appendFlow = R"({"steps": [{"type": "file.write", "settings":
     {"filePath": "log.txt", "content": "x", "ifExist": 1, "appendNoNewline": true}}]})";
-
-void answerUndoDialog(QObject* owner, bool accept,
-                      const std::function<void(UndoRunDialog*)>& look = {})
-{
-    answerModal<UndoRunDialog>(owner, [=](UndoRunDialog* dialog) {
-        if (look)
-            look(dialog);
-        accept ? dialog->accept() : dialog->reject();
-    });
-}
-
-// The flows under tests/flows name undeclared variables on purpose, and some replace files they
-// use later: the window asks first, once for each.
-bool runMarkedFlow(MainWindow& window)
-{
-    QTimer* answering = answerModal<QMessageBox>(
-        &window, [](QMessageBox* box) { box->button(QMessageBox::Yes)->click(); }, 0);
-    const bool ran = runToEnd(window);
-    delete answering;
-    return ran;
-}
 
 QStringList column(const QTreeWidget* list, int column)
 {
@@ -96,29 +68,9 @@ QStringList column(const QTreeWidget* list, int column)
 
 } // namespace
 
-void tst_GuiRunJournal::initTestCase()
-{
-    QString error;
-    QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
-}
-
-void tst_GuiRunJournal::init()
-{
-    m_data.reset(new QTemporaryDir);
-    m_flows.reset(new QTemporaryDir);
-    m_work.reset(new ScratchCwd);
-    qputenv("HOME", QFile::encodeName(m_data->path())); // the data folder under Qt's test mode
-    RunJournals::setEnabled(true);
-}
-
-void tst_GuiRunJournal::cleanup()
-{
-    m_work.reset();
-}
-
 QString tst_GuiRunJournal::flowFile(const QByteArray& json)
 {
-    const QString path = m_flows->filePath(QStringLiteral("flow%1.json").arg(qHash(json)));
+    const QString path = m_scratch->data.filePath(QStringLiteral("flow%1.json").arg(qHash(json)));
     return writeFile(path, json) ? path : QString();
 }
 
@@ -127,7 +79,7 @@ bool tst_GuiRunJournal::openInScratch(MainWindow& window, const QString& flow)
 {
     if (!window.openFlow(flow).isEmpty())
         return false;
-    window.setWorkingFolder(m_work->path());
+    window.setWorkingFolder(m_scratch->work.path());
     return true;
 }
 
@@ -146,11 +98,11 @@ void tst_GuiRunJournal::runIsTakenBackExactly()
     MainWindow window(m_host);
     QVERIFY(openInScratch(window, flow));
     QVERIFY(!window.undoRunAction()->isEnabled());
-    QVERIFY(runMarkedFlow(window));
+    QVERIFY(runAnsweringYes(window));
     QVERIFY(fullTreeState() != before);
     const QStringList journals = window.runJournals().folders();
     QCOMPARE(journals.size(), 1);
-    QVERIFY(journals.first().startsWith(m_data->path()));
+    QVERIFY(journals.first().startsWith(m_scratch->data.path()));
     QVERIFY(window.undoRunAction()->isEnabled());
 
     int shown = 0;
@@ -177,17 +129,17 @@ void tst_GuiRunJournal::fileEditedSinceIsLeftAndReported()
     QVERIFY(runToEnd(window));
     QVERIFY(writeFile(QStringLiteral("out/a.txt"), "mine"));
 
-    const QStringList left = {m_work->filePath(QStringLiteral("out/a.txt")),
-                              m_work->filePath(QStringLiteral("out"))};
+    const QStringList left = {m_scratch->work.filePath(QStringLiteral("out/a.txt")),
+                              m_scratch->work.filePath(QStringLiteral("out"))};
     answerUndoDialog(&window, false, [&](UndoRunDialog* dialog) {
         QCOMPARE(column(dialog->leftList(), 0), left);
         // A move is a copy and the original taken into the journal: the original comes back.
         // The sources of a batch go once all its copies have their names, and undo takes the
         // changes back last first.
         QCOMPARE(column(dialog->restoredList(), 1),
-                 (QStringList{m_work->filePath(QStringLiteral("b.txt")),
-                              m_work->filePath(QStringLiteral("a.txt")),
-                              m_work->filePath(QStringLiteral("out/b.txt"))}));
+                 (QStringList{m_scratch->work.filePath(QStringLiteral("b.txt")),
+                              m_scratch->work.filePath(QStringLiteral("a.txt")),
+                              m_scratch->work.filePath(QStringLiteral("out/b.txt"))}));
     });
     QVERIFY(!window.undoLastRun());
     QCOMPARE(treeSnapshot(), sortedEntries(QStringLiteral("out/a.txt=mine|out/b.txt=b.txt")));
@@ -235,7 +187,7 @@ void tst_GuiRunJournal::journalingOffRunsAsBefore()
         QCOMPARE(window.journalingAction()->isChecked(), true);
         window.journalingAction()->setChecked(journaling);
         QVERIFY(openInScratch(window, QStringLiteral(FLOWS_DIR "/copy-move.json")));
-        QVERIFY(runMarkedFlow(window));
+        QVERIFY(runAnsweringYes(window));
         reports.append(window.lastReport());
         trees.append(fullTreeState().join('\n'));
         QCOMPARE(window.runJournals().folders().size(), 1);

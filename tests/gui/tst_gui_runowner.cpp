@@ -7,36 +7,34 @@
 #include "filetree.h"
 #include "mainwindow.h"
 #include "modalanswers.h"
-#include "pluginhost.h"
 #include "runtoend.h"
 #include "undorundialog.h"
 #include "variablesmodel.h"
+#include "windowtest.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QLabel>
 #include <QTabWidget>
 #include <QTableView>
 #include <QUndoStack>
 #include <QtTest>
 
-#include <memory>
+#include <optional>
 
 class tst_GuiRunOwner : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase() { loadPlugin(m_host); }
+    void init() { m_scratch.emplace(); }
+    void cleanup() { m_scratch.reset(); }
     void undoOffersOnlyThisFlowsRunHere();
     void ctrlZTakesBackTheVariableJustAdded();
 
 private:
     PluginHost m_host;
-    std::unique_ptr<QTemporaryDir> m_data;
-    std::unique_ptr<ScratchCwd> m_work;
+    std::optional<WindowScratch> m_scratch;
 };
 
 namespace
@@ -47,32 +45,13 @@ const QByteArray writeFlow = R"({"steps": [{"type": "file.write", "settings":
 
 } // namespace
 
-void tst_GuiRunOwner::initTestCase()
-{
-    QString error;
-    QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
-}
-
-void tst_GuiRunOwner::init()
-{
-    m_data.reset(new QTemporaryDir);
-    m_work.reset(new ScratchCwd);
-    qputenv("HOME", QFile::encodeName(m_data->path())); // the data folder under Qt's test mode
-    RunJournals::setEnabled(true);
-}
-
-void tst_GuiRunOwner::cleanup()
-{
-    m_work.reset();
-}
-
 void tst_GuiRunOwner::undoOffersOnlyThisFlowsRunHere()
 {
     QVERIFY(makeTree(QStringLiteral("one/|two/|flows/")));
     QVERIFY(writeFile(QStringLiteral("flows/a.json"), writeFlow));
     QVERIFY(writeFile(QStringLiteral("flows/b.json"), writeFlow));
-    const QString one = m_work->filePath(QStringLiteral("one"));
-    const QString two = m_work->filePath(QStringLiteral("two"));
+    const QString one = m_scratch->work.filePath(QStringLiteral("one"));
+    const QString two = m_scratch->work.filePath(QStringLiteral("two"));
     MainWindow first(m_host);
     QCOMPARE(first.openFlow(QStringLiteral("flows/a.json")), QString());
     first.setWorkingFolder(one);
@@ -93,16 +72,15 @@ void tst_GuiRunOwner::undoOffersOnlyThisFlowsRunHere()
     QVERIFY(second.undoRunAction()->isEnabled());
 
     QString owner;
-    answerModal<UndoRunDialog>(&first, [&owner](UndoRunDialog* dialog) {
+    answerUndoDialog(&first, true, [&owner](UndoRunDialog* dialog) {
         for (const QLabel* label : dialog->findChildren<QLabel*>()) {
             if (label->text().startsWith(QLatin1String("Flow: ")))
                 owner = label->text();
         }
-        dialog->accept();
     });
     QVERIFY(first.undoLastRun());
     QCOMPARE(owner, QStringLiteral("Flow: %1, working folder: %2")
-                        .arg(m_work->filePath(QStringLiteral("flows/a.json")), one));
+                        .arg(m_scratch->work.filePath(QStringLiteral("flows/a.json")), one));
     QVERIFY(!QFile::exists(QStringLiteral("one/note.txt")));
     QVERIFY(!first.undoRunAction()->isEnabled());
 }
@@ -112,7 +90,7 @@ void tst_GuiRunOwner::ctrlZTakesBackTheVariableJustAdded()
     QVERIFY(writeFile(QStringLiteral("flow.json"), writeFlow));
     MainWindow window(m_host);
     QCOMPARE(window.openFlow(QStringLiteral("flow.json")), QString());
-    window.setWorkingFolder(m_work->path());
+    window.setWorkingFolder(m_scratch->work.path());
     QVERIFY(runToEnd(window)); // a run to undo is there too
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
@@ -124,10 +102,7 @@ void tst_GuiRunOwner::ctrlZTakesBackTheVariableJustAdded()
     QVERIFY(table->hasFocus());
     QCOMPARE(window.variablesModel()->rowCount(), 1);
     bool asked = false;
-    answerModal<UndoRunDialog>(&window, [&asked](UndoRunDialog* dialog) {
-        asked = true;
-        dialog->reject();
-    });
+    answerUndoDialog(&window, false, [&asked](UndoRunDialog*) { asked = true; });
     QTest::keyClick(table, Qt::Key_Z, Qt::ControlModifier);
     QCOMPARE(window.variablesModel()->rowCount(), 0);
     QVERIFY(!asked);

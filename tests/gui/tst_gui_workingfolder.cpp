@@ -9,18 +9,16 @@
 #include "flowio.h"
 #include "mainwindow.h"
 #include "modalanswers.h"
-#include "pluginhost.h"
 #include "runtoend.h"
+#include "windowtest.h"
 #include "workingfolderbar.h"
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QUndoStack>
 #include <QtTest>
 
-#include <memory>
+#include <optional>
 
 Q_DECLARE_METATYPE(FlowFormat)
 
@@ -29,9 +27,13 @@ class tst_GuiWorkingFolder : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase()
+    {
+        loadPlugin(m_host);
+        m_startFolder = QDir::currentPath();
+    }
+    void init() { m_scratch.emplace(); }
+    void cleanup() { m_scratch.reset(); }
     void noteIsShownEditedAndSaved_data();
     void noteIsShownEditedAndSaved();
     void noticeWhenTheStartFilesAreElsewhere();
@@ -42,8 +44,7 @@ private slots:
 private:
     PluginHost m_host;
     QString m_startFolder;
-    std::unique_ptr<QTemporaryDir> m_data;
-    std::unique_ptr<ScratchCwd> m_work;
+    std::optional<WindowScratch> m_scratch;
 };
 
 namespace
@@ -53,25 +54,6 @@ const QByteArray copyFlow = R"({"comment": "Run it in a copy of office-files.",
     "steps": [{"type": "file.copy", "settings": {"files": "a.txt\nb.txt", "destDir": "备份"}}]})";
 
 } // namespace
-
-void tst_GuiWorkingFolder::initTestCase()
-{
-    QString error;
-    QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
-    m_startFolder = QDir::currentPath();
-}
-
-void tst_GuiWorkingFolder::init()
-{
-    m_data.reset(new QTemporaryDir);
-    m_work.reset(new ScratchCwd);
-    qputenv("HOME", QFile::encodeName(m_data->path())); // the data folder under Qt's test mode
-}
-
-void tst_GuiWorkingFolder::cleanup()
-{
-    m_work.reset();
-}
 
 void tst_GuiWorkingFolder::noteIsShownEditedAndSaved_data()
 {
@@ -114,17 +96,17 @@ void tst_GuiWorkingFolder::noticeWhenTheStartFilesAreElsewhere()
     MainWindow window(m_host);
     QCOMPARE(window.openFlow(QStringLiteral("flows/flow.json")), QString());
     WorkingFolderBar* bar = window.workingFolderBar();
-    QCOMPARE(bar->folderText(),
-             QStringLiteral("Working folder: %1").arg(m_work->filePath(QStringLiteral("flows"))));
+    QCOMPARE(bar->folderText(), QStringLiteral("Working folder: %1")
+                                    .arg(m_scratch->work.filePath(QStringLiteral("flows"))));
     QCOMPARE(bar->noticeText(),
              QStringLiteral("⚠ The files the flow starts from are not in this folder (a.txt, "
                             "b.txt): choose the folder with Change…."));
-    window.setWorkingFolder(m_work->filePath(QStringLiteral("files")));
+    window.setWorkingFolder(m_scratch->work.filePath(QStringLiteral("files")));
     QCOMPARE(bar->noticeText(), QString());
     // One of them there is enough: the other is the Preview's to report.
     QVERIFY(QFile::remove(QStringLiteral("files/a.txt")));
-    window.setWorkingFolder(m_work->filePath(QStringLiteral("flows")));
-    window.setWorkingFolder(m_work->filePath(QStringLiteral("files")));
+    window.setWorkingFolder(m_scratch->work.filePath(QStringLiteral("flows")));
+    window.setWorkingFolder(m_scratch->work.filePath(QStringLiteral("files")));
     QCOMPARE(bar->noticeText(), QString());
 }
 
@@ -150,13 +132,10 @@ void tst_GuiWorkingFolder::missingFolderIsOfferedToBeMade()
                           {"filePath": "note.txt", "content": "x"}}]})"));
     MainWindow window(m_host);
     QCOMPARE(window.openFlow(QStringLiteral("flow.json")), QString());
-    const QString folder = m_work->filePath(QStringLiteral("new/sub"));
+    const QString folder = m_scratch->work.filePath(QStringLiteral("new/sub"));
     window.setWorkingFolder(folder);
     QString question;
-    answerModal<QMessageBox>(&window, [&](QMessageBox* box) {
-        question = box->text();
-        box->button(yes ? QMessageBox::Yes : QMessageBox::No)->click();
-    });
+    answerQuestion(&window, yes ? QMessageBox::Yes : QMessageBox::No, &question);
     QCOMPARE(runToEnd(window), yes);
     QCOMPARE(question, QStringLiteral("The working folder %1 does not exist. Make it and run the "
                                       "flow there?")
