@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QFileInfo>
+#include <QPair>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -17,6 +19,24 @@
 // system's reason; the temporary file is gone.
 
 struct FileStatus;
+
+// What the copies of one step learn once instead of asking the system for each file: the
+// process's file size limit, and the pairs of file systems (source's, copy's) between which a
+// clone was refused, where it is not tried again.
+class CopyConditions
+{
+public:
+    CopyConditions();
+
+    // -1 where there is none.
+    qint64 fileSizeLimit() const { return m_fileSizeLimit; }
+    bool mayClone(quint64 from, quint64 to) const;
+    void cloneRefused(quint64 from, quint64 to);
+
+private:
+    qint64 m_fileSizeLimit;
+    QSet<QPair<quint64, quint64>> m_refusingClones;
+};
 
 // One copy, made complete under its hidden name first and named later. Made durable at once, or
 // later by makeDurable() together with others (many small files are synced far faster together
@@ -33,8 +53,10 @@ public:
     PreparedCopy& operator=(const PreparedCopy&) = delete;
 
     // Creates the temporary file beside `target` and fills it with the source's bytes, mode and
-    // modification time; synced to disk with Durability::Now.
-    bool make(const QString& source, const QString& target, Durability durability, QString* error);
+    // modification time; synced to disk with Durability::Now. `conditions` is what the copies
+    // before this one learnt, and learns from this one.
+    bool make(const QString& source, const QString& target, Durability durability,
+              CopyConditions& conditions, QString* error);
     bool makeDurable(QString* error);
     // Makes durable everything written to the file system this copy is on, this copy included;
     // the way to make many copies durable at once.
@@ -51,7 +73,7 @@ public:
 
 private:
     bool fill(int in, const QString& source, const FileStatus& status, const QString& target,
-              QString* error);
+              CopyConditions& conditions, QString* error);
 
     int m_fd = -1;
     QString m_temporary;
