@@ -49,10 +49,12 @@ bool failWithErrno(QString* error)
 }
 
 // The source, open for reading. Only a regular file is opened (links followed), and the open
-// never waits: asked first, so that a device is never opened at all.
-int openSource(const QString& path, FileStatus* status, QString* error)
+// never waits: asked first, unless the caller just did, so that a device is never opened at all.
+int openSource(const QString& path, PreparedCopy::SourceCheck check, FileStatus* status,
+               QString* error)
 {
-    if (!statusOf(path, true, status) || !status->regular) {
+    if (check == PreparedCopy::SourceCheck::AskFirst &&
+        (!statusOf(path, true, status) || !status->regular)) {
         *error = QStringLiteral("cannot open the source for reading");
         return -1;
     }
@@ -196,10 +198,10 @@ PreparedCopy::~PreparedCopy()
 }
 
 bool PreparedCopy::make(const QString& source, const QString& target, Durability durability,
-                        CopyConditions& conditions, QString* error)
+                        CopyConditions& conditions, QString* error, SourceCheck check)
 {
     FileStatus status;
-    const int in = openSource(source, &status, error);
+    const int in = openSource(source, check, &status, error);
     if (in < 0)
         return false;
     const bool made = fill(in, source, status, target, conditions, error);

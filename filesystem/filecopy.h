@@ -46,6 +46,9 @@ class PreparedCopy
 {
 public:
     enum class Durability { Now, Later };
+    // Whether the source is asked about before it is opened, so that a device is never opened
+    // at all, or was found a regular file (links followed) by the caller a moment ago.
+    enum class SourceCheck { AskFirst, DoneByCaller };
 
     PreparedCopy() = default;
     ~PreparedCopy();
@@ -56,7 +59,8 @@ public:
     // modification time; synced to disk with Durability::Now. `conditions` is what the copies
     // before this one learnt, and learns from this one.
     bool make(const QString& source, const QString& target, Durability durability,
-              CopyConditions& conditions, QString* error);
+              CopyConditions& conditions, QString* error,
+              SourceCheck check = SourceCheck::AskFirst);
     bool makeDurable(QString* error);
     // Makes durable everything written to the file system this copy is on, this copy included;
     // the way to make many copies durable at once.
