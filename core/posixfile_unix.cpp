@@ -223,12 +223,13 @@ bool setModificationTime(const QString& path, qint64 modified)
     return ::utimensat(AT_FDCWD, encoded(path).constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
-uint ownAccessBits(const QString& path)
+uint ownAccessBits(const QString& path, uint asked)
 {
     const QByteArray name = encoded(path);
-    return (::access(name.constData(), R_OK) == 0 ? S_IRUSR : 0) |
-           (::access(name.constData(), W_OK) == 0 ? S_IWUSR : 0) |
-           (::access(name.constData(), X_OK) == 0 ? S_IXUSR : 0);
+    const auto may = [&](uint bit, int what) {
+        return (asked & bit) && ::access(name.constData(), what) == 0 ? bit : 0;
+    };
+    return may(S_IRUSR, R_OK) | may(S_IWUSR, W_OK) | may(S_IXUSR, X_OK);
 }
 
 bool copyOwnerAndMode(int fd, const FileStatus& model)
@@ -305,31 +306,34 @@ bool cloneContent(int in, int out)
     return ::ioctl(out, FICLONE, in) == 0;
 }
 
-KernelCopy copyInKernel(int in, int out)
+KernelCopy copyInKernel(int in, int out, qint64 most)
 {
     // One call moves at most this much (the kernel's own limit, 2 GiB less a page).
     const qint64 kMostPerCall = 0x7ffff000;
-    return copyInKernel(in, out, kMostPerCall, nullptr);
+    return copyInKernel(in, out, most, kMostPerCall, nullptr);
 }
 
-KernelCopy copyInKernel(int in, int out, qint64 piece, const std::function<bool(qint64)>& moved)
+KernelCopy copyInKernel(int in, int out, qint64 most, qint64 piece,
+                        const std::function<bool(qint64)>& moved)
 {
-    bool started = false;
-    for (;;) {
-        const ssize_t sent = ::sendfile(out, in, nullptr, size_t(piece));
+    // Where `most` is the file's known size, the copy ends without a last call to find its end.
+    qint64 left = most;
+    while (left > 0) {
+        const ssize_t sent = ::sendfile(out, in, nullptr, size_t(qMin(piece, left)));
         if (sent < 0 && errno == EINTR)
             continue;
         if (sent < 0)
-            return !started && (errno == EINVAL || errno == ENOSYS) ? KernelCopy::NotSupported
-                                                                    : KernelCopy::Failed;
+            return left == most && (errno == EINVAL || errno == ENOSYS) ? KernelCopy::NotSupported
+                                                                        : KernelCopy::Failed;
         if (sent == 0)
-            return KernelCopy::Done;
-        started = true;
+            break;
+        left -= sent;
         if (moved && !moved(sent)) {
             errno = ECANCELED;
             return KernelCopy::Failed;
         }
     }
+    return KernelCopy::Done;
 }
 
 bool truncateTo(int fd, qint64 size)
@@ -358,15 +362,26 @@ bool syncFileSystem(int fd)
     return ::syncfs(fd) == 0;
 }
 
-bool withinFileSizeLimit(qint64 size)
+qint64 fileSizeLimit()
 {
     rlimit limit;
     if (::getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||
-        limit.rlim_cur > rlim_t(std::numeric_limits<qint64>::max()) ||
-        size <= qint64(limit.rlim_cur))
+        limit.rlim_cur > rlim_t(std::numeric_limits<qint64>::max()))
+        return -1;
+    return qint64(limit.rlim_cur);
+}
+
+bool withinFileSizeLimit(qint64 size, qint64 limit)
+{
+    if (limit < 0 || size <= limit)
         return true;
     errno = EFBIG;
     return false;
+}
+
+bool withinFileSizeLimit(qint64 size)
+{
+    return withinFileSizeLimit(size, fileSizeLimit());
 }
 
 Reserved reserveRoom(int fd, qint64 size)

@@ -84,8 +84,9 @@ qint64 modificationTime(const struct timespec& time);
 bool setModificationTime(const QString& path, qint64 modified);
 
 // What this process may do with the file at path (links followed), as an owner's permission bits:
-// 0400 read, 0200 write, 0100 run. Root may read and write anything.
-uint ownAccessBits(const QString& path);
+// 0400 read, 0200 write, 0100 run. Root may read and write anything. Only the bits in `asked` are
+// asked about (one system call each); the others come back clear.
+uint ownAccessBits(const QString& path, uint asked = 0700);
 
 // Gives the file the owner, group and mode of `model` as far as the process may; false when
 // not all of them.
@@ -108,13 +109,15 @@ bool writeAllAt(int fd, const char* data, qint64 size, qint64 offset);
 // Makes `out` share the blocks of `in` where the file system can (a clone); false elsewhere.
 bool cloneContent(int in, int out);
 enum class KernelCopy { Done, NotSupported, Failed };
-// Copies `in` from where it stands to its end into `out` inside the kernel (sendfile), without
-// the bytes passing through the process. NotSupported, nothing written, where these files cannot
-// be copied so (a file under /sys, some file systems); Failed, errno saying why, on an error
-// after that. With `moved`, the bytes go in pieces of at most `piece` bytes, each followed by
-// moved(bytes of the piece); false from it ends the copy as Failed with errno ECANCELED.
-KernelCopy copyInKernel(int in, int out);
-KernelCopy copyInKernel(int in, int out, qint64 piece, const std::function<bool(qint64)>& moved);
+// Copies `in` from where it stands into `out` inside the kernel (sendfile), without the bytes
+// passing through the process, up to its end or `most` bytes, whichever comes first.
+// NotSupported, nothing written, where these files cannot be copied so (a file under /sys, some
+// file systems); Failed, errno saying why, on an error after that. With `moved`, the bytes go in
+// pieces of at most `piece` bytes, each followed by moved(bytes of the piece); false from it ends
+// the copy as Failed with errno ECANCELED.
+KernelCopy copyInKernel(int in, int out, qint64 most);
+KernelCopy copyInKernel(int in, int out, qint64 most, qint64 piece,
+                        const std::function<bool(qint64)>& moved);
 bool truncateTo(int fd, qint64 size);
 bool setModificationTime(int fd, qint64 mtimeNs);
 bool syncData(int fd);
@@ -123,6 +126,11 @@ bool syncData(int fd);
 // time). False where that fails, or where a write to it failed since the file was opened.
 bool syncFileSystem(int fd);
 
+// The process's file size limit (RLIMIT_FSIZE) in bytes, or -1 where there is none.
+qint64 fileSizeLimit();
+// Whether a file may grow to `size` bytes under the file size limit `limit` (as fileSizeLimit()
+// gives it); errno EFBIG where not.
+bool withinFileSizeLimit(qint64 size, qint64 limit);
 // Whether a file may grow to `size` bytes under the process's file size limit (RLIMIT_FSIZE).
 // A write past the limit would end the process by SIGXFSZ unless the host ignores it; one that
 // would pass it is refused beforehand instead, with errno set to EFBIG.

@@ -85,11 +85,18 @@ QStringList replacementsIn(const QString& folder, const QString& prefix)
 
 thread_local LeftoverSearchOncePerFolder* t_currentSearch = nullptr;
 
-// The path still names the file open on fd (nobody removed or replaced it meanwhile).
+// The path still names the file open on fd (nobody removed or replaced it meanwhile); *opened
+// gets the open file's status.
+bool stillNamed(int fd, const QString& path, FileStatus* opened)
+{
+    FileStatus named;
+    return statusOf(fd, opened) && statusOf(path, false, &named) && isSameFile(*opened, named);
+}
+
 bool stillNamed(int fd, const QString& path)
 {
-    FileStatus opened, named;
-    return statusOf(fd, &opened) && statusOf(path, false, &named) && isSameFile(opened, named);
+    FileStatus opened;
+    return stillNamed(fd, path, &opened);
 }
 
 // A leftover is a regular file under a replacement's name that no writer holds locked.
@@ -107,8 +114,10 @@ void removeIfLeftover(const QString& path)
 
 } // namespace
 
-int createReplacementFile(const QString& target, QString* tempPath, OpenError* error)
+int createReplacementFile(const QString& target, QString* tempPath, OpenError* error,
+                          FileStatus* created)
 {
+    FileStatus opened;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const QString path = randomReplacementPath(target);
         const int fd = openWithoutWaiting(path, OpenFor::CreatingPrivate, error);
@@ -117,8 +126,10 @@ int createReplacementFile(const QString& target, QString* tempPath, OpenError* e
         if (fd < 0)
             return -1;
         // Locked at once; a cleaner that saw the new file first and removed it is noticed here.
-        if (lockExclusively(fd, true) && stillNamed(fd, path)) {
+        if (lockExclusively(fd, true) && stillNamed(fd, path, &opened)) {
             *tempPath = path;
+            if (created)
+                *created = opened;
             return fd;
         }
         closeDescriptor(fd);

@@ -17,8 +17,9 @@
 // Creates a new, empty replacement for `target` in its folder, open for writing; *tempPath gets
 // its name. The file is locked for as long as it stays open, which tells a live replacement from
 // a leftover. -1 when it cannot be made, *error saying why (NotPermitted: the folder takes no new
-// files).
-int createReplacementFile(const QString& target, QString* tempPath, OpenError* error);
+// files). *created, where given, gets the new file's status.
+int createReplacementFile(const QString& target, QString* tempPath, OpenError* error,
+                          FileStatus* created = nullptr);
 
 // A name for a replacement of `target` that nothing has yet, for a file another function makes.
 QString unusedReplacementPath(const QString& target);

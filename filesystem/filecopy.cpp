@@ -33,6 +33,9 @@ bool mayGoOn(qint64 bytes)
 // the disk.
 const qint64 kMaxUnsizedCopy = qint64(1) << 30;
 
+// A copy in a batch of at least this many bytes is sent towards the disk as soon as it is made.
+const qint64 kEarlyWritebackBytes = qint64(1) << 20;
+
 bool failWith(int code, QString* error)
 {
     *error = qt_error_string(code);
@@ -46,10 +49,12 @@ bool failWithErrno(QString* error)
 }
 
 // The source, open for reading. Only a regular file is opened (links followed), and the open
-// never waits: asked first, so that a device is never opened at all.
-int openSource(const QString& path, FileStatus* status, QString* error)
+// never waits: asked first, unless the caller just did, so that a device is never opened at all.
+int openSource(const QString& path, PreparedCopy::SourceCheck check, FileStatus* status,
+               QString* error)
 {
-    if (!statusOf(path, true, status) || !status->regular) {
+    if (check == PreparedCopy::SourceCheck::AskFirst &&
+        (!statusOf(path, true, status) || !status->regular)) {
         *error = QStringLiteral("cannot open the source for reading");
         return -1;
     }
@@ -65,12 +70,12 @@ int openSource(const QString& path, FileStatus* status, QString* error)
 // Reads what the source gives up to its end and writes it into the empty `out`; false, *error
 // saying why, where a read or a write fails or the copy would pass `most` bytes or the process's
 // file size limit.
-bool copyByReading(int in, int out, qint64 most, QString* error)
+bool copyByReading(int in, int out, qint64 most, qint64 sizeLimit, QString* error)
 {
     qint64 written = 0;
     int code = 0;
     const bool read = readBlocks(in, [&](const char* bytes, qint64 size) {
-        if (written + size > most || !withinFileSizeLimit(written + size))
+        if (written + size > most || !withinFileSizeLimit(written + size, sizeLimit))
             code = EFBIG;
         else if (!writeAllAt(out, bytes, size, written))
             code = errno;
@@ -84,25 +89,40 @@ bool copyByReading(int in, int out, qint64 most, QString* error)
     return read || failWithErrno(error);
 }
 
+// Whether a failed clone says that these two file systems make none.
+bool clonesRefused(int code)
+{
+    return code == EOPNOTSUPP || code == EXDEV || code == EINVAL || code == ENOTTY;
+}
+
 // The source's bytes into the empty `out`, the fastest way the two files allow: a shared copy of
 // the blocks, else a copy inside the kernel, else read and written here. Files under /proc say
-// they are empty and are not: one that says so is read to its end.
-bool copyContent(int in, int out, const FileStatus& source, QString* error)
+// they are empty and are not: one that says so is read to its end. Otherwise the copy takes the
+// size the source had when it was opened, which was checked against the file size limit: a file
+// that grows meanwhile never makes the copy pass it.
+bool copyContent(int in, int out, const FileStatus& source, quint64 outDevice,
+                 CopyConditions& conditions, QString* error)
 {
+    const qint64 sizeLimit = conditions.fileSizeLimit();
     if (source.size == 0)
-        return copyByReading(in, out, kMaxUnsizedCopy, error);
+        return copyByReading(in, out, kMaxUnsizedCopy, sizeLimit, error);
     // A clone is made at once: it stands, and a stop is heard before the next file.
-    if (cloneContent(in, out)) {
-        mayGoOn(source.size);
-        return true;
+    if (conditions.mayClone(source.device, outDevice)) {
+        if (cloneContent(in, out)) {
+            mayGoOn(source.size);
+            return true;
+        }
+        if (clonesRefused(errno))
+            conditions.cloneRefused(source.device, outDevice);
     }
-    const KernelCopy copied =
-        t_copyWatch ? copyInKernel(in, out, kWatchedPiece, *t_copyWatch) : copyInKernel(in, out);
+    const KernelCopy copied = t_copyWatch
+                                  ? copyInKernel(in, out, source.size, kWatchedPiece, *t_copyWatch)
+                                  : copyInKernel(in, out, source.size);
     switch (copied) {
     case KernelCopy::Done:
         return true;
     case KernelCopy::NotSupported:
-        return copyByReading(in, out, std::numeric_limits<qint64>::max(), error);
+        return copyByReading(in, out, std::numeric_limits<qint64>::max(), sizeLimit, error);
     case KernelCopy::Failed:
         break;
     }
@@ -139,7 +159,32 @@ void beforeNaming(const QString& temporary)
         g_beforeNaming(temporary);
 }
 
+// The owner's permission bits that the source's `mode` lacks and this process has. Only those are
+// asked about, and running only where anybody may run the file at all: without an execute bit
+// nobody may, root included.
+uint ownerBitsBeyond(const QString& source, uint mode)
+{
+    uint asked = 0700 & ~mode;
+    if ((mode & 0111) == 0)
+        asked &= ~0100u;
+    return asked ? ownAccessBits(source, asked) : 0;
+}
+
 } // namespace
+
+CopyConditions::CopyConditions() : m_fileSizeLimit(::fileSizeLimit())
+{
+}
+
+bool CopyConditions::mayClone(quint64 from, quint64 to) const
+{
+    return !m_refusingClones.contains(qMakePair(from, to));
+}
+
+void CopyConditions::cloneRefused(quint64 from, quint64 to)
+{
+    m_refusingClones.insert(qMakePair(from, to));
+}
 
 PreparedCopy::~PreparedCopy()
 {
@@ -153,13 +198,13 @@ PreparedCopy::~PreparedCopy()
 }
 
 bool PreparedCopy::make(const QString& source, const QString& target, Durability durability,
-                        QString* error)
+                        CopyConditions& conditions, QString* error, SourceCheck check)
 {
     FileStatus status;
-    const int in = openSource(source, &status, error);
+    const int in = openSource(source, check, &status, error);
     if (in < 0)
         return false;
-    const bool made = fill(in, source, status, target, error);
+    const bool made = fill(in, source, status, target, conditions, error);
     const int code = errno;
     closeDescriptor(in);
     errno = code;
@@ -167,9 +212,11 @@ bool PreparedCopy::make(const QString& source, const QString& target, Durability
         return false;
     if (durability == Durability::Now)
         return makeDurable(error);
-    // Its bytes start on their way to the disk while the next files are copied, so that the
-    // sync that makes the batch durable has less left to wait for.
-    startWriteback(m_fd, 0, 0);
+    // A large file's bytes start on their way to the disk while the next files are copied, so
+    // that the sync that makes the batch durable has less left to wait for. A small file's would
+    // cost more in the call than the sync saves: the sync writes them together.
+    if (m_size >= kEarlyWritebackBytes)
+        startWriteback(m_fd, 0, 0);
     return true;
 }
 
@@ -184,20 +231,23 @@ bool PreparedCopy::makeFileSystemDurable()
 }
 
 bool PreparedCopy::fill(int in, const QString& source, const FileStatus& status,
-                        const QString& target, QString* error)
+                        const QString& target, CopyConditions& conditions, QString* error)
 {
     // Refused before it starts where the copy would pass the size limit, as a write is.
-    if (!withinFileSizeLimit(status.size))
+    if (!withinFileSizeLimit(status.size, conditions.fileSizeLimit()))
         return failWithErrno(error);
     OpenError openError;
-    m_fd = createReplacementFile(target, &m_temporary, &openError);
+    FileStatus created;
+    m_fd = createReplacementFile(target, &m_temporary, &openError, &created);
     if (m_fd < 0)
         return failWithErrno(error);
-    if (!copyContent(in, m_fd, status, error))
+    m_device = created.device;
+    if (!copyContent(in, m_fd, status, m_device, conditions, error))
         return false;
     // What a copy has always been given: the source's permission bits, set-user-ID and the
     // like left out, the owner's completed by what this process may do with the source.
-    if (!setMode(m_fd, (status.mode & 0777) | ownAccessBits(source)))
+    const uint mode = status.mode & 0777;
+    if (!setMode(m_fd, mode | ownerBitsBeyond(source, mode)))
         return failWithErrno(error);
     // The time the source was last changed when its copy began: a file that changed while
     // it was copied then looks older than it is, never newer, and is taken again by whoever
@@ -205,9 +255,6 @@ bool PreparedCopy::fill(int in, const QString& source, const FileStatus& status,
     // cannot be set at all, the copy stands without it.
     setModificationTime(m_fd, status.modified);
     m_size = status.size;
-    FileStatus made;
-    if (statusOf(m_fd, &made))
-        m_device = made.device;
     return true;
 }
 
@@ -254,7 +301,8 @@ bool copyFileWithoutReplacing(const QFileInfo& source, const QString& target, QS
         return false;
     }
     PreparedCopy copy;
-    return copy.make(source.filePath(), target, PreparedCopy::Durability::Now, error) &&
+    CopyConditions conditions;
+    return copy.make(source.filePath(), target, PreparedCopy::Durability::Now, conditions, error) &&
            copy.nameWithoutReplacing(target, error);
 }
 
@@ -262,6 +310,7 @@ bool copyFileReplacing(const QFileInfo& source, const QString& target, QString* 
 {
     removeLeftoverReplacements(target);
     PreparedCopy copy;
-    return copy.make(source.filePath(), target, PreparedCopy::Durability::Now, error) &&
+    CopyConditions conditions;
+    return copy.make(source.filePath(), target, PreparedCopy::Durability::Now, conditions, error) &&
            copy.nameReplacing(target, error);
 }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <QFileInfo>
+#include <QPair>
+#include <QSet>
 #include <QString>
 
 #include <functional>
@@ -18,6 +20,24 @@
 
 struct FileStatus;
 
+// What the copies of one step learn once instead of asking the system for each file: the
+// process's file size limit, and the pairs of file systems (source's, copy's) between which a
+// clone was refused, where it is not tried again.
+class CopyConditions
+{
+public:
+    CopyConditions();
+
+    // -1 where there is none.
+    qint64 fileSizeLimit() const { return m_fileSizeLimit; }
+    bool mayClone(quint64 from, quint64 to) const;
+    void cloneRefused(quint64 from, quint64 to);
+
+private:
+    qint64 m_fileSizeLimit;
+    QSet<QPair<quint64, quint64>> m_refusingClones;
+};
+
 // One copy, made complete under its hidden name first and named later. Made durable at once, or
 // later by makeDurable() together with others (many small files are synced far faster together
 // than one by one). Until it is named the file stays locked, and a copy that never gets its name
@@ -26,6 +46,9 @@ class PreparedCopy
 {
 public:
     enum class Durability { Now, Later };
+    // Whether the source is asked about before it is opened, so that a device is never opened
+    // at all, or was found a regular file (links followed) by the caller a moment ago.
+    enum class SourceCheck { AskFirst, DoneByCaller };
 
     PreparedCopy() = default;
     ~PreparedCopy();
@@ -33,8 +56,11 @@ public:
     PreparedCopy& operator=(const PreparedCopy&) = delete;
 
     // Creates the temporary file beside `target` and fills it with the source's bytes, mode and
-    // modification time; synced to disk with Durability::Now.
-    bool make(const QString& source, const QString& target, Durability durability, QString* error);
+    // modification time; synced to disk with Durability::Now. `conditions` is what the copies
+    // before this one learnt, and learns from this one.
+    bool make(const QString& source, const QString& target, Durability durability,
+              CopyConditions& conditions, QString* error,
+              SourceCheck check = SourceCheck::AskFirst);
     bool makeDurable(QString* error);
     // Makes durable everything written to the file system this copy is on, this copy included;
     // the way to make many copies durable at once.
@@ -51,7 +77,7 @@ public:
 
 private:
     bool fill(int in, const QString& source, const FileStatus& status, const QString& target,
-              QString* error);
+              CopyConditions& conditions, QString* error);
 
     int m_fd = -1;
     QString m_temporary;

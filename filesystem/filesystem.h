@@ -92,7 +92,9 @@ public:
     virtual ~CopyBatch() = default;
 
     // The source's bytes, complete under a hidden name beside `target`, not yet durable. False,
-    // *error saying why, where that fails; nothing of it then stays.
+    // *error saying why, where that fails; nothing of it then stays. The caller has found
+    // `source` a regular file (links followed) a moment ago, so it is not asked again before it
+    // is opened: nothing else may be added (a device is never to be opened).
     virtual bool add(const QString& source, const QString& target, FileError* error) = 0;
     // Makes every copy added durable on disk; one that cannot be made so is never named.
     virtual void makeDurable() = 0;

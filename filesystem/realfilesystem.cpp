@@ -166,7 +166,8 @@ public:
         QString why;
         errno = 0;
         if (!copy->make(m_files.onDisk(source), m_files.onDisk(target),
-                        PreparedCopy::Durability::Later, &why))
+                        PreparedCopy::Durability::Later, m_conditions, &why,
+                        PreparedCopy::SourceCheck::DoneByCaller))
             return failWith(error, m_files.copyFailure(source, target, Overwrite::Yes, why));
         m_bytes += copy->size();
         m_copies.push_back({std::move(copy), source, target, 0});
@@ -249,6 +250,7 @@ private:
     };
 
     RealFileSystem& m_files;
+    CopyConditions m_conditions;
     std::vector<Pending> m_copies;
     qint64 m_bytes = 0;
 };

@@ -12,6 +12,7 @@
 #include <QtTest>
 
 #include <cerrno>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace
@@ -43,6 +44,9 @@ private slots:
     void timeBeforeTheEpoch();
     void fileReadingAsEmpty();
     void targetMadeMeanwhile();
+    void copiesAfterARefusedClone_data();
+    void copiesAfterARefusedClone();
+    void growingSourceWithinSizeLimit();
 };
 
 void tst_FileCopy::sameAsQFileCopy_data()
@@ -131,6 +135,81 @@ void tst_FileCopy::targetMadeMeanwhile()
     QCOMPARE(error, qt_error_string(EEXIST));
     QCOMPARE(readFile(QStringLiteral("copy")), QByteArray("mine"));
     QCOMPARE(namesHere(), QStringList({"copy", "source"}));
+}
+
+void tst_FileCopy::copiesAfterARefusedClone_data()
+{
+    QTest::addColumn<QList<int>>("sizes");
+    QTest::addRow("small files") << QList<int>{1, 5000, 4096, 3};
+    QTest::addRow("an empty file among them") << QList<int>{0, 100, 0, 70000};
+    QTest::addRow("larger files") << QList<int>{300000, 1, 2000000};
+}
+
+// The copies of one step share what the first learnt: a file system that refuses a clone is not
+// asked again, and every later copy still gets all its bytes, mode and time.
+void tst_FileCopy::copiesAfterARefusedClone()
+{
+    QFETCH(QList<int>, sizes);
+    const ScratchCwd dir;
+    QVERIFY(QDir().mkdir(QStringLiteral("out")));
+    CopyConditions conditions;
+    QStringList names;
+    for (int index = 0; index < sizes.size(); ++index) {
+        const QString source = QStringLiteral("f%1").arg(index);
+        const QByteArray bytes =
+            QByteArray::number(index).repeated(sizes.at(index)).left(sizes.at(index));
+        QVERIFY(writeFile(source, bytes));
+        QCOMPARE(::chmod(qPrintable(source), mode_t(index % 2 ? 0640 : 0755)), 0);
+        const QString target = QStringLiteral("out/") + source;
+        PreparedCopy copy;
+        QString error;
+        QVERIFY2(copy.make(source, target, PreparedCopy::Durability::Now, conditions, &error),
+                 qPrintable(error));
+        QVERIFY2(copy.nameWithoutReplacing(target, &error), qPrintable(error));
+        QCOMPARE(readFile(target), bytes);
+        QCOMPARE(modeOf(target), modeOf(source));
+        FileStatus original, copied;
+        QVERIFY(statusOf(source, false, &original) && statusOf(target, false, &copied));
+        QCOMPARE(copied.modified, original.modified);
+        names.append(source);
+    }
+    QCOMPARE(QDir(QStringLiteral("out")).entryList(QDir::Files | QDir::Hidden, QDir::Name), names);
+}
+
+// A source that grows while it is copied, under a file size limit that its size when the copy
+// began just meets, with SIGXFSZ at its default as a user's shell leaves it: the copy takes the
+// bytes the source had when it began, and never writes past the limit (which would end the
+// process).
+void tst_FileCopy::growingSourceWithinSizeLimit()
+{
+    const ScratchCwd dir;
+    const QByteArray bytes = QByteArray("grown ").repeated((16 << 20) / 6 + 1000);
+    QVERIFY(writeFile(QStringLiteral("source"), bytes));
+    rlimit before;
+    QCOMPARE(::getrlimit(RLIMIT_FSIZE, &before), 0);
+    rlimit limit = before;
+    limit.rlim_cur = rlim_t(bytes.size());
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+    bool grown = false;
+    QString error;
+    bool copied = false;
+    {
+        const CopyWatch watch([&](qint64) {
+            // Another writer, whom the limit does not bind, appends.
+            if (!grown && ::setrlimit(RLIMIT_FSIZE, &before) == 0) {
+                QFile file(QStringLiteral("source"));
+                grown = file.open(QIODevice::Append) && file.write(QByteArray(1 << 20, 'x')) > 0;
+                file.close();
+                grown = ::setrlimit(RLIMIT_FSIZE, &limit) == 0 && grown;
+            }
+            return true;
+        });
+        copied = copyFileWithoutReplacing(QFileInfo("source"), QStringLiteral("copy"), &error);
+    }
+    QCOMPARE(::setrlimit(RLIMIT_FSIZE, &before), 0);
+    QVERIFY(grown);
+    QVERIFY2(copied, qPrintable(error));
+    QCOMPARE(readFile(QStringLiteral("copy")), bytes);
 }
 
 QTEST_GUILESS_MAIN(tst_FileCopy)
