@@ -45,18 +45,19 @@ struct JournalScratch {
     QString journal = parent.filePath(QStringLiteral("journal"));
     QString flowFile = parent.filePath(QStringLiteral("flow.json"));
 
-    // Writes the flow and runs it with a journal in `folder` (the default one where empty).
+    // Writes the flow and runs it in the current folder with a journal in `folder` (the default one
+    // where empty).
     StephostResult run(const QByteArray& flow, const QString& folder = QString(),
                        const StephostLimits& limits = StephostLimits())
     {
         writeFile(flowFile, flow);
         return runStephost({QStringLiteral("run"), flowFile, QStringLiteral("--journal"),
                             folder.isEmpty() ? journal : folder},
-                           dir.path(), limits);
+                           QDir::currentPath(), limits);
     }
     StephostResult undo(const QString& folder = QString())
     {
         return runStephost({QStringLiteral("undo"), folder.isEmpty() ? journal : folder},
-                           dir.path());
+                           QDir::currentPath());
     }
 };
