@@ -78,8 +78,11 @@ public:
         const QString image = m_dir.filePath(QStringLiteral("disk.img"));
         QFile file(image);
         m_mounted = file.open(QIODevice::WriteOnly) && file.resize(1 << 20) &&
-                    succeeds(QStringLiteral("mkfs.ext2"), {"-q", "-F", "-m", "0", image}) &&
-                    succeeds(QStringLiteral("mount"), {"-o", "loop", image, m_path});
+                    QProcess::execute(QStringLiteral("sh"),
+                                      {"-c",
+                                       "mkfs.ext2 -q -F -m 0 \"$0\" && mount -o loop \"$0\" "
+                                       "\"$1\" 2>/dev/null",
+                                       image, m_path}) == 0;
     }
     ~SmallDisk()
     {
@@ -90,16 +93,6 @@ public:
     QString path() const { return m_path; }
 
 private:
-    static bool succeeds(const QString& program, const QStringList& arguments)
-    {
-        QProcess process;
-        process.setStandardOutputFile(QProcess::nullDevice());
-        process.setStandardErrorFile(QProcess::nullDevice());
-        process.start(program, arguments);
-        return process.waitForFinished() && process.exitStatus() == QProcess::NormalExit &&
-               process.exitCode() == 0;
-    }
-
     QTemporaryDir m_dir;
     QString m_path;
     bool m_mounted = false;
