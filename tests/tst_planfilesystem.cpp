@@ -3,6 +3,7 @@
 
 #include "filesystem/planfilesystem.h"
 #include "filesystem/realfilesystem.h"
+#include "filesystemcalls.h"
 #include "filetree.h"
 
 #include <QtTest>
@@ -35,29 +36,9 @@ struct Played {
 
 bool playOne(FileSystem& files, PlanFileSystem* plan, const QStringList& words)
 {
-    const QString op = words.value(0);
-    const QString a = words.value(1);
-    const QString b = words.mid(2).join(QLatin1Char(' '));
-    if (op == QLatin1String("step") && plan)
-        plan->setStep(a.toInt());
-    if (op == QLatin1String("copy") || op == QLatin1String("copy!"))
-        return files.copyFile(a, b, op.endsWith('!') ? Overwrite::Yes : Overwrite::No, nullptr);
-    if (op == QLatin1String("rename") || op == QLatin1String("rename!"))
-        return files.rename(a, b, op.endsWith('!') ? Overwrite::Yes : Overwrite::No, nullptr);
-    if (op == QLatin1String("remove"))
-        return files.remove(a, nullptr);
-    if (op == QLatin1String("mkdir"))
-        return files.makeFolderPath(a, nullptr);
-    if (op == QLatin1String("read")) {
-        QByteArray bytes;
-        return files.readAll(a, 1 << 20, &bytes, nullptr);
-    }
-    if (op == QLatin1String("write") || op == QLatin1String("append")) {
-        const auto writer = files.openForWriting(
-            a, op == QLatin1String("append") ? WriteMode::Append : WriteMode::Replace, nullptr);
-        return writer && writer->write(b.toUtf8()) && writer->commit();
-    }
-    return true;
+    if (words.value(0) == QLatin1String("step") && plan)
+        plan->setStep(words.value(1).toInt());
+    return playCall(files, words.value(0), words.value(1), words.mid(2).join(QLatin1Char(' ')));
 }
 
 // The files and folders at the candidate paths, as `files` shows them.
