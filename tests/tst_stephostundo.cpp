@@ -48,10 +48,8 @@ struct RunAndUndo {
     QStringList before;
     QStringList afterRun;
     QStringList afterUndo;
-    QJsonObject report;
-    int undoExit = -1;
-    QJsonObject secondReport; // of undo run again
-    int secondExit = -1;
+    StephostResult undo;
+    StephostResult second; // undo run again
 };
 
 RunAndUndo runAndUndo(const QByteArray& flow, const std::function<void()>& betweenRunAndUndo = {})
@@ -68,13 +66,9 @@ RunAndUndo runAndUndo(const QByteArray& flow, const std::function<void()>& betwe
     result.afterRun = fullTreeState();
     if (betweenRunAndUndo)
         betweenRunAndUndo();
-    const StephostResult undo = scratch.undo();
-    result.undoExit = undo.exitCode;
-    result.report = undo.report();
+    result.undo = scratch.undo();
     result.afterUndo = fullTreeState();
-    const StephostResult again = scratch.undo();
-    result.secondExit = again.exitCode;
-    result.secondReport = again.report();
+    result.second = scratch.undo();
     return result;
 }
 
@@ -116,8 +110,8 @@ void tst_StephostUndo::undoRestoresTree()
     const RunAndUndo outcome = runAndUndo(flow);
     QVERIFY2(outcome.afterUndo == outcome.before,
              qPrintable(differenceText(outcome.before, outcome.afterUndo)));
-    QVERIFY2(outcome.undoExit == 0, QJsonDocument(outcome.report).toJson().constData());
-    QCOMPARE(outcome.secondReport.value("status").toString(), QStringLiteral("already undone"));
+    QVERIFY2(outcome.undo.exitCode == 0, outcome.undo.out.constData());
+    QCOMPARE(outcome.second.report().value("status").toString(), QStringLiteral("already undone"));
 }
 
 // The user edits a renamed file after the run: undo takes back everything else, keeps that file
@@ -129,7 +123,7 @@ void tst_StephostUndo::userChangeIsLeft()
         {"type": "file.delete", "settings": {"files": "c.txt"}}]})";
     const RunAndUndo outcome = runAndUndo(flow, [] { writeFile("a-new.txt", "edited"); });
     QVERIFY(outcome.afterRun.join('\n').contains("a-new.txt"));
-    QCOMPARE(outcome.undoExit, 1);
+    QCOMPARE(outcome.undo.exitCode, 1);
     QStringList expected = outcome.before;
     expected.replaceInStrings(QRegularExpression("^a\\.txt .*"),
                               QStringLiteral("a-new.txt 100644 ") +
@@ -137,12 +131,12 @@ void tst_StephostUndo::userChangeIsLeft()
     expected.sort();
     QVERIFY2(outcome.afterUndo == expected,
              qPrintable(differenceText(expected, outcome.afterUndo)));
-    const QJsonArray left = outcome.report.value("left").toArray();
-    QCOMPARE(left.size(), 1);
-    QVERIFY(left.at(0).toObject().value("path").toString().endsWith("/a-new.txt"));
-    QCOMPARE(outcome.report.value("status").toString(), QStringLiteral("partly undone"));
-    QCOMPARE(outcome.secondReport.value("status").toString(), QStringLiteral("already undone"));
-    QCOMPARE(outcome.secondExit, 0);
+    const QJsonObject report = outcome.undo.report();
+    QCOMPARE(report.value("left").toArray().size(), 1);
+    QVERIFY(report.value("left")[0].toObject().value("path").toString().endsWith("/a-new.txt"));
+    QCOMPARE(report.value("status").toString(), QStringLiteral("partly undone"));
+    QCOMPARE(outcome.second.report().value("status").toString(), QStringLiteral("already undone"));
+    QCOMPARE(outcome.second.exitCode, 0);
 }
 
 // A file the journal cannot take from a folder the user may not change is not deleted, and the
