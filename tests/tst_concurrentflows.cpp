@@ -47,10 +47,7 @@ FlowRun runIn(const QString& folder, const PluginHost& host, const QByteArray& f
 {
     for (const QString& name : {folder + "/in/a.txt", folder + "/in/b.txt"})
         writeFile(name, name.toUtf8());
-    QFile table(folder + "/in/table.csv");
-    table.open(QIODevice::WriteOnly);
-    table.write("id,名称\n1,\"a,b\"\n");
-    table.close();
+    writeFile(folder + "/in/table.csv", "id,名称\n1,\"a,b\"\n");
     FlowRun run;
     try {
         const QByteArray text = QByteArray(flow).replace(kFolder.toUtf8(), folder.toUtf8());

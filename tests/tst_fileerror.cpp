@@ -4,6 +4,7 @@
 #include "filesystem/journalfilesystem.h"
 #include "filesystem/planfilesystem.h"
 #include "filesystem/realfilesystem.h"
+#include "filesystemcalls.h"
 #include "testsupport.h"
 
 #include <QtTest>
@@ -29,41 +30,7 @@ private slots:
     void writeBeyondTheSizeLimitSaysWhy();
 };
 
-namespace
-{
-
 using Operation = FileError::Operation;
-
-// Plays one call: "copy A B", "copy! A B" (may replace), "rename A B", "rename! A B",
-// "remove A", "mkdir A", "write A", "append A", "read A", "readPart A". False when it failed.
-bool play(FileSystem& files, const QString& call, const QString& a, const QString& b,
-          FileError* error)
-{
-    const Overwrite overwrite = call.endsWith(QLatin1Char('!')) ? Overwrite::Yes : Overwrite::No;
-    QByteArray bytes;
-    if (call.startsWith(QLatin1String("copy")))
-        return files.copyFile(a, b, overwrite, error);
-    if (call.startsWith(QLatin1String("rename")))
-        return files.rename(a, b, overwrite, error);
-    if (call == QLatin1String("remove"))
-        return files.remove(a, error);
-    if (call == QLatin1String("mkdir"))
-        return files.makeFolderPath(a, error);
-    if (call == QLatin1String("read"))
-        return files.readAll(a, 1 << 20, &bytes, error);
-    if (call == QLatin1String("readPart"))
-        return files.readPart(a, 0, 10, &bytes, error);
-    const WriteMode mode = call == QLatin1String("append") ? WriteMode::Append : WriteMode::Replace;
-    const std::unique_ptr<FileWriter> writer = files.openForWriting(a, mode, error);
-    if (!writer)
-        return false;
-    if (writer->write("new") && writer->commit())
-        return true;
-    *error = writer->error();
-    return false;
-}
-
-} // namespace
 
 void tst_FileError::failureSaysWhatWhereAndWhy_data()
 {
@@ -139,7 +106,7 @@ void tst_FileError::failureSaysWhatWhereAndWhy()
     FileSystem* const files =
         planned ? static_cast<FileSystem*>(&plan) : &RealFileSystem::instance();
     FileError error;
-    QVERIFY(!play(*files, call, root + a, b.isEmpty() ? QString() : root + b, &error));
+    QVERIFY(!playCall(*files, call, root + a, b.isEmpty() ? QString() : root + b, &error));
     QCOMPARE(error.operation, operation);
     QCOMPARE(error.path, root + (path == QLatin1String("a") ? a : b));
     QCOMPARE(error.code, code);

@@ -6,7 +6,7 @@
 // whose run is still going. Whatever was done to the journal, no byte of the user's is lost: every
 // file the tree held before the run is in the tree after undo or still in the journal, listed.
 
-#include "filetree.h"
+#include "journalfixtures.h"
 
 #include "core/replacementfile.h"
 #include "filesystem/filecopy.h"
@@ -15,7 +15,6 @@
 #include <undo.h>
 
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QProcess>
 #include <QtTest>
 
@@ -42,61 +41,37 @@ const char flow[] = R"({"steps": [
     {"type": "file.write", "settings": {"filePath": "new.txt", "content": "made"}},
     {"type": "file.write", "settings": {"filePath": "d/x.txt", "content": "more", "ifExist": 1}}]})";
 
-QString logOf(const QString& journal)
-{
-    return journal + QStringLiteral("/journal.log");
-}
-
-QList<QByteArray> logLines(const QString& journal)
-{
-    QList<QByteArray> lines = readFile(logOf(journal)).split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-    return lines;
-}
-
 void writeLogLines(const QString& journal, const QList<QByteArray>& lines)
 {
-    QByteArray bytes;
-    for (const QByteArray& line : lines)
-        bytes += line + '\n';
-    QVERIFY(writeFile(logOf(journal), bytes));
+    QVERIFY(writeFile(journal + QStringLiteral("/journal.log"), lines.join('\n') + '\n'));
 }
 
-// The index of the first line of the log whose `key` is `value`.
-int lineWhere(const QList<QByteArray>& lines, const char* key, const QString& value)
+// The index of the first record of the log whose `key` is `value`.
+int recordWhere(const QString& journal, const char* key, const QString& value)
 {
-    for (int i = 0; i < lines.size(); ++i) {
-        if (QJsonDocument::fromJson(lines.at(i))
-                .object()
-                .value(QLatin1String(key))
-                .toVariant()
-                .toString() == value)
+    const QList<QJsonObject> records = journalRecords(journal);
+    for (int i = 0; i < records.size(); ++i) {
+        if (records.at(i).value(QLatin1String(key)).toVariant().toString() == value)
             return i;
     }
     return -1;
 }
 
-// Changes one field of the first record whose `key` is `value`.
-void editRecord(const QString& journal, const char* key, const QString& value, const char* field,
-                const QJsonValue& newValue)
+// A tamper that edits the log's lines, given the index of the first rename's line.
+Tamper editLines(const std::function<void(QList<QByteArray>& lines, int rename)>& edit)
 {
-    QList<QByteArray> lines = logLines(journal);
-    const int index = lineWhere(lines, key, value);
-    QVERIFY(index >= 0);
-    QJsonObject record = QJsonDocument::fromJson(lines.at(index)).object();
-    record.insert(QLatin1String(field), newValue);
-    lines[index] = QJsonDocument(record).toJson(QJsonDocument::Compact);
-    writeLogLines(journal, lines);
+    return [edit](const QString& journal) {
+        QList<QByteArray> lines = journalLines(journal);
+        edit(lines, recordWhere(journal, "op", QStringLiteral("rename")));
+        writeLogLines(journal, lines);
+    };
 }
 
 QString backupOf(const QString& journal, const QString& op)
 {
-    const QList<QByteArray> lines = logLines(journal);
-    const int index = lineWhere(lines, "op", op);
+    const int index = recordWhere(journal, "op", op);
     return journal + QStringLiteral("/backup/") +
-           QString::number(
-               QJsonDocument::fromJson(lines.value(index)).object().value("seq").toInt());
+           QString::number(journalRecords(journal).value(index).value("seq").toInt());
 }
 
 // The file contents of a tree state ("path mode hex" lines).
@@ -112,10 +87,9 @@ QSet<QString> contentsOf(const QStringList& state)
 }
 
 struct Outcome {
-    // Both live as long as the outcome: the scratch folder stays the current folder.
-    std::unique_ptr<QTemporaryDir> parent{new QTemporaryDir};
-    std::unique_ptr<ScratchCwd> dir{new ScratchCwd};
-    QString journal;
+    // Lives as long as the outcome: the scratch folder stays the current folder.
+    std::unique_ptr<JournalScratch> scratch{new JournalScratch};
+    QString journal = scratch->journal;
     QStringList before;
     QStringList afterRun;
     QStringList afterUndo;
@@ -129,23 +103,16 @@ struct Outcome {
 Outcome runTamperUndo(const Tamper& tamper, int destroyedByTamper = 0)
 {
     Outcome outcome;
-    const QTemporaryDir& parent = *outcome.parent;
-    const ScratchCwd& dir = *outcome.dir;
-    outcome.journal = parent.filePath(QStringLiteral("journal"));
     makeTree(QString::fromLatin1(tree));
     ::chmod("c.txt", 0640);
     outcome.before = fullTreeState();
-    const QString flowFile = parent.filePath(QStringLiteral("flow.json"));
-    writeFile(flowFile, flow);
-    const StephostResult run =
-        runStephost({QStringLiteral("run"), flowFile, QStringLiteral("--journal"), outcome.journal},
-                    dir.path());
+    const StephostResult run = outcome.scratch->run(flow);
     if (run.exitCode != 0)
         qWarning("run failed: %s", run.err.constData());
     outcome.afterRun = fullTreeState();
     tamper(outcome.journal);
-    outcome.undo = runStephost({QStringLiteral("undo"), outcome.journal}, dir.path());
-    outcome.report = QJsonDocument::fromJson(outcome.undo.out).object();
+    outcome.undo = outcome.scratch->undo();
+    outcome.report = outcome.undo.report();
     outcome.afterUndo = fullTreeState();
     QSet<QString> kept = contentsOf(outcome.afterUndo);
     QDirIterator backups(outcome.journal + QStringLiteral("/backup"),
@@ -153,15 +120,11 @@ Outcome runTamperUndo(const Tamper& tamper, int destroyedByTamper = 0)
     while (backups.hasNext())
         kept.insert(QString::fromLatin1(readFile(backups.next()).toHex()));
     // A file appended to and not cut back still holds its bytes, first.
-    const auto keptSomewhere = [&kept](const QString& content) {
-        for (const QString& there : qAsConst(kept)) {
-            if (there.startsWith(content))
-                return true;
-        }
-        return false;
-    };
-    for (const QString& content : contentsOf(outcome.before))
-        outcome.lost += keptSomewhere(content) ? 0 : 1;
+    for (const QString& content : contentsOf(outcome.before)) {
+        outcome.lost += std::none_of(kept.begin(), kept.end(), [&content](const QString& there) {
+            return there.startsWith(content);
+        });
+    }
     outcome.lost -= destroyedByTamper;
     qInfo("RELIABILITY crash=%d hang=%d lost=%d", int(outcome.undo.crashed),
           int(outcome.undo.timedOut), qAbs(outcome.lost));
@@ -170,11 +133,8 @@ Outcome runTamperUndo(const Tamper& tamper, int destroyedByTamper = 0)
 
 QString victim(const QStringList& state)
 {
-    for (const QString& line : state) {
-        if (line.startsWith(QLatin1String("victims/v.txt ")))
-            return line;
-    }
-    return QString();
+    const QStringList lines = state.filter(QRegularExpression(QStringLiteral("^victims/v.txt ")));
+    return lines.value(0);
 }
 
 QStringList listed(const QJsonObject& report, const char* key, const char* field)
@@ -209,14 +169,13 @@ void runLeaving(const QString& journal, const QStringList& leftovers)
         QVERIFY(writeFile(leftover, "half"));
 }
 
-// A process of the test's own that keeps a journal, or a temporary file, while the test runs
-// undo: started with one of the roles handled in main() below.
+// A process of the test's own, in the current folder, that keeps a journal or a temporary file
+// while the test runs undo: started with one of the roles handled in main() below.
 class Holder
 {
 public:
-    Holder(const QString& role, const QString& path, const QString& cwd)
+    Holder(const QString& role, const QString& path)
     {
-        m_process.setWorkingDirectory(cwd);
         m_process.start(QCoreApplication::applicationFilePath(),
                         {QStringLiteral("--hold"), role, path});
         if (m_process.waitForReadyRead(30000))
@@ -273,28 +232,17 @@ void tst_HostileJournals::foreignFolder_data()
     QTest::addColumn<QString>("entries");
     QTest::addColumn<QString>("kind"); // "folder", "file", "link" or "other user"
     QTest::addColumn<QString>("message");
-    QTest::newRow("user's file") << "notes.txt"
-                                 << "folder"
-                                 << "is not empty: it holds \"notes.txt\"";
-    QTest::newRow("an old journal")
-        << "journal.log|backup/1|undone"
-        << "folder"
-        << "is not empty: it holds \"backup\", \"journal.log\", \"undone\"";
-    QTest::newRow("many entries") << "1|2|3|4|5/"
-                                  << "folder"
-                                  << "is not empty: it holds \"1\", \"2\", \"3\" and 2 more";
-    QTest::newRow("hidden entry") << ".hidden"
-                                  << "folder"
-                                  << "is not empty: it holds \".hidden\"";
-    QTest::newRow("a file") << ""
-                            << "file"
-                            << "is not a folder";
-    QTest::newRow("a link to an empty folder") << ""
-                                               << "link"
-                                               << "is a symbolic link";
-    QTest::newRow("another user's") << ""
-                                    << "other user"
-                                    << "belongs to another user";
+    const auto row = [](const char* tag, const char* entries, const char* kind,
+                        const char* message) { QTest::newRow(tag) << entries << kind << message; };
+    row("user's file", "notes.txt", "folder", "is not empty: it holds \"notes.txt\"");
+    row("an old journal", "journal.log|backup/1|undone", "folder",
+        "is not empty: it holds \"backup\", \"journal.log\", \"undone\"");
+    row("many entries", "1|2|3|4|5/", "folder",
+        "is not empty: it holds \"1\", \"2\", \"3\" and 2 more");
+    row("hidden entry", ".hidden", "folder", "is not empty: it holds \".hidden\"");
+    row("a file", "", "file", "is not a folder");
+    row("a link to an empty folder", "", "link", "is a symbolic link");
+    row("another user's", "", "other user", "belongs to another user");
 }
 
 // The run refuses at once: exit 2, one line naming the folder and what is in it, nothing changed
@@ -306,15 +254,14 @@ void tst_HostileJournals::foreignFolder()
     QFETCH(QString, message);
     if (kind == QLatin1String("other user") && ::geteuid() != 0)
         QSKIP("giving a folder to another user needs root");
-    const QTemporaryDir parent;
-    const QString journal = parent.filePath(QStringLiteral("journal"));
-    const ScratchCwd dir;
+    JournalScratch scratch;
+    const QString& journal = scratch.journal;
+    const QString elsewhere = scratch.parent.filePath(QStringLiteral("elsewhere"));
     makeTree(QString::fromLatin1(tree));
     if (kind == QLatin1String("file")) {
         QVERIFY(writeFile(journal, "mine"));
     } else if (kind == QLatin1String("link")) {
-        QVERIFY(QDir().mkpath(parent.filePath(QStringLiteral("elsewhere"))));
-        QVERIFY(QFile::link(parent.filePath(QStringLiteral("elsewhere")), journal));
+        QVERIFY(QDir().mkpath(elsewhere) && QFile::link(elsewhere, journal));
     } else {
         QVERIFY(QDir().mkpath(journal));
         for (const QString& entry : ::entries(entries)) {
@@ -325,14 +272,16 @@ void tst_HostileJournals::foreignFolder()
         if (kind == QLatin1String("other user"))
             QCOMPARE(::chown(QFile::encodeName(journal).constData(), 65534, 65534), 0);
     }
+    QVERIFY(writeFile(scratch.flowFile, flow));
+    const auto besideTree = [&scratch] {
+        QDir::setCurrent(scratch.parent.path());
+        const QStringList state = fullTreeState();
+        QDir::setCurrent(scratch.dir.path());
+        return state;
+    };
     const QStringList before = fullTreeState();
-    QDir::setCurrent(parent.path());
-    const QStringList journalBefore = fullTreeState();
-    QDir::setCurrent(dir.path());
-    const QString flowFile = parent.filePath(QStringLiteral("flow.json"));
-    QVERIFY(writeFile(flowFile, flow));
-    const StephostResult run = runStephost(
-        {QStringLiteral("run"), flowFile, QStringLiteral("--journal"), journal}, dir.path());
+    const QStringList journalBefore = besideTree();
+    const StephostResult run = scratch.run(flow);
     QCOMPARE(run.exitCode, 2);
     QCOMPARE(run.out, QByteArray());
     const QString err = QString::fromUtf8(run.err);
@@ -341,12 +290,7 @@ void tst_HostileJournals::foreignFolder()
              run.err.constData());
     QVERIFY2(err.contains(message), run.err.constData());
     QCOMPARE(fullTreeState(), before);
-    QDir::setCurrent(parent.path());
-    QStringList journalAfter = fullTreeState();
-    journalAfter.removeAll(QStringLiteral("flow.json 100644 ") +
-                           QString::fromLatin1(QByteArray(flow).toHex()));
-    QDir::setCurrent(dir.path());
-    QCOMPARE(journalAfter, journalBefore);
+    QCOMPARE(besideTree(), journalBefore);
 }
 
 void tst_HostileJournals::damagedLog_data()
@@ -354,40 +298,28 @@ void tst_HostileJournals::damagedLog_data()
     QTest::addColumn<Tamper>("damage");
     QTest::addColumn<QString>("records"); // the damaged range reported
     QTest::addColumn<int>("restoredAtMost");
+    using Lines = QList<QByteArray>;
 
-    QTest::newRow("cut to 0 bytes")
-        << Tamper([](const QString& j) { QVERIFY(QFile::resize(logOf(j), 0)); }) << "all records"
-        << 0;
-    QTest::newRow("start record missing") << Tamper([](const QString& j) {
-        QList<QByteArray> lines = logLines(j);
-        lines.removeFirst();
-        writeLogLines(j, lines);
+    QTest::newRow("cut to 0 bytes") << Tamper([](const QString& j) {
+        QVERIFY(QFile::resize(j + QStringLiteral("/journal.log"), 0));
     }) << "all records" << 0;
-    QTest::newRow("a line cut short in the middle") << Tamper([](const QString& j) {
-        QList<QByteArray> lines = logLines(j);
-        const int index = lineWhere(lines, "op", QStringLiteral("rename"));
-        lines[index].chop(lines.at(index).size() / 2);
-        writeLogLines(j, lines);
+    QTest::newRow("start record missing")
+        << editLines([](Lines& lines, int) { lines.removeFirst(); }) << "all records" << 0;
+    QTest::newRow("a line cut short in the middle") << editLines([](Lines& lines, int rename) {
+        lines[rename].chop(lines.at(rename).size() / 2);
     }) << "record 1" << 99;
-    QTest::newRow("one record overwritten by another") << Tamper([](const QString& j) {
-        QList<QByteArray> lines = logLines(j);
-        lines[lineWhere(lines, "op", QStringLiteral("rename"))] = lines.at(1);
-        writeLogLines(j, lines);
-    }) << "record 2" << 99;
-    QTest::newRow("a gap") << Tamper([](const QString& j) {
-        QList<QByteArray> lines = logLines(j);
-        lines.removeAt(lineWhere(lines, "op", QStringLiteral("rename")));
-        writeLogLines(j, lines);
-    }) << "record 1" << 99;
+    QTest::newRow("one record overwritten by another")
+        << editLines([](Lines& lines, int rename) { lines[rename] = lines.at(1); }) << "record 2"
+        << 99;
+    QTest::newRow("a gap") << editLines([](Lines& lines, int rename) { lines.removeAt(rename); })
+                           << "record 1" << 99;
+    // The records of the replace are gone; its backup tells of them.
     QTest::newRow("cut after the delete") << Tamper([](const QString& j) {
-        // The records of the replace are gone; its backup tells of them.
-        QList<QByteArray> lines = logLines(j);
-        writeLogLines(j, lines.mid(0, lineWhere(lines, "op", QStringLiteral("beside"))));
+        writeLogLines(j, journalLines(j).mid(0, recordWhere(j, "op", QStringLiteral("beside"))));
     }) << "record" << 0;
     QTest::newRow("zeros over a record") << Tamper([](const QString& j) {
-        QList<QByteArray> lines = logLines(j);
-        const int index = lineWhere(lines, "op", QStringLiteral("remove"));
-        lines[index].fill('\0');
+        QList<QByteArray> lines = journalLines(j);
+        lines[recordWhere(j, "op", QStringLiteral("remove"))].fill('\0');
         writeLogLines(j, lines);
     }) << "record" << 99;
 }
@@ -421,27 +353,16 @@ void tst_HostileJournals::editedRecord_data()
     QTest::addColumn<QString>("op");
     QTest::addColumn<QString>("field");
     QTest::addColumn<QString>("victimPath"); // relative to the scratch folder
-    QTest::newRow("create of a file the run never made") << "create"
-                                                         << "path"
-                                                         << "victims/v.txt";
-    QTest::newRow("rename from a file the run never had") << "rename"
-                                                          << "from"
-                                                          << "victims/gone.txt";
-    QTest::newRow("rename of a file the run never touched") << "rename"
-                                                            << "path"
-                                                            << "victims/v.txt";
-    QTest::newRow("delete of a file the run never deleted") << "remove"
-                                                            << "path"
-                                                            << "victims/new.txt";
-    QTest::newRow("append to a file the run never touched") << "append"
-                                                            << "path"
-                                                            << "victims/v.txt";
-    QTest::newRow("a path inside the journal") << "create"
-                                               << "path"
-                                               << "JOURNAL/journal.log";
-    QTest::newRow("a path climbing out") << "create"
-                                         << "path"
-                                         << "d/../victims/v.txt";
+    const auto row = [](const char* tag, const char* op, const char* field, const char* path) {
+        QTest::newRow(tag) << op << field << path;
+    };
+    row("create of a file the run never made", "create", "path", "victims/v.txt");
+    row("rename from a file the run never had", "rename", "from", "victims/gone.txt");
+    row("rename of a file the run never touched", "rename", "path", "victims/v.txt");
+    row("delete of a file the run never deleted", "remove", "path", "victims/new.txt");
+    row("append to a file the run never touched", "append", "path", "victims/v.txt");
+    row("a path inside the journal", "create", "path", "JOURNAL/journal.log");
+    row("a path climbing out", "create", "path", "d/../victims/v.txt");
 }
 
 // A record pointing at a path the run never touched: undo does not create, delete, rename or cut
@@ -451,14 +372,18 @@ void tst_HostileJournals::editedRecord()
     QFETCH(QString, op);
     QFETCH(QString, field);
     QFETCH(QString, victimPath);
-    QString scratch;
     const Outcome outcome = runTamperUndo([&](const QString& journal) {
-        scratch = QDir::currentPath();
         QString path = victimPath;
         path.replace(QLatin1String("JOURNAL"), journal);
         if (!path.startsWith(QLatin1Char('/')))
-            path = scratch + QLatin1Char('/') + path;
-        editRecord(journal, "op", op, field.toLatin1().constData(), path);
+            path = QDir::current().absoluteFilePath(path);
+        QList<QByteArray> lines = journalLines(journal);
+        const int index = recordWhere(journal, "op", op);
+        QVERIFY(index >= 0);
+        QJsonObject record = QJsonDocument::fromJson(lines.at(index)).object();
+        record.insert(field, path);
+        lines[index] = QJsonDocument(record).toJson(QJsonDocument::Compact);
+        writeLogLines(journal, lines);
     });
     QCOMPARE(outcome.lost, 0);
     QCOMPARE(outcome.undo.exitCode, 1);
@@ -469,7 +394,7 @@ void tst_HostileJournals::editedRecord()
         QVERIFY2(!line.startsWith(QLatin1String("victims/")) ||
                      line.startsWith(QLatin1String("victims/v.txt ")),
                  qPrintable(line));
-    QVERIFY(QFileInfo::exists(logOf(outcome.journal)));
+    QVERIFY(QFileInfo::exists(outcome.journal + QStringLiteral("/journal.log")));
 }
 
 void tst_HostileJournals::swappedBackup_data()
@@ -488,7 +413,6 @@ void tst_HostileJournals::swappedBackup_data()
 void tst_HostileJournals::swappedBackup()
 {
     QFETCH(QString, how);
-    QString changed;
     // The bytes the test itself overwrites in the journal are gone by its hand.
     const int destroyed =
         how.startsWith(QLatin1String("replace")) || how.startsWith(QLatin1String("edit")) ? 1 : 0;
@@ -497,16 +421,11 @@ void tst_HostileJournals::swappedBackup()
             const QString remove = backupOf(journal, QStringLiteral("remove"));
             const QString replace = backupOf(journal, QStringLiteral("replace"));
             const QString backup = how.endsWith(QLatin1String("remove")) ? remove : replace;
-            changed = backup;
             if (how.startsWith(QLatin1String("replace"))) {
                 QVERIFY(QFile::remove(backup));
                 QVERIFY(writeFile(backup, "forged"));
             } else if (how.startsWith(QLatin1String("edit"))) {
-                QFile file(backup);
-                QVERIFY(file.open(QIODevice::ReadWrite));
-                const QByteArray bytes = file.readAll();
-                file.seek(0);
-                file.write(QByteArray(bytes.size(), 'X'));
+                QVERIFY(writeFile(backup, QByteArray(readFile(backup).size(), 'X')));
             } else if (how.startsWith(QLatin1String("touch"))) {
                 // Same bytes, same size, the modification time set back: only the status change
                 // time tells.
@@ -585,19 +504,18 @@ void tst_HostileJournals::plantedLink()
 // nothing changed, no mark; the dry check says the same. Once the run ends, undo goes.
 void tst_HostileJournals::liveRun()
 {
-    const QTemporaryDir parent;
-    const QString journal = parent.filePath(QStringLiteral("journal"));
-    const ScratchCwd dir;
+    JournalScratch scratch;
+    const QString& journal = scratch.journal;
     makeTree(QString::fromLatin1(tree));
     const QStringList before = fullTreeState();
-    Holder run(QStringLiteral("journal"), journal, dir.path());
+    Holder run(QStringLiteral("journal"), journal);
     QVERIFY(run.ready());
     const QStringList afterChange = fullTreeState();
     QVERIFY(afterChange != before);
-    const StephostResult undo = runStephost({QStringLiteral("undo"), journal}, dir.path());
+    const StephostResult undo = scratch.undo();
     QCOMPARE(undo.exitCode, 1);
     QCOMPARE(undo.err, "stephost: " + journal.toUtf8() + ": the run is still going\n");
-    const QJsonObject report = QJsonDocument::fromJson(undo.out).object();
+    const QJsonObject report = undo.report();
     QCOMPARE(report.value("status").toString(), QStringLiteral("refused"));
     QCOMPARE(report.value("message").toString(), QStringLiteral("the run is still going"));
     QCOMPARE(fullTreeState(), afterChange);
@@ -606,7 +524,7 @@ void tst_HostileJournals::liveRun()
     QCOMPARE(undoJournal(journal, UndoMode::DryRun).value("message").toString(),
              QStringLiteral("the run is still going"));
     run.release();
-    const StephostResult after = runStephost({QStringLiteral("undo"), journal}, dir.path());
+    const StephostResult after = scratch.undo();
     QVERIFY2(after.exitCode == 0, after.out.constData());
     QCOMPARE(fullTreeState(), before);
 }
@@ -615,15 +533,14 @@ void tst_HostileJournals::liveRun()
 // a replacement locked by its writer, or a copy's temporary file held open.
 void tst_HostileJournals::liveTemporaryFiles()
 {
-    const QTemporaryDir parent;
-    const QString journal = parent.filePath(QStringLiteral("journal"));
-    const ScratchCwd dir;
+    JournalScratch scratch;
+    const QString& journal = scratch.journal;
     makeTree(QString::fromLatin1(tree));
     runLeaving(journal,
                {QStringLiteral(".a.txt.fileoper-Dead01"), QStringLiteral("qt_temp.Dead02")});
-    Holder replacement(QStringLiteral("replacement"), QStringLiteral("a.txt"), dir.path());
+    Holder replacement(QStringLiteral("replacement"), QStringLiteral("a.txt"));
     QVERIFY(replacement.ready());
-    Holder copy(QStringLiteral("open"), QStringLiteral("qt_temp.Live01"), dir.path());
+    Holder copy(QStringLiteral("open"), QStringLiteral("qt_temp.Live01"));
     QVERIFY(copy.ready());
     QStringList live =
         QDir().entryList({QStringLiteral(".a.txt.fileoper-*")}, QDir::Files | QDir::Hidden);
@@ -641,10 +558,8 @@ void tst_HostileJournals::liveCopy_data()
 {
     QTest::addColumn<QString>("role");
     QTest::addColumn<QString>("target");
-    QTest::newRow("to a new name") << "copy"
-                                   << "copy.txt";
-    QTest::newRow("over a file") << "copy over"
-                                 << "b.txt";
+    QTest::newRow("to a new name") << QStringLiteral("copy") << QStringLiteral("copy.txt");
+    QTest::newRow("over a file") << QStringLiteral("copy over") << QStringLiteral("b.txt");
 }
 
 // A copy of another process, stopped when its temporary file is complete and synced and has yet
@@ -654,12 +569,11 @@ void tst_HostileJournals::liveCopy()
 {
     QFETCH(QString, role);
     QFETCH(QString, target);
-    const QTemporaryDir parent;
-    const QString journal = parent.filePath(QStringLiteral("journal"));
-    const ScratchCwd dir;
+    JournalScratch scratch;
+    const QString& journal = scratch.journal;
     makeTree(QString::fromLatin1(tree));
     runLeaving(journal, {QStringLiteral(".c.txt.fileoper-Dead01")});
-    Holder copy(role, target, dir.path());
+    Holder copy(role, target);
     QVERIFY(copy.ready());
     const QString temporary = copy.held();
     QVERIFY2(QFileInfo(temporary).fileName().startsWith("." + target + ".fileoper-"),
@@ -703,18 +617,10 @@ void tst_HostileJournals::privateFiles()
         QDirIterator all(journal,
                          QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
                          QDirIterator::Subdirectories);
-        QStringList entries{journal};
-        while (all.hasNext())
-            entries << all.next();
-        for (const QString& path : entries) {
-            struct stat status;
-            if (::lstat(QFile::encodeName(path).constData(), &status) != 0) {
-                modes << path + QStringLiteral(" cannot be looked at");
-                continue;
-            }
-            modes << QStringLiteral("%1 %2")
-                         .arg(QDir(journal).relativeFilePath(path))
-                         .arg(status.st_mode & 07777, 0, 8);
+        modes << QStringLiteral(". ") + QString::number(modeOf(journal), 8);
+        while (all.hasNext()) {
+            const QString path = all.next();
+            modes << QDir(journal).relativeFilePath(path) + ' ' + QString::number(modeOf(path), 8);
         }
     });
     ::umask(previous);
@@ -726,11 +632,7 @@ void tst_HostileJournals::privateFiles()
     }
     QVERIFY2(outcome.undo.exitCode == 0, outcome.undo.out.constData());
     QCOMPARE(outcome.afterUndo, outcome.before);
-    struct stat mark;
-    QCOMPARE(
-        ::lstat(QFile::encodeName(outcome.journal + QStringLiteral("/undone")).constData(), &mark),
-        0);
-    QCOMPARE(mark.st_mode & 07777, mode_t(0600));
+    QCOMPARE(modeOf(outcome.journal + QStringLiteral("/undone")), mode_t(0600));
 }
 
 namespace

@@ -1,16 +1,12 @@
 // SPDX-FileCopyrightText: 2026 FileOperPlugin contributors
 // SPDX-License-Identifier: MIT
 
-#include "filetree.h"
+#include "journalfixtures.h"
 
 #include "journal.h"
 #include "undo.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QtTest>
-
-#include <sys/stat.h>
 
 // Changes written as "op:path[=content]" with "|" between them, each made through a journal the
 // way a run makes it; "!" at the end stands for a run killed after the change but before its
@@ -76,6 +72,25 @@ bool makeChange(Journal& journal, QString change)
     return ok;
 }
 
+// Makes the changes through a journal in `folder` as a run would, and ends the run: the number of
+// changes that failed, or -1 when there was no journal.
+int recordRun(const QString& folder, const QString& changes)
+{
+    QString error;
+    std::unique_ptr<Journal> journal = Journal::create(folder, &error);
+    if (!journal)
+        return -1;
+    int failed = 0;
+    for (const QString& change : entries(changes))
+        failed += makeChange(*journal, change) ? 0 : 1;
+    return failed;
+}
+
+QString undoStatus(const QString& folder, UndoMode mode = UndoMode::Apply)
+{
+    return undoJournal(folder, mode).value(QLatin1String("status")).toString();
+}
+
 // Files written after the run, by somebody else; a second later, as a person would.
 void editAfterRun(const QString& edits)
 {
@@ -104,6 +119,7 @@ private slots:
     void otherVersionRefused();
     void liveJournalRefused();
     void killedTailIsNoDamage();
+    void privateWhateverTheUmask_data();
     void privateWhateverTheUmask();
 };
 
@@ -192,13 +208,7 @@ void tst_Journal::undo()
     // Kept apart from the tree the run changes, as a journal usually is.
     const QTemporaryDir journalDir;
     const QString journalFolder = journalDir.filePath(QStringLiteral("j"));
-    {
-        QString error;
-        std::unique_ptr<Journal> journal = Journal::create(journalFolder, &error);
-        QVERIFY2(journal, qPrintable(error));
-        for (const QString& change : entries(changes))
-            makeChange(*journal, change);
-    }
+    QVERIFY(recordRun(journalFolder, changes) >= 0);
     editAfterRun(edits);
     // The dry check foretells the undo exactly and touches nothing.
     const QStringList beforeUndo = treeSnapshot();
@@ -223,19 +233,14 @@ void tst_Journal::permissionBitsAndHardLinksComeBack()
     const ScratchCwd dir;
     QVERIFY(makeTree("a.txt|b.txt|b2.txt=>b.txt|keep/"));
     QCOMPARE(::chmod("a.txt", 0640), 0);
-    QString error;
-    {
-        std::unique_ptr<Journal> journal = Journal::create(QStringLiteral("keep/j"), &error);
-        QVERIFY(journal);
-        QVERIFY(makeChange(*journal, QStringLiteral("replace:a.txt=new")));
-        QVERIFY(makeChange(*journal, QStringLiteral("rewrite:b.txt=new")));
-    }
-    QCOMPARE(undoJournal(QStringLiteral("keep/j")).value(QLatin1String("status")).toString(),
-             QStringLiteral("undone"));
+    QCOMPARE(
+        recordRun(QStringLiteral("keep/j"), QStringLiteral("replace:a.txt=new|rewrite:b.txt=new")),
+        0);
+    QCOMPARE(undoStatus(QStringLiteral("keep/j")), QStringLiteral("undone"));
     QCOMPARE(readFile(QStringLiteral("b2.txt")), QByteArray("b.txt"));
-    struct stat a, b, b2;
-    QVERIFY(::stat("a.txt", &a) == 0 && ::stat("b.txt", &b) == 0 && ::stat("b2.txt", &b2) == 0);
-    QCOMPARE(a.st_mode & 0777, mode_t(0640));
+    QCOMPARE(modeOf(QStringLiteral("a.txt")), mode_t(0640));
+    struct stat b, b2;
+    QVERIFY(::stat("b.txt", &b) == 0 && ::stat("b2.txt", &b2) == 0);
     QCOMPARE(b.st_ino, b2.st_ino);
 }
 
@@ -243,23 +248,16 @@ void tst_Journal::undoneOnce()
 {
     const ScratchCwd dir;
     QVERIFY(makeTree("a.txt"));
-    QString error;
-    {
-        std::unique_ptr<Journal> journal = Journal::create(QStringLiteral("j"), &error);
-        QVERIFY(makeChange(*journal, QStringLiteral("rename:a.txt>b.txt")));
-        QVERIFY(Journal::create(QStringLiteral("empty"), &error));
-    }
+    QCOMPARE(recordRun(QStringLiteral("j"), QStringLiteral("rename:a.txt>b.txt")), 0);
+    QCOMPARE(recordRun(QStringLiteral("empty"), QString()), 0);
     QCOMPARE(journalState(QStringLiteral("empty")), JournalState::NoChanges);
     QCOMPARE(journalState(QStringLiteral("j")), JournalState::Undoable);
-    QCOMPARE(undoJournal(QStringLiteral("j")).value(QLatin1String("status")).toString(),
-             QStringLiteral("undone"));
+    QCOMPARE(undoStatus(QStringLiteral("j")), QStringLiteral("undone"));
     QCOMPARE(journalState(QStringLiteral("j")), JournalState::Undone);
     QVERIFY(QFile::rename(QStringLiteral("a.txt"), QStringLiteral("b.txt")));
-    QCOMPARE(undoJournal(QStringLiteral("j")).value(QLatin1String("status")).toString(),
-             QStringLiteral("already undone"));
+    QCOMPARE(undoStatus(QStringLiteral("j")), QStringLiteral("already undone"));
     QVERIFY(QFileInfo::exists(QStringLiteral("b.txt")));
-    QCOMPARE(undoJournal(QStringLiteral("none")).value(QLatin1String("status")).toString(),
-             QStringLiteral("no journal"));
+    QCOMPARE(undoStatus(QStringLiteral("none")), QStringLiteral("no journal"));
     QCOMPARE(journalState(QStringLiteral("none")), JournalState::None);
 }
 
@@ -275,35 +273,19 @@ void tst_Journal::oneJournalPerFolder()
     QVERIFY(QDir().mkdir(QStringLiteral("empty")));
     QCOMPARE(::chmod("empty", 0755), 0);
     QVERIFY2(Journal::create(QStringLiteral("empty"), &error), qPrintable(error));
-    struct stat status;
-    QCOMPARE(::stat("empty", &status), 0);
-    QCOMPARE(status.st_mode & 07777, mode_t(0700));
+    QCOMPARE(modeOf(QStringLiteral("empty")), mode_t(0700));
 }
 
 namespace
 {
 
-QList<QJsonObject> logRecords(const QString& folder)
-{
-    QList<QJsonObject> records;
-    for (const QByteArray& line : readFile(journalLogPath(folder)).split('\n')) {
-        if (!line.isEmpty())
-            records << QJsonDocument::fromJson(line).object();
-    }
-    return records;
-}
-
 // A journal of one change of each kind that keeps a backup or records its end.
 void journalOfEveryKind(const QString& folder)
 {
     QVERIFY(makeTree("a.txt|b.txt|c.txt|d.txt|e.txt=>d.txt"));
-    QString error;
-    std::unique_ptr<Journal> journal = Journal::create(folder, &error);
-    QVERIFY2(journal, qPrintable(error));
-    for (const char* change :
-         {"remove:a.txt", "atomic:b.txt=new", "rename:c.txt>c2.txt", "create:n.txt=made",
-          "append:c2.txt=more", "rewrite:d.txt=new", "mkdir:f"})
-        QVERIFY(makeChange(*journal, QLatin1String(change)));
+    QCOMPARE(recordRun(folder, "remove:a.txt|atomic:b.txt=new|rename:c.txt>c2.txt|"
+                               "create:n.txt=made|append:c2.txt=more|rewrite:d.txt=new|mkdir:f"),
+             0);
 }
 
 } // namespace
@@ -314,8 +296,8 @@ void tst_Journal::everyLineNumbered()
 {
     const ScratchCwd dir;
     journalOfEveryKind(QStringLiteral("j"));
-    const QList<QByteArray> lines = readFile(journalLogPath(QStringLiteral("j"))).split('\n');
-    const QList<QJsonObject> records = logRecords(QStringLiteral("j"));
+    const QList<QByteArray> lines = journalLines(QStringLiteral("j"));
+    const QList<QJsonObject> records = journalRecords(QStringLiteral("j"));
     QCOMPARE(records.first().value("op").toString(), QStringLiteral("start"));
     QCOMPARE(records.first().value("version").toInt(), 2);
     QHash<int, QByteArray> digests;
@@ -336,14 +318,12 @@ void tst_Journal::everyLineNumbered()
         const int change = record.value(QLatin1String(key)).toInt();
         QCOMPARE(record.value("of").toString().toLatin1(), digests.value(change));
         QCOMPARE(record.value("path").toString(), records.at(change - 1).value("path").toString());
-        if (qstrcmp(key, "done") == 0)
-            ++done;
-        else if (qstrcmp(key, "kept") == 0)
-            ++kept;
+        done += qstrcmp(key, "done") == 0 ? 1 : 0;
+        kept += qstrcmp(key, "kept") == 0 ? 1 : 0;
     }
     QCOMPARE(done, 6);
     QCOMPARE(kept, 3); // the removed file, the rewritten one's copy, the replaced one at the end
-    QCOMPARE(undoJournal(QStringLiteral("j")).value("status").toString(), QStringLiteral("undone"));
+    QCOMPARE(undoStatus(QStringLiteral("j")), QStringLiteral("undone"));
     QCOMPARE(treeSnapshot(), sortedEntries("a.txt|b.txt|c.txt|d.txt|e.txt=d.txt|j/backup/|"
                                            "j/journal.log=" +
                                            QString::fromUtf8(readFile("j/journal.log")) +
@@ -398,7 +378,7 @@ void tst_Journal::liveJournalRefused()
     QCOMPARE(treeSnapshot(), during);
     journal.reset();
     QCOMPARE(journalState(QStringLiteral("j")), JournalState::Undoable);
-    QCOMPARE(undoJournal(QStringLiteral("j")).value("status").toString(), QStringLiteral("undone"));
+    QCOMPARE(undoStatus(QStringLiteral("j")), QStringLiteral("undone"));
     QVERIFY(QFileInfo::exists(QStringLiteral("a.txt")));
 }
 
@@ -423,37 +403,33 @@ void tst_Journal::killedTailIsNoDamage()
              QStringLiteral("line 2 cannot be read"));
 }
 
+void tst_Journal::privateWhateverTheUmask_data()
+{
+    QTest::addColumn<int>("umask");
+    QTest::newRow("umask 000") << 0;
+    QTest::newRow("umask 022") << 022;
+    QTest::newRow("umask 777") << 0777;
+}
+
+// The journal folder, backup/ and all in them are the user's alone; undo gives a file back its
+// mode.
 void tst_Journal::privateWhateverTheUmask()
 {
-    for (mode_t mask : {mode_t(0), mode_t(022), mode_t(0777)}) {
-        const ScratchCwd dir;
-        QVERIFY(makeTree("a.txt|b.txt|c.txt"));
-        QCOMPARE(::chmod("a.txt", 0644), 0);
-        const mode_t previous = ::umask(mask);
-        {
-            QString error;
-            std::unique_ptr<Journal> journal = Journal::create(QStringLiteral("j"), &error);
-            QVERIFY(makeChange(*journal, QStringLiteral("remove:a.txt")));
-            QVERIFY(makeChange(*journal, QStringLiteral("rewrite:b.txt=new")));
-            QVERIFY(makeChange(*journal, QStringLiteral("atomic:c.txt=new")));
-        }
-        ::umask(previous);
-        for (const char* path : {"j", "j/backup"})
-            QCOMPARE(QFileInfo(QLatin1String(path)).permissions() & 0x7777,
-                     QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner |
-                         QFileDevice::ReadUser | QFileDevice::WriteUser | QFileDevice::ExeUser);
-        for (const QString& name : QDir(QStringLiteral("j/backup")).entryList(QDir::Files) +
-                                       QStringList{QStringLiteral("../journal.log")}) {
-            struct stat status;
-            QCOMPARE(::lstat(QFile::encodeName("j/backup/" + name).constData(), &status), 0);
-            QCOMPARE(status.st_mode & 07777, mode_t(0600));
-        }
-        QCOMPARE(undoJournal(QStringLiteral("j")).value("status").toString(),
-                 QStringLiteral("undone"));
-        struct stat a;
-        QCOMPARE(::stat("a.txt", &a), 0);
-        QCOMPARE(a.st_mode & 07777, mode_t(0644));
-    }
+    QFETCH(int, umask);
+    const ScratchCwd dir;
+    QVERIFY(makeTree("a.txt|b.txt|c.txt"));
+    QCOMPARE(::chmod("a.txt", 0644), 0);
+    const mode_t previous = ::umask(mode_t(umask));
+    const int failed = recordRun("j", "remove:a.txt|rewrite:b.txt=new|atomic:c.txt=new");
+    ::umask(previous);
+    QCOMPARE(failed, 0);
+    QStringList paths{"j", "j/backup", "j/journal.log"};
+    for (const QString& name : QDir(QStringLiteral("j/backup")).entryList(QDir::Files))
+        paths << "j/backup/" + name;
+    for (const QString& path : qAsConst(paths))
+        QCOMPARE(QString::number(modeOf(path), 8), QFileInfo(path).isDir() ? "700" : "600");
+    QCOMPARE(undoStatus(QStringLiteral("j")), QStringLiteral("undone"));
+    QCOMPARE(modeOf(QStringLiteral("a.txt")), mode_t(0644));
 }
 
 QTEST_GUILESS_MAIN(tst_Journal)

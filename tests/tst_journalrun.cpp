@@ -3,8 +3,7 @@
 
 // A journaled run whose journal can no longer be written refuses the changes it cannot record,
 // and stops with an error instead of ending as if it had done all it was asked.
-#include "filetree.h"
-#include "testsupport.h"
+#include "journalfixtures.h"
 
 #include "journalrun.h"
 #include "jsonflow.h"
@@ -58,9 +57,8 @@ void tst_JournalRun::lostJournalStopsRun()
     QFETCH(int, lostAfterStep);
     QFETCH(QString, error);
     QFETCH(QStringList, tree);
-    const QTemporaryDir journalParent;
-    const QString journal = journalParent.filePath(QStringLiteral("journal"));
-    const ScratchCwd dir;
+    const JournalScratch scratch;
+    const QString& journal = scratch.journal;
     QVERIFY(makeTree(QStringLiteral("old.txt|older.txt")));
     const QByteArray flow = R"({ "steps": [
         { "type": "file.write", "settings": { "filePath": "new.txt", "content": "文字" } },
@@ -122,20 +120,16 @@ void tst_JournalRun::refusedChangeStopsRun()
         step +
         R"(, { "type": "file.write", "settings": { "filePath": "after.txt", )"
         R"("content": "x" } } ] })";
-    const QTemporaryDir journalParent;
-    const QString flowFile = journalParent.filePath(QStringLiteral("flow.json"));
-    QVERIFY(writeFile(flowFile, flow));
+    JournalScratch scratch;
     const auto run = [&](const QString& journal, qint64 logLimit) {
         const ScratchCwd dir;
         makeTree(QStringLiteral("old.txt|src.txt|sub/"));
         StephostLimits limits;
         limits.fileSizeLimit = logLimit;
-        const StephostResult result =
-            runStephost({QStringLiteral("run"), flowFile, QStringLiteral("--journal"), journal},
-                        dir.path(), limits);
+        const StephostResult result = scratch.run(flow, journal, limits);
         return qMakePair(result, treeSnapshot());
     };
-    const QString fullJournal = journalParent.filePath(QStringLiteral("full"));
+    const QString fullJournal = scratch.parent.filePath(QStringLiteral("full"));
     QCOMPARE(run(fullJournal, 0).first.exitCode, 0);
     const QByteArray log = readFile(fullJournal + QStringLiteral("/journal.log"));
     const int record =
@@ -143,14 +137,13 @@ void tst_JournalRun::refusedChangeStopsRun()
     QVERIFY2(record > 0, log.constData());
     const int recordEnd = log.indexOf('\n', record);
 
-    const QString journal = journalParent.filePath(QStringLiteral("limited"));
-    const auto limited = run(journal, (record + recordEnd) / 2);
+    const auto limited = run(scratch.journal, (record + recordEnd) / 2);
     QCOMPARE(limited.first.exitCode, 1);
     QFETCH(int, refused);
     QVERIFY2(limited.first.err.contains(
                  QStringLiteral("the journal in %1 could not be written (File too large), so "
                                 "%2 file change(s) were refused; the run stops")
-                     .arg(journal)
+                     .arg(scratch.journal)
                      .arg(refused)
                      .toUtf8()),
              limited.first.err.constData());

@@ -64,38 +64,29 @@ void tst_RegularFile::write_data()
     QTest::addColumn<bool>("inPlace"); // a.txt is still the file it was
     QTest::addColumn<QString>("way");  // as the writer tells it once open
 
-    // clang-format off
-    QTest::newRow("new file") << "" << "a.txt" << false << true << "a.txt=new" << false << "created";
-    QTest::newRow("replaced beside")
-        << "a.txt" << "a.txt" << false << true << "a.txt=new" << false << "replacement";
-    QTest::newRow("hard link written in place")
-        << "a.txt|b.txt=>a.txt" << "a.txt" << false << true << "a.txt=new|b.txt=new" << true
-        << "in place";
-    QTest::newRow("link followed and kept")
-        << "a.txt|l->a.txt" << "l" << false << true << "a.txt=new|l->a.txt" << false
-        << "replacement";
-    QTest::newRow("link into another folder")
-        << "d/a.txt|l->d/a.txt" << "l" << false << true << "d/a.txt=new|l->d/a.txt" << false
-        << "replacement";
+    const auto row = [](const char* tag, const char* tree, const char* path, bool append,
+                        bool commit, const char* after, bool inPlace, const char* way) {
+        QTest::newRow(tag) << tree << path << append << commit << after << inPlace << way;
+    };
+    row("new file", "", "a.txt", false, true, "a.txt=new", false, "created");
+    row("replaced beside", "a.txt", "a.txt", false, true, "a.txt=new", false, "replacement");
+    row("hard link written in place", "a.txt|b.txt=>a.txt", "a.txt", false, true,
+        "a.txt=new|b.txt=new", true, "in place");
+    row("link followed and kept", "a.txt|l->a.txt", "l", false, true, "a.txt=new|l->a.txt", false,
+        "replacement");
+    row("link into another folder", "d/a.txt|l->d/a.txt", "l", false, true,
+        "d/a.txt=new|l->d/a.txt", false, "replacement");
     // The open through the link makes its target, which the new bytes then replace.
-    QTest::newRow("dangling link")
-        << "l->a.txt" << "l" << false << true << "a.txt=new|l->a.txt" << false << "replacement";
-    QTest::newRow("append")
-        << "a.txt" << "a.txt" << true << true << "a.txt=a.txtnew" << true << "in place";
-    QTest::newRow("uncommitted replace")
-        << "a.txt" << "a.txt" << false << false << "a.txt" << true << "replacement";
-    QTest::newRow("uncommitted new file")
-        << "" << "a.txt" << false << false << "" << false << "created";
-    QTest::newRow("uncommitted append")
-        << "a.txt" << "a.txt" << true << false << "a.txt" << true << "in place";
+    row("dangling link", "l->a.txt", "l", false, true, "a.txt=new|l->a.txt", false, "replacement");
+    row("append", "a.txt", "a.txt", true, true, "a.txt=a.txtnew", true, "in place");
+    row("uncommitted replace", "a.txt", "a.txt", false, false, "a.txt", true, "replacement");
+    row("uncommitted new file", "", "a.txt", false, false, "", false, "created");
+    row("uncommitted append", "a.txt", "a.txt", true, false, "a.txt", true, "in place");
     // Leftovers of killed runs replacing the same file go; names that only look alike stay.
-    QTest::newRow("leftovers")
-        << "a.txt|.a.txt.fileoper-Ab12yZ|.a.txt.fileoper-Ab12y|.b.txt.fileoper-Ab12yZ|"
-           "a.txt.fileoper-Ab12yZ|.a.txt.fileoper-Ab12y_|.a.txt.fileoper-Lnk123->a.txt"
-        << "a.txt" << false << true
-        << "a.txt=new|.a.txt.fileoper-Ab12y|.b.txt.fileoper-Ab12yZ|a.txt.fileoper-Ab12yZ|"
-           ".a.txt.fileoper-Ab12y_|.a.txt.fileoper-Lnk123->a.txt" << false << "replacement";
-    // clang-format on
+    const char* alike = ".a.txt.fileoper-Ab12y|.b.txt.fileoper-Ab12yZ|a.txt.fileoper-Ab12yZ|"
+                        ".a.txt.fileoper-Ab12y_|.a.txt.fileoper-Lnk123->a.txt";
+    row("leftovers", (QByteArray("a.txt|.a.txt.fileoper-Ab12yZ|") + alike).constData(), "a.txt",
+        false, true, (QByteArray("a.txt=new|") + alike).constData(), false, "replacement");
 }
 
 void tst_RegularFile::write()

@@ -114,6 +114,45 @@ HostileCase onFullDisk(HostileCase c)
     return c;
 }
 
+// A row of the case hostile() makes of the same texts.
+void add(const char* tag, const char* flow, const char* vars, const char* setup,
+         const char* log = "", const char* changes = "", const char* checks = "")
+{
+    QTest::newRow(tag) << hostile(flow, vars, setup, log, changes, checks);
+}
+
+void addOnFullDisk(const char* tag, const char* flow, const char* vars, const char* setup,
+                   const char* log = "", const char* changes = "", const char* checks = "")
+{
+    QTest::newRow(tag) << onFullDisk(hostile(flow, vars, setup, log, changes, checks));
+}
+
+// The writes, copies and moves that pass the 16 KiB limit, each tagged with `suffix`; `big` is the
+// setup of the file copied and moved.
+void addPastTheLimit(const QByteArray& suffix, const QByteArray& big)
+{
+    const auto row = [&suffix](const QByteArray& what, const HostileCase& c) {
+        QTest::newRow((what + suffix).constData()) << onFullDisk(c);
+    };
+    const char* wrote = R"([FileWrite] 写入失败： "old.txt")";
+    // A replacement is written beside the old file and takes its place only when complete: a
+    // failure leaves the old content, and no half-written file anywhere.
+    row("replace", hostile("write.json", "path=old.txt|text=<64 KiB>", "old.txt=old", wrote, "",
+                           "old.txt=old"));
+    row("new file", hostile("write.json", "path=new.txt|text=<64 KiB>", "",
+                            R"([FileWrite] 写入失败： "new.txt")"));
+    row("append", hostile("append.json", "path=old.txt|text=<64 KiB>", "old.txt=old%0A", wrote, "",
+                          "old.txt=old%0A"));
+    for (const QByteArray step : {"copy", "move"}) {
+        const QByteArray flow = step + ".json";
+        const QByteArray listed = step == "copy" ? "$copied=[]" : "$moved=[]";
+        const char* files = R"(files=["big.txt"])";
+        row(step, hostile(flow, files, big, "", "+out/", listed));
+        row(step + " over a file",
+            hostile(flow, files, big + "|out/big.txt=old", "", "", "out/big.txt=old|" + listed));
+    }
+}
+
 // A run stephost refuses with exit code 1 and the error on standard error.
 HostileCase refused(const char* flow, const char* setup, const char* error,
                     const QStringList& options = {})
@@ -554,76 +593,50 @@ void tst_Reliability::runCase()
 void tst_Reliability::writeFaults_data()
 {
     addColumns();
-    QTest::newRow("write to /dev/full")
-        << hostile("write.json", "path=/dev/full", "", R"([FileWrite] 写入失败： "/dev/full")");
-    QTest::newRow("CSV to /dev/full")
-        << hostile("writecsv.json", "path=/dev/full", "", R"([CsvWrite] 写入失败： "/dev/full")");
-    QTest::newRow("write onto a folder")
-        << hostile("write.json", "path=folder", "folder/|folder/kept.txt",
-                   R"([FileWrite] 写入失败： "folder")");
+    add("write to /dev/full", "write.json", "path=/dev/full", "",
+        R"([FileWrite] 写入失败： "/dev/full")");
+    add("CSV to /dev/full", "writecsv.json", "path=/dev/full", "",
+        R"([CsvWrite] 写入失败： "/dev/full")");
+    add("write onto a folder", "write.json", "path=folder", "folder/|folder/kept.txt",
+        R"([FileWrite] 写入失败： "folder")");
     // Opening a FIFO for writing would wait for a reader that never comes.
-    QTest::newRow("CSV to a FIFO")
-        << hostile("writecsv.json", "path=pipe", "pipe#fifo", R"([CsvWrite] 写入失败： "pipe")");
+    add("CSV to a FIFO", "writecsv.json", "path=pipe", "pipe#fifo",
+        R"([CsvWrite] 写入失败： "pipe")");
     // A write past the file size limit fails part way, as on a full disk.
-    QTest::newRow("append on a full disk")
-        << onFullDisk(hostile("append.json", "path=old.txt|text=<64 KiB>", "old.txt=old%0A",
-                              R"([FileWrite] 写入失败： "old.txt")", "", "old.txt=old%0A"));
-    QTest::newRow("new file on a full disk") << onFullDisk(hostile(
-        "write.json", "path=new.txt|text=<64 KiB>", "", R"([FileWrite] 写入失败： "new.txt")"));
-    QTest::newRow("CSV on a full disk")
-        << onFullDisk(hostile("writecsv.json", R"(path=new.csv|table=[["<64 KiB>"]])", "",
-                              R"([CsvWrite] 写入失败： "new.csv")"));
-    // A replacement is written beside the old file and takes its place only when complete: a
-    // failure leaves the old content, and no half-written file anywhere.
-    QTest::newRow("replace on a full disk")
-        << onFullDisk(hostile("write.json", "path=old.txt|text=<64 KiB>", "old.txt=old",
-                              R"([FileWrite] 写入失败： "old.txt")", "", "old.txt=old"));
-    QTest::newRow("CSV replace on a full disk") << onFullDisk(
-        hostile("writecsv.json", R"(path=old.csv|table=[["<64 KiB>"]])", "old.csv=a,b",
-                R"([CsvWrite] 写入失败： "old.csv")", "", "old.csv=a,b"));
-    QTest::newRow("copy on a full disk") << onFullDisk(hostile(
-        "copy.json", R"(files=["big.txt"])", "big.txt#size:65536", "", "+out/", "$copied=[]"));
-    QTest::newRow("move on a full disk") << onFullDisk(hostile(
-        "move.json", R"(files=["big.txt"])", "big.txt#size:65536", "", "+out/", "$moved=[]"));
-    QTest::newRow("copy over a file on a full disk") << onFullDisk(
-        hostile("copy.json", R"(files=["big.txt"])", "big.txt#size:65536|out/big.txt=old", "", "",
-                "out/big.txt=old|$copied=[]"));
-    QTest::newRow("move over a file on a full disk") << onFullDisk(
-        hostile("move.json", R"(files=["big.txt"])", "big.txt#size:65536|out/big.txt=old", "", "",
-                "out/big.txt=old|$moved=[]"));
-    QTest::newRow("copy into a file")
-        << hostile("copy.json", "dest=file.txt", "a.txt|file.txt", "", "", "$copied=[]");
+    addPastTheLimit(" on a full disk", "big.txt#size:65536");
+    addOnFullDisk("CSV on a full disk", "writecsv.json", R"(path=new.csv|table=[["<64 KiB>"]])", "",
+                  R"([CsvWrite] 写入失败： "new.csv")");
+    addOnFullDisk("CSV replace on a full disk", "writecsv.json",
+                  R"(path=old.csv|table=[["<64 KiB>"]])", "old.csv=a,b",
+                  R"([CsvWrite] 写入失败： "old.csv")", "", "old.csv=a,b");
+    add("copy into a file", "copy.json", "dest=file.txt", "a.txt|file.txt", "", "", "$copied=[]");
 }
 
 void tst_Reliability::readFaults_data()
 {
     addColumns();
-    QTest::newRow("read a folder") << hostile("read.json", "path=folder", "folder/|folder/kept.txt",
-                                              R"([FileRead] 读取失败： "folder")");
-    QTest::newRow("read a FIFO") << hostile("read.json", "path=pipe", "pipe#fifo",
-                                            R"([FileRead] 读取失败： "pipe")");
-    QTest::newRow("read /dev/zero")
-        << hostile("read.json", "path=/dev/zero", "", R"([FileRead] 读取失败： "/dev/zero")");
-    QTest::newRow("CSV from /dev/zero")
-        << hostile("readcsv.json", "path=/dev/zero", "", R"([CsvRead] 读取失败： "/dev/zero")");
+    add("read a folder", "read.json", "path=folder", "folder/|folder/kept.txt",
+        R"([FileRead] 读取失败： "folder")");
+    add("read a FIFO", "read.json", "path=pipe", "pipe#fifo", R"([FileRead] 读取失败： "pipe")");
+    add("read /dev/zero", "read.json", "path=/dev/zero", "",
+        R"([FileRead] 读取失败： "/dev/zero")");
+    add("CSV from /dev/zero", "readcsv.json", "path=/dev/zero", "",
+        R"([CsvRead] 读取失败： "/dev/zero")");
     // Files under /proc say they are empty and are not.
-    QTest::newRow("read /proc") << hostile("read.json", "path=/proc/self/status", "", "", "",
-                                           R"($text~^"Name:\\tstephost\\n)");
-    QTest::newRow("CSV from /proc") << hostile("readcsv.json", "path=/proc/self/status", "", "", "",
-                                               R"($table~^\[\["Name:\\tstephost"\])");
-    QTest::newRow("copy from /proc")
-        << hostile("copy.json", R"(files=["/proc/self/status"])", "", "", "+out/|+out/status",
-                   R"(out/status~^Name:\tstephost\n|$copied=["out/status"])");
+    add("read /proc", "read.json", "path=/proc/self/status", "", "", "",
+        R"($text~^"Name:\\tstephost\\n)");
+    add("CSV from /proc", "readcsv.json", "path=/proc/self/status", "", "", "",
+        R"($table~^\[\["Name:\\tstephost"\])");
+    add("copy from /proc", "copy.json", R"(files=["/proc/self/status"])", "", "",
+        "+out/|+out/status", R"(out/status~^Name:\tstephost\n|$copied=["out/status"])");
     // Its size reads as 0 and it goes on for hundreds of gigabytes: the copy fails, unlisted,
     // rather than stop part way and pass for done.
-    QTest::newRow("copy /proc/self/pagemap")
-        << hostile("copy.json", R"(files=["/proc/self/pagemap"])", "", "", "+out/", "$copied=[]");
-    QTest::newRow("move a FIFO") << hostile("move.json", R"(files=["pipe"])", "pipe#fifo", "",
-                                            "+out/", "$moved=[]");
-    QTest::newRow("copy /dev/zero")
-        << hostile("copy.json", R"(files=["/dev/zero"])", "", "", "+out/", "$copied=[]");
-    QTest::newRow("read binary bytes") << hostile(
-        "read.json", "path=bin", "bin=%00%FF%FE%00%C0%0D%0A", "", "", R"($text~^"\\u0000)");
+    add("copy /proc/self/pagemap", "copy.json", R"(files=["/proc/self/pagemap"])", "", "", "+out/",
+        "$copied=[]");
+    add("move a FIFO", "move.json", R"(files=["pipe"])", "pipe#fifo", "", "+out/", "$moved=[]");
+    add("copy /dev/zero", "copy.json", R"(files=["/dev/zero"])", "", "", "+out/", "$copied=[]");
+    add("read binary bytes", "read.json", "path=bin", "bin=%00%FF%FE%00%C0%0D%0A", "", "",
+        R"($text~^"\\u0000)");
 }
 
 void tst_Reliability::hostileNames_data()
@@ -672,10 +685,9 @@ void tst_Reliability::hostileNames_data()
     QTest::newRow("253-byte Chinese name") << chineseName;
     // Paths are trimmed: a name that ends in a blank cannot be named, and nothing happens to it.
     // The trimmed name is a new file: created by the append, then copied, moved and renamed.
-    QTest::newRow("trailing blank")
-        << hostile("allsteps.json", "name=a.txt ", "a.txt =a,b",
-                   R"([FileRead] 文件不存在： "a.txt"|[CsvRead] 文件不存在： "a.txt")",
-                   "+a.txt|+moved/|+moved/a_x.txt|+out/", "$found=false|a.txt =a,b");
+    add("trailing blank", "allsteps.json", "name=a.txt ", "a.txt =a,b",
+        R"([FileRead] 文件不存在： "a.txt"|[CsvRead] 文件不存在： "a.txt")",
+        "+a.txt|+moved/|+moved/a_x.txt|+out/", "$found=false|a.txt =a,b");
 }
 
 void tst_Reliability::links_data()
@@ -683,39 +695,35 @@ void tst_Reliability::links_data()
     addColumns();
     const char* linked = "a.txt=data|link->a.txt";
     const char* dangling = "dangling->nowhere.txt";
-    QTest::newRow("rename a link") << hostile("rename.json", R"(files=["link"]|name=renamed)",
-                                              linked, "", "+renamed|-link", "renamed=data");
-    QTest::newRow("copy into a linked folder") << hostile(
-        "copy.json", "dest=out", "a.txt|real/|out->real", "", "+real/a.txt", "real/a.txt=a.txt");
-    QTest::newRow("write through a link")
-        << hostile("write.json", "path=link|text=new", linked, "", "~a.txt", "a.txt=%EF%BB%BFnew");
-    QTest::newRow("write through a dangling link")
-        << hostile("write.json", "path=dangling|text=new", dangling, "", "+nowhere.txt",
-                   "nowhere.txt=%EF%BB%BFnew");
-    QTest::newRow("read a dangling link")
-        << hostile("read.json", "path=dangling", dangling, R"([FileRead] 文件不存在： "dangling")");
+    add("rename a link", "rename.json", R"(files=["link"]|name=renamed)", linked, "",
+        "+renamed|-link", "renamed=data");
+    add("copy into a linked folder", "copy.json", "dest=out", "a.txt|real/|out->real", "",
+        "+real/a.txt", "real/a.txt=a.txt");
+    add("write through a link", "write.json", "path=link|text=new", linked, "", "~a.txt",
+        "a.txt=%EF%BB%BFnew");
+    add("write through a dangling link", "write.json", "path=dangling|text=new", dangling, "",
+        "+nowhere.txt", "nowhere.txt=%EF%BB%BFnew");
+    add("read a dangling link", "read.json", "path=dangling", dangling,
+        R"([FileRead] 文件不存在： "dangling")");
 }
 
 void tst_Reliability::vanishingSources_data()
 {
     addColumns();
     // The list is made before the first file is touched; a source gone by its turn is skipped.
-    QTest::newRow("moved earlier in the list")
-        << hostile("move.json", R"(files=["a.txt","a.txt"])", "a.txt", "",
-                   "+out/|+out/a.txt|-a.txt", R"($moved=["out/a.txt"]|out/a.txt=a.txt)");
-    QTest::newRow("deleted by an earlier step")
-        << hostile("delete-then-copy.json", "", "a.txt|b.txt|c.txt", "",
-                   "+out/|+out/a.txt|+out/c.txt|-b.txt", R"($copied=["out/a.txt","out/c.txt"])");
+    add("moved earlier in the list", "move.json", R"(files=["a.txt","a.txt"])", "a.txt", "",
+        "+out/|+out/a.txt|-a.txt", R"($moved=["out/a.txt"]|out/a.txt=a.txt)");
+    add("deleted by an earlier step", "delete-then-copy.json", "", "a.txt|b.txt|c.txt", "",
+        "+out/|+out/a.txt|+out/c.txt|-b.txt", R"($copied=["out/a.txt","out/c.txt"])");
 }
 
 void tst_Reliability::bigData_data()
 {
     addColumns();
     // The source costs no disk; a copy writes its holes out, so each copy takes 4 GiB.
-    QTest::newRow("4 GiB sparse file")
-        << hostile("copy-then-move.json", R"(files=["big.bin"])", "big.bin#sparse", "",
-                   "+copies/|+copies/big.bin|+moved/|+moved/big.bin|-big.bin",
-                   R"(copies/big.bin==moved/big.bin|$moved=["moved/big.bin"])");
+    add("4 GiB sparse file", "copy-then-move.json", R"(files=["big.bin"])", "big.bin#sparse", "",
+        "+copies/|+copies/big.bin|+moved/|+moved/big.bin|-big.bin",
+        R"(copies/big.bin==moved/big.bin|$moved=["moved/big.bin"])");
     HostileCase rows = hostile("roundtrip.json", "path=rows.csv", "rows.csv#rows:1000000", "",
                                "+csv.out|+text.out", "csv.out==rows.csv|text.out==rows.csv");
     HostileCase line = hostile("roundtrip.json", "path=line.csv", "line.csv#line:52428800", "",
@@ -897,48 +905,30 @@ void tst_Reliability::sizeLimits_data()
     const char* wrote = R"([FileWrite] 写入失败： "old.txt")";
     const char* wroteCsv = R"([CsvWrite] 写入失败： "old.txt")";
     const char* bigTable = R"(path=old.txt|table=[["<20000 x>"]])";
-    QTest::newRow("write") << onFullDisk(hostile("write.json", "path=old.txt|text=<64 KiB>",
-                                                 "old.txt=old", wrote, "", "old.txt=old"));
-    QTest::newRow("write a new file") << onFullDisk(hostile(
-        "write.json", "path=new.txt|text=<64 KiB>", "", R"([FileWrite] 写入失败： "new.txt")"));
+    addPastTheLimit("", "big.txt#size:20000");
     // The mark (which the check does not show) and 16,381 bytes of text: exactly as large as the
     // limit allows.
-    QTest::newRow("write up to the limit")
-        << onFullDisk(hostile("write.json", "path=old.txt|text=<16381 x>", "old.txt=old", "",
-                              "~old.txt", "old.txt~^x{16381}$"));
-    QTest::newRow("append") << onFullDisk(hostile("append.json", "path=old.txt|text=<64 KiB>",
-                                                  "old.txt=old%0A", wrote, "", "old.txt=old%0A"));
-    QTest::newRow("append to a file past the limit already") << onFullDisk(
-        hostile("append.json", "path=old.txt|text=x", "old.txt#size:20000", wrote, "", ""));
-    QTest::newRow("CSV write") << onFullDisk(
-        hostile("writecsv.json", bigTable, "old.txt=a,b", wroteCsv, "", "old.txt=a,b"));
+    addOnFullDisk("write up to the limit", "write.json", "path=old.txt|text=<16381 x>",
+                  "old.txt=old", "", "~old.txt", "old.txt~^x{16381}$");
+    addOnFullDisk("append to a file past the limit already", "append.json", "path=old.txt|text=x",
+                  "old.txt#size:20000", wrote, "", "");
+    addOnFullDisk("CSV write", "writecsv.json", bigTable, "old.txt=a,b", wroteCsv, "",
+                  "old.txt=a,b");
     QTest::newRow("CSV append") << onFullDisk(
         withSettings(hostile("writecsv.json", bigTable, "old.txt=a,b", wroteCsv, "", "old.txt=a,b"),
                      "ifExist=1"));
-    QTest::newRow("copy") << onFullDisk(hostile("copy.json", R"(files=["big.txt"])",
-                                                "big.txt#size:20000", "", "+out/", "$copied=[]"));
-    QTest::newRow("copy over a file") << onFullDisk(hostile("copy.json", R"(files=["big.txt"])",
-                                                            "big.txt#size:20000|out/big.txt=old",
-                                                            "", "", "out/big.txt=old|$copied=[]"));
     // Its size reads as 0; it is copied by reading it, and fails where it passes the limit.
-    QTest::newRow("copy a file that reads as empty") << onFullDisk(
-        hostile("copy.json", R"(files=["/proc/self/smaps"])", "", "", "+out/", "$copied=[]"));
-    QTest::newRow("move") << onFullDisk(hostile("move.json", R"(files=["big.txt"])",
-                                                "big.txt#size:20000", "", "+out/", "$moved=[]"));
-    QTest::newRow("move over a file") << onFullDisk(hostile("move.json", R"(files=["big.txt"])",
-                                                            "big.txt#size:20000|out/big.txt=old",
-                                                            "", "", "out/big.txt=old|$moved=[]"));
+    addOnFullDisk("copy a file that reads as empty", "copy.json", R"(files=["/proc/self/smaps"])",
+                  "", "", "+out/", "$copied=[]");
     // A file with a second hard link is written in place: its old bytes stay until the new ones
     // are sure to fit.
-    QTest::newRow("in place") << onFullDisk(hostile("write.json", "path=old.txt|text=<64 KiB>",
-                                                    "old.txt=old|link.txt=>old.txt", wrote, "",
-                                                    "old.txt=old|link.txt=old"));
-    QTest::newRow("CSV in place") << onFullDisk(hostile("writecsv.json", bigTable,
-                                                        "old.txt=a,b|link.txt=>old.txt", wroteCsv,
-                                                        "", "old.txt=a,b|link.txt=a,b"));
-    QTest::newRow("in place up to the limit") << onFullDisk(
-        hostile("write.json", "path=old.txt|text=<16381 x>", "old.txt=old|link.txt=>old.txt", "",
-                "~link.txt|~old.txt", "old.txt~^x{16381}$|link.txt==old.txt"));
+    addOnFullDisk("in place", "write.json", "path=old.txt|text=<64 KiB>",
+                  "old.txt=old|link.txt=>old.txt", wrote, "", "old.txt=old|link.txt=old");
+    addOnFullDisk("CSV in place", "writecsv.json", bigTable, "old.txt=a,b|link.txt=>old.txt",
+                  wroteCsv, "", "old.txt=a,b|link.txt=a,b");
+    addOnFullDisk("in place up to the limit", "write.json", "path=old.txt|text=<16381 x>",
+                  "old.txt=old|link.txt=>old.txt", "", "~link.txt|~old.txt",
+                  "old.txt~^x{16381}$|link.txt==old.txt");
     // The host's own report file: refused with the reason, not left empty and passed for done.
     HostileCase report = refused("generated:empty", "report=old",
                                  "cannot write report: File too large", {"--report", "report"});

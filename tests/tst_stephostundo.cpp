@@ -5,12 +5,10 @@
 // its bytes, its type, its link target and its permission bits; and a path the user changed
 // after the run is left alone and reported.
 
-#include "filetree.h"
+#include "journalfixtures.h"
 #include "randomflows.h"
 
 #include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QRandomGenerator>
 #include <QtTest>
 
@@ -50,38 +48,27 @@ struct RunAndUndo {
     QStringList before;
     QStringList afterRun;
     QStringList afterUndo;
-    QJsonObject report;
-    int undoExit = -1;
-    QJsonObject secondReport; // of undo run again
-    int secondExit = -1;
+    StephostResult undo;
+    StephostResult second; // undo run again
 };
 
 RunAndUndo runAndUndo(const QByteArray& flow, const std::function<void()>& betweenRunAndUndo = {})
 {
     RunAndUndo result;
-    const QTemporaryDir journalParent;
-    const QString journal = journalParent.filePath(QStringLiteral("journal"));
-    const ScratchCwd dir;
+    JournalScratch scratch;
     makeTree(QString::fromLatin1(flowsTree));
     ::chmod("old.txt", 0444);
     ::chmod("c.txt", 0755);
     result.before = fullTreeState();
-    const QString flowFile = journalParent.filePath(QStringLiteral("flow.json"));
-    writeFile(flowFile, flow);
-    const StephostResult run = runStephost(
-        {QStringLiteral("run"), flowFile, QStringLiteral("--journal"), journal}, dir.path());
+    const StephostResult run = scratch.run(flow);
     if (run.exitCode != 0)
         qWarning("run failed: %s", run.err.constData());
     result.afterRun = fullTreeState();
     if (betweenRunAndUndo)
         betweenRunAndUndo();
-    const StephostResult undo = runStephost({QStringLiteral("undo"), journal}, dir.path());
-    result.undoExit = undo.exitCode;
-    result.report = QJsonDocument::fromJson(undo.out).object();
+    result.undo = scratch.undo();
     result.afterUndo = fullTreeState();
-    const StephostResult again = runStephost({QStringLiteral("undo"), journal}, dir.path());
-    result.secondExit = again.exitCode;
-    result.secondReport = QJsonDocument::fromJson(again.out).object();
+    result.second = scratch.undo();
     return result;
 }
 
@@ -123,8 +110,8 @@ void tst_StephostUndo::undoRestoresTree()
     const RunAndUndo outcome = runAndUndo(flow);
     QVERIFY2(outcome.afterUndo == outcome.before,
              qPrintable(differenceText(outcome.before, outcome.afterUndo)));
-    QVERIFY2(outcome.undoExit == 0, QJsonDocument(outcome.report).toJson().constData());
-    QCOMPARE(outcome.secondReport.value("status").toString(), QStringLiteral("already undone"));
+    QVERIFY2(outcome.undo.exitCode == 0, outcome.undo.out.constData());
+    QCOMPARE(outcome.second.report().value("status").toString(), QStringLiteral("already undone"));
 }
 
 // The user edits a renamed file after the run: undo takes back everything else, keeps that file
@@ -136,7 +123,7 @@ void tst_StephostUndo::userChangeIsLeft()
         {"type": "file.delete", "settings": {"files": "c.txt"}}]})";
     const RunAndUndo outcome = runAndUndo(flow, [] { writeFile("a-new.txt", "edited"); });
     QVERIFY(outcome.afterRun.join('\n').contains("a-new.txt"));
-    QCOMPARE(outcome.undoExit, 1);
+    QCOMPARE(outcome.undo.exitCode, 1);
     QStringList expected = outcome.before;
     expected.replaceInStrings(QRegularExpression("^a\\.txt .*"),
                               QStringLiteral("a-new.txt 100644 ") +
@@ -144,12 +131,12 @@ void tst_StephostUndo::userChangeIsLeft()
     expected.sort();
     QVERIFY2(outcome.afterUndo == expected,
              qPrintable(differenceText(expected, outcome.afterUndo)));
-    const QJsonArray left = outcome.report.value("left").toArray();
-    QCOMPARE(left.size(), 1);
-    QVERIFY(left.at(0).toObject().value("path").toString().endsWith("/a-new.txt"));
-    QCOMPARE(outcome.report.value("status").toString(), QStringLiteral("partly undone"));
-    QCOMPARE(outcome.secondReport.value("status").toString(), QStringLiteral("already undone"));
-    QCOMPARE(outcome.secondExit, 0);
+    const QJsonObject report = outcome.undo.report();
+    QCOMPARE(report.value("left").toArray().size(), 1);
+    QVERIFY(report.value("left")[0].toObject().value("path").toString().endsWith("/a-new.txt"));
+    QCOMPARE(report.value("status").toString(), QStringLiteral("partly undone"));
+    QCOMPARE(outcome.second.report().value("status").toString(), QStringLiteral("already undone"));
+    QCOMPARE(outcome.second.exitCode, 0);
 }
 
 // A file the journal cannot take from a folder the user may not change is not deleted, and the
@@ -200,9 +187,7 @@ namespace
 // The number of the record of the change `op` at `path` in the journal's log.
 int recordOf(const QString& journal, const QString& op, const QString& path)
 {
-    const QList<QByteArray> lines = readFile(journal + QStringLiteral("/journal.log")).split('\n');
-    for (const QByteArray& line : lines) {
-        const QJsonObject record = QJsonDocument::fromJson(line).object();
+    for (const QJsonObject& record : journalRecords(journal)) {
         if (record.value("op").toString() == op && record.value("path").toString().endsWith(path))
             return record.value("seq").toInt();
     }
@@ -247,34 +232,30 @@ void tst_StephostUndo::killedThenEdited()
     QFETCH(QString, edit);
     const QString op = killedAfter.section(QLatin1Char(' '), 0, 0);
     const QString path = killedAfter.section(QLatin1Char(' '), 1);
-    const QTemporaryDir journalParent;
-    const QString flowFile = journalParent.filePath(QStringLiteral("flow.json"));
-    QVERIFY(writeFile(flowFile, R"({"steps": [
+    JournalScratch scratch;
+    const QByteArray flow = R"({"steps": [
         {"type": "file.write", "settings": {"filePath": "A.txt", "content": "run A"}},
         {"type": "file.write", "settings": {"filePath": "B.txt", "content": "run B"}},
         {"type": "file.write", "settings": {"filePath": "C.txt", "content": "run C", "ifExist": 1}},
         {"type": "file.delete", "settings": {"files": "E.txt"}},
-        {"type": "file.write", "settings": {"filePath": "F.txt", "content": "run F"}}]})"));
-    const ScratchCwd dir;
+        {"type": "file.write", "settings": {"filePath": "F.txt", "content": "run F"}}]})";
     // The whole run first, to find the change's record; it is then taken back.
-    const QString fullJournal = journalParent.filePath(QStringLiteral("full"));
+    const QString fullJournal = scratch.parent.filePath(QStringLiteral("full"));
     QVERIFY(makeTree(QStringLiteral("B.txt|C.txt|E.txt|other.txt")));
     const QStringList before = fullTreeState();
-    const QStringList run = {QStringLiteral("run"), flowFile, QStringLiteral("--journal")};
-    QCOMPARE(runStephost(run + QStringList{fullJournal}, dir.path()).exitCode, 0);
+    QCOMPARE(scratch.run(flow, fullJournal).exitCode, 0);
     const int killAfter = recordOf(fullJournal, op, path);
     QVERIFY(killAfter > 0);
-    QCOMPARE(runStephost({QStringLiteral("undo"), fullJournal}, dir.path()).exitCode, 0);
+    QCOMPARE(scratch.undo(fullJournal).exitCode, 0);
     QCOMPARE(fullTreeState(), before);
 
-    const QString journal = journalParent.filePath(QStringLiteral("killed"));
     qputenv("FILEOPER_TEST_KILL_AFTER_CHANGE", QByteArray::number(killAfter));
-    const StephostResult killed = runStephost(run + QStringList{journal}, dir.path());
+    const StephostResult killed = scratch.run(flow);
     qunsetenv("FILEOPER_TEST_KILL_AFTER_CHANGE");
     QVERIFY2(killed.crashed, killed.err.constData());
     const QByteArray edited = editAsUser(path, edit);
-    const StephostResult undo = runStephost({QStringLiteral("undo"), journal}, dir.path());
-    const QJsonObject report = QJsonDocument::fromJson(undo.out).object();
+    const StephostResult undo = scratch.undo();
+    const QJsonObject report = undo.report();
     const QJsonArray left = report.value("left").toArray();
     QCOMPARE(undo.exitCode, left.isEmpty() ? 0 : 1);
     if (edit == QLatin1String("none")) {
@@ -295,14 +276,9 @@ void tst_StephostUndo::killedThenEdited()
     }
     QVERIFY2(found, QJsonDocument(report).toJson().constData());
     // Everything else as before the run.
-    const auto without = [&path](QStringList tree) {
-        tree.erase(std::remove_if(tree.begin(), tree.end(),
-                                  [&path](const QString& line) {
-                                      return line.startsWith(path + QLatin1Char(' '));
-                                  }),
-                   tree.end());
-        return tree;
-    };
+    const QRegularExpression others(
+        QStringLiteral("^(?!%1 )").arg(QRegularExpression::escape(path)));
+    const auto without = [&others](const QStringList& tree) { return tree.filter(others); };
     QVERIFY2(without(fullTreeState()) == without(before),
              qPrintable(differenceText(without(before), without(fullTreeState()))));
 }
