@@ -3,6 +3,8 @@
 
 #include "posixfile_unix.h"
 
+#include "core/localpath.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -22,11 +24,6 @@
 
 namespace
 {
-
-QByteArray encoded(const QString& path)
-{
-    return QFile::encodeName(path);
-}
 
 int flagsFor(OpenFor purpose)
 {
@@ -121,9 +118,24 @@ QString absoluteFolder(const QString& folder)
     return resolved.isEmpty() ? absolute : resolved;
 }
 
+namespace
+{
+
+// As QDir::isAbsolutePath, which builds a QFileInfo to say so: a path beginning with a slash, or
+// one that names a resource (":/images").
+bool isAbsolutePath(const QString& path)
+{
+    const QChar first = path.at(0);
+    if (first == QLatin1Char('/'))
+        return true;
+    return first == QLatin1Char(':') && QDir::isAbsolutePath(path);
+}
+
+} // namespace
+
 QString pathInFolder(const QString& path, const QString& folder)
 {
-    if (folder.isEmpty() || path.isEmpty() || QDir::isAbsolutePath(path))
+    if (folder.isEmpty() || path.isEmpty() || isAbsolutePath(path))
         return path;
     return folder + QLatin1Char('/') + path;
 }
@@ -152,7 +164,7 @@ int openWithoutWaiting(const QString& path, OpenFor purpose, OpenError* error)
     const mode_t mode = purpose == OpenFor::CreatingPrivate ? 0600 : 0666;
     int fd;
     do {
-        fd = ::open(encoded(path).constData(), flagsFor(purpose) | O_NONBLOCK | O_CLOEXEC, mode);
+        fd = ::open(LocalPath(path).constData(), flagsFor(purpose) | O_NONBLOCK | O_CLOEXEC, mode);
     } while (fd < 0 && errno == EINTR);
     if (error)
         *error = fd >= 0 ? OpenError::None : openErrorOf(errno);
@@ -176,7 +188,7 @@ bool statusOf(int fd, FileStatus* status)
 bool statusOf(const QString& path, bool followLinks, FileStatus* status)
 {
     struct stat found;
-    const QByteArray name = encoded(path);
+    const LocalPath name(path);
     if ((followLinks ? ::stat(name.constData(), &found) : ::lstat(name.constData(), &found)) != 0)
         return false;
     fill(found, status);
@@ -220,12 +232,12 @@ bool setModificationTime(const QString& path, qint64 modified)
 {
     struct timespec times[2];
     fillTimes(modified, times);
-    return ::utimensat(AT_FDCWD, encoded(path).constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
+    return ::utimensat(AT_FDCWD, LocalPath(path).constData(), times, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 uint ownAccessBits(const QString& path, uint asked)
 {
-    const QByteArray name = encoded(path);
+    const LocalPath name(path);
     const auto may = [&](uint bit, int what) {
         return (asked & bit) && ::access(name.constData(), what) == 0 ? bit : 0;
     };
@@ -248,12 +260,12 @@ bool setMode(int fd, uint mode)
 
 bool setMode(const QString& path, uint mode)
 {
-    return ::chmod(encoded(path).constData(), mode_t(mode)) == 0;
+    return ::chmod(LocalPath(path).constData(), mode_t(mode)) == 0;
 }
 
 bool makeFolder(const QString& path, uint mode)
 {
-    return ::mkdir(encoded(path).constData(), mode_t(mode)) == 0;
+    return ::mkdir(LocalPath(path).constData(), mode_t(mode)) == 0;
 }
 
 qint64 readAt(int fd, char* data, qint64 size, qint64 offset)
@@ -436,37 +448,37 @@ bool openElsewhere(int fd)
 
 bool renameReplacing(const QString& from, const QString& to)
 {
-    return ::rename(encoded(from).constData(), encoded(to).constData()) == 0;
+    return ::rename(LocalPath(from).constData(), LocalPath(to).constData()) == 0;
 }
 
 bool renameWithoutReplacing(const QString& from, const QString& to)
 {
-    return ::renameat2(AT_FDCWD, encoded(from).constData(), AT_FDCWD, encoded(to).constData(),
+    return ::renameat2(AT_FDCWD, LocalPath(from).constData(), AT_FDCWD, LocalPath(to).constData(),
                        RENAME_NOREPLACE) == 0;
 }
 
 bool exchangeEntries(const QString& a, const QString& b)
 {
-    return ::renameat2(AT_FDCWD, encoded(a).constData(), AT_FDCWD, encoded(b).constData(),
+    return ::renameat2(AT_FDCWD, LocalPath(a).constData(), AT_FDCWD, LocalPath(b).constData(),
                        RENAME_EXCHANGE) == 0;
 }
 
 bool removeEntry(const QString& path)
 {
-    return ::unlink(encoded(path).constData()) == 0;
+    return ::unlink(LocalPath(path).constData()) == 0;
 }
 
 bool linkEntry(const QString& from, const QString& to)
 {
-    return ::link(encoded(from).constData(), encoded(to).constData()) == 0;
+    return ::link(LocalPath(from).constData(), LocalPath(to).constData()) == 0;
 }
 
 bool copySymbolicLink(const QString& from, const QString& to)
 {
     char target[PATH_MAX];
-    const ssize_t length = ::readlink(encoded(from).constData(), target, sizeof target - 1);
+    const ssize_t length = ::readlink(LocalPath(from).constData(), target, sizeof target - 1);
     if (length < 0)
         return false;
     target[length] = '\0';
-    return ::symlink(target, encoded(to).constData()) == 0;
+    return ::symlink(target, LocalPath(to).constData()) == 0;
 }

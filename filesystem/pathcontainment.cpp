@@ -21,15 +21,17 @@ bool isAtOrBelow(const QString& path, const QString& folder)
 QString whyOutsideFolder(FileSystem& files, const QString& folder, const QString& path)
 {
     const int slash = path.lastIndexOf(QLatin1Char('/'));
-    const QString name = path.mid(slash + 1);
+    // Views, not copies: most paths are settled by the text alone.
+    const QStringRef name = path.midRef(slash + 1);
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         return path + QStringLiteral(" names a folder, not an entry in one");
-    const QString parent = slash < 0    ? QStringLiteral(".")
-                           : slash == 0 ? QStringLiteral("/")
-                                        : path.left(slash);
+    const QStringRef parentText = slash < 0    ? QStringRef()
+                                  : slash == 0 ? path.leftRef(1)
+                                               : path.leftRef(slash);
     // A name without a folder part: the path is the folder's own entry, as written.
-    if (parent == folder)
+    if (slash < 0 ? folder == QLatin1String(".") : parentText == folder)
         return QString();
+    const QString parent = slash < 0 ? QStringLiteral(".") : parentText.toString();
     if (!files.isFolder(parent))
         return path + QStringLiteral(" is in no folder: the folder part is missing or a file");
     const QString resolvedFolder = files.canonicalPath(folder);

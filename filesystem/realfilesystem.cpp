@@ -3,6 +3,7 @@
 
 #include "realfilesystem.h"
 
+#include "core/localpath.h"
 #include "core/parallel.h"
 #include "core/posixfile_unix.h"
 #include "core/regularfile.h"
@@ -261,11 +262,6 @@ RealFileSystem::RealFileSystem(const QString& baseFolder) : m_baseFolder(baseFol
 {
 }
 
-QString RealFileSystem::onDisk(const QString& path) const
-{
-    return pathInFolder(path, m_baseFolder);
-}
-
 RealFileSystem& RealFileSystem::instance()
 {
     static RealFileSystem files;
@@ -277,7 +273,7 @@ EntryStatus RealFileSystem::status(const QString& path, Links links)
     EntryStatus result;
     if (path.isEmpty())
         return result;
-    const QByteArray name = QFile::encodeName(onDisk(path));
+    const LocalPath name(onDisk(path));
     struct stat info;
     const int found =
         links == Links::Follow ? ::stat(name.constData(), &info) : ::lstat(name.constData(), &info);

@@ -3,6 +3,7 @@
 
 #pragma once
 
+#include "core/posixfile_unix.h"
 #include "filesystem/filesystem.h"
 
 // The files on disk, as a run changes them. Relative paths are taken from the base folder; what
@@ -38,8 +39,12 @@ public:
     FileError copyFailure(const QString& source, const QString& target, Overwrite overwrite,
                           const QString& why);
 
-    // Where the system finds `path`.
-    QString onDisk(const QString& path) const;
+    // Where the system finds `path`. Asked for every path a step names: without a base folder it
+    // is the path itself, not even copied.
+    QString onDisk(const QString& path) const
+    {
+        return m_baseFolder.isEmpty() ? path : pathInFolder(path, m_baseFolder);
+    }
 
 private:
     QString m_baseFolder;

@@ -4,6 +4,7 @@
 #include "filerenameoperation.h"
 
 #include "core/logging.h"
+#include "core/pathparts.h"
 #include "core/persistence.h"
 #include "core/settings.h"
 #include "filesystem/fileplans.h"
@@ -12,6 +13,7 @@
 #include "operations/stepfiles.h"
 
 #include <QFileInfo>
+#include <QStringBuilder>
 
 namespace
 {
@@ -45,11 +47,23 @@ QString numberText(qint64 number, bool usePad, int padLen)
     if (!usePad)
         return QString::number(number);
     padLen = qBound(0, padLen, kLongestName + 1);
+    // Written from the end, in one piece: a rename by numbering makes one for every file.
+    char text[kLongestName + 32];
+    char* const end = text + sizeof text;
+    char* first = end;
+    quint64 magnitude = number < 0 ? 0 - quint64(number) : quint64(number);
+    do {
+        *--first = char('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
     // Only settings outside the editor's range make a number negative; its sign then stays in
     // front of the zeros ("-05", not "0-5").
-    const QString sign = number < 0 ? QStringLiteral("-") : QString();
-    const QString digits = QString::number(qAbs(number));
-    return sign + digits.rightJustified(padLen - sign.size(), QLatin1Char('0'));
+    const int signWidth = number < 0 ? 1 : 0;
+    while (end - first < padLen - signWidth)
+        *--first = '0';
+    if (number < 0)
+        *--first = '-';
+    return QString::fromLatin1(first, int(end - first));
 }
 
 // Two paths that reach the same data once links are followed.
@@ -154,10 +168,10 @@ FileRenameOperation::NameParts FileRenameOperation::renamedParts(const NameParts
     switch (m_mode) {
     case Mode::SetNewName: {
         const QString name = text(m_newName).trimmed();
-        const QFileInfo asFileName(name);
+        const PathParts asFileName = splitPath(name);
         // A new name with an extension replaces the extension too; one without keeps the old.
-        if (!asFileName.suffix().isEmpty())
-            parts = {asFileName.completeBaseName(), asFileName.suffix()};
+        if (!asFileName.suffix.isEmpty())
+            parts = {asFileName.completeBaseName, asFileName.suffix};
         else
             parts.baseName = name;
         break;
@@ -187,8 +201,9 @@ FileRenameOperation::NameParts FileRenameOperation::renamedParts(const NameParts
         const QString number = numberText(*runningNumber, m_usePad, m_padLen);
         const QString separator = separatorText(m_sep);
         // The position comes from the add-text setting, which the editor shows for method 1 only.
-        parts.baseName = m_addPos == AddPos::BeforeName ? number + separator + old.baseName
-                                                        : old.baseName + separator + number;
+        parts.baseName = m_addPos == AddPos::BeforeName
+                             ? QString(number % separator % old.baseName)
+                             : QString(old.baseName % separator % number);
         *runningNumber += m_step;
         break;
     }
@@ -227,14 +242,15 @@ void FileRenameOperation::doOperation() const
             leftAlone(files, path, path, QStringLiteral("no such file"));
             continue;
         }
-        const QFileInfo source(path);
+        const PathParts source = splitPath(path);
         const NameParts parts =
-            renamedParts({source.completeBaseName(), source.suffix()}, &runningNumber);
-        QString target = source.path() + QLatin1Char('/') + parts.baseName;
-        if (!parts.suffix.isEmpty())
-            target += QLatin1Char('.') + parts.suffix;
+            renamedParts({source.completeBaseName, source.suffix}, &runningNumber);
+        const QString target = parts.suffix.isEmpty()
+                                   ? QString(source.folder % QLatin1Char('/') % parts.baseName)
+                                   : QString(source.folder % QLatin1Char('/') % parts.baseName %
+                                             QLatin1Char('.') % parts.suffix);
         // Names come from variables and table cells: none may put a file anywhere else.
-        const QString outside = whyOutsideFolder(files, source.path(), target);
+        const QString outside = whyOutsideFolder(files, source.folder, target);
         if (!outside.isEmpty()) {
             leftAlone(files, path, target, outside);
             continue;

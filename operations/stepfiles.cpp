@@ -36,9 +36,11 @@ void StepFiles::expectFiles(const QStringList& paths, Bytes bytes)
 {
     if (!m_progress)
         return;
-    m_sizes.fill(0, paths.size());
+    // Sizes only where they count: a file's entry is 0 otherwise, and none is kept.
+    m_sizes.clear();
     qint64 total = 0;
     if (bytes == Bytes::Counted) {
+        m_sizes.fill(0, paths.size());
         for (int i = 0; i < paths.size(); ++i) {
             const EntryStatus status = m_watched->status(paths.at(i));
             m_sizes[i] = status.isFile() ? status.size : 0;

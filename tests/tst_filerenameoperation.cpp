@@ -108,6 +108,9 @@ void tst_FileRenameOperation::run_data()
                "");
     addStepRow("5 negative padding", "d/a.txt", "files=d/a.txt|mode=5|usePad=true|padLen=-5",
                "d/a1.txt=d/a.txt", "d/a1.txt");
+    addStepRow("5 negative number keeps its sign before the zeros", "d/a.txt|d/b.txt",
+               "files=d/a.txt\nd/b.txt|mode=5|sep=9|usePad=true|padLen=3|startNum=-5|step=5",
+               "d/a-05.txt=d/a.txt|d/b000.txt=d/b.txt", "d/a-05.txt|d/b000.txt");
     addStepRow("5 start and step", "d/a.txt|d/b.txt|d/c.txt",
                "files=d/a.txt\nd/b.txt\nd/c.txt|mode=5|startNum=0|step=5",
                "d/a0.txt=d/a.txt|d/b5.txt=d/b.txt|d/c10.txt=d/c.txt",
