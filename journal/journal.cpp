@@ -274,18 +274,21 @@ bool Journal::willWriteBeside(const QString& path)
 bool Journal::moveIntoJournal(const QString& path)
 {
     const QString target = absolute(path);
-    if (!append(JsonLine().add("op", QStringLiteral("remove")).add("path", target), QString(),
-                WithHash::No))
+    // What is moved, in the record before the move: a kill between the move and the kept record
+    // leaves a backup undo can still tell for this very file (a rename keeps its identity).
+    const FileState before = fileStateOf(target);
+    if (!append(JsonLine().add("op", QStringLiteral("remove")).add("path", target), target,
+                WithHash::No, &before))
         return false;
-    // Its own mode, to be given back: a copy to another file system would not keep it.
-    const quint32 mode = modeOf(target);
     m_lastBackup = backupPath(m_changeSeq);
     if (!keptInJournal(moveOrCopyAway(target, m_lastBackup)))
         return false;
     // Nothing is at the path now; no state to record after.
     m_lastPath.clear();
-    recordKept(m_changeSeq, m_changeDigest, target, mode);
+    // A test's kill comes before the kept record: the moment its record before must cover.
     killHereForTests(m_changeSeq);
+    // Its own mode, to be given back: a copy to another file system would not keep it.
+    recordKept(m_changeSeq, m_changeDigest, target, before.mode);
     return true;
 }
 

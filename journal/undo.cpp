@@ -602,7 +602,9 @@ private:
             leave(record.path, JournalReasons::text(JournalReasons::pathTaken).arg(backup));
             return;
         }
-        if (files.moveBack(backup, record.path, record.kept))
+        // Without its kept record (killed right after the move), the backup must still be the
+        // file the record before names.
+        if (files.moveBack(backup, record.path, keptState(record)))
             restore("put back", record.path);
         else
             leave(record.path, JournalReasons::text(JournalReasons::cannotPutBack).arg(backup));
