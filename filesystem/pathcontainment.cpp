@@ -22,12 +22,13 @@ QString whyOutsideFolder(FileSystem& files, const QString& folder, const QString
 {
     const int slash = path.lastIndexOf(QLatin1Char('/'));
     // Views, not copies: most paths are settled by the text alone.
-    const QStringRef name = path.midRef(slash + 1);
+    const QStringView text(path);
+    const QStringView name = text.mid(slash + 1);
     if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
         return path + QStringLiteral(" names a folder, not an entry in one");
-    const QStringRef parentText = slash < 0    ? QStringRef()
-                                  : slash == 0 ? path.leftRef(1)
-                                               : path.leftRef(slash);
+    const QStringView parentText = slash < 0    ? QStringView()
+                                   : slash == 0 ? text.left(1)
+                                                : text.left(slash);
     // A name without a folder part: the path is the folder's own entry, as written.
     if (slash < 0 ? folder == QLatin1String(".") : parentText == folder)
         return QString();

@@ -179,7 +179,11 @@ void tst_Persistence::roundTrip()
     QVERIFY(!complete);
     QVariantList defaults;
     for (const QVariant& value : values)
-        defaults << QVariant(QVariant::Type(value.userType()));
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+        defaults << QVariant(QMetaType(value.userType()));
+#else
+        defaults << QVariant(value.userType(), nullptr);
+#endif
     QCOMPARE(settingsOf(cut.data()), defaults);
 }
 
