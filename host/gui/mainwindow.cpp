@@ -645,8 +645,9 @@ void MainWindow::finishRun(bool ran)
             appendLogLine(tr("Step %1 could not write %2: %3")
                               .arg(failure.step)
                               .arg(failure.path, shownReason(m_host, failure.reason)));
-        showRunFeedback(job->result(), RunOutcome(job->result(), currentFlow().steps.size(),
-                                                  m_runPlanned, runChanges(*job), journaled));
+        showRunFeedback(job->result(),
+                        RunOutcome(job->result(), currentFlow().steps.size(), m_runPlanned,
+                                   runChanges(*job), job->stepTraces(), journaled));
         m_lastReport = QString::fromStdString(reportText(job->result()));
     } else {
         showRunRefused(shownReason(m_host, job->error()));

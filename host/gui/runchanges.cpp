@@ -5,64 +5,32 @@
 
 #include "plan.h"
 
-#include <journal.h>
+#include <journallog.h>
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QSet>
 
 namespace
 {
 
-struct JournalChange {
-    int seq = 0;
-    QString op;
-    QString path;
-    QString from;
-};
-
-struct JournalRecords {
-    QList<JournalChange> changes;
-    QSet<int> ended; // changes whose end ("done", or "kept" for a removal) is recorded
-    QSet<int> failed;
-};
-
-// The log's complete lines: a killed or mapped writer leaves zeros after the last one.
-QList<QByteArray> logLines(const QString& journalFolder)
+// The changes the journal's log vouches for, in the order they were made: undo's own reading.
+QVector<JournalRecord> trustedChanges(const QString& journalFolder)
 {
-    QFile log(journalLogPath(journalFolder));
-    if (!log.open(QIODevice::ReadOnly))
-        return {};
-    QByteArray bytes = log.readAll();
-    const int zero = bytes.indexOf('\0');
-    if (zero >= 0)
-        bytes.truncate(zero);
-    bytes.truncate(bytes.lastIndexOf('\n') + 1);
-    return bytes.split('\n').mid(0, bytes.count('\n'));
+    const JournalLog log = readJournalLog(journalFolder);
+    QVector<JournalRecord> changes;
+    for (const JournalRecord& record : log.records) {
+        if (record.seq > log.untrustedUpTo)
+            changes.append(record);
+    }
+    return changes;
 }
 
-JournalRecords readRecords(const QString& journalFolder)
+// Whether the change's end is recorded: "done", or "kept" for a removal.
+bool ended(const JournalRecord& change)
 {
-    JournalRecords records;
-    for (const QByteArray& line : logLines(journalFolder)) {
-        const QJsonObject json = QJsonDocument::fromJson(line).object();
-        const int seq = json.value(QLatin1String("seq")).toInt();
-        if (json.contains(QLatin1String("done")))
-            records.ended.insert(json.value(QLatin1String("done")).toInt());
-        else if (json.contains(QLatin1String("kept")))
-            records.ended.insert(json.value(QLatin1String("kept")).toInt());
-        else if (json.contains(QLatin1String("failed")))
-            records.failed.insert(json.value(QLatin1String("failed")).toInt());
-        else if (json.contains(QLatin1String("op")))
-            records.changes.append({seq, json.value(QLatin1String("op")).toString(),
-                                    json.value(QLatin1String("path")).toString(),
-                                    json.value(QLatin1String("from")).toString()});
-    }
-    return records;
+    return change.done || change.kept.exists();
 }
 
 class Paths
@@ -118,7 +86,7 @@ bool isMoveSource(const QHash<QString, PlannedChange>& planned, const QString& p
 
 // A journal's change as a line of what the run did; false for one that is no change of its own
 // (a removal that only cleared the way, a record of a writer's beginning).
-bool shownChange(const JournalChange& change, const QHash<QString, PlannedChange>& planned,
+bool shownChange(const JournalRecord& change, const QHash<QString, PlannedChange>& planned,
                  const QString& action, const Paths& paths, RunChange* shown)
 {
     static const QHash<QString, QString> ownWords = {
@@ -151,30 +119,31 @@ bool shownChange(const JournalChange& change, const QHash<QString, PlannedChange
 
 } // namespace
 
-int journalRecordCount(const QString& journalFolder)
+int StepTrace::filesLeft() const
 {
-    return logLines(journalFolder).size();
+    const bool partWay = counted && (figures.filesDone < figures.filesTotal ||
+                                     figures.bytesDone < figures.bytesTotal);
+    return partWay ? int(figures.filesTotal - figures.filesDone) : -1;
 }
 
 QList<RunChange> journaledChanges(const QString& journalFolder, const QList<StepTrace>& traces,
                                   const QString& workingFolder, const FilePlan& plan)
 {
     const Paths paths(workingFolder);
-    const JournalRecords records = readRecords(journalFolder);
+    const QVector<JournalRecord> records = trustedChanges(journalFolder);
     QList<RunChange> changes;
     int step = 0;
     QHash<QString, PlannedChange> planned;
     QString action;
-    for (int i = 0; i < records.changes.size(); ++i) {
-        const JournalChange& change = records.changes.at(i);
+    for (int i = 0; i < records.size(); ++i) {
+        const JournalRecord& change = records.at(i);
         while (step < traces.size() && change.seq > traces.at(step).journalRecords) {
             planned = plannedByPath(plan, ++step, paths);
             action = stepAction(plan, step);
         }
-        if (!records.ended.contains(change.seq) || records.failed.contains(change.seq))
+        if (!ended(change) || change.failed)
             continue;
-        const JournalChange* next =
-            i + 1 < records.changes.size() ? &records.changes.at(i + 1) : nullptr;
+        const JournalRecord* next = i + 1 < records.size() ? &records.at(i + 1) : nullptr;
         const bool clearsTheWay =
             change.op == QLatin1String("remove") && next && next->path == change.path &&
             (next->op == QLatin1String("create") || next->op == QLatin1String("rename"));
@@ -186,9 +155,9 @@ QList<RunChange> journaledChanges(const QString& journalFolder, const QList<Step
         if (!shownChange(change, planned, action, paths, &shown))
             continue;
         shown.step = qMax(step, 1);
-        const JournalChange* before = i > 0 ? &records.changes.at(i - 1) : nullptr;
+        const JournalRecord* before = i > 0 ? &records.at(i - 1) : nullptr;
         if (before && before->op == QLatin1String("remove") && before->path == change.path &&
-            records.ended.contains(before->seq))
+            ended(*before))
             shown.replaced = true;
         changes.append(shown);
     }

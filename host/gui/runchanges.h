@@ -4,6 +4,7 @@
 #pragma once
 
 #include <fileplanning.h>
+#include <fileprogress.h>
 
 #include <QList>
 #include <QString>
@@ -27,6 +28,14 @@ struct StepTrace {
     bool listed = false;    // the step names a list variable for what it did
     QStringList listBefore; // that variable's items before the step, and after
     QStringList listAfter;
+    // The step's last figures, however often it reported them; none from a step that counts
+    // nothing.
+    FileProgress figures;
+    bool counted = false;
+
+    // The files the step had not dealt with when a Stop ended it part-way; -1 for a step that
+    // finished its work.
+    int filesLeft() const;
 };
 
 // The changes of a journaled run, as its journal in `journalFolder` recorded them, made and not
@@ -41,6 +50,3 @@ QList<RunChange> journaledChanges(const QString& journalFolder, const QList<Step
 QList<RunChange> listedChanges(const QList<StepTrace>& traces, const QList<int>& stepWarnings,
                                const QString& workingFolder, const FilePlan& plan,
                                const QStringList& failedPaths);
-
-// How many complete records the journal's log in `journalFolder` holds now.
-int journalRecordCount(const QString& journalFolder);

@@ -3,6 +3,7 @@
 
 #include "runjob.h"
 
+#include "journallog.h"
 #include "journalrun.h"
 #include "operationprops.h"
 #include "pluginhost.h"
@@ -132,6 +133,11 @@ void RunJob::work()
 
 void RunJob::reportProgress(int index, int count, const FileProgress& figures)
 {
+    // Kept before the window's pace is applied: a Stop's count of files left is the last report.
+    if (!m_traces.isEmpty()) {
+        m_traces.last().figures = figures;
+        m_traces.last().counted = true;
+    }
     const qint64 now = m_stepClock.elapsed();
     const bool complete =
         figures.filesDone == figures.filesTotal && figures.bytesDone == figures.bytesTotal;

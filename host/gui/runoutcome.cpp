@@ -5,34 +5,15 @@
 
 #include "planwords.h"
 
-#include <QRegularExpression>
-
-namespace
-{
-
-// How many files a step's own warning says a Stop left it ("[FileCopy] 已停止，还有 3
-// 个文件未处理"); -1 for none of those.
-int filesLeftInWarning(const QString& line)
-{
-    static const QRegularExpression stopped(QStringLiteral("已停止\\D*(\\d+)"));
-    const QRegularExpressionMatch match = stopped.match(line);
-    return match.hasMatch() ? match.captured(1).toInt() : -1;
-}
-
-} // namespace
-
 RunOutcome::RunOutcome(const RunResult& result, int stepCount, const PlanOutcome& planned,
-                       const QList<RunChange>& changes, bool journaled)
+                       const QList<RunChange>& changes, const QList<StepTrace>& traces,
+                       bool journaled)
     : m_warnings(result.log.size()), m_stopped(result.stopped), m_stepsRun(result.steps.size()),
       m_stepCount(stepCount), m_journaled(journaled), m_planned(planned.planned),
       m_plan(planned.plan), m_changes(changes)
 {
-    if (m_stopped && !result.steps.isEmpty()) {
-        // The last step's own lines are the last of the log.
-        const int lines = result.steps.last().logLines;
-        for (const QString& line : result.log.mid(result.log.size() - lines))
-            m_leftByStop = qMax(m_leftByStop, filesLeftInWarning(line));
-    }
+    if (m_stopped && !traces.isEmpty() && traces.size() == m_stepsRun)
+        m_leftByStop = traces.last().filesLeft();
 }
 
 QString RunOutcome::stoppedText() const

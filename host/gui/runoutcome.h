@@ -21,9 +21,9 @@ class RunOutcome
 public:
     // `stepCount`: the flow's steps; `planned`: the plan the run started from (not planned:
     // nothing is known of the files the steps were to deal with); `changes`: what the run did;
-    // `journaled`: Undo can take the run back.
+    // `traces`: what the run's thread saw of each step; `journaled`: Undo can take the run back.
     RunOutcome(const RunResult& result, int stepCount, const PlanOutcome& planned,
-               const QList<RunChange>& changes, bool journaled);
+               const QList<RunChange>& changes, const QList<StepTrace>& traces, bool journaled);
 
     // The status bar's line: "Finished, 0 warning(s), 6 file(s) left alone", and how many
     // existing files were replaced, with Undo named when it can bring them back.
@@ -32,7 +32,7 @@ public:
     QStringList changeLines() const;
     // Whether something calls for the user's attention in the Last run tab.
     bool deservesAttention() const;
-    // The files a step stopped part-way left, as its warning counts them; -1 where the run was not
+    // The files a step stopped part-way left, by its last figures; -1 where the run was not
     // stopped inside a step.
     int filesLeftByStop() const { return m_leftByStop; }
 
