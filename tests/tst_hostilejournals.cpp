@@ -223,8 +223,6 @@ private slots:
     void liveTemporaryFiles();
     void liveCopy_data();
     void liveCopy();
-    void privateFiles_data();
-    void privateFiles();
 };
 
 void tst_HostileJournals::foreignFolder_data()
@@ -596,43 +594,6 @@ void tst_HostileJournals::liveCopy()
     QCOMPARE(copy.release(), 0);
     QVERIFY(!QFileInfo::exists(temporary));
     QCOMPARE(readFile(target), readFile(QStringLiteral("a.txt")));
-}
-
-void tst_HostileJournals::privateFiles_data()
-{
-    QTest::addColumn<int>("umask");
-    QTest::newRow("umask 000") << 0;
-    QTest::newRow("umask 022") << 022;
-    QTest::newRow("umask 077") << 077;
-}
-
-// The journal folder, backup/ and all in them are the user's alone; undo gives each file back the
-// mode it had.
-void tst_HostileJournals::privateFiles()
-{
-    QFETCH(int, umask);
-    const mode_t previous = ::umask(mode_t(umask));
-    QStringList modes;
-    const Outcome outcome = runTamperUndo([&modes](const QString& journal) {
-        QDirIterator all(journal,
-                         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                         QDirIterator::Subdirectories);
-        modes << QStringLiteral(". ") + QString::number(modeOf(journal), 8);
-        while (all.hasNext()) {
-            const QString path = all.next();
-            modes << QDir(journal).relativeFilePath(path) + ' ' + QString::number(modeOf(path), 8);
-        }
-    });
-    ::umask(previous);
-    QVERIFY2(modes.size() >= 5, qPrintable(modes.join(QLatin1Char('\n'))));
-    for (const QString& line : qAsConst(modes)) {
-        const bool folder = line.startsWith(QLatin1String(". ")) || line.startsWith("backup ");
-        QVERIFY2(line.endsWith(folder ? QLatin1String(" 700") : QLatin1String(" 600")),
-                 qPrintable(line));
-    }
-    QVERIFY2(outcome.undo.exitCode == 0, outcome.undo.out.constData());
-    QCOMPARE(outcome.afterUndo, outcome.before);
-    QCOMPARE(modeOf(outcome.journal + QStringLiteral("/undone")), mode_t(0600));
 }
 
 namespace

@@ -411,8 +411,8 @@ void tst_Journal::privateWhateverTheUmask_data()
     QTest::newRow("umask 777") << 0777;
 }
 
-// The journal folder, backup/ and all in them are the user's alone; undo gives a file back its
-// mode.
+// The journal folder, backup/ and all in them, the mark of an undo included, are the user's
+// alone; undo gives a file back its mode.
 void tst_Journal::privateWhateverTheUmask()
 {
     QFETCH(int, umask);
@@ -423,12 +423,17 @@ void tst_Journal::privateWhateverTheUmask()
     const int failed = recordRun("j", "remove:a.txt|rewrite:b.txt=new|atomic:c.txt=new");
     ::umask(previous);
     QCOMPARE(failed, 0);
-    QStringList paths{"j", "j/backup", "j/journal.log"};
-    for (const QString& name : QDir(QStringLiteral("j/backup")).entryList(QDir::Files))
-        paths << "j/backup/" + name;
+    QStringList paths{"j"};
+    QDirIterator all("j", QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                     QDirIterator::Subdirectories);
+    while (all.hasNext())
+        paths << all.next();
+    QVERIFY2(paths.size() >= 5, qPrintable(paths.join(QLatin1Char(' '))));
     for (const QString& path : qAsConst(paths))
-        QCOMPARE(QString::number(modeOf(path), 8), QFileInfo(path).isDir() ? "700" : "600");
+        QCOMPARE(path + ' ' + QString::number(modeOf(path), 8),
+                 path + (QFileInfo(path).isDir() ? " 700" : " 600"));
     QCOMPARE(undoStatus(QStringLiteral("j")), QStringLiteral("undone"));
+    QCOMPARE(modeOf(QStringLiteral("j/undone")), mode_t(0600));
     QCOMPARE(modeOf(QStringLiteral("a.txt")), mode_t(0644));
 }
 
