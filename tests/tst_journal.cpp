@@ -117,7 +117,6 @@ private slots:
     void everyLineNumbered();
     void otherVersionRefused_data();
     void otherVersionRefused();
-    void liveJournalRefused();
     void killedTailIsNoDamage();
     void privateWhateverTheUmask_data();
     void privateWhateverTheUmask();
@@ -357,29 +356,6 @@ void tst_Journal::otherVersionRefused()
                             "read (it reads version 2); nothing was changed")
                  .arg(dir.filePath(QStringLiteral("j")), version));
     QCOMPARE(treeSnapshot(), before);
-}
-
-// While its run goes the journal is locked: undo and its dry check refuse at once and change
-// nothing; once the run ends, undo goes.
-void tst_Journal::liveJournalRefused()
-{
-    const ScratchCwd dir;
-    QVERIFY(makeTree("a.txt"));
-    QString error;
-    std::unique_ptr<Journal> journal = Journal::create(QStringLiteral("j"), &error);
-    QVERIFY(makeChange(*journal, QStringLiteral("rename:a.txt>b.txt")));
-    const QStringList during = treeSnapshot();
-    QCOMPARE(journalState(QStringLiteral("j")), JournalState::Running);
-    for (UndoMode mode : {UndoMode::DryRun, UndoMode::Apply}) {
-        const QJsonObject report = undoJournal(QStringLiteral("j"), mode);
-        QCOMPARE(report.value("status").toString(), QStringLiteral("refused"));
-        QCOMPARE(report.value("message").toString(), QStringLiteral("the run is still going"));
-    }
-    QCOMPARE(treeSnapshot(), during);
-    journal.reset();
-    QCOMPARE(journalState(QStringLiteral("j")), JournalState::Undoable);
-    QCOMPARE(undoStatus(QStringLiteral("j")), QStringLiteral("undone"));
-    QVERIFY(QFileInfo::exists(QStringLiteral("a.txt")));
 }
 
 // A line cut short at the very end, zeros after it, is where a killed writer stopped: no damage.
