@@ -218,6 +218,9 @@ void tst_Journal::undo()
     QFETCH(QString, after);
     QVERIFY2(treeSnapshot() == sortedEntries(after), QJsonDocument(report).toJson().constData());
     QTEST(int(report.value(QLatin1String("left")).toArray().size()), "left");
+    QFETCH(int, left);
+    QCOMPARE(report.value(QLatin1String("status")).toString(),
+             left == 0 ? QStringLiteral("undone") : QStringLiteral("partly undone"));
     QStringList aside;
     for (const QJsonValue& left : report.value(QLatin1String("left")).toArray()) {
         const QString asidePath = left.toObject().value(QLatin1String("aside")).toString();
