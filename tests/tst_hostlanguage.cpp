@@ -189,7 +189,8 @@ const QString plugin = QStringLiteral("--plugin=" PLUGIN_PATH);
 } // namespace
 
 // stephost's own texts end to end, in the language of the user's locale: the help, a flow it
-// cannot read, a plug-in it skips, the plan's table.
+// cannot read, a plug-in it skips, the plan's table. Their English is tst_stephost's and
+// tst_stephostplan's to check (they run under C.UTF-8); here the help shows LANGUAGE winning.
 void tst_HostLanguage::stephostFollowsLocale_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -209,28 +210,17 @@ void tst_HostLanguage::stephostFollowsLocale_data()
         << broken << ""
         << "stephost: broken.json: "
            "第 1 步（file.teleport）：未知的步骤类型（已加载的插件均未提供）\n";
-    QTest::newRow("broken flow, LANGUAGE=en")
-        << broken << "en"
-        << "stephost: broken.json: step 1 (file.teleport): unknown step type (no loaded plug-in "
-           "provides it)\n";
     // The reason is Qt's own text.
     const QStringList skipped{QStringLiteral("--plugin=notaplugin.so"), QStringLiteral("schema"),
                               QStringLiteral("file.copy")};
     QTest::newRow("plug-in skipped, Chinese") << skipped << ""
                                               << "stephost: 跳过插件 notaplugin.so: ";
-    QTest::newRow("plug-in skipped, LANGUAGE=en") << skipped << "en"
-                                                  << "stephost: skipping plug-in notaplugin.so: ";
     const QStringList plan{plugin, QStringLiteral("plan"), QStringLiteral("copy.json")};
     QTest::newRow("plan, Chinese") << plan << ""
                                    << "步骤  操作   路径       来源   状态\n"
                                       "1     mkdir  out               正常\n"
                                       "1     copy   out/a.txt  a.txt  正常\n"
                                       "2 项更改，0 项有冲突，0 项跳过\n";
-    QTest::newRow("plan, LANGUAGE=en") << plan << "en"
-                                       << "step  action  path       from   state\n"
-                                          "1     mkdir   out               ok\n"
-                                          "1     copy    out/a.txt  a.txt  ok\n"
-                                          "2 changes, 0 with a conflict, 0 skipped\n";
 }
 
 void tst_HostLanguage::stephostFollowsLocale()

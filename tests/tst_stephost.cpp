@@ -213,7 +213,7 @@ void tst_Stephost::badJsonFlows_data()
     QTest::newRow("unknown top key") << QByteArray("{\"step\": []}") << "\"step\"";
     QTest::newRow("unknown type")
         << QByteArray("{\"steps\": [{\"type\": \"file.exists\"}, {\"type\": \"file.teleport\"}]}")
-        << "step 2 (file.teleport): unknown step type";
+        << "step 2 (file.teleport): unknown step type (no loaded plug-in provides it)";
     QTest::newRow("unknown setting")
         << step("{\"file\": \"a\"}") << "step 1 (file.exists): unknown setting \"file\"";
     QTest::newRow("QObject property is no setting")
