@@ -297,10 +297,6 @@ void tst_HostLanguage::planReasonsInChinese_data()
         << QByteArray(R"({"type": "file.copy", "settings": {"files": "甲.txt",
                          "destDir": "出", "ifExist": 1}})")
         << QStringList{"替换现有文件"};
-    QTest::newRow("delete of a missing file")
-        << QStringList{}
-        << QByteArray(R"({"type": "file.delete", "settings": {"files": "甲.txt"}})")
-        << QStringList{"已跳过：文件不存在"};
 }
 
 void tst_HostLanguage::planReasonsInChinese()
