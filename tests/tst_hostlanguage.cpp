@@ -5,6 +5,7 @@
 #include "journalreasons.h"
 #include "pluginhost.h"
 #include "shownreason.h"
+#include "testsupport.h"
 
 #include <core/reasontexts.h>
 
@@ -159,29 +160,26 @@ bool writeStephostFiles(const QDir& dir)
              "settings": {"fileName": "a.txt", "resultVar": "found"}}]})"},
     };
     for (const auto& file : files) {
-        QFile out(dir.filePath(file.first));
-        if (!out.open(QIODevice::WriteOnly) || out.write(file.second) != file.second.size())
+        if (!writeFile(dir.filePath(file.first), file.second))
             return false;
     }
     return true;
 }
 
-struct StephostOutput {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-StephostOutput runStephostIn(const QString& dir, const QStringList& arguments, const QString& lang,
+StephostResult runStephostIn(const QString& dir, const QStringList& arguments, const QString& lang,
                              const QString& language)
 {
     QProcess stephost;
     stephost.setProcessEnvironment(localeEnvironment(lang, language));
     stephost.setWorkingDirectory(dir);
     stephost.start(QStringLiteral(STEPHOST_PATH), arguments);
-    if (!stephost.waitForFinished(30000))
-        return {};
-    return {stephost.exitCode(), stephost.readAllStandardOutput(), stephost.readAllStandardError()};
+    StephostResult result;
+    if (stephost.waitForFinished(30000)) {
+        result.exitCode = stephost.exitCode();
+        result.out = stephost.readAllStandardOutput();
+        result.err = stephost.readAllStandardError();
+    }
+    return result;
 }
 
 const QString plugin = QStringLiteral("--plugin=" PLUGIN_PATH);
@@ -231,7 +229,7 @@ void tst_HostLanguage::stephostFollowsLocale()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     QVERIFY(writeStephostFiles(QDir(dir.path())));
-    const StephostOutput result =
+    const StephostResult result =
         runStephostIn(dir.path(), arguments, QStringLiteral("zh_CN.UTF-8"), language);
     const QString printed = QString::fromUtf8(result.out + result.err);
     QVERIFY2(printed.startsWith(output), qPrintable(printed));
@@ -255,9 +253,9 @@ void tst_HostLanguage::stephostJsonIgnoresLocale()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     QVERIFY(writeStephostFiles(QDir(dir.path())));
-    const StephostOutput chinese =
+    const StephostResult chinese =
         runStephostIn(dir.path(), arguments, QStringLiteral("zh_CN.UTF-8"), QString());
-    const StephostOutput english =
+    const StephostResult english =
         runStephostIn(dir.path(), arguments, QStringLiteral("zh_CN.UTF-8"), QStringLiteral("en"));
     QCOMPARE(chinese.exitCode, 0);
     QCOMPARE(english.exitCode, 0);
@@ -306,16 +304,10 @@ void tst_HostLanguage::planReasonsInChinese()
     QFETCH(QStringList, states);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    for (const QString& name : files) {
-        QVERIFY(QDir(dir.path()).mkpath(QFileInfo(name).path()));
-        QFile file(dir.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
-    QFile flow(dir.filePath(QStringLiteral("flow.json")));
-    QVERIFY(flow.open(QIODevice::WriteOnly));
-    flow.write("{\"steps\": [" + steps + "]}");
-    flow.close();
-    const StephostOutput result =
+    for (const QString& name : files)
+        QVERIFY(writeFile(dir.filePath(name), QByteArray()));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("flow.json")), "{\"steps\": [" + steps + "]}"));
+    const StephostResult result =
         runStephostIn(dir.path(), {plugin, QStringLiteral("plan"), QStringLiteral("flow.json")},
                       QStringLiteral("zh_CN.UTF-8"), QString());
     QCOMPARE(result.exitCode, 0);
