@@ -10,7 +10,6 @@
 #include "flowmodel.h"
 #include "mainwindow.h"
 #include "palettemodel.h"
-#include "pluginhost.h"
 #include "previewpanel.h"
 #include "propertypanel.h"
 #include "runjob.h"
@@ -18,6 +17,7 @@
 #include "testsupport.h"
 #include "undorundialog.h"
 #include "variablesmodel.h"
+#include "windowtest.h"
 
 #include <operation.h>
 
@@ -68,8 +68,7 @@ void WindowTrial::initTestCase()
 {
     QVERIFY2(QGuiApplication::platformName() == QLatin1String("xcb"),
              "run under an X server: xvfb-run -a -s '-screen 0 1280x800x24' trial_window");
-    QString error;
-    QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
+    loadPlugin(m_host);
     QVERIFY(QDir().mkpath(QStringLiteral(SCREENSHOT_DIR)));
 }
 

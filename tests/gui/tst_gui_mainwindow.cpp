@@ -9,12 +9,12 @@
 #include "mainwindow.h"
 #include "modalanswers.h"
 #include "palettemodel.h"
-#include "pluginhost.h"
 #include "propertypanel.h"
 #include "runjob.h"
 #include "runtoend.h"
 #include "testsupport.h"
 #include "variablesmodel.h"
+#include "windowtest.h"
 
 #include <operation.h>
 
@@ -61,8 +61,7 @@ private:
 
 void tst_GuiMainWindow::initTestCase()
 {
-    QString error;
-    QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
+    loadPlugin(m_host);
     // Relative paths resolve against the working directory, in the window as in stephost.
     m_previousDir = QDir::currentPath();
     QVERIFY(m_dir.isValid() && QDir::setCurrent(m_dir.path()));

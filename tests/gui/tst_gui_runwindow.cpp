@@ -10,7 +10,6 @@
 #include "flowview.h"
 #include "mainwindow.h"
 #include "modalanswers.h"
-#include "pluginhost.h"
 #include "previewpanel.h"
 #include "propertypanel.h"
 #include "runjob.h"
@@ -18,6 +17,7 @@
 #include "testsupport.h"
 #include "variablesmodel.h"
 #include "variablespanel.h"
+#include "windowtest.h"
 
 #include <operation.h>
 
@@ -41,7 +41,7 @@ class tst_GuiRunWindow : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase() { loadPlugin(m_host); }
     void whileARunGoesTheWindowCanBeLookedAt();
     void stopEndsALongCopyPartWay();
     void closingDuringARunAsks_data();
@@ -148,13 +148,6 @@ QStringList listed(const MainWindow& window)
 }
 
 } // namespace
-
-void tst_GuiRunWindow::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QString error;
-    QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
-}
 
 void tst_GuiRunWindow::whileARunGoesTheWindowCanBeLookedAt()
 {
