@@ -339,11 +339,8 @@ void WindowTrial::screenshotOfAPreviewMarkingAReplaceInChinese()
     PreviewPanel* preview = window.previewPanel();
     QVERIFY(preview->awaitCurrentPlan());
     QCOMPARE(preview->summary(), QStringLiteral("2 项更改，1 项替换现有文件，0 项冲突，1 项跳过"));
+    // Each row's state in Chinese is the plan table's (tst_hostlanguage); here the picture.
     QTableWidget* table = preview->table();
-    QStringList states;
-    for (int row = 0; row < table->rowCount(); ++row)
-        states << table->item(row, PreviewPanel::StateColumn)->text();
-    QCOMPARE(states, QStringList({"替换现有文件", "正常", "已跳过：文件不存在"}));
     const int lastRow = table->rowCount() - 1;
     QVERIFY(table->viewport()->rect().contains(table->visualItemRect(table->item(lastRow, 0))));
     settle();
