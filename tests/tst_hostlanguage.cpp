@@ -5,6 +5,7 @@
 #include "journalreasons.h"
 #include "pluginhost.h"
 #include "shownreason.h"
+#include "testsupport.h"
 
 #include <core/reasontexts.h>
 
@@ -159,29 +160,26 @@ bool writeStephostFiles(const QDir& dir)
              "settings": {"fileName": "a.txt", "resultVar": "found"}}]})"},
     };
     for (const auto& file : files) {
-        QFile out(dir.filePath(file.first));
-        if (!out.open(QIODevice::WriteOnly) || out.write(file.second) != file.second.size())
+        if (!writeFile(dir.filePath(file.first), file.second))
             return false;
     }
     return true;
 }
 
-struct StephostOutput {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-StephostOutput runStephostIn(const QString& dir, const QStringList& arguments, const QString& lang,
+StephostResult runStephostIn(const QString& dir, const QStringList& arguments, const QString& lang,
                              const QString& language)
 {
     QProcess stephost;
     stephost.setProcessEnvironment(localeEnvironment(lang, language));
     stephost.setWorkingDirectory(dir);
     stephost.start(QStringLiteral(STEPHOST_PATH), arguments);
-    if (!stephost.waitForFinished(30000))
-        return {};
-    return {stephost.exitCode(), stephost.readAllStandardOutput(), stephost.readAllStandardError()};
+    StephostResult result;
+    if (stephost.waitForFinished(30000)) {
+        result.exitCode = stephost.exitCode();
+        result.out = stephost.readAllStandardOutput();
+        result.err = stephost.readAllStandardError();
+    }
+    return result;
 }
 
 const QString plugin = QStringLiteral("--plugin=" PLUGIN_PATH);
@@ -189,7 +187,8 @@ const QString plugin = QStringLiteral("--plugin=" PLUGIN_PATH);
 } // namespace
 
 // stephost's own texts end to end, in the language of the user's locale: the help, a flow it
-// cannot read, a plug-in it skips, the plan's table.
+// cannot read, a plug-in it skips, the plan's table. Their English is tst_stephost's and
+// tst_stephostplan's to check (they run under C.UTF-8); here the help shows LANGUAGE winning.
 void tst_HostLanguage::stephostFollowsLocale_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -209,28 +208,17 @@ void tst_HostLanguage::stephostFollowsLocale_data()
         << broken << ""
         << "stephost: broken.json: "
            "第 1 步（file.teleport）：未知的步骤类型（已加载的插件均未提供）\n";
-    QTest::newRow("broken flow, LANGUAGE=en")
-        << broken << "en"
-        << "stephost: broken.json: step 1 (file.teleport): unknown step type (no loaded plug-in "
-           "provides it)\n";
     // The reason is Qt's own text.
     const QStringList skipped{QStringLiteral("--plugin=notaplugin.so"), QStringLiteral("schema"),
                               QStringLiteral("file.copy")};
     QTest::newRow("plug-in skipped, Chinese") << skipped << ""
                                               << "stephost: 跳过插件 notaplugin.so: ";
-    QTest::newRow("plug-in skipped, LANGUAGE=en") << skipped << "en"
-                                                  << "stephost: skipping plug-in notaplugin.so: ";
     const QStringList plan{plugin, QStringLiteral("plan"), QStringLiteral("copy.json")};
     QTest::newRow("plan, Chinese") << plan << ""
                                    << "步骤  操作   路径       来源   状态\n"
                                       "1     mkdir  out               正常\n"
                                       "1     copy   out/a.txt  a.txt  正常\n"
                                       "2 项更改，0 项有冲突，0 项跳过\n";
-    QTest::newRow("plan, LANGUAGE=en") << plan << "en"
-                                       << "step  action  path       from   state\n"
-                                          "1     mkdir   out               ok\n"
-                                          "1     copy    out/a.txt  a.txt  ok\n"
-                                          "2 changes, 0 with a conflict, 0 skipped\n";
 }
 
 void tst_HostLanguage::stephostFollowsLocale()
@@ -241,7 +229,7 @@ void tst_HostLanguage::stephostFollowsLocale()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     QVERIFY(writeStephostFiles(QDir(dir.path())));
-    const StephostOutput result =
+    const StephostResult result =
         runStephostIn(dir.path(), arguments, QStringLiteral("zh_CN.UTF-8"), language);
     const QString printed = QString::fromUtf8(result.out + result.err);
     QVERIFY2(printed.startsWith(output), qPrintable(printed));
@@ -265,9 +253,9 @@ void tst_HostLanguage::stephostJsonIgnoresLocale()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     QVERIFY(writeStephostFiles(QDir(dir.path())));
-    const StephostOutput chinese =
+    const StephostResult chinese =
         runStephostIn(dir.path(), arguments, QStringLiteral("zh_CN.UTF-8"), QString());
-    const StephostOutput english =
+    const StephostResult english =
         runStephostIn(dir.path(), arguments, QStringLiteral("zh_CN.UTF-8"), QStringLiteral("en"));
     QCOMPARE(chinese.exitCode, 0);
     QCOMPARE(english.exitCode, 0);
@@ -307,10 +295,6 @@ void tst_HostLanguage::planReasonsInChinese_data()
         << QByteArray(R"({"type": "file.copy", "settings": {"files": "甲.txt",
                          "destDir": "出", "ifExist": 1}})")
         << QStringList{"替换现有文件"};
-    QTest::newRow("delete of a missing file")
-        << QStringList{}
-        << QByteArray(R"({"type": "file.delete", "settings": {"files": "甲.txt"}})")
-        << QStringList{"已跳过：文件不存在"};
 }
 
 void tst_HostLanguage::planReasonsInChinese()
@@ -320,16 +304,10 @@ void tst_HostLanguage::planReasonsInChinese()
     QFETCH(QStringList, states);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
-    for (const QString& name : files) {
-        QVERIFY(QDir(dir.path()).mkpath(QFileInfo(name).path()));
-        QFile file(dir.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-    }
-    QFile flow(dir.filePath(QStringLiteral("flow.json")));
-    QVERIFY(flow.open(QIODevice::WriteOnly));
-    flow.write("{\"steps\": [" + steps + "]}");
-    flow.close();
-    const StephostOutput result =
+    for (const QString& name : files)
+        QVERIFY(writeFile(dir.filePath(name), QByteArray()));
+    QVERIFY(writeFile(dir.filePath(QStringLiteral("flow.json")), "{\"steps\": [" + steps + "]}"));
+    const StephostResult result =
         runStephostIn(dir.path(), {plugin, QStringLiteral("plan"), QStringLiteral("flow.json")},
                       QStringLiteral("zh_CN.UTF-8"), QString());
     QCOMPARE(result.exitCode, 0);

@@ -10,7 +10,6 @@
 #include "flowmodel.h"
 #include "mainwindow.h"
 #include "palettemodel.h"
-#include "pluginhost.h"
 #include "previewpanel.h"
 #include "propertypanel.h"
 #include "runjob.h"
@@ -18,6 +17,7 @@
 #include "testsupport.h"
 #include "undorundialog.h"
 #include "variablesmodel.h"
+#include "windowtest.h"
 
 #include <operation.h>
 
@@ -68,8 +68,7 @@ void WindowTrial::initTestCase()
 {
     QVERIFY2(QGuiApplication::platformName() == QLatin1String("xcb"),
              "run under an X server: xvfb-run -a -s '-screen 0 1280x800x24' trial_window");
-    QString error;
-    QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
+    loadPlugin(m_host);
     QVERIFY(QDir().mkpath(QStringLiteral(SCREENSHOT_DIR)));
 }
 
@@ -340,11 +339,8 @@ void WindowTrial::screenshotOfAPreviewMarkingAReplaceInChinese()
     PreviewPanel* preview = window.previewPanel();
     QVERIFY(preview->awaitCurrentPlan());
     QCOMPARE(preview->summary(), QStringLiteral("2 项更改，1 项替换现有文件，0 项冲突，1 项跳过"));
+    // Each row's state in Chinese is the plan table's (tst_hostlanguage); here the picture.
     QTableWidget* table = preview->table();
-    QStringList states;
-    for (int row = 0; row < table->rowCount(); ++row)
-        states << table->item(row, PreviewPanel::StateColumn)->text();
-    QCOMPARE(states, QStringList({"替换现有文件", "正常", "已跳过：文件不存在"}));
     const int lastRow = table->rowCount() - 1;
     QVERIFY(table->viewport()->rect().contains(table->visualItemRect(table->item(lastRow, 0))));
     settle();

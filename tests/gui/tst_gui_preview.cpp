@@ -94,20 +94,6 @@ void tst_GuiPreview::showsThePlanWithConflictsMarked_data()
     QTest::addColumn<QString>("rows");
     QTest::addColumn<QString>("summary");
     QTest::addColumn<QString>("notes");
-    QTest::newRow("two names swapped")
-        << "a.txt|b.txt" << swapSteps
-        << "*1 rename ./b.txt a.txt conflict: replaces a file that step 2 later renames|"
-           "2 rename ./a.txt b.txt ok"
-        << "2 change(s), 0 replacing existing file(s), 1 conflict(s), 0 skipped"
-        << "";
-    QTest::newRow("two copies onto one target under 覆盖")
-        << "d1/a.txt|d2/a.txt"
-        << R"({"type": "file.copy", "settings": {"files": "d1/a.txt\nd2/a.txt",
-               "destDir": "out", "ifExist": 1}})"
-        << "1 mkdir out  ok|1 copy out/a.txt d1/a.txt ok|"
-           "*1 copy out/a.txt d2/a.txt conflict: replaces what step 1 put here"
-        << "3 change(s), 0 replacing existing file(s), 1 conflict(s), 0 skipped"
-        << "";
     QTest::newRow("a source missing")
         << "a.txt"
         << R"({"type": "file.copy", "settings": {"files": "a.txt\nmissing", "destDir": "out"}})"

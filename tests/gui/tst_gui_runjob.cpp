@@ -4,8 +4,8 @@
 // The window's run as a job: its signals in order, a step's figures passed on at most so often
 // with the final ones always, a stop heard by the steps and told once, a flow that cannot run,
 // and a job let go of while its run goes.
-#include "pluginhost.h"
 #include "runjob.h"
+#include "windowtest.h"
 
 #include <operation.h>
 
@@ -16,7 +16,7 @@ class tst_GuiRunJob : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase();
+    void initTestCase() { loadPlugin(m_host); }
     void signalsComeInOrder();
     void figuresArePassedOnAtMostSoOften();
     void stopIsHeardByTheStepsAndToldOnce();
@@ -63,13 +63,6 @@ FileProgress files(qint64 done, qint64 total)
 }
 
 } // namespace
-
-void tst_GuiRunJob::initTestCase()
-{
-    QStandardPaths::setTestModeEnabled(true);
-    QString error;
-    QVERIFY2(m_host.load(QStringLiteral(PLUGIN_PATH), &error), qPrintable(error));
-}
 
 // Two steps, the first reporting its start and end, the second nothing.
 void tst_GuiRunJob::signalsComeInOrder()
