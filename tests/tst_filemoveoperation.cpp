@@ -139,9 +139,6 @@ void tst_FileMoveOperation::run_data()
                "");
     addStepRow("policy 1 overwrites", "d/a.txt|d/b.txt|out/a.txt", "files=d/a.txt|ifExist=1",
                "d/b.txt|out/a.txt=d/a.txt", "out/a.txt");
-    addStepRow("policy 2 numbers", "d/a.txt|d/b.txt|out/a.txt|out/a(1).txt",
-               "files=d/a.txt|ifExist=2", "d/b.txt|out/a.txt|out/a(1).txt|out/a(2).txt=d/a.txt",
-               "out/a(2).txt");
     addStepRow("in place, policy 0", ab, "files=d/a.txt|destDir=d", ab, "");
     addStepRow("in place, policy 2 renames", ab, "files=d/a.txt|destDir=d|ifExist=2",
                "d/a(1).txt=d/a.txt|d/b.txt", "d/a(1).txt");
@@ -157,19 +154,11 @@ void tst_FileMoveOperation::run_data()
         }
     }
 
-    // No lost files.
-    for (const char* spelling : {"d/a.txt", "./d/a.txt", "d/sub/../a.txt", "dlink/a.txt"}) {
-        const QByteArray tag = QByteArray("onto itself as ") + spelling;
-        const QByteArray settings = QByteArray("files=") + spelling + "|destDir=d|ifExist=1";
-        addStepRow(tag.constData(), "d/a.txt|d/sub/|dlink->d", settings.constData(),
-                   "d/a.txt|d/sub/|dlink->d", "");
-    }
+    // No lost files. Copy and move share the checks of what is in the way: the copy step's test
+    // writes the source's path every other way, and puts links in the way.
+    addStepRow("onto itself", ab, "files=d/a.txt|destDir=d|ifExist=1", ab, "");
     addStepRow("a folder in the way stays", "d/a.txt|out/a.txt/in", "files=d/a.txt|ifExist=1",
                "d/a.txt|out/a.txt/in", "");
-    addStepRow("a dangling link in the way stays", "d/a.txt|out/a.txt->gone",
-               "files=d/a.txt|ifExist=1", "d/a.txt|out/a.txt->gone", "");
-    addStepRow("a link to a folder in the way stays", "d/a.txt|keep/in|out/a.txt->../keep",
-               "files=d/a.txt|ifExist=1", "d/a.txt|keep/in|out/a.txt->../keep", "");
     addStepRow("a folder source stays", "d/sub/in|out/sub", "files=d/sub|ifExist=1",
                "d/sub/in|out/sub", "");
     addStepRow("two sources with one name, policy 1: the second stays", "d/a.txt|e/a.txt",
