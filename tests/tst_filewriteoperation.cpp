@@ -52,8 +52,6 @@ void tst_FileWriteOperation::run_data()
         "content=abc|ifExist=2|appendNoNewline=true", kMark + "abc");
     add("append without newline", "abc", "content=x|ifExist=1|appendNoNewline=true", "abcx");
     add("append nothing adds the line break", "abc", "content=|ifExist=1", "abc\n");
-    add("append a list to UTF-16LE", hexBytes("fffe 6100"), "content=$list|ifExist=1",
-        hexBytes("fffe 6100 0a00 6100 0a00 6200 0a00 6300"));
 
     const char* emptyPath = "[FileWrite] 文件路径为空，已跳过";
     add("blank path", none, "filePath= \t|ifExist=1", none, emptyPath);
