@@ -53,8 +53,6 @@ void tst_FileCsvReadOperation::run_data()
     warn("empty target", "targetVar=", "[CsvRead] 未指定数据表目标变量，已跳过");
     warn("undeclared target", "targetVar=u", "[CsvRead] 目标变量 \"u\" 未声明为数据表，已跳过");
     warn("list target", "targetVar=list", "[CsvRead] 目标变量 \"list\" 未声明为数据表，已跳过");
-    warn("target never trimmed", "targetVar= t ",
-         "[CsvRead] 目标变量 \" t \" 未声明为数据表，已跳过");
     warn("target quoted in the message", "targetVar=a\"b\\c",
          "[CsvRead] 目标变量 \"a\\\"b\\\\c\" 未声明为数据表，已跳过");
     warn("start past a one-line file", "readScope=1|startRow=1",
