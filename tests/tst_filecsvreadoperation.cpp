@@ -189,14 +189,10 @@ void tst_FileCsvReadOperation::largeFileInParts()
     }
     if (!columns.isEmpty())
         return;
-    // Rows 0 and 7 repeat a text and are read by one thread: one buffer, until one of them changes.
-    QVariantList rowZero = table.at(0).toList();
-    const QVariantList eighth = table.at(7).toList();
-    QCOMPARE(rowZero.at(3).toString().constData(), eighth.at(3).toString().constData());
-    static_cast<QString*>(rowZero[3].data())->append('!');
-    QCOMPARE(rowZero.at(3).toString(), QStringLiteral("s,0!"));
-    QCOMPARE(eighth.at(3).toString(), QStringLiteral("s,0"));
-    QCOMPARE(table.at(0).toList().at(3).toString(), QStringLiteral("s,0"));
+    // Rows 0 and 7 repeat a text and are read by one thread: one buffer (which a change to one
+    // cell detaches, as tst_celltexts checks).
+    const QString zero = table.at(0).toList().at(3).toString();
+    QCOMPARE(zero.constData(), table.at(7).toList().at(3).toString().constData());
 }
 
 // Rows far wider than any table's columns share texts in: the cells past them are read as any.
