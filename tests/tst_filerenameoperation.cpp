@@ -34,8 +34,6 @@ void tst_FileRenameOperation::run_data()
     addStepRow("0 empty name", "d/a.txt", "files=d/a.txt", "d/.txt=d/a.txt", "d/.txt");
     addStepRow("0 folder part dropped with suffix", "d/a.txt|d/sub/",
                "files=d/a.txt|newName=sub/new.txt", "d/new.txt=d/a.txt|d/sub/", "d/new.txt");
-    addStepRow("0 folder part kept without suffix", "d/a.txt|d/sub/",
-               "files=d/a.txt|newName=sub/new", "d/sub/new.txt=d/a.txt", "d/sub/new.txt");
     addStepRow("0 name from variable", "d/a.txt", "files=d/a.txt|newName=$name",
                "d/fromvar.txt=d/a.txt", "d/fromvar.txt");
     addStepRow("0 one name for two, leave alone", "d/a.txt|d/b.txt",
