@@ -56,8 +56,6 @@ void tst_FileWriteOperation::run_data()
     const char* emptyPath = "[FileWrite] 文件路径为空，已跳过";
     add("blank path", none, "filePath= \t|ifExist=1", none, emptyPath);
     add("reference to nothing", none, "filePath=$missing", none, emptyPath);
-    add("missing folder", none, "filePath=nofolder/out.txt", none,
-        "[FileWrite] 写入失败： \"nofolder/out.txt\"");
     add("parent is a file", none, "filePath=keep.txt/out.txt|ifExist=1", none,
         "[FileWrite] 写入失败： \"keep.txt/out.txt\"");
     add("target is a folder", none, "filePath=folder", none, "[FileWrite] 写入失败： \"folder\"");
@@ -66,7 +64,7 @@ void tst_FileWriteOperation::run_data()
     add("FIFO does not hang", none, "filePath=pipe", none, "[FileWrite] 写入失败： \"pipe\"");
     add("FIFO, append, does not hang", none, "filePath=pipe|ifExist=1", none,
         "[FileWrite] 写入失败： \"pipe\"");
-    add("quote and backslash escaped", none, "filePath=no\"dir\\/x", none,
+    add("missing folder, quote and backslash escaped", none, "filePath=no\"dir\\/x", none,
         "[FileWrite] 写入失败： \"no\\\"dir\\\\/x\"");
 }
 
