@@ -56,8 +56,6 @@ void tst_FileCsvWriteOperation::run_data()
     const QByteArray none;
     const QVariant a = table(R"([["a"]])");
     add("empty source", none, a, "sourceVar=", none, "[CsvWrite] 未指定数据表变量，已跳过");
-    add("undeclared source", none, a, "sourceVar=u", none,
-        "[CsvWrite] 变量 \"u\" 未声明为数据表，已跳过");
     add("list source", none, a, "sourceVar=list", none,
         "[CsvWrite] 变量 \"list\" 未声明为数据表，已跳过");
     add("source checked before the path, never trimmed", none, a, "sourceVar= t |filePath=", none,
