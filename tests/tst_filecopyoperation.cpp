@@ -30,8 +30,6 @@ void tst_FileCopyOperation::run_data()
     addStepColumns();
     const char* ab = "d/a.txt|d/b.txt";
     const char* copied = "d/a.txt|d/b.txt|out/a.txt=d/a.txt|out/b.txt=d/b.txt";
-    addStepRow("two files into a new folder", ab, "files=d/a.txt\nd/b.txt", copied,
-               "out/a.txt|out/b.txt");
     addStepRow("list variable, reference destination", ab, "files=$files|destDir=$dest", copied,
                "out/a.txt|out/b.txt");
     addStepRow("missing sources skipped", ab, "files=d/none.txt\n$nothing\nd/b.txt",

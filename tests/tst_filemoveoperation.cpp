@@ -128,7 +128,6 @@ void tst_FileMoveOperation::run_data()
     addStepColumns();
     const char* ab = "d/a.txt|d/b.txt";
     const char* moved = "d/|out/a.txt=d/a.txt|out/b.txt=d/b.txt";
-    addStepRow("two files", ab, "files=d/a.txt\nd/b.txt", moved, "out/a.txt|out/b.txt");
     addStepRow("list variable, reference destination", ab, "files=$files|destDir=$dest", moved,
                "out/a.txt|out/b.txt");
     addStepRow("missing source skipped", ab, "files=d/none.txt\nd/b.txt",
