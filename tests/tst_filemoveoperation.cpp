@@ -119,8 +119,6 @@ private slots:
     void sourceThatCannotBeRemovedStays();
     void sourceChangedWhileCopiedStays_data();
     void sourceChangedWhileCopiedStays();
-    void keepsModificationTime_data();
-    void keepsModificationTime();
 };
 
 void tst_FileMoveOperation::run_data()
@@ -263,16 +261,6 @@ void tst_FileMoveOperation::sourceChangedWhileCopiedStays()
     QCOMPARE(warnings, QStringList());
     QCOMPARE(treeSnapshot(), sortedEntries(after));
     QCOMPARE(scope.get("out").toStringList(), entries(listed));
-}
-
-void tst_FileMoveOperation::keepsModificationTime_data()
-{
-    addModificationTimeRows();
-}
-
-void tst_FileMoveOperation::keepsModificationTime()
-{
-    checkModificationTimeRow<FileMoveOperation>(false);
 }
 
 QTEST_GUILESS_MAIN(tst_FileMoveOperation)
