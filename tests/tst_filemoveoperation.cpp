@@ -15,7 +15,7 @@ namespace
 {
 
 // What another program does to a source between its copy and its removal.
-enum class SourceChange { None, Appended, Touched, Replaced };
+enum class SourceChange { Appended, Touched, Replaced };
 
 // The disk, where a source changes the moment its copy is complete.
 class SourceChangedAfterCopy : public RealFileSystem
@@ -80,8 +80,6 @@ private:
     {
         const qint64 modified = modifiedOf(source);
         switch (m_change) {
-        case SourceChange::None:
-            break;
         case SourceChange::Appended: { // the time may stay within the clock's resolution
             QFile file(source);
             QVERIFY(file.open(QIODevice::Append) && file.write("more") == 4);
@@ -210,23 +208,18 @@ void tst_FileMoveOperation::sourceChangedWhileCopiedStays_data()
     QTest::addColumn<QString>("before");
     QTest::addColumn<int>("ifExist");
     QTest::addColumn<QString>("after");
-    QTest::addColumn<QString>("listed");
 
     const auto add = [](const char* tag, SourceChange change, const char* before, int ifExist,
-                        const char* after, const char* listed) {
-        QTest::newRow(tag) << change << QString(before) << ifExist << QString(after)
-                           << QString(listed);
+                        const char* after) {
+        QTest::newRow(tag) << change << QString(before) << ifExist << QString(after);
     };
-    const char* moved = "out/a.txt=d/a.txt|d/";
     const char* appended = "d/a.txt=d/a.txtmore|out/a.txt=d/a.txt";
-    add("unchanged", SourceChange::None, "d/a.txt", 0, moved, "out/a.txt");
-    add("unchanged, replacing", SourceChange::None, "d/a.txt|out/a.txt", 1, moved, "out/a.txt");
-    add("appended", SourceChange::Appended, "d/a.txt", 0, appended, "");
-    add("appended, replacing", SourceChange::Appended, "d/a.txt|out/a.txt", 1, appended, "");
+    add("appended", SourceChange::Appended, "d/a.txt", 0, appended);
+    add("appended, replacing", SourceChange::Appended, "d/a.txt|out/a.txt", 1, appended);
     add("appended, numbered", SourceChange::Appended, "d/a.txt|out/a.txt", 2,
-        "d/a.txt=d/a.txtmore|out/a.txt|out/a(1).txt=d/a.txt", "");
-    add("touched", SourceChange::Touched, "d/a.txt", 0, "d/a.txt|out/a.txt=d/a.txt", "");
-    add("replaced", SourceChange::Replaced, "d/a.txt", 0, "d/a.txt=D/A.TXT|out/a.txt=d/a.txt", "");
+        "d/a.txt=d/a.txtmore|out/a.txt|out/a(1).txt=d/a.txt");
+    add("touched", SourceChange::Touched, "d/a.txt", 0, "d/a.txt|out/a.txt=d/a.txt");
+    add("replaced", SourceChange::Replaced, "d/a.txt", 0, "d/a.txt=D/A.TXT|out/a.txt=d/a.txt");
 }
 
 // Another program that writes to a source while it is moved: the source holds what the copy
@@ -237,7 +230,6 @@ void tst_FileMoveOperation::sourceChangedWhileCopiedStays()
     QFETCH(QString, before);
     QFETCH(int, ifExist);
     QFETCH(QString, after);
-    QFETCH(QString, listed);
     const ScratchCwd dir;
     QVERIFY(makeTree(before));
     VariableScope scope;
@@ -249,18 +241,16 @@ void tst_FileMoveOperation::sourceChangedWhileCopiedStays()
     op.setIfExist(ifExist);
     op.setListVar("out");
     QLoggingCategory::setFilterRules(QStringLiteral("fileoper.move.debug=true"));
-    if (listed.isEmpty()) {
-        const QString target = ifExist == 2 ? "out/a(1).txt" : "out/a.txt";
-        QTest::ignoreMessage(QtDebugMsg, qPrintable("d/a.txt: copied to " + target +
-                                                    " but not removed, it changed while it was "
-                                                    "copied"));
-    }
+    const QString target = ifExist == 2 ? "out/a(1).txt" : "out/a.txt";
+    QTest::ignoreMessage(QtDebugMsg,
+                         qPrintable("d/a.txt: copied to " + target +
+                                    " but not removed, it changed while it was copied"));
     const QStringList warnings = warningsOf(op, &scope);
     QLoggingCategory::setFilterRules(QString());
     takeScopedFileSystem(&scope);
     QCOMPARE(warnings, QStringList());
     QCOMPARE(treeSnapshot(), sortedEntries(after));
-    QCOMPARE(scope.get("out").toStringList(), entries(listed));
+    QCOMPARE(scope.get("out"), QVariant(QVariantList()));
 }
 
 QTEST_GUILESS_MAIN(tst_FileMoveOperation)
