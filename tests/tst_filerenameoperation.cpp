@@ -23,10 +23,6 @@ void tst_FileRenameOperation::run_data()
 {
     addStepColumns();
     // 0: set new name.
-    addStepRow("0 extension stays", "d/a.txt", "files=d/a.txt|newName=report",
-               "d/report.txt=d/a.txt", "d/report.txt");
-    addStepRow("0 new extension", "d/a.txt", "files=d/a.txt|newName=report.pdf",
-               "d/report.pdf=d/a.txt", "d/report.pdf");
     addStepRow("0 text after last dot is the extension", "d/a.txt",
                "files=d/a.txt|newName=release1.2", "d/release1.2=d/a.txt", "d/release1.2");
     addStepRow("0 name trimmed", "d/a.txt", "files=d/a.txt|newName= report\t",
