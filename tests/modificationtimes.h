@@ -3,7 +3,7 @@
 
 #pragma once
 
-// Copies and moves keep the source's modification time: rows and a check that both steps share.
+// Copies keep the source's modification time (moves make their copy the same way).
 
 #include "core/posixfile_unix.h"
 #include "filetree.h"
@@ -37,7 +37,7 @@ inline void addModificationTimeRows()
 
 // Runs the current row with a step of class Op; the target's time must be the source's to the
 // nanosecond, on the scratch folder's disk and on memory-backed /dev/shm alike.
-template <typename Op> void checkModificationTimeRow(bool sourceStays)
+template <typename Op> void checkModificationTimeRow()
 {
     QFETCH(QString, before);
     QFETCH(int, ifExist);
@@ -62,6 +62,6 @@ template <typename Op> void checkModificationTimeRow(bool sourceStays)
     op.setDestDir(destination);
     op.setIfExist(ifExist);
     QCOMPARE(warningsOf(op, nullptr), QStringList());
-    QCOMPARE(QFileInfo::exists("d/a.txt"), sourceStays);
+    QVERIFY(QFileInfo::exists("d/a.txt"));
     QCOMPARE(modifiedOf(destination + QLatin1Char('/') + target), kOldTime);
 }

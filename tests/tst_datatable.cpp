@@ -157,9 +157,7 @@ void tst_DataTable::resolveRowRange_data()
     add("start past the table", 1, "12", "", 10, false, 12, 9);
     add("empty table", 1, "", "", 0, false, 0, -1);
     add("start from list", 1, "$r", "", 10, true, 3, 9);
-    add("start from empty list", 1, "$e", "", 10, true, 0, 9);
     add("number variables", 1, "$n", "$t.Rows", 10, true, 2, 3);
-    add("end from fractional number", 1, "", "$f", 10, true, 0, 9);
 }
 
 void tst_DataTable::resolveRowRange()

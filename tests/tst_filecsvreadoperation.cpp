@@ -51,15 +51,10 @@ void tst_FileCsvReadOperation::run_data()
     // Opening a FIFO would wait for a writer that never comes.
     warn("fifo", "filePath=pipe.csv", "[CsvRead] 读取失败： \"pipe.csv\"");
     warn("empty target", "targetVar=", "[CsvRead] 未指定数据表目标变量，已跳过");
-    warn("undeclared target", "targetVar=u", "[CsvRead] 目标变量 \"u\" 未声明为数据表，已跳过");
     warn("list target", "targetVar=list", "[CsvRead] 目标变量 \"list\" 未声明为数据表，已跳过");
-    warn("target never trimmed", "targetVar= t ",
-         "[CsvRead] 目标变量 \" t \" 未声明为数据表，已跳过");
-    warn("target quoted in the message", "targetVar=a\"b\\c",
+    warn("undeclared target, quoted in the message", "targetVar=a\"b\\c",
          "[CsvRead] 目标变量 \"a\\\"b\\\\c\" 未声明为数据表，已跳过");
     warn("start past a one-line file", "readScope=1|startRow=1",
-         "[CsvRead] 起始行大于结束行，已跳过");
-    warn("reversed range", "readScope=1|startRow=0|endRow=-1",
          "[CsvRead] 起始行大于结束行，已跳过");
     warn("without a scope nothing is said", "filePath=missing.csv|targetVar=|noscope", "");
 
@@ -191,14 +186,10 @@ void tst_FileCsvReadOperation::largeFileInParts()
     }
     if (!columns.isEmpty())
         return;
-    // Rows 0 and 7 repeat a text and are read by one thread: one buffer, until one of them changes.
-    QVariantList rowZero = table.at(0).toList();
-    const QVariantList eighth = table.at(7).toList();
-    QCOMPARE(rowZero.at(3).toString().constData(), eighth.at(3).toString().constData());
-    static_cast<QString*>(rowZero[3].data())->append('!');
-    QCOMPARE(rowZero.at(3).toString(), QStringLiteral("s,0!"));
-    QCOMPARE(eighth.at(3).toString(), QStringLiteral("s,0"));
-    QCOMPARE(table.at(0).toList().at(3).toString(), QStringLiteral("s,0"));
+    // Rows 0 and 7 repeat a text and are read by one thread: one buffer (which a change to one
+    // cell detaches, as tst_celltexts checks).
+    const QString zero = table.at(0).toList().at(3).toString();
+    QCOMPARE(zero.constData(), table.at(7).toList().at(3).toString().constData());
 }
 
 // Rows far wider than any table's columns share texts in: the cells past them are read as any.

@@ -27,7 +27,6 @@ void tst_FileExistOperation::doOperation_data()
     const QString ok = QStringLiteral("ok");
     QTest::newRow("empty") << QString() << ok << QVariant(false);
     QTest::newRow("only blanks") << "   " << ok << QVariant(false);
-    QTest::newRow("existing file") << "a.txt" << ok << QVariant(true);
     QTest::newRow("missing file") << "b.txt" << ok << QVariant(false);
     QTest::newRow("folder") << "folder" << ok << QVariant(true);
     QTest::newRow("blanks around") << "  a.txt \t" << ok << QVariant(true);

@@ -32,7 +32,6 @@ void tst_FileList::expand_data()
     };
     add("empty setting", "", "", "");
     add("blank and empty lines dropped", "a.txt\n\n   \n b.txt\r\n", "a.txt|b.txt", "a.txt|b.txt");
-    add("leading and trailing line feeds", "\n\na.txt\n", "a.txt", "a.txt");
     add("list items as they come", "$list", "x| y |", "");
     add("string list items", "$names", "p.txt|q.txt", "");
     add("string variable trimmed", "$text", "dir/a b.txt", "");

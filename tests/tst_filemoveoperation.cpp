@@ -15,7 +15,7 @@ namespace
 {
 
 // What another program does to a source between its copy and its removal.
-enum class SourceChange { None, Appended, Touched, Replaced };
+enum class SourceChange { Appended, Touched, Replaced };
 
 // The disk, where a source changes the moment its copy is complete.
 class SourceChangedAfterCopy : public RealFileSystem
@@ -80,8 +80,6 @@ private:
     {
         const qint64 modified = modifiedOf(source);
         switch (m_change) {
-        case SourceChange::None:
-            break;
         case SourceChange::Appended: { // the time may stay within the clock's resolution
             QFile file(source);
             QVERIFY(file.open(QIODevice::Append) && file.write("more") == 4);
@@ -119,8 +117,6 @@ private slots:
     void sourceThatCannotBeRemovedStays();
     void sourceChangedWhileCopiedStays_data();
     void sourceChangedWhileCopiedStays();
-    void keepsModificationTime_data();
-    void keepsModificationTime();
 };
 
 void tst_FileMoveOperation::run_data()
@@ -128,7 +124,6 @@ void tst_FileMoveOperation::run_data()
     addStepColumns();
     const char* ab = "d/a.txt|d/b.txt";
     const char* moved = "d/|out/a.txt=d/a.txt|out/b.txt=d/b.txt";
-    addStepRow("two files", ab, "files=d/a.txt\nd/b.txt", moved, "out/a.txt|out/b.txt");
     addStepRow("list variable, reference destination", ab, "files=$files|destDir=$dest", moved,
                "out/a.txt|out/b.txt");
     addStepRow("missing source skipped", ab, "files=d/none.txt\nd/b.txt",
@@ -139,9 +134,6 @@ void tst_FileMoveOperation::run_data()
                "");
     addStepRow("policy 1 overwrites", "d/a.txt|d/b.txt|out/a.txt", "files=d/a.txt|ifExist=1",
                "d/b.txt|out/a.txt=d/a.txt", "out/a.txt");
-    addStepRow("policy 2 numbers", "d/a.txt|d/b.txt|out/a.txt|out/a(1).txt",
-               "files=d/a.txt|ifExist=2", "d/b.txt|out/a.txt|out/a(1).txt|out/a(2).txt=d/a.txt",
-               "out/a(2).txt");
     addStepRow("in place, policy 0", ab, "files=d/a.txt|destDir=d", ab, "");
     addStepRow("in place, policy 2 renames", ab, "files=d/a.txt|destDir=d|ifExist=2",
                "d/a(1).txt=d/a.txt|d/b.txt", "d/a(1).txt");
@@ -157,19 +149,11 @@ void tst_FileMoveOperation::run_data()
         }
     }
 
-    // No lost files.
-    for (const char* spelling : {"d/a.txt", "./d/a.txt", "d/sub/../a.txt", "dlink/a.txt"}) {
-        const QByteArray tag = QByteArray("onto itself as ") + spelling;
-        const QByteArray settings = QByteArray("files=") + spelling + "|destDir=d|ifExist=1";
-        addStepRow(tag.constData(), "d/a.txt|d/sub/|dlink->d", settings.constData(),
-                   "d/a.txt|d/sub/|dlink->d", "");
-    }
+    // No lost files. Copy and move share the checks of what is in the way: the copy step's test
+    // writes the source's path every other way, and puts links in the way.
+    addStepRow("onto itself", ab, "files=d/a.txt|destDir=d|ifExist=1", ab, "");
     addStepRow("a folder in the way stays", "d/a.txt|out/a.txt/in", "files=d/a.txt|ifExist=1",
                "d/a.txt|out/a.txt/in", "");
-    addStepRow("a dangling link in the way stays", "d/a.txt|out/a.txt->gone",
-               "files=d/a.txt|ifExist=1", "d/a.txt|out/a.txt->gone", "");
-    addStepRow("a link to a folder in the way stays", "d/a.txt|keep/in|out/a.txt->../keep",
-               "files=d/a.txt|ifExist=1", "d/a.txt|keep/in|out/a.txt->../keep", "");
     addStepRow("a folder source stays", "d/sub/in|out/sub", "files=d/sub|ifExist=1",
                "d/sub/in|out/sub", "");
     addStepRow("two sources with one name, policy 1: the second stays", "d/a.txt|e/a.txt",
@@ -224,23 +208,18 @@ void tst_FileMoveOperation::sourceChangedWhileCopiedStays_data()
     QTest::addColumn<QString>("before");
     QTest::addColumn<int>("ifExist");
     QTest::addColumn<QString>("after");
-    QTest::addColumn<QString>("listed");
 
     const auto add = [](const char* tag, SourceChange change, const char* before, int ifExist,
-                        const char* after, const char* listed) {
-        QTest::newRow(tag) << change << QString(before) << ifExist << QString(after)
-                           << QString(listed);
+                        const char* after) {
+        QTest::newRow(tag) << change << QString(before) << ifExist << QString(after);
     };
-    const char* moved = "out/a.txt=d/a.txt|d/";
     const char* appended = "d/a.txt=d/a.txtmore|out/a.txt=d/a.txt";
-    add("unchanged", SourceChange::None, "d/a.txt", 0, moved, "out/a.txt");
-    add("unchanged, replacing", SourceChange::None, "d/a.txt|out/a.txt", 1, moved, "out/a.txt");
-    add("appended", SourceChange::Appended, "d/a.txt", 0, appended, "");
-    add("appended, replacing", SourceChange::Appended, "d/a.txt|out/a.txt", 1, appended, "");
+    add("appended", SourceChange::Appended, "d/a.txt", 0, appended);
+    add("appended, replacing", SourceChange::Appended, "d/a.txt|out/a.txt", 1, appended);
     add("appended, numbered", SourceChange::Appended, "d/a.txt|out/a.txt", 2,
-        "d/a.txt=d/a.txtmore|out/a.txt|out/a(1).txt=d/a.txt", "");
-    add("touched", SourceChange::Touched, "d/a.txt", 0, "d/a.txt|out/a.txt=d/a.txt", "");
-    add("replaced", SourceChange::Replaced, "d/a.txt", 0, "d/a.txt=D/A.TXT|out/a.txt=d/a.txt", "");
+        "d/a.txt=d/a.txtmore|out/a.txt|out/a(1).txt=d/a.txt");
+    add("touched", SourceChange::Touched, "d/a.txt", 0, "d/a.txt|out/a.txt=d/a.txt");
+    add("replaced", SourceChange::Replaced, "d/a.txt", 0, "d/a.txt=D/A.TXT|out/a.txt=d/a.txt");
 }
 
 // Another program that writes to a source while it is moved: the source holds what the copy
@@ -251,7 +230,6 @@ void tst_FileMoveOperation::sourceChangedWhileCopiedStays()
     QFETCH(QString, before);
     QFETCH(int, ifExist);
     QFETCH(QString, after);
-    QFETCH(QString, listed);
     const ScratchCwd dir;
     QVERIFY(makeTree(before));
     VariableScope scope;
@@ -263,28 +241,16 @@ void tst_FileMoveOperation::sourceChangedWhileCopiedStays()
     op.setIfExist(ifExist);
     op.setListVar("out");
     QLoggingCategory::setFilterRules(QStringLiteral("fileoper.move.debug=true"));
-    if (listed.isEmpty()) {
-        const QString target = ifExist == 2 ? "out/a(1).txt" : "out/a.txt";
-        QTest::ignoreMessage(QtDebugMsg, qPrintable("d/a.txt: copied to " + target +
-                                                    " but not removed, it changed while it was "
-                                                    "copied"));
-    }
+    const QString target = ifExist == 2 ? "out/a(1).txt" : "out/a.txt";
+    QTest::ignoreMessage(QtDebugMsg,
+                         qPrintable("d/a.txt: copied to " + target +
+                                    " but not removed, it changed while it was copied"));
     const QStringList warnings = warningsOf(op, &scope);
     QLoggingCategory::setFilterRules(QString());
     takeScopedFileSystem(&scope);
     QCOMPARE(warnings, QStringList());
     QCOMPARE(treeSnapshot(), sortedEntries(after));
-    QCOMPARE(scope.get("out").toStringList(), entries(listed));
-}
-
-void tst_FileMoveOperation::keepsModificationTime_data()
-{
-    addModificationTimeRows();
-}
-
-void tst_FileMoveOperation::keepsModificationTime()
-{
-    checkModificationTimeRow<FileMoveOperation>(false);
+    QCOMPARE(scope.get("out"), QVariant(QVariantList()));
 }
 
 QTEST_GUILESS_MAIN(tst_FileMoveOperation)

@@ -39,7 +39,6 @@ void tst_FileReadOperation::run_data()
     add("lines, no final LF", "a\nb", "storeAs=1", ab);
     add("lines, two final LFs", "a\n\n", "storeAs=1", QVariantList{"a", QString()});
     add("lines, empty file", "", "storeAs=1", emptyLine);
-    add("lines, only LF", "\n", "storeAs=1", emptyLine);
     add("lines, CR LF keeps CR", "a\r\nb\r\n", "storeAs=1", QVariantList{"a\r", "b\r"});
     add("lines, UTF-16LE with mark", hexBytes("fffe 2d4e 0a00 6200"), "storeAs=1",
         QVariantList{"中", "b"});

@@ -141,9 +141,6 @@ void tst_StepProgress::figuresReachTotals_data()
     row("copy with a clash left alone", R"({ "type": "file.copy", "settings": {
                     "files": "src/a.txt\nsrc/sub/b.txt", "destDir": "src/sub" } })",
         "2/2 files, 22/22 bytes");
-    row("move", R"({ "type": "file.move", "settings": { "files": "src/a.txt\nsrc/sub/b.txt",
-                    "destDir": "out", "listVar": "out" } })",
-        "2/2 files, 22/22 bytes");
     row("delete",
         R"({ "type": "file.delete", "settings": { "files": "src/a.txt\nnone\nsrc/sub/b.txt",
                     "deletedList": "out" } })",
@@ -195,10 +192,6 @@ void tst_StepProgress::stopBetweenFiles_data()
     QTest::newRow("copy") << QByteArray(R"({ "type": "file.copy", "settings": { "files": "$in",
                                           "destDir": "out", "listVar": "out" } })")
                           << "out/*" << 2 << "[FileCopy] 已停止，还有 3 个文件未处理"
-                          << "out/*";
-    QTest::newRow("move") << QByteArray(R"({ "type": "file.move", "settings": { "files": "$in",
-                                          "destDir": "out", "listVar": "out" } })")
-                          << "out/*" << 3 << "[FileMove] 已停止，还有 2 个文件未处理"
                           << "out/*";
     QTest::newRow("delete") << QByteArray(R"({ "type": "file.delete", "settings": { "files": "$in",
                            "deletedList": "out" } })")
