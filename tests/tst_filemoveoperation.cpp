@@ -149,11 +149,20 @@ void tst_FileMoveOperation::run_data()
         }
     }
 
-    // No lost files. Copy and move share the checks of what is in the way: the copy step's test
-    // writes the source's path every other way, and puts links in the way.
-    addStepRow("onto itself", ab, "files=d/a.txt|destDir=d|ifExist=1", ab, "");
+    // No lost files. A move within one file system renames, which would take the place of
+    // whatever is in the way, links included, so these are not the copy's checks.
+    for (const char* spelling : {"d/a.txt", "./d/a.txt", "d/sub/../a.txt", "dlink/a.txt"}) {
+        const QByteArray tag = QByteArray("onto itself as ") + spelling;
+        const QByteArray settings = QByteArray("files=") + spelling + "|destDir=d|ifExist=1";
+        addStepRow(tag.constData(), "d/a.txt|d/sub/|dlink->d", settings.constData(),
+                   "d/a.txt|d/sub/|dlink->d", "");
+    }
     addStepRow("a folder in the way stays", "d/a.txt|out/a.txt/in", "files=d/a.txt|ifExist=1",
                "d/a.txt|out/a.txt/in", "");
+    addStepRow("a dangling link in the way stays", "d/a.txt|out/a.txt->gone",
+               "files=d/a.txt|ifExist=1", "d/a.txt|out/a.txt->gone", "");
+    addStepRow("a link to a folder in the way stays", "d/a.txt|keep/in|out/a.txt->../keep",
+               "files=d/a.txt|ifExist=1", "d/a.txt|keep/in|out/a.txt->../keep", "");
     addStepRow("a folder source stays", "d/sub/in|out/sub", "files=d/sub|ifExist=1",
                "d/sub/in|out/sub", "");
     addStepRow("two sources with one name, policy 1: the second stays", "d/a.txt|e/a.txt",
