@@ -2,8 +2,8 @@
 // SPDX-License-Identifier: MIT
 
 // The window's run as a job: its signals in order, a step's figures passed on at most so often
-// with the final ones always, a stop heard by the steps and told once, a flow that cannot run,
-// and a job let go of while its run goes.
+// with the final ones always and the last kept for a Stop's count, a stop heard by the steps and
+// told once, a flow that cannot run, and a job let go of while its run goes.
 #include "runjob.h"
 #include "windowtest.h"
 
@@ -19,6 +19,7 @@ private slots:
     void initTestCase() { loadPlugin(m_host); }
     void signalsComeInOrder();
     void figuresArePassedOnAtMostSoOften();
+    void filesLeftAreTheLastFigures();
     void stopIsHeardByTheStepsAndToldOnce();
     void aFlowThatCannotRunSaysWhy();
     void aJobLetGoOfStopsItsRun();
@@ -119,6 +120,28 @@ void tst_GuiRunJob::figuresArePassedOnAtMostSoOften()
     QCOMPARE(shown.last(), total);
     QVERIFY2(shown.size() <= 2 + stepMs / RunJob::progressIntervalMs,
              qPrintable(QStringLiteral("%1 in %2 ms").arg(shown.size()).arg(stepMs)));
+}
+
+// Where a Stop left a step is told by its last figures, though they came too soon after others
+// to be passed on; a step that dealt with all its files left none.
+void tst_GuiRunJob::filesLeftAreTheLastFigures()
+{
+    RunJob job([this](const RunOptions& options) {
+        options.stepStarted(0, 2, step());
+        for (int done = 0; done <= 2; ++done)
+            options.stepProgress(0, 2, step(), files(done, 5));
+        options.stepFinished(0, 2, step(), 0);
+        options.stepStarted(1, 2, step());
+        options.stepProgress(1, 2, step(), files(5, 5));
+        options.stepFinished(1, 2, step(), 0);
+        return RunResult();
+    });
+    QSignalSpy finished(&job, &RunJob::finished);
+    job.start();
+    QVERIFY(finished.wait());
+    QCOMPARE(job.stepTraces().size(), 2);
+    QCOMPARE(job.stepTraces().first().filesLeft(), 3);
+    QCOMPARE(job.stepTraces().last().filesLeft(), -1);
 }
 
 // The step asks until it hears the stop, as a long copy does between files.
