@@ -52,6 +52,7 @@ PROGRAMS = [
         "overwritingCopies": "overwriting copies",
     }, None),
     ("tst_filerenameoperation", {"craftedNames": "crafted rename names"}, None),
+    ("tst_filesizelimit", {}, "size limits"),
     ("tst_deepnesting", {}, "deep nesting"),
     ("tst_concurrentflows", {}, "concurrent flows"),
     ("tst_hostilejournals", {}, "hostile journals"),
