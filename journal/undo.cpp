@@ -484,13 +484,15 @@ QString statusOf(const Undo& undo)
     return undo.left.isEmpty() ? QStringLiteral("undone") : QStringLiteral("partly undone");
 }
 
-// Written once, new, never through a link: an entry already there is left as it is.
+// Written once, new, never through a link: an entry already there is left as it is. Private like
+// the rest of the journal, whatever the umask took off.
 void markUndone(const QString& folder, const QJsonObject& report)
 {
     const int fd = ::open(QFile::encodeName(undoneMarkerPath(folder)).constData(),
                           O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return;
+    setMode(fd, 0600);
     const QByteArray text = QJsonDocument(report).toJson();
     writeAllAt(fd, text.constData(), text.size(), 0);
     ::fsync(fd);
