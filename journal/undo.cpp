@@ -488,8 +488,7 @@ QString statusOf(const Undo& undo)
 // the rest of the journal, whatever the umask took off.
 void markUndone(const QString& folder, const QJsonObject& report)
 {
-    const int fd = ::open(QFile::encodeName(undoneMarkerPath(folder)).constData(),
-                          O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = openWithoutWaiting(undoneMarkerPath(folder), OpenFor::CreatingPrivate);
     if (fd < 0)
         return;
     setMode(fd, 0600);
